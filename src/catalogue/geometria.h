@@ -1,0 +1,24 @@
+#pragma once
+// Where the keys of the on-screen PC keyboard stand at design time, in twips of the
+// main window. Labels are 435 high; a shape lies behind each label and extends 30
+// twips beyond it on every side, except behind the two halves of the numeric-pad 0,
+// where it matches the label (the load folds the two halves into one 810-wide key).
+
+#include <array>
+#include <optional>
+
+namespace vantora {
+
+struct RetanguloTecla {
+    int esquerda;
+    int topo;
+    int largura;
+    int altura;
+};
+
+// Label k of the on-screen keyboard (0..111); nullopt for 110, which does not exist.
+[[nodiscard]] std::optional<RetanguloTecla> rotulo_tecla_pc(int k);
+// Shape k behind label k.
+[[nodiscard]] std::optional<RetanguloTecla> forma_tecla_pc(int k);
+
+} // namespace vantora

@@ -1,0 +1,38 @@
+#pragma once
+// The error trap: runs a handler, and on a run-time error shows
+// "Error N (description) in procedure P of <where>" with an OK button, no icon
+// and the application's title, then leaves the handler. What was done before
+// the failure stays done.
+
+#include "erro.h"
+#include "mensagens.h"
+
+#include <exception>
+#include <new>
+#include <utility>
+
+namespace vantora {
+
+inline void mostraErro(Mensagens& msg, int numero, const QString& descricao, const QString& procedimento,
+                       const QString& onde) {
+    msg.mostra(mensagemErro(numero, descricao, procedimento, onde), QString(), Icone::Nenhum, Botoes::Ok,
+               Resposta::Ok);
+}
+
+// Returns true when the handler ran to its end.
+template <class F>
+bool armadilha(Mensagens& msg, const QString& procedimento, const QString& onde, F&& corpo) {
+    try {
+        std::forward<F>(corpo)();
+        return true;
+    } catch (const ErroExecucao& e) {
+        mostraErro(msg, e.numero(), e.descricao(), procedimento, onde);
+    } catch (const std::bad_alloc&) {
+        mostraErro(msg, 7, QStringLiteral("Memória insuficiente"), procedimento, onde);
+    } catch (const std::exception& e) {
+        mostraErro(msg, 51, QString::fromLocal8Bit(e.what()), procedimento, onde);
+    }
+    return false;
+}
+
+} // namespace vantora

@@ -1,0 +1,21 @@
+#pragma once
+// Seam for the per-user settings store ("Sistema"/"Serial" holds the last port).
+
+#include <QString>
+#include <memory>
+
+namespace vantora {
+
+class ConfiguracaoUsuario {
+public:
+    virtual ~ConfiguracaoUsuario() = default;
+    [[nodiscard]] virtual QString le(const QString& secao, const QString& chave, const QString& padrao) = 0;
+    virtual void grava(const QString& secao, const QString& chave, const QString& valor) = 0;
+};
+
+// The platform's store: on Windows the per-user program-settings area of the
+// registry (HKCU\Software\VB and VBA Program Settings\<app>\<section>), elsewhere
+// Qt's native per-user store under organization and application <app>.
+[[nodiscard]] std::unique_ptr<ConfiguracaoUsuario> criaConfiguracaoSistema(const QString& aplicacao);
+
+} // namespace vantora

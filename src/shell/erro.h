@@ -1,0 +1,51 @@
+#pragma once
+// Run-time errors of the configurator: a number and a description, thrown as one
+// exception type and reported by one error trap (see armadilha.h).
+
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace vantora {
+
+// Error numbers that ordinary input reaches.
+enum NumeroErro : int {
+    ERRO_CHAMADA_INVALIDA = 5, // invalid procedure call or argument
+    ERRO_ESTOURO = 6,          // a number outside the 16-bit range
+    ERRO_SUBSCRITO = 9,        // subscript out of range
+    ERRO_TIPOS = 13,           // text that is no number where a number is needed
+    ERRO_PROPRIEDADE = 380,    // invalid property value
+    ERRO_PORTA_INVALIDA = 8002,
+    ERRO_PORTA_ABERTA = 8005, // serial port held by another program
+    ERRO_PORTA_FECHADA = 8018,
+    ERRO_ARQUIVO = 75, // path/file access error
+};
+
+// Standard description of an error number, in the language of the window.
+[[nodiscard]] QString descricaoPadrao(int numero);
+
+class ErroExecucao : public std::exception {
+public:
+    explicit ErroExecucao(int numero, QString descricao = {});
+    [[nodiscard]] int numero() const noexcept { return numero_; }
+    [[nodiscard]] const QString& descricao() const noexcept { return descricao_; }
+    [[nodiscard]] const char* what() const noexcept override { return texto_.c_str(); }
+
+private:
+    int numero_;
+    QString descricao_;
+    std::string texto_;
+};
+
+// Where a procedure lives, for the trap's message: the main window or a module.
+inline QString formulario() { return QStringLiteral("Formulário Frm_Grava"); }
+inline QString modulo(const QString& nome) { return QStringLiteral("Módulo ") + nome; }
+
+// "Error 13 (Tipos incompatíveis) in procedure X of Formulário Frm_Grava"
+[[nodiscard]] QString mensagemErro(int numero, const QString& descricao, const QString& procedimento,
+                                   const QString& onde);
+
+// The title of the application, shown by message boxes that have none of their own.
+inline QString tituloAplicacao() { return QStringLiteral("Corvalo USB/Serial"); }
+
+} // namespace vantora

@@ -1,0 +1,41 @@
+// Starts the configurator: one window, the platform's seams, the event loop.
+#include "shell/Frm_Grava.h"
+#include "shell/configuracao.h"
+#include "shell/mensagens_qt.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "vantora-config: nenhuma tela disponível (DISPLAY vazio); para ver a janela, "
+                             "rode scripts/screenshot.sh (grava um PNG) ou xvfb-run build/bin/vantora-config\n");
+        return 2;
+    }
+#endif
+    QApplication app(argc, argv);
+    // The executable's name is the application name of the per-user setting.
+    const QString nome = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    QCoreApplication::setOrganizationName(nome);
+    QCoreApplication::setApplicationName(nome);
+
+    vantora::MensagensQt mensagens;
+    auto configuracao = vantora::criaConfiguracaoSistema(nome);
+    vantora::Servicos servicos;
+    servicos.mensagens = &mensagens;
+    servicos.configuracao = configuracao.get();
+
+    vantora::Frm_Grava janela(servicos);
+    mensagens.definePai(&janela);
+    if (!janela.Form_Load())
+        return 1;
+    janela.show();
+    // Used by the smoke test and the start-up benchmark: leave once the window is up.
+    if (qEnvironmentVariableIsSet("VANTORA_SAIR_AO_MOSTRAR"))
+        QTimer::singleShot(0, &janela, [&janela] { janela.close(); });
+    return app.exec();
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The platform facilities the window reaches through seams, given at construction.
+// The program passes the real ones; tests pass stand-ins.
+
+namespace vantora {
+
+class Mensagens;
+class ConfiguracaoUsuario;
+
+struct Servicos {
+    Mensagens* mensagens = nullptr;
+    ConfiguracaoUsuario* configuracao = nullptr;
+};
+
+} // namespace vantora
