@@ -1,0 +1,80 @@
+#pragma once
+// Stand-ins for the window's seams, shared by the window tests.
+
+#include "shell/Frm_Grava.h"
+#include "shell/configuracao.h"
+#include "shell/mensagens.h"
+
+#include <QMap>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace vantora::teste {
+
+struct MensagemVista {
+    QString texto;
+    QString titulo;
+    Icone icone;
+    Botoes botoes;
+    Resposta padrao;
+};
+
+// Records every box shown; questions are answered from `respostas` (Sim when empty).
+class MensagensFalsas : public Mensagens {
+public:
+    Resposta mostra(const QString& texto, const QString& titulo, Icone icone, Botoes botoes,
+                    Resposta padrao) override {
+        vistas.push_back({texto, titulo, icone, botoes, padrao});
+        if (aoMostrar)
+            aoMostrar(vistas.back());
+        if (botoes == Botoes::Ok)
+            return Resposta::Ok;
+        if (respostas.empty())
+            return Resposta::Sim;
+        const Resposta r = respostas.front();
+        respostas.pop_front();
+        return r;
+    }
+    [[nodiscard]] QStringList textos() const {
+        QStringList l;
+        for (const auto& v : vistas)
+            l << v.texto;
+        return l;
+    }
+    [[nodiscard]] QString ultima() const { return vistas.empty() ? QString() : vistas.back().texto; }
+    std::vector<MensagemVista> vistas;
+    std::deque<Resposta> respostas;
+    std::function<void(const MensagemVista&)> aoMostrar;
+};
+
+class ConfiguracaoFalsa : public ConfiguracaoUsuario {
+public:
+    QString le(const QString& secao, const QString& chave, const QString& padrao) override {
+        return valores.value(secao + QLatin1Char('/') + chave, padrao);
+    }
+    void grava(const QString& secao, const QString& chave, const QString& valor) override {
+        valores[secao + QLatin1Char('/') + chave] = valor;
+    }
+    QMap<QString, QString> valores;
+};
+
+// A window with stand-in seams, loaded as at start-up.
+struct JanelaDeTeste {
+    MensagensFalsas mensagens;
+    ConfiguracaoFalsa configuracao;
+    std::unique_ptr<Frm_Grava> janela;
+
+    explicit JanelaDeTeste(bool carregar = true) {
+        Servicos s;
+        s.mensagens = &mensagens;
+        s.configuracao = &configuracao;
+        janela = std::make_unique<Frm_Grava>(s);
+        if (carregar)
+            janela->Form_Load();
+    }
+    Frm_Grava* operator->() const { return janela.get(); }
+};
+
+} // namespace vantora::teste
