@@ -73,6 +73,10 @@ public:
     // --- Capture (src/capture) ---
     void Ativa_Captura();
     void Desativa_Captura();
+    [[nodiscard]] bool captura_instalada() const;
+    // Looks a PC-key identifier up and dispatches it: assignment, the answer cell
+    // while capture is suspended, or Txt_dado for a key outside the catalogue.
+    void Localiza_TeclaPC(const QString& identificador);
     void Atualiza_Leds();
 
     // --- Files (src/files) ---
