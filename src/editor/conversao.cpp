@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace vantora {
@@ -38,8 +39,12 @@ std::optional<double> literalBase(QStringView t, qsizetype* fim) {
     int bits = 0;
     while (i < t.size() && valorDigito(t[i], base) >= 0) {
         v = v * base + valorDigito(t[i], base);
-        if (v > 0xFFFFFFFFull)
-            return std::numeric_limits<double>::infinity(); // too long: overflow
+        if (v > 0xFFFFFFFFull) { // too long: overflow, once the digits are counted
+            while (i < t.size() && valorDigito(t[i], base) >= 0)
+                ++i;
+            *fim = i;
+            return std::numeric_limits<double>::infinity();
+        }
         ++i;
     }
     if (i == 2)

@@ -1,4 +1,5 @@
 // Starts the configurator: one window, the platform's seams, the event loop.
+#include "files/dialogo_qt.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens_qt.h"
@@ -28,9 +29,13 @@ int main(int argc, char* argv[]) {
     vantora::Servicos servicos;
     servicos.mensagens = &mensagens;
     servicos.configuracao = configuracao.get();
+    // files: the Open and Save dialogs
+    vantora::DialogoArquivoQt dialogo;
+    servicos.dialogo = &dialogo;
 
     vantora::Frm_Grava janela(servicos);
     mensagens.definePai(&janela);
+    dialogo.definePai(&janela);
     if (!janela.Form_Load())
         return 1;
     janela.show();

@@ -6,10 +6,12 @@ namespace vantora {
 
 class Mensagens;
 class ConfiguracaoUsuario;
+class DialogoArquivo; // files: the Open and Save dialogs
 
 struct Servicos {
     Mensagens* mensagens = nullptr;
     ConfiguracaoUsuario* configuracao = nullptr;
+    DialogoArquivo* dialogo = nullptr; // files: the Open and Save dialogs
 };
 
 } // namespace vantora
