@@ -135,10 +135,25 @@ QString apara_nome(const QString& s) {
     return s.mid(a, b - a);
 }
 
+// The name as looked up: without surrounding blanks, one line, folded; one pass.
 QString dobra(const QString& nome) {
-    QString r = apara_nome(uma_linha(nome));
-    for (QChar& c : r)
-        c = c.toCaseFolded();
+    qsizetype a = 0;
+    qsizetype b = nome.size();
+    while (a < b && ehBranco(nome[a]))
+        ++a;
+    while (b > a && ehBranco(nome[b - 1]))
+        --b;
+    QString r(b - a, Qt::Uninitialized);
+    QChar* d = r.data();
+    for (qsizetype i = a; i < b; ++i) {
+        const QChar c = nome[i];
+        if (c.unicode() < 128) {
+            const char16_t u = c.unicode();
+            *d++ = QChar(u == '\r' || u == '\n' ? u' ' : (u >= 'A' && u <= 'Z' ? char16_t(u + 32) : u));
+        } else {
+            *d++ = c.toCaseFolded();
+        }
+    }
     return r;
 }
 
@@ -209,7 +224,7 @@ Leitura le_bytes(const QString& caminho, QByteArray& destino, QString& motivo) {
         motivo = QStringLiteral("não foi possível lê-lo (%1)").arg(f.errorString());
         return Leitura::Falha;
     }
-    destino = f.read(PerfilPrivado::LIMITE_BYTES + 1);
+    destino = f.readAll(); // a regular file of known size: it ends
     if (destino.size() > PerfilPrivado::LIMITE_BYTES) {
         destino.clear();
         motivo = QStringLiteral("o arquivo é grande demais para um layout");

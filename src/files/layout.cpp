@@ -21,7 +21,7 @@ QString Le_Ini(const PerfilPrivado& ini, const QString& secao, const QString& ch
     if (nul >= 0)
         v.truncate(nul);
     // Old files mark a missing key with -2; so does the default above.
-    if (valor_inicial(QStringView(v).left(2)) == -2.0)
+    if (v.size() >= 2 && v[0] == QLatin1Char('-') && valor_inicial(QStringView(v).left(2)) == -2.0)
         return QStringLiteral(" ");
     return v;
 }
