@@ -6,10 +6,15 @@ namespace vantora {
 
 class Mensagens;
 class ConfiguracaoUsuario;
+class InventarioPortas;
+class AberturaPortas;
 
 struct Servicos {
     Mensagens* mensagens = nullptr;
     ConfiguracaoUsuario* configuracao = nullptr;
+    // Link (src/link): the serial devices present, and what opens one by its number.
+    InventarioPortas* inventario = nullptr;
+    AberturaPortas* portas = nullptr;
 };
 
 } // namespace vantora
