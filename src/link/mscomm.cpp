@@ -81,10 +81,11 @@ void MSComm::setPortOpen(bool abrir) {
     commEvent_ = 0;
     connect(d.get(), &QIODevice::readyRead, this, &MSComm::recebe);
     if (auto* sp = qobject_cast<QSerialPort*>(d.get())) {
-        // A pulled adapter (or a hung-up line) reports ResourceError, and keeps
-        // reporting it while the port stays open: the first one closes the port.
+        // A pulled adapter reports ResourceError, a hung-up line ReadError (the read
+        // finds the end of the line), and either keeps coming for as long as the port
+        // stays open: the first one closes the port.
         connect(sp, &QSerialPort::errorOccurred, this, [this, sp](QSerialPort::SerialPortError e) {
-            if (e == QSerialPort::ResourceError)
+            if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError || e == QSerialPort::WriteError)
                 perde(sp->errorString());
         });
     } else {
