@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -25,12 +26,15 @@ constexpr int LARGURA_JANELA = 10035;
 constexpr int ALTURA_JANELA = 6705;
 
 QFont fonteBase(int pontos = 8, bool negrito = false) {
+    // MS Sans Serif where the system has it; elsewhere a font of close metrics, a
+    // half point smaller because it runs a little wider.
+    static const bool temOriginal = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")) ||
+                                    QFontDatabase::hasFamily(QStringLiteral("Microsoft Sans Serif"));
     QFont f;
-    // MS Sans Serif where it exists; elsewhere the closest in metrics.
     f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                    QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
                    QStringLiteral("DejaVu Sans")});
-    f.setPointSize(pontos);
+    f.setPointSizeF(temOriginal ? pontos : pontos - 0.5);
     f.setBold(negrito);
     return f;
 }
@@ -113,7 +117,7 @@ void Frm_Grava::monta_controles() {
 
 void Frm_Grava::monta_tabelas(QWidget* area) {
     TabStrip = coloca(new QTabWidget(area), QStringLiteral("TabStrip"), 90, 240, 6855, 2985);
-    TabStrip->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 8px; }"));
+    TabStrip->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 6px; }"));
     for (const char* aba : {"Tabela 01", "Tabela 02", "Tabela 03", "Tabela 04", "LCM"})
         TabStrip->addTab(new QWidget(TabStrip), QString::fromLatin1(aba));
     TabStrip->setCurrentIndex(0);
