@@ -317,10 +317,15 @@ void Frm_Grava::monta_lampadas(QWidget* area) {
                            Forma::Tipo::RetanguloArredondado);
         shpKeys[i]->setPreenchido(true);
         shpKeys[i]->setFillColor(VERDE_ESCURO);
-        // The symbol font's character F2 is a down arrow pointing at the lamp.
-        *c.simbolo = rotulo(area, QString::fromLatin1(c.nomeSimbolo), QString(QChar(0x21E9)), c.esquerdaSimbolo, 3615,
-                            195, 255, Qt::AlignCenter);
-        (*c.simbolo)->setFont(fonteBase(12));
+        // Character F2 of the Wingdings symbol font, a down arrow pointing at the lamp;
+        // where that font is missing, the same arrow from Unicode.
+        static const bool wingdings = QFontDatabase::hasFamily(QStringLiteral("Wingdings"));
+        *c.simbolo = rotulo(area, QString::fromLatin1(c.nomeSimbolo), QString(QChar(wingdings ? 0xF0F2 : 0x21E9)),
+                            c.esquerdaSimbolo, 3615, 195, 255, Qt::AlignCenter);
+        QFont simbolo = fonteBase(12);
+        if (wingdings)
+            simbolo.setFamilies({QStringLiteral("Wingdings")});
+        (*c.simbolo)->setFont(simbolo);
     }
     Label1[0] = num;
 }
