@@ -42,19 +42,16 @@ double inicio(const QString& programa) {
 
 long campoStatus(qint64 pid, const char* campo) {
     QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
+    if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& linha : f.readAll().split('\n')) {
-        if (linha.startsWith(campo))
-            return linha.mid(qstrlen(campo)).trimmed().split(' ').value(0).toLong();
+        if (linha.startsWith(campo)) return linha.mid(qstrlen(campo)).trimmed().split(' ').value(0).toLong();
     }
     return -1;
 }
 
 double cpuSegundos(qint64 pid) {
     QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
+    if (!f.open(QIODevice::ReadOnly)) return 0;
     const QByteArray s = f.readAll();
     const QList<QByteArray> campos = s.mid(s.lastIndexOf(')') + 2).split(' ');
     return (campos.value(11).toDouble() + campos.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
@@ -103,15 +100,17 @@ int main(int argc, char* argv[]) {
         b.push_back(inicio(vazia));
     }
     const double ma = mediana(a), mb = mediana(b);
-    std::printf("start-up to window shown (median of %d): vantora-config %.1f ms, bare window %.1f ms, ratio %.2f "
-                "(target <= 1.5)\n",
-                n, ma, mb, ma / mb);
+    std::printf(
+        "start-up to window shown (median of %d): vantora-config %.1f ms, bare window %.1f ms, ratio %.2f "
+        "(target <= 1.5)\n",
+        n, ma, mb, ma / mb);
     const Ocioso oa = ocioso(vantora, segundos);
     const Ocioso ob = ocioso(vazia, 1);
-    std::printf("peak memory of the idle window (VmHWM): vantora-config %ld KiB, bare window %ld KiB, ratio %.2f "
-                "(target <= 1.3)\n",
-                oa.picoKiB, ob.picoKiB, double(oa.picoKiB) / double(ob.picoKiB));
-    std::printf("CPU while idle with the blink running, over %d s: %.3f %% of a core (target < 1 %%)\n", segundos,
-                oa.cpuPct);
+    std::printf(
+        "peak memory of the idle window (VmHWM): vantora-config %ld KiB, bare window %ld KiB, ratio %.2f "
+        "(target <= 1.3)\n",
+        oa.picoKiB, ob.picoKiB, double(oa.picoKiB) / double(ob.picoKiB));
+    std::printf("CPU while idle with the blink running, over %d s: %.3f %% of a core (target < 1 %%)\n",
+                segundos, oa.cpuPct);
     return 0;
 }

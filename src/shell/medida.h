@@ -21,7 +21,8 @@ inline void ganchosDeMedida(QWidget& janela) {
         if (qEnvironmentVariableIsSet("VANTORA_SAIR_AO_MOSTRAR"))
             janela.close();
         else if (qEnvironmentVariableIsSet("VANTORA_SAIR_APOS_MS"))
-            QTimer::singleShot(qEnvironmentVariableIntValue("VANTORA_SAIR_APOS_MS"), &janela, [&janela] { janela.close(); });
+            QTimer::singleShot(qEnvironmentVariableIntValue("VANTORA_SAIR_APOS_MS"), &janela,
+                               [&janela] { janela.close(); });
     });
 }
 

@@ -12,7 +12,7 @@ class TesteCatalogo : public QObject {
     Q_OBJECT
     Catalogo cat;
 
-private slots:
+  private slots:
     void initTestCase() { cat.preenche(); }
 
     void localiza_data() {
@@ -56,8 +56,7 @@ private slots:
     void cada_identificador_acha_a_tecla() {
         for (const LinhaCatalogo& l : LINHAS_CATALOGO) {
             for (const char* id : {l.identificador, l.alternativo}) {
-                if (!id || QByteArray(id).size() < 2)
-                    continue;
+                if (!id || QByteArray(id).size() < 2) continue;
                 const int esperado = l.tecla == 73 ? 52 : l.tecla == 108 ? 96 : l.tecla;
                 QCOMPARE(cat.localiza(QString::fromLatin1(id)), esperado);
             }
@@ -129,7 +128,8 @@ private slots:
     // everything lies inside the window.
     void geometria() {
         teste::JanelaDeTeste j;
-        const std::array<std::pair<int, int>, 6> linhas = {{{3510, 1}, {4050, 17}, {4575, 39}, {5100, 60}, {5625, 78}, {6150, 97}}};
+        const std::array<std::pair<int, int>, 6> linhas = {
+            {{3510, 1}, {4050, 17}, {4575, 39}, {5100, 60}, {5625, 78}, {6150, 97}}};
         for (auto [topo, primeira] : linhas)
             QCOMPARE(j->Lbl_TeclaLB[primeira]->retanguloTwips().y(), topo);
         QCOMPARE(j->Lbl_TeclaLB[99]->retanguloTwips().width(), 2790);
@@ -139,8 +139,7 @@ private slots:
         QRect janela(0, 0, 10035, 6705);
         for (int a = 0; a <= 108; ++a) {
             auto* la = j->Lbl_TeclaLB[a];
-            if (!la || la->isHidden())
-                continue;
+            if (!la || la->isHidden()) continue;
             QVERIFY2(janela.contains(la->retanguloTwips()), qPrintable(QString::number(a)));
             for (int b = a + 1; b <= 108; ++b) {
                 auto* lb = j->Lbl_TeclaLB[b];

@@ -21,7 +21,9 @@ using teste::JanelaDeTeste;
 
 namespace {
 // Clicks a control as the operator would.
-void clica(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+void clica(QWidget* w) {
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
 
 QStringList textosSentinelas(Frm_Grava& j) {
     QStringList l;
@@ -35,7 +37,7 @@ QStringList textosSentinelas(Frm_Grava& j) {
 class TesteEditor : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void estado_inicial() {
         JanelaDeTeste j;
         QCOMPARE(j->windowTitle(), QStringLiteral("Corvalo USB/Serial"));
@@ -60,8 +62,8 @@ private slots:
             for (auto v : j->codigos.tabela(n))
                 QCOMPARE(v, 0);
         QCOMPARE(textosSentinelas(*j.janela),
-                 QStringList({"02", "00", "00", "00", "03", "00", "00", "00", "10", "00", "00", "00", "02", "00",
-                              "00", "00", "03", "00", "00", "00", "10", "00", "00", "00"}));
+                 QStringList({"02", "00", "00", "00", "03", "00", "00", "00", "10", "00", "00", "00",
+                              "02", "00", "00", "00", "03", "00", "00", "00", "10", "00", "00", "00"}));
         for (auto* linha : j->linhas_sentinela())
             for (auto* caixa : *linha)
                 QCOMPARE(caixa->maxLength(), 3);
@@ -174,8 +176,10 @@ private slots:
         j->Lbl_TeclaLB_Click(109); // Left Windows, reported by the keyboard filter
         QCOMPARE(j.mensagens.vistas.size(), size_t(1));
         const auto& m = j.mensagens.vistas.front();
-        QCOMPARE(m.texto,
-                 QStringLiteral("Error 13 (Tipos incompatíveis) in procedure Lbl_TeclaLB_Click of Formulário Frm_Grava"));
+        QCOMPARE(
+            m.texto,
+            QStringLiteral(
+                "Error 13 (Tipos incompatíveis) in procedure Lbl_TeclaLB_Click of Formulário Frm_Grava"));
         QCOMPARE(m.icone, Icone::Nenhum);
         QCOMPARE(m.botoes, Botoes::Ok);
         QVERIFY(m.titulo.isEmpty()); // the application's title
@@ -206,7 +210,8 @@ private slots:
         // Codes the caption rule cannot name are reported, naming insere_codigo.
         j->insere_codigo(-1);
         QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("Error 9 (")));
-        QVERIFY(j.mensagens.ultima().endsWith(QStringLiteral("in procedure insere_codigo of Formulário Frm_Grava")));
+        QVERIFY(j.mensagens.ultima().endsWith(
+            QStringLiteral("in procedure insere_codigo of Formulário Frm_Grava")));
         j->insere_codigo(300);
         QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("Error 5 (")));
     }
@@ -215,23 +220,39 @@ private slots:
         QTest::addColumn<int>("codigo");
         QTest::addColumn<QString>("legenda");
         QTest::addColumn<QString>("dica");
-        QTest::newRow("0") << 0 << "" << "0 (0h)";
-        QTest::newRow("9") << 9 << "HTAB" << "9 (9h)";
-        QTest::newRow("11") << 11 << "Tab" << "11 (Bh)";
-        QTest::newRow("27") << 27 << "ESC" << "27 (1Bh)";
-        QTest::newRow("31") << 31 << "US" << "31 (1Fh)";
-        QTest::newRow("32") << 32 << "Space" << "32 (20h)";
-        QTest::newRow("33") << 33 << "!" << "33 (21h)";
-        QTest::newRow("65") << 65 << "A" << "65 (41h)";
-        QTest::newRow("126") << 126 << "~" << "126 (7Eh)";
-        QTest::newRow("127") << 127 << "DEL" << "127 (7Fh)";
-        QTest::newRow("128") << 128 << "€" << "128 (80h)";
+        QTest::newRow("0") << 0 << ""
+                           << "0 (0h)";
+        QTest::newRow("9") << 9 << "HTAB"
+                           << "9 (9h)";
+        QTest::newRow("11") << 11 << "Tab"
+                            << "11 (Bh)";
+        QTest::newRow("27") << 27 << "ESC"
+                            << "27 (1Bh)";
+        QTest::newRow("31") << 31 << "US"
+                            << "31 (1Fh)";
+        QTest::newRow("32") << 32 << "Space"
+                            << "32 (20h)";
+        QTest::newRow("33") << 33 << "!"
+                            << "33 (21h)";
+        QTest::newRow("65") << 65 << "A"
+                            << "65 (41h)";
+        QTest::newRow("126") << 126 << "~"
+                             << "126 (7Eh)";
+        QTest::newRow("127") << 127 << "DEL"
+                             << "127 (7Fh)";
+        QTest::newRow("128") << 128 << "€"
+                             << "128 (80h)";
         QTest::newRow("129 undefined") << 129 << QString(QChar(0x81)) << "129 (81h)";
-        QTest::newRow("150") << 150 << "–" << "150 (96h)";
-        QTest::newRow("168") << 168 << "¨" << "168 (A8h)";
-        QTest::newRow("180") << 180 << "´" << "180 (B4h)";
-        QTest::newRow("199") << 199 << "Ç" << "199 (C7h)";
-        QTest::newRow("255") << 255 << "ÿ" << "255 (FFh)";
+        QTest::newRow("150") << 150 << "–"
+                             << "150 (96h)";
+        QTest::newRow("168") << 168 << "¨"
+                             << "168 (A8h)";
+        QTest::newRow("180") << 180 << "´"
+                             << "180 (B4h)";
+        QTest::newRow("199") << 199 << "Ç"
+                             << "199 (C7h)";
+        QTest::newRow("255") << 255 << "ÿ"
+                             << "255 (FFh)";
     }
     void regra_da_legenda() {
         QFETCH(int, codigo);
@@ -241,8 +262,7 @@ private slots:
         cat.preenche();
         QCOMPARE(legenda_codigo(codigo, cat), legenda);
         QCOMPARE(dica_codigo(codigo), dica);
-        if (codigo >= 128)
-            QCOMPARE(codigo_ansi(legenda.at(0)), codigo);
+        if (codigo >= 128) QCOMPARE(codigo_ansi(legenda.at(0)), codigo);
     }
 
     void troca_de_tabela() {
@@ -282,7 +302,8 @@ private slots:
         j->codigos.Codigos_Tab2[2] = 66;
         j->codigos.Codigos_Tab2[4] = 67;
         j->TabStrip->setCurrentIndex(1);
-        QVERIFY(j.mensagens.ultima().endsWith(QStringLiteral("in procedure TabStrip_Click of Formulário Frm_Grava")));
+        QVERIFY(j.mensagens.ultima().endsWith(
+            QStringLiteral("in procedure TabStrip_Click of Formulário Frm_Grava")));
         QCOMPARE(j->Lbl_TeclaLBtab[2]->caption(), QStringLiteral("B"));
         QCOMPARE(j->Lbl_TeclaLBtab[4]->caption(), QString());
     }
@@ -318,8 +339,7 @@ private slots:
         QList<int> ocultas;
         for (int k = 0; k <= 65; ++k) {
             QCOMPARE(j->Lbl_TeclaLBtab[k]->isHidden(), j->Sp_TeclaLBtab[k]->isHidden());
-            if (j->Lbl_TeclaLBtab[k]->isHidden())
-                ocultas << k;
+            if (j->Lbl_TeclaLBtab[k]->isHidden()) ocultas << k;
         }
         QList<int> esperadas = {11, 12, 24, 25, 37, 38, 50, 51};
         for (int k = 52; k <= 65; ++k)
@@ -381,8 +401,8 @@ private slots:
         QCOMPARE(j->Lbl_TeclaLBtab[3]->toolTip(), QStringLiteral("0 (0h)"));
         QCOMPARE(j->Sp_TeclaLB[61]->BackColor(), 0xFFFFFFu);
         QCOMPARE(textosSentinelas(*j.janela),
-                 QStringList({"02", "0", "0", "0", "03", "0", "0", "0", "10", "0", "0", "0", "04", "0", "0", "0",
-                              "05", "0", "0", "0", "10", "0", "0", "0"}));
+                 QStringList({"02", "0", "0", "0", "03", "0", "0", "0", "10", "0", "0", "0",
+                              "04", "0", "0", "0", "05", "0", "0", "0", "10", "0", "0", "0"}));
         QVERIFY(j->Chk_Tec44->isChecked()); // left alone
         QVERIFY(j->Chk_Prot44serial->isChecked());
         QVERIFY(j.mensagens.vistas.empty()); // no question
@@ -420,8 +440,10 @@ private slots:
 
     void falha_na_carga_encerra() {
         class ConfiguracaoQuebrada : public teste::ConfiguracaoFalsa {
-        public:
-            QString le(const QString&, const QString&, const QString&) override { throw ErroExecucao(ERRO_TIPOS); }
+          public:
+            QString le(const QString&, const QString&, const QString&) override {
+                throw ErroExecucao(ERRO_TIPOS);
+            }
         } quebrada;
         teste::MensagensFalsas mensagens;
         Servicos s;
@@ -430,8 +452,9 @@ private slots:
         Frm_Grava j(s);
         j.show();
         QVERIFY(!j.Form_Load());
-        QCOMPARE(mensagens.textos(),
-                 QStringList({"Error 13 (Tipos incompatíveis) in procedure Form_Load of Formulário Frm_Grava"}));
+        QCOMPARE(
+            mensagens.textos(),
+            QStringList({"Error 13 (Tipos incompatíveis) in procedure Form_Load of Formulário Frm_Grava"}));
         QVERIFY(!j.isVisible());
         QVERIFY(!j.Tmr_POSICAO->isActive()); // the steps after the failure did not run
     }

@@ -12,18 +12,20 @@ using namespace vantora;
 class TesteShell : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void armadilha_formata_a_mensagem() {
         teste::MensagensFalsas msg;
         int depois = 0;
-        const bool ok = armadilha(msg, QStringLiteral("KeyboardProc"), modulo(QStringLiteral("MDL_Keyboard")), [&] {
-            depois = 1; // what ran before the failure stays done
-            throw ErroExecucao(ERRO_ESTOURO);
-        });
+        const bool ok =
+            armadilha(msg, QStringLiteral("KeyboardProc"), modulo(QStringLiteral("MDL_Keyboard")), [&] {
+                depois = 1; // what ran before the failure stays done
+                throw ErroExecucao(ERRO_ESTOURO);
+            });
         QVERIFY(!ok);
         QCOMPARE(depois, 1);
         QCOMPARE(msg.vistas.size(), size_t(1));
-        QCOMPARE(msg.vistas[0].texto, QStringLiteral("Error 6 (Estouro) in procedure KeyboardProc of Módulo MDL_Keyboard"));
+        QCOMPARE(msg.vistas[0].texto,
+                 QStringLiteral("Error 6 (Estouro) in procedure KeyboardProc of Módulo MDL_Keyboard"));
         QCOMPARE(msg.vistas[0].icone, Icone::Nenhum);
         QCOMPARE(msg.vistas[0].botoes, Botoes::Ok);
         QVERIFY(msg.vistas[0].titulo.isEmpty());
@@ -33,8 +35,10 @@ private slots:
 
         armadilha(msg, QStringLiteral("Cmd_Grava_Teclado_Click"), formulario(),
                   [] { throw ErroExecucao(8005, QStringLiteral("Porta ocupada")); });
-        QCOMPARE(msg.ultima(),
-                 QStringLiteral("Error 8005 (Porta ocupada) in procedure Cmd_Grava_Teclado_Click of Formulário Frm_Grava"));
+        QCOMPARE(
+            msg.ultima(),
+            QStringLiteral(
+                "Error 8005 (Porta ocupada) in procedure Cmd_Grava_Teclado_Click of Formulário Frm_Grava"));
         // Failures that are not run-time errors of our own are trapped as well.
         armadilha(msg, QStringLiteral("p"), formulario(), [] { throw std::bad_alloc(); });
         QVERIFY(msg.ultima().startsWith(QStringLiteral("Error 7 (")));

@@ -28,7 +28,7 @@ class TesteApresenta : public QObject {
     Q_OBJECT
     Catalogo cat;
 
-private slots:
+  private slots:
     void initTestCase() { cat.preenche(); }
 
     void byte_de_opcoes_data() {
@@ -69,12 +69,15 @@ private slots:
     }
 
     void csv() {
-        const QStringList linhas = layout_em_csv(exemplo(), cat, Modelo::Teclas65).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList linhas =
+            layout_em_csv(exemplo(), cat, Modelo::Teclas65).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(linhas.size(), 1 + 65 + 6);
         QCOMPARE(linhas[1], QStringLiteral("0,0,0,65,48,0,0,A,0,,"));
         QCOMPARE(linhas[14], QStringLiteral("13,1,0,44,0,0,0,\",\",,,"));
         QVERIFY(linhas[66].startsWith(QStringLiteral("\"Trilha 2, sentinela inicial\",,,37,0,0,0")));
-        QCOMPARE(layout_em_csv(exemplo(), cat, Modelo::Teclas44).split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(),
+        QCOMPARE(layout_em_csv(exemplo(), cat, Modelo::Teclas44)
+                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                     .size(),
                  1 + 44 + 6);
     }
 
@@ -126,13 +129,12 @@ private slots:
         const auto escuro = [&](double xmm, double ymm) {
             const QPoint p(int(xmm * mm), int(ymm * mm));
             for (int dx = -2; dx <= 2; ++dx)
-                if (qGray(img.pixel(p + QPoint(dx, 0))) < 80)
-                    return true;
+                if (qGray(img.pixel(p + QPoint(dx, 0))) < 80) return true;
             return false;
         };
         for (int col = 0; col <= 11; ++col) {
             QVERIFY2(escuro(14 + col * 19.05, 11), qPrintable(QString::number(col))); // mark above the grid
-            QVERIFY(!escuro(14 + col * 19.05 + 9.5, 11));                            // nothing between marks
+            QVERIFY(!escuro(14 + col * 19.05 + 9.5, 11));                             // nothing between marks
         }
         // Key 0's caption "A" lies inside its cell: some dark pixels in the cell's upper half.
         int pretos = 0;

@@ -24,7 +24,9 @@ constexpr std::array<Sentinela, 6> SENTINELAS = {{{66, "Trilha 2, sentinela inic
                                                   {70, "Trilha 3, sentinela final"},
                                                   {71, "Trilha 3, erro de leitura"}}};
 
-int tecla(int linha, int coluna) { return linha * 13 + coluna; }
+int tecla(int linha, int coluna) {
+    return linha * 13 + coluna;
+}
 
 QString csvCampo(QString s) {
     if (s.contains(QLatin1Char(',')) || s.contains(QLatin1Char('"')) || s.contains(QLatin1Char('\n')) ||
@@ -38,8 +40,7 @@ QString csvCampo(QString s) {
 } // namespace
 
 QString legenda_exibida(int codigo, const Catalogo& catalogo) {
-    if (codigo < 0 || codigo > 255)
-        return QStringLiteral("<%1>").arg(codigo);
+    if (codigo < 0 || codigo > 255) return QStringLiteral("<%1>").arg(codigo);
     return legenda_codigo(codigo, catalogo);
 }
 
@@ -77,19 +78,23 @@ QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m)
         s += linha + QLatin1Char('\n');
     }
     const auto caixa = [](int v) {
-        return v == 1 ? QStringLiteral("marcada") : v == 2 ? QStringLiteral("acinzentada") : QStringLiteral("desmarcada");
+        return v == 1   ? QStringLiteral("marcada")
+               : v == 2 ? QStringLiteral("acinzentada")
+                        : QStringLiteral("desmarcada");
     };
     s += QStringLiteral("\nOpções:\n");
     s += QStringLiteral("  Autoriza modificar layout por outro protocolo: %1\n").arg(caixa(l.opcoes[0]));
     s += QStringLiteral("  Ativa protocolo Display Norva Serial: %1\n").arg(caixa(l.opcoes[1]));
     s += QStringLiteral("  Ativa protocolo Display BNC: %1\n").arg(caixa(l.opcoes[2]));
-    s += QStringLiteral("  Byte de opções enviado ao teclado: 0x%1\n")
-             .arg(QString::number(byte_de_opcoes(l.opcoes), 16).toUpper().rightJustified(2, QLatin1Char('0')));
+    s +=
+        QStringLiteral("  Byte de opções enviado ao teclado: 0x%1\n")
+            .arg(QString::number(byte_de_opcoes(l.opcoes), 16).toUpper().rightJustified(2, QLatin1Char('0')));
     return s;
 }
 
 QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m) {
-    QString s = QStringLiteral("tecla,linha,coluna,codigo1,codigo2,codigo3,codigo4,legenda1,legenda2,legenda3,legenda4\n");
+    QString s = QStringLiteral(
+        "tecla,linha,coluna,codigo1,codigo2,codigo3,codigo4,legenda1,legenda2,legenda3,legenda4\n");
     for (int r = 0; r < linhas(m); ++r) {
         for (int col = 0; col < colunas(m); ++col) {
             const int k = tecla(r, col);
@@ -125,8 +130,8 @@ struct Bloco {
     int qtdColunas;
 };
 
-void desenhaFolha(QPainter& p, const LayoutApresentado& l, const Catalogo& c, const FolhaLegenda& f, double mm,
-                  const Bloco& b) {
+void desenhaFolha(QPainter& p, const LayoutApresentado& l, const Catalogo& c, const FolhaLegenda& f,
+                  double mm, const Bloco& b) {
     const int cols = b.qtdColunas;
     const int qtdLinhas = b.qtdLinhas;
     const double passo = f.passoMm * mm;
@@ -150,9 +155,11 @@ void desenhaFolha(QPainter& p, const LayoutApresentado& l, const Catalogo& c, co
     p.setPen(QPen(QColor(170, 170, 170), qMax(1.0, 0.05 * mm), Qt::DashLine));
     p.drawRect(QRectF(origem, QSizeF(largura, altura)));
     for (int col = 1; col < cols; ++col)
-        p.drawLine(QPointF(origem.x() + col * passo, origem.y()), QPointF(origem.x() + col * passo, origem.y() + altura));
+        p.drawLine(QPointF(origem.x() + col * passo, origem.y()),
+                   QPointF(origem.x() + col * passo, origem.y() + altura));
     for (int r = 1; r < qtdLinhas; ++r)
-        p.drawLine(QPointF(origem.x(), origem.y() + r * passo), QPointF(origem.x() + largura, origem.y() + r * passo));
+        p.drawLine(QPointF(origem.x(), origem.y() + r * passo),
+                   QPointF(origem.x() + largura, origem.y() + r * passo));
 
     // Captions: table 1 large in the middle, tables 2 to 4 smaller beneath it.
     QFont grande(QStringLiteral("Liberation Sans"));
@@ -184,9 +191,9 @@ void desenhaFolha(QPainter& p, const LayoutApresentado& l, const Catalogo& c, co
 
 } // namespace
 
-QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const Catalogo& c, const FolhaLegenda& f) {
-    if (!(f.passoMm >= 5.0 && f.passoMm <= 60.0))
-        return QStringLiteral("passo fora da faixa de 5 a 60 mm");
+QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const Catalogo& c,
+                      const FolhaLegenda& f) {
+    if (!(f.passoMm >= 5.0 && f.passoMm <= 60.0)) return QStringLiteral("passo fora da faixa de 5 a 60 mm");
     const QString ext = QFileInfo(caminho).suffix().toLower();
     const int cols = colunas(f.modelo);
     const int lins = linhas(f.modelo);
@@ -214,27 +221,25 @@ QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const 
                                       QMarginsF(0, 0, 0, 0)));
         const double mm = pdf.resolution() / 25.4;
         QPainter p;
-        if (!p.begin(&pdf))
-            return QStringLiteral("não foi possível criar o arquivo");
+        if (!p.begin(&pdf)) return QStringLiteral("não foi possível criar o arquivo");
         bool primeira = true;
         for (int r = 0; r < lins; r += linhasPorPagina) {
             for (int col = 0; col < cols; col += colunasPorPagina) {
-                if (!primeira)
-                    pdf.newPage();
+                if (!primeira) pdf.newPage();
                 primeira = false;
                 desenhaFolha(p, l, c, f, mm,
                              {r, qMin(linhasPorPagina, lins - r), col, qMin(colunasPorPagina, cols - col)});
             }
         }
-        if (!p.end())
-            return QStringLiteral("falha ao gravar o arquivo");
+        if (!p.end()) return QStringLiteral("falha ao gravar o arquivo");
         return {};
     }
     if (ext == QLatin1String("png")) {
         constexpr double DPI = 300.0;
         const double mm = DPI / 25.4;
-        QImage img(QSize(int((cols * f.passoMm + extraMm) * mm + 0.5), int((lins * f.passoMm + extraMm) * mm + 0.5)),
-                   QImage::Format_RGB32);
+        QImage img(
+            QSize(int((cols * f.passoMm + extraMm) * mm + 0.5), int((lins * f.passoMm + extraMm) * mm + 0.5)),
+            QImage::Format_RGB32);
         img.setDotsPerMeterX(int(DPI / 0.0254 + 0.5));
         img.setDotsPerMeterY(int(DPI / 0.0254 + 0.5));
         img.fill(Qt::white);
@@ -244,8 +249,7 @@ QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const 
             p.setRenderHint(QPainter::TextAntialiasing, true);
             desenhaFolha(p, l, c, f, mm, {0, lins, 0, cols});
         }
-        if (!img.save(caminho, "PNG"))
-            return QStringLiteral("não foi possível gravar o arquivo");
+        if (!img.save(caminho, "PNG")) return QStringLiteral("não foi possível gravar o arquivo");
         return {};
     }
     return QStringLiteral("formato desconhecido: use a extensão .pdf ou .png");

@@ -18,8 +18,12 @@ struct LayoutApresentado {
     std::array<int, 3> opcoes{}; // Prot, ProtDisp, ProtDispBNC check-box values
 };
 
-[[nodiscard]] inline int linhas(Modelo m) { return m == Modelo::Teclas65 ? 5 : 4; }
-[[nodiscard]] inline int colunas(Modelo m) { return m == Modelo::Teclas65 ? 13 : 11; }
+[[nodiscard]] inline int linhas(Modelo m) {
+    return m == Modelo::Teclas65 ? 5 : 4;
+}
+[[nodiscard]] inline int colunas(Modelo m) {
+    return m == Modelo::Teclas65 ? 13 : 11;
+}
 
 // Caption of a code for display; a value the keyboard cannot take shows as <value>.
 [[nodiscard]] QString legenda_exibida(int codigo, const Catalogo& catalogo);
