@@ -17,6 +17,7 @@ namespace vantora {
 
 // Error numbers of the serial control.
 enum NumeroErroSerial : int {
+    ERRO_PERMISSAO = 70,             // the user may not open the device
     ERRO_SERIAL_HARDWARE = 8010,     // the device refused the opening
     ERRO_SERIAL_ESTADO = 8015,       // the device refused the line settings
     ERRO_SERIAL_ESCRITA = 8020,      // a write failed

@@ -176,6 +176,10 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
         // Another program holds the port: Qt finds its lock file (PermissionError)
         // or the device is opened exclusively (ResourceBusy on some systems).
         case QSerialPort::PermissionError:
+            // Told apart from a user without the right to the device (on Linux, not in
+            // the dialout group): error 70, permission denied.
+            if (!QFileInfo(caminho).isWritable())
+                throw ErroExecucao(ERRO_PERMISSAO, QStringLiteral("Permissão negada"));
             throw ErroExecucao(ERRO_PORTA_ABERTA, porta->errorString());
         case QSerialPort::DeviceNotFoundError:
             throw ErroExecucao(ERRO_PORTA_INVALIDA, porta->errorString());
