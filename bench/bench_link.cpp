@@ -20,7 +20,7 @@ using namespace vantora;
 namespace {
 
 class MensagensMudas : public Mensagens {
-public:
+  public:
     Resposta mostra(const QString& texto, const QString&, Icone, Botoes, Resposta) override {
         ultima = texto;
         return Resposta::Ok;
@@ -29,11 +29,13 @@ public:
 };
 
 class ConfiguracaoMemoria : public ConfiguracaoUsuario {
-public:
+  public:
     QString le(const QString& s, const QString& c, const QString& p) override {
         return valores.value(s + QLatin1Char('/') + c, p);
     }
-    void grava(const QString& s, const QString& c, const QString& v) override { valores[s + QLatin1Char('/') + c] = v; }
+    void grava(const QString& s, const QString& c, const QString& v) override {
+        valores[s + QLatin1Char('/') + c] = v;
+    }
     QMap<QString, QString> valores;
 };
 
@@ -41,11 +43,9 @@ public:
 double uma_gravacao(const QString& simulador, bool rapido) {
     QProcess sim;
     sim.start(simulador, {QStringLiteral("--ritmo")});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
-        return -1;
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) return -1;
     const QString linha = QString::fromLocal8Bit(sim.readLine()).trimmed();
-    if (!linha.startsWith(QLatin1String("PORTA ")))
-        return -1;
+    if (!linha.startsWith(QLatin1String("PORTA "))) return -1;
     qputenv("VANTORA_EXTRA_PORTS", (QStringLiteral("250=") + linha.mid(6)).toLocal8Bit());
 
     MensagensMudas mensagens;
@@ -76,12 +76,14 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString simulador =
-        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QCoreApplication::applicationDirPath() + QStringLiteral("/vantora-sim");
+    const QString simulador = argc > 1
+                                  ? QString::fromLocal8Bit(argv[1])
+                                  : QCoreApplication::applicationDirPath() + QStringLiteral("/vantora-sim");
     constexpr int RODADAS = 5;
-    std::printf("bench_link: full exchange (65 key + 6 sentinel records, flags, end) against vantora-sim --ritmo, "
-                "median of %d\n",
-                RODADAS);
+    std::printf(
+        "bench_link: full exchange (65 key + 6 sentinel records, flags, end) against vantora-sim --ritmo, "
+        "median of %d\n",
+        RODADAS);
     for (const int velocidade : {57600, 9600}) {
         std::vector<double> tempos;
         for (int i = 0; i < RODADAS; ++i) {
@@ -92,14 +94,13 @@ int main(int argc, char* argv[]) {
             }
             tempos.push_back(t);
         }
-        if (tempos.empty())
-            continue;
+        if (tempos.empty()) continue;
         std::sort(tempos.begin(), tempos.end());
         const double mediana = tempos[tempos.size() / 2];
         // 10 bits a byte (start, 8 data, stop).
         const double piso = 73 * 0.005 + (433.0 + 73.0) * 10.0 / velocidade;
-        std::printf("  %5d bit/s: median %.3f s (min %.3f, max %.3f)  floor %.3f s  ratio %.2f\n", velocidade, mediana,
-                    tempos.front(), tempos.back(), piso, mediana / piso);
+        std::printf("  %5d bit/s: median %.3f s (min %.3f, max %.3f)  floor %.3f s  ratio %.2f\n", velocidade,
+                    mediana, tempos.front(), tempos.back(), piso, mediana / piso);
     }
     return 0;
 }

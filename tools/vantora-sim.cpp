@@ -30,11 +30,11 @@ void linha(const QString& texto) {
 
 struct Layout {
     std::array<std::array<int, 4>, 72> entradas{}; // as the four tables hold them
-    int opcoes = -1;                                // options byte of the flags record
+    int opcoes = -1;                               // options byte of the flags record
 };
 
 class Teclado : public QObject {
-public:
+  public:
     int rejeitar = 0;   // next records to reject
     int silenciar = 0;  // next records to leave unanswered (after the rejections)
     int aPartir = 1;    // the behaviours above start at this record
@@ -47,17 +47,14 @@ public:
 
     bool abre() {
         mestre_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (mestre_ < 0 || grantpt(mestre_) != 0 || unlockpt(mestre_) != 0)
-            return false;
+        if (mestre_ < 0 || grantpt(mestre_) != 0 || unlockpt(mestre_) != 0) return false;
         const char* nome = ptsname(mestre_);
-        if (!nome)
-            return false;
+        if (!nome) return false;
         caminho_ = QString::fromLocal8Bit(nome);
         // Keep the far end open ourselves, so the configurator can close and reopen it
         // without hanging the line up; make it raw, so nothing is echoed.
         escravo_ = ::open(nome, O_RDWR | O_NOCTTY);
-        if (escravo_ < 0)
-            return false;
+        if (escravo_ < 0) return false;
         termios t{};
         tcgetattr(escravo_, &t);
         cfmakeraw(&t);
@@ -77,12 +74,9 @@ public:
     }
 
     void desliga() {
-        if (leitor_)
-            leitor_->setEnabled(false);
-        if (mestre_ >= 0)
-            ::close(mestre_);
-        if (escravo_ >= 0)
-            ::close(escravo_);
+        if (leitor_) leitor_->setEnabled(false);
+        if (mestre_ >= 0) ::close(mestre_);
+        if (escravo_ >= 0) ::close(escravo_);
         mestre_ = escravo_ = -1;
         linha(QStringLiteral("DESLIGADO"));
         QCoreApplication::exit(0);
@@ -92,8 +86,7 @@ public:
     // "rejeita N", "silencia N", "desliga", "sai".
     void comando(const QString& texto) {
         const QStringList p = texto.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (p.isEmpty())
-            return;
+        if (p.isEmpty()) return;
         if (p[0] == QLatin1String("envia")) {
             QByteArray b;
             for (int i = 1; i < p.size(); ++i)
@@ -113,17 +106,15 @@ public:
         }
     }
 
-private:
+  private:
     void le() {
         char buf[512];
         for (;;) {
             const ssize_t n = ::read(mestre_, buf, sizeof buf);
-            if (n <= 0)
-                return;
+            if (n <= 0) return;
             for (ssize_t i = 0; i < n; ++i)
                 byte(static_cast<unsigned char>(buf[i]));
-            if (mestre_ < 0)
-                return;
+            if (mestre_ < 0) return;
         }
     }
 
@@ -131,8 +122,7 @@ private:
         ++bytes_;
         if (!registro_.isEmpty()) {
             registro_.append(char(b));
-            if (registro_.size() == 6)
-                fecha_registro();
+            if (registro_.size() == 6) fecha_registro();
             return;
         }
         if (b == 0x91)
@@ -146,15 +136,18 @@ private:
     // Speed the configurator set on the line.
     [[nodiscard]] int velocidade() const {
         termios t{};
-        if (tcgetattr(escravo_, &t) != 0)
-            return 0;
-        static const std::array<std::pair<speed_t, int>, 8> velocidades = {
-            {{B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600}, {B19200, 19200}, {B38400, 38400},
-             {B57600, 57600}, {B115200, 115200}}};
+        if (tcgetattr(escravo_, &t) != 0) return 0;
+        static const std::array<std::pair<speed_t, int>, 8> velocidades = {{{B1200, 1200},
+                                                                            {B2400, 2400},
+                                                                            {B4800, 4800},
+                                                                            {B9600, 9600},
+                                                                            {B19200, 19200},
+                                                                            {B38400, 38400},
+                                                                            {B57600, 57600},
+                                                                            {B115200, 115200}}};
         int bps = 9600;
         for (const auto& [s, v] : velocidades) {
-            if (cfgetospeed(&t) == s)
-                bps = v;
+            if (cfgetospeed(&t) == s) bps = v;
         }
         return bps;
     }
@@ -163,21 +156,18 @@ private:
     [[nodiscard]] int tempo_linha_us(int bytes) const {
         termios t{};
         const int bps = velocidade();
-        if (bps == 0 || tcgetattr(escravo_, &t) != 0)
-            return 0;
+        if (bps == 0 || tcgetattr(escravo_, &t) != 0) return 0;
         const int bits = 1 + ((t.c_cflag & CSIZE) == CS7 ? 7 : 8) + ((t.c_cflag & PARENB) ? 1 : 0) +
-                   ((t.c_cflag & CSTOPB) ? 2 : 1);
+                         ((t.c_cflag & CSTOPB) ? 2 : 1);
         return int(qint64(bytes) * bits * 1000000 / bps);
     }
 
     void responde(char resposta, int bytesNaLinha) {
         QByteArray b;
-        if (ruido)
-            b.append("\x06\xFA\xFE", 3);
+        if (ruido) b.append("\x06\xFA\xFE", 3);
         b.append(resposta);
         int atrasoUs = atrasoMs * 1000;
-        if (ritmo)
-            atrasoUs += tempo_linha_us(bytesNaLinha + int(b.size()));
+        if (ritmo) atrasoUs += tempo_linha_us(bytesNaLinha + int(b.size()));
         if (atrasoUs <= 0)
             envia(b);
         else
@@ -194,7 +184,9 @@ private:
             c[size_t(i)] = static_cast<unsigned char>(r[2 + i]);
         if (desligaApos > 0 && registros_ >= desligaApos) {
             // The adapter is pulled out: this record gets no answer.
-            linha(QStringLiteral("REGISTRO %1: %2 -> -").arg(registros_).arg(QString::fromLatin1(r.toHex(' '))));
+            linha(QStringLiteral("REGISTRO %1: %2 -> -")
+                      .arg(registros_)
+                      .arg(QString::fromLatin1(r.toHex(' '))));
             desliga();
             return;
         }
@@ -214,9 +206,10 @@ private:
             else if (indice <= 71)
                 recebido_.entradas[size_t(indice)] = c;
         }
-        linha(QStringLiteral("REGISTRO %1: %2 -> %3").arg(registros_).arg(QString::fromLatin1(r.toHex(' ')), resposta));
-        if (resposta != QLatin1String("-"))
-            responde(resposta.at(0).toLatin1(), 6);
+        linha(QStringLiteral("REGISTRO %1: %2 -> %3")
+                  .arg(registros_)
+                  .arg(QString::fromLatin1(r.toHex(' ')), resposta));
+        if (resposta != QLatin1String("-")) responde(resposta.at(0).toLatin1(), 6);
     }
 
     void fim() {
@@ -238,15 +231,13 @@ private:
             linha(QStringLiteral("SENTINELA %1 %2 %3 %4 %5").arg(s).arg(e[0]).arg(e[1]).arg(e[2]).arg(e[3]));
         }
         linha(QStringLiteral("OPCOES %1").arg(recebido_.opcoes));
-        if (!saida.isEmpty())
-            grava_key();
+        if (!saida.isEmpty()) grava_key();
         linha(QStringLiteral("FIM_LAYOUT"));
         responde('5', 1);
         bytes_ = 0;
         registros_ = 0;
         recebido_ = Layout{};
-        if (sairNoFim)
-            QTimer::singleShot(50, qApp, [] { QCoreApplication::exit(0); });
+        if (sairNoFim) QTimer::singleShot(50, qApp, [] { QCoreApplication::exit(0); });
     }
 
     // The layout file: section "Teclado" and the four tables, T0 to T71 each.
@@ -264,8 +255,8 @@ private:
         for (int tab = 0; tab < 4; ++tab) {
             t += "[Tab" + QByteArray::number(tab + 1) + "]\r\n";
             for (int i = 0; i < 72; ++i)
-                t += "T" + QByteArray::number(i) + "=" + QByteArray::number(recebido_.entradas[size_t(i)][size_t(tab)]) +
-                     "\r\n";
+                t += "T" + QByteArray::number(i) + "=" +
+                     QByteArray::number(recebido_.entradas[size_t(i)][size_t(tab)]) + "\r\n";
         }
         f.write(t);
         linha(QStringLiteral("GRAVADO %1").arg(saida));
@@ -287,36 +278,41 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantora-sim"));
     QCommandLineParser p;
-    p.setApplicationDescription(
-        QStringLiteral("Emulador do teclado Vantora numa pseudo-serial.\n"
-                       "Mostra \"PORTA <caminho>\"; use VANTORA_EXTRA_PORTS=\"9=<caminho>\" no configurador e "
-                       "escolha a porta 9.\n"
-                       "Comandos na entrada padrão: envia <hex>... (códigos para a captura serial), rejeita N, "
-                       "silencia N, desliga, sai."));
+    p.setApplicationDescription(QStringLiteral(
+        "Emulador do teclado Vantora numa pseudo-serial.\n"
+        "Mostra \"PORTA <caminho>\"; use VANTORA_EXTRA_PORTS=\"9=<caminho>\" no configurador e "
+        "escolha a porta 9.\n"
+        "Comandos na entrada padrão: envia <hex>... (códigos para a captura serial), rejeita N, "
+        "silencia N, desliga, sai."));
     p.addHelpOption();
-    const QCommandLineOption rejeita(QStringLiteral("rejeita"), QStringLiteral("Recusa (\"1\") os próximos N registros."),
+    const QCommandLineOption rejeita(QStringLiteral("rejeita"),
+                                     QStringLiteral("Recusa (\"1\") os próximos N registros."),
                                      QStringLiteral("N"));
-    const QCommandLineOption silencia(QStringLiteral("silencia"),
-                                      QStringLiteral("Não responde os N registros seguintes (depois das recusas)."),
-                                      QStringLiteral("N"));
-    const QCommandLineOption aPartir(QStringLiteral("a-partir"),
-                                     QStringLiteral("Recusas e silêncios começam no registro K (contando repetições)."),
-                                     QStringLiteral("K"));
-    const QCommandLineOption atraso(QStringLiteral("atraso"), QStringLiteral("Responde MS milissegundos depois."),
-                                    QStringLiteral("MS"));
-    const QCommandLineOption ruido(QStringLiteral("ruido"), QStringLiteral("Envia 06 FA FE antes de cada resposta."));
-    const QCommandLineOption ritmo(QStringLiteral("ritmo"),
-                                   QStringLiteral("Responde só depois do tempo que os bytes levariam na linha."));
-    const QCommandLineOption desliga(QStringLiteral("desliga"),
-                                     QStringLiteral("Desliga a linha depois de K registros (adaptador removido)."),
-                                     QStringLiteral("K"));
-    const QCommandLineOption envia(QStringLiteral("envia"),
-                                   QStringLiteral("Envia estes bytes (hex, separados por vírgula) ao iniciar."),
-                                   QStringLiteral("HEX"));
+    const QCommandLineOption silencia(
+        QStringLiteral("silencia"),
+        QStringLiteral("Não responde os N registros seguintes (depois das recusas)."), QStringLiteral("N"));
+    const QCommandLineOption aPartir(
+        QStringLiteral("a-partir"),
+        QStringLiteral("Recusas e silêncios começam no registro K (contando repetições)."),
+        QStringLiteral("K"));
+    const QCommandLineOption atraso(
+        QStringLiteral("atraso"), QStringLiteral("Responde MS milissegundos depois."), QStringLiteral("MS"));
+    const QCommandLineOption ruido(QStringLiteral("ruido"),
+                                   QStringLiteral("Envia 06 FA FE antes de cada resposta."));
+    const QCommandLineOption ritmo(
+        QStringLiteral("ritmo"),
+        QStringLiteral("Responde só depois do tempo que os bytes levariam na linha."));
+    const QCommandLineOption desliga(
+        QStringLiteral("desliga"),
+        QStringLiteral("Desliga a linha depois de K registros (adaptador removido)."), QStringLiteral("K"));
+    const QCommandLineOption envia(
+        QStringLiteral("envia"), QStringLiteral("Envia estes bytes (hex, separados por vírgula) ao iniciar."),
+        QStringLiteral("HEX"));
     const QCommandLineOption saida(QStringLiteral("saida"),
                                    QStringLiteral("Grava o layout recebido neste arquivo .key no fim."),
                                    QStringLiteral("ARQUIVO"));
-    const QCommandLineOption sai(QStringLiteral("sai-no-fim"), QStringLiteral("Termina depois do comando de fim."));
+    const QCommandLineOption sai(QStringLiteral("sai-no-fim"),
+                                 QStringLiteral("Termina depois do comando de fim."));
     p.addOptions({rejeita, silencia, aPartir, atraso, ruido, ritmo, desliga, envia, saida, sai});
     p.process(app);
 

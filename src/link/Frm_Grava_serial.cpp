@@ -53,8 +53,7 @@ MSComm* Frm_Grava::cria_MSComm1() {
 // as the port choice expects. Qt keeps the last chosen index while text is typed,
 // so the choice is followed here.
 void Frm_Grava::liga_cmbserialterm() {
-    if (cmbserialterm_ligado_)
-        return;
+    if (cmbserialterm_ligado_) return;
     cmbserialterm_ligado_ = true;
     indice_escolhido_ = cmbserialterm->currentIndex();
     connect(cmbserialterm, &QComboBox::currentIndexChanged, this, [this](int i) { indice_escolhido_ = i; });
@@ -84,11 +83,9 @@ void Frm_Grava::ListaPortasCbserial() {
 std::int16_t Frm_Grava::Porta_Serial_Verifica() {
     liga_cmbserialterm();
     const int escolhido = indice_escolhido_;
-    if (escolhido >= 0)
-        return static_cast<std::int16_t>(escolhido + 1);
+    if (escolhido >= 0) return static_cast<std::int16_t>(escolhido + 1);
     const QString texto = cmbserialterm->currentText();
-    if (!e_numerico(texto))
-        return 0;
+    if (!e_numerico(texto)) return 0;
     const double valor = valor_inicial(texto);
     cmbserialterm->clear();
     cmbserialterm->setCurrentIndex(-1);
@@ -96,8 +93,7 @@ std::int16_t Frm_Grava::Porta_Serial_Verifica() {
     int lembrado = 0;
     for (int i = 1; i <= serial.Qtd_Portas; ++i) {
         const QString& numero = serial.Lista_Portas[size_t(i)].Numero;
-        if (valor_inicial(numero) == valor)
-            lembrado = i;
+        if (valor_inicial(numero) == valor) lembrado = i;
         cmbserialterm->addItem(QStringLiteral("COM") + numero);
     }
     cmbserialterm->setCurrentIndex(lembrado - 1);
@@ -108,13 +104,12 @@ std::int16_t Frm_Grava::Porta_Serial_Verifica() {
 bool Frm_Grava::Abre_Porta_Serial(int posicao, const QString& parametros) {
     bool resultado = false;
     try {
-        if (posicao < 0 || size_t(posicao) >= serial.Lista_Portas.size())
-            throw ErroExecucao(ERRO_SUBSCRITO);
+        if (posicao < 0 || size_t(posicao) >= serial.Lista_Portas.size()) throw ErroExecucao(ERRO_SUBSCRITO);
         const Info_Porta entrada = serial.Lista_Portas[size_t(posicao)];
         if (!serial.Porta_Presente(entrada.Id_Dispositivo)) {
-            if (MSComm1->PortOpen())
-                MSComm1->setPortOpen(false);
-            servicos.mensagens->informa(QStringLiteral("Porta: ") + entrada.Nome + QStringLiteral(" não localizada"));
+            if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+            servicos.mensagens->informa(QStringLiteral("Porta: ") + entrada.Nome +
+                                        QStringLiteral(" não localizada"));
             return false;
         }
         if (MSComm1->PortOpen()) {
@@ -150,17 +145,16 @@ bool Frm_Grava::Abre_Porta_Serial(int posicao, const QString& parametros) {
 }
 
 void Frm_Grava::Fecha_Porta_Serial() {
-    if (MSComm1->PortOpen())
-        MSComm1->setPortOpen(false);
+    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
 }
 
 void Frm_Grava::Lbl_Atualiza_Click() {
     ListaPortasCbserial();
     try {
-        const QString porta = servicos.configuracao ? servicos.configuracao->le(QStringLiteral("Sistema"),
-                                                                                QStringLiteral("Serial"),
-                                                                                QStringLiteral("1"))
-                                                    : QStringLiteral("1");
+        const QString porta = servicos.configuracao
+                                  ? servicos.configuracao->le(QStringLiteral("Sistema"),
+                                                              QStringLiteral("Serial"), QStringLiteral("1"))
+                                  : QStringLiteral("1");
         cmbserialterm->setCurrentIndex(-1);
         cmbserialterm->setEditText(porta);
         indice_escolhido_ = -1;
@@ -172,23 +166,22 @@ void Frm_Grava::Lbl_Atualiza_Click() {
 void Frm_Grava::Envia_Registro(int indice, int c1, int c2, int c3, int c4) {
     const std::array<int, 6> valores = {INICIO_REGISTRO, indice, c1, c2, c3, c4};
     for (int v : valores) {
-        if (v < 0 || v > 255)
-            throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
+        if (v < 0 || v > 255) throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
     }
     for (int v : valores)
         MSComm1->setOutput(QByteArray(1, static_cast<char>(v)));
 }
 
-void Frm_Grava::Envia_Fim() { MSComm1->setOutput(QByteArray(1, static_cast<char>(COMANDO_FIM))); }
+void Frm_Grava::Envia_Fim() {
+    MSComm1->setOutput(QByteArray(1, static_cast<char>(COMANDO_FIM)));
+}
 
 // At most 101 pauses of 5 ms; the answer is looked at after each pause.
 int Frm_Grava::espera_resposta() {
     for (int contador = 0; contador <= 100; ++contador) {
         Aguarda_Ms(5);
-        if (MSComm1->PortaPerdida())
-            throw PortaPerdidaNaGravacao{};
-        if (Resposta_Teclado == RESPOSTA_SIM || Resposta_Teclado == RESPOSTA_NAO)
-            break;
+        if (MSComm1->PortaPerdida()) throw PortaPerdidaNaGravacao{};
+        if (Resposta_Teclado == RESPOSTA_SIM || Resposta_Teclado == RESPOSTA_NAO) break;
     }
     return Resposta_Teclado;
 }
@@ -207,14 +200,12 @@ void Frm_Grava::envia_ate_aceito(int indice, int c1, int c2, int c3, int c4, int
         }
         falhas += r == RESPOSTA_NAO ? 1 : 2;
         PBar->setValue(PBar->value() - 1);
-        if (falhas >= 6)
-            return;
+        if (falhas >= 6) return;
     }
 }
 
 void Frm_Grava::Cmd_Grava_Teclado_Click() {
-    if (gravando_)
-        return;
+    if (gravando_) return;
     gravando_ = true;
     // No second exchange, file command or capture command starts inside this one.
     struct Comando {
@@ -230,10 +221,9 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
     std::vector<Comando> comandos;
     for (QObject* o : std::initializer_list<QObject*>{Cmd_Grava_Teclado, mnu_Abrir, mnuSalvar, mnuNovo,
                                                       mnu_ativa_serial}) {
-        if (!o)
-            continue;
+        if (!o) continue;
         const bool antes = qobject_cast<QAction*>(o) ? qobject_cast<QAction*>(o)->isEnabled()
-                                                      : qobject_cast<QWidget*>(o)->isEnabled();
+                                                     : qobject_cast<QWidget*>(o)->isEnabled();
         comandos.push_back({o, antes});
         habilita(o, false);
     }
@@ -269,14 +259,16 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
             if (Abre_Porta_Serial(posicao, parametros_escolhidos(*this))) {
                 try {
                     for (int i = 1; i <= QTD_TECLAS && falhas < 6; ++i)
-                        envia_ate_aceito(i, codigos.Codigos_Tab1[size_t(i - 1)], codigos.Codigos_Tab2[size_t(i - 1)],
-                                         codigos.Codigos_Tab3[size_t(i - 1)], codigos.Codigos_Tab4[size_t(i - 1)],
-                                         falhas);
+                        envia_ate_aceito(
+                            i, codigos.Codigos_Tab1[size_t(i - 1)], codigos.Codigos_Tab2[size_t(i - 1)],
+                            codigos.Codigos_Tab3[size_t(i - 1)], codigos.Codigos_Tab4[size_t(i - 1)], falhas);
                     for (int j = PRIMEIRO_SENTINELA; j < QTD_SLOTS && falhas < 6; ++j)
                         envia_ate_aceito(j, codigos.Codigos_Tab1[size_t(j)], codigos.Codigos_Tab2[size_t(j)],
-                                         codigos.Codigos_Tab3[size_t(j)], codigos.Codigos_Tab4[size_t(j)], falhas);
-                    const int opcoes = byte_opcoes(valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
-                                                   valor_caixa(Chk_Prot44serialBNC));
+                                         codigos.Codigos_Tab3[size_t(j)], codigos.Codigos_Tab4[size_t(j)],
+                                         falhas);
+                    const int opcoes =
+                        byte_opcoes(valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
+                                    valor_caixa(Chk_Prot44serialBNC));
                     if (falhas >= 6) {
                         servicos.mensagens->avisa(QStringLiteral("Erro de comunicação com o teclado"),
                                                   tituloGravacao());
@@ -329,16 +321,15 @@ void Frm_Grava::MSComm1_OnComm() {
         // Inside an exchange the exchange reports it; here capture has ended.
         if (Cmd_Grava_Teclado_Tag.toInt() == 0) {
             Shp_Captura_serial->setFillColor(BRANCO);
-            servicos.mensagens->avisa(QStringLiteral("A porta serial deixou de responder (adaptador desconectado?). "
-                                                     "A captura serial foi desligada."));
+            servicos.mensagens->avisa(
+                QStringLiteral("A porta serial deixou de responder (adaptador desconectado?). "
+                               "A captura serial foi desligada."));
         }
         return;
     }
-    if (evento != comEvReceive)
-        return;
+    if (evento != comEvReceive) return;
     const QByteArray entrada = MSComm1->Input();
-    if (entrada.isEmpty())
-        return;
+    if (entrada.isEmpty()) return;
     const int b = static_cast<unsigned char>(entrada.at(0));
     if (Cmd_Grava_Teclado_Tag.toInt() == 0) {
         insere_codigo(b);
@@ -351,8 +342,7 @@ void Frm_Grava::MSComm1_OnComm() {
 }
 
 void Frm_Grava::mnu_ativa_serial_Click() {
-    if (gravando_)
-        return;
+    if (gravando_) return;
     trap(QStringLiteral("mnu_ativa_serial_Click"), [this] {
         Shp_Captura_serial->setFillColor(BRANCO);
         const int posicao = Porta_Serial_Verifica();

@@ -19,8 +19,7 @@ void Aguarda_Ms(int ms) {
     for (;;) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         const qint64 falta = alvo - relogio.nsecsElapsed();
-        if (falta <= 0)
-            return;
+        if (falta <= 0) return;
         despertador.start(int((falta + 999999) / 1000000));
         laco.exec();
     }

@@ -9,13 +9,11 @@ namespace vantora {
 
 ParametrosSerial le_parametros(const QString& texto) {
     const QStringList campos = texto.split(QLatin1Char(','));
-    if (campos.size() != 4)
-        throw ErroExecucao(ERRO_PROPRIEDADE);
+    if (campos.size() != 4) throw ErroExecucao(ERRO_PROPRIEDADE);
     ParametrosSerial p;
     bool ok = false;
     p.velocidade = campos[0].trimmed().toInt(&ok);
-    if (!ok || p.velocidade < 50 || p.velocidade > 4000000)
-        throw ErroExecucao(ERRO_PROPRIEDADE);
+    if (!ok || p.velocidade < 50 || p.velocidade > 4000000) throw ErroExecucao(ERRO_PROPRIEDADE);
     const QString paridade = campos[1].trimmed().toUpper();
     if (paridade == QLatin1String("N"))
         p.paridade = Paridade::Nenhuma;
@@ -30,8 +28,7 @@ ParametrosSerial le_parametros(const QString& texto) {
     else
         throw ErroExecucao(ERRO_PROPRIEDADE);
     p.bitsDados = campos[2].trimmed().toInt(&ok);
-    if (!ok || p.bitsDados < 4 || p.bitsDados > 8)
-        throw ErroExecucao(ERRO_PROPRIEDADE);
+    if (!ok || p.bitsDados < 4 || p.bitsDados > 8) throw ErroExecucao(ERRO_PROPRIEDADE);
     const QString parada = campos[3].trimmed();
     if (parada == QLatin1String("1"))
         p.parada = BitsParada::Um;
@@ -48,13 +45,13 @@ MSComm::MSComm(AberturaPortas* abertura, QObject* pai) : QObject(pai), abertura_
     setObjectName(QStringLiteral("MSComm1"));
 }
 
-MSComm::~MSComm() { fecha(); }
+MSComm::~MSComm() {
+    fecha();
+}
 
 void MSComm::setCommPort(std::int16_t porta) {
-    if (PortOpen())
-        throw ErroExecucao(ERRO_PORTA_ABERTA);
-    if (porta < 1)
-        throw ErroExecucao(ERRO_PORTA_INVALIDA);
+    if (PortOpen()) throw ErroExecucao(ERRO_PORTA_ABERTA);
+    if (porta < 1) throw ErroExecucao(ERRO_PORTA_INVALIDA);
     commPort_ = porta;
 }
 
@@ -68,13 +65,10 @@ void MSComm::setPortOpen(bool abrir) {
         fecha();
         return;
     }
-    if (PortOpen())
-        throw ErroExecucao(ERRO_PORTA_ABERTA);
-    if (!abertura_)
-        throw ErroExecucao(ERRO_PORTA_INVALIDA);
+    if (PortOpen()) throw ErroExecucao(ERRO_PORTA_ABERTA);
+    if (!abertura_) throw ErroExecucao(ERRO_PORTA_INVALIDA);
     std::unique_ptr<QIODevice> d = abertura_->abre(commPort_, le_parametros(settings_));
-    if (!d || !d->isOpen())
-        throw ErroExecucao(ERRO_SERIAL_HARDWARE);
+    if (!d || !d->isOpen()) throw ErroExecucao(ERRO_SERIAL_HARDWARE);
     entrada_.clear();
     perdida_ = false;
     enviados_ = 0;
@@ -85,7 +79,8 @@ void MSComm::setPortOpen(bool abrir) {
         // finds the end of the line), and either keeps coming for as long as the port
         // stays open: the first one closes the port.
         connect(sp, &QSerialPort::errorOccurred, this, [this, sp](QSerialPort::SerialPortError e) {
-            if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError || e == QSerialPort::WriteError)
+            if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError ||
+                e == QSerialPort::WriteError)
                 perde(sp->errorString());
         });
     } else {
@@ -95,13 +90,11 @@ void MSComm::setPortOpen(bool abrir) {
 }
 
 void MSComm::fecha() {
-    if (!dispositivo_)
-        return;
+    if (!dispositivo_) return;
     QIODevice* d = dispositivo_.release();
     d->disconnect(this);
     if (auto* sp = qobject_cast<QSerialPort*>(d)) {
-        if (sp->error() == QSerialPort::NoError)
-            sp->flush(); // what the last messages queued still goes out
+        if (sp->error() == QSerialPort::NoError) sp->flush(); // what the last messages queued still goes out
     }
     d->close();
     // This may run inside one of the device's own signals: delete it later.
@@ -112,8 +105,7 @@ void MSComm::fecha() {
 
 void MSComm::perde(const QString& motivo) {
     Q_UNUSED(motivo);
-    if (!dispositivo_ || perdida_)
-        return;
+    if (!dispositivo_ || perdida_) return;
     perdida_ = true;
     fecha();
     commEvent_ = comEventPortaPerdida;
@@ -125,30 +117,25 @@ int MSComm::InBufferCount() const {
 }
 
 void MSComm::setInBufferCount(int n) {
-    if (!PortOpen())
-        throw ErroExecucao(ERRO_PORTA_FECHADA);
-    if (n != 0)
-        throw ErroExecucao(ERRO_PROPRIEDADE);
+    if (!PortOpen()) throw ErroExecucao(ERRO_PORTA_FECHADA);
+    if (n != 0) throw ErroExecucao(ERRO_PROPRIEDADE);
     entrada_.clear();
-    if (auto* sp = qobject_cast<QSerialPort*>(dispositivo_.get()))
-        sp->clear(QSerialPort::Input);
+    if (auto* sp = qobject_cast<QSerialPort*>(dispositivo_.get())) sp->clear(QSerialPort::Input);
     (void)dispositivo_->readAll();
 }
 
-int MSComm::OutBufferCount() const { return dispositivo_ ? int(dispositivo_->bytesToWrite()) : 0; }
+int MSComm::OutBufferCount() const {
+    return dispositivo_ ? int(dispositivo_->bytesToWrite()) : 0;
+}
 
 void MSComm::setOutBufferCount(int n) {
-    if (!PortOpen())
-        throw ErroExecucao(ERRO_PORTA_FECHADA);
-    if (n != 0)
-        throw ErroExecucao(ERRO_PROPRIEDADE);
-    if (auto* sp = qobject_cast<QSerialPort*>(dispositivo_.get()))
-        sp->clear(QSerialPort::Output);
+    if (!PortOpen()) throw ErroExecucao(ERRO_PORTA_FECHADA);
+    if (n != 0) throw ErroExecucao(ERRO_PROPRIEDADE);
+    if (auto* sp = qobject_cast<QSerialPort*>(dispositivo_.get())) sp->clear(QSerialPort::Output);
 }
 
 void MSComm::setOutput(const QByteArray& bytes) {
-    if (!PortOpen())
-        throw ErroExecucao(ERRO_PORTA_FECHADA);
+    if (!PortOpen()) throw ErroExecucao(ERRO_PORTA_FECHADA);
     if (dispositivo_->write(bytes) != bytes.size())
         throw ErroExecucao(ERRO_SERIAL_ESCRITA, QStringLiteral("Falha na escrita da porta serial"));
     enviados_ += bytes.size();
@@ -162,14 +149,11 @@ QByteArray MSComm::Input() {
 }
 
 void MSComm::recebe() {
-    if (!dispositivo_)
-        return;
+    if (!dispositivo_) return;
     QByteArray novos = dispositivo_->readAll();
-    if (nullDiscard_)
-        novos.replace(QByteArray(1, '\0'), QByteArray());
+    if (nullDiscard_) novos.replace(QByteArray(1, '\0'), QByteArray());
     entrada_.append(novos);
-    if (rThreshold_ <= 0)
-        return;
+    if (rThreshold_ <= 0) return;
     // One event for each byte that arrived; the handler reads them one at a time.
     for (qsizetype i = 0; i < novos.size() && dispositivo_; ++i) {
         commEvent_ = comEvReceive;

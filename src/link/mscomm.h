@@ -17,10 +17,10 @@ namespace vantora {
 
 // Error numbers of the serial control.
 enum NumeroErroSerial : int {
-    ERRO_PERMISSAO = 70,             // the user may not open the device
-    ERRO_SERIAL_HARDWARE = 8010,     // the device refused the opening
-    ERRO_SERIAL_ESTADO = 8015,       // the device refused the line settings
-    ERRO_SERIAL_ESCRITA = 8020,      // a write failed
+    ERRO_PERMISSAO = 70,         // the user may not open the device
+    ERRO_SERIAL_HARDWARE = 8010, // the device refused the opening
+    ERRO_SERIAL_ESTADO = 8015,   // the device refused the line settings
+    ERRO_SERIAL_ESCRITA = 8020,  // a write failed
 };
 
 // Event codes of CommEvent.
@@ -52,7 +52,7 @@ struct ParametrosSerial {
 // Seam: opens a serial port by its number. The real one resolves the number through
 // the port inventory and opens a QSerialPort; tests use pseudo-terminals or fakes.
 class AberturaPortas {
-public:
+  public:
     virtual ~AberturaPortas() = default;
     // Returns an open device, or throws ErroExecucao: 8002 for a number that names no
     // port, 8005 for a port held by another program, another number for the rest.
@@ -61,7 +61,7 @@ public:
 
 class MSComm : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit MSComm(AberturaPortas* abertura, QObject* pai = nullptr);
     ~MSComm() override;
 
@@ -109,12 +109,12 @@ public:
     // Bytes written since the last opening (for the benchmark and the tests).
     [[nodiscard]] qint64 BytesEnviados() const { return enviados_; }
 
-signals:
+  signals:
     // Raised for each received byte (CommEvent 2) and once when the device is lost
     // (comEventPortaPerdida).
     void OnComm();
 
-private:
+  private:
     void recebe();
     void perde(const QString& motivo);
     void fecha();

@@ -13,8 +13,7 @@ namespace vantora {
 QString InventarioPortas::caminho(int numero) {
     QString r;
     for (const DispositivoSerial& d : lista()) {
-        if (d.numero == numero)
-            r = d.caminho;
+        if (d.numero == numero) r = d.caminho;
     }
     return r;
 }
@@ -22,8 +21,7 @@ QString InventarioPortas::caminho(int numero) {
 std::optional<int> numero_fixo_linux(const QString& caminho) {
     static const QRegularExpression re(QStringLiteral("^/dev/tty(S|USB|ACM)([0-9]{1,2})$"));
     const auto m = re.match(caminho);
-    if (!m.hasMatch())
-        return std::nullopt;
+    if (!m.hasMatch()) return std::nullopt;
     const int n = m.captured(2).toInt();
     if (n > 31 || (m.captured(2).size() > 1 && m.captured(2).startsWith(QLatin1Char('0'))))
         return std::nullopt;
@@ -45,8 +43,7 @@ bool antes(const QString& a, const QString& b) {
     };
     const auto pa = partes(a);
     const auto pb = partes(b);
-    if (pa != pb)
-        return pa < pb;
+    if (pa != pb) return pa < pb;
     return a < b;
 }
 
@@ -72,13 +69,11 @@ QList<PortaExtra> le_portas_extras(const QString& texto) {
     QList<PortaExtra> r;
     for (const QString& entrada : texto.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const qsizetype igual = entrada.indexOf(QLatin1Char('='));
-        if (igual < 0)
-            continue;
+        if (igual < 0) continue;
         bool ok = false;
         const int n = entrada.left(igual).trimmed().toInt(&ok);
         const QString caminho = entrada.mid(igual + 1).trimmed();
-        if (!ok || n < 1 || n > 32767 || caminho.isEmpty())
-            continue;
+        if (!ok || n < 1 || n > 32767 || caminho.isEmpty()) continue;
         r.append({n, caminho});
     }
     return r;
@@ -87,7 +82,7 @@ QList<PortaExtra> le_portas_extras(const QString& texto) {
 namespace {
 
 class InventarioSistema : public InventarioPortas {
-public:
+  public:
     QList<DispositivoSerial> lista() override {
         QList<DispositivoSerial> r;
         const QList<QSerialPortInfo> portas = QSerialPortInfo::availablePorts();
@@ -96,8 +91,7 @@ public:
         for (const QSerialPortInfo& p : portas) {
             bool ok = false;
             const int n = p.portName().mid(3).toInt(&ok);
-            if (!p.portName().startsWith(QLatin1String("COM")) || !ok)
-                continue;
+            if (!p.portName().startsWith(QLatin1String("COM")) || !ok) continue;
             const QString desc = p.description().isEmpty() ? QStringLiteral("Porta serial") : p.description();
             r.append({desc + QStringLiteral(" (COM%1)").arg(n), p.systemLocation(), p.portName(), n});
         }
@@ -113,8 +107,9 @@ public:
             r.append({desc + QLatin1Char(' ') + p.systemLocation() + QStringLiteral(" (COM%1)").arg(n),
                       p.systemLocation(), p.systemLocation(), n});
         }
-        std::stable_sort(r.begin(), r.end(),
-                         [](const DispositivoSerial& a, const DispositivoSerial& b) { return a.numero < b.numero; });
+        std::stable_sort(r.begin(), r.end(), [](const DispositivoSerial& a, const DispositivoSerial& b) {
+            return a.numero < b.numero;
+        });
 #endif
         for (const PortaExtra& e : le_portas_extras(qEnvironmentVariable("VANTORA_EXTRA_PORTS"))) {
             if (QFileInfo::exists(e.caminho))
@@ -127,8 +122,7 @@ public:
     QString nome_por_id(const QString& id) override {
         QString nome;
         for (const DispositivoSerial& d : lista()) {
-            if (d.id == id)
-                nome = d.nome;
+            if (d.id == id) nome = d.nome;
         }
         return nome;
     }
@@ -164,12 +158,13 @@ QSerialPort::StopBits paradaQt(BitsParada b) {
 
 } // namespace
 
-std::unique_ptr<InventarioPortas> criaInventarioSistema() { return std::make_unique<InventarioSistema>(); }
+std::unique_ptr<InventarioPortas> criaInventarioSistema() {
+    return std::make_unique<InventarioSistema>();
+}
 
 std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSerial& p) {
     const QString caminho = inventario_.caminho(numero);
-    if (caminho.isEmpty())
-        throw ErroExecucao(ERRO_PORTA_INVALIDA);
+    if (caminho.isEmpty()) throw ErroExecucao(ERRO_PORTA_INVALIDA);
     auto porta = std::make_unique<QSerialPort>(caminho);
     if (!porta->open(QIODevice::ReadWrite)) {
         switch (porta->error()) {
@@ -203,8 +198,7 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
 
 QString numero_do_nome(const QString& nome) {
     const qsizetype p = nome.indexOf(QLatin1String("(COM"));
-    if (p < 0)
-        return QString();
+    if (p < 0) return QString();
     QString resto = nome.mid(p + 4);
     resto.chop(1);
     return resto;
@@ -219,19 +213,16 @@ QString escapa_id(const QString& id) {
 void Mdl_Serial::Busca_Portas() {
     Qtd_Portas = 0;
     Lista_Portas.assign(1, Info_Porta{});
-    if (!inventario_)
-        return;
+    if (!inventario_) return;
     for (const DispositivoSerial& d : inventario_->lista()) {
-        if (!d.nome.contains(QLatin1String("(COM")))
-            continue;
+        if (!d.nome.contains(QLatin1String("(COM"))) continue;
         Lista_Portas.push_back({d.nome, numero_do_nome(d.nome), escapa_id(d.id)});
         ++Qtd_Portas;
     }
 }
 
 bool Mdl_Serial::Porta_Presente(const QString& id_escapado) const {
-    if (!inventario_)
-        return false;
+    if (!inventario_) return false;
     try {
         QString id = id_escapado;
         id.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));

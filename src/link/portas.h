@@ -23,7 +23,7 @@ struct DispositivoSerial {
 
 // Seam: the machine's device inventory.
 class InventarioPortas {
-public:
+  public:
     virtual ~InventarioPortas() = default;
     // The serial devices present, in the inventory's order. May throw ErroExecucao.
     [[nodiscard]] virtual QList<DispositivoSerial> lista() = 0;
@@ -57,11 +57,11 @@ struct PortaExtra {
 // Seam implementation that opens ports with QSerialPort, finding the device of a COM
 // number through the inventory.
 class AberturaPortasQt : public AberturaPortas {
-public:
+  public:
     explicit AberturaPortasQt(InventarioPortas& inventario) : inventario_(inventario) {}
     [[nodiscard]] std::unique_ptr<QIODevice> abre(int numero, const ParametrosSerial& parametros) override;
 
-private:
+  private:
     InventarioPortas& inventario_;
 };
 
@@ -80,7 +80,7 @@ struct Info_Porta {
 [[nodiscard]] QString escapa_id(const QString& id);
 
 class Mdl_Serial {
-public:
+  public:
     explicit Mdl_Serial(InventarioPortas* inventario = nullptr) : inventario_(inventario) {}
     void defineInventario(InventarioPortas* inventario) { inventario_ = inventario; }
 
@@ -95,7 +95,7 @@ public:
     std::vector<Info_Porta> Lista_Portas{Info_Porta{}};
     std::int16_t Qtd_Portas = 0;
 
-private:
+  private:
     InventarioPortas* inventario_;
 };
 

@@ -6,12 +6,9 @@ namespace vantora {
 
 int byte_opcoes(int autoriza, int display_norva, int display_bnc) {
     int b = 0;
-    if (autoriza == 0)
-        b |= 1;
-    if (display_norva == 1)
-        b |= 2;
-    if (display_bnc == 1)
-        b |= 4;
+    if (autoriza == 0) b |= 1;
+    if (display_norva == 1) b |= 2;
+    if (display_bnc == 1) b |= 4;
     return b;
 }
 

@@ -7,8 +7,7 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    if (argc < 2)
-        return 2;
+    if (argc < 2) return 2;
     QSerialPort porta(QString::fromLocal8Bit(argv[1]));
     const bool ok = porta.open(QIODevice::ReadWrite);
     std::puts(ok ? "SEGURA" : "FALHOU");

@@ -19,14 +19,13 @@ struct RegistroVisto {
 };
 
 class Simulador {
-public:
+  public:
     explicit Simulador(const QStringList& argumentos = {}) {
         processo.setProgram(QStringLiteral(VANTORA_SIM));
         processo.setArguments(argumentos);
         QObject::connect(&processo, &QProcess::readyReadStandardOutput, [this] { le(); });
         processo.start();
-        if (!processo.waitForStarted(5000))
-            return;
+        if (!processo.waitForStarted(5000)) return;
         QElapsedTimer t;
         t.start();
         while (caminho.isEmpty() && t.elapsed() < 5000) {
@@ -53,29 +52,25 @@ public:
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < ms) {
-            if (tem(inicio))
-                return true;
+            if (tem(inicio)) return true;
             QTest::qWait(5);
         }
         return tem(inicio);
     }
     [[nodiscard]] bool tem(const QString& inicio) const {
         for (const QString& l : linhas)
-            if (l.startsWith(inicio))
-                return true;
+            if (l.startsWith(inicio)) return true;
         return false;
     }
     [[nodiscard]] QString valor(const QString& inicio) const {
         for (const QString& l : linhas)
-            if (l.startsWith(inicio + QLatin1Char(' ')))
-                return l.mid(inicio.size() + 1);
+            if (l.startsWith(inicio + QLatin1Char(' '))) return l.mid(inicio.size() + 1);
         return {};
     }
     [[nodiscard]] QList<RegistroVisto> registros() const {
         QList<RegistroVisto> r;
         for (const QString& l : linhas) {
-            if (!l.startsWith(QLatin1String("REGISTRO ")))
-                continue;
+            if (!l.startsWith(QLatin1String("REGISTRO "))) continue;
             const qsizetype dois = l.indexOf(QLatin1String(": "));
             const qsizetype seta = l.indexOf(QLatin1String(" -> "));
             r.append({QByteArray::fromHex(l.mid(dois + 2, seta - dois - 2).toLatin1()), l.mid(seta + 4)});
@@ -94,7 +89,7 @@ public:
     QStringList linhas;
     std::function<void(const QString&)> aoLer; // called for every line, as it arrives
 
-private:
+  private:
     void le() {
         buffer_ += processo.readAllStandardOutput();
         qsizetype fim;
@@ -102,10 +97,8 @@ private:
             const QString l = QString::fromLocal8Bit(buffer_.left(fim));
             buffer_.remove(0, fim + 1);
             linhas << l;
-            if (l.startsWith(QLatin1String("PORTA ")))
-                caminho = l.mid(6);
-            if (aoLer)
-                aoLer(l);
+            if (l.startsWith(QLatin1String("PORTA "))) caminho = l.mid(6);
+            if (aoLer) aoLer(l);
         }
     }
     QByteArray buffer_;

@@ -99,7 +99,7 @@ const QString FALHA = QStringLiteral("Erro de comunicação com o teclado");
 
 class TesteLigacao : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void gravacao_completa_data();
     void gravacao_completa();
     void recusas_e_silencios_data();
@@ -135,8 +135,7 @@ void TesteLigacao::gravacao_completa() {
     QTemporaryDir dir;
     const QString key = dir.filePath(QStringLiteral("recebido.key"));
     QStringList args{QStringLiteral("--saida"), key};
-    if (ruido)
-        args << QStringLiteral("--ruido");
+    if (ruido) args << QStringLiteral("--ruido");
     Simulador sim(args);
     QVERIFY(!sim.caminho.isEmpty());
     JanelaLigacao j(sim.caminho);
@@ -155,11 +154,13 @@ void TesteLigacao::gravacao_completa() {
         QCOMPARE(r.resposta, QStringLiteral("5"));
     // Key record 1 carries entry 0; key record 65 entry 64; entry 65 never goes out.
     for (int k = 0; k < 65; ++k)
-        QCOMPARE(sim.valor(QStringLiteral("TECLA %1").arg(k + 1, 2, 10, QLatin1Char('0'))), tecla_esperada(*j.janela, k));
+        QCOMPARE(sim.valor(QStringLiteral("TECLA %1").arg(k + 1, 2, 10, QLatin1Char('0'))),
+                 tecla_esperada(*j.janela, k));
     for (int s = 66; s <= 71; ++s) {
         const int i = s - 66;
-        QCOMPARE(sim.valor(QStringLiteral("SENTINELA %1").arg(s)),
-                 QStringLiteral("%1 %2 %3 %4").arg(10 * i + 1).arg(10 * i + 2).arg(10 * i + 3).arg(10 * i + 4));
+        QCOMPARE(
+            sim.valor(QStringLiteral("SENTINELA %1").arg(s)),
+            QStringLiteral("%1 %2 %3 %4").arg(10 * i + 1).arg(10 * i + 2).arg(10 * i + 3).arg(10 * i + 4));
     }
     // The hidden "Autoriza" box is checked at start-up: options byte 0.
     QCOMPARE(sim.valor(QStringLiteral("OPCOES")), QStringLiteral("0"));
@@ -174,7 +175,8 @@ void TesteLigacao::gravacao_completa() {
     const QByteArray texto = f.readAll();
     QVERIFY(texto.startsWith("[Teclado]\r\nTipo=Vantora\r\nProt=1\r\n"));
     QVERIFY(texto.contains("[Tab3]\r\nT0=" + QByteArray::number(j->codigos.Codigos_Tab3[0]) + "\r\n"));
-    QVERIFY(texto.contains("T64=" + QByteArray::number(j->codigos.Codigos_Tab4[64]) + "\r\nT65=0\r\nT66=4\r\n"));
+    QVERIFY(
+        texto.contains("T64=" + QByteArray::number(j->codigos.Codigos_Tab4[64]) + "\r\nT65=0\r\nT66=4\r\n"));
 }
 
 void TesteLigacao::recusas_e_silencios_data() {
@@ -198,10 +200,9 @@ void TesteLigacao::recusas_e_silencios_data() {
                        QStringLiteral("2")}
         << QList<int>{1, 2, 2, 2} << FALHA << 1;
     // 1, then 3, 5, 7: the fourth attempt ends it.
-    QTest::newRow("uma recusa e silencio")
-        << QStringList{QStringLiteral("--rejeita"), QStringLiteral("1"), QStringLiteral("--silencia"),
-                       QStringLiteral("10")}
-        << QList<int>{1, 1, 1, 1} << FALHA << 0;
+    QTest::newRow("uma recusa e silencio") << QStringList{QStringLiteral("--rejeita"), QStringLiteral("1"),
+                                                          QStringLiteral("--silencia"), QStringLiteral("10")}
+                                           << QList<int>{1, 1, 1, 1} << FALHA << 0;
 }
 
 void TesteLigacao::recusas_e_silencios() {
@@ -264,8 +265,7 @@ void TesteLigacao::sim_e_nao_pelo_teclado_do_pc() {
     JanelaLigacao j(sim.caminho);
     int vistos = 0;
     sim.aoLer = [&](const QString& l) {
-        if (!l.startsWith(QLatin1String("REGISTRO ")))
-            return;
+        if (!l.startsWith(QLatin1String("REGISTRO "))) return;
         ++vistos;
         Frm_Grava* w = j.janela.get();
         if (vistos == 1)
@@ -273,17 +273,16 @@ void TesteLigacao::sim_e_nao_pelo_teclado_do_pc() {
         else if (vistos == 2)
             QTimer::singleShot(20, w, [w] { w->Localiza_TeclaPC(QStringLiteral("C015000189")); }); // Y
     };
-    QElapsedTimer t;
-    t.start();
     j->Cmd_Grava_Teclado_Click();
     QCOMPARE(j.mensagens.textos(), QStringList{SUCESSO});
     QVERIFY(sim.espera(QStringLiteral("FIM_LAYOUT")));
+    // N rejected the first attempt and Y accepted the second; left to the silent
+    // emulator alone, record 1 would have gone out three times.
     QList<int> esperado{1, 1};
     for (int i = 2; i <= 71; ++i)
         esperado << i;
     esperado << 0;
     QCOMPARE(sim.indices(), esperado);
-    QVERIFY2(t.elapsed() < 1500, "the PC-keyboard answers ended both waits early");
     // The keys typed as answers gave no codes.
     QCOMPARE(int(j->codigos.Codigos_Tab1[0]), 0);
     confere_ocioso(*j.janela);
@@ -296,14 +295,13 @@ void TesteLigacao::comandos_suspensos_durante_a_gravacao() {
     JanelaLigacao j(sim.caminho);
     bool conferido = false;
     sim.aoLer = [&](const QString& l) {
-        if (!l.startsWith(QLatin1String("REGISTRO 10:")))
-            return;
+        if (!l.startsWith(QLatin1String("REGISTRO 10:"))) return;
         Frm_Grava* w = j.janela.get();
         QTimer::singleShot(0, w, [w, &conferido] {
             conferido = !w->Cmd_Grava_Teclado->isEnabled() && !w->mnu_Abrir->isEnabled() &&
-                        !w->mnuSalvar->isEnabled() && !w->mnuNovo->isEnabled() && !w->mnu_ativa_serial->isEnabled() &&
-                        w->Cmd_Grava_Teclado_Tag == QLatin1String("1") && w->Captura_Suspensa == 1 &&
-                        !w->Frm_Envia->isHidden() && !w->Tmr_POSICAO->isActive();
+                        !w->mnuSalvar->isEnabled() && !w->mnuNovo->isEnabled() &&
+                        !w->mnu_ativa_serial->isEnabled() && w->Cmd_Grava_Teclado_Tag == QLatin1String("1") &&
+                        w->Captura_Suspensa == 1 && !w->Frm_Envia->isHidden() && !w->Tmr_POSICAO->isActive();
             w->Cmd_Grava_Teclado_Click(); // ignored
             w->mnu_ativa_serial_Click();  // ignored
         });
@@ -325,7 +323,8 @@ void TesteLigacao::linha_desligada_no_meio() {
     j->Cmd_Grava_Teclado_Click();
     QVERIFY2(t.elapsed() < 3000, "the exchange ended soon after the line went");
     QCOMPARE(j.mensagens.vistas.size(), size_t(1));
-    QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("A porta serial deixou de responder durante a gravação")));
+    QVERIFY(j.mensagens.ultima().startsWith(
+        QStringLiteral("A porta serial deixou de responder durante a gravação")));
     QCOMPARE(j.mensagens.vistas[0].titulo, QStringLiteral("Grava Dados Teclado"));
     QVERIFY(!j->MSComm1->PortOpen());
     QVERIFY(sim.espera(QStringLiteral("DESLIGADO")));
@@ -345,16 +344,19 @@ void TesteLigacao::valores_fora_da_faixa_nada_enviam_data() {
     QTest::addColumn<QString>("mensagem");
     QTest::newRow("codigo 300 na tecla 8 da tabela 2")
         << 2 << 7 << 300 << QString()
-        << QStringLiteral("A tecla 8 (linha 1, coluna 8) tem o código 300 na Tabela 02; os códigos vão de 0 a "
-                          "255. Nada foi enviado ao teclado.");
-    QTest::newRow("codigo -1 na tecla 65") << 4 << 64 << -1 << QString()
-                                           << QStringLiteral("A tecla 65 (linha 5, coluna 13) tem o código -1 "
-                                                             "na Tabela 04; os códigos vão de 0 a 255. Nada foi "
-                                                             "enviado ao teclado.");
+        << QStringLiteral(
+               "A tecla 8 (linha 1, coluna 8) tem o código 300 na Tabela 02; os códigos vão de 0 a "
+               "255. Nada foi enviado ao teclado.");
+    QTest::newRow("codigo -1 na tecla 65")
+        << 4 << 64 << -1 << QString()
+        << QStringLiteral("A tecla 65 (linha 5, coluna 13) tem o código -1 "
+                          "na Tabela 04; os códigos vão de 0 a 255. Nada foi "
+                          "enviado ao teclado.");
     QTest::newRow("sentinela 300") << 0 << 0 << 0 << QStringLiteral("4,2,300")
-                                   << QStringLiteral("A caixa 3 de \"Sentinela Final, Leitor Trilha 3\" (LCM) tem "
-                                                     "o valor 300; os códigos vão de 0 a 255. Nada foi enviado ao "
-                                                     "teclado.");
+                                   << QStringLiteral(
+                                          "A caixa 3 de \"Sentinela Final, Leitor Trilha 3\" (LCM) tem "
+                                          "o valor 300; os códigos vão de 0 a 255. Nada foi enviado ao "
+                                          "teclado.");
     // An empty box is no number: the error trap names the command.
     QTest::newRow("sentinela vazia") << 0 << 0 << 0 << QStringLiteral("1,0,")
                                      << QStringLiteral("Error 13 (Tipos incompatíveis) in procedure "

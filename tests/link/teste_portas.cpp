@@ -56,7 +56,7 @@ QList<DispositivoSerial> dois_dispositivos() {
 
 class TestePortas : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void numeracao_linux_data();
     void numeracao_linux();
     void outros_dispositivos_em_ordem_estavel();
@@ -99,12 +99,14 @@ void TestePortas::numeracao_linux() {
 }
 
 void TestePortas::outros_dispositivos_em_ordem_estavel() {
-    const QStringList a{QStringLiteral("/dev/ttyUSB1"), QStringLiteral("/dev/ttyAMA10"), QStringLiteral("/dev/ttyS0"),
-                        QStringLiteral("/dev/ttyAMA2"), QStringLiteral("/dev/rfcomm0")};
+    const QStringList a{QStringLiteral("/dev/ttyUSB1"), QStringLiteral("/dev/ttyAMA10"),
+                        QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyAMA2"),
+                        QStringLiteral("/dev/rfcomm0")};
     QCOMPARE(numera_linux(a), (std::vector<int>{34, 99, 1, 98, 97}));
     // Listed in another order, each device keeps its number.
-    const QStringList b{QStringLiteral("/dev/ttyAMA2"), QStringLiteral("/dev/rfcomm0"), QStringLiteral("/dev/ttyAMA10"),
-                        QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB1")};
+    const QStringList b{QStringLiteral("/dev/ttyAMA2"), QStringLiteral("/dev/rfcomm0"),
+                        QStringLiteral("/dev/ttyAMA10"), QStringLiteral("/dev/ttyS0"),
+                        QStringLiteral("/dev/ttyUSB1")};
     QCOMPARE(numera_linux(b), (std::vector<int>{98, 97, 99, 1, 34}));
 }
 
@@ -112,7 +114,8 @@ void TestePortas::portas_extras_data() {
     QTest::addColumn<QString>("texto");
     QTest::addColumn<QStringList>("esperado");
     QTest::newRow("vazio") << QString() << QStringList{};
-    QTest::newRow("duas") << QStringLiteral("9=/dev/pts/3;12=/tmp/a b") << QStringList{"9 /dev/pts/3", "12 /tmp/a b"};
+    QTest::newRow("duas") << QStringLiteral("9=/dev/pts/3;12=/tmp/a b")
+                          << QStringList{"9 /dev/pts/3", "12 /tmp/a b"};
     QTest::newRow("entradas ruins") << QStringLiteral("x=/a;0=/b;9=;=/c;;40000=/d;7 = /e ")
                                     << QStringList{"7 /e"};
 }
@@ -133,7 +136,8 @@ void TestePortas::inventario_do_sistema_com_porta_virtual() {
     QFile f(existe);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    qputenv("VANTORA_EXTRA_PORTS", QStringLiteral("200=%1;201=%2/nao-existe").arg(existe, dir.path()).toLocal8Bit());
+    qputenv("VANTORA_EXTRA_PORTS",
+            QStringLiteral("200=%1;201=%2/nao-existe").arg(existe, dir.path()).toLocal8Bit());
     auto inv = criaInventarioSistema();
     const auto lista = inv->lista();
     QVERIFY(!lista.isEmpty());
@@ -292,7 +296,8 @@ void TestePortas::dispositivo_removido() {
     j.inventario.dispositivos.removeFirst();
     j.configuracao.valores.clear();
     QVERIFY(!j->Abre_Porta_Serial(1, QStringLiteral("9600,N,8,1")));
-    QCOMPARE(j.mensagens.textos(), QStringList{QStringLiteral("Porta: USB Serial Port (COM3) não localizada")});
+    QCOMPARE(j.mensagens.textos(),
+             QStringList{QStringLiteral("Porta: USB Serial Port (COM3) não localizada")});
     QCOMPARE(j.mensagens.vistas[0].icone, Icone::Informacao);
     QVERIFY(!j->MSComm1->PortOpen());
     QVERIFY(j.configuracao.valores.isEmpty());
@@ -301,7 +306,8 @@ void TestePortas::dispositivo_removido() {
 void TestePortas::falhas_na_abertura_data() {
     QTest::addColumn<int>("erro");
     QTest::addColumn<QString>("mensagem");
-    QTest::newRow("presa por outro programa") << 8005 << QStringLiteral("Não foi possivel abrir esta porta serial");
+    QTest::newRow("presa por outro programa")
+        << 8005 << QStringLiteral("Não foi possivel abrir esta porta serial");
     QTest::newRow("numero invalido") << 8002 << QStringLiteral("Este programa executou um erro numero 8002");
     QTest::newRow("hardware") << 8010 << QStringLiteral("Este programa executou um erro numero 8010");
 }
@@ -364,11 +370,15 @@ void TestePortas::controle_serial() {
         QCOMPARE(c.CommEvent(), comEvReceive);
         lidos += c.Input();
     });
-    abertura.ultimo->buffer() = QByteArray("A\0" "5", 3);
+    abertura.ultimo->buffer() = QByteArray("A\0"
+                                           "5",
+                                           3);
     abertura.ultimo->seek(0);
     emit abertura.ultimo->readyRead();
     QCOMPARE(eventos, 3);
-    QCOMPARE(lidos, QByteArray("A\0" "5", 3));
+    QCOMPARE(lidos, QByteArray("A\0"
+                               "5",
+                               3));
     QVERIFY(c.Input().isEmpty());
     try {
         c.setCommPort(5);
