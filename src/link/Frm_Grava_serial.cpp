@@ -26,6 +26,8 @@ const QString& tituloGravacao() {
 
 // The port went away in the middle of an exchange.
 struct PortaPerdidaNaGravacao {};
+// The program is ending (its window was closed) in the middle of an exchange.
+struct ProgramaEncerrando {};
 
 // IsNumeric: a text the whole-number conversion takes, or one too large for it.
 bool e_numerico(const QString& texto) {
@@ -179,7 +181,7 @@ void Frm_Grava::Envia_Fim() {
 // At most 101 pauses of 5 ms; the answer is looked at after each pause.
 int Frm_Grava::espera_resposta() {
     for (int contador = 0; contador <= 100; ++contador) {
-        Aguarda_Ms(5);
+        if (!Aguarda_Ms(5)) throw ProgramaEncerrando{};
         if (MSComm1->PortaPerdida()) throw PortaPerdidaNaGravacao{};
         if (Resposta_Teclado == RESPOSTA_SIM || Resposta_Teclado == RESPOSTA_NAO) break;
     }
@@ -291,6 +293,8 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
                         QStringLiteral("A porta serial deixou de responder durante a gravação (adaptador "
                                        "desconectado?). O teclado não foi gravado por completo."),
                         tituloGravacao());
+                } catch (const ProgramaEncerrando&) {
+                    // Nothing more to say: the port is closed on the way out.
                 }
             }
             encerra();

@@ -7,7 +7,7 @@
 
 namespace vantora {
 
-void Aguarda_Ms(int ms) {
+bool Aguarda_Ms(int ms) {
     QElapsedTimer relogio;
     relogio.start();
     const qint64 alvo = qint64(ms) * 1000000;
@@ -19,9 +19,10 @@ void Aguarda_Ms(int ms) {
     for (;;) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         const qint64 falta = alvo - relogio.nsecsElapsed();
-        if (falta <= 0) return;
+        if (falta <= 0) return true;
         despertador.start(int((falta + 999999) / 1000000));
-        laco.exec();
+        // An event loop refuses to start once the program has been told to quit.
+        if (laco.exec() < 0) return false;
     }
 }
 

@@ -6,6 +6,7 @@ namespace vantora {
 
 // Waits at least `ms` milliseconds on a monotonic clock, processing events; it
 // sleeps in the event loop in between, so it takes no processor time of its own.
-void Aguarda_Ms(int ms);
+// Returns false, at once, when the program is ending (its event loops no longer run).
+bool Aguarda_Ms(int ms);
 
 } // namespace vantora

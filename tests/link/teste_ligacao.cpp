@@ -116,6 +116,8 @@ class TesteLigacao : public QObject {
     void captura_e_depois_gravacao();
     void porta_presa_por_outro_programa();
     void linha_desligada_na_captura();
+    // Last: once told to quit, the program's event loops no longer run.
+    void programa_encerrado_no_meio();
 };
 
 // An all-accepting keyboard gets 433 bytes, in order, decoding to the layout held.
@@ -483,6 +485,24 @@ void TesteLigacao::linha_desligada_na_captura() {
     QCOMPARE(j.mensagens.vistas.size(), size_t(1));
     QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("A porta serial deixou de responder")));
     QCOMPARE(j->Shp_Captura_serial->FillColor(), BRANCO);
+}
+
+// The window is closed (the program told to quit) while records go out: the exchange
+// stops at once, says nothing more, and closes the port.
+void TesteLigacao::programa_encerrado_no_meio() {
+    Simulador sim;
+    JanelaLigacao j(sim.caminho);
+    sim.aoLer = [&](const QString& l) {
+        if (l.startsWith(QLatin1String("REGISTRO 5:"))) QCoreApplication::exit(0);
+    };
+    QElapsedTimer t;
+    t.start();
+    j->Cmd_Grava_Teclado_Click();
+    QVERIFY(t.elapsed() < 1000);
+    QVERIFY(j.mensagens.vistas.empty());
+    QVERIFY(!j->MSComm1->PortOpen());
+    QCOMPARE(j->Cmd_Grava_Teclado_Tag, QStringLiteral("0"));
+    QVERIFY(sim.registros().size() <= 6);
 }
 
 QTEST_MAIN(TesteLigacao)
