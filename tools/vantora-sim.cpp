@@ -304,7 +304,7 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Responde só depois do tempo que os bytes levariam na linha."));
     const QCommandLineOption desliga(
         QStringLiteral("desliga"),
-        QStringLiteral("Desliga a linha depois de K registros (adaptador removido)."), QStringLiteral("K"));
+        QStringLiteral("Desliga a linha quando chega o registro K (adaptador removido)."), QStringLiteral("K"));
     const QCommandLineOption envia(
         QStringLiteral("envia"), QStringLiteral("Envia estes bytes (hex, separados por vírgula) ao iniciar."),
         QStringLiteral("HEX"));
