@@ -115,9 +115,23 @@ bool MDL_Keyboard::eventFilter(QObject* destino, QEvent* e) {
         return false;
     const EventoNativo nativo{tipo == QEvent::KeyRelease, k->isAutoRepeat(), k->nativeScanCode(),
                               k->nativeVirtualKey(), k->nativeModifiers()};
+    const std::uint32_t tecla = k->nativeScanCode() & 0x1FF;
     if (para_dialogo(destino)) {
+        if (tipo == QEvent::KeyPress)
+            do_dialogo_.set(tecla);
+        else if (tipo == QEvent::KeyRelease && !k->isAutoRepeat())
+            do_dialogo_.reset(tecla);
         tradutor.esquece(nativo);
         return false;
+    }
+    // The release of a key whose press went to a dialog (the Enter that closed a
+    // message box): it belongs to that dialog, and assigns nothing.
+    if (do_dialogo_.test(tecla)) {
+        if (tipo == QEvent::KeyRelease && !k->isAutoRepeat()) {
+            do_dialogo_.reset(tecla);
+            tradutor.esquece(nativo);
+        }
+        return true;
     }
     // The press that follows is the keystroke; no shortcut takes it.
     if (tipo == QEvent::ShortcutOverride) {

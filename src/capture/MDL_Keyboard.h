@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 namespace vantora {
@@ -50,6 +51,7 @@ private:
 
     Frm_Grava& janela_;
     std::int32_t instalacao_ = 0; // handle of the filter installed on the application
+    std::bitset<512> do_dialogo_;  // keys pressed while a dialog had the keyboard
 
     // The event let through after an error in KeyboardProc, so that it reaches the
     // window without being examined again on its way to the focused control.
