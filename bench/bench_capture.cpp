@@ -25,8 +25,7 @@ struct Figura {
     double piso;
 };
 
-template <class F>
-Figura mede(F&& rodada) {
+template <class F> Figura mede(F&& rodada) {
     std::vector<double> ns;
     for (int r = 0; r < EXECUCOES; ++r) {
         QElapsedTimer t;
@@ -45,8 +44,7 @@ void imprime(const char* o_que, Figura f) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     teste::JanelaDeTeste j;
     j->Modulo_Teclado().tradutor.define_plataforma(Plataforma::X11);

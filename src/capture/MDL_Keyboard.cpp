@@ -15,15 +15,14 @@ const QString MODULO = QStringLiteral("MDL_Keyboard");
 // Press reports looked up although they are presses: the keys with scan codes 73, 7E,
 // 7C and 7D hex, reported as already down (auto-repeat).
 bool pressao_consultada(const QString& w) {
-    return w == QLatin1String("40730001") || w == QLatin1String("407E0001") || w == QLatin1String("407C0001") ||
-           w == QLatin1String("407D0001");
+    return w == QLatin1String("40730001") || w == QLatin1String("407E0001") ||
+           w == QLatin1String("407C0001") || w == QLatin1String("407D0001");
 }
 
 // Handles given to installed filters; never zero.
 std::int32_t proxima_instalacao() {
     static std::int32_t contador = 0;
-    if (++contador <= 0)
-        contador = 1;
+    if (++contador <= 0) contador = 1;
     return contador;
 }
 
@@ -35,16 +34,14 @@ MDL_Keyboard::MDL_Keyboard(Frm_Grava& janela)
 }
 
 int MDL_Keyboard::indice_hook(int hookType) {
-    if (hookType < PRIMEIRO_TIPO_HOOK || hookType > ULTIMO_TIPO_HOOK)
-        throw ErroExecucao(ERRO_SUBSCRITO);
+    if (hookType < PRIMEIRO_TIPO_HOOK || hookType > ULTIMO_TIPO_HOOK) throw ErroExecucao(ERRO_SUBSCRITO);
     return hookType - PRIMEIRO_TIPO_HOOK;
 }
 
 bool MDL_Keyboard::InstallHook(Frm_Grava& /*form*/, int hookType) {
     armadilha(*janela_.servicos.mensagens, QStringLiteral("InstallHook"), modulo(MODULO), [&] {
         std::int32_t& handle = Hook_Teclado[indice_hook(hookType)];
-        if (handle != 0)
-            return;
+        if (handle != 0) return;
         // Only the keyboard filter of this thread can be granted.
         if (hookType == WH_KEYBOARD && qApp && instalacao_ == 0) {
             qApp->installEventFilter(this);
@@ -62,8 +59,7 @@ void MDL_Keyboard::RemoveHook(Frm_Grava& /*form*/, int hookType) {
         std::int32_t& handle = Hook_Teclado[indice_hook(hookType)];
         // A handle that is not ours (zero included) is refused, and that is ignored.
         if (handle != 0 && handle == instalacao_) {
-            if (qApp)
-                qApp->removeEventFilter(this);
+            if (qApp) qApp->removeEventFilter(this);
             instalacao_ = 0;
         }
         handle = 0;
@@ -71,35 +67,29 @@ void MDL_Keyboard::RemoveHook(Frm_Grava& /*form*/, int hookType) {
 }
 
 int MDL_Keyboard::KeyboardProc(int code, int virtualKey, std::uint32_t eventWord) {
-    if (code < 0)
-        return 1;
+    if (code < 0) return 1;
     int resultado = 1;
-    const bool ok = armadilha(*janela_.servicos.mensagens, QStringLiteral("KeyboardProc"), modulo(MODULO), [&] {
-        const QString w = QString::number(eventWord, 16).toUpper();
-        const QString v = QString::number(virtualKey);
-        if (eventWord & BIT_TRANSICAO) {
-            // The left Ctrl half of Alt Gr, released while Alt is still down.
-            if (w != QLatin1String("E01D0001"))
+    const bool ok =
+        armadilha(*janela_.servicos.mensagens, QStringLiteral("KeyboardProc"), modulo(MODULO), [&] {
+            const QString w = QString::number(eventWord, 16).toUpper();
+            const QString v = QString::number(virtualKey);
+            if (eventWord & BIT_TRANSICAO) {
+                // The left Ctrl half of Alt Gr, released while Alt is still down.
+                if (w != QLatin1String("E01D0001")) janela_.Localiza_TeclaPC(w + v);
+            } else if (pressao_consultada(w)) {
                 janela_.Localiza_TeclaPC(w + v);
-        } else if (pressao_consultada(w)) {
-            janela_.Localiza_TeclaPC(w + v);
-        }
-    });
-    if (!ok)
-        resultado = 0;
+            }
+        });
+    if (!ok) resultado = 0;
     return resultado;
 }
 
 bool MDL_Keyboard::para_dialogo(QObject* destino) const {
     // One of our own boxes or file dialogs is open: it answers the keyboard.
-    if (QApplication::activeModalWidget())
-        return true;
-    if (QWidget* ativa = QApplication::activeWindow(); ativa && ativa != &janela_)
-        return true;
-    if (auto* w = qobject_cast<QWidget*>(destino))
-        return w->window() != &janela_;
-    if (auto* j = qobject_cast<QWindow*>(destino))
-        return j != janela_.windowHandle();
+    if (QApplication::activeModalWidget()) return true;
+    if (QWidget* ativa = QApplication::activeWindow(); ativa && ativa != &janela_) return true;
+    if (auto* w = qobject_cast<QWidget*>(destino)) return w->window() != &janela_;
+    if (auto* j = qobject_cast<QWindow*>(destino)) return j != janela_.windowHandle();
     return false;
 }
 
@@ -107,11 +97,11 @@ bool MDL_Keyboard::eventFilter(QObject* destino, QEvent* e) {
     const QEvent::Type tipo = e->type();
     if (tipo != QEvent::KeyPress && tipo != QEvent::KeyRelease && tipo != QEvent::ShortcutOverride)
         return false;
-    if (!instalado())
-        return false;
+    if (!instalado()) return false;
     auto* k = static_cast<QKeyEvent*>(e);
     // Synthesized events and platforms without native key data pass untouched.
-    if ((k->nativeScanCode() == 0 && k->nativeVirtualKey() == 0) || tradutor.plataforma() == Plataforma::Nenhuma)
+    if ((k->nativeScanCode() == 0 && k->nativeVirtualKey() == 0) ||
+        tradutor.plataforma() == Plataforma::Nenhuma)
         return false;
     const EventoNativo nativo{tipo == QEvent::KeyRelease, k->isAutoRepeat(), k->nativeScanCode(),
                               k->nativeVirtualKey(), k->nativeModifiers()};
@@ -145,8 +135,7 @@ bool MDL_Keyboard::eventFilter(QObject* destino, QEvent* e) {
 
     int resultado = 1;
     for (const RelatoTecla& r : tradutor.traduz(nativo)) {
-        if (KeyboardProc(0, r.teclaVirtual, r.palavra) == 0)
-            resultado = 0;
+        if (KeyboardProc(0, r.teclaVirtual, r.palavra) == 0) resultado = 0;
     }
     janela_.relata_estado();
     if (resultado == 0) {

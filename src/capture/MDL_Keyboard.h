@@ -22,7 +22,7 @@ inline constexpr int ULTIMO_TIPO_HOOK = 14;
 
 class MDL_Keyboard : public QObject {
     Q_OBJECT
-public:
+  public:
     // A child of the window; the filter goes away with it.
     explicit MDL_Keyboard(Frm_Grava& janela);
 
@@ -42,16 +42,16 @@ public:
     // Native key events are read as this platform gives them (tests set it).
     TradutorTeclado tradutor;
 
-protected:
+  protected:
     bool eventFilter(QObject* destino, QEvent* e) override;
 
-private:
+  private:
     [[nodiscard]] bool para_dialogo(QObject* destino) const;
     [[nodiscard]] static int indice_hook(int hookType);
 
     Frm_Grava& janela_;
     std::int32_t instalacao_ = 0; // handle of the filter installed on the application
-    std::bitset<512> do_dialogo_;  // keys pressed while a dialog had the keyboard
+    std::bitset<512> do_dialogo_; // keys pressed while a dialog had the keyboard
 
     // The event let through after an error in KeyboardProc, so that it reaches the
     // window without being examined again on its way to the focused control.

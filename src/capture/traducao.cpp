@@ -82,8 +82,7 @@ struct TabelaEvdev {
     std::array<LinhaEvdev, 128> porCodigo{};
     constexpr TabelaEvdev() {
         for (const LinhaEvdev& l : TECLAS_EVDEV) {
-            if (l.evdev != 0)
-                porCodigo[l.evdev] = l;
+            if (l.evdev != 0) porCodigo[l.evdev] = l;
         }
     }
 };
@@ -96,10 +95,8 @@ constexpr TabelaEvdev TABELA_EVDEV;
 } // namespace
 
 Plataforma plataforma_por_nome(const QString& nomePlugin) {
-    if (nomePlugin == QLatin1String("xcb"))
-        return Plataforma::X11;
-    if (nomePlugin == QLatin1String("windows"))
-        return Plataforma::Windows;
+    if (nomePlugin == QLatin1String("xcb")) return Plataforma::X11;
+    if (nomePlugin == QLatin1String("windows")) return Plataforma::Windows;
     return Plataforma::Nenhuma;
 }
 
@@ -108,8 +105,7 @@ QString identificador_tecla(const RelatoTecla& r) {
 }
 
 TeclaFisica tecla_x11(std::uint32_t keycode, std::uint32_t keysym) {
-    if (keycode < DESLOCAMENTO_X || keycode - DESLOCAMENTO_X >= TABELA_EVDEV.porCodigo.size())
-        return {};
+    if (keycode < DESLOCAMENTO_X || keycode - DESLOCAMENTO_X >= TABELA_EVDEV.porCodigo.size()) return {};
     const std::uint32_t evdev = keycode - DESLOCAMENTO_X;
     const LinhaEvdev& l = TABELA_EVDEV.porCodigo[evdev];
     if (l.evdev == 0) {
@@ -117,10 +113,8 @@ TeclaFisica tecla_x11(std::uint32_t keycode, std::uint32_t keysym) {
         return evdev <= 88 ? TeclaFisica{evdev, 0} : TeclaFisica{};
     }
     // Ctrl + Pause is Break, Alt + Print Screen is SysRq: other scan codes on Windows.
-    if (evdev == 119 && keysym == XK_BREAK)
-        return {ESTENDIDA | 0x46, 3};
-    if (evdev == 99 && keysym == XK_SYS_REQ)
-        return {0x54, 44};
+    if (evdev == 119 && keysym == XK_BREAK) return {ESTENDIDA | 0x46, 3};
+    if (evdev == 99 && keysym == XK_SYS_REQ) return {0x54, 44};
     const int vk = (l.comNumLock != 0 && keysym_numerico(keysym)) ? l.comNumLock : l.teclaVirtual;
     return {l.varredura, vk};
 }
@@ -139,15 +133,13 @@ TeclaFisica TradutorTeclado::fisica(const EventoNativo& e) const {
 
 Relatos TradutorTeclado::traduz(const EventoNativo& e) {
     Relatos r;
-    if (plataforma_ == Plataforma::Nenhuma)
-        return r;
+    if (plataforma_ == Plataforma::Nenhuma) return r;
     // The release half of an auto-repeat pair: the key is still down.
-    if (e.solta && e.repeticao)
-        return r;
+    if (e.solta && e.repeticao) return r;
     const TeclaFisica f = fisica(e);
-    if (f.varredura == 0 && f.teclaVirtual == 0)
-        return r;
-    const std::uint32_t corpo = ((f.varredura & 0xFF) << 16) | ((f.varredura & ESTENDIDA) ? BIT_ESTENDIDA : 0u) | 1u;
+    if (f.varredura == 0 && f.teclaVirtual == 0) return r;
+    const std::uint32_t corpo =
+        ((f.varredura & 0xFF) << 16) | ((f.varredura & ESTENDIDA) ? BIT_ESTENDIDA : 0u) | 1u;
     // On X11, Alt Gr comes alone; Windows reports it with a left Ctrl before it, and that
     // Ctrl goes up first, while Alt is still down ("E01D0001").
     const bool altGrX11 = plataforma_ == Plataforma::X11 && f.varredura == (ESTENDIDA | 0x38);
@@ -157,8 +149,7 @@ Relatos TradutorTeclado::traduz(const EventoNativo& e) {
     };
 
     if (e.solta) {
-        if (altGrX11)
-            ctrlFalso(BIT_TRANSICAO | BIT_ESTADO_ANTERIOR);
+        if (altGrX11) ctrlFalso(BIT_TRANSICAO | BIT_ESTADO_ANTERIOR);
         // The Alt context is that of the moment before the key goes up (Alt's own
         // release carries it).
         const std::uint32_t contexto = alt_baixado() ? BIT_CONTEXTO_ALT : 0u;
@@ -167,8 +158,7 @@ Relatos TradutorTeclado::traduz(const EventoNativo& e) {
         return r;
     }
     const bool jaBaixada = baixadas_.test(f.varredura) || e.repeticao;
-    if (altGrX11 && !jaBaixada)
-        ctrlFalso(0);
+    if (altGrX11 && !jaBaixada) ctrlFalso(0);
     baixadas_.set(f.varredura);
     const std::uint32_t contexto = alt_baixado() ? BIT_CONTEXTO_ALT : 0u;
     r.itens[r.quantidade++] = {(jaBaixada ? BIT_ESTADO_ANTERIOR : 0u) | contexto | corpo, f.teclaVirtual};
@@ -176,8 +166,7 @@ Relatos TradutorTeclado::traduz(const EventoNativo& e) {
 }
 
 void TradutorTeclado::esquece(const EventoNativo& e) {
-    if (!e.solta || e.repeticao)
-        return;
+    if (!e.solta || e.repeticao) return;
     const TeclaFisica f = fisica(e);
     baixadas_.reset(f.varredura & 0x1FF);
 }

@@ -30,8 +30,8 @@ enum class Plataforma { Nenhuma, X11, Windows };
 
 // What a key event carries, as QKeyEvent gives it.
 struct EventoNativo {
-    bool solta = false;      // a release
-    bool repeticao = false;  // QKeyEvent::isAutoRepeat()
+    bool solta = false;                // a release
+    bool repeticao = false;            // QKeyEvent::isAutoRepeat()
     std::uint32_t codigoVarredura = 0; // nativeScanCode()
     std::uint32_t teclaVirtual = 0;    // nativeVirtualKey()
     std::uint32_t modificadores = 0;   // nativeModifiers()
@@ -75,7 +75,7 @@ struct TeclaFisica {
 
 // Keeps which keys are down, to set the previous-state and Alt-context bits.
 class TradutorTeclado {
-public:
+  public:
     explicit TradutorTeclado(Plataforma plataforma = Plataforma::Nenhuma) : plataforma_(plataforma) {}
     void define_plataforma(Plataforma p) { plataforma_ = p; }
     [[nodiscard]] Plataforma plataforma() const { return plataforma_; }
@@ -87,7 +87,7 @@ public:
     // A release that went elsewhere (to one of our dialogs): the key is up again.
     void esquece(const EventoNativo& e);
 
-private:
+  private:
     [[nodiscard]] TeclaFisica fisica(const EventoNativo& e) const;
     [[nodiscard]] bool alt_baixado() const {
         return baixadas_.test(0x38) || baixadas_.test(ESTENDIDA | 0x38);

@@ -14,7 +14,7 @@ inline constexpr int VK_SCROLL = 145;
 // Seam for the keyboard state: the platform's 16-bit state of a virtual key, as the
 // Windows key-state query gives it (bit 0: toggled on; bit 15: held down; 0: neither).
 class EstadoTeclado {
-public:
+  public:
     virtual ~EstadoTeclado() = default;
     [[nodiscard]] virtual std::int16_t GetKeyState(int teclaVirtual) = 0;
 };

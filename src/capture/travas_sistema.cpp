@@ -23,7 +23,7 @@ namespace {
 #if defined(Q_OS_WIN)
 
 class EstadoTecladoWindows final : public EstadoTeclado {
-public:
+  public:
     std::int16_t GetKeyState(int teclaVirtual) override { return ::GetKeyState(teclaVirtual); }
 };
 using EstadoTecladoPlataforma = EstadoTecladoWindows;
@@ -34,11 +34,10 @@ constexpr std::int16_t LIGADA = 0x0001;
 constexpr std::int16_t PRESSIONADA = static_cast<std::int16_t>(0x8000);
 
 class EstadoTecladoX11 final : public EstadoTeclado {
-public:
+  public:
     std::int16_t GetKeyState(int teclaVirtual) override {
         xcb_connection_t* c = conexao();
-        if (!c)
-            return 0;
+        if (!c) return 0;
         const char* nome = nullptr;
         xcb_keycode_t keycode = 0; // evdev keycodes of the lock keys
         switch (teclaVirtual) {
@@ -58,22 +57,19 @@ public:
             return 0;
         }
         std::int16_t estado = 0;
-        if (ligada(c, nome))
-            estado |= LIGADA;
-        if (pressionada(c, keycode))
-            estado |= PRESSIONADA;
+        if (ligada(c, nome)) estado |= LIGADA;
+        if (pressionada(c, keycode)) estado |= PRESSIONADA;
         return estado;
     }
 
-private:
+  private:
     xcb_connection_t* conexao() {
         auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
         xcb_connection_t* c = x11 ? x11->connection() : nullptr;
         if (c != conexao_) {
             conexao_ = c;
             atomos_ = {};
-            if (c)
-                std::free(xcb_xkb_use_extension_reply(c, xcb_xkb_use_extension(c, 1, 0), nullptr));
+            if (c) std::free(xcb_xkb_use_extension_reply(c, xcb_xkb_use_extension(c, 1, 0), nullptr));
         }
         return c;
     }
@@ -92,10 +88,9 @@ private:
 
     bool ligada(xcb_connection_t* c, const char* nome) {
         const xcb_atom_t a = atomo(c, nome);
-        if (a == XCB_ATOM_NONE)
-            return false;
-        const auto cookie = xcb_xkb_get_named_indicator(c, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_LED_CLASS_DFLT_XI_CLASS,
-                                                        XCB_XKB_ID_DFLT_XI_ID, a);
+        if (a == XCB_ATOM_NONE) return false;
+        const auto cookie = xcb_xkb_get_named_indicator(
+            c, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_LED_CLASS_DFLT_XI_CLASS, XCB_XKB_ID_DFLT_XI_ID, a);
         auto* r = xcb_xkb_get_named_indicator_reply(c, cookie, nullptr);
         const bool ligado = r && r->found && r->on;
         std::free(r);
@@ -117,7 +112,7 @@ using EstadoTecladoPlataforma = EstadoTecladoX11;
 #else
 
 class EstadoTecladoNenhum final : public EstadoTeclado {
-public:
+  public:
     std::int16_t GetKeyState(int) override { return 0; }
 };
 using EstadoTecladoPlataforma = EstadoTecladoNenhum;

@@ -35,7 +35,8 @@ constexpr TeclaX TECLA_N{57, 'n', Qt::Key_N};
 constexpr TeclaX TECLA_A{38, 'a', Qt::Key_A};
 
 // Sends one native key event; true when someone took it (the filter, or the receiver).
-bool envia(QObject* alvo, QEvent::Type tipo, const TeclaX& t, bool repeticao = false, const QString& texto = {}) {
+bool envia(QObject* alvo, QEvent::Type tipo, const TeclaX& t, bool repeticao = false,
+           const QString& texto = {}) {
     QKeyEvent e(tipo, t.chave, Qt::NoModifier, t.keycode, t.keysym, 0, texto, repeticao);
     return QCoreApplication::sendEvent(alvo, &e);
 }
@@ -46,9 +47,13 @@ void tecla(QObject* alvo, const TeclaX& t) {
 
 // A loaded window whose filter reads X11 key data.
 struct Janela : JanelaDeTeste {
-    explicit Janela(Plataforma p = Plataforma::X11) { janela->Modulo_Teclado().tradutor.define_plataforma(p); }
+    explicit Janela(Plataforma p = Plataforma::X11) {
+        janela->Modulo_Teclado().tradutor.define_plataforma(p);
+    }
     [[nodiscard]] const Tabela& tab1() const { return janela->codigos.tabela(1); }
-    [[nodiscard]] std::int32_t handle() const { return janela->Modulo_Teclado().Hook_Teclado[WH_KEYBOARD + 1]; }
+    [[nodiscard]] std::int32_t handle() const {
+        return janela->Modulo_Teclado().Hook_Teclado[WH_KEYBOARD + 1];
+    }
 };
 
 } // namespace
@@ -56,7 +61,7 @@ struct Janela : JanelaDeTeste {
 class TesteCaptura : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     // F1: nothing on the press; on release key 2 is chosen, code 1 "SOH".
     void f1PressionadoESolto() {
         Janela j;
@@ -152,8 +157,10 @@ private slots:
     void teclaOcultaErro13() {
         Janela j;
         tecla(j.janela.get(), WIN_ESQUERDA);
-        QCOMPARE(j.mensagens.textos(),
-                 QStringList{"Error 13 (Tipos incompatíveis) in procedure Lbl_TeclaLB_Click of Formulário Frm_Grava"});
+        QCOMPARE(
+            j.mensagens.textos(),
+            QStringList{
+                "Error 13 (Tipos incompatíveis) in procedure Lbl_TeclaLB_Click of Formulário Frm_Grava"});
         QCOMPARE(j.tab1()[0], 0);
         QCOMPARE(j->Tecla_Atual, 0);
     }
@@ -206,9 +213,11 @@ private slots:
         MDL_Keyboard& m = j->Modulo_Teclado();
         m.InstallHook(*j.janela, 15);
         m.RemoveHook(*j.janela, -2);
-        QCOMPARE(j.mensagens.textos(),
-                 (QStringList{"Error 9 (Subscrito fora do intervalo) in procedure InstallHook of Módulo MDL_Keyboard",
-                              "Error 9 (Subscrito fora do intervalo) in procedure RemoveHook of Módulo MDL_Keyboard"}));
+        QCOMPARE(
+            j.mensagens.textos(),
+            (QStringList{
+                "Error 9 (Subscrito fora do intervalo) in procedure InstallHook of Módulo MDL_Keyboard",
+                "Error 9 (Subscrito fora do intervalo) in procedure RemoveHook of Módulo MDL_Keyboard"}));
         QVERIFY(m.InstallHook(*j.janela, 13));
         QCOMPARE(m.Hook_Teclado[14], 0);
         m.RemoveHook(*j.janela, -1);

@@ -100,7 +100,7 @@ class TesteTraducao : public QObject {
     Q_OBJECT
     Catalogo catalogo;
 
-private slots:
+  private slots:
     void initTestCase() { catalogo.preenche(); }
 
     void tecladoInteiro_data() {
@@ -115,8 +115,10 @@ private slots:
         const TeclaABNT2& k = TECLADO[linha];
         TradutorTeclado tx(Plataforma::X11);
         TradutorTeclado tw(Plataforma::Windows);
-        const QStringList idx = identificadores(tx, {x11(k.keycode, k.keysym, false), x11(k.keycode, k.keysym, true)});
-        const QStringList idw = identificadores(tw, {win(k.varreduraWin, k.vkWin, false), win(k.varreduraWin, k.vkWin, true)});
+        const QStringList idx =
+            identificadores(tx, {x11(k.keycode, k.keysym, false), x11(k.keycode, k.keysym, true)});
+        const QStringList idw =
+            identificadores(tw, {win(k.varreduraWin, k.vkWin, false), win(k.varreduraWin, k.vkWin, true)});
         QVERIFY(idx.size() >= 2);
         QCOMPARE(idw.size(), 2);
         const QString soltaX = idx.last();
@@ -127,33 +129,44 @@ private slots:
         const Relatos pressao = t.traduz(win(k.varreduraWin, k.vkWin, false));
         const Relatos solta = t.traduz(win(k.varreduraWin, k.vkWin, true));
         QCOMPARE(pressao.itens[0].palavra & (BIT_TRANSICAO | BIT_ESTADO_ANTERIOR), 0u);
-        QCOMPARE(solta.itens[0].palavra & (BIT_TRANSICAO | BIT_ESTADO_ANTERIOR), BIT_TRANSICAO | BIT_ESTADO_ANTERIOR);
+        QCOMPARE(solta.itens[0].palavra & (BIT_TRANSICAO | BIT_ESTADO_ANTERIOR),
+                 BIT_TRANSICAO | BIT_ESTADO_ANTERIOR);
         QCOMPARE(solta.itens[0].palavra & 0xFFFFu, 1u);
     }
 
     void identificadoresExatos_data() {
         QTest::addColumn<QString>("tecla");
         QTest::addColumn<QString>("esperado");
-        QTest::newRow("F1") << "F1" << "C03B0001112";
-        QTest::newRow("Enter") << "Enter" << "C01C000113";
-        QTest::newRow("pad Enter") << "pad Enter" << "C11C000113";
-        QTest::newRow("Left Alt carries the Alt context") << "Left Alt" << "E038000118";
-        QTest::newRow("Num Lock is extended 45h") << "Num Lock" << "C1450001144";
-        QTest::newRow("Pause is plain 45h") << "Pause" << "C045000119";
-        QTest::newRow("pad 7 Num Lock off") << "pad 7 (Home)" << "C047000136";
-        QTest::newRow("pad 7 Num Lock on") << "pad 7" << "C0470001103";
-        QTest::newRow("Right Windows") << "Right Windows" << "C15C000192";
-        QTest::newRow("Print Screen") << "Print Screen" << "C137000144";
+        QTest::newRow("F1") << "F1"
+                            << "C03B0001112";
+        QTest::newRow("Enter") << "Enter"
+                               << "C01C000113";
+        QTest::newRow("pad Enter") << "pad Enter"
+                                   << "C11C000113";
+        QTest::newRow("Left Alt carries the Alt context") << "Left Alt"
+                                                          << "E038000118";
+        QTest::newRow("Num Lock is extended 45h") << "Num Lock"
+                                                  << "C1450001144";
+        QTest::newRow("Pause is plain 45h") << "Pause"
+                                            << "C045000119";
+        QTest::newRow("pad 7 Num Lock off") << "pad 7 (Home)"
+                                            << "C047000136";
+        QTest::newRow("pad 7 Num Lock on") << "pad 7"
+                                           << "C0470001103";
+        QTest::newRow("Right Windows") << "Right Windows"
+                                       << "C15C000192";
+        QTest::newRow("Print Screen") << "Print Screen"
+                                      << "C137000144";
     }
     void identificadoresExatos() {
         QFETCH(QString, tecla);
         QFETCH(QString, esperado);
         for (const auto& k : TECLADO) {
-            if (tecla != QLatin1String(k.nome))
-                continue;
+            if (tecla != QLatin1String(k.nome)) continue;
             TradutorTeclado t(Plataforma::X11);
-            QCOMPARE(identificadores(t, {x11(k.keycode, k.keysym, false), x11(k.keycode, k.keysym, true)}).last(),
-                     esperado);
+            QCOMPARE(
+                identificadores(t, {x11(k.keycode, k.keysym, false), x11(k.keycode, k.keysym, true)}).last(),
+                esperado);
             return;
         }
         QFAIL("no such key in the table");
@@ -194,15 +207,26 @@ private slots:
         TradutorTeclado t(Plataforma::X11);
         QCOMPARE(identificadores(t, {x11(64, 0xffe9, false), x11(38, 'a', false), x11(38, 'a', true),
                                      x11(64, 0xffe9, true), x11(38, 'a', false), x11(38, 'a', true)}),
-                 (QStringList{"20380001" "18", "201E0001" "65", "E01E0001" "65", "E0380001" "18", "1E0001" "65",
-                              "C01E0001" "65"}));
+                 (QStringList{"20380001"
+                              "18",
+                              "201E0001"
+                              "65",
+                              "E01E0001"
+                              "65",
+                              "E0380001"
+                              "18",
+                              "1E0001"
+                              "65",
+                              "C01E0001"
+                              "65"}));
     }
 
     // Keys we do not know still give an identifier where a scan code is known;
     // otherwise nothing. Without a platform nothing is translated.
     void teclasDesconhecidas() {
         TradutorTeclado t(Plataforma::X11);
-        QCOMPARE(identificadores(t, {x11(8 + 84, 0, true)}), QStringList{"C0540001" "0"});
+        QCOMPARE(identificadores(t, {x11(8 + 84, 0, true)}), QStringList{"C0540001"
+                                                                         "0"});
         QCOMPARE(identificadores(t, {x11(8 + 200, 0x1008ff13, true), x11(3, 0, true), x11(400, 0, true)}),
                  QStringList{});
         TradutorTeclado n;
