@@ -2,10 +2,10 @@
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens_qt.h"
+#include "shell/medida.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -34,8 +34,6 @@ int main(int argc, char* argv[]) {
     if (!janela.Form_Load())
         return 1;
     janela.show();
-    // Used by the smoke test and the start-up benchmark: leave once the window is up.
-    if (qEnvironmentVariableIsSet("VANTORA_SAIR_AO_MOSTRAR"))
-        QTimer::singleShot(0, &janela, [&janela] { janela.close(); });
+    vantora::ganchosDeMedida(janela);
     return app.exec();
 }
