@@ -7,7 +7,7 @@
 
 #if defined(Q_OS_WIN)
 #include <windows.h>
-#elif defined(VANTORA_XCB_XKB)
+#elif defined(VANTORA_XCB_XKB) && QT_CONFIG(xcb)
 #include <array>
 #include <cstdlib>
 #include <xcb/xcb.h>
@@ -28,7 +28,7 @@ class EstadoTecladoWindows final : public EstadoTeclado {
 };
 using EstadoTecladoPlataforma = EstadoTecladoWindows;
 
-#elif defined(VANTORA_XCB_XKB)
+#elif defined(VANTORA_XCB_XKB) && QT_CONFIG(xcb)
 
 constexpr std::int16_t LIGADA = 0x0001;
 constexpr std::int16_t PRESSIONADA = static_cast<std::int16_t>(0x8000);
