@@ -283,6 +283,29 @@ class TesteCaptura : public QObject {
         QCOMPARE(j.tab1()[0], 1);
     }
 
+    // Keys addressed to another window of ours (not a modal one) go to it as well.
+    void outraJanela() {
+        Janela j;
+        QLineEdit outra;
+        envia(&outra, QEvent::KeyPress, TECLA_A, false, QStringLiteral("a"));
+        envia(&outra, QEvent::KeyRelease, TECLA_A, false, QStringLiteral("a"));
+        QCOMPARE(outra.text(), QStringLiteral("a"));
+        QCOMPARE(j.tab1()[0], 0);
+    }
+
+    // The shortcut query before a press is taken (no menu shortcut fires) and
+    // assigns nothing; the press and release that follow are the keystroke.
+    void consultaDeAtalho() {
+        Janela j;
+        QKeyEvent consulta(QEvent::ShortcutOverride, Qt::Key_F1, Qt::NoModifier, F1.keycode, F1.keysym, 0);
+        consulta.ignore();
+        QVERIFY(QCoreApplication::sendEvent(j.janela.get(), &consulta));
+        QVERIFY(consulta.isAccepted());
+        QCOMPARE(j->Tecla_Atual, 0);
+        tecla(j.janela.get(), F1);
+        QCOMPARE(j->Tecla_Atual, 1);
+    }
+
     // --- Lock lamps ---
 
     // Num Lock on, Caps and Scroll off: lamp 1 bright, 2 and 3 dark, 4 untouched.
