@@ -6,10 +6,13 @@ namespace vantora {
 
 class Mensagens;
 class ConfiguracaoUsuario;
+class EstadoTeclado; // capture
 
 struct Servicos {
     Mensagens* mensagens = nullptr;
     ConfiguracaoUsuario* configuracao = nullptr;
+    // capture: the lock-key state for the lamps; null means the platform's own.
+    EstadoTeclado* travas = nullptr;
 };
 
 } // namespace vantora

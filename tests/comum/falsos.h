@@ -1,6 +1,7 @@
 #pragma once
 // Stand-ins for the window's seams, shared by the window tests.
 
+#include "capture/travas.h" // capture
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens.h"
@@ -58,6 +59,18 @@ public:
         valores[secao + QLatin1Char('/') + chave] = valor;
     }
     QMap<QString, QString> valores;
+};
+
+// --- capture: the lock-key state, answered from a table of key states (bit 0
+// toggled, bit 15 held), recording the virtual keys asked ---
+class TravasFalsas : public EstadoTeclado {
+public:
+    std::int16_t GetKeyState(int teclaVirtual) override {
+        consultas.push_back(teclaVirtual);
+        return estados.value(teclaVirtual, 0);
+    }
+    QMap<int, std::int16_t> estados;
+    std::vector<int> consultas;
 };
 
 // A window with stand-in seams, loaded as at start-up.
