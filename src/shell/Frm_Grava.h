@@ -33,6 +33,8 @@ class QTimer;
 
 namespace vantora {
 
+class MDL_Keyboard; // capture: the keyboard filter module
+
 class Frm_Grava : public QMainWindow {
     Q_OBJECT
 public:
@@ -79,6 +81,16 @@ public:
     // while capture is suspended, or Txt_dado for a key outside the catalogue.
     void Localiza_TeclaPC(const QString& identificador);
     void Atualiza_Leds();
+    // The keyboard filter module of this window (a child, made on first use).
+    MDL_Keyboard& Modulo_Teclado();
+    // The lock-key state: servicos.travas, or the platform's own when none was given.
+    EstadoTeclado& estado_teclado();
+    // Test-only report: with VANTORA_RELATORIO=path in the environment, writes the
+    // selection, table 1, Txt_dado, the lamps and an open message box to that file
+    // whenever they change (read by the real-keystroke test). Nothing otherwise.
+    void relata_estado();
+    MDL_Keyboard* mdl_keyboard_ = nullptr;
+    QString relatorio_anterior_;
 
     // --- Files (src/files) ---
     void mnu_Abrir_Click();

@@ -1,6 +1,7 @@
 #pragma once
 // Stand-ins for the window's seams, shared by the window tests.
 
+#include "capture/travas.h" // capture
 #include "link/portas.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
@@ -100,6 +101,18 @@ public:
     std::vector<Abertura> aberturas;
     int erro = 0;
     QBuffer* ultimo = nullptr; // what was written goes here
+};
+
+// --- capture: the lock-key state, answered from a table of key states (bit 0
+// toggled, bit 15 held), recording the virtual keys asked ---
+class TravasFalsas : public EstadoTeclado {
+public:
+    std::int16_t GetKeyState(int teclaVirtual) override {
+        consultas.push_back(teclaVirtual);
+        return estados.value(teclaVirtual, 0);
+    }
+    QMap<int, std::int16_t> estados;
+    std::vector<int> consultas;
 };
 
 // A window with stand-in seams, loaded as at start-up.
