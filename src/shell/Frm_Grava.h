@@ -10,6 +10,7 @@
 
 #include "catalogue/catalogo.h"
 #include "editor/tabelas.h"
+#include "link/portas.h"
 #include "shell/armadilha.h"
 #include "shell/controles.h"
 #include "shell/servicos.h"
@@ -178,6 +179,28 @@ public:
     static void define_caixa(QCheckBox* caixa, int valor);
 
     Servicos servicos;
+
+    // --- Link (src/link): the serial control, the port list and the exchange ---
+    MSComm* MSComm1 = cria_MSComm1(); // after `servicos`, whose seam it uses
+    Mdl_Serial serial{servicos.inventario};
+    [[nodiscard]] std::int16_t Porta_Serial_Verifica();
+    bool Abre_Porta_Serial(int posicao, const QString& parametros);
+    void Fecha_Porta_Serial();
+    void Envia_Registro(int indice, int c1, int c2, int c3, int c4);
+    void Envia_Fim();
+    void MSComm1_OnComm();
+    // The box's ListIndex: the item chosen last, -1 once text is typed or set.
+    [[nodiscard]] int cmbserialterm_ListIndex();
+    [[nodiscard]] bool gravacao_em_curso() const { return gravando_; }
+
+private:
+    MSComm* cria_MSComm1();
+    void liga_cmbserialterm();
+    [[nodiscard]] int espera_resposta();
+    void envia_ate_aceito(int indice, int c1, int c2, int c3, int c4, int& falhas);
+    int indice_escolhido_ = -1;
+    bool cmbserialterm_ligado_ = false;
+    bool gravando_ = false;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -1,4 +1,5 @@
 // Starts the configurator: one window, the platform's seams, the event loop.
+#include "link/portas.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens_qt.h"
@@ -28,6 +29,11 @@ int main(int argc, char* argv[]) {
     vantora::Servicos servicos;
     servicos.mensagens = &mensagens;
     servicos.configuracao = configuracao.get();
+    // Link: the machine's serial ports (and those of VANTORA_EXTRA_PORTS).
+    auto inventario = vantora::criaInventarioSistema();
+    vantora::AberturaPortasQt portas(*inventario);
+    servicos.inventario = inventario.get();
+    servicos.portas = &portas;
 
     vantora::Frm_Grava janela(servicos);
     mensagens.definePai(&janela);
