@@ -3,6 +3,7 @@
 
 #include "editor/conversao.h"
 #include "link/espera.h"
+#include "link/gravacao.h"
 #include "link/protocolo.h"
 #include "shell/configuracao.h"
 
@@ -188,23 +189,27 @@ int Frm_Grava::espera_resposta() {
     return Resposta_Teclado;
 }
 
-// Sends one key or sentinel record until the keyboard accepts it or the failures
-// add up to 6: a rejection counts 1, a record left unanswered 2.
-void Frm_Grava::envia_ate_aceito(int indice, int c1, int c2, int c3, int c4, int& falhas) {
-    for (;;) {
-        PBar->setValue(PBar->value() + 1);
-        Resposta_Teclado = 0;
-        Envia_Registro(indice, c1, c2, c3, c4);
-        const int r = espera_resposta();
-        if (r == RESPOSTA_SIM) {
-            falhas = 0;
-            return;
-        }
-        falhas += r == RESPOSTA_NAO ? 1 : 2;
-        PBar->setValue(PBar->value() - 1);
-        if (falhas >= 6) return;
+namespace {
+// The exchange as the window runs it: the serial control, the answer cell that the
+// receive handler and the keyboard filter fill, and the progress bar.
+class CanalJanela final : public CanalGravacao {
+public:
+    explicit CanalJanela(Frm_Grava& j) : j_(j) {}
+    void envia_registro(int indice, int c1, int c2, int c3, int c4) override {
+        j_.Resposta_Teclado = 0;
+        j_.Envia_Registro(indice, c1, c2, c3, c4);
     }
-}
+    void envia_fim() override {
+        j_.Resposta_Teclado = 0;
+        j_.Envia_Fim();
+    }
+    int espera_resposta() override { return j_.espera_resposta(); }
+    void avanca(int passos) override { j_.PBar->setValue(j_.PBar->value() + passos); }
+
+private:
+    Frm_Grava& j_;
+};
+} // namespace
 
 void Frm_Grava::Cmd_Grava_Teclado_Click() {
     if (gravando_) return;
@@ -245,7 +250,6 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
         PBar->setMaximum(PASSOS_GRAVACAO);
         PBar->setValue(0);
         Captura_Suspensa = 1;
-        int falhas = 0;
         copia_sentinelas();
 
         // Every value is checked before the first byte, so the keyboard is never left
@@ -260,33 +264,16 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
         } else {
             if (Abre_Porta_Serial(posicao, parametros_escolhidos(*this))) {
                 try {
-                    for (int i = 1; i <= QTD_TECLAS && falhas < 6; ++i)
-                        envia_ate_aceito(
-                            i, codigos.Codigos_Tab1[size_t(i - 1)], codigos.Codigos_Tab2[size_t(i - 1)],
-                            codigos.Codigos_Tab3[size_t(i - 1)], codigos.Codigos_Tab4[size_t(i - 1)], falhas);
-                    for (int j = PRIMEIRO_SENTINELA; j < QTD_SLOTS && falhas < 6; ++j)
-                        envia_ate_aceito(j, codigos.Codigos_Tab1[size_t(j)], codigos.Codigos_Tab2[size_t(j)],
-                                         codigos.Codigos_Tab3[size_t(j)], codigos.Codigos_Tab4[size_t(j)],
-                                         falhas);
                     const int opcoes =
                         byte_opcoes(valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
                                     valor_caixa(Chk_Prot44serialBNC));
-                    if (falhas >= 6) {
+                    CanalJanela canal(*this);
+                    if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Abandonado)
                         servicos.mensagens->avisa(QStringLiteral("Erro de comunicação com o teclado"),
                                                   tituloGravacao());
-                    } else {
-                        // The answers to these two are awaited but not judged.
-                        PBar->setValue(PBar->value() + 1);
-                        Resposta_Teclado = 0;
-                        Envia_Registro(0, 1, 0, opcoes, 0);
-                        (void)espera_resposta();
-                        PBar->setValue(PBar->value() + 1);
-                        Resposta_Teclado = 0;
-                        Envia_Fim();
-                        (void)espera_resposta();
+                    else
                         servicos.mensagens->informa(QStringLiteral("Gravação do teclado efetuada."),
                                                     tituloGravacao());
-                    }
                 } catch (const PortaPerdidaNaGravacao&) {
                     // Reported once here; the control has closed the port already.
                     servicos.mensagens->avisa(

@@ -192,12 +192,12 @@ public:
     // The box's ListIndex: the item chosen last, -1 once text is typed or set.
     [[nodiscard]] int cmbserialterm_ListIndex();
     [[nodiscard]] bool gravacao_em_curso() const { return gravando_; }
+    // Waits for the answer to the message last written (at most 101 pauses of 5 ms).
+    [[nodiscard]] int espera_resposta();
 
 private:
     MSComm* cria_MSComm1();
     void liga_cmbserialterm();
-    [[nodiscard]] int espera_resposta();
-    void envia_ate_aceito(int indice, int c1, int c2, int c3, int c4, int& falhas);
     int indice_escolhido_ = -1;
     bool cmbserialterm_ligado_ = false;
     bool gravando_ = false;
