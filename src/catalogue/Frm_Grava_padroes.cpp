@@ -27,8 +27,8 @@ void Frm_Grava::Carrega_Padroes() {
             Sp_TeclaLB[k - 1]->colocaTwips(s.x(), s.y(), s.width() + Sp_TeclaLB[k]->retanguloTwips().width(),
                                            s.height());
             const QRect l = Lbl_TeclaLB[k - 1]->retanguloTwips();
-            Lbl_TeclaLB[k - 1]->colocaTwips(l.x(), l.y(), l.width() + Lbl_TeclaLB[k]->retanguloTwips().width(),
-                                            l.height());
+            Lbl_TeclaLB[k - 1]->colocaTwips(l.x(), l.y(),
+                                            l.width() + Lbl_TeclaLB[k]->retanguloTwips().width(), l.height());
         } else if (m == QLatin1String("0")) {
             exigeRotulo(Lbl_TeclaLB[k + 1]);
             Lbl_TeclaLB[k]->hide();

@@ -79,16 +79,14 @@ const std::array<Posicao, 112> POSICOES = montaPosicoes();
 } // namespace
 
 std::optional<RetanguloTecla> rotulo_tecla_pc(int k) {
-    if (k < 0 || k > 111 || POSICOES[k].esquerda < 0)
-        return std::nullopt;
+    if (k < 0 || k > 111 || POSICOES[k].esquerda < 0) return std::nullopt;
     const Posicao& p = POSICOES[k];
     return RetanguloTecla{p.esquerda, p.topo, p.largura, ALTURA};
 }
 
 std::optional<RetanguloTecla> forma_tecla_pc(int k) {
     auto r = rotulo_tecla_pc(k);
-    if (!r || k == 105 || k == 106)
-        return r;
+    if (!r || k == 105 || k == 106) return r;
     return RetanguloTecla{r->esquerda - 30, r->topo - 30, r->largura + 60, r->altura + 60};
 }
 

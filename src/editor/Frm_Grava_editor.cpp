@@ -11,11 +11,12 @@
 
 namespace vantora {
 
-void Frm_Grava::limpa_tabelas() { codigos.limpa_tabelas(); }
+void Frm_Grava::limpa_tabelas() {
+    codigos.limpa_tabelas();
+}
 
 void Frm_Grava::mostra_tabela(int tabela) {
-    if (tabela >= 1 && tabela <= 4)
-        atualiza_teclas(codigos.tabela(tabela));
+    if (tabela >= 1 && tabela <= 4) atualiza_teclas(codigos.tabela(tabela));
 }
 
 void Frm_Grava::atualiza_teclas(const Tabela& tabela) {
@@ -25,7 +26,9 @@ void Frm_Grava::atualiza_teclas(const Tabela& tabela) {
     }
 }
 
-int Frm_Grava::aba_atual() const { return TabStrip->currentIndex() + 1; }
+int Frm_Grava::aba_atual() const {
+    return TabStrip->currentIndex() + 1;
+}
 
 void Frm_Grava::seleciona_aba(int n) {
     if (TabStrip->currentIndex() == n - 1)
@@ -82,26 +85,25 @@ void Frm_Grava::Lbl_TeclaLB_Click(int Index) {
     trap(QStringLiteral("Lbl_TeclaLB_Click"), [this, Index] {
         Sp_TeclaLB[Tecla_PC_Atual]->setBackColor(BRANCO);
         Tecla_PC_Atual = static_cast<std::int16_t>(Index);
-        if (Tecla_Atual == TECLA_NENHUMA)
-            return;
+        if (Tecla_Atual == TECLA_NENHUMA) return;
         insere_tecla(Tecla_Atual, Index);
         Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
         avanca_selecao();
     });
 }
 
-void Frm_Grava::Lbl_TeclaLBnula_Click() { Lbl_TeclaLB_Click(0); }
+void Frm_Grava::Lbl_TeclaLBnula_Click() {
+    Lbl_TeclaLB_Click(0);
+}
 
 void Frm_Grava::insere_tecla(int tecla, int indice) {
-    if (tecla == TECLA_NENHUMA)
-        return;
+    if (tecla == TECLA_NENHUMA) return;
     const QString& texto = padroes.Codigo_TeclaLB.at(indice);
     // The hidden keys 109 and 111 have no code: converting their empty text fails
     // (error 13) before anything changes.
     const std::int16_t codigo = converte_inteiro(texto);
     const int t = aba_atual();
-    if (t >= 1 && t <= 4)
-        codigos.tabela(t)[tecla] = codigo;
+    if (t >= 1 && t <= 4) codigos.tabela(t)[tecla] = codigo;
     Lbl_TeclaLBtab[tecla]->setCaption(Lbl_TeclaLB[indice]->caption());
     Lbl_TeclaLBtab[tecla]->setToolTip(texto + QStringLiteral(" (") +
                                       QString::number(static_cast<std::uint16_t>(codigo), 16).toUpper() +
@@ -112,11 +114,9 @@ void Frm_Grava::insere_codigo(int Dado) {
     trap(QStringLiteral("insere_codigo"), [this, Dado] {
         Sp_TeclaLB[Tecla_PC_Atual]->setBackColor(BRANCO);
         Tecla_PC_Atual = 0;
-        if (Tecla_Atual == TECLA_NENHUMA)
-            return;
+        if (Tecla_Atual == TECLA_NENHUMA) return;
         const int t = aba_atual();
-        if (t >= 1 && t <= 4)
-            codigos.tabela(t)[Tecla_Atual] = static_cast<std::int16_t>(Dado);
+        if (t >= 1 && t <= 4) codigos.tabela(t)[Tecla_Atual] = static_cast<std::int16_t>(Dado);
         Lbl_TeclaLBtab[Tecla_Atual]->setCaption(legenda_codigo(Dado, padroes));
         Lbl_TeclaLBtab[Tecla_Atual]->setToolTip(dica_codigo(Dado));
         Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
@@ -128,8 +128,7 @@ void Frm_Grava::avanca_selecao() {
     // Key 65 is never visible and key 0 always is, so this ends at most one wrap later.
     const auto proxima = [this] {
         Tecla_Atual = static_cast<std::int16_t>(Tecla_Atual + 1);
-        if (Tecla_Atual > 65)
-            Tecla_Atual = 0;
+        if (Tecla_Atual > 65) Tecla_Atual = 0;
     };
     proxima();
     while (Sp_TeclaLBtab[Tecla_Atual]->isHidden())

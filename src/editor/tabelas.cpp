@@ -43,45 +43,36 @@ constexpr std::array<char16_t, 32> CP1252_80 = {
 } // namespace
 
 QChar caractere_ansi(int codigo) {
-    if (codigo >= 0x80 && codigo <= 0x9F)
-        return QChar(CP1252_80[codigo - 0x80]);
+    if (codigo >= 0x80 && codigo <= 0x9F) return QChar(CP1252_80[codigo - 0x80]);
     return QChar(static_cast<char16_t>(codigo & 0xFF));
 }
 
 int codigo_ansi(QChar c) {
     const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return u;
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
     for (int i = 0; i < 32; ++i) {
-        if (CP1252_80[i] == u)
-            return 0x80 + i;
+        if (CP1252_80[i] == u) return 0x80 + i;
     }
     return -1;
 }
 
 QString legenda_codigo(int c, const Catalogo& catalogo) {
-    if (c < 0)
-        throw ErroExecucao(ERRO_SUBSCRITO);
-    if (c < 32)
-        return catalogo.Nome_Codigo[c];
-    if (c == 32)
-        return QStringLiteral("Space");
-    if (c == 127)
-        return QStringLiteral("DEL");
-    if (c > 255)
-        throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
+    if (c < 0) throw ErroExecucao(ERRO_SUBSCRITO);
+    if (c < 32) return catalogo.Nome_Codigo[c];
+    if (c == 32) return QStringLiteral("Space");
+    if (c == 127) return QStringLiteral("DEL");
+    if (c > 255) throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
     return QString(caractere_ansi(c));
 }
 
 QString dica_codigo(int c) {
-    return QString::number(c) + QStringLiteral(" (") + QString::number(static_cast<std::uint16_t>(c), 16).toUpper() +
-           QStringLiteral("h)");
+    return QString::number(c) + QStringLiteral(" (") +
+           QString::number(static_cast<std::uint16_t>(c), 16).toUpper() + QStringLiteral("h)");
 }
 
 QString texto_sentinela(const CodigosLayout& codigos, int slot, int caixa) {
     const int valor = codigos.tabela(caixa + 1).at(slot);
-    if (caixa == 0 && valor == 0)
-        return QString::fromLatin1(PADRAO_SENTINELA.at(slot - PRIMEIRO_SENTINELA));
+    if (caixa == 0 && valor == 0) return QString::fromLatin1(PADRAO_SENTINELA.at(slot - PRIMEIRO_SENTINELA));
     return QString::number(valor);
 }
 

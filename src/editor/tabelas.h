@@ -14,8 +14,8 @@ namespace vantora {
 struct Catalogo;
 
 inline constexpr int QTD_SLOTS = 72;
-inline constexpr int QTD_TECLAS = 65;      // programmable keys 0..64
-inline constexpr int TECLA_NENHUMA = 65;   // Tecla_Atual when no key is selected
+inline constexpr int QTD_TECLAS = 65;    // programmable keys 0..64
+inline constexpr int TECLA_NENHUMA = 65; // Tecla_Atual when no key is selected
 inline constexpr int PRIMEIRO_SENTINELA = 66;
 
 using Tabela = std::array<std::int16_t, QTD_SLOTS>;

@@ -1,15 +1,351 @@
 // Port discovery, the programming exchange and serial capture, as the window reaches them.
 #include "shell/Frm_Grava.h"
 
+#include "editor/conversao.h"
+#include "link/espera.h"
+#include "link/gravacao.h"
+#include "link/protocolo.h"
+#include "shell/configuracao.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
 namespace vantora {
+namespace {
 
-// Searches the serial ports and fills the port box. Not built yet: the box stays empty.
-void Frm_Grava::ListaPortasCbserial() {}
+const QString& tituloGravacao() {
+    static const QString t = QStringLiteral("Grava Dados Teclado");
+    return t;
+}
 
-void Frm_Grava::Lbl_Atualiza_Click() {}
+// The port went away in the middle of an exchange.
+struct PortaPerdidaNaGravacao {};
+// The program is ending (its window was closed) in the middle of an exchange.
+struct ProgramaEncerrando {};
 
-void Frm_Grava::Cmd_Grava_Teclado_Click() {}
+// IsNumeric: a text the whole-number conversion takes, or one too large for it.
+bool e_numerico(const QString& texto) {
+    try {
+        (void)converte_inteiro(texto);
+        return true;
+    } catch (const ErroExecucao& e) {
+        return e.numero() == ERRO_ESTOURO;
+    }
+}
 
-void Frm_Grava::mnu_ativa_serial_Click() {}
+QString parametros_escolhidos(const Frm_Grava& j) {
+    return j.Opt_9600[1]->isChecked() ? QStringLiteral("57600,N,8,1") : QStringLiteral("9600,N,8,1");
+}
+
+} // namespace
+
+MSComm* Frm_Grava::cria_MSComm1() {
+    auto* c = new MSComm(servicos.portas, this);
+    connect(c, &MSComm::OnComm, this, &Frm_Grava::MSComm1_OnComm);
+    return c;
+}
+
+// The box is editable: choosing an item selects it, typing leaves no item selected,
+// as the port choice expects. Qt keeps the last chosen index while text is typed,
+// so the choice is followed here.
+void Frm_Grava::liga_cmbserialterm() {
+    if (cmbserialterm_ligado_) return;
+    cmbserialterm_ligado_ = true;
+    indice_escolhido_ = cmbserialterm->currentIndex();
+    connect(cmbserialterm, &QComboBox::currentIndexChanged, this, [this](int i) { indice_escolhido_ = i; });
+    connect(cmbserialterm, &QComboBox::activated, this, [this](int i) { indice_escolhido_ = i; });
+    connect(cmbserialterm->lineEdit(), &QLineEdit::textEdited, this, [this] { indice_escolhido_ = -1; });
+}
+
+int Frm_Grava::cmbserialterm_ListIndex() {
+    liga_cmbserialterm();
+    return indice_escolhido_;
+}
+
+// Searches the serial ports and fills the port box with "COM" + number.
+void Frm_Grava::ListaPortasCbserial() {
+    liga_cmbserialterm();
+    serial.defineInventario(servicos.inventario);
+    trap(QStringLiteral("ListaPortasCbserial"), [this] {
+        cmbserialterm->clear();
+        serial.Busca_Portas();
+        for (int i = 1; i <= serial.Qtd_Portas; ++i)
+            cmbserialterm->addItem(QStringLiteral("COM") + serial.Lista_Portas[size_t(i)].Numero);
+        // Filling selects nothing: the chosen port is still to be picked or typed.
+        cmbserialterm->setCurrentIndex(-1);
+    });
+}
+
+std::int16_t Frm_Grava::Porta_Serial_Verifica() {
+    liga_cmbserialterm();
+    const int escolhido = indice_escolhido_;
+    if (escolhido >= 0) return static_cast<std::int16_t>(escolhido + 1);
+    const QString texto = cmbserialterm->currentText();
+    if (!e_numerico(texto)) return 0;
+    const double valor = valor_inicial(texto);
+    cmbserialterm->clear();
+    cmbserialterm->setCurrentIndex(-1);
+    serial.Busca_Portas();
+    int lembrado = 0;
+    for (int i = 1; i <= serial.Qtd_Portas; ++i) {
+        const QString& numero = serial.Lista_Portas[size_t(i)].Numero;
+        if (valor_inicial(numero) == valor) lembrado = i;
+        cmbserialterm->addItem(QStringLiteral("COM") + numero);
+    }
+    cmbserialterm->setCurrentIndex(lembrado - 1);
+    indice_escolhido_ = lembrado - 1;
+    return static_cast<std::int16_t>(lembrado);
+}
+
+bool Frm_Grava::Abre_Porta_Serial(int posicao, const QString& parametros) {
+    bool resultado = false;
+    try {
+        if (posicao < 0 || size_t(posicao) >= serial.Lista_Portas.size()) throw ErroExecucao(ERRO_SUBSCRITO);
+        const Info_Porta entrada = serial.Lista_Portas[size_t(posicao)];
+        if (!serial.Porta_Presente(entrada.Id_Dispositivo)) {
+            if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+            servicos.mensagens->informa(QStringLiteral("Porta: ") + entrada.Nome +
+                                        QStringLiteral(" não localizada"));
+            return false;
+        }
+        if (MSComm1->PortOpen()) {
+            if (MSComm1->Settings().compare(parametros, Qt::CaseInsensitive) == 0 &&
+                MSComm1->CommPort() == valor_inicial(entrada.Numero))
+                return true;
+            MSComm1->setPortOpen(false);
+        }
+        MSComm1->setSettings(parametros);
+        MSComm1->setCommPort(converte_inteiro(entrada.Numero));
+        MSComm1->setPortOpen(true);
+        MSComm1->setInBufferCount(0);
+        MSComm1->setOutBufferCount(0);
+        MSComm1->setNullDiscard(false);
+        MSComm1->setSThreshold(1);
+        MSComm1->setRThreshold(1);
+        MSComm1->setInputLen(1);
+        MSComm1->setInputMode(0);
+        resultado = true;
+        if (servicos.configuracao)
+            servicos.configuracao->grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), entrada.Numero);
+        return true;
+    } catch (const ErroExecucao& e) {
+        if (e.numero() == ERRO_PORTA_ABERTA)
+            servicos.mensagens->simples(QStringLiteral("Não foi possivel abrir esta porta serial"));
+        else
+            servicos.mensagens->simples(QStringLiteral("Este programa executou um erro numero ") +
+                                        QString::number(e.numero()));
+    } catch (const std::exception&) {
+        servicos.mensagens->simples(QStringLiteral("Este programa executou um erro numero 51"));
+    }
+    return resultado;
+}
+
+void Frm_Grava::Fecha_Porta_Serial() {
+    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+}
+
+void Frm_Grava::Lbl_Atualiza_Click() {
+    ListaPortasCbserial();
+    try {
+        const QString porta = servicos.configuracao
+                                  ? servicos.configuracao->le(QStringLiteral("Sistema"),
+                                                              QStringLiteral("Serial"), QStringLiteral("1"))
+                                  : QStringLiteral("1");
+        cmbserialterm->setCurrentIndex(-1);
+        cmbserialterm->setEditText(porta);
+        indice_escolhido_ = -1;
+    } catch (...) {
+        // The refreshed list stands even when the stored setting cannot be read.
+    }
+}
+
+void Frm_Grava::Envia_Registro(int indice, int c1, int c2, int c3, int c4) {
+    const std::array<int, 6> valores = {INICIO_REGISTRO, indice, c1, c2, c3, c4};
+    for (int v : valores) {
+        if (v < 0 || v > 255) throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
+    }
+    for (int v : valores)
+        MSComm1->setOutput(QByteArray(1, static_cast<char>(v)));
+}
+
+void Frm_Grava::Envia_Fim() {
+    MSComm1->setOutput(QByteArray(1, static_cast<char>(COMANDO_FIM)));
+}
+
+// At most 101 pauses of 5 ms; the answer is looked at after each pause.
+int Frm_Grava::espera_resposta() {
+    for (int contador = 0; contador <= 100; ++contador) {
+        if (!Aguarda_Ms(5)) throw ProgramaEncerrando{};
+        if (MSComm1->PortaPerdida()) throw PortaPerdidaNaGravacao{};
+        if (Resposta_Teclado == RESPOSTA_SIM || Resposta_Teclado == RESPOSTA_NAO) break;
+    }
+    return Resposta_Teclado;
+}
+
+namespace {
+// The exchange as the window runs it: the serial control, the answer cell that the
+// receive handler and the keyboard filter fill, and the progress bar.
+class CanalJanela final : public CanalGravacao {
+public:
+    explicit CanalJanela(Frm_Grava& j) : j_(j) {}
+    void envia_registro(int indice, int c1, int c2, int c3, int c4) override {
+        j_.Resposta_Teclado = 0;
+        j_.Envia_Registro(indice, c1, c2, c3, c4);
+    }
+    void envia_fim() override {
+        j_.Resposta_Teclado = 0;
+        j_.Envia_Fim();
+    }
+    int espera_resposta() override { return j_.espera_resposta(); }
+    void avanca(int passos) override { j_.PBar->setValue(j_.PBar->value() + passos); }
+
+private:
+    Frm_Grava& j_;
+};
+} // namespace
+
+void Frm_Grava::Cmd_Grava_Teclado_Click() {
+    if (gravando_) return;
+    gravando_ = true;
+    // No second exchange, file command or capture command starts inside this one.
+    struct Comando {
+        QObject* objeto;
+        bool habilitado;
+    };
+    const auto habilita = [](QObject* o, bool v) {
+        if (auto* a = qobject_cast<QAction*>(o))
+            a->setEnabled(v);
+        else if (auto* w = qobject_cast<QWidget*>(o))
+            w->setEnabled(v);
+    };
+    std::vector<Comando> comandos;
+    for (QObject* o : std::initializer_list<QObject*>{Cmd_Grava_Teclado, mnu_Abrir, mnuSalvar, mnuNovo,
+                                                      mnu_ativa_serial}) {
+        if (!o) continue;
+        const bool antes = qobject_cast<QAction*>(o) ? qobject_cast<QAction*>(o)->isEnabled()
+                                                     : qobject_cast<QWidget*>(o)->isEnabled();
+        comandos.push_back({o, antes});
+        habilita(o, false);
+    }
+
+    // Step 12 (and the tail of step 11): back to idle.
+    const auto encerra = [this] {
+        Captura_Suspensa = 0;
+        Tmr_POSICAO->start();
+        Frm_Envia->hide();
+    };
+
+    try {
+        Cmd_Grava_Teclado_Tag = QStringLiteral("1");
+        Shp_Captura_serial->setFillColor(BRANCO);
+        Tmr_POSICAO->stop();
+        Frm_Envia->show();
+        PBar->setMaximum(PASSOS_GRAVACAO);
+        PBar->setValue(0);
+        Captura_Suspensa = 1;
+        copia_sentinelas();
+
+        // Every value is checked before the first byte, so the keyboard is never left
+        // half programmed by a code that cannot be sent.
+        if (const auto problema = valor_fora_da_faixa(codigos)) {
+            encerra();
+            servicos.mensagens->avisa(*problema, tituloGravacao());
+        } else if (const int posicao = Porta_Serial_Verifica(); posicao == 0) {
+            servicos.mensagens->informa(QStringLiteral("Erro no Numero da Porta Serial"));
+            cmbserialterm->setFocus();
+            encerra();
+        } else {
+            if (Abre_Porta_Serial(posicao, parametros_escolhidos(*this))) {
+                try {
+                    const int opcoes =
+                        byte_opcoes(valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
+                                    valor_caixa(Chk_Prot44serialBNC));
+                    CanalJanela canal(*this);
+                    if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Abandonado)
+                        servicos.mensagens->avisa(QStringLiteral("Erro de comunicação com o teclado"),
+                                                  tituloGravacao());
+                    else
+                        servicos.mensagens->informa(QStringLiteral("Gravação do teclado efetuada."),
+                                                    tituloGravacao());
+                } catch (const PortaPerdidaNaGravacao&) {
+                    // Reported once here; the control has closed the port already.
+                    servicos.mensagens->avisa(
+                        QStringLiteral("A porta serial deixou de responder durante a gravação (adaptador "
+                                       "desconectado?). O teclado não foi gravado por completo."),
+                        tituloGravacao());
+                } catch (const ProgramaEncerrando&) {
+                    // Nothing more to say: the port is closed on the way out.
+                }
+            }
+            encerra();
+            Fecha_Porta_Serial();
+        }
+        Cmd_Grava_Teclado_Tag = QStringLiteral("0");
+    } catch (const ErroExecucao& e) {
+        encerra();
+        mostraErro(*servicos.mensagens, e.numero(), e.descricao(), QStringLiteral("Cmd_Grava_Teclado_Click"),
+                   formulario());
+        Cmd_Grava_Teclado_Tag = QStringLiteral("0");
+    } catch (const std::exception& e) {
+        encerra();
+        mostraErro(*servicos.mensagens, 51, QString::fromLocal8Bit(e.what()),
+                   QStringLiteral("Cmd_Grava_Teclado_Click"), formulario());
+        Cmd_Grava_Teclado_Tag = QStringLiteral("0");
+    }
+    for (const Comando& c : comandos)
+        habilita(c.objeto, c.habilitado);
+    gravando_ = false;
+}
+
+// Receive handler: during an exchange "5" and "1" answer the record last sent (other
+// bytes are ignored); otherwise every byte becomes the code of the selected key.
+void Frm_Grava::MSComm1_OnComm() {
+    const int evento = MSComm1->CommEvent();
+    if (evento == comEventPortaPerdida) {
+        // Inside an exchange the exchange reports it; here capture has ended.
+        if (Cmd_Grava_Teclado_Tag.toInt() == 0) {
+            Shp_Captura_serial->setFillColor(BRANCO);
+            servicos.mensagens->avisa(
+                QStringLiteral("A porta serial deixou de responder (adaptador desconectado?). "
+                               "A captura serial foi desligada."));
+        }
+        return;
+    }
+    if (evento != comEvReceive) return;
+    const QByteArray entrada = MSComm1->Input();
+    if (entrada.isEmpty()) return;
+    const int b = static_cast<unsigned char>(entrada.at(0));
+    if (Cmd_Grava_Teclado_Tag.toInt() == 0) {
+        insere_codigo(b);
+        return;
+    }
+    if (b == RESPOSTA_ACEITO)
+        Resposta_Teclado = RESPOSTA_SIM;
+    else if (b == RESPOSTA_RECUSADO)
+        Resposta_Teclado = RESPOSTA_NAO;
+}
+
+void Frm_Grava::mnu_ativa_serial_Click() {
+    if (gravando_) return;
+    trap(QStringLiteral("mnu_ativa_serial_Click"), [this] {
+        Shp_Captura_serial->setFillColor(BRANCO);
+        const int posicao = Porta_Serial_Verifica();
+        if (posicao != 0) {
+            if (Abre_Porta_Serial(posicao, parametros_escolhidos(*this)))
+                Shp_Captura_serial->setFillColor(0x8000);
+        } else {
+            servicos.mensagens->informa(QStringLiteral("Erro no Numero da Porta Serial"));
+            cmbserialterm->setFocus();
+            Cmd_Grava_Teclado_Tag = QStringLiteral("0");
+        }
+    });
+}
 
 } // namespace vantora

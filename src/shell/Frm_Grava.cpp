@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -25,18 +26,20 @@ constexpr int LARGURA_JANELA = 10035;
 constexpr int ALTURA_JANELA = 6705;
 
 QFont fonteBase(int pontos = 8, bool negrito = false) {
+    // MS Sans Serif where the system has it; elsewhere a font of close metrics, a
+    // half point smaller because it runs a little wider.
+    static const bool temOriginal = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")) ||
+                                    QFontDatabase::hasFamily(QStringLiteral("Microsoft Sans Serif"));
     QFont f;
-    // MS Sans Serif where it exists; elsewhere the closest in metrics.
     f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                    QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
                    QStringLiteral("DejaVu Sans")});
-    f.setPointSize(pontos);
+    f.setPointSizeF(temOriginal ? pontos : pontos - 0.5);
     f.setBold(negrito);
     return f;
 }
 
-template <class W>
-W* coloca(W* w, const QString& nome, int esquerda, int topo, int largura, int altura) {
+template <class W> W* coloca(W* w, const QString& nome, int esquerda, int topo, int largura, int altura) {
     w->setObjectName(nome);
     w->setGeometry(twips(esquerda, topo, largura, altura));
     return w;
@@ -64,7 +67,9 @@ QFrame* moldura(QWidget* pai, const QString& nome, int e, int t, int l, int a) {
     return f;
 }
 
-QString indexado(const char* nome, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(nome)).arg(i); }
+QString indexado(const char* nome, int i) {
+    return QStringLiteral("%1_%2").arg(QLatin1String(nome)).arg(i);
+}
 
 } // namespace
 
@@ -78,7 +83,8 @@ Frm_Grava::Frm_Grava(const Servicos& s, QWidget* pai) : QMainWindow(pai), servic
 Frm_Grava::~Frm_Grava() = default;
 
 void Frm_Grava::monta_controles() {
-    auto adiciona = [this](QAction*& acao, const QString& nome, const QString& texto, void (Frm_Grava::*h)()) {
+    auto adiciona = [this](QAction*& acao, const QString& nome, const QString& texto,
+                           void (Frm_Grava::*h)()) {
         acao = menuBar()->addAction(texto);
         acao->setObjectName(nome);
         connect(acao, &QAction::triggered, this, h);
@@ -100,8 +106,8 @@ void Frm_Grava::monta_controles() {
     monta_teclado_pc(area);
     monta_lampadas(area);
 
-    Txt_dado = coloca(new QLineEdit(QStringLiteral("Txt_dado"), area), QStringLiteral("Txt_dado"), 8505, 3495, 1275,
-                      375);
+    Txt_dado = coloca(new QLineEdit(QStringLiteral("Txt_dado"), area), QStringLiteral("Txt_dado"), 8505, 3495,
+                      1275, 375);
     Txt_dado->hide();
 
     Tmr_POSICAO = new QTimer(this);
@@ -113,7 +119,7 @@ void Frm_Grava::monta_controles() {
 
 void Frm_Grava::monta_tabelas(QWidget* area) {
     TabStrip = coloca(new QTabWidget(area), QStringLiteral("TabStrip"), 90, 240, 6855, 2985);
-    TabStrip->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 8px; }"));
+    TabStrip->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 6px; }"));
     for (const char* aba : {"Tabela 01", "Tabela 02", "Tabela 03", "Tabela 04", "LCM"})
         TabStrip->addTab(new QWidget(TabStrip), QString::fromLatin1(aba));
     TabStrip->setCurrentIndex(0);
@@ -123,7 +129,8 @@ void Frm_Grava::monta_tabelas(QWidget* area) {
     Frame[2] = moldura(area, indexado("Frame", 2), 180, 600, 6135, 2535);
     Frame[2]->hide();
     Frame[1] = moldura(area, indexado("Frame", 1), 6390, 555, 465, 2580);
-    Lbl_tab = rotulo(Frame[1], QStringLiteral("Lbl_tab"), QStringLiteral("1"), 120, 1170, 270, 555, Qt::AlignCenter);
+    Lbl_tab = rotulo(Frame[1], QStringLiteral("Lbl_tab"), QStringLiteral("1"), 120, 1170, 270, 555,
+                     Qt::AlignCenter);
     Lbl_tab->setFont(fonteBase(24, true));
 
     // The programmable keyboard: 5 rows of 13 keys, and key 65 off the grid, hidden.
@@ -150,8 +157,8 @@ void Frm_Grava::monta_tabelas(QWidget* area) {
         Sp_TeclaLBtab[k] = sp;
     }
 
-    Chk_Tec44 = coloca(new QCheckBox(QStringLiteral("Teclado Norva USB/Serial"), area), QStringLiteral("Chk_Tec44"),
-                       4380, 300, 2565, 225);
+    Chk_Tec44 = coloca(new QCheckBox(QStringLiteral("Teclado Norva USB/Serial"), area),
+                       QStringLiteral("Chk_Tec44"), 4380, 300, 2565, 225);
     Chk_Tec44->setFont(fonteBase(8, true));
     connect(Chk_Tec44, &QCheckBox::stateChanged, this, [this] { Chk_Tec44_Click(); });
 
@@ -168,20 +175,21 @@ void Frm_Grava::monta_tabelas(QWidget* area) {
 
 void Frm_Grava::monta_leitor_cartao() {
     QWidget* p = Frame[2];
-    Label1[1] = rotulo(p, indexado("Label1", 1),
-                       QStringLiteral("Sentinelas Leitor de Cartão Magnético, Digite o Código ascii dos caracter "
-                                      "desejado, máximo 4 caracteres por sentinela."),
-                       270, 180, 5385, 435);
+    Label1[1] =
+        rotulo(p, indexado("Label1", 1),
+               QStringLiteral("Sentinelas Leitor de Cartão Magnético, Digite o Código ascii dos caracter "
+                              "desejado, máximo 4 caracteres por sentinela."),
+               270, 180, 5385, 435);
     Shape[1] = forma(p, indexado("Shape", 1), 240, 780, 2775, 1395);
     Shape[2] = forma(p, indexado("Shape", 2), 3090, 780, 2745, 1395);
     Label1[8] = rotulo(p, indexado("Label1", 8), QStringLiteral("Leitor Trilha 2"), 1140, 870, 1500, 195);
     Label1[9] = rotulo(p, indexado("Label1", 9), QStringLiteral("Leitor Trilha 3"), 3960, 870, 1500, 195);
     const std::array<const char*, 3> textos = {"Sentinela Inicial:", "Sentinela Final:", "Erro de Leitura:"};
     for (int i = 0; i < 3; ++i) {
-        Label1[2 + i] = rotulo(p, indexado("Label1", 2 + i), QString::fromLatin1(textos[i]), 330, 1200 + 300 * i,
-                               1230, 195);
-        Label1[5 + i] = rotulo(p, indexado("Label1", 5 + i), QString::fromLatin1(textos[i]), 3180, 1230 + 300 * i,
-                               1200, 195);
+        Label1[2 + i] = rotulo(p, indexado("Label1", 2 + i), QString::fromLatin1(textos[i]), 330,
+                               1200 + 300 * i, 1230, 195);
+        Label1[5 + i] = rotulo(p, indexado("Label1", 5 + i), QString::fromLatin1(textos[i]), 3180,
+                               1230 + 300 * i, 1200, 195);
     }
     const auto caixas = [&](std::array<QLineEdit*, 4>& linha, const char* nome, int esquerda0, int topo,
                             const char* texto0) {
@@ -208,42 +216,47 @@ void Frm_Grava::monta_ligacao(QWidget* area) {
     cmbserialterm = coloca(new QComboBox(area), QStringLiteral("cmbserialterm"), 7830, 570, 1005, 315);
     cmbserialterm->setEditable(true);
     cmbserialterm->setInsertPolicy(QComboBox::NoInsert);
-    cmbserialterm->addItems({QStringLiteral("Com1"), QStringLiteral("Com2"), QStringLiteral("Com3"),
-                             QStringLiteral("Com4")});
-    Lbl_Atualiza = rotulo(area, QStringLiteral("Lbl_Atualiza"), QStringLiteral("Atualiza"), 8880, 630, 555, 195);
+    cmbserialterm->addItems(
+        {QStringLiteral("Com1"), QStringLiteral("Com2"), QStringLiteral("Com3"), QStringLiteral("Com4")});
+    Lbl_Atualiza =
+        rotulo(area, QStringLiteral("Lbl_Atualiza"), QStringLiteral("Atualiza"), 8880, 630, 555, 195);
     QFont sublinhada = fonteBase();
     sublinhada.setUnderline(true);
     Lbl_Atualiza->setFont(sublinhada);
     Lbl_Atualiza->setForegroundRole(QPalette::Highlight);
     Lbl_Atualiza->setCursor(Qt::PointingHandCursor);
     connect(Lbl_Atualiza, &Rotulo::clicked, this, [this] { Lbl_Atualiza_Click(); });
-    Shp_Captura_serial = forma(area, QStringLiteral("Shp_Captura_serial"), 9660, 600, 255, 255, Forma::Tipo::Circulo);
+    Shp_Captura_serial =
+        forma(area, QStringLiteral("Shp_Captura_serial"), 9660, 600, 255, 255, Forma::Tipo::Circulo);
     Shp_Captura_serial->setPreenchido(true);
     Shp_Captura_serial->setFillColor(BRANCO);
 
-    Opt_9600[0] = coloca(new QRadioButton(QStringLiteral("9600 bps"), area), indexado("Opt_9600", 0), 7110, 870,
-                         1035, 195);
-    Opt_9600[1] = coloca(new QRadioButton(QStringLiteral("57600 bps"), area), indexado("Opt_9600", 1), 8460, 900,
-                         1275, 195);
+    Opt_9600[0] = coloca(new QRadioButton(QStringLiteral("9600 bps"), area), indexado("Opt_9600", 0), 7110,
+                         870, 1035, 195);
+    Opt_9600[1] = coloca(new QRadioButton(QStringLiteral("57600 bps"), area), indexado("Opt_9600", 1), 8460,
+                         900, 1275, 195);
     Opt_9600[1]->setChecked(true);
 
     Shape[0] = forma(area, indexado("Shape", 0), 6975, 1110, 3030, 1485);
-    Lbl_atencao = rotulo(area, QStringLiteral("Lbl_atencao"),
-                         QStringLiteral("Utilize o teclado abaixo ou o teclado ABNT de seu computador para definir "
-                                        "as teclas de seu Vantora."),
-                         7050, 1170, 2895, 615);
-    Lbl_atencao1 = rotulo(area, QStringLiteral("Lbl_atencao1"),
-                          QStringLiteral("Para gerar duplo ou triplo zeros ou mais de um código em uma tecla, defina "
-                                         "um código em cada tabela, é possivel gerar até 4 códigos em uma tecla."),
-                          7020, 1785, 2985, 795);
+    Lbl_atencao =
+        rotulo(area, QStringLiteral("Lbl_atencao"),
+               QStringLiteral("Utilize o teclado abaixo ou o teclado ABNT de seu computador para definir "
+                              "as teclas de seu Vantora."),
+               7050, 1170, 2895, 615);
+    Lbl_atencao1 =
+        rotulo(area, QStringLiteral("Lbl_atencao1"),
+               QStringLiteral("Para gerar duplo ou triplo zeros ou mais de um código em uma tecla, defina "
+                              "um código em cada tabela, é possivel gerar até 4 códigos em uma tecla."),
+               7020, 1785, 2985, 795);
 
     Chk_Prot44serial = coloca(new QCheckBox(QStringLiteral("Ativa protocolo Display Norva Serial"), area),
                               QStringLiteral("Chk_Prot44serial"), 7020, 2610, 2925, 195);
     Chk_Prot44serialBNC = coloca(new QCheckBox(QStringLiteral("Ativa protocolo Display BNC"), area),
                                  QStringLiteral("Chk_Prot44serialBNC"), 7020, 2850, 2925, 195);
     Chk_Prot44serialBNC->setToolTip(QStringLiteral("Altera o ACK = 0x06h"));
-    Chk_Autoriza_prot = coloca(new QCheckBox(QStringLiteral("Autoriza modificar layout por outro protocolo"), area),
-                               QStringLiteral("Chk_Autoriza_prot"), 7020, 3060, 2925, 345);
+    Chk_Autoriza_prot =
+        coloca(new QCheckBox(QStringLiteral("Autoriza modificar layout por outro protocolo"), area),
+               QStringLiteral("Chk_Autoriza_prot"), 7020, 3060, 2925, 345);
     Chk_Autoriza_prot->setChecked(true);
     Chk_Autoriza_prot->hide();
 }
@@ -252,8 +265,7 @@ void Frm_Grava::monta_teclado_pc(QWidget* area) {
     // Shapes first, so that every label lies above every shape.
     for (int k = 0; k <= 111; ++k) {
         const auto r = forma_tecla_pc(k);
-        if (!r)
-            continue;
+        if (!r) continue;
         auto* sp = forma(area, indexado("Sp_TeclaLB", k), r->esquerda, r->topo, r->largura, r->altura);
         sp->setFundoOpaco(true);
         sp->setBackColor(BRANCO);
@@ -261,12 +273,12 @@ void Frm_Grava::monta_teclado_pc(QWidget* area) {
     }
     for (int k = 0; k <= 111; ++k) {
         const auto r = rotulo_tecla_pc(k);
-        if (!r)
-            continue;
-        const QString design = k == 109 ? QStringLiteral("Iniciar") : k == 111 ? QStringLiteral("Atalho")
-                                                                               : QStringLiteral("Esc");
-        auto* lb = rotulo(area, indexado("Lbl_TeclaLB", k), design, r->esquerda, r->topo, r->largura, r->altura,
-                          Qt::AlignCenter);
+        if (!r) continue;
+        const QString design = k == 109   ? QStringLiteral("Iniciar")
+                               : k == 111 ? QStringLiteral("Atalho")
+                                          : QStringLiteral("Esc");
+        auto* lb = rotulo(area, indexado("Lbl_TeclaLB", k), design, r->esquerda, r->topo, r->largura,
+                          r->altura, Qt::AlignCenter);
         connect(lb, &Rotulo::clicked, this, [this, k] { Lbl_TeclaLB_Click(k); });
         Lbl_TeclaLB[k] = lb;
     }
@@ -274,8 +286,8 @@ void Frm_Grava::monta_teclado_pc(QWidget* area) {
         Lbl_TeclaLB[k]->hide();
         Sp_TeclaLB[k]->hide();
     }
-    Lbl_TeclaLBnula = rotulo(area, QStringLiteral("Lbl_TeclaLBnula"), QStringLiteral("Sem Código"), 7125, 5100, 645,
-                             435, Qt::AlignCenter);
+    Lbl_TeclaLBnula = rotulo(area, QStringLiteral("Lbl_TeclaLBnula"), QStringLiteral("Sem Código"), 7125,
+                             5100, 645, 435, Qt::AlignCenter);
     connect(Lbl_TeclaLBnula, &Rotulo::clicked, this, [this] { Lbl_TeclaLBnula_Click(); });
 }
 
@@ -307,16 +319,21 @@ void Frm_Grava::monta_lampadas(QWidget* area) {
     }
     for (int i = 0; i < 4; ++i) {
         const Coluna& c = colunas[i];
-        *c.legenda = rotulo(area, QString::fromLatin1(c.nomeLegenda), QString::fromLatin1(c.texto), c.esquerdaLegenda,
-                            3450, 450, 195, Qt::AlignCenter);
+        *c.legenda = rotulo(area, QString::fromLatin1(c.nomeLegenda), QString::fromLatin1(c.texto),
+                            c.esquerdaLegenda, 3450, 450, 195, Qt::AlignCenter);
         shpKeys[i] = forma(area, indexado("shpKeys", i), c.esquerdaLampada, 3825, 375, 165,
                            Forma::Tipo::RetanguloArredondado);
         shpKeys[i]->setPreenchido(true);
         shpKeys[i]->setFillColor(VERDE_ESCURO);
-        // The symbol font's character F2 is a down arrow pointing at the lamp.
-        *c.simbolo = rotulo(area, QString::fromLatin1(c.nomeSimbolo), QString(QChar(0x21E9)), c.esquerdaSimbolo, 3615,
-                            195, 255, Qt::AlignCenter);
-        (*c.simbolo)->setFont(fonteBase(12));
+        // Character F2 of the Wingdings symbol font, a down arrow pointing at the lamp;
+        // where that font is missing, the same arrow from Unicode.
+        static const bool wingdings = QFontDatabase::hasFamily(QStringLiteral("Wingdings"));
+        *c.simbolo =
+            rotulo(area, QString::fromLatin1(c.nomeSimbolo), QString(QChar(wingdings ? 0xF0F2 : 0x21E9)),
+                   c.esquerdaSimbolo, 3615, 195, 255, Qt::AlignCenter);
+        QFont simbolo = fonteBase(12);
+        if (wingdings) simbolo.setFamilies({QStringLiteral("Wingdings")});
+        (*c.simbolo)->setFont(simbolo);
     }
     Label1[0] = num;
 }
@@ -365,22 +382,20 @@ bool Frm_Grava::Form_Load() {
         mostra_tabela(1);
         ListaPortasCbserial();
         const QString porta = servicos.configuracao
-                                  ? servicos.configuracao->le(QStringLiteral("Sistema"), QStringLiteral("Serial"),
-                                                              QStringLiteral("1"))
+                                  ? servicos.configuracao->le(QStringLiteral("Sistema"),
+                                                              QStringLiteral("Serial"), QStringLiteral("1"))
                                   : QStringLiteral("1");
         cmbserialterm->setCurrentIndex(-1);
         cmbserialterm->setEditText(porta);
         Tmr_POSICAO->start();
         Ativa_Captura();
     });
-    if (!ok)
-        close();
+    if (!ok) close();
     return ok;
 }
 
 void Frm_Grava::Form_Unload() {
-    if (descarregada_)
-        return;
+    if (descarregada_) return;
     descarregada_ = true;
     Desativa_Captura();
     Tmr_POSICAO->stop();
@@ -391,6 +406,8 @@ void Frm_Grava::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-void Frm_Grava::mnuSair_Click() { close(); }
+void Frm_Grava::mnuSair_Click() {
+    close();
+}
 
 } // namespace vantora

@@ -10,6 +10,7 @@
 
 #include "catalogue/catalogo.h"
 #include "editor/tabelas.h"
+#include "link/portas.h"
 #include "shell/armadilha.h"
 #include "shell/controles.h"
 #include "shell/servicos.h"
@@ -31,6 +32,8 @@ class QTabWidget;
 class QTimer;
 
 namespace vantora {
+
+class MDL_Keyboard; // capture: the keyboard filter module
 
 class Frm_Grava : public QMainWindow {
     Q_OBJECT
@@ -78,6 +81,16 @@ public:
     // while capture is suspended, or Txt_dado for a key outside the catalogue.
     void Localiza_TeclaPC(const QString& identificador);
     void Atualiza_Leds();
+    // The keyboard filter module of this window (a child, made on first use).
+    MDL_Keyboard& Modulo_Teclado();
+    // The lock-key state: servicos.travas, or the platform's own when none was given.
+    EstadoTeclado& estado_teclado();
+    // Test-only report: with VANTORA_RELATORIO=path in the environment, writes the
+    // selection, table 1, Txt_dado, the lamps and an open message box to that file
+    // whenever they change (read by the real-keystroke test). Nothing otherwise.
+    void relata_estado();
+    MDL_Keyboard* mdl_keyboard_ = nullptr;
+    QString relatorio_anterior_;
 
     // --- Files (src/files) ---
     void mnu_Abrir_Click();
@@ -170,6 +183,28 @@ public:
     static void define_caixa(QCheckBox* caixa, int valor);
 
     Servicos servicos;
+
+    // --- Link (src/link): the serial control, the port list and the exchange ---
+    MSComm* MSComm1 = cria_MSComm1(); // after `servicos`, whose seam it uses
+    Mdl_Serial serial{servicos.inventario};
+    [[nodiscard]] std::int16_t Porta_Serial_Verifica();
+    bool Abre_Porta_Serial(int posicao, const QString& parametros);
+    void Fecha_Porta_Serial();
+    void Envia_Registro(int indice, int c1, int c2, int c3, int c4);
+    void Envia_Fim();
+    void MSComm1_OnComm();
+    // The box's ListIndex: the item chosen last, -1 once text is typed or set.
+    [[nodiscard]] int cmbserialterm_ListIndex();
+    [[nodiscard]] bool gravacao_em_curso() const { return gravando_; }
+    // Waits for the answer to the message last written (at most 101 pauses of 5 ms).
+    [[nodiscard]] int espera_resposta();
+
+private:
+    MSComm* cria_MSComm1();
+    void liga_cmbserialterm();
+    int indice_escolhido_ = -1;
+    bool cmbserialterm_ligado_ = false;
+    bool gravando_ = false;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -6,7 +6,7 @@ namespace vantora {
 namespace {
 
 class ConfiguracaoQt final : public ConfiguracaoUsuario {
-public:
+  public:
     explicit ConfiguracaoQt(const QString& aplicacao)
 #ifdef Q_OS_WIN
         : ajustes_(QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + aplicacao,
@@ -26,7 +26,7 @@ public:
         ajustes_.sync();
     }
 
-private:
+  private:
     QSettings ajustes_;
 };
 

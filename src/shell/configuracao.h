@@ -7,7 +7,7 @@
 namespace vantora {
 
 class ConfiguracaoUsuario {
-public:
+  public:
     virtual ~ConfiguracaoUsuario() = default;
     [[nodiscard]] virtual QString le(const QString& secao, const QString& chave, const QString& padrao) = 0;
     virtual void grava(const QString& secao, const QString& chave, const QString& valor) = 0;

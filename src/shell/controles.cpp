@@ -18,17 +18,16 @@ void Rotulo::colocaTwips(int esquerda, int topo, int largura, int altura) {
 }
 
 void Rotulo::mousePressEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton)
-        pressionado_ = true;
+    if (e->button() == Qt::LeftButton) pressionado_ = true;
     QLabel::mousePressEvent(e);
 }
 
 void Rotulo::mouseReleaseEvent(QMouseEvent* e) {
-    const bool clique = pressionado_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
+    const bool clique =
+        pressionado_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
     pressionado_ = false;
     QLabel::mouseReleaseEvent(e);
-    if (clique)
-        emit clicked();
+    if (clique) emit clicked();
 }
 
 Forma::Forma(QWidget* pai, const QString& nome, Tipo tipo) : QWidget(pai), tipo_(tipo) {

@@ -12,7 +12,9 @@ namespace vantora {
 
 inline constexpr int TWIPS_POR_PIXEL = 15;
 
-[[nodiscard]] constexpr int px(int twips) { return (twips + TWIPS_POR_PIXEL / 2) / TWIPS_POR_PIXEL; }
+[[nodiscard]] constexpr int px(int twips) {
+    return (twips + TWIPS_POR_PIXEL / 2) / TWIPS_POR_PIXEL;
+}
 [[nodiscard]] inline QRect twips(int esquerda, int topo, int largura, int altura) {
     return QRect(px(esquerda), px(topo), px(esquerda + largura) - px(esquerda), px(topo + altura) - px(topo));
 }
@@ -31,7 +33,7 @@ inline constexpr std::uint32_t CIANO_CLARO = 0xFFFFC0;
 // A label with a caption, a tooltip and a click.
 class Rotulo : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit Rotulo(QWidget* pai, const QString& nome, const QString& legenda = {});
     void setCaption(const QString& legenda) { setText(legenda); }
     [[nodiscard]] QString caption() const { return text(); }
@@ -39,14 +41,14 @@ public:
     void colocaTwips(int esquerda, int topo, int largura, int altura);
     [[nodiscard]] QRect retanguloTwips() const { return twips_; }
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
-private:
+  private:
     QRect twips_;
     bool pressionado_ = false;
 };
@@ -55,7 +57,7 @@ private:
 // opaque) and a fill colour (when filled). Shapes never take clicks.
 class Forma : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum class Tipo { Retangulo, RetanguloArredondado, Circulo };
     explicit Forma(QWidget* pai, const QString& nome, Tipo tipo = Tipo::Retangulo);
 
@@ -68,10 +70,10 @@ public:
     void colocaTwips(int esquerda, int topo, int largura, int altura);
     [[nodiscard]] QRect retanguloTwips() const { return twips_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override;
 
-private:
+  private:
     Tipo tipo_;
     std::uint32_t corFundo_ = BRANCO;
     std::uint32_t corPreenchimento_ = 0;

@@ -25,27 +25,33 @@ enum NumeroErro : int {
 [[nodiscard]] QString descricaoPadrao(int numero);
 
 class ErroExecucao : public std::exception {
-public:
+  public:
     explicit ErroExecucao(int numero, QString descricao = {});
     [[nodiscard]] int numero() const noexcept { return numero_; }
     [[nodiscard]] const QString& descricao() const noexcept { return descricao_; }
     [[nodiscard]] const char* what() const noexcept override { return texto_.c_str(); }
 
-private:
+  private:
     int numero_;
     QString descricao_;
     std::string texto_;
 };
 
 // Where a procedure lives, for the trap's message: the main window or a module.
-inline QString formulario() { return QStringLiteral("Formulário Frm_Grava"); }
-inline QString modulo(const QString& nome) { return QStringLiteral("Módulo ") + nome; }
+inline QString formulario() {
+    return QStringLiteral("Formulário Frm_Grava");
+}
+inline QString modulo(const QString& nome) {
+    return QStringLiteral("Módulo ") + nome;
+}
 
 // "Error 13 (Tipos incompatíveis) in procedure X of Formulário Frm_Grava"
 [[nodiscard]] QString mensagemErro(int numero, const QString& descricao, const QString& procedimento,
                                    const QString& onde);
 
 // The title of the application, shown by message boxes that have none of their own.
-inline QString tituloAplicacao() { return QStringLiteral("Corvalo USB/Serial"); }
+inline QString tituloAplicacao() {
+    return QStringLiteral("Corvalo USB/Serial");
+}
 
 } // namespace vantora

@@ -1,12 +1,13 @@
 // Starts the configurator: one window, the platform's seams, the event loop.
+#include "link/portas.h"
 #include "files/dialogo_qt.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens_qt.h"
+#include "shell/medida.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -29,6 +30,11 @@ int main(int argc, char* argv[]) {
     vantora::Servicos servicos;
     servicos.mensagens = &mensagens;
     servicos.configuracao = configuracao.get();
+    // Link: the machine's serial ports (and those of VANTORA_EXTRA_PORTS).
+    auto inventario = vantora::criaInventarioSistema();
+    vantora::AberturaPortasQt portas(*inventario);
+    servicos.inventario = inventario.get();
+    servicos.portas = &portas;
     // files: the Open and Save dialogs
     vantora::DialogoArquivoQt dialogo;
     servicos.dialogo = &dialogo;
@@ -39,8 +45,6 @@ int main(int argc, char* argv[]) {
     if (!janela.Form_Load())
         return 1;
     janela.show();
-    // Used by the smoke test and the start-up benchmark: leave once the window is up.
-    if (qEnvironmentVariableIsSet("VANTORA_SAIR_AO_MOSTRAR"))
-        QTimer::singleShot(0, &janela, [&janela] { janela.close(); });
+    vantora::ganchosDeMedida(janela);
     return app.exec();
 }

@@ -11,7 +11,7 @@ enum class Botoes { Ok, SimNao };
 enum class Resposta { Ok, Sim, Nao };
 
 class Mensagens {
-public:
+  public:
     virtual ~Mensagens() = default;
     // Shows a modal box; an empty title means the application's title.
     virtual Resposta mostra(const QString& texto, const QString& titulo, Icone icone, Botoes botoes,

@@ -6,11 +6,19 @@ namespace vantora {
 
 class Mensagens;
 class ConfiguracaoUsuario;
+class InventarioPortas;
+class AberturaPortas;
+class EstadoTeclado; // capture
 class DialogoArquivo; // files: the Open and Save dialogs
 
 struct Servicos {
     Mensagens* mensagens = nullptr;
     ConfiguracaoUsuario* configuracao = nullptr;
+    // Link (src/link): the serial devices present, and what opens one by its number.
+    InventarioPortas* inventario = nullptr;
+    AberturaPortas* portas = nullptr;
+    // capture: the lock-key state for the lamps; null means the platform's own.
+    EstadoTeclado* travas = nullptr;
     DialogoArquivo* dialogo = nullptr; // files: the Open and Save dialogs
 };
 

@@ -1,11 +1,14 @@
 #pragma once
 // Stand-ins for the window's seams, shared by the window tests.
 
+#include "capture/travas.h" // capture
+#include "link/portas.h"
 #include "files/dialogo.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens.h"
 
+#include <QBuffer>
 #include <QMap>
 #include <QStringList>
 #include <deque>
@@ -61,8 +64,60 @@ public:
     QMap<QString, QString> valores;
 };
 
-// files: answers the Open and Save dialogs from `respostas` (cancel when empty) and
-// records every dialog shown.
+// --- Link (src/link): a device inventory and a port opener under the test's control ---
+class InventarioFalso : public InventarioPortas {
+public:
+    QList<DispositivoSerial> lista() override {
+        if (falha)
+            throw ErroExecucao(falha);
+        return dispositivos;
+    }
+    QString nome_por_id(const QString& id) override {
+        QString nome;
+        for (const auto& d : dispositivos)
+            if (d.id == id)
+                nome = d.nome;
+        return nome;
+    }
+    QList<DispositivoSerial> dispositivos;
+    int falha = 0; // error number the list raises, 0 for none
+};
+
+// Opens an in-memory device (or fails with `erro`), and counts the openings.
+class AberturaFalsa : public AberturaPortas {
+public:
+    std::unique_ptr<QIODevice> abre(int numero, const ParametrosSerial& parametros) override {
+        if (erro)
+            throw ErroExecucao(erro);
+        aberturas.push_back({numero, parametros});
+        auto b = std::make_unique<QBuffer>();
+        b->open(QIODevice::ReadWrite);
+        ultimo = b.get();
+        return b;
+    }
+    struct Abertura {
+        int numero;
+        ParametrosSerial parametros;
+    };
+    std::vector<Abertura> aberturas;
+    int erro = 0;
+    QBuffer* ultimo = nullptr; // what was written goes here
+};
+
+// --- capture: the lock-key state, answered from a table of key states (bit 0
+// toggled, bit 15 held), recording the virtual keys asked ---
+class TravasFalsas : public EstadoTeclado {
+public:
+    std::int16_t GetKeyState(int teclaVirtual) override {
+        consultas.push_back(teclaVirtual);
+        return estados.value(teclaVirtual, 0);
+    }
+    QMap<int, std::int16_t> estados;
+    std::vector<int> consultas;
+};
+
+// --- files: answers the Open and Save dialogs from `respostas` (cancel when empty) and
+// records every dialog shown ---
 struct DialogoVisto {
     bool salvar;
     QString titulo, filtro, pasta, nome;

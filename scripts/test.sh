@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing (Debian 12, as root), builds, and runs every test:
+# the normal build, then an AddressSanitizer + UndefinedBehaviorSanitizer build
+# of the tests, then a short run of the fuzz targets. Warnings are errors.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs="$(nproc)"
+
+echo "== build/ (RelWithDebInfo, -Werror)"
+[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTORA_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== build-asan/ (AddressSanitizer + UndefinedBehaviorSanitizer, -Werror)"
+[ -f build-asan/build.ninja ] || cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTORA_WERROR=ON \
+    -DVANTORA_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS=suppressions="$PWD/../tests/lsan.supp" ctest --output-on-failure -j"$jobs")
+
+if [ -x scripts/fuzz.sh ]; then
+    echo "== fuzz (short run)"
+    scripts/fuzz.sh "${FUZZ_SEGUNDOS:-30}"
+fi
+echo "== all tests passed"

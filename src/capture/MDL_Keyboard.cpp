@@ -1,0 +1,148 @@
+#include "MDL_Keyboard.h"
+
+#include "shell/Frm_Grava.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
+namespace vantora {
+namespace {
+
+const QString MODULO = QStringLiteral("MDL_Keyboard");
+
+// Press reports looked up although they are presses: the keys with scan codes 73, 7E,
+// 7C and 7D hex, reported as already down (auto-repeat).
+bool pressao_consultada(const QString& w) {
+    return w == QLatin1String("40730001") || w == QLatin1String("407E0001") ||
+           w == QLatin1String("407C0001") || w == QLatin1String("407D0001");
+}
+
+// Handles given to installed filters; never zero.
+std::int32_t proxima_instalacao() {
+    static std::int32_t contador = 0;
+    if (++contador <= 0) contador = 1;
+    return contador;
+}
+
+} // namespace
+
+MDL_Keyboard::MDL_Keyboard(Frm_Grava& janela)
+    : QObject(&janela), tradutor(plataforma_por_nome(QGuiApplication::platformName())), janela_(janela) {
+    setObjectName(QStringLiteral("MDL_Keyboard"));
+}
+
+int MDL_Keyboard::indice_hook(int hookType) {
+    if (hookType < PRIMEIRO_TIPO_HOOK || hookType > ULTIMO_TIPO_HOOK) throw ErroExecucao(ERRO_SUBSCRITO);
+    return hookType - PRIMEIRO_TIPO_HOOK;
+}
+
+bool MDL_Keyboard::InstallHook(Frm_Grava& /*form*/, int hookType) {
+    armadilha(*janela_.servicos.mensagens, QStringLiteral("InstallHook"), modulo(MODULO), [&] {
+        std::int32_t& handle = Hook_Teclado[indice_hook(hookType)];
+        if (handle != 0) return;
+        // Only the keyboard filter of this thread can be granted.
+        if (hookType == WH_KEYBOARD && qApp && instalacao_ == 0) {
+            qApp->installEventFilter(this);
+            instalacao_ = proxima_instalacao();
+            handle = instalacao_;
+        } else {
+            handle = 0;
+        }
+    });
+    return true;
+}
+
+void MDL_Keyboard::RemoveHook(Frm_Grava& /*form*/, int hookType) {
+    armadilha(*janela_.servicos.mensagens, QStringLiteral("RemoveHook"), modulo(MODULO), [&] {
+        std::int32_t& handle = Hook_Teclado[indice_hook(hookType)];
+        // A handle that is not ours (zero included) is refused, and that is ignored.
+        if (handle != 0 && handle == instalacao_) {
+            if (qApp) qApp->removeEventFilter(this);
+            instalacao_ = 0;
+        }
+        handle = 0;
+    });
+}
+
+int MDL_Keyboard::KeyboardProc(int code, int virtualKey, std::uint32_t eventWord) {
+    if (code < 0) return 1;
+    int resultado = 1;
+    const bool ok =
+        armadilha(*janela_.servicos.mensagens, QStringLiteral("KeyboardProc"), modulo(MODULO), [&] {
+            const QString w = QString::number(eventWord, 16).toUpper();
+            const QString v = QString::number(virtualKey);
+            if (eventWord & BIT_TRANSICAO) {
+                // The left Ctrl half of Alt Gr, released while Alt is still down.
+                if (w != QLatin1String("E01D0001")) janela_.Localiza_TeclaPC(w + v);
+            } else if (pressao_consultada(w)) {
+                janela_.Localiza_TeclaPC(w + v);
+            }
+        });
+    if (!ok) resultado = 0;
+    return resultado;
+}
+
+bool MDL_Keyboard::para_dialogo(QObject* destino) const {
+    // One of our own boxes or file dialogs is open: it answers the keyboard.
+    if (QApplication::activeModalWidget()) return true;
+    if (QWidget* ativa = QApplication::activeWindow(); ativa && ativa != &janela_) return true;
+    if (auto* w = qobject_cast<QWidget*>(destino)) return w->window() != &janela_;
+    if (auto* j = qobject_cast<QWindow*>(destino)) return j != janela_.windowHandle();
+    return false;
+}
+
+bool MDL_Keyboard::eventFilter(QObject* destino, QEvent* e) {
+    const QEvent::Type tipo = e->type();
+    if (tipo != QEvent::KeyPress && tipo != QEvent::KeyRelease && tipo != QEvent::ShortcutOverride)
+        return false;
+    if (!instalado()) return false;
+    auto* k = static_cast<QKeyEvent*>(e);
+    // Synthesized events and platforms without native key data pass untouched.
+    if ((k->nativeScanCode() == 0 && k->nativeVirtualKey() == 0) ||
+        tradutor.plataforma() == Plataforma::Nenhuma)
+        return false;
+    const EventoNativo nativo{tipo == QEvent::KeyRelease, k->isAutoRepeat(), k->nativeScanCode(),
+                              k->nativeVirtualKey(), k->nativeModifiers()};
+    const std::uint32_t tecla = k->nativeScanCode() & 0x1FF;
+    if (para_dialogo(destino)) {
+        if (tipo == QEvent::KeyPress)
+            do_dialogo_.set(tecla);
+        else if (tipo == QEvent::KeyRelease && !k->isAutoRepeat())
+            do_dialogo_.reset(tecla);
+        tradutor.esquece(nativo);
+        return false;
+    }
+    // The release of a key whose press went to a dialog (the Enter that closed a
+    // message box): it belongs to that dialog, and assigns nothing.
+    if (do_dialogo_.test(tecla)) {
+        if (tipo == QEvent::KeyRelease && !k->isAutoRepeat()) {
+            do_dialogo_.reset(tecla);
+            tradutor.esquece(nativo);
+        }
+        return true;
+    }
+    // The press that follows is the keystroke; no shortcut takes it.
+    if (tipo == QEvent::ShortcutOverride) {
+        e->accept();
+        return true;
+    }
+    if (liberado_.evento == e && liberado_.tipo == tipo && liberado_.instante == k->timestamp() &&
+        liberado_.varredura == k->nativeScanCode())
+        return false;
+    liberado_ = {};
+
+    int resultado = 1;
+    for (const RelatoTecla& r : tradutor.traduz(nativo)) {
+        if (KeyboardProc(0, r.teclaVirtual, r.palavra) == 0) resultado = 0;
+    }
+    janela_.relata_estado();
+    if (resultado == 0) {
+        liberado_ = {e, tipo, k->timestamp(), k->nativeScanCode()};
+        return false;
+    }
+    return true;
+}
+
+} // namespace vantora

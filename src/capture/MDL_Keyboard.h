@@ -1,0 +1,66 @@
+#pragma once
+// Module MDL_Keyboard: the PC keyboard filter. An application-wide event filter
+// stands for the thread keyboard hook: it sees every key event of the program before
+// any control does, turns it into the key-event word and virtual-key code the
+// catalogue knows (capture/traducao.h), and consumes it while installed.
+
+#include "capture/traducao.h"
+
+#include <QObject>
+#include <array>
+#include <bitset>
+#include <cstdint>
+
+namespace vantora {
+
+class Frm_Grava;
+
+// Hook types are numbered -1 to 14; the capture uses the thread keyboard hook.
+inline constexpr int WH_KEYBOARD = 2;
+inline constexpr int PRIMEIRO_TIPO_HOOK = -1;
+inline constexpr int ULTIMO_TIPO_HOOK = 14;
+
+class MDL_Keyboard : public QObject {
+    Q_OBJECT
+  public:
+    // A child of the window; the filter goes away with it.
+    explicit MDL_Keyboard(Frm_Grava& janela);
+
+    // One handle per hook type -1..14 (index hookType + 1); zero when not installed.
+    std::array<std::int32_t, 16> Hook_Teclado{};
+
+    // Installs the filter as a hook of that type unless one is stored (only the
+    // keyboard hook is granted; other types store zero). Error 9 outside -1..14.
+    bool InstallHook(Frm_Grava& form, int hookType);
+    // Removes the hook with the stored handle (zero included) and stores zero.
+    void RemoveHook(Frm_Grava& form, int hookType);
+    // The filter proper: 1 = consumed, 0 = the event goes on to the window.
+    int KeyboardProc(int code, int virtualKey, std::uint32_t eventWord);
+
+    [[nodiscard]] bool instalado() const { return Hook_Teclado[WH_KEYBOARD + 1] != 0; }
+
+    // Native key events are read as this platform gives them (tests set it).
+    TradutorTeclado tradutor;
+
+  protected:
+    bool eventFilter(QObject* destino, QEvent* e) override;
+
+  private:
+    [[nodiscard]] bool para_dialogo(QObject* destino) const;
+    [[nodiscard]] static int indice_hook(int hookType);
+
+    Frm_Grava& janela_;
+    std::int32_t instalacao_ = 0; // handle of the filter installed on the application
+    std::bitset<512> do_dialogo_; // keys pressed while a dialog had the keyboard
+
+    // The event let through after an error in KeyboardProc, so that it reaches the
+    // window without being examined again on its way to the focused control.
+    struct Liberado {
+        const QEvent* evento = nullptr;
+        int tipo = 0;
+        unsigned long long instante = 0;
+        std::uint32_t varredura = 0;
+    } liberado_;
+};
+
+} // namespace vantora

@@ -1,0 +1,174 @@
+#include "traducao.h"
+
+namespace vantora {
+namespace {
+
+// X keycodes are the Linux evdev codes plus 8.
+constexpr std::uint32_t DESLOCAMENTO_X = 8;
+
+// Keysyms we look at.
+constexpr std::uint32_t XK_SYS_REQ = 0xff15;
+constexpr std::uint32_t XK_BREAK = 0xff6b;
+constexpr std::uint32_t XK_KP_SEPARATOR = 0xffac;
+constexpr std::uint32_t XK_KP_DECIMAL = 0xffae;
+constexpr std::uint32_t XK_KP_0 = 0xffb0;
+constexpr std::uint32_t XK_KP_9 = 0xffb9;
+
+// One physical key by evdev code: scan code, virtual key, and for the numeric pad the
+// virtual key with Num Lock on (0 elsewhere).
+struct LinhaEvdev {
+    std::uint16_t evdev;
+    std::uint16_t varredura;
+    std::uint8_t teclaVirtual;
+    std::uint8_t comNumLock;
+};
+
+// The Brazilian ABNT2 keyboard. evdev 1 to 88 are the set-1 scan codes themselves;
+// beyond that the extended keys and the keys proper to ABNT2.
+// clang-format off
+constexpr std::array<LinhaEvdev, 112> TECLAS_EVDEV = {{
+    {1, 0x01, 27, 0},                                                   // Esc
+    {2, 0x02, '1', 0}, {3, 0x03, '2', 0}, {4, 0x04, '3', 0}, {5, 0x05, '4', 0}, {6, 0x06, '5', 0},
+    {7, 0x07, '6', 0}, {8, 0x08, '7', 0}, {9, 0x09, '8', 0}, {10, 0x0A, '9', 0}, {11, 0x0B, '0', 0},
+    {12, 0x0C, 189, 0}, {13, 0x0D, 187, 0},                             // - =
+    {14, 0x0E, 8, 0}, {15, 0x0F, 9, 0},                                 // Backspace, Tab
+    {16, 0x10, 'Q', 0}, {17, 0x11, 'W', 0}, {18, 0x12, 'E', 0}, {19, 0x13, 'R', 0}, {20, 0x14, 'T', 0},
+    {21, 0x15, 'Y', 0}, {22, 0x16, 'U', 0}, {23, 0x17, 'I', 0}, {24, 0x18, 'O', 0}, {25, 0x19, 'P', 0},
+    {26, 0x1A, 219, 0}, {27, 0x1B, 221, 0},                             // acute, [
+    {28, 0x1C, 13, 0}, {29, 0x1D, 17, 0},                               // Enter, left Ctrl
+    {30, 0x1E, 'A', 0}, {31, 0x1F, 'S', 0}, {32, 0x20, 'D', 0}, {33, 0x21, 'F', 0}, {34, 0x22, 'G', 0},
+    {35, 0x23, 'H', 0}, {36, 0x24, 'J', 0}, {37, 0x25, 'K', 0}, {38, 0x26, 'L', 0},
+    {39, 0x27, 186, 0}, {40, 0x28, 222, 0}, {41, 0x29, 192, 0},         // Ç, tilde, quote
+    {42, 0x2A, 16, 0}, {43, 0x2B, 220, 0},                              // left Shift, ]
+    {44, 0x2C, 'Z', 0}, {45, 0x2D, 'X', 0}, {46, 0x2E, 'C', 0}, {47, 0x2F, 'V', 0}, {48, 0x30, 'B', 0},
+    {49, 0x31, 'N', 0}, {50, 0x32, 'M', 0},
+    {51, 0x33, 188, 0}, {52, 0x34, 190, 0}, {53, 0x35, 191, 0},         // , . ;
+    {54, 0x36, 16, 0}, {55, 0x37, 106, 0},                              // right Shift, pad *
+    {56, 0x38, 18, 0}, {57, 0x39, 32, 0}, {58, 0x3A, 20, 0},            // left Alt, Space, Caps Lock
+    {59, 0x3B, 112, 0}, {60, 0x3C, 113, 0}, {61, 0x3D, 114, 0}, {62, 0x3E, 115, 0}, {63, 0x3F, 116, 0},
+    {64, 0x40, 117, 0}, {65, 0x41, 118, 0}, {66, 0x42, 119, 0}, {67, 0x43, 120, 0}, {68, 0x44, 121, 0},
+    {69, ESTENDIDA | 0x45, 144, 0},                                     // Num Lock: extended 45h
+    {70, 0x46, 145, 0},                                                 // Scroll Lock
+    {71, 0x47, 36, 103}, {72, 0x48, 38, 104}, {73, 0x49, 33, 105},     // pad 7 8 9
+    {74, 0x4A, 109, 0},                                                 // pad -
+    {75, 0x4B, 37, 100}, {76, 0x4C, 12, 101}, {77, 0x4D, 39, 102},     // pad 4 5 6
+    {78, 0x4E, 107, 0},                                                 // pad +
+    {79, 0x4F, 35, 97}, {80, 0x50, 40, 98}, {81, 0x51, 34, 99},        // pad 1 2 3
+    {82, 0x52, 45, 96}, {83, 0x53, 46, 110},                           // pad 0, pad decimal
+    {86, 0x56, 226, 0},                                                 // backslash (left of Z)
+    {87, 0x57, 122, 0}, {88, 0x58, 123, 0},                             // F11, F12
+    {89, 0x73, 193, 0},                                                 // ABNT / ? (73h)
+    {96, ESTENDIDA | 0x1C, 13, 0},                                      // pad Enter
+    {97, ESTENDIDA | 0x1D, 17, 0},                                      // right Ctrl
+    {98, ESTENDIDA | 0x35, 111, 0},                                     // pad /
+    {99, ESTENDIDA | 0x37, 44, 0},                                      // Print Screen
+    {100, ESTENDIDA | 0x38, 18, 0},                                     // Alt Gr
+    {102, ESTENDIDA | 0x47, 36, 0}, {103, ESTENDIDA | 0x48, 38, 0},    // Home, Up
+    {104, ESTENDIDA | 0x49, 33, 0}, {105, ESTENDIDA | 0x4B, 37, 0},    // Page Up, Left
+    {106, ESTENDIDA | 0x4D, 39, 0}, {107, ESTENDIDA | 0x4F, 35, 0},    // Right, End
+    {108, ESTENDIDA | 0x50, 40, 0}, {109, ESTENDIDA | 0x51, 34, 0},    // Down, Page Down
+    {110, ESTENDIDA | 0x52, 45, 0}, {111, ESTENDIDA | 0x53, 46, 0},    // Insert, Delete
+    {119, 0x45, 19, 0},                                                 // Pause: plain 45h
+    {121, 0x7E, 194, 0},                                                // ABNT pad separator (7Eh)
+    {124, 0x7D, 255, 0},                                                // key 7Dh
+    {125, ESTENDIDA | 0x5B, 91, 0}, {126, ESTENDIDA | 0x5C, 92, 0},    // left, right Windows
+    {127, ESTENDIDA | 0x5D, 93, 0},                                     // Menu
+    {0, 0, 0, 0},
+}};
+// clang-format on
+
+// The table by evdev code, for direct indexing.
+struct TabelaEvdev {
+    std::array<LinhaEvdev, 128> porCodigo{};
+    constexpr TabelaEvdev() {
+        for (const LinhaEvdev& l : TECLAS_EVDEV) {
+            if (l.evdev != 0) porCodigo[l.evdev] = l;
+        }
+    }
+};
+constexpr TabelaEvdev TABELA_EVDEV;
+
+[[nodiscard]] constexpr bool keysym_numerico(std::uint32_t keysym) {
+    return (keysym >= XK_KP_0 && keysym <= XK_KP_9) || keysym == XK_KP_DECIMAL || keysym == XK_KP_SEPARATOR;
+}
+
+} // namespace
+
+Plataforma plataforma_por_nome(const QString& nomePlugin) {
+    if (nomePlugin == QLatin1String("xcb")) return Plataforma::X11;
+    if (nomePlugin == QLatin1String("windows")) return Plataforma::Windows;
+    return Plataforma::Nenhuma;
+}
+
+QString identificador_tecla(const RelatoTecla& r) {
+    return QString::number(r.palavra, 16).toUpper() + QString::number(r.teclaVirtual);
+}
+
+TeclaFisica tecla_x11(std::uint32_t keycode, std::uint32_t keysym) {
+    if (keycode < DESLOCAMENTO_X || keycode - DESLOCAMENTO_X >= TABELA_EVDEV.porCodigo.size()) return {};
+    const std::uint32_t evdev = keycode - DESLOCAMENTO_X;
+    const LinhaEvdev& l = TABELA_EVDEV.porCodigo[evdev];
+    if (l.evdev == 0) {
+        // Unknown key of the main block: its evdev code is its scan code.
+        return evdev <= 88 ? TeclaFisica{evdev, 0} : TeclaFisica{};
+    }
+    // Ctrl + Pause is Break, Alt + Print Screen is SysRq: other scan codes on Windows.
+    if (evdev == 119 && keysym == XK_BREAK) return {ESTENDIDA | 0x46, 3};
+    if (evdev == 99 && keysym == XK_SYS_REQ) return {0x54, 44};
+    const int vk = (l.comNumLock != 0 && keysym_numerico(keysym)) ? l.comNumLock : l.teclaVirtual;
+    return {l.varredura, vk};
+}
+
+TeclaFisica TradutorTeclado::fisica(const EventoNativo& e) const {
+    switch (plataforma_) {
+    case Plataforma::X11:
+        return tecla_x11(e.codigoVarredura, e.teclaVirtual);
+    case Plataforma::Windows:
+        return {e.codigoVarredura & 0x1FF, static_cast<int>(e.teclaVirtual & 0xFF)};
+    case Plataforma::Nenhuma:
+        break;
+    }
+    return {};
+}
+
+Relatos TradutorTeclado::traduz(const EventoNativo& e) {
+    Relatos r;
+    if (plataforma_ == Plataforma::Nenhuma) return r;
+    // The release half of an auto-repeat pair: the key is still down.
+    if (e.solta && e.repeticao) return r;
+    const TeclaFisica f = fisica(e);
+    if (f.varredura == 0 && f.teclaVirtual == 0) return r;
+    const std::uint32_t corpo =
+        ((f.varredura & 0xFF) << 16) | ((f.varredura & ESTENDIDA) ? BIT_ESTENDIDA : 0u) | 1u;
+    // On X11, Alt Gr comes alone; Windows reports it with a left Ctrl before it, and that
+    // Ctrl goes up first, while Alt is still down ("E01D0001").
+    const bool altGrX11 = plataforma_ == Plataforma::X11 && f.varredura == (ESTENDIDA | 0x38);
+    const auto ctrlFalso = [&](std::uint32_t bits) {
+        const std::uint32_t contexto = alt_baixado() ? BIT_CONTEXTO_ALT : 0u;
+        r.itens[r.quantidade++] = {bits | contexto | (0x1Du << 16) | 1u, 17};
+    };
+
+    if (e.solta) {
+        if (altGrX11) ctrlFalso(BIT_TRANSICAO | BIT_ESTADO_ANTERIOR);
+        // The Alt context is that of the moment before the key goes up (Alt's own
+        // release carries it).
+        const std::uint32_t contexto = alt_baixado() ? BIT_CONTEXTO_ALT : 0u;
+        baixadas_.reset(f.varredura);
+        r.itens[r.quantidade++] = {BIT_TRANSICAO | BIT_ESTADO_ANTERIOR | contexto | corpo, f.teclaVirtual};
+        return r;
+    }
+    const bool jaBaixada = baixadas_.test(f.varredura) || e.repeticao;
+    if (altGrX11 && !jaBaixada) ctrlFalso(0);
+    baixadas_.set(f.varredura);
+    const std::uint32_t contexto = alt_baixado() ? BIT_CONTEXTO_ALT : 0u;
+    r.itens[r.quantidade++] = {(jaBaixada ? BIT_ESTADO_ANTERIOR : 0u) | contexto | corpo, f.teclaVirtual};
+    return r;
+}
+
+void TradutorTeclado::esquece(const EventoNativo& e) {
+    if (!e.solta || e.repeticao) return;
+    const TeclaFisica f = fisica(e);
+    baixadas_.reset(f.varredura & 0x1FF);
+}
+
+} // namespace vantora

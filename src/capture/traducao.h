@@ -1,0 +1,100 @@
+#pragma once
+// Translation of the key events the windowing system gives us into the key-event
+// word and virtual-key code that the catalogue identifies keys by.
+//
+// The key-event word: bits 0-15 repeat count (always 1 here), 16-23 scan code,
+// 24 extended-key flag, 29 Alt context (an Alt key is down), 30 previous state (the
+// key was already down), 31 transition (the key is being released). The virtual-key
+// code is the one the Windows ABNT2 layout gives the physical key.
+//
+// X11: the native scan code is the X keycode (Linux evdev code + 8) and the native
+// virtual key is the keysym. Windows: the native scan code holds the scan code with
+// the extended flag as 0x100 and the native virtual key is already the Windows code.
+//
+// Qt reports a held key as pairs of release + press marked auto-repeat: they become
+// repeated presses (previous-state bit set), and the key gives one release when it
+// really goes up.
+
+#include <QString>
+#include <array>
+#include <bitset>
+#include <cstdint>
+
+namespace vantora {
+
+enum class Plataforma { Nenhuma, X11, Windows };
+
+// The platform of the running Qt application, from its platform plugin's name
+// ("xcb" or "windows"); any other (offscreen, wayland) gives no native key data we use.
+[[nodiscard]] Plataforma plataforma_por_nome(const QString& nomePlugin);
+
+// What a key event carries, as QKeyEvent gives it.
+struct EventoNativo {
+    bool solta = false;                // a release
+    bool repeticao = false;            // QKeyEvent::isAutoRepeat()
+    std::uint32_t codigoVarredura = 0; // nativeScanCode()
+    std::uint32_t teclaVirtual = 0;    // nativeVirtualKey()
+    std::uint32_t modificadores = 0;   // nativeModifiers()
+};
+
+// One report of the thread keyboard filter: the key-event word and the virtual key.
+struct RelatoTecla {
+    std::uint32_t palavra = 0;
+    int teclaVirtual = 0;
+};
+
+// Up to two reports for one native event: the Alt Gr key gives a left Ctrl report
+// before its own.
+struct Relatos {
+    std::array<RelatoTecla, 2> itens{};
+    int quantidade = 0;
+    [[nodiscard]] const RelatoTecla* begin() const { return itens.data(); }
+    [[nodiscard]] const RelatoTecla* end() const { return itens.data() + quantidade; }
+};
+
+// Bits of the key-event word.
+inline constexpr std::uint32_t BIT_TRANSICAO = 0x80000000u;
+inline constexpr std::uint32_t BIT_ESTADO_ANTERIOR = 0x40000000u;
+inline constexpr std::uint32_t BIT_CONTEXTO_ALT = 0x20000000u;
+inline constexpr std::uint32_t BIT_ESTENDIDA = 0x01000000u;
+// Scan codes with the extended flag as 0x100 (the form Windows gives Qt).
+inline constexpr std::uint32_t ESTENDIDA = 0x100;
+
+// The PC-key identifier: the word in upper-case hexadecimal without leading zeros,
+// followed by the virtual-key code in decimal ("C03B0001112").
+[[nodiscard]] QString identificador_tecla(const RelatoTecla& r);
+
+// Physical key of an X11 key event: scan code (with ESTENDIDA) and the virtual key
+// Windows gives it with the ABNT2 layout; the numeric pad follows Num Lock through the
+// keysym (KP_7 or KP_Home). Scan code 0 and virtual key 0 for keys we do not know.
+struct TeclaFisica {
+    std::uint32_t varredura = 0;
+    int teclaVirtual = 0;
+};
+[[nodiscard]] TeclaFisica tecla_x11(std::uint32_t keycode, std::uint32_t keysym);
+
+// Keeps which keys are down, to set the previous-state and Alt-context bits.
+class TradutorTeclado {
+  public:
+    explicit TradutorTeclado(Plataforma plataforma = Plataforma::Nenhuma) : plataforma_(plataforma) {}
+    void define_plataforma(Plataforma p) { plataforma_ = p; }
+    [[nodiscard]] Plataforma plataforma() const { return plataforma_; }
+
+    // Reports for one native event: none for the release half of an auto-repeat pair
+    // and where the platform gives nothing to translate.
+    [[nodiscard]] Relatos traduz(const EventoNativo& e);
+
+    // A release that went elsewhere (to one of our dialogs): the key is up again.
+    void esquece(const EventoNativo& e);
+
+  private:
+    [[nodiscard]] TeclaFisica fisica(const EventoNativo& e) const;
+    [[nodiscard]] bool alt_baixado() const {
+        return baixadas_.test(0x38) || baixadas_.test(ESTENDIDA | 0x38);
+    }
+
+    Plataforma plataforma_;
+    std::bitset<512> baixadas_; // by scan code with ESTENDIDA
+};
+
+} // namespace vantora

@@ -1,0 +1,50 @@
+#include "link/gravacao.h"
+
+#include "link/protocolo.h"
+
+namespace vantora {
+
+namespace {
+
+constexpr int LIMITE_FALHAS = 6;
+
+// Sends one key or sentinel record until it is accepted or the failures add up to
+// the limit.
+void envia_ate_aceito(CanalGravacao& canal, const CodigosLayout& c, int indice, int slot, int& falhas) {
+    const auto i = static_cast<size_t>(slot);
+    for (;;) {
+        canal.avanca(1);
+        canal.envia_registro(indice, c.Codigos_Tab1[i], c.Codigos_Tab2[i], c.Codigos_Tab3[i], c.Codigos_Tab4[i]);
+        const int r = canal.espera_resposta();
+        if (r == RESPOSTA_SIM) {
+            falhas = 0;
+            return;
+        }
+        falhas += r == RESPOSTA_NAO ? 1 : 2;
+        canal.avanca(-1);
+        if (falhas >= LIMITE_FALHAS)
+            return;
+    }
+}
+
+} // namespace
+
+ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos, int opcoes) {
+    int falhas = 0;
+    // Key record i carries entry i - 1; entry 65 (the placeholder key) is never sent.
+    for (int i = 1; i <= QTD_TECLAS && falhas < LIMITE_FALHAS; ++i)
+        envia_ate_aceito(canal, codigos, i, i - 1, falhas);
+    for (int j = PRIMEIRO_SENTINELA; j < QTD_SLOTS && falhas < LIMITE_FALHAS; ++j)
+        envia_ate_aceito(canal, codigos, j, j, falhas);
+    if (falhas >= LIMITE_FALHAS)
+        return ResultadoGravacao::Abandonado;
+    canal.avanca(1);
+    canal.envia_registro(0, 1, 0, opcoes, 0);
+    (void)canal.espera_resposta();
+    canal.avanca(1);
+    canal.envia_fim();
+    (void)canal.espera_resposta();
+    return ResultadoGravacao::Gravado;
+}
+
+} // namespace vantora

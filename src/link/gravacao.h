@@ -1,0 +1,35 @@
+#pragma once
+// The programming exchange itself, shared by the window and the command-line
+// programmer: 65 key records, 6 sentinel records, the flags record and the end
+// command, each key or sentinel record repeated until the keyboard accepts it.
+// A rejection counts one failure, a record left unanswered two; at six the
+// exchange is abandoned. An accepted record sets the count back to zero.
+
+#include "editor/tabelas.h"
+
+namespace vantora {
+
+// What the exchange needs from its surroundings.
+class CanalGravacao {
+public:
+    virtual ~CanalGravacao() = default;
+    // Writes one data record (0x91, index, four codes), having forgotten any answer
+    // to the record before it.
+    virtual void envia_registro(int indice, int c1, int c2, int c3, int c4) = 0;
+    // Writes the end command 0x92, likewise.
+    virtual void envia_fim() = 0;
+    // Waits for the answer to the message last written: RESPOSTA_SIM, RESPOSTA_NAO,
+    // or anything else when none came in time.
+    [[nodiscard]] virtual int espera_resposta() = 0;
+    // Progress: one step before every message written, one back after every record
+    // rejected or unanswered (73 steps in a complete exchange).
+    virtual void avanca(int passos) { (void)passos; }
+};
+
+enum class ResultadoGravacao { Gravado, Abandonado };
+
+// Runs the exchange. The flags record and the end command go out only when no
+// record was abandoned; their answers are awaited but not judged.
+[[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos, int opcoes);
+
+} // namespace vantora

@@ -1,0 +1,235 @@
+#include "link/portas.h"
+
+#include "shell/erro.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <algorithm>
+
+namespace vantora {
+
+QString InventarioPortas::caminho(int numero) {
+    QString r;
+    for (const DispositivoSerial& d : lista()) {
+        if (d.numero == numero) r = d.caminho;
+    }
+    return r;
+}
+
+std::optional<int> numero_fixo_linux(const QString& caminho) {
+    static const QRegularExpression re(QStringLiteral("^/dev/tty(S|USB|ACM)([0-9]{1,2})$"));
+    const auto m = re.match(caminho);
+    if (!m.hasMatch()) return std::nullopt;
+    const int n = m.captured(2).toInt();
+    if (n > 31 || (m.captured(2).size() > 1 && m.captured(2).startsWith(QLatin1Char('0'))))
+        return std::nullopt;
+    const QString tipo = m.captured(1);
+    const int base = tipo == QLatin1String("S") ? 1 : tipo == QLatin1String("USB") ? 33 : 65;
+    return base + n;
+}
+
+namespace {
+
+// Orders device paths so that a trailing number counts as a number.
+bool antes(const QString& a, const QString& b) {
+    const auto partes = [](const QString& s) {
+        int i = int(s.size());
+        while (i > 0 && s.at(i - 1).isDigit())
+            --i;
+        const QString cauda = s.mid(i);
+        return std::make_tuple(s.left(i), cauda.size(), cauda);
+    };
+    const auto pa = partes(a);
+    const auto pb = partes(b);
+    if (pa != pb) return pa < pb;
+    return a < b;
+}
+
+} // namespace
+
+std::vector<int> numera_linux(const QStringList& caminhos) {
+    std::vector<int> numeros(size_t(caminhos.size()), 0);
+    std::vector<int> outros;
+    for (int i = 0; i < caminhos.size(); ++i) {
+        if (const auto n = numero_fixo_linux(caminhos[i]))
+            numeros[size_t(i)] = *n;
+        else
+            outros.push_back(i);
+    }
+    std::sort(outros.begin(), outros.end(), [&](int a, int b) { return antes(caminhos[a], caminhos[b]); });
+    int proximo = 97;
+    for (int i : outros)
+        numeros[size_t(i)] = proximo++;
+    return numeros;
+}
+
+QList<PortaExtra> le_portas_extras(const QString& texto) {
+    QList<PortaExtra> r;
+    for (const QString& entrada : texto.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype igual = entrada.indexOf(QLatin1Char('='));
+        if (igual < 0) continue;
+        bool ok = false;
+        const int n = entrada.left(igual).trimmed().toInt(&ok);
+        const QString caminho = entrada.mid(igual + 1).trimmed();
+        if (!ok || n < 1 || n > 32767 || caminho.isEmpty()) continue;
+        r.append({n, caminho});
+    }
+    return r;
+}
+
+namespace {
+
+class InventarioSistema : public InventarioPortas {
+  public:
+    QList<DispositivoSerial> lista() override {
+        QList<DispositivoSerial> r;
+        const QList<QSerialPortInfo> portas = QSerialPortInfo::availablePorts();
+#ifdef Q_OS_WIN
+        // The system's own numbers: COM3 is 3.
+        for (const QSerialPortInfo& p : portas) {
+            bool ok = false;
+            const int n = p.portName().mid(3).toInt(&ok);
+            if (!p.portName().startsWith(QLatin1String("COM")) || !ok) continue;
+            const QString desc = p.description().isEmpty() ? QStringLiteral("Porta serial") : p.description();
+            r.append({desc + QStringLiteral(" (COM%1)").arg(n), p.systemLocation(), p.portName(), n});
+        }
+#else
+        QStringList caminhos;
+        for (const QSerialPortInfo& p : portas)
+            caminhos << p.systemLocation();
+        const std::vector<int> numeros = numera_linux(caminhos);
+        for (int i = 0; i < portas.size(); ++i) {
+            const QSerialPortInfo& p = portas[i];
+            const QString desc = p.description().isEmpty() ? QStringLiteral("Porta serial") : p.description();
+            const int n = numeros[size_t(i)];
+            r.append({desc + QLatin1Char(' ') + p.systemLocation() + QStringLiteral(" (COM%1)").arg(n),
+                      p.systemLocation(), p.systemLocation(), n});
+        }
+        std::stable_sort(r.begin(), r.end(), [](const DispositivoSerial& a, const DispositivoSerial& b) {
+            return a.numero < b.numero;
+        });
+#endif
+        for (const PortaExtra& e : le_portas_extras(qEnvironmentVariable("VANTORA_EXTRA_PORTS"))) {
+            if (QFileInfo::exists(e.caminho))
+                r.append({QStringLiteral("Porta virtual %1 (COM%2)").arg(e.caminho).arg(e.numero), e.caminho,
+                          e.caminho, e.numero});
+        }
+        return r;
+    }
+
+    QString nome_por_id(const QString& id) override {
+        QString nome;
+        for (const DispositivoSerial& d : lista()) {
+            if (d.id == id) nome = d.nome;
+        }
+        return nome;
+    }
+};
+
+QSerialPort::Parity paridadeQt(Paridade p) {
+    switch (p) {
+    case Paridade::Nenhuma:
+        return QSerialPort::NoParity;
+    case Paridade::Par:
+        return QSerialPort::EvenParity;
+    case Paridade::Impar:
+        return QSerialPort::OddParity;
+    case Paridade::Marca:
+        return QSerialPort::MarkParity;
+    case Paridade::Espaco:
+        return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits paradaQt(BitsParada b) {
+    switch (b) {
+    case BitsParada::Um:
+        return QSerialPort::OneStop;
+    case BitsParada::UmEMeio:
+        return QSerialPort::OneAndHalfStop;
+    case BitsParada::Dois:
+        return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+} // namespace
+
+std::unique_ptr<InventarioPortas> criaInventarioSistema() {
+    return std::make_unique<InventarioSistema>();
+}
+
+std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSerial& p) {
+    const QString caminho = inventario_.caminho(numero);
+    if (caminho.isEmpty()) throw ErroExecucao(ERRO_PORTA_INVALIDA);
+    auto porta = std::make_unique<QSerialPort>(caminho);
+    if (!porta->open(QIODevice::ReadWrite)) {
+        switch (porta->error()) {
+        // Another program holds the port: Qt finds its lock file (PermissionError)
+        // or the device is opened exclusively (ResourceBusy on some systems).
+        case QSerialPort::PermissionError:
+            // Told apart from a user without the right to the device (on Linux, not in
+            // the dialout group): error 70, permission denied.
+            if (!QFileInfo(caminho).isWritable())
+                throw ErroExecucao(ERRO_PERMISSAO, QStringLiteral("Permissão negada"));
+            throw ErroExecucao(ERRO_PORTA_ABERTA, porta->errorString());
+        case QSerialPort::DeviceNotFoundError:
+            throw ErroExecucao(ERRO_PORTA_INVALIDA, porta->errorString());
+        default:
+            throw ErroExecucao(ERRO_SERIAL_HARDWARE, porta->errorString());
+        }
+    }
+    const bool ok = porta->setBaudRate(p.velocidade) &&
+                    porta->setDataBits(static_cast<QSerialPort::DataBits>(p.bitsDados)) &&
+                    porta->setParity(paridadeQt(p.paridade)) && porta->setStopBits(paradaQt(p.parada)) &&
+                    porta->setFlowControl(QSerialPort::NoFlowControl);
+    if (!ok) {
+        const QString motivo = porta->errorString();
+        porta->close();
+        throw ErroExecucao(ERRO_SERIAL_ESTADO, motivo);
+    }
+    return porta;
+}
+
+// --- Mdl_Serial ---
+
+QString numero_do_nome(const QString& nome) {
+    const qsizetype p = nome.indexOf(QLatin1String("(COM"));
+    if (p < 0) return QString();
+    QString resto = nome.mid(p + 4);
+    resto.chop(1);
+    return resto;
+}
+
+QString escapa_id(const QString& id) {
+    QString r = id;
+    r.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return r;
+}
+
+void Mdl_Serial::Busca_Portas() {
+    Qtd_Portas = 0;
+    Lista_Portas.assign(1, Info_Porta{});
+    if (!inventario_) return;
+    for (const DispositivoSerial& d : inventario_->lista()) {
+        if (!d.nome.contains(QLatin1String("(COM"))) continue;
+        Lista_Portas.push_back({d.nome, numero_do_nome(d.nome), escapa_id(d.id)});
+        ++Qtd_Portas;
+    }
+}
+
+bool Mdl_Serial::Porta_Presente(const QString& id_escapado) const {
+    if (!inventario_) return false;
+    try {
+        QString id = id_escapado;
+        id.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+        return !inventario_->nome_por_id(id).isEmpty();
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace vantora

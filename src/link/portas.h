@@ -1,0 +1,102 @@
+#pragma once
+// The serial ports of the machine: the inventory seam, the COM numbering that makes
+// the stored port setting keep its meaning, and the port list of module Mdl_Serial.
+
+#include "link/mscomm.h"
+
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vantora {
+
+// One serial device as the inventory reports it.
+struct DispositivoSerial {
+    QString nome;    // "FT232R USB UART /dev/ttyUSB0 (COM33)"
+    QString id;      // the system location ("/dev/ttyUSB0"), as given, not escaped
+    QString caminho; // what opens it
+    int numero = 0;  // the COM number in the name
+};
+
+// Seam: the machine's device inventory.
+class InventarioPortas {
+  public:
+    virtual ~InventarioPortas() = default;
+    // The serial devices present, in the inventory's order. May throw ErroExecucao.
+    [[nodiscard]] virtual QList<DispositivoSerial> lista() = 0;
+    // Name of the device with this identifier, empty when it is not present.
+    [[nodiscard]] virtual QString nome_por_id(const QString& id) = 0;
+    // What opens the port of this COM number (the last device listed with it wins),
+    // empty when none has it.
+    [[nodiscard]] QString caminho(int numero);
+};
+
+// COM number of a Linux serial device by its path: /dev/ttyS0-31 are 1-32,
+// /dev/ttyUSB0-31 33-64, /dev/ttyACM0-31 65-96; nothing for any other.
+[[nodiscard]] std::optional<int> numero_fixo_linux(const QString& caminho);
+
+// Numbers for a set of Linux device paths: the fixed ones, then COM97 upward for
+// the others in the order of their paths (ttyS2 before ttyS10).
+[[nodiscard]] std::vector<int> numera_linux(const QStringList& caminhos);
+
+// Ports named in VANTORA_EXTRA_PORTS: "NUMBER=PATH;NUMBER=PATH". Entries without a
+// number from 1 to 32767 or without a path are left out.
+struct PortaExtra {
+    int numero = 0;
+    QString caminho;
+};
+[[nodiscard]] QList<PortaExtra> le_portas_extras(const QString& texto);
+
+// The inventory of this machine (Qt's serial port list) plus the ports of
+// VANTORA_EXTRA_PORTS that exist, listed after them as "Porta virtual PATH (COMn)".
+[[nodiscard]] std::unique_ptr<InventarioPortas> criaInventarioSistema();
+
+// Seam implementation that opens ports with QSerialPort, finding the device of a COM
+// number through the inventory.
+class AberturaPortasQt : public AberturaPortas {
+  public:
+    explicit AberturaPortasQt(InventarioPortas& inventario) : inventario_(inventario) {}
+    [[nodiscard]] std::unique_ptr<QIODevice> abre(int numero, const ParametrosSerial& parametros) override;
+
+  private:
+    InventarioPortas& inventario_;
+};
+
+// --- Module Mdl_Serial ---
+
+struct Info_Porta {
+    QString Nome;
+    QString Numero;
+    QString Id_Dispositivo; // backslashes doubled
+};
+
+// "USB Serial Port (COM12)" gives "12": what follows the first "(COM", less the last
+// character. Empty when the name has no "(COM".
+[[nodiscard]] QString numero_do_nome(const QString& nome);
+// Doubles every backslash: ACPI\PNP0501\1 becomes ACPI\\PNP0501\\1.
+[[nodiscard]] QString escapa_id(const QString& id);
+
+class Mdl_Serial {
+  public:
+    explicit Mdl_Serial(InventarioPortas* inventario = nullptr) : inventario_(inventario) {}
+    void defineInventario(InventarioPortas* inventario) { inventario_ = inventario; }
+
+    // Rebuilds the list from the inventory; an inventory failure reaches the caller
+    // with the entries added before it kept.
+    void Busca_Portas();
+    // True when the device with this (escaped) identifier is present; any failure
+    // gives false.
+    [[nodiscard]] bool Porta_Presente(const QString& id_escapado) const;
+
+    // Entry 0 is never used; entries 1..Qtd_Portas are the ports found.
+    std::vector<Info_Porta> Lista_Portas{Info_Porta{}};
+    std::int16_t Qtd_Portas = 0;
+
+  private:
+    InventarioPortas* inventario_;
+};
+
+} // namespace vantora

@@ -1,0 +1,48 @@
+#pragma once
+// A layout as text and as a printable legend sheet: the captions of each key's codes
+// in tables 1 to 4, laid out as on the keyboard (5 x 13 keys, or 4 x 11 for the
+// 44-key model).
+
+#include "catalogue/catalogo.h"
+#include "editor/tabelas.h"
+
+#include <QString>
+#include <array>
+
+namespace vantora {
+
+enum class Modelo { Teclas65, Teclas44 };
+
+struct LayoutApresentado {
+    CodigosLayout codigos;
+    std::array<int, 3> opcoes{}; // Prot, ProtDisp, ProtDispBNC check-box values
+};
+
+[[nodiscard]] inline int linhas(Modelo m) {
+    return m == Modelo::Teclas65 ? 5 : 4;
+}
+[[nodiscard]] inline int colunas(Modelo m) {
+    return m == Modelo::Teclas65 ? 13 : 11;
+}
+
+// Caption of a code for display; a value the keyboard cannot take shows as <value>.
+[[nodiscard]] QString legenda_exibida(int codigo, const Catalogo& catalogo);
+
+// The options byte of the flags record: bit 0 when "Prot" is unchecked, bit 1 when
+// "ProtDisp" is checked, bit 2 when "ProtDispBNC" is checked.
+[[nodiscard]] int byte_de_opcoes(const std::array<int, 3>& opcoes);
+
+[[nodiscard]] QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m);
+[[nodiscard]] QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m);
+
+struct FolhaLegenda {
+    double passoMm = 19.05; // key pitch
+    Modelo modelo = Modelo::Teclas65;
+};
+
+// Writes the legend sheet; the format follows the extension (.pdf or .png).
+// Returns an empty text on success, otherwise the reason.
+[[nodiscard]] QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const Catalogo& c,
+                                    const FolhaLegenda& folha);
+
+} // namespace vantora

@@ -1,0 +1,358 @@
+// vantora-sim: a Vantora keyboard on a pseudo-terminal, for trying the configurator
+// without the hardware and for the link tests.
+//
+// It prints the path of its port ("PORTA /dev/pts/N"), takes the programming records
+// (0x91 + index + four codes) and the end command (0x92), and answers each record
+// as the keyboard does: "5" accepted, "1" rejected. At the end command it prints the
+// layout it received and can write it as a .key file.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+void linha(const QString& texto) {
+    std::fputs(texto.toLocal8Bit().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+struct Layout {
+    std::array<std::array<int, 4>, 72> entradas{}; // as the four tables hold them
+    int opcoes = -1;                               // options byte of the flags record
+};
+
+class Teclado : public QObject {
+  public:
+    int rejeitar = 0;   // next records to reject
+    int silenciar = 0;  // next records to leave unanswered (after the rejections)
+    int aPartir = 1;    // the behaviours above start at this record
+    int atrasoMs = 0;   // answer late
+    bool ruido = false; // 0x06, 0xFA, 0xFE before each answer
+    bool ritmo = false; // answer after the bytes would have crossed the line
+    int desligaApos = 0;
+    bool sairNoFim = false;
+    QString saida;
+
+    bool abre() {
+        mestre_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (mestre_ < 0 || grantpt(mestre_) != 0 || unlockpt(mestre_) != 0) return false;
+        const char* nome = ptsname(mestre_);
+        if (!nome) return false;
+        caminho_ = QString::fromLocal8Bit(nome);
+        // Keep the far end open ourselves, so the configurator can close and reopen it
+        // without hanging the line up; make it raw, so nothing is echoed.
+        escravo_ = ::open(nome, O_RDWR | O_NOCTTY);
+        if (escravo_ < 0) return false;
+        termios t{};
+        tcgetattr(escravo_, &t);
+        cfmakeraw(&t);
+        cfsetispeed(&t, B9600);
+        cfsetospeed(&t, B9600);
+        tcsetattr(escravo_, TCSANOW, &t);
+        fcntl(mestre_, F_SETFL, fcntl(mestre_, F_GETFL) | O_NONBLOCK);
+        leitor_ = new QSocketNotifier(mestre_, QSocketNotifier::Read, this);
+        connect(leitor_, &QSocketNotifier::activated, this, [this] { le(); });
+        return true;
+    }
+    [[nodiscard]] const QString& caminho() const { return caminho_; }
+
+    void envia(const QByteArray& bytes) {
+        if (mestre_ >= 0 && ::write(mestre_, bytes.constData(), size_t(bytes.size())) < 0)
+            linha(QStringLiteral("ERRO escrita %1").arg(errno));
+    }
+
+    void desliga() {
+        if (leitor_) leitor_->setEnabled(false);
+        if (mestre_ >= 0) ::close(mestre_);
+        if (escravo_ >= 0) ::close(escravo_);
+        mestre_ = escravo_ = -1;
+        linha(QStringLiteral("DESLIGADO"));
+        QCoreApplication::exit(0);
+    }
+
+    // Commands on standard input, one a line: "envia 41 35 31" (hex bytes),
+    // "rejeita N", "silencia N", "desliga", "sai".
+    void comando(const QString& texto) {
+        const QStringList p = texto.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (p.isEmpty()) return;
+        if (p[0] == QLatin1String("envia")) {
+            QByteArray b;
+            for (int i = 1; i < p.size(); ++i)
+                b.append(char(p[i].toInt(nullptr, 16)));
+            envia(b);
+            linha(QStringLiteral("ENVIADO %1").arg(QString::fromLatin1(b.toHex(' '))));
+        } else if (p[0] == QLatin1String("rejeita") && p.size() > 1) {
+            rejeitar = p[1].toInt();
+        } else if (p[0] == QLatin1String("silencia") && p.size() > 1) {
+            silenciar = p[1].toInt();
+        } else if (p[0] == QLatin1String("desliga")) {
+            desliga();
+        } else if (p[0] == QLatin1String("sai")) {
+            QCoreApplication::exit(0);
+        } else {
+            linha(QStringLiteral("COMANDO? %1").arg(texto.trimmed()));
+        }
+    }
+
+  private:
+    void le() {
+        char buf[512];
+        for (;;) {
+            const ssize_t n = ::read(mestre_, buf, sizeof buf);
+            if (n <= 0) return;
+            for (ssize_t i = 0; i < n; ++i)
+                byte(static_cast<unsigned char>(buf[i]));
+            if (mestre_ < 0) return;
+        }
+    }
+
+    void byte(unsigned char b) {
+        ++bytes_;
+        if (!registro_.isEmpty()) {
+            registro_.append(char(b));
+            if (registro_.size() == 6) fecha_registro();
+            return;
+        }
+        if (b == 0x91)
+            registro_.append(char(b));
+        else if (b == 0x92)
+            fim();
+        else
+            linha(QStringLiteral("IGNORADO %1").arg(b, 2, 16, QLatin1Char('0')));
+    }
+
+    // Speed the configurator set on the line.
+    [[nodiscard]] int velocidade() const {
+        termios t{};
+        if (tcgetattr(escravo_, &t) != 0) return 0;
+        static const std::array<std::pair<speed_t, int>, 8> velocidades = {{{B1200, 1200},
+                                                                            {B2400, 2400},
+                                                                            {B4800, 4800},
+                                                                            {B9600, 9600},
+                                                                            {B19200, 19200},
+                                                                            {B38400, 38400},
+                                                                            {B57600, 57600},
+                                                                            {B115200, 115200}}};
+        int bps = 9600;
+        for (const auto& [s, v] : velocidades) {
+            if (cfgetospeed(&t) == s) bps = v;
+        }
+        return bps;
+    }
+
+    // Time the record and its answer take on the line at the port's speed.
+    [[nodiscard]] int tempo_linha_us(int bytes) const {
+        termios t{};
+        const int bps = velocidade();
+        if (bps == 0 || tcgetattr(escravo_, &t) != 0) return 0;
+        const int bits = 1 + ((t.c_cflag & CSIZE) == CS7 ? 7 : 8) + ((t.c_cflag & PARENB) ? 1 : 0) +
+                         ((t.c_cflag & CSTOPB) ? 2 : 1);
+        return int(qint64(bytes) * bits * 1000000 / bps);
+    }
+
+    void responde(char resposta, int bytesNaLinha) {
+        QByteArray b;
+        if (ruido) b.append("\x06\xFA\xFE", 3);
+        b.append(resposta);
+        int atrasoUs = atrasoMs * 1000;
+        if (ritmo) atrasoUs += tempo_linha_us(bytesNaLinha + int(b.size()));
+        if (atrasoUs <= 0)
+            envia(b);
+        else
+            QTimer::singleShot((atrasoUs + 999) / 1000, Qt::PreciseTimer, this, [this, b] { envia(b); });
+    }
+
+    void fecha_registro() {
+        const QByteArray r = registro_;
+        registro_.clear();
+        ++registros_;
+        const int indice = static_cast<unsigned char>(r[1]);
+        std::array<int, 4> c{};
+        for (int i = 0; i < 4; ++i)
+            c[size_t(i)] = static_cast<unsigned char>(r[2 + i]);
+        if (desligaApos > 0 && registros_ >= desligaApos) {
+            // The adapter is pulled out: this record gets no answer.
+            linha(QStringLiteral("REGISTRO %1: %2 -> -")
+                      .arg(registros_)
+                      .arg(QString::fromLatin1(r.toHex(' '))));
+            desliga();
+            return;
+        }
+        QString resposta = QStringLiteral("5");
+        if (registros_ >= aPartir && rejeitar > 0) {
+            --rejeitar;
+            resposta = QStringLiteral("1");
+        } else if (registros_ >= aPartir && silenciar > 0) {
+            --silenciar;
+            resposta = QStringLiteral("-");
+        }
+        if (resposta == QLatin1String("5")) {
+            if (indice == 0)
+                recebido_.opcoes = c[2];
+            else if (indice <= 65) // key record k carries entry k - 1; entry 65 never comes
+                recebido_.entradas[size_t(indice - 1)] = c;
+            else if (indice <= 71)
+                recebido_.entradas[size_t(indice)] = c;
+        }
+        linha(QStringLiteral("REGISTRO %1: %2 -> %3")
+                  .arg(registros_)
+                  .arg(QString::fromLatin1(r.toHex(' ')), resposta));
+        if (resposta != QLatin1String("-")) responde(resposta.at(0).toLatin1(), 6);
+    }
+
+    void fim() {
+        linha(QStringLiteral("FIM"));
+        linha(QStringLiteral("BYTES %1").arg(bytes_));
+        linha(QStringLiteral("REGISTROS %1").arg(registros_));
+        linha(QStringLiteral("VELOCIDADE %1").arg(velocidade()));
+        for (int k = 0; k < 65; ++k) {
+            const auto& e = recebido_.entradas[size_t(k)];
+            linha(QStringLiteral("TECLA %1 %2 %3 %4 %5")
+                      .arg(k + 1, 2, 10, QLatin1Char('0'))
+                      .arg(e[0])
+                      .arg(e[1])
+                      .arg(e[2])
+                      .arg(e[3]));
+        }
+        for (int s = 66; s <= 71; ++s) {
+            const auto& e = recebido_.entradas[size_t(s)];
+            linha(QStringLiteral("SENTINELA %1 %2 %3 %4 %5").arg(s).arg(e[0]).arg(e[1]).arg(e[2]).arg(e[3]));
+        }
+        linha(QStringLiteral("OPCOES %1").arg(recebido_.opcoes));
+        if (!saida.isEmpty()) grava_key();
+        linha(QStringLiteral("FIM_LAYOUT"));
+        responde('5', 1);
+        bytes_ = 0;
+        registros_ = 0;
+        recebido_ = Layout{};
+        if (sairNoFim) QTimer::singleShot(50, qApp, [] { QCoreApplication::exit(0); });
+    }
+
+    // The layout file: section "Teclado" and the four tables, T0 to T71 each.
+    void grava_key() {
+        QFile f(saida);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            linha(QStringLiteral("ERRO nao foi possivel gravar %1").arg(saida));
+            return;
+        }
+        const int op = recebido_.opcoes < 0 ? 0 : recebido_.opcoes;
+        QByteArray t = "[Teclado]\r\nTipo=Vantora\r\n";
+        t += "Prot=" + QByteArray::number((op & 1) ? 0 : 1) + "\r\n";
+        t += "ProtDisp=" + QByteArray::number((op >> 1) & 1) + "\r\n";
+        t += "ProtDispBNC=" + QByteArray::number((op >> 2) & 1) + "\r\n";
+        for (int tab = 0; tab < 4; ++tab) {
+            t += "[Tab" + QByteArray::number(tab + 1) + "]\r\n";
+            for (int i = 0; i < 72; ++i)
+                t += "T" + QByteArray::number(i) + "=" +
+                     QByteArray::number(recebido_.entradas[size_t(i)][size_t(tab)]) + "\r\n";
+        }
+        f.write(t);
+        linha(QStringLiteral("GRAVADO %1").arg(saida));
+    }
+
+    int mestre_ = -1;
+    int escravo_ = -1;
+    QString caminho_;
+    QSocketNotifier* leitor_ = nullptr;
+    QByteArray registro_;
+    qint64 bytes_ = 0;
+    int registros_ = 0;
+    Layout recebido_;
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantora-sim"));
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral(
+        "Emulador do teclado Vantora numa pseudo-serial.\n"
+        "Mostra \"PORTA <caminho>\"; use VANTORA_EXTRA_PORTS=\"9=<caminho>\" no configurador e "
+        "escolha a porta 9.\n"
+        "Comandos na entrada padrão: envia <hex>... (códigos para a captura serial), rejeita N, "
+        "silencia N, desliga, sai."));
+    p.addHelpOption();
+    const QCommandLineOption rejeita(QStringLiteral("rejeita"),
+                                     QStringLiteral("Recusa (\"1\") os próximos N registros."),
+                                     QStringLiteral("N"));
+    const QCommandLineOption silencia(
+        QStringLiteral("silencia"),
+        QStringLiteral("Não responde os N registros seguintes (depois das recusas)."), QStringLiteral("N"));
+    const QCommandLineOption aPartir(
+        QStringLiteral("a-partir"),
+        QStringLiteral("Recusas e silêncios começam no registro K (contando repetições)."),
+        QStringLiteral("K"));
+    const QCommandLineOption atraso(
+        QStringLiteral("atraso"), QStringLiteral("Responde MS milissegundos depois."), QStringLiteral("MS"));
+    const QCommandLineOption ruido(QStringLiteral("ruido"),
+                                   QStringLiteral("Envia 06 FA FE antes de cada resposta."));
+    const QCommandLineOption ritmo(
+        QStringLiteral("ritmo"),
+        QStringLiteral("Responde só depois do tempo que os bytes levariam na linha."));
+    const QCommandLineOption desliga(
+        QStringLiteral("desliga"),
+        QStringLiteral("Desliga a linha quando chega o registro K (adaptador removido)."), QStringLiteral("K"));
+    const QCommandLineOption envia(
+        QStringLiteral("envia"), QStringLiteral("Envia estes bytes (hex, separados por vírgula) ao iniciar."),
+        QStringLiteral("HEX"));
+    const QCommandLineOption saida(QStringLiteral("saida"),
+                                   QStringLiteral("Grava o layout recebido neste arquivo .key no fim."),
+                                   QStringLiteral("ARQUIVO"));
+    const QCommandLineOption sai(QStringLiteral("sai-no-fim"),
+                                 QStringLiteral("Termina depois do comando de fim."));
+    p.addOptions({rejeita, silencia, aPartir, atraso, ruido, ritmo, desliga, envia, saida, sai});
+    p.process(app);
+
+    Teclado t;
+    t.rejeitar = p.value(rejeita).toInt();
+    t.silenciar = p.value(silencia).toInt();
+    t.aPartir = p.isSet(aPartir) ? p.value(aPartir).toInt() : 1;
+    t.atrasoMs = p.value(atraso).toInt();
+    t.ruido = p.isSet(ruido);
+    t.ritmo = p.isSet(ritmo);
+    t.desligaApos = p.value(desliga).toInt();
+    t.saida = p.value(saida);
+    t.sairNoFim = p.isSet(sai);
+    if (!t.abre()) {
+        std::fprintf(stderr, "vantora-sim: não foi possível criar a pseudo-serial (errno %d)\n", errno);
+        return 1;
+    }
+    linha(QStringLiteral("PORTA %1").arg(t.caminho()));
+    if (p.isSet(envia)) {
+        QByteArray b;
+        for (const QString& h : p.value(envia).split(QLatin1Char(','), Qt::SkipEmptyParts))
+            b.append(char(h.trimmed().toInt(nullptr, 16)));
+        t.envia(b);
+    }
+
+    QSocketNotifier entrada(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pendente;
+    QObject::connect(&entrada, &QSocketNotifier::activated, &t, [&] {
+        char buf[256];
+        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n <= 0) {
+            entrada.setEnabled(false); // no more commands; keep answering
+            return;
+        }
+        pendente.append(buf, n);
+        qsizetype fimLinha;
+        while ((fimLinha = pendente.indexOf('\n')) >= 0) {
+            t.comando(QString::fromLocal8Bit(pendente.left(fimLinha)));
+            pendente.remove(0, fimLinha + 1);
+        }
+    });
+    return app.exec();
+}
