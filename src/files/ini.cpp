@@ -383,21 +383,25 @@ QString PerfilPrivado::le(const QString& secao, const QString& chave, const QStr
 
 void PerfilPrivado::grava(const QString& secao, const QString& chave, const QString& valor) {
     const QString ds = dobra(secao);
-    const QByteArray linha_nova = codifica(apara_nome(uma_linha(chave))) + '=' + codifica(uma_linha(valor));
-    // The name by which the new line will be found again, read back as any line is.
-    const Analise nova = analisa_linha(Trecho{linha_nova.constData(), linha_nova.size()});
-    const QString dc_nova = nova.tipo == Tipo::Chave ? decodifica(nova.nome).toCaseFolded() : QString();
+    const QString dc = dobra(chave);
+    // A key line must read back as that key: no '=' in its name, and no '[' to
+    // start it, which would make it a section header.
+    if (dc.contains(QLatin1Char('=')) || dc.startsWith(QLatin1Char('[')))
+        throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
+    const QByteArray nome_escrito = codifica(apara_nome(uma_linha(chave)));
+    const QByteArray linha_nova = nome_escrito + '=' + codifica(uma_linha(valor));
 
     int si = acha_secao(ds, hash_nome(ds));
     if (si < 0) {
         Secao s;
         s.nome_novo = codifica(apara_nome(uma_linha(secao)));
+        const QString ds_escrito = dobra(decodifica(Trecho{s.nome_novo.constData(), s.nome_novo.size()}));
         secoes_.push_back(std::move(s));
         si = static_cast<int>(secoes_.size() - 1);
-        secoes_novas_.insert(ds, si);
+        if (!secoes_novas_.contains(ds_escrito))
+            secoes_novas_.insert(ds_escrito, si);
     }
     Secao& s = secoes_[static_cast<std::size_t>(si)];
-    const QString dc = dobra(chave);
     const Local l = acha_chave(si, dc, hash_nome(dc));
     const QByteArray v = codifica(uma_linha(valor));
     if (l.linha >= 0) {
@@ -408,8 +412,11 @@ void PerfilPrivado::grava(const QString& secao, const QString& chave, const QStr
         a = troca_valor(Trecho{a.constData(), a.size()}, v);
     } else {
         s.acrescimos.push_back(linha_nova);
-        if (nova.tipo == Tipo::Chave && !s.indice_acrescimos.contains(dc_nova))
-            s.indice_acrescimos.insert(dc_nova, qsizetype(s.acrescimos.size() - 1));
+        // Found again by the name as it reads back from the file ('?' for a character
+        // the code page lacks), not as it was asked for.
+        const QString dc_escrito = dobra(decodifica(Trecho{nome_escrito.constData(), nome_escrito.size()}));
+        if (!s.indice_acrescimos.contains(dc_escrito))
+            s.indice_acrescimos.insert(dc_escrito, qsizetype(s.acrescimos.size() - 1));
     }
 }
 

@@ -64,7 +64,8 @@ public:
 
     // Sets `chave` of `secao` to `valor`. Names are taken without their surrounding
     // blanks; a line break in a name or value is written as a blank, so that one
-    // call never makes more than one line.
+    // call never makes more than one line. A key name holding '=' or starting with
+    // '[' could not be read back: error 5.
     void grava(const QString& secao, const QString& chave, const QString& valor);
 
     // The text of the file as it now stands.
