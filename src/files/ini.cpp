@@ -17,7 +17,9 @@ namespace {
 bool ehBranco(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
-bool ehBranco(QChar c) { return c.unicode() < 128 && ehBranco(static_cast<char>(c.unicode())); }
+bool ehBranco(QChar c) {
+    return c.unicode() < 128 && ehBranco(static_cast<char>(c.unicode()));
+}
 
 // Byte -> character of the Windows-1252 code page, and the same folded for the
 // case-blind comparison of names.
@@ -67,8 +69,7 @@ struct Analise {
 Analise analisa_linha(Trecho linha) {
     Analise a;
     const Trecho t = apara(linha);
-    if (t.n == 0)
-        return a;
+    if (t.n == 0) return a;
     a.branca = false;
     if (t.p[0] == '[') {
         for (qsizetype i = t.n - 1; i > 0; --i) {
@@ -80,8 +81,7 @@ Analise analisa_linha(Trecho linha) {
         }
     }
     const void* igual = std::memchr(t.p, '=', static_cast<std::size_t>(t.n));
-    if (!igual)
-        return a;
+    if (!igual) return a;
     const qsizetype k = static_cast<const char*>(igual) - t.p;
     a.tipo = Tipo::Chave;
     a.nome = apara(Trecho{t.p, k});
@@ -108,12 +108,10 @@ std::uint64_t hash_nome(const QString& dobrado) {
 }
 
 bool mesmo_nome(Trecho nome, const QString& dobrado) {
-    if (nome.n != dobrado.size())
-        return false;
+    if (nome.n != dobrado.size()) return false;
     const auto& d = tabelas1252().dobrado;
     for (qsizetype i = 0; i < nome.n; ++i) {
-        if (d[nome[i]] != dobrado[i].unicode())
-            return false;
+        if (d[nome[i]] != dobrado[i].unicode()) return false;
     }
     return true;
 }
@@ -177,15 +175,15 @@ QString decodifica(Trecho t) {
 }
 
 QString corta(QString s, int capacidade) {
-    if (s.size() > capacidade - 1)
-        s.truncate(std::max(capacidade - 1, 0));
+    if (s.size() > capacidade - 1) s.truncate(std::max(capacidade - 1, 0));
     return s;
 }
 
 // The key line with its value replaced: everything up to the '=' and the blanks
 // after it stays as it was.
 QByteArray troca_valor(Trecho linha, const QByteArray& valor) {
-    const char* igual = static_cast<const char*>(std::memchr(linha.p, '=', static_cast<std::size_t>(linha.n)));
+    const char* igual =
+        static_cast<const char*>(std::memchr(linha.p, '=', static_cast<std::size_t>(linha.n)));
     qsizetype k = igual ? (igual - linha.p) + 1 : linha.n;
     while (k < linha.n && (linha.p[k] == ' ' || linha.p[k] == '\t'))
         ++k;
@@ -204,15 +202,15 @@ enum class Leitura { Ok, Ausente, Falha };
 // Reads the file whole, or says why not.
 Leitura le_bytes(const QString& caminho, QByteArray& destino, QString& motivo) {
     const QFileInfo info(caminho);
-    if (caminho.isEmpty() || (!info.exists() && !info.isSymLink()))
-        return Leitura::Ausente;
+    if (caminho.isEmpty() || (!info.exists() && !info.isSymLink())) return Leitura::Ausente;
     if (info.isDir()) {
         motivo = QStringLiteral("é uma pasta");
         return Leitura::Falha;
     }
     // Devices and pipes could block or never end.
     if (!info.isFile()) {
-        motivo = info.exists() ? QStringLiteral("não é um arquivo comum") : QStringLiteral("o atalho não leva a um arquivo");
+        motivo = info.exists() ? QStringLiteral("não é um arquivo comum")
+                               : QStringLiteral("o atalho não leva a um arquivo");
         return Leitura::Falha;
     }
     if (info.size() > PerfilPrivado::LIMITE_BYTES) {
@@ -252,16 +250,14 @@ PerfilPrivado PerfilPrivado::de_bytes(const QByteArray& bytes) {
 PerfilPrivado PerfilPrivado::le_arquivo(const QString& caminho) {
     QByteArray bytes;
     QString motivo;
-    if (le_bytes(caminho, bytes, motivo) != Leitura::Ok)
-        return {};
+    if (le_bytes(caminho, bytes, motivo) != Leitura::Ok) return {};
     return de_bytes(bytes);
 }
 
 PerfilPrivado PerfilPrivado::le_para_gravar(const QString& caminho) {
     QByteArray bytes;
     QString motivo;
-    if (le_bytes(caminho, bytes, motivo) == Leitura::Falha)
-        throw erro_gravacao(caminho, motivo);
+    if (le_bytes(caminho, bytes, motivo) == Leitura::Falha) throw erro_gravacao(caminho, motivo);
     return de_bytes(bytes);
 }
 
@@ -281,10 +277,10 @@ void PerfilPrivado::analisa() {
     }
 
     for (std::size_t l = 0; l < linhas_.size(); ++l) {
-        const Analise a = analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
+        const Analise a =
+            analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
         if (a.tipo == Tipo::Cabecalho) {
-            if (!secoes_.empty())
-                secoes_.back().fim = static_cast<std::uint32_t>(l);
+            if (!secoes_.empty()) secoes_.back().fim = static_cast<std::uint32_t>(l);
             Secao s;
             s.cabecalho = s.insercao = static_cast<std::uint32_t>(l);
             secoes_.push_back(std::move(s));
@@ -293,27 +289,25 @@ void PerfilPrivado::analisa() {
             secoes_.back().insercao = static_cast<std::uint32_t>(l);
         }
     }
-    if (!secoes_.empty())
-        secoes_.back().fim = static_cast<std::uint32_t>(linhas_.size());
+    if (!secoes_.empty()) secoes_.back().fim = static_cast<std::uint32_t>(linhas_.size());
     qtd_originais_ = secoes_.size();
     std::sort(indice_secoes_.begin(), indice_secoes_.end());
 }
 
 std::pair<const char*, qsizetype> PerfilPrivado::conteudo(qsizetype linha) const {
     const auto s = substituidas_.find(static_cast<std::uint32_t>(linha));
-    if (s != substituidas_.end())
-        return {s->second.constData(), s->second.size()};
+    if (s != substituidas_.end()) return {s->second.constData(), s->second.size()};
     const Linha& l = linhas_[static_cast<std::size_t>(linha)];
     return {bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)};
 }
 
 int PerfilPrivado::acha_secao(const QString& dobrado, std::uint64_t hash) const {
-    auto it = std::lower_bound(indice_secoes_.begin(), indice_secoes_.end(), std::make_pair(hash, std::uint32_t(0)));
+    auto it = std::lower_bound(indice_secoes_.begin(), indice_secoes_.end(),
+                               std::make_pair(hash, std::uint32_t(0)));
     for (; it != indice_secoes_.end() && it->first == hash; ++it) {
         const Linha& l = linhas_[secoes_[it->second].cabecalho];
         const Analise a = analisa_linha(Trecho{bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)});
-        if (mesmo_nome(a.nome, dobrado))
-            return static_cast<int>(it->second);
+        if (mesmo_nome(a.nome, dobrado)) return static_cast<int>(it->second);
     }
     return secoes_novas_.value(dobrado, -1);
 }
@@ -323,8 +317,7 @@ void PerfilPrivado::indexa(const Secao& s) const {
     for (std::uint32_t l = s.cabecalho + 1; l < s.fim; ++l) {
         const auto [p, n] = conteudo(l);
         const Analise a = analisa_linha(Trecho{p, n});
-        if (a.tipo == Tipo::Chave)
-            s.indice.emplace_back(hash_nome(a.nome), l);
+        if (a.tipo == Tipo::Chave) s.indice.emplace_back(hash_nome(a.nome), l);
     }
     std::sort(s.indice.begin(), s.indice.end());
 }
@@ -334,8 +327,7 @@ PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, const QString& dobrado
     r.secao = secao;
     const Secao& s = secoes_[static_cast<std::size_t>(secao)];
     if (static_cast<std::size_t>(secao) < qtd_originais_) {
-        if (!s.indexada)
-            indexa(s);
+        if (!s.indexada) indexa(s);
         auto it = std::lower_bound(s.indice.begin(), s.indice.end(), std::make_pair(hash, std::uint32_t(0)));
         for (; it != s.indice.end() && it->first == hash; ++it) {
             const auto [p, n] = conteudo(it->second);
@@ -349,9 +341,9 @@ PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, const QString& dobrado
     return r;
 }
 
-QString PerfilPrivado::le(const QString& secao, const QString& chave, const QString& padrao, int capacidade) const {
-    if (capacidade <= 0)
-        return {};
+QString PerfilPrivado::le(const QString& secao, const QString& chave, const QString& padrao,
+                          int capacidade) const {
+    if (capacidade <= 0) return {};
     const QString ds = dobra(secao);
     const int si = acha_secao(ds, hash_nome(ds));
     if (si >= 0) {
@@ -362,7 +354,8 @@ QString PerfilPrivado::le(const QString& secao, const QString& chave, const QStr
             const auto [p, n] = conteudo(l.linha);
             linha = Trecho{p, n};
         } else if (l.acrescimo >= 0) {
-            const QByteArray& a = secoes_[static_cast<std::size_t>(si)].acrescimos[static_cast<std::size_t>(l.acrescimo)];
+            const QByteArray& a =
+                secoes_[static_cast<std::size_t>(si)].acrescimos[static_cast<std::size_t>(l.acrescimo)];
             linha = Trecho{a.constData(), a.size()};
         }
         if (linha.p) {
@@ -370,8 +363,7 @@ QString PerfilPrivado::le(const QString& secao, const QString& chave, const QStr
             // One pair of matching quotes around the value is no part of it.
             if (v.n >= 2 && (v.p[0] == '"' || v.p[0] == '\'') && v.p[v.n - 1] == v.p[0])
                 v = Trecho{v.p + 1, v.n - 2};
-            if (v.n > capacidade - 1)
-                v.n = capacidade - 1;
+            if (v.n > capacidade - 1) v.n = capacidade - 1;
             return decodifica(v);
         }
     }
@@ -398,8 +390,7 @@ void PerfilPrivado::grava(const QString& secao, const QString& chave, const QStr
         const QString ds_escrito = dobra(decodifica(Trecho{s.nome_novo.constData(), s.nome_novo.size()}));
         secoes_.push_back(std::move(s));
         si = static_cast<int>(secoes_.size() - 1);
-        if (!secoes_novas_.contains(ds_escrito))
-            secoes_novas_.insert(ds_escrito, si);
+        if (!secoes_novas_.contains(ds_escrito)) secoes_novas_.insert(ds_escrito, si);
     }
     Secao& s = secoes_[static_cast<std::size_t>(si)];
     const Local l = acha_chave(si, dc, hash_nome(dc));
@@ -434,8 +425,7 @@ QByteArray PerfilPrivado::texto() const {
 
     bool sem_fim = false; // the last line written has no line break yet
     auto nova_linha = [&](const QByteArray& linha) {
-        if (sem_fim)
-            r += "\r\n";
+        if (sem_fim) r += "\r\n";
         r += linha;
         r += "\r\n";
         sem_fim = false;
@@ -444,8 +434,8 @@ QByteArray PerfilPrivado::texto() const {
     for (std::size_t l = 0; l < linhas_.size(); ++l) {
         const auto [p, n] = conteudo(static_cast<qsizetype>(l));
         r.append(p, n);
-        const std::uint32_t fim_quebra = l + 1 < linhas_.size() ? linhas_[l + 1].inicio
-                                                                 : static_cast<std::uint32_t>(bytes_.size());
+        const std::uint32_t fim_quebra =
+            l + 1 < linhas_.size() ? linhas_[l + 1].inicio : static_cast<std::uint32_t>(bytes_.size());
         r.append(bytes_.constData() + linhas_[l].fim, fim_quebra - linhas_[l].fim);
         sem_fim = fim_quebra == linhas_[l].fim;
         while (proxima < qtd_originais_ && secoes_[proxima].insercao <= l) {
@@ -464,30 +454,27 @@ QByteArray PerfilPrivado::texto() const {
 
 void PerfilPrivado::salva(const QString& caminho) const {
     const QFileInfo info(caminho);
-    if (info.isDir())
-        throw erro_gravacao(caminho, QStringLiteral("é uma pasta"));
+    if (info.isDir()) throw erro_gravacao(caminho, QStringLiteral("é uma pasta"));
     if (info.exists()) {
-        if (!info.isFile())
-            throw erro_gravacao(caminho, QStringLiteral("não é um arquivo comum"));
+        if (!info.isFile()) throw erro_gravacao(caminho, QStringLiteral("não é um arquivo comum"));
         // A file nobody may write to is read-only, also for an administrator.
         const auto escrita = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
         if (!info.isWritable() || !(info.permissions() & escrita))
             throw erro_gravacao(caminho, QStringLiteral("o arquivo é somente leitura"));
     } else if (!info.absoluteDir().exists()) {
-        throw erro_gravacao(caminho, QStringLiteral("a pasta %1 não existe")
-                                         .arg(QDir::toNativeSeparators(info.absolutePath())));
+        throw erro_gravacao(
+            caminho,
+            QStringLiteral("a pasta %1 não existe").arg(QDir::toNativeSeparators(info.absolutePath())));
     }
     const QByteArray t = texto();
     QSaveFile f(caminho);
-    if (!f.open(QIODevice::WriteOnly))
-        throw erro_gravacao(caminho, f.errorString());
+    if (!f.open(QIODevice::WriteOnly)) throw erro_gravacao(caminho, f.errorString());
     if (f.write(t) != t.size()) {
         const QString motivo = f.errorString();
         f.cancelWriting();
         throw erro_gravacao(caminho, motivo);
     }
-    if (!f.commit())
-        throw erro_gravacao(caminho, f.errorString());
+    if (!f.commit()) throw erro_gravacao(caminho, f.errorString());
 }
 
 } // namespace vantora

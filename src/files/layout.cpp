@@ -10,16 +10,19 @@ const QString TECLADO = QStringLiteral("Teclado");
 const std::array<QString, 3> NOMES_CAIXAS = {QStringLiteral("Prot"), QStringLiteral("ProtDisp"),
                                              QStringLiteral("ProtDispBNC")};
 
-QString secao_tabela(int n) { return QStringLiteral("Tab") + QString::number(n); }
-QString chave_entrada(int i) { return QStringLiteral("T") + QString::number(i); }
+QString secao_tabela(int n) {
+    return QStringLiteral("Tab") + QString::number(n);
+}
+QString chave_entrada(int i) {
+    return QStringLiteral("T") + QString::number(i);
+}
 
 } // namespace
 
 QString Le_Ini(const PerfilPrivado& ini, const QString& secao, const QString& chave) {
     QString v = ini.le(secao, chave, QStringLiteral("-2"), 255);
     const qsizetype nul = v.indexOf(QChar(0));
-    if (nul >= 0)
-        v.truncate(nul);
+    if (nul >= 0) v.truncate(nul);
     // Old files mark a missing key with -2; so does the default above.
     if (v.size() >= 2 && v[0] == QLatin1Char('-') && valor_inicial(QStringView(v).left(2)) == -2.0)
         return QStringLiteral(" ");
@@ -41,12 +44,10 @@ void Grava_Layout(PerfilPrivado& ini, const Layout& layout) {
 }
 
 bool Le_Layout(const PerfilPrivado& ini, Layout& layout) {
-    if (Le_Ini(ini, TECLADO, QStringLiteral("Tipo")) != tipoLayout())
-        return false;
+    if (Le_Ini(ini, TECLADO, QStringLiteral("Tipo")) != tipoLayout()) return false;
     for (int c = 0; c < 3; ++c) {
         const int v = converte_numero_inicial(Le_Ini(ini, TECLADO, NOMES_CAIXAS[c]));
-        if (v < 0 || v > 2)
-            throw ErroExecucao(ERRO_PROPRIEDADE);
+        if (v < 0 || v > 2) throw ErroExecucao(ERRO_PROPRIEDADE);
         layout.caixas[c] = v;
     }
     // The keys must all be there; the sentinels may be missing (0).
@@ -56,7 +57,8 @@ bool Le_Layout(const PerfilPrivado& ini, Layout& layout) {
     }
     for (int i = PRIMEIRO_SENTINELA; i < QTD_SLOTS; ++i) {
         for (int n = 1; n <= 4; ++n)
-            layout.codigos.tabela(n)[i] = converte_numero_inicial(Le_Ini(ini, secao_tabela(n), chave_entrada(i)));
+            layout.codigos.tabela(n)[i] =
+                converte_numero_inicial(Le_Ini(ini, secao_tabela(n), chave_entrada(i)));
     }
     return true;
 }

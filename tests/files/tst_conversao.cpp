@@ -10,8 +10,7 @@ using namespace vantora;
 namespace {
 
 // Runs a conversion; gives the error number, 0 when it succeeded.
-template <class F>
-int converte(F f, const QString& texto, int* valor) {
+template <class F> int converte(F f, const QString& texto, int* valor) {
     try {
         *valor = f(texto);
         return 0;
@@ -22,7 +21,7 @@ int converte(F f, const QString& texto, int* valor) {
 
 class TesteConversao : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void inteiro_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<int>("esperado");
@@ -83,8 +82,7 @@ private slots:
         QFETCH(int, erro);
         int valor = 12345;
         QCOMPARE(converte(converte_inteiro, texto, &valor), erro);
-        if (erro == 0)
-            QCOMPARE(valor, esperado);
+        if (erro == 0) QCOMPARE(valor, esperado);
     }
 
     void inicial_data() {
@@ -123,8 +121,7 @@ private slots:
         QFETCH(int, erro);
         int valor = 12345;
         QCOMPARE(converte(converte_numero_inicial, texto, &valor), erro);
-        if (erro == 0)
-            QCOMPARE(valor, esperado);
+        if (erro == 0) QCOMPARE(valor, esperado);
     }
 };
 

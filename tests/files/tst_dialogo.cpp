@@ -67,15 +67,19 @@ struct Operador {
 
 class TesteDialogo : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void filtro_data() {
         QTest::addColumn<QString>("filtro");
         QTest::addColumn<QString>("qt");
         QTest::newRow("o dos layouts") << FILTRO << "laytou teclado Ordavi (*.key)";
-        QTest::newRow("sem os padroes no texto") << "Layouts|*.key" << "Layouts (*.key)";
-        QTest::newRow("dois tipos") << "Layouts|*.key|Todos|*.*" << "Layouts (*.key);;Todos (*.*)";
-        QTest::newRow("dois padroes") << "Textos|*.txt;*.ini" << "Textos (*.txt *.ini)";
-        QTest::newRow("sem padrao") << "Tudo" << "Tudo (*)";
+        QTest::newRow("sem os padroes no texto") << "Layouts|*.key"
+                                                 << "Layouts (*.key)";
+        QTest::newRow("dois tipos") << "Layouts|*.key|Todos|*.*"
+                                    << "Layouts (*.key);;Todos (*.*)";
+        QTest::newRow("dois padroes") << "Textos|*.txt;*.ini"
+                                      << "Textos (*.txt *.ini)";
+        QTest::newRow("sem padrao") << "Tudo"
+                                    << "Tudo (*)";
     }
     void filtro() {
         QFETCH(QString, filtro);
@@ -104,11 +108,16 @@ private slots:
     void salvar_de_verdade_data() {
         QTest::addColumn<QString>("digitado");
         QTest::addColumn<QString>("esperado");
-        QTest::newRow("sem extensao") << "meu" << "meu.key";
-        QTest::newRow("com extensao") << "meu.key" << "meu.key";
-        QTest::newRow("outra extensao") << "meu.txt" << "meu.txt";
-        QTest::newRow("arquivo existente") << "existe" << "existe.key";
-        QTest::newRow("arquivo existente com extensao") << "existe.key" << "existe.key";
+        QTest::newRow("sem extensao") << "meu"
+                                      << "meu.key";
+        QTest::newRow("com extensao") << "meu.key"
+                                      << "meu.key";
+        QTest::newRow("outra extensao") << "meu.txt"
+                                        << "meu.txt";
+        QTest::newRow("arquivo existente") << "existe"
+                                           << "existe.key";
+        QTest::newRow("arquivo existente com extensao") << "existe.key"
+                                                        << "existe.key";
     }
     void salvar_de_verdade() {
         QFETCH(QString, digitado);
@@ -132,7 +141,8 @@ private slots:
         QVERIFY(grava_bytes(dir.filePath("a.key"), "x"));
         DialogoArquivoQt dialogo;
         Operador op(QStringLiteral("a.key"));
-        const QString r = dialogo.abrir(QStringLiteral("Abri Layout Teclado Ordavi"), FILTRO, dir.path(), QString());
+        const QString r =
+            dialogo.abrir(QStringLiteral("Abri Layout Teclado Ordavi"), FILTRO, dir.path(), QString());
         QCOMPARE(r, QDir::toNativeSeparators(dir.filePath("a.key")));
         QCOMPARE(op.titulo, QStringLiteral("Abri Layout Teclado Ordavi"));
         QCOMPARE(op.modo, QFileDialog::ExistingFile);
