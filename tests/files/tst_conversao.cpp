@@ -45,6 +45,10 @@ class TesteConversao : public QObject {
         linha("-0.5", QStringLiteral("-.5"), 0);
         linha("ponto final", QStringLiteral("5."), 5);
         linha("expoente", QStringLiteral("1e3"), 1000);
+        linha("expoente negativo", QStringLiteral("15e-1"), 2);
+        linha("expoente minusculo demais", QStringLiteral("1e-400"), 0);
+        linha("zero com expoente enorme", QStringLiteral("0e999"), 0);
+        linha("E maiusculo minusculo demais", QStringLiteral("-1E-400"), 0);
         linha("&H41", QStringLiteral("&H41"), 65);
         linha("&h41 minusculo", QStringLiteral("&h41"), 65);
         linha("&HFFFF", QStringLiteral("&HFFFF"), -1);
@@ -111,6 +115,7 @@ class TesteConversao : public QObject {
         linha("menos no meio", QStringLiteral("3-4"), 3);
         linha("so o sinal", QStringLiteral("-"), 0);
         linha("ponto e letra", QStringLiteral(".5x"), 0);
+        linha("expoente minusculo demais", QStringLiteral("1e-400x"), 0);
         linha("40000", QStringLiteral("40000"), 0, ERRO_ESTOURO);
         linha("40000 e lixo", QStringLiteral("40000abc"), 0, ERRO_ESTOURO);
         linha("&H longo demais", QStringLiteral("&H1234567890"), 0, ERRO_ESTOURO);
