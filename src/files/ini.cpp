@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -100,14 +101,14 @@ std::uint64_t hash_nome(Trecho nome) {
     return h;
 }
 
-std::uint64_t hash_nome(const QString& dobrado) {
+std::uint64_t hash_nome(QStringView dobrado) {
     std::uint64_t h = FNV_BASE;
     for (const QChar c : dobrado)
         h = (h ^ c.unicode()) * FNV_PRIMO;
     return h;
 }
 
-bool mesmo_nome(Trecho nome, const QString& dobrado) {
+bool mesmo_nome(Trecho nome, QStringView dobrado) {
     if (nome.n != dobrado.size()) return false;
     const auto& d = tabelas1252().dobrado;
     for (qsizetype i = 0; i < nome.n; ++i) {
@@ -133,15 +134,17 @@ QString apara_nome(const QString& s) {
     return s.mid(a, b - a);
 }
 
-// The name as looked up: without surrounding blanks, one line, folded; one pass.
-QString dobra(const QString& nome) {
+// The name as looked up: without surrounding blanks, one line, folded; one pass,
+// on the stack for the short names of a layout.
+using Dobrado = QVarLengthArray<QChar, 48>;
+QStringView dobra(QStringView nome, Dobrado& r) {
     qsizetype a = 0;
     qsizetype b = nome.size();
     while (a < b && ehBranco(nome[a]))
         ++a;
     while (b > a && ehBranco(nome[b - 1]))
         --b;
-    QString r(b - a, Qt::Uninitialized);
+    r.resize(b - a);
     QChar* d = r.data();
     for (qsizetype i = a; i < b; ++i) {
         const QChar c = nome[i];
@@ -152,7 +155,11 @@ QString dobra(const QString& nome) {
             *d++ = c.toCaseFolded();
         }
     }
-    return r;
+    return QStringView(r.data(), r.size());
+}
+QString dobra(QStringView nome) {
+    Dobrado d;
+    return dobra(nome, d).toString();
 }
 
 QByteArray codifica(const QString& s) {
@@ -301,7 +308,7 @@ std::pair<const char*, qsizetype> PerfilPrivado::conteudo(qsizetype linha) const
     return {bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)};
 }
 
-int PerfilPrivado::acha_secao(const QString& dobrado, std::uint64_t hash) const {
+int PerfilPrivado::acha_secao(QStringView dobrado, std::uint64_t hash) const {
     auto it = std::lower_bound(indice_secoes_.begin(), indice_secoes_.end(),
                                std::make_pair(hash, std::uint32_t(0)));
     for (; it != indice_secoes_.end() && it->first == hash; ++it) {
@@ -309,7 +316,7 @@ int PerfilPrivado::acha_secao(const QString& dobrado, std::uint64_t hash) const 
         const Analise a = analisa_linha(Trecho{bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)});
         if (mesmo_nome(a.nome, dobrado)) return static_cast<int>(it->second);
     }
-    return secoes_novas_.value(dobrado, -1);
+    return secoes_novas_.isEmpty() ? -1 : secoes_novas_.value(dobrado.toString(), -1);
 }
 
 void PerfilPrivado::indexa(const Secao& s) const {
@@ -322,7 +329,7 @@ void PerfilPrivado::indexa(const Secao& s) const {
     std::sort(s.indice.begin(), s.indice.end());
 }
 
-PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, const QString& dobrado, std::uint64_t hash) const {
+PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, QStringView dobrado, std::uint64_t hash) const {
     Local r;
     r.secao = secao;
     const Secao& s = secoes_[static_cast<std::size_t>(secao)];
@@ -337,17 +344,19 @@ PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, const QString& dobrado
             }
         }
     }
-    r.acrescimo = s.indice_acrescimos.value(dobrado, -1);
+    r.acrescimo = s.indice_acrescimos.isEmpty() ? -1 : s.indice_acrescimos.value(dobrado.toString(), -1);
     return r;
 }
 
 QString PerfilPrivado::le(const QString& secao, const QString& chave, const QString& padrao,
                           int capacidade) const {
     if (capacidade <= 0) return {};
-    const QString ds = dobra(secao);
+    Dobrado bs;
+    const QStringView ds = dobra(secao, bs);
     const int si = acha_secao(ds, hash_nome(ds));
     if (si >= 0) {
-        const QString dc = dobra(chave);
+        Dobrado bc;
+        const QStringView dc = dobra(chave, bc);
         const Local l = acha_chave(si, dc, hash_nome(dc));
         Trecho linha;
         if (l.linha >= 0) {

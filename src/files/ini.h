@@ -28,6 +28,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
 #include <unordered_map>
 #include <utility>
@@ -101,8 +102,8 @@ class PerfilPrivado {
     };
 
     void analisa();
-    [[nodiscard]] int acha_secao(const QString& dobrado, std::uint64_t hash) const;
-    [[nodiscard]] Local acha_chave(int secao, const QString& dobrado, std::uint64_t hash) const;
+    [[nodiscard]] int acha_secao(QStringView dobrado, std::uint64_t hash) const;
+    [[nodiscard]] Local acha_chave(int secao, QStringView dobrado, std::uint64_t hash) const;
     void indexa(const Secao& s) const;
     // The text of an original line as it now stands (without its line break).
     [[nodiscard]] std::pair<const char*, qsizetype> conteudo(qsizetype linha) const;

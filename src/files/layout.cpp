@@ -10,11 +10,20 @@ const QString TECLADO = QStringLiteral("Teclado");
 const std::array<QString, 3> NOMES_CAIXAS = {QStringLiteral("Prot"), QStringLiteral("ProtDisp"),
                                              QStringLiteral("ProtDispBNC")};
 
-QString secao_tabela(int n) {
-    return QStringLiteral("Tab") + QString::number(n);
+// The section and key names, made once: a layout reads and writes 292 keys.
+const QString& secao_tabela(int n) {
+    static const std::array<QString, 5> nomes = {QString(), QStringLiteral("Tab1"), QStringLiteral("Tab2"),
+                                                 QStringLiteral("Tab3"), QStringLiteral("Tab4")};
+    return nomes[static_cast<std::size_t>(n)];
 }
-QString chave_entrada(int i) {
-    return QStringLiteral("T") + QString::number(i);
+const QString& chave_entrada(int i) {
+    static const std::array<QString, QTD_SLOTS> nomes = [] {
+        std::array<QString, QTD_SLOTS> r;
+        for (int k = 0; k < QTD_SLOTS; ++k)
+            r[static_cast<std::size_t>(k)] = QStringLiteral("T") + QString::number(k);
+        return r;
+    }();
+    return nomes[static_cast<std::size_t>(i)];
 }
 
 } // namespace
