@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace vantora {
@@ -38,8 +39,12 @@ std::optional<double> literalBase(QStringView t, qsizetype* fim) {
     int bits = 0;
     while (i < t.size() && valorDigito(t[i], base) >= 0) {
         v = v * base + valorDigito(t[i], base);
-        if (v > 0xFFFFFFFFull)
-            return std::numeric_limits<double>::infinity(); // too long: overflow
+        if (v > 0xFFFFFFFFull) { // too long: overflow, once the digits are counted
+            while (i < t.size() && valorDigito(t[i], base) >= 0)
+                ++i;
+            *fim = i;
+            return std::numeric_limits<double>::infinity();
+        }
         ++i;
     }
     if (i == 2)
@@ -120,6 +125,29 @@ std::int16_t arredonda_inteiro(double valor) {
     return static_cast<std::int16_t>(inteiro);
 }
 
+// The common case, a plain whole number ("-12", "65"), without building a double.
+static bool inteiroSimples(QStringView t, std::int16_t* valor) {
+    qsizetype i = 0;
+    const bool negativo = !t.isEmpty() && t[0] == QLatin1Char('-');
+    if (negativo || (!t.isEmpty() && t[0] == QLatin1Char('+')))
+        ++i;
+    if (i == t.size() || t.size() - i > 6)
+        return false;
+    long v = 0;
+    for (; i < t.size(); ++i) {
+        const char16_t u = t[i].unicode();
+        if (u < '0' || u > '9')
+            return false;
+        v = v * 10 + (u - '0');
+    }
+    if (negativo)
+        v = -v;
+    if (v < -32768 || v > 32767)
+        throw ErroExecucao(ERRO_ESTOURO);
+    *valor = static_cast<std::int16_t>(v);
+    return true;
+}
+
 std::int16_t converte_inteiro(QStringView texto) {
     qsizetype a = 0;
     qsizetype b = texto.size();
@@ -130,6 +158,9 @@ std::int16_t converte_inteiro(QStringView texto) {
     const QStringView t = texto.mid(a, b - a);
     if (t.isEmpty())
         throw ErroExecucao(ERRO_TIPOS);
+    std::int16_t simples = 0;
+    if (inteiroSimples(t, &simples))
+        return simples;
     qsizetype fim = 0;
     if (const auto lit = literalBase(t, &fim)) {
         if (fim != t.size())
@@ -157,6 +188,11 @@ double valor_inicial(QStringView texto) {
     return converteDecimal(QStringView(t).left(n));
 }
 
-std::int16_t converte_numero_inicial(QStringView texto) { return arredonda_inteiro(valor_inicial(texto)); }
+std::int16_t converte_numero_inicial(QStringView texto) {
+    std::int16_t simples = 0;
+    if (inteiroSimples(texto, &simples))
+        return simples;
+    return arredonda_inteiro(valor_inicial(texto));
+}
 
 } // namespace vantora

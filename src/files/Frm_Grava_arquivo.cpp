@@ -1,10 +1,118 @@
-// The "Abrir" and "Salvar" commands.
+// The "Abrir" and "Salvar" commands, and the layout file as the window sees it.
 #include "shell/Frm_Grava.h"
 
+#include "files/dialogo.h"
+#include "files/layout.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
 namespace vantora {
+namespace {
 
-void Frm_Grava::mnu_Abrir_Click() {}
+const QString FILTRO = QStringLiteral("laytou teclado Ordavi (*.key)|*.key");
 
-void Frm_Grava::mnuSalvar_Click() {}
+QString pasta_dos_dialogos() { return pasta_inicial(QCoreApplication::applicationDirPath()); }
+
+} // namespace
+
+void Frm_Grava::mnu_Abrir_Click() {
+    trap(QStringLiteral("mnu_Abrir_Click"), [this] {
+        Captura_Suspensa = 1;
+        // The dialog must receive typing: the filter comes off while it shows and
+        // goes back as it was found.
+        const bool filtro = captura_instalada();
+        Desativa_Captura();
+        try {
+            Arquivo_Atual = servicos.dialogo
+                                ? servicos.dialogo->abrir(QStringLiteral("Abri Layout Teclado Ordavi"), FILTRO,
+                                                          pasta_dos_dialogos(), QString())
+                                : QString();
+        } catch (...) {
+            if (filtro)
+                Ativa_Captura();
+            throw;
+        }
+        if (filtro)
+            Ativa_Captura();
+        if (!Arquivo_Atual.isEmpty())
+            Le_Layout();
+    });
+    Captura_Suspensa = 0;
+}
+
+void Frm_Grava::mnuSalvar_Click() {
+    // On the card-reader page the filter stays off, so that the sentinel boxes keep
+    // receiving typing.
+    const bool pagina_lcm = aba_atual() == 5;
+    trap(QStringLiteral("mnuSalvar_Click"), [this] {
+        Desativa_Captura();
+        Captura_Suspensa = 1;
+        copia_sentinelas();
+        Arquivo_Atual = servicos.dialogo
+                            ? servicos.dialogo->salvar(QStringLiteral("Salvar Layout Teclado Ordavi"), FILTRO,
+                                                       pasta_dos_dialogos(), QStringLiteral("vantora"))
+                            : QString();
+        if (Arquivo_Atual.isEmpty())
+            return;
+        // Anything of that name counts, hidden files and folders too.
+        const QFileInfo info(Arquivo_Atual);
+        if (info.exists() || info.isSymLink()) {
+            const Resposta r = servicos.mensagens->mostra(
+                QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + Arquivo_Atual,
+                QStringLiteral("SALVAR ARQUIVO"), Icone::Nenhum, Botoes::SimNao, Resposta::Sim);
+            if (r != Resposta::Sim)
+                return;
+        }
+        Grava_Layout();
+    });
+    if (!pagina_lcm)
+        Ativa_Captura();
+    Captura_Suspensa = 0;
+}
+
+void Frm_Grava::Grava_Layout() {
+    Layout layout;
+    layout.codigos = codigos;
+    layout.caixas = {valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
+                     valor_caixa(Chk_Prot44serialBNC)};
+    // The whole file is composed from the lines it has now and written once.
+    PerfilPrivado ini = PerfilPrivado::le_para_gravar(Arquivo_Atual);
+    vantora::Grava_Layout(ini, layout);
+    ini.salva(Arquivo_Atual);
+}
+
+void Frm_Grava::Le_Layout() {
+    const PerfilPrivado ini = PerfilPrivado::le_arquivo(Arquivo_Atual);
+    Layout layout;
+    layout.codigos = codigos;
+    const std::array<QCheckBox*, 3> caixas = {Chk_Autoriza_prot, Chk_Prot44serial, Chk_Prot44serialBNC};
+    for (int c = 0; c < 3; ++c)
+        layout.caixas[c] = valor_caixa(caixas[c]);
+    // What the reader set before a failing read stays set, in the window too.
+    auto aplica = [&] {
+        codigos = layout.codigos;
+        for (int c = 0; c < 3; ++c) {
+            if (layout.caixas[c] != valor_caixa(caixas[c]))
+                define_caixa(caixas[c], layout.caixas[c]);
+        }
+    };
+    bool deste_teclado = false;
+    try {
+        deste_teclado = vantora::Le_Layout(ini, layout);
+    } catch (...) {
+        aplica();
+        throw;
+    }
+    if (!deste_teclado) {
+        servicos.mensagens->informa(mensagemOutroTeclado(), QStringLiteral("Vantora"));
+        return;
+    }
+    aplica();
+    mostra_sentinelas();
+    Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
+    Tecla_Atual = TECLA_NENHUMA;
+    seleciona_aba(1);
+}
 
 } // namespace vantora

@@ -95,6 +95,10 @@ public:
     // --- Files (src/files) ---
     void mnu_Abrir_Click();
     void mnuSalvar_Click();
+    // Reads the layout file Arquivo_Atual into the tables and option boxes and
+    // refreshes the window; writes them into it.
+    void Le_Layout();
+    void Grava_Layout();
 
     // --- Link (src/link) ---
     void ListaPortasCbserial();

@@ -1,5 +1,6 @@
 // Starts the configurator: one window, the platform's seams, the event loop.
 #include "link/portas.h"
+#include "files/dialogo_qt.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens_qt.h"
@@ -34,9 +35,13 @@ int main(int argc, char* argv[]) {
     vantora::AberturaPortasQt portas(*inventario);
     servicos.inventario = inventario.get();
     servicos.portas = &portas;
+    // files: the Open and Save dialogs
+    vantora::DialogoArquivoQt dialogo;
+    servicos.dialogo = &dialogo;
 
     vantora::Frm_Grava janela(servicos);
     mensagens.definePai(&janela);
+    dialogo.definePai(&janela);
     if (!janela.Form_Load())
         return 1;
     janela.show();

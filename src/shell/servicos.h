@@ -9,6 +9,7 @@ class ConfiguracaoUsuario;
 class InventarioPortas;
 class AberturaPortas;
 class EstadoTeclado; // capture
+class DialogoArquivo; // files: the Open and Save dialogs
 
 struct Servicos {
     Mensagens* mensagens = nullptr;
@@ -18,6 +19,7 @@ struct Servicos {
     AberturaPortas* portas = nullptr;
     // capture: the lock-key state for the lamps; null means the platform's own.
     EstadoTeclado* travas = nullptr;
+    DialogoArquivo* dialogo = nullptr; // files: the Open and Save dialogs
 };
 
 } // namespace vantora

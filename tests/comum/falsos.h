@@ -3,6 +3,7 @@
 
 #include "capture/travas.h" // capture
 #include "link/portas.h"
+#include "files/dialogo.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens.h"
@@ -115,16 +116,49 @@ public:
     std::vector<int> consultas;
 };
 
+// --- files: answers the Open and Save dialogs from `respostas` (cancel when empty) and
+// records every dialog shown ---
+struct DialogoVisto {
+    bool salvar;
+    QString titulo, filtro, pasta, nome;
+};
+class DialogoArquivoFalso : public DialogoArquivo {
+public:
+    QString abrir(const QString& titulo, const QString& filtro, const QString& pasta, const QString& nome) override {
+        return responde({false, titulo, filtro, pasta, nome});
+    }
+    QString salvar(const QString& titulo, const QString& filtro, const QString& pasta, const QString& nome) override {
+        return responde({true, titulo, filtro, pasta, nome});
+    }
+    std::vector<DialogoVisto> vistos;
+    std::deque<QString> respostas;
+    std::function<void(const DialogoVisto&)> aoMostrar;
+
+private:
+    QString responde(DialogoVisto v) {
+        vistos.push_back(std::move(v));
+        if (aoMostrar)
+            aoMostrar(vistos.back());
+        if (respostas.empty())
+            return {};
+        QString r = respostas.front();
+        respostas.pop_front();
+        return r;
+    }
+};
+
 // A window with stand-in seams, loaded as at start-up.
 struct JanelaDeTeste {
     MensagensFalsas mensagens;
     ConfiguracaoFalsa configuracao;
+    DialogoArquivoFalso dialogo; // files
     std::unique_ptr<Frm_Grava> janela;
 
     explicit JanelaDeTeste(bool carregar = true) {
         Servicos s;
         s.mensagens = &mensagens;
         s.configuracao = &configuracao;
+        s.dialogo = &dialogo; // files
         janela = std::make_unique<Frm_Grava>(s);
         if (carregar)
             janela->Form_Load();

@@ -1,0 +1,104 @@
+// Save and Open of a full layout file, beside the floor of writing and reading the
+// same bytes with a plain QSaveFile / QFile. Prints medians; never fails.
+#include "files/ini.h"
+#include "files/layout.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace vantora;
+
+namespace {
+
+double mediana_us(int vezes, const std::function<void()>& f) {
+    std::vector<qint64> t;
+    t.reserve(static_cast<std::size_t>(vezes));
+    f(); // warm the cache and the file
+    for (int i = 0; i < vezes; ++i) {
+        QElapsedTimer r;
+        r.start();
+        f();
+        t.push_back(r.nsecsElapsed());
+    }
+    std::sort(t.begin(), t.end());
+    return static_cast<double>(t[t.size() / 2]) / 1000.0;
+}
+
+void linha(const char* nome, double nosso, double piso) {
+    std::printf("%-34s %9.1f us   floor %9.1f us   ratio %5.2f\n", nome, nosso, piso, nosso / piso);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int vezes = argc > 1 ? std::max(1, atoi(argv[1])) : 301;
+    QTemporaryDir dir;
+    const QString arquivo = dir.filePath("layout.key");
+    const QString piso = dir.filePath("piso.key");
+
+    Layout l;
+    l.caixas = {1, 0, 2};
+    for (int n = 1; n <= 4; ++n)
+        for (int i = 0; i < QTD_SLOTS; ++i)
+            l.codigos.tabela(n)[i] = static_cast<std::int16_t>((i * 37 + n * 11) % 256);
+    PerfilPrivado novo;
+    Grava_Layout(novo, l);
+    const QByteArray bytes = novo.texto();
+
+    // Save over an existing layout: read its lines, replace the 292 values, write once.
+    const double salvar = mediana_us(vezes, [&] {
+        PerfilPrivado ini = PerfilPrivado::le_para_gravar(arquivo);
+        Grava_Layout(ini, l);
+        ini.salva(arquivo);
+    });
+    const double salvar_piso = mediana_us(vezes, [&] {
+        QSaveFile f(piso);
+        if (f.open(QIODevice::WriteOnly)) {
+            f.write(bytes);
+            f.commit();
+        }
+    });
+    // Save into a new file.
+    int k = 0;
+    const double salvar_novo = mediana_us(vezes, [&] {
+        const QString c = dir.filePath(QStringLiteral("n%1.key").arg(k++));
+        PerfilPrivado ini = PerfilPrivado::le_para_gravar(c);
+        Grava_Layout(ini, l);
+        ini.salva(c);
+    });
+    const double salvar_novo_piso = mediana_us(vezes, [&] {
+        QSaveFile f(dir.filePath(QStringLiteral("p%1.key").arg(k++)));
+        if (f.open(QIODevice::WriteOnly)) {
+            f.write(bytes);
+            f.commit();
+        }
+    });
+
+    Layout lido;
+    const double abrir = mediana_us(vezes, [&] {
+        if (!Le_Layout(PerfilPrivado::le_arquivo(arquivo), lido))
+            std::abort();
+    });
+    const double abrir_piso = mediana_us(vezes, [&] {
+        QFile f(piso);
+        if (f.open(QIODevice::ReadOnly))
+            (void)f.readAll();
+    });
+    // The parts of Open without the disk.
+    const double so_leitura = mediana_us(vezes, [&] { (void)Le_Layout(PerfilPrivado::de_bytes(bytes), lido); });
+
+    std::printf("layout file of %lld bytes, median of %d runs\n", static_cast<long long>(bytes.size()), vezes);
+    linha("Save over an existing file", salvar, salvar_piso);
+    linha("Save into a new file", salvar_novo, salvar_novo_piso);
+    linha("Open", abrir, abrir_piso);
+    std::printf("%-34s %9.1f us\n", "  of which parsing and 292 reads", so_leitura);
+    return lido == l ? 0 : 1;
+}

@@ -1,0 +1,93 @@
+// Arbitrary bytes as a layout file: the store and the layout reader must neither
+// crash nor hang, must give back untouched text byte for byte, and a layout saved
+// over any file must read back as it was saved.
+#include "files/ini.h"
+#include "files/layout.h"
+#include "shell/erro.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace vantora;
+
+namespace {
+
+[[noreturn]] void falha(const char* porque) {
+    std::fprintf(stderr, "fuzz_layout: %s\n", porque);
+    std::abort();
+}
+
+// A layout drawn from the input, so that every run saves different values.
+Layout layout_de(const std::uint8_t* d, std::size_t n) {
+    Layout l;
+    std::uint32_t x = 2166136261u;
+    for (std::size_t i = 0; i < n && i < 64; ++i)
+        x = (x ^ d[i]) * 16777619u;
+    auto proximo = [&x] {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        return x;
+    };
+    for (int c = 0; c < 3; ++c)
+        l.caixas[c] = static_cast<int>(proximo() % 3);
+    for (int t = 1; t <= 4; ++t) {
+        for (int i = 0; i < QTD_SLOTS; ++i) {
+            auto v = static_cast<std::int16_t>(proximo() % 5 == 0 ? proximo() : proximo() % 256);
+            // A value written as "-2..." reads as a missing key: the files have always
+            // worked that way, so the editor never produces one.
+            if (QString::number(v).startsWith(QLatin1String("-2")))
+                v = 0;
+            l.codigos.tabela(t)[i] = v;
+        }
+    }
+    return l;
+}
+
+void le(const PerfilPrivado& ini) {
+    Layout l;
+    try {
+        (void)Le_Layout(ini, l);
+    } catch (const ErroExecucao& e) {
+        if (e.numero() != ERRO_TIPOS && e.numero() != ERRO_ESTOURO && e.numero() != ERRO_PROPRIEDADE)
+            falha("unexpected error number");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
+    const QByteArray bytes(reinterpret_cast<const char*>(dados), static_cast<qsizetype>(tamanho));
+    PerfilPrivado ini = PerfilPrivado::de_bytes(bytes);
+    if (ini.texto() != bytes)
+        falha("untouched text changed");
+    le(ini);
+
+    // A few reads with names taken from the input itself.
+    if (tamanho >= 4) {
+        const QString s = QString::fromLatin1(bytes.mid(1, dados[0] % 8));
+        const QString k = QString::fromLatin1(bytes.mid(1 + dados[0] % 8, dados[1] % 8));
+        (void)ini.le(s, k, QStringLiteral(" d "), dados[2] % 16);
+        (void)Le_Ini(ini, s, k);
+    }
+
+    const Layout salvo = layout_de(dados, tamanho);
+    Grava_Layout(ini, salvo);
+    const QByteArray texto = ini.texto();
+    if (texto.size() < bytes.size())
+        falha("saving lost bytes");
+
+    Layout lido;
+    if (!Le_Layout(ini, lido) || !(lido == salvo))
+        falha("the layout read in memory differs from the one saved");
+    PerfilPrivado de_novo = PerfilPrivado::de_bytes(texto);
+    Layout relido;
+    relido.caixas = {2, 2, 2};
+    if (!Le_Layout(de_novo, relido) || !(relido == salvo))
+        falha("the layout read from the saved text differs from the one saved");
+    Grava_Layout(de_novo, salvo);
+    if (de_novo.texto() != texto)
+        falha("saving the same layout again changed the text");
+    return 0;
+}

@@ -1,0 +1,486 @@
+#include "ini.h"
+
+#include "../editor/tabelas.h"
+#include "../shell/erro.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace vantora {
+namespace {
+
+bool ehBranco(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+bool ehBranco(QChar c) { return c.unicode() < 128 && ehBranco(static_cast<char>(c.unicode())); }
+
+// Byte -> character of the Windows-1252 code page, and the same folded for the
+// case-blind comparison of names.
+struct Tabelas1252 {
+    std::array<char16_t, 256> caractere{};
+    std::array<char16_t, 256> dobrado{};
+    Tabelas1252() {
+        for (int b = 0; b < 256; ++b) {
+            const QChar c = caractere_ansi(b);
+            caractere[b] = c.unicode();
+            dobrado[b] = c.toCaseFolded().unicode();
+        }
+    }
+};
+const Tabelas1252& tabelas1252() {
+    static const Tabelas1252 t;
+    return t;
+}
+
+// A run of bytes of the file.
+struct Trecho {
+    const char* p = nullptr;
+    qsizetype n = 0;
+    [[nodiscard]] unsigned char operator[](qsizetype i) const { return static_cast<unsigned char>(p[i]); }
+};
+
+Trecho apara(Trecho t) {
+    while (t.n > 0 && ehBranco(t.p[0])) {
+        ++t.p;
+        --t.n;
+    }
+    while (t.n > 0 && ehBranco(t.p[t.n - 1]))
+        --t.n;
+    return t;
+}
+
+// What a line is: blank or junk, a section header with its name, or a key line with
+// its name and value.
+enum class Tipo { Outra, Cabecalho, Chave };
+struct Analise {
+    Tipo tipo = Tipo::Outra;
+    bool branca = true; // nothing but blanks
+    Trecho nome;
+    Trecho valor;
+};
+
+Analise analisa_linha(Trecho linha) {
+    Analise a;
+    const Trecho t = apara(linha);
+    if (t.n == 0)
+        return a;
+    a.branca = false;
+    if (t.p[0] == '[') {
+        for (qsizetype i = t.n - 1; i > 0; --i) {
+            if (t.p[i] == ']') {
+                a.tipo = Tipo::Cabecalho;
+                a.nome = apara(Trecho{t.p + 1, i - 1});
+                return a;
+            }
+        }
+    }
+    const void* igual = std::memchr(t.p, '=', static_cast<std::size_t>(t.n));
+    if (!igual)
+        return a;
+    const qsizetype k = static_cast<const char*>(igual) - t.p;
+    a.tipo = Tipo::Chave;
+    a.nome = apara(Trecho{t.p, k});
+    a.valor = apara(Trecho{t.p + k + 1, t.n - k - 1});
+    return a;
+}
+
+constexpr std::uint64_t FNV_BASE = 14695981039346656037ull;
+constexpr std::uint64_t FNV_PRIMO = 1099511628211ull;
+
+std::uint64_t hash_nome(Trecho nome) {
+    const auto& d = tabelas1252().dobrado;
+    std::uint64_t h = FNV_BASE;
+    for (qsizetype i = 0; i < nome.n; ++i)
+        h = (h ^ d[nome[i]]) * FNV_PRIMO;
+    return h;
+}
+
+std::uint64_t hash_nome(const QString& dobrado) {
+    std::uint64_t h = FNV_BASE;
+    for (const QChar c : dobrado)
+        h = (h ^ c.unicode()) * FNV_PRIMO;
+    return h;
+}
+
+bool mesmo_nome(Trecho nome, const QString& dobrado) {
+    if (nome.n != dobrado.size())
+        return false;
+    const auto& d = tabelas1252().dobrado;
+    for (qsizetype i = 0; i < nome.n; ++i) {
+        if (d[nome[i]] != dobrado[i].unicode())
+            return false;
+    }
+    return true;
+}
+
+// A name as the caller gives it: without surrounding blanks, one line.
+QString uma_linha(const QString& s) {
+    QString r = s;
+    r.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return r;
+}
+
+QString apara_nome(const QString& s) {
+    qsizetype a = 0;
+    qsizetype b = s.size();
+    while (a < b && ehBranco(s[a]))
+        ++a;
+    while (b > a && ehBranco(s[b - 1]))
+        --b;
+    return s.mid(a, b - a);
+}
+
+// The name as looked up: without surrounding blanks, one line, folded; one pass.
+QString dobra(const QString& nome) {
+    qsizetype a = 0;
+    qsizetype b = nome.size();
+    while (a < b && ehBranco(nome[a]))
+        ++a;
+    while (b > a && ehBranco(nome[b - 1]))
+        --b;
+    QString r(b - a, Qt::Uninitialized);
+    QChar* d = r.data();
+    for (qsizetype i = a; i < b; ++i) {
+        const QChar c = nome[i];
+        if (c.unicode() < 128) {
+            const char16_t u = c.unicode();
+            *d++ = QChar(u == '\r' || u == '\n' ? u' ' : (u >= 'A' && u <= 'Z' ? char16_t(u + 32) : u));
+        } else {
+            *d++ = c.toCaseFolded();
+        }
+    }
+    return r;
+}
+
+QByteArray codifica(const QString& s) {
+    QByteArray r;
+    r.reserve(s.size());
+    for (const QChar c : s) {
+        const int b = codigo_ansi(c);
+        r.append(b >= 0 ? static_cast<char>(b) : '?');
+    }
+    return r;
+}
+
+QString decodifica(Trecho t) {
+    const auto& c = tabelas1252().caractere;
+    QString r(t.n, Qt::Uninitialized);
+    QChar* d = r.data();
+    for (qsizetype i = 0; i < t.n; ++i)
+        d[i] = QChar(c[t[i]]);
+    return r;
+}
+
+QString corta(QString s, int capacidade) {
+    if (s.size() > capacidade - 1)
+        s.truncate(std::max(capacidade - 1, 0));
+    return s;
+}
+
+// The key line with its value replaced: everything up to the '=' and the blanks
+// after it stays as it was.
+QByteArray troca_valor(Trecho linha, const QByteArray& valor) {
+    const char* igual = static_cast<const char*>(std::memchr(linha.p, '=', static_cast<std::size_t>(linha.n)));
+    qsizetype k = igual ? (igual - linha.p) + 1 : linha.n;
+    while (k < linha.n && (linha.p[k] == ' ' || linha.p[k] == '\t'))
+        ++k;
+    QByteArray r(linha.p, k);
+    r += valor;
+    return r;
+}
+
+ErroExecucao erro_gravacao(const QString& caminho, const QString& motivo) {
+    return ErroExecucao(ERRO_ARQUIVO, QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                                          .arg(QDir::toNativeSeparators(caminho), motivo));
+}
+
+enum class Leitura { Ok, Ausente, Falha };
+
+// Reads the file whole, or says why not.
+Leitura le_bytes(const QString& caminho, QByteArray& destino, QString& motivo) {
+    const QFileInfo info(caminho);
+    if (caminho.isEmpty() || (!info.exists() && !info.isSymLink()))
+        return Leitura::Ausente;
+    if (info.isDir()) {
+        motivo = QStringLiteral("é uma pasta");
+        return Leitura::Falha;
+    }
+    // Devices and pipes could block or never end.
+    if (!info.isFile()) {
+        motivo = info.exists() ? QStringLiteral("não é um arquivo comum") : QStringLiteral("o atalho não leva a um arquivo");
+        return Leitura::Falha;
+    }
+    if (info.size() > PerfilPrivado::LIMITE_BYTES) {
+        motivo = QStringLiteral("o arquivo é grande demais para um layout");
+        return Leitura::Falha;
+    }
+    QFile f(caminho);
+    if (!f.open(QIODevice::ReadOnly)) {
+        motivo = QStringLiteral("não foi possível lê-lo (%1)").arg(f.errorString());
+        return Leitura::Falha;
+    }
+    destino = f.readAll(); // a regular file of known size: it ends
+    if (destino.size() > PerfilPrivado::LIMITE_BYTES) {
+        destino.clear();
+        motivo = QStringLiteral("o arquivo é grande demais para um layout");
+        return Leitura::Falha;
+    }
+    if (f.error() != QFileDevice::NoError) {
+        destino.clear();
+        motivo = QStringLiteral("não foi possível lê-lo (%1)").arg(f.errorString());
+        return Leitura::Falha;
+    }
+    return Leitura::Ok;
+}
+
+} // namespace
+
+PerfilPrivado PerfilPrivado::de_bytes(const QByteArray& bytes) {
+    PerfilPrivado p;
+    if (bytes.size() <= LIMITE_BYTES) {
+        p.bytes_ = bytes;
+        p.analisa();
+    }
+    return p;
+}
+
+PerfilPrivado PerfilPrivado::le_arquivo(const QString& caminho) {
+    QByteArray bytes;
+    QString motivo;
+    if (le_bytes(caminho, bytes, motivo) != Leitura::Ok)
+        return {};
+    return de_bytes(bytes);
+}
+
+PerfilPrivado PerfilPrivado::le_para_gravar(const QString& caminho) {
+    QByteArray bytes;
+    QString motivo;
+    if (le_bytes(caminho, bytes, motivo) == Leitura::Falha)
+        throw erro_gravacao(caminho, motivo);
+    return de_bytes(bytes);
+}
+
+void PerfilPrivado::analisa() {
+    const char* d = bytes_.constData();
+    const qsizetype n = bytes_.size();
+    qsizetype i = 0;
+    while (i < n) {
+        qsizetype j = i;
+        while (j < n && d[j] != '\n' && d[j] != '\r')
+            ++j;
+        linhas_.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j)});
+        if (j < n && d[j] == '\r' && j + 1 < n && d[j + 1] == '\n')
+            i = j + 2;
+        else
+            i = j + 1;
+    }
+
+    for (std::size_t l = 0; l < linhas_.size(); ++l) {
+        const Analise a = analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
+        if (a.tipo == Tipo::Cabecalho) {
+            if (!secoes_.empty())
+                secoes_.back().fim = static_cast<std::uint32_t>(l);
+            Secao s;
+            s.cabecalho = s.insercao = static_cast<std::uint32_t>(l);
+            secoes_.push_back(std::move(s));
+            indice_secoes_.emplace_back(hash_nome(a.nome), static_cast<std::uint32_t>(secoes_.size() - 1));
+        } else if (!secoes_.empty() && !a.branca) {
+            secoes_.back().insercao = static_cast<std::uint32_t>(l);
+        }
+    }
+    if (!secoes_.empty())
+        secoes_.back().fim = static_cast<std::uint32_t>(linhas_.size());
+    qtd_originais_ = secoes_.size();
+    std::sort(indice_secoes_.begin(), indice_secoes_.end());
+}
+
+std::pair<const char*, qsizetype> PerfilPrivado::conteudo(qsizetype linha) const {
+    const auto s = substituidas_.find(static_cast<std::uint32_t>(linha));
+    if (s != substituidas_.end())
+        return {s->second.constData(), s->second.size()};
+    const Linha& l = linhas_[static_cast<std::size_t>(linha)];
+    return {bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)};
+}
+
+int PerfilPrivado::acha_secao(const QString& dobrado, std::uint64_t hash) const {
+    auto it = std::lower_bound(indice_secoes_.begin(), indice_secoes_.end(), std::make_pair(hash, std::uint32_t(0)));
+    for (; it != indice_secoes_.end() && it->first == hash; ++it) {
+        const Linha& l = linhas_[secoes_[it->second].cabecalho];
+        const Analise a = analisa_linha(Trecho{bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)});
+        if (mesmo_nome(a.nome, dobrado))
+            return static_cast<int>(it->second);
+    }
+    return secoes_novas_.value(dobrado, -1);
+}
+
+void PerfilPrivado::indexa(const Secao& s) const {
+    s.indexada = true;
+    for (std::uint32_t l = s.cabecalho + 1; l < s.fim; ++l) {
+        const auto [p, n] = conteudo(l);
+        const Analise a = analisa_linha(Trecho{p, n});
+        if (a.tipo == Tipo::Chave)
+            s.indice.emplace_back(hash_nome(a.nome), l);
+    }
+    std::sort(s.indice.begin(), s.indice.end());
+}
+
+PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, const QString& dobrado, std::uint64_t hash) const {
+    Local r;
+    r.secao = secao;
+    const Secao& s = secoes_[static_cast<std::size_t>(secao)];
+    if (static_cast<std::size_t>(secao) < qtd_originais_) {
+        if (!s.indexada)
+            indexa(s);
+        auto it = std::lower_bound(s.indice.begin(), s.indice.end(), std::make_pair(hash, std::uint32_t(0)));
+        for (; it != s.indice.end() && it->first == hash; ++it) {
+            const auto [p, n] = conteudo(it->second);
+            if (mesmo_nome(analisa_linha(Trecho{p, n}).nome, dobrado)) {
+                r.linha = it->second;
+                return r;
+            }
+        }
+    }
+    r.acrescimo = s.indice_acrescimos.value(dobrado, -1);
+    return r;
+}
+
+QString PerfilPrivado::le(const QString& secao, const QString& chave, const QString& padrao, int capacidade) const {
+    if (capacidade <= 0)
+        return {};
+    const QString ds = dobra(secao);
+    const int si = acha_secao(ds, hash_nome(ds));
+    if (si >= 0) {
+        const QString dc = dobra(chave);
+        const Local l = acha_chave(si, dc, hash_nome(dc));
+        Trecho linha;
+        if (l.linha >= 0) {
+            const auto [p, n] = conteudo(l.linha);
+            linha = Trecho{p, n};
+        } else if (l.acrescimo >= 0) {
+            const QByteArray& a = secoes_[static_cast<std::size_t>(si)].acrescimos[static_cast<std::size_t>(l.acrescimo)];
+            linha = Trecho{a.constData(), a.size()};
+        }
+        if (linha.p) {
+            Trecho v = analisa_linha(linha).valor;
+            // One pair of matching quotes around the value is no part of it.
+            if (v.n >= 2 && (v.p[0] == '"' || v.p[0] == '\'') && v.p[v.n - 1] == v.p[0])
+                v = Trecho{v.p + 1, v.n - 2};
+            if (v.n > capacidade - 1)
+                v.n = capacidade - 1;
+            return decodifica(v);
+        }
+    }
+    QString d = padrao;
+    while (!d.isEmpty() && ehBranco(d.back()))
+        d.chop(1);
+    return corta(d, capacidade);
+}
+
+void PerfilPrivado::grava(const QString& secao, const QString& chave, const QString& valor) {
+    const QString ds = dobra(secao);
+    const QByteArray linha_nova = codifica(apara_nome(uma_linha(chave))) + '=' + codifica(uma_linha(valor));
+    // The name by which the new line will be found again, read back as any line is.
+    const Analise nova = analisa_linha(Trecho{linha_nova.constData(), linha_nova.size()});
+    const QString dc_nova = nova.tipo == Tipo::Chave ? decodifica(nova.nome).toCaseFolded() : QString();
+
+    int si = acha_secao(ds, hash_nome(ds));
+    if (si < 0) {
+        Secao s;
+        s.nome_novo = codifica(apara_nome(uma_linha(secao)));
+        secoes_.push_back(std::move(s));
+        si = static_cast<int>(secoes_.size() - 1);
+        secoes_novas_.insert(ds, si);
+    }
+    Secao& s = secoes_[static_cast<std::size_t>(si)];
+    const QString dc = dobra(chave);
+    const Local l = acha_chave(si, dc, hash_nome(dc));
+    const QByteArray v = codifica(uma_linha(valor));
+    if (l.linha >= 0) {
+        const auto [p, n] = conteudo(l.linha);
+        substituidas_[static_cast<std::uint32_t>(l.linha)] = troca_valor(Trecho{p, n}, v);
+    } else if (l.acrescimo >= 0) {
+        QByteArray& a = s.acrescimos[static_cast<std::size_t>(l.acrescimo)];
+        a = troca_valor(Trecho{a.constData(), a.size()}, v);
+    } else {
+        s.acrescimos.push_back(linha_nova);
+        if (nova.tipo == Tipo::Chave && !s.indice_acrescimos.contains(dc_nova))
+            s.indice_acrescimos.insert(dc_nova, qsizetype(s.acrescimos.size() - 1));
+    }
+}
+
+QByteArray PerfilPrivado::texto() const {
+    QByteArray r;
+    qsizetype extra = 0;
+    for (const Secao& s : secoes_) {
+        extra += s.nome_novo.size() + 4;
+        for (const QByteArray& a : s.acrescimos)
+            extra += a.size() + 2;
+    }
+    for (const auto& [l, t] : substituidas_)
+        extra += t.size();
+    r.reserve(bytes_.size() + extra);
+
+    bool sem_fim = false; // the last line written has no line break yet
+    auto nova_linha = [&](const QByteArray& linha) {
+        if (sem_fim)
+            r += "\r\n";
+        r += linha;
+        r += "\r\n";
+        sem_fim = false;
+    };
+    std::size_t proxima = 0; // next original section whose added keys are due
+    for (std::size_t l = 0; l < linhas_.size(); ++l) {
+        const auto [p, n] = conteudo(static_cast<qsizetype>(l));
+        r.append(p, n);
+        const std::uint32_t fim_quebra = l + 1 < linhas_.size() ? linhas_[l + 1].inicio
+                                                                 : static_cast<std::uint32_t>(bytes_.size());
+        r.append(bytes_.constData() + linhas_[l].fim, fim_quebra - linhas_[l].fim);
+        sem_fim = fim_quebra == linhas_[l].fim;
+        while (proxima < qtd_originais_ && secoes_[proxima].insercao <= l) {
+            for (const QByteArray& a : secoes_[proxima].acrescimos)
+                nova_linha(a);
+            ++proxima;
+        }
+    }
+    for (std::size_t s = qtd_originais_; s < secoes_.size(); ++s) {
+        nova_linha('[' + secoes_[s].nome_novo + ']');
+        for (const QByteArray& a : secoes_[s].acrescimos)
+            nova_linha(a);
+    }
+    return r;
+}
+
+void PerfilPrivado::salva(const QString& caminho) const {
+    const QFileInfo info(caminho);
+    if (info.isDir())
+        throw erro_gravacao(caminho, QStringLiteral("é uma pasta"));
+    if (info.exists()) {
+        if (!info.isFile())
+            throw erro_gravacao(caminho, QStringLiteral("não é um arquivo comum"));
+        // A file nobody may write to is read-only, also for an administrator.
+        const auto escrita = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        if (!info.isWritable() || !(info.permissions() & escrita))
+            throw erro_gravacao(caminho, QStringLiteral("o arquivo é somente leitura"));
+    } else if (!info.absoluteDir().exists()) {
+        throw erro_gravacao(caminho, QStringLiteral("a pasta %1 não existe")
+                                         .arg(QDir::toNativeSeparators(info.absolutePath())));
+    }
+    const QByteArray t = texto();
+    QSaveFile f(caminho);
+    if (!f.open(QIODevice::WriteOnly))
+        throw erro_gravacao(caminho, f.errorString());
+    if (f.write(t) != t.size()) {
+        const QString motivo = f.errorString();
+        f.cancelWriting();
+        throw erro_gravacao(caminho, motivo);
+    }
+    if (!f.commit())
+        throw erro_gravacao(caminho, f.errorString());
+}
+
+} // namespace vantora

@@ -1,0 +1,55 @@
+#pragma once
+// The layout file: section "Teclado" (file type and the three protocol options) and
+// sections "Tab1".."Tab4" with keys T0..T71, one per entry of the code tables.
+//
+//   [Teclado]            [Tab1]      [Tab2]  ...
+//   Tipo=Vantora         T0=27       T0=0
+//   Prot=1               ...         ...
+//   ProtDisp=0           T71=0       T71=0
+//   ProtDispBNC=0
+//
+// Every value but "Tipo" is the decimal text of a signed 16-bit number; an option is
+// 0 (unchecked), 1 (checked) or 2 (greyed).
+
+#include "files/ini.h"
+#include "editor/tabelas.h"
+
+#include <QString>
+#include <array>
+
+namespace vantora {
+
+// What a layout file holds: the four code tables and the three option boxes.
+struct Layout {
+    enum Caixa { Prot, ProtDisp, ProtDispBNC };
+    CodigosLayout codigos;
+    std::array<int, 3> caixas{1, 0, 0}; // Chk_Autoriza_prot, Chk_Prot44serial, Chk_Prot44serialBNC
+    friend bool operator==(const Layout& a, const Layout& b) {
+        return a.codigos == b.codigos && a.caixas == b.caixas;
+    }
+};
+
+// The file type written into every layout, and the message for a file without it.
+inline QString tipoLayout() { return QStringLiteral("Vantora"); }
+inline QString mensagemOutroTeclado() { return QStringLiteral("Arquivo referente a outro teclado"); }
+
+// One key through the store. A missing key, and a value that starts with "-2" (the
+// marker of a missing key in the files of old), come back as one blank " ". At most
+// 254 characters come back, up to the first NUL.
+[[nodiscard]] QString Le_Ini(const PerfilPrivado& ini, const QString& secao, const QString& chave);
+
+// One key into the store.
+void Grava_Ini(PerfilPrivado& ini, const QString& secao, const QString& chave, const QString& valor);
+
+// Writes the 292 keys of the layout, in the order of a new file: Teclado's four keys,
+// then T0 of Tab1..Tab4, T1 of Tab1..Tab4, and so on.
+void Grava_Layout(PerfilPrivado& ini, const Layout& layout);
+
+// Reads a layout into `layout`. False, with nothing changed, when "Tipo" is not
+// exactly "Vantora". Otherwise the options, then T0..T65 (entry by entry, table 1 to
+// 4 within each), then T66..T71 are set in that order; a read that fails throws
+// (13: a key among T0..T65 missing or no number; 6: out of range; 380: an option
+// outside 0..2) and leaves set what came before it.
+[[nodiscard]] bool Le_Layout(const PerfilPrivado& ini, Layout& layout);
+
+} // namespace vantora
