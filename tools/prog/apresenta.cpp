@@ -70,11 +70,13 @@ QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m)
         }
         s += QLatin1Char('\n');
     }
-    s += QStringLiteral("Sentinelas do leitor de cartão (tabelas 1 a 4):\n");
+    s += QStringLiteral("Sentinelas do leitor de cartão (caixas 1 a 4 da página LCM):\n");
     for (const Sentinela& st : SENTINELAS) {
         QString linha = QStringLiteral("  %1:").arg(QString::fromUtf8(st.nome)).leftJustified(32);
-        for (int n = 1; n <= 4; ++n)
-            linha += QStringLiteral(" %1").arg(l.codigos.tabela(n)[st.slot], 4);
+        // As the window's boxes show them (and the keyboard receives them): box 0 holds the
+        // row's default where table 1 has 0.
+        for (int caixa = 0; caixa < 4; ++caixa)
+            linha += QStringLiteral(" %1").arg(texto_sentinela(l.codigos, st.slot, caixa), 4);
         s += linha + QLatin1Char('\n');
     }
     const auto caixa = [](int v) {

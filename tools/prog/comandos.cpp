@@ -13,6 +13,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cstdio>
 #include <memory>
 
@@ -43,30 +44,6 @@ bool terminal(FILE* f) {
     (void)f;
     return false;
 #endif
-}
-
-// Parses the options of a sub-command; prints its help for --help. Returns false
-// when the command should end with `status`.
-bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao, const QStringList& args,
-             int& status) {
-    p.setApplicationDescription(descricao);
-    const QCommandLineOption ajuda({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Mostra esta ajuda."));
-    p.addOption(ajuda);
-    if (!p.parse(QStringList{QStringLiteral("vantora-prog")} + args)) {
-        reclama(p.errorText());
-        status = ERRO;
-        return false;
-    }
-    if (p.isSet(ajuda)) {
-        QString texto = p.helpText();
-        texto.replace(QRegularExpression(QStringLiteral("^Usage: \\S+ \\[options\\]")), uso);
-        texto.replace(QStringLiteral("Options:"), QStringLiteral("Opções:"));
-        texto.replace(QStringLiteral("Arguments:"), QStringLiteral("Argumentos:"));
-        escreve(stdout, texto);
-        status = OK;
-        return false;
-    }
-    return true;
 }
 
 // Reads a layout file as the window's "Abrir" does. Returns false (with the reason
@@ -253,6 +230,28 @@ int grava_numa_porta(InventarioComCaminhos& inventario, int numero, const QStrin
 }
 
 } // namespace
+
+bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao, const QStringList& args,
+             int& status) {
+    p.setApplicationDescription(descricao);
+    const QCommandLineOption ajuda({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Mostra esta ajuda."));
+    p.addOption(ajuda);
+    if (!p.parse(QStringList{QStringLiteral("vantora-prog")} + args)) {
+        reclama(p.errorText());
+        status = ERRO;
+        return false;
+    }
+    if (p.isSet(ajuda)) {
+        QString texto = p.helpText();
+        texto.replace(QRegularExpression(QStringLiteral("^Usage: \\S+ \\[options\\]")), uso);
+        texto.replace(QStringLiteral("Options:"), QStringLiteral("Opções:"));
+        texto.replace(QStringLiteral("Arguments:"), QStringLiteral("Argumentos:"));
+        escreve(stdout, texto);
+        status = OK;
+        return false;
+    }
+    return true;
+}
 
 int ports(const QStringList& args) {
     QCommandLineParser p;

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+class QCommandLineParser;
+
 namespace vantora::prog {
 
 int ports(const QStringList& args);
@@ -11,5 +13,10 @@ int send(const QStringList& args);
 int show(const QStringList& args);
 int check(const QStringList& args);
 int legend(const QStringList& args);
+
+// Parses a sub-command's options and answers --help with `uso` and `descricao`.
+// False when the command is to end at once with `status`.
+bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao, const QStringList& args,
+             int& status);
 
 } // namespace vantora::prog
