@@ -5,6 +5,9 @@
 // (0x91 + index + four codes) and the end command (0x92), and answers each record
 // as the keyboard does: "5" accepted, "1" rejected. At the end command it prints the
 // layout it received and can write it as a .key file.
+#include "files/layout.h"
+#include "shell/erro.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
@@ -240,25 +243,23 @@ class Teclado : public QObject {
         if (sairNoFim) QTimer::singleShot(50, qApp, [] { QCoreApplication::exit(0); });
     }
 
-    // The layout file: section "Teclado" and the four tables, T0 to T71 each.
+    // The layout file, written by the configurator's own writer. The options come
+    // back from the options byte (a greyed box cannot be told from an unchecked one).
     void grava_key() {
-        QFile f(saida);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            linha(QStringLiteral("ERRO nao foi possivel gravar %1").arg(saida));
+        const int op = recebido_.opcoes < 0 ? 0 : recebido_.opcoes;
+        vantora::Layout l;
+        l.caixas = {(op & 1) ? 0 : 1, (op >> 1) & 1, (op >> 2) & 1};
+        for (int tab = 1; tab <= 4; ++tab)
+            for (int i = 0; i < 72; ++i)
+                l.codigos.tabela(tab)[size_t(i)] = std::int16_t(recebido_.entradas[size_t(i)][size_t(tab - 1)]);
+        try {
+            vantora::PerfilPrivado ini;
+            vantora::Grava_Layout(ini, l);
+            ini.salva(saida);
+        } catch (const vantora::ErroExecucao& e) {
+            linha(QStringLiteral("ERRO %1").arg(e.descricao()));
             return;
         }
-        const int op = recebido_.opcoes < 0 ? 0 : recebido_.opcoes;
-        QByteArray t = "[Teclado]\r\nTipo=Vantora\r\n";
-        t += "Prot=" + QByteArray::number((op & 1) ? 0 : 1) + "\r\n";
-        t += "ProtDisp=" + QByteArray::number((op >> 1) & 1) + "\r\n";
-        t += "ProtDispBNC=" + QByteArray::number((op >> 2) & 1) + "\r\n";
-        for (int tab = 0; tab < 4; ++tab) {
-            t += "[Tab" + QByteArray::number(tab + 1) + "]\r\n";
-            for (int i = 0; i < 72; ++i)
-                t += "T" + QByteArray::number(i) + "=" +
-                     QByteArray::number(recebido_.entradas[size_t(i)][size_t(tab)]) + "\r\n";
-        }
-        f.write(t);
         linha(QStringLiteral("GRAVADO %1").arg(saida));
     }
 

@@ -420,6 +420,22 @@ void PerfilPrivado::grava(const QString& secao, const QString& chave, const QStr
     }
 }
 
+std::vector<PerfilPrivado::LinhaNomeada> PerfilPrivado::linhas_nomeadas() const {
+    std::vector<LinhaNomeada> r;
+    QString secao;
+    const char* d = bytes_.constData();
+    for (std::size_t l = 0; l < linhas_.size(); ++l) {
+        const Analise a = analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
+        if (a.tipo == Tipo::Cabecalho) {
+            secao = decodifica(a.nome);
+            r.push_back({int(l) + 1, true, secao, QString(), QString()});
+        } else if (a.tipo == Tipo::Chave) {
+            r.push_back({int(l) + 1, false, secao, decodifica(a.nome), decodifica(a.valor)});
+        }
+    }
+    return r;
+}
+
 QByteArray PerfilPrivado::texto() const {
     QByteArray r;
     qsizetype extra = 0;

@@ -72,6 +72,17 @@ class PerfilPrivado {
     // The text of the file as it now stands.
     [[nodiscard]] QByteArray texto() const;
 
+    // The section headers and key lines of the file as read, in file order, with
+    // their line numbers (from 1): for checking a file and pointing at its lines.
+    struct LinhaNomeada {
+        int numero = 0;
+        bool cabecalho = false; // a section header; otherwise a key line
+        QString secao;          // the section it belongs to (empty before the first one)
+        QString chave;
+        QString valor;          // as written, without surrounding blanks
+    };
+    [[nodiscard]] std::vector<LinhaNomeada> linhas_nomeadas() const;
+
     // Writes texto() to `caminho` in one go (temporary file renamed over the
     // original). On failure throws error 75 with a description that names the file
     // and the reason; the old file is then left as it was.

@@ -31,24 +31,6 @@ class TesteApresenta : public QObject {
   private slots:
     void initTestCase() { cat.preenche(); }
 
-    void byte_de_opcoes_data() {
-        QTest::addColumn<int>("prot");
-        QTest::addColumn<int>("disp");
-        QTest::addColumn<int>("bnc");
-        QTest::addColumn<int>("byte");
-        QTest::newRow("default") << 1 << 0 << 0 << 0;
-        QTest::newRow("all set") << 0 << 1 << 1 << 7;
-        QTest::newRow("greyed sets nothing") << 2 << 2 << 2 << 0;
-        QTest::newRow("Prot unchecked") << 0 << 0 << 0 << 1;
-    }
-    void byte_de_opcoes() {
-        QFETCH(int, prot);
-        QFETCH(int, disp);
-        QFETCH(int, bnc);
-        QFETCH(int, byte);
-        QCOMPARE(vantora::byte_de_opcoes({prot, disp, bnc}), byte);
-    }
-
     void texto() {
         const QString t = layout_em_texto(exemplo(), cat, Modelo::Teclas65);
         const QStringList linhas = t.split(QLatin1Char('\n'));

@@ -1,5 +1,6 @@
 #include "apresenta.h"
 
+#include "link/protocolo.h"
 #include "shell/erro.h"
 
 #include <QFileInfo>
@@ -44,9 +45,6 @@ QString legenda_exibida(int codigo, const Catalogo& catalogo) {
     return legenda_codigo(codigo, catalogo);
 }
 
-int byte_de_opcoes(const std::array<int, 3>& o) {
-    return (o[0] == 0 ? 1 : 0) | (o[1] == 1 ? 2 : 0) | (o[2] == 1 ? 4 : 0);
-}
 
 QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m) {
     constexpr int LARGURA = 8;
@@ -70,11 +68,13 @@ QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m)
         }
         s += QLatin1Char('\n');
     }
-    s += QStringLiteral("Sentinelas do leitor de cartão (tabelas 1 a 4):\n");
+    s += QStringLiteral("Sentinelas do leitor de cartão (caixas 1 a 4 da página LCM):\n");
     for (const Sentinela& st : SENTINELAS) {
         QString linha = QStringLiteral("  %1:").arg(QString::fromUtf8(st.nome)).leftJustified(32);
-        for (int n = 1; n <= 4; ++n)
-            linha += QStringLiteral(" %1").arg(l.codigos.tabela(n)[st.slot], 4);
+        // As the window's boxes show them (and the keyboard receives them): box 0 holds the
+        // row's default where table 1 has 0.
+        for (int caixa = 0; caixa < 4; ++caixa)
+            linha += QStringLiteral(" %1").arg(texto_sentinela(l.codigos, st.slot, caixa), 4);
         s += linha + QLatin1Char('\n');
     }
     const auto caixa = [](int v) {
@@ -88,7 +88,7 @@ QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m)
     s += QStringLiteral("  Ativa protocolo Display BNC: %1\n").arg(caixa(l.opcoes[2]));
     s +=
         QStringLiteral("  Byte de opções enviado ao teclado: 0x%1\n")
-            .arg(QString::number(byte_de_opcoes(l.opcoes), 16).toUpper().rightJustified(2, QLatin1Char('0')));
+            .arg(QString::number(byte_opcoes(l.opcoes[0], l.opcoes[1], l.opcoes[2]), 16).toUpper().rightJustified(2, QLatin1Char('0')));
     return s;
 }
 

@@ -28,9 +28,6 @@ struct LayoutApresentado {
 // Caption of a code for display; a value the keyboard cannot take shows as <value>.
 [[nodiscard]] QString legenda_exibida(int codigo, const Catalogo& catalogo);
 
-// The options byte of the flags record: bit 0 when "Prot" is unchecked, bit 1 when
-// "ProtDisp" is checked, bit 2 when "ProtDispBNC" is checked.
-[[nodiscard]] int byte_de_opcoes(const std::array<int, 3>& opcoes);
 
 [[nodiscard]] QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m);
 [[nodiscard]] QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m);

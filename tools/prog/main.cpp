@@ -1,0 +1,62 @@
+// vantora-prog: the Vantora keyboard configurator from the command line, for
+// programming keyboards by the dozen, printing legends and checking layout files.
+// It runs on the same code as the window: the layout file format, the port list and
+// the programming exchange.
+#include "comandos.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const AJUDA =
+    "Uso: vantora-prog COMANDO [opções]\n"
+    "\n"
+    "Programa teclados Vantora e trata arquivos de layout (*.key) pela linha de comando.\n"
+    "\n"
+    "Comandos:\n"
+    "  ports                 lista as portas seriais, como a caixa \"Porta Serial:\" da janela\n"
+    "  send ARQUIVO          grava o layout no teclado pela porta serial\n"
+    "  show ARQUIVO          mostra o layout como texto (ou CSV)\n"
+    "  check ARQUIVO         aponta todos os problemas do arquivo\n"
+    "  legend ARQUIVO -o SAIDA.pdf|SAIDA.png\n"
+    "                        folha de legendas para imprimir e recortar\n"
+    "\n"
+    "\"vantora-prog COMANDO --help\" explica cada comando.\n";
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const char* comando = argc > 1 ? argv[1] : "";
+    // The legend draws text, which needs a font database; the rest needs no display.
+    const bool grafico = std::strcmp(comando, "legend") == 0;
+    if (grafico && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app;
+    if (grafico)
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantora-prog"));
+
+    QStringList args = QCoreApplication::arguments().mid(2);
+    const QString c = QString::fromLocal8Bit(comando);
+    if (c == QLatin1String("ports"))
+        return vantora::prog::ports(args);
+    if (c == QLatin1String("send"))
+        return vantora::prog::send(args);
+    if (c == QLatin1String("show"))
+        return vantora::prog::show(args);
+    if (c == QLatin1String("check"))
+        return vantora::prog::check(args);
+    if (c == QLatin1String("legend"))
+        return vantora::prog::legend(args);
+    if (c.isEmpty() || c == QLatin1String("--help") || c == QLatin1String("-h") || c == QLatin1String("help")) {
+        std::fputs(AJUDA, c.isEmpty() ? stderr : stdout);
+        return c.isEmpty() ? 2 : 0;
+    }
+    std::fprintf(stderr, "vantora-prog: comando desconhecido: %s\n\n%s", comando, AJUDA);
+    return 2;
+}

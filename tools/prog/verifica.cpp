@@ -1,0 +1,213 @@
+// "check": every problem of a layout file, each with its section, key and line.
+#include "comandos.h"
+
+#include "editor/conversao.h"
+#include "files/layout.h"
+#include "link/protocolo.h"
+#include "shell/erro.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <cstdio>
+
+namespace vantora::prog {
+
+namespace {
+
+struct Problema {
+    int linha; // 0 when the key is nowhere in the file
+    QString secao;
+    QString chave;
+    QString texto;
+};
+
+QString dobra(const QString& s) { return s.trimmed().toCaseFolded(); }
+
+class Verificacao {
+public:
+    explicit Verificacao(const PerfilPrivado& ini) : ini_(ini) {
+        for (const auto& l : ini.linhas_nomeadas()) {
+            if (l.cabecalho) {
+                if (!secoes_.contains(dobra(l.secao)))
+                    secoes_.insert(dobra(l.secao), l.numero);
+                continue;
+            }
+            const QString id = dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave);
+            if (chaves_.contains(id))
+                anota(l.numero, l.secao, l.chave, QStringLiteral("chave repetida: vale a da linha %1").arg(chaves_[id]));
+            else
+                chaves_.insert(id, l.numero);
+            todas_.push_back(l);
+        }
+    }
+
+    void anota(int linha, const QString& secao, const QString& chave, const QString& texto) {
+        problemas.push_back({linha, secao, chave, texto});
+    }
+
+    // Line of a key, or of its section's header when the key is missing.
+    int linha(const QString& secao, const QString& chave) const {
+        const QString id = dobra(secao) + QLatin1Char('\n') + dobra(chave);
+        return chaves_.value(id, secoes_.value(dobra(secao), 0));
+    }
+    bool existe(const QString& secao, const QString& chave) const {
+        return chaves_.contains(dobra(secao) + QLatin1Char('\n') + dobra(chave));
+    }
+
+    void tipo() {
+        const QString t = Le_Ini(ini_, QStringLiteral("Teclado"), QStringLiteral("Tipo"));
+        if (t == tipoLayout())
+            return;
+        anota(linha(QStringLiteral("Teclado"), QStringLiteral("Tipo")), QStringLiteral("Teclado"),
+              QStringLiteral("Tipo"),
+              existe(QStringLiteral("Teclado"), QStringLiteral("Tipo"))
+                  ? QStringLiteral("o tipo é \"%1\", não \"Vantora\": a janela recusa o arquivo (%2)")
+                        .arg(t.trimmed(), mensagemOutroTeclado())
+                  : QStringLiteral("falta Tipo=Vantora: a janela recusa o arquivo (%1)").arg(mensagemOutroTeclado()));
+    }
+
+    void opcoes() {
+        const std::array<const char*, 3> chaves = {"Prot", "ProtDisp", "ProtDispBNC"};
+        for (const char* c : chaves) {
+            const QString chave = QString::fromLatin1(c);
+            const QString v = Le_Ini(ini_, QStringLiteral("Teclado"), chave);
+            const int l = linha(QStringLiteral("Teclado"), chave);
+            if (v == QLatin1String(" ")) {
+                anota(l, QStringLiteral("Teclado"), chave,
+                      existe(QStringLiteral("Teclado"), chave)
+                          ? QStringLiteral("o valor começa com \"-2\" e é lido como ausente: a caixa fica desmarcada")
+                          : QStringLiteral("ausente: a caixa fica desmarcada"));
+                continue;
+            }
+            try {
+                const int n = converte_numero_inicial(v);
+                if (n < 0 || n > 2)
+                    anota(l, QStringLiteral("Teclado"), chave,
+                          QStringLiteral("valor %1 fora de 0, 1 e 2: a janela não abre o arquivo (erro 380)").arg(n));
+            } catch (const ErroExecucao& e) {
+                anota(l, QStringLiteral("Teclado"), chave,
+                      QStringLiteral("\"%1\" fora da faixa: a janela não abre o arquivo (erro %2)").arg(v).arg(e.numero()));
+            }
+        }
+    }
+
+    void tabelas() {
+        for (int n = 1; n <= 4; ++n) {
+            const QString secao = QStringLiteral("Tab%1").arg(n);
+            for (int i = 0; i < QTD_SLOTS; ++i) {
+                const QString chave = QStringLiteral("T%1").arg(i);
+                const QString v = Le_Ini(ini_, secao, chave);
+                const int l = linha(secao, chave);
+                const bool sentinela = i >= PRIMEIRO_SENTINELA;
+                if (v == QLatin1String(" ")) {
+                    if (sentinela)
+                        continue; // a missing sentinel reads as 0: the row's default is shown
+                    anota(l, secao, chave,
+                          existe(secao, chave)
+                              ? QStringLiteral("o valor começa com \"-2\" e é lido como ausente: a janela não abre o "
+                                               "arquivo (erro 13)")
+                              : QStringLiteral("ausente: a janela não abre o arquivo (erro 13)"));
+                    continue;
+                }
+                int valor = 0;
+                try {
+                    valor = sentinela ? converte_numero_inicial(v) : converte_inteiro(v);
+                } catch (const ErroExecucao& e) {
+                    anota(l, secao, chave,
+                          e.numero() == ERRO_TIPOS
+                              ? QStringLiteral("\"%1\" não é um número: a janela não abre o arquivo (erro 13)").arg(v)
+                              : QStringLiteral("\"%1\" fora de -32768 a 32767: a janela não abre o arquivo (erro 6)")
+                                    .arg(v));
+                    continue;
+                }
+                if (i != 65 && (valor < 0 || valor > 255))
+                    anota(l, secao, chave,
+                          QStringLiteral("código %1 fora de 0 a 255: a gravação no teclado é recusada").arg(valor));
+            }
+        }
+    }
+
+    // Keys the format does not name are ignored by the window; they may be typing mistakes.
+    void desconhecidas() {
+        QSet<QString> conhecidas;
+        for (const char* c : {"tipo", "prot", "protdisp", "protdispbnc"})
+            conhecidas.insert(QStringLiteral("teclado\n") + QString::fromLatin1(c));
+        for (int n = 1; n <= 4; ++n)
+            for (int i = 0; i < QTD_SLOTS; ++i)
+                conhecidas.insert(QStringLiteral("tab%1\nt%2").arg(n).arg(i));
+        const QSet<QString> secoesNossas = {QStringLiteral("teclado"), QStringLiteral("tab1"), QStringLiteral("tab2"),
+                                            QStringLiteral("tab3"), QStringLiteral("tab4")};
+        for (const auto& l : todas_) {
+            if (!secoesNossas.contains(dobra(l.secao)))
+                continue;
+            if (!conhecidas.contains(dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave)))
+                anota(l.numero, l.secao, l.chave,
+                      dobra(l.secao) == QLatin1String("teclado")
+                          ? QStringLiteral("opção desconhecida: ignorada")
+                          : QStringLiteral("chave desconhecida: ignorada"));
+        }
+    }
+
+    std::vector<Problema> problemas;
+
+private:
+    const PerfilPrivado& ini_;
+    QHash<QString, int> secoes_;
+    QHash<QString, int> chaves_;
+    std::vector<PerfilPrivado::LinhaNomeada> todas_;
+};
+
+} // namespace
+
+int check(const QStringList& args) {
+    QCommandLineParser p;
+    p.addPositionalArgument(QStringLiteral("ARQUIVO"), QStringLiteral("O arquivo de layout (*.key)."));
+    int status = 0;
+    if (!analisa(p, QStringLiteral("Uso: vantora-prog check ARQUIVO"),
+                 QStringLiteral("Aponta todos os problemas do arquivo de layout: tipo, chaves ausentes ou que não "
+                                "são números, valores fora de 0 a 255 que impedem a gravação, opções desconhecidas; "
+                                "cada um com a seção, a chave e a linha.\nSaída: 0 sem problemas, 1 com problemas, 2 "
+                                "arquivo ilegível."),
+                 args, status))
+        return status;
+    if (p.positionalArguments().size() != 1) {
+        std::fputs("vantora-prog: indique um arquivo de layout (vantora-prog check --help)\n", stderr);
+        return 2;
+    }
+    const QString caminho = p.positionalArguments().first();
+    const QFileInfo info(caminho);
+    if (!info.isFile()) {
+        std::fprintf(stderr, "vantora-prog: %s: %s\n", qPrintable(caminho),
+                     info.exists() ? "não é um arquivo" : "arquivo não encontrado");
+        return 2;
+    }
+    PerfilPrivado ini;
+    try {
+        ini = PerfilPrivado::le_para_gravar(caminho); // reports a file it cannot read
+    } catch (const ErroExecucao& e) {
+        std::fprintf(stderr, "vantora-prog: %s\n", qPrintable(e.descricao()));
+        return 2;
+    }
+    Verificacao v(ini);
+    v.tipo();
+    v.opcoes();
+    v.tabelas();
+    v.desconhecidas();
+    std::stable_sort(v.problemas.begin(), v.problemas.end(),
+                     [](const Problema& a, const Problema& b) { return a.linha < b.linha; });
+    for (const Problema& pr : v.problemas) {
+        const QString onde = pr.linha > 0 ? QStringLiteral("%1:%2").arg(caminho).arg(pr.linha) : caminho;
+        std::fprintf(stdout, "%s: [%s] %s: %s\n", qPrintable(onde), qPrintable(pr.secao), qPrintable(pr.chave),
+                     qPrintable(pr.texto));
+    }
+    if (v.problemas.empty()) {
+        std::fprintf(stdout, "%s: sem problemas\n", qPrintable(caminho));
+        return 0;
+    }
+    std::fprintf(stdout, "%s: %zu problema(s)\n", qPrintable(caminho), v.problemas.size());
+    return 1;
+}
+
+} // namespace vantora::prog
