@@ -12,8 +12,9 @@ if [ ! -f build-fuzz/build.ninja ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVANTORA_FUZZ=ON -DVANTORA_SANITIZE=ON -DVANTORA_TESTS=OFF >/dev/null
 fi
-alvos=(fuzz_layout)
-declare -A sementes=([fuzz_layout]=tests/data/fuzz-layout)
+alvos=(fuzz_layout fuzz_conversao fuzz_traducao)
+declare -A sementes=([fuzz_layout]=tests/data/fuzz-layout [fuzz_conversao]=tests/data/fuzz-conversao
+    [fuzz_traducao]=tests/data/fuzz-traducao)
 cmake --build build-fuzz -j"${JOBS:-2}" --target "${alvos[@]}"
 for alvo in "${alvos[@]}"; do
     corpus="build-fuzz/corpus/$alvo"

@@ -1,0 +1,33 @@
+// The number conversions on arbitrary text (layout-file values and sentinel boxes):
+// never a crash, only errors 13 and 6, and the two conversions agree wherever the
+// strict one accepts the text.
+#include "editor/conversao.h"
+#include "shell/erro.h"
+
+#include <QString>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
+    const QString texto = QString::fromLatin1(reinterpret_cast<const char*>(dados), qsizetype(tamanho));
+    int estrito = 0;
+    bool aceito = false;
+    try {
+        estrito = vantora::converte_inteiro(texto);
+        aceito = true;
+    } catch (const vantora::ErroExecucao& e) {
+        if (e.numero() != vantora::ERRO_TIPOS && e.numero() != vantora::ERRO_ESTOURO)
+            std::abort();
+    }
+    try {
+        const int leniente = vantora::converte_numero_inicial(texto);
+        // Blanks inside the text are skipped by the lenient one only, and "&H"/"&O"
+        // forms read the same; where the strict one accepts, both give one value.
+        if (aceito && leniente != estrito)
+            std::abort();
+    } catch (const vantora::ErroExecucao& e) {
+        if (e.numero() != vantora::ERRO_ESTOURO || aceito)
+            std::abort();
+    }
+    return 0;
+}
