@@ -84,18 +84,18 @@ int main(int argc, char** argv) {
 
     Layout lido;
     const double abrir = mediana_us(vezes, [&] {
-        if (!Le_Layout(PerfilPrivado::le_arquivo(arquivo), lido))
-            std::abort();
+        if (!Le_Layout(PerfilPrivado::le_arquivo(arquivo), lido)) std::abort();
     });
     const double abrir_piso = mediana_us(vezes, [&] {
         QFile f(piso);
-        if (f.open(QIODevice::ReadOnly))
-            (void)f.readAll();
+        if (f.open(QIODevice::ReadOnly)) (void)f.readAll();
     });
     // The parts of Open without the disk.
-    const double so_leitura = mediana_us(vezes, [&] { (void)Le_Layout(PerfilPrivado::de_bytes(bytes), lido); });
+    const double so_leitura =
+        mediana_us(vezes, [&] { (void)Le_Layout(PerfilPrivado::de_bytes(bytes), lido); });
 
-    std::printf("layout file of %lld bytes, median of %d runs\n", static_cast<long long>(bytes.size()), vezes);
+    std::printf("layout file of %lld bytes, median of %d runs\n", static_cast<long long>(bytes.size()),
+                vezes);
     linha("Save over an existing file", salvar, salvar_piso);
     linha("Save into a new file", salvar_novo, salvar_novo_piso);
     linha("Open", abrir, abrir_piso);

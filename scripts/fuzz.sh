@@ -20,6 +20,6 @@ for alvo in "${alvos[@]}"; do
     corpus="build-fuzz/corpus/$alvo"
     mkdir -p "$corpus"
     echo "== $alvo: ${segundos}s"
-    (cd build-fuzz && "./bin/$alvo" -max_total_time="$segundos" -timeout=10 -rss_limit_mb=2048 \
+    (cd build-fuzz && "./bin/$alvo" -max_total_time="$segundos" -timeout=10 -rss_limit_mb=4096 \
         -max_len=16384 -print_final_stats=1 "corpus/$alvo" "$raiz/${sementes[$alvo]}")
 done

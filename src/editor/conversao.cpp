@@ -106,8 +106,12 @@ double converteDecimal(QStringView t) {
         s.chop(1);
     bool ok = false;
     const double v = QLocale::c().toDouble(s, &ok);
-    if (!ok) // only out-of-range exponents get here
+    if (!ok) { // only out-of-range exponents get here: too small is 0, too big overflows
+        const qsizetype e = s.indexOf(QLatin1Char('e'), 0, Qt::CaseInsensitive);
+        if (e >= 0 && e + 1 < s.size() && s[e + 1] == QLatin1Char('-'))
+            return 0.0;
         return std::numeric_limits<double>::infinity();
+    }
     return v;
 }
 

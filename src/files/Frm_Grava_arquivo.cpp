@@ -12,7 +12,9 @@ namespace {
 
 const QString FILTRO = QStringLiteral("laytou teclado Ordavi (*.key)|*.key");
 
-QString pasta_dos_dialogos() { return pasta_inicial(QCoreApplication::applicationDirPath()); }
+QString pasta_dos_dialogos() {
+    return pasta_inicial(QCoreApplication::applicationDirPath());
+}
 
 } // namespace
 
@@ -25,18 +27,15 @@ void Frm_Grava::mnu_Abrir_Click() {
         Desativa_Captura();
         try {
             Arquivo_Atual = servicos.dialogo
-                                ? servicos.dialogo->abrir(QStringLiteral("Abri Layout Teclado Ordavi"), FILTRO,
-                                                          pasta_dos_dialogos(), QString())
+                                ? servicos.dialogo->abrir(QStringLiteral("Abri Layout Teclado Ordavi"),
+                                                          FILTRO, pasta_dos_dialogos(), QString())
                                 : QString();
         } catch (...) {
-            if (filtro)
-                Ativa_Captura();
+            if (filtro) Ativa_Captura();
             throw;
         }
-        if (filtro)
-            Ativa_Captura();
-        if (!Arquivo_Atual.isEmpty())
-            Le_Layout();
+        if (filtro) Ativa_Captura();
+        if (!Arquivo_Atual.isEmpty()) Le_Layout();
     });
     Captura_Suspensa = 0;
 }
@@ -53,21 +52,18 @@ void Frm_Grava::mnuSalvar_Click() {
                             ? servicos.dialogo->salvar(QStringLiteral("Salvar Layout Teclado Ordavi"), FILTRO,
                                                        pasta_dos_dialogos(), QStringLiteral("vantora"))
                             : QString();
-        if (Arquivo_Atual.isEmpty())
-            return;
+        if (Arquivo_Atual.isEmpty()) return;
         // Anything of that name counts, hidden files and folders too.
         const QFileInfo info(Arquivo_Atual);
         if (info.exists() || info.isSymLink()) {
             const Resposta r = servicos.mensagens->mostra(
                 QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + Arquivo_Atual,
                 QStringLiteral("SALVAR ARQUIVO"), Icone::Nenhum, Botoes::SimNao, Resposta::Sim);
-            if (r != Resposta::Sim)
-                return;
+            if (r != Resposta::Sim) return;
         }
         Grava_Layout();
     });
-    if (!pagina_lcm)
-        Ativa_Captura();
+    if (!pagina_lcm) Ativa_Captura();
     Captura_Suspensa = 0;
 }
 
@@ -93,8 +89,7 @@ void Frm_Grava::Le_Layout() {
     auto aplica = [&] {
         codigos = layout.codigos;
         for (int c = 0; c < 3; ++c) {
-            if (layout.caixas[c] != valor_caixa(caixas[c]))
-                define_caixa(caixas[c], layout.caixas[c]);
+            if (layout.caixas[c] != valor_caixa(caixas[c])) define_caixa(caixas[c], layout.caixas[c]);
         }
     };
     bool deste_teclado = false;

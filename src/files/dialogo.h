@@ -7,7 +7,7 @@
 namespace vantora {
 
 class DialogoArquivo {
-public:
+  public:
     virtual ~DialogoArquivo() = default;
     // Modal dialogs. `filtro` is given as "description|pattern[|description|pattern...]";
     // `nome` is the proposed file name. They give back the full path chosen, or the

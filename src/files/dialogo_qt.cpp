@@ -21,10 +21,8 @@ QString mostra(QWidget* pai, bool salvar, const QString& titulo, const QString& 
         dialogo.setAcceptMode(QFileDialog::AcceptOpen);
         dialogo.setFileMode(QFileDialog::ExistingFile);
     }
-    if (!nome.isEmpty())
-        dialogo.selectFile(nome);
-    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
-        return {};
+    if (!nome.isEmpty()) dialogo.selectFile(nome);
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return {};
     return QDir::toNativeSeparators(dialogo.selectedFiles().constFirst());
 }
 

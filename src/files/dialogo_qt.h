@@ -8,14 +8,14 @@ class QWidget;
 namespace vantora {
 
 class DialogoArquivoQt : public DialogoArquivo {
-public:
+  public:
     void definePai(QWidget* pai) { pai_ = pai; }
     [[nodiscard]] QString abrir(const QString& titulo, const QString& filtro, const QString& pasta,
                                 const QString& nome) override;
     [[nodiscard]] QString salvar(const QString& titulo, const QString& filtro, const QString& pasta,
                                  const QString& nome) override;
 
-private:
+  private:
     QWidget* pai_ = nullptr;
 };
 

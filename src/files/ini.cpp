@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -17,7 +18,9 @@ namespace {
 bool ehBranco(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
-bool ehBranco(QChar c) { return c.unicode() < 128 && ehBranco(static_cast<char>(c.unicode())); }
+bool ehBranco(QChar c) {
+    return c.unicode() < 128 && ehBranco(static_cast<char>(c.unicode()));
+}
 
 // Byte -> character of the Windows-1252 code page, and the same folded for the
 // case-blind comparison of names.
@@ -67,8 +70,7 @@ struct Analise {
 Analise analisa_linha(Trecho linha) {
     Analise a;
     const Trecho t = apara(linha);
-    if (t.n == 0)
-        return a;
+    if (t.n == 0) return a;
     a.branca = false;
     if (t.p[0] == '[') {
         for (qsizetype i = t.n - 1; i > 0; --i) {
@@ -80,8 +82,7 @@ Analise analisa_linha(Trecho linha) {
         }
     }
     const void* igual = std::memchr(t.p, '=', static_cast<std::size_t>(t.n));
-    if (!igual)
-        return a;
+    if (!igual) return a;
     const qsizetype k = static_cast<const char*>(igual) - t.p;
     a.tipo = Tipo::Chave;
     a.nome = apara(Trecho{t.p, k});
@@ -100,20 +101,18 @@ std::uint64_t hash_nome(Trecho nome) {
     return h;
 }
 
-std::uint64_t hash_nome(const QString& dobrado) {
+std::uint64_t hash_nome(QStringView dobrado) {
     std::uint64_t h = FNV_BASE;
     for (const QChar c : dobrado)
         h = (h ^ c.unicode()) * FNV_PRIMO;
     return h;
 }
 
-bool mesmo_nome(Trecho nome, const QString& dobrado) {
-    if (nome.n != dobrado.size())
-        return false;
+bool mesmo_nome(Trecho nome, QStringView dobrado) {
+    if (nome.n != dobrado.size()) return false;
     const auto& d = tabelas1252().dobrado;
     for (qsizetype i = 0; i < nome.n; ++i) {
-        if (d[nome[i]] != dobrado[i].unicode())
-            return false;
+        if (d[nome[i]] != dobrado[i].unicode()) return false;
     }
     return true;
 }
@@ -135,15 +134,17 @@ QString apara_nome(const QString& s) {
     return s.mid(a, b - a);
 }
 
-// The name as looked up: without surrounding blanks, one line, folded; one pass.
-QString dobra(const QString& nome) {
+// The name as looked up: without surrounding blanks, one line, folded; one pass,
+// on the stack for the short names of a layout.
+using Dobrado = QVarLengthArray<QChar, 48>;
+QStringView dobra(QStringView nome, Dobrado& r) {
     qsizetype a = 0;
     qsizetype b = nome.size();
     while (a < b && ehBranco(nome[a]))
         ++a;
     while (b > a && ehBranco(nome[b - 1]))
         --b;
-    QString r(b - a, Qt::Uninitialized);
+    r.resize(b - a);
     QChar* d = r.data();
     for (qsizetype i = a; i < b; ++i) {
         const QChar c = nome[i];
@@ -154,7 +155,11 @@ QString dobra(const QString& nome) {
             *d++ = c.toCaseFolded();
         }
     }
-    return r;
+    return QStringView(r.data(), r.size());
+}
+QString dobra(QStringView nome) {
+    Dobrado d;
+    return dobra(nome, d).toString();
 }
 
 QByteArray codifica(const QString& s) {
@@ -177,15 +182,15 @@ QString decodifica(Trecho t) {
 }
 
 QString corta(QString s, int capacidade) {
-    if (s.size() > capacidade - 1)
-        s.truncate(std::max(capacidade - 1, 0));
+    if (s.size() > capacidade - 1) s.truncate(std::max(capacidade - 1, 0));
     return s;
 }
 
 // The key line with its value replaced: everything up to the '=' and the blanks
 // after it stays as it was.
 QByteArray troca_valor(Trecho linha, const QByteArray& valor) {
-    const char* igual = static_cast<const char*>(std::memchr(linha.p, '=', static_cast<std::size_t>(linha.n)));
+    const char* igual =
+        static_cast<const char*>(std::memchr(linha.p, '=', static_cast<std::size_t>(linha.n)));
     qsizetype k = igual ? (igual - linha.p) + 1 : linha.n;
     while (k < linha.n && (linha.p[k] == ' ' || linha.p[k] == '\t'))
         ++k;
@@ -204,15 +209,15 @@ enum class Leitura { Ok, Ausente, Falha };
 // Reads the file whole, or says why not.
 Leitura le_bytes(const QString& caminho, QByteArray& destino, QString& motivo) {
     const QFileInfo info(caminho);
-    if (caminho.isEmpty() || (!info.exists() && !info.isSymLink()))
-        return Leitura::Ausente;
+    if (caminho.isEmpty() || (!info.exists() && !info.isSymLink())) return Leitura::Ausente;
     if (info.isDir()) {
         motivo = QStringLiteral("é uma pasta");
         return Leitura::Falha;
     }
     // Devices and pipes could block or never end.
     if (!info.isFile()) {
-        motivo = info.exists() ? QStringLiteral("não é um arquivo comum") : QStringLiteral("o atalho não leva a um arquivo");
+        motivo = info.exists() ? QStringLiteral("não é um arquivo comum")
+                               : QStringLiteral("o atalho não leva a um arquivo");
         return Leitura::Falha;
     }
     if (info.size() > PerfilPrivado::LIMITE_BYTES) {
@@ -252,16 +257,14 @@ PerfilPrivado PerfilPrivado::de_bytes(const QByteArray& bytes) {
 PerfilPrivado PerfilPrivado::le_arquivo(const QString& caminho) {
     QByteArray bytes;
     QString motivo;
-    if (le_bytes(caminho, bytes, motivo) != Leitura::Ok)
-        return {};
+    if (le_bytes(caminho, bytes, motivo) != Leitura::Ok) return {};
     return de_bytes(bytes);
 }
 
 PerfilPrivado PerfilPrivado::le_para_gravar(const QString& caminho) {
     QByteArray bytes;
     QString motivo;
-    if (le_bytes(caminho, bytes, motivo) == Leitura::Falha)
-        throw erro_gravacao(caminho, motivo);
+    if (le_bytes(caminho, bytes, motivo) == Leitura::Falha) throw erro_gravacao(caminho, motivo);
     return de_bytes(bytes);
 }
 
@@ -281,10 +284,10 @@ void PerfilPrivado::analisa() {
     }
 
     for (std::size_t l = 0; l < linhas_.size(); ++l) {
-        const Analise a = analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
+        const Analise a =
+            analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
         if (a.tipo == Tipo::Cabecalho) {
-            if (!secoes_.empty())
-                secoes_.back().fim = static_cast<std::uint32_t>(l);
+            if (!secoes_.empty()) secoes_.back().fim = static_cast<std::uint32_t>(l);
             Secao s;
             s.cabecalho = s.insercao = static_cast<std::uint32_t>(l);
             secoes_.push_back(std::move(s));
@@ -293,29 +296,27 @@ void PerfilPrivado::analisa() {
             secoes_.back().insercao = static_cast<std::uint32_t>(l);
         }
     }
-    if (!secoes_.empty())
-        secoes_.back().fim = static_cast<std::uint32_t>(linhas_.size());
+    if (!secoes_.empty()) secoes_.back().fim = static_cast<std::uint32_t>(linhas_.size());
     qtd_originais_ = secoes_.size();
     std::sort(indice_secoes_.begin(), indice_secoes_.end());
 }
 
 std::pair<const char*, qsizetype> PerfilPrivado::conteudo(qsizetype linha) const {
     const auto s = substituidas_.find(static_cast<std::uint32_t>(linha));
-    if (s != substituidas_.end())
-        return {s->second.constData(), s->second.size()};
+    if (s != substituidas_.end()) return {s->second.constData(), s->second.size()};
     const Linha& l = linhas_[static_cast<std::size_t>(linha)];
     return {bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)};
 }
 
-int PerfilPrivado::acha_secao(const QString& dobrado, std::uint64_t hash) const {
-    auto it = std::lower_bound(indice_secoes_.begin(), indice_secoes_.end(), std::make_pair(hash, std::uint32_t(0)));
+int PerfilPrivado::acha_secao(QStringView dobrado, std::uint64_t hash) const {
+    auto it = std::lower_bound(indice_secoes_.begin(), indice_secoes_.end(),
+                               std::make_pair(hash, std::uint32_t(0)));
     for (; it != indice_secoes_.end() && it->first == hash; ++it) {
         const Linha& l = linhas_[secoes_[it->second].cabecalho];
         const Analise a = analisa_linha(Trecho{bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)});
-        if (mesmo_nome(a.nome, dobrado))
-            return static_cast<int>(it->second);
+        if (mesmo_nome(a.nome, dobrado)) return static_cast<int>(it->second);
     }
-    return secoes_novas_.value(dobrado, -1);
+    return secoes_novas_.isEmpty() ? -1 : secoes_novas_.value(dobrado.toString(), -1);
 }
 
 void PerfilPrivado::indexa(const Secao& s) const {
@@ -323,19 +324,17 @@ void PerfilPrivado::indexa(const Secao& s) const {
     for (std::uint32_t l = s.cabecalho + 1; l < s.fim; ++l) {
         const auto [p, n] = conteudo(l);
         const Analise a = analisa_linha(Trecho{p, n});
-        if (a.tipo == Tipo::Chave)
-            s.indice.emplace_back(hash_nome(a.nome), l);
+        if (a.tipo == Tipo::Chave) s.indice.emplace_back(hash_nome(a.nome), l);
     }
     std::sort(s.indice.begin(), s.indice.end());
 }
 
-PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, const QString& dobrado, std::uint64_t hash) const {
+PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, QStringView dobrado, std::uint64_t hash) const {
     Local r;
     r.secao = secao;
     const Secao& s = secoes_[static_cast<std::size_t>(secao)];
     if (static_cast<std::size_t>(secao) < qtd_originais_) {
-        if (!s.indexada)
-            indexa(s);
+        if (!s.indexada) indexa(s);
         auto it = std::lower_bound(s.indice.begin(), s.indice.end(), std::make_pair(hash, std::uint32_t(0)));
         for (; it != s.indice.end() && it->first == hash; ++it) {
             const auto [p, n] = conteudo(it->second);
@@ -345,24 +344,27 @@ PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, const QString& dobrado
             }
         }
     }
-    r.acrescimo = s.indice_acrescimos.value(dobrado, -1);
+    r.acrescimo = s.indice_acrescimos.isEmpty() ? -1 : s.indice_acrescimos.value(dobrado.toString(), -1);
     return r;
 }
 
-QString PerfilPrivado::le(const QString& secao, const QString& chave, const QString& padrao, int capacidade) const {
-    if (capacidade <= 0)
-        return {};
-    const QString ds = dobra(secao);
+QString PerfilPrivado::le(const QString& secao, const QString& chave, const QString& padrao,
+                          int capacidade) const {
+    if (capacidade <= 0) return {};
+    Dobrado bs;
+    const QStringView ds = dobra(secao, bs);
     const int si = acha_secao(ds, hash_nome(ds));
     if (si >= 0) {
-        const QString dc = dobra(chave);
+        Dobrado bc;
+        const QStringView dc = dobra(chave, bc);
         const Local l = acha_chave(si, dc, hash_nome(dc));
         Trecho linha;
         if (l.linha >= 0) {
             const auto [p, n] = conteudo(l.linha);
             linha = Trecho{p, n};
         } else if (l.acrescimo >= 0) {
-            const QByteArray& a = secoes_[static_cast<std::size_t>(si)].acrescimos[static_cast<std::size_t>(l.acrescimo)];
+            const QByteArray& a =
+                secoes_[static_cast<std::size_t>(si)].acrescimos[static_cast<std::size_t>(l.acrescimo)];
             linha = Trecho{a.constData(), a.size()};
         }
         if (linha.p) {
@@ -370,8 +372,7 @@ QString PerfilPrivado::le(const QString& secao, const QString& chave, const QStr
             // One pair of matching quotes around the value is no part of it.
             if (v.n >= 2 && (v.p[0] == '"' || v.p[0] == '\'') && v.p[v.n - 1] == v.p[0])
                 v = Trecho{v.p + 1, v.n - 2};
-            if (v.n > capacidade - 1)
-                v.n = capacidade - 1;
+            if (v.n > capacidade - 1) v.n = capacidade - 1;
             return decodifica(v);
         }
     }
@@ -383,21 +384,24 @@ QString PerfilPrivado::le(const QString& secao, const QString& chave, const QStr
 
 void PerfilPrivado::grava(const QString& secao, const QString& chave, const QString& valor) {
     const QString ds = dobra(secao);
-    const QByteArray linha_nova = codifica(apara_nome(uma_linha(chave))) + '=' + codifica(uma_linha(valor));
-    // The name by which the new line will be found again, read back as any line is.
-    const Analise nova = analisa_linha(Trecho{linha_nova.constData(), linha_nova.size()});
-    const QString dc_nova = nova.tipo == Tipo::Chave ? decodifica(nova.nome).toCaseFolded() : QString();
+    const QString dc = dobra(chave);
+    // A key line must read back as that key: no '=' in its name, and no '[' to
+    // start it, which would make it a section header.
+    if (dc.contains(QLatin1Char('=')) || dc.startsWith(QLatin1Char('[')))
+        throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
+    const QByteArray nome_escrito = codifica(apara_nome(uma_linha(chave)));
+    const QByteArray linha_nova = nome_escrito + '=' + codifica(uma_linha(valor));
 
     int si = acha_secao(ds, hash_nome(ds));
     if (si < 0) {
         Secao s;
         s.nome_novo = codifica(apara_nome(uma_linha(secao)));
+        const QString ds_escrito = dobra(decodifica(Trecho{s.nome_novo.constData(), s.nome_novo.size()}));
         secoes_.push_back(std::move(s));
         si = static_cast<int>(secoes_.size() - 1);
-        secoes_novas_.insert(ds, si);
+        if (!secoes_novas_.contains(ds_escrito)) secoes_novas_.insert(ds_escrito, si);
     }
     Secao& s = secoes_[static_cast<std::size_t>(si)];
-    const QString dc = dobra(chave);
     const Local l = acha_chave(si, dc, hash_nome(dc));
     const QByteArray v = codifica(uma_linha(valor));
     if (l.linha >= 0) {
@@ -408,8 +412,11 @@ void PerfilPrivado::grava(const QString& secao, const QString& chave, const QStr
         a = troca_valor(Trecho{a.constData(), a.size()}, v);
     } else {
         s.acrescimos.push_back(linha_nova);
-        if (nova.tipo == Tipo::Chave && !s.indice_acrescimos.contains(dc_nova))
-            s.indice_acrescimos.insert(dc_nova, qsizetype(s.acrescimos.size() - 1));
+        // Found again by the name as it reads back from the file ('?' for a character
+        // the code page lacks), not as it was asked for.
+        const QString dc_escrito = dobra(decodifica(Trecho{nome_escrito.constData(), nome_escrito.size()}));
+        if (!s.indice_acrescimos.contains(dc_escrito))
+            s.indice_acrescimos.insert(dc_escrito, qsizetype(s.acrescimos.size() - 1));
     }
 }
 
@@ -443,8 +450,7 @@ QByteArray PerfilPrivado::texto() const {
 
     bool sem_fim = false; // the last line written has no line break yet
     auto nova_linha = [&](const QByteArray& linha) {
-        if (sem_fim)
-            r += "\r\n";
+        if (sem_fim) r += "\r\n";
         r += linha;
         r += "\r\n";
         sem_fim = false;
@@ -453,8 +459,8 @@ QByteArray PerfilPrivado::texto() const {
     for (std::size_t l = 0; l < linhas_.size(); ++l) {
         const auto [p, n] = conteudo(static_cast<qsizetype>(l));
         r.append(p, n);
-        const std::uint32_t fim_quebra = l + 1 < linhas_.size() ? linhas_[l + 1].inicio
-                                                                 : static_cast<std::uint32_t>(bytes_.size());
+        const std::uint32_t fim_quebra =
+            l + 1 < linhas_.size() ? linhas_[l + 1].inicio : static_cast<std::uint32_t>(bytes_.size());
         r.append(bytes_.constData() + linhas_[l].fim, fim_quebra - linhas_[l].fim);
         sem_fim = fim_quebra == linhas_[l].fim;
         while (proxima < qtd_originais_ && secoes_[proxima].insercao <= l) {
@@ -473,30 +479,27 @@ QByteArray PerfilPrivado::texto() const {
 
 void PerfilPrivado::salva(const QString& caminho) const {
     const QFileInfo info(caminho);
-    if (info.isDir())
-        throw erro_gravacao(caminho, QStringLiteral("é uma pasta"));
+    if (info.isDir()) throw erro_gravacao(caminho, QStringLiteral("é uma pasta"));
     if (info.exists()) {
-        if (!info.isFile())
-            throw erro_gravacao(caminho, QStringLiteral("não é um arquivo comum"));
+        if (!info.isFile()) throw erro_gravacao(caminho, QStringLiteral("não é um arquivo comum"));
         // A file nobody may write to is read-only, also for an administrator.
         const auto escrita = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
         if (!info.isWritable() || !(info.permissions() & escrita))
             throw erro_gravacao(caminho, QStringLiteral("o arquivo é somente leitura"));
     } else if (!info.absoluteDir().exists()) {
-        throw erro_gravacao(caminho, QStringLiteral("a pasta %1 não existe")
-                                         .arg(QDir::toNativeSeparators(info.absolutePath())));
+        throw erro_gravacao(
+            caminho,
+            QStringLiteral("a pasta %1 não existe").arg(QDir::toNativeSeparators(info.absolutePath())));
     }
     const QByteArray t = texto();
     QSaveFile f(caminho);
-    if (!f.open(QIODevice::WriteOnly))
-        throw erro_gravacao(caminho, f.errorString());
+    if (!f.open(QIODevice::WriteOnly)) throw erro_gravacao(caminho, f.errorString());
     if (f.write(t) != t.size()) {
         const QString motivo = f.errorString();
         f.cancelWriting();
         throw erro_gravacao(caminho, motivo);
     }
-    if (!f.commit())
-        throw erro_gravacao(caminho, f.errorString());
+    if (!f.commit()) throw erro_gravacao(caminho, f.errorString());
 }
 
 } // namespace vantora

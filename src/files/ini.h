@@ -28,6 +28,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
 #include <unordered_map>
 #include <utility>
@@ -36,7 +37,7 @@
 namespace vantora {
 
 class PerfilPrivado {
-public:
+  public:
     // Files larger than this are no profile of ours: reading takes them as missing,
     // writing over them is refused.
     static constexpr qint64 LIMITE_BYTES = qint64(256) * 1024 * 1024;
@@ -64,7 +65,8 @@ public:
 
     // Sets `chave` of `secao` to `valor`. Names are taken without their surrounding
     // blanks; a line break in a name or value is written as a blank, so that one
-    // call never makes more than one line.
+    // call never makes more than one line. A key name holding '=' or starting with
+    // '[' could not be read back: error 5.
     void grava(const QString& secao, const QString& chave, const QString& valor);
 
     // The text of the file as it now stands.
@@ -86,17 +88,17 @@ public:
     // and the reason; the old file is then left as it was.
     void salva(const QString& caminho) const;
 
-private:
+  private:
     struct Linha {
         std::uint32_t inicio; // first byte
         std::uint32_t fim;    // end of the content; the line break follows
     };
     struct Secao {
-        std::uint32_t cabecalho = 0; // header line (original sections)
-        std::uint32_t fim = 0;       // one past its last original line
-        std::uint32_t insercao = 0;  // new keys go after this line
-        QByteArray nome_novo;        // header text of a section added by grava()
-        std::vector<QByteArray> acrescimos;    // key lines added by grava()
+        std::uint32_t cabecalho = 0;                 // header line (original sections)
+        std::uint32_t fim = 0;                       // one past its last original line
+        std::uint32_t insercao = 0;                  // new keys go after this line
+        QByteArray nome_novo;                        // header text of a section added by grava()
+        std::vector<QByteArray> acrescimos;          // key lines added by grava()
         QHash<QString, qsizetype> indice_acrescimos; // folded name -> acrescimos index
         // Key lines of the original lines, by hash of the folded name, built on the
         // first look-up in this section.
@@ -111,19 +113,19 @@ private:
     };
 
     void analisa();
-    [[nodiscard]] int acha_secao(const QString& dobrado, std::uint64_t hash) const;
-    [[nodiscard]] Local acha_chave(int secao, const QString& dobrado, std::uint64_t hash) const;
+    [[nodiscard]] int acha_secao(QStringView dobrado, std::uint64_t hash) const;
+    [[nodiscard]] Local acha_chave(int secao, QStringView dobrado, std::uint64_t hash) const;
     void indexa(const Secao& s) const;
     // The text of an original line as it now stands (without its line break).
     [[nodiscard]] std::pair<const char*, qsizetype> conteudo(qsizetype linha) const;
 
     QByteArray bytes_;
     std::vector<Linha> linhas_;
-    std::vector<Secao> secoes_;                 // original sections first, in file order
+    std::vector<Secao> secoes_; // original sections first, in file order
     std::size_t qtd_originais_ = 0;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> indice_secoes_; // originals, sorted
-    QHash<QString, int> secoes_novas_;                                  // folded name -> index
-    std::unordered_map<std::uint32_t, QByteArray> substituidas_;        // original line -> new text
+    QHash<QString, int> secoes_novas_;                                   // folded name -> index
+    std::unordered_map<std::uint32_t, QByteArray> substituidas_;         // original line -> new text
 };
 
 } // namespace vantora

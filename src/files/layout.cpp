@@ -10,16 +10,28 @@ const QString TECLADO = QStringLiteral("Teclado");
 const std::array<QString, 3> NOMES_CAIXAS = {QStringLiteral("Prot"), QStringLiteral("ProtDisp"),
                                              QStringLiteral("ProtDispBNC")};
 
-QString secao_tabela(int n) { return QStringLiteral("Tab") + QString::number(n); }
-QString chave_entrada(int i) { return QStringLiteral("T") + QString::number(i); }
+// The section and key names, made once: a layout reads and writes 292 keys.
+const QString& secao_tabela(int n) {
+    static const std::array<QString, 5> nomes = {QString(), QStringLiteral("Tab1"), QStringLiteral("Tab2"),
+                                                 QStringLiteral("Tab3"), QStringLiteral("Tab4")};
+    return nomes[static_cast<std::size_t>(n)];
+}
+const QString& chave_entrada(int i) {
+    static const std::array<QString, QTD_SLOTS> nomes = [] {
+        std::array<QString, QTD_SLOTS> r;
+        for (int k = 0; k < QTD_SLOTS; ++k)
+            r[static_cast<std::size_t>(k)] = QStringLiteral("T") + QString::number(k);
+        return r;
+    }();
+    return nomes[static_cast<std::size_t>(i)];
+}
 
 } // namespace
 
 QString Le_Ini(const PerfilPrivado& ini, const QString& secao, const QString& chave) {
     QString v = ini.le(secao, chave, QStringLiteral("-2"), 255);
     const qsizetype nul = v.indexOf(QChar(0));
-    if (nul >= 0)
-        v.truncate(nul);
+    if (nul >= 0) v.truncate(nul);
     // Old files mark a missing key with -2; so does the default above.
     if (v.size() >= 2 && v[0] == QLatin1Char('-') && valor_inicial(QStringView(v).left(2)) == -2.0)
         return QStringLiteral(" ");
@@ -41,12 +53,10 @@ void Grava_Layout(PerfilPrivado& ini, const Layout& layout) {
 }
 
 bool Le_Layout(const PerfilPrivado& ini, Layout& layout) {
-    if (Le_Ini(ini, TECLADO, QStringLiteral("Tipo")) != tipoLayout())
-        return false;
+    if (Le_Ini(ini, TECLADO, QStringLiteral("Tipo")) != tipoLayout()) return false;
     for (int c = 0; c < 3; ++c) {
         const int v = converte_numero_inicial(Le_Ini(ini, TECLADO, NOMES_CAIXAS[c]));
-        if (v < 0 || v > 2)
-            throw ErroExecucao(ERRO_PROPRIEDADE);
+        if (v < 0 || v > 2) throw ErroExecucao(ERRO_PROPRIEDADE);
         layout.caixas[c] = v;
     }
     // The keys must all be there; the sentinels may be missing (0).
@@ -56,7 +66,8 @@ bool Le_Layout(const PerfilPrivado& ini, Layout& layout) {
     }
     for (int i = PRIMEIRO_SENTINELA; i < QTD_SLOTS; ++i) {
         for (int n = 1; n <= 4; ++n)
-            layout.codigos.tabela(n)[i] = converte_numero_inicial(Le_Ini(ini, secao_tabela(n), chave_entrada(i)));
+            layout.codigos.tabela(n)[i] =
+                converte_numero_inicial(Le_Ini(ini, secao_tabela(n), chave_entrada(i)));
     }
     return true;
 }

@@ -11,8 +11,8 @@
 // Every value but "Tipo" is the decimal text of a signed 16-bit number; an option is
 // 0 (unchecked), 1 (checked) or 2 (greyed).
 
-#include "files/ini.h"
 #include "editor/tabelas.h"
+#include "files/ini.h"
 
 #include <QString>
 #include <array>
@@ -30,8 +30,12 @@ struct Layout {
 };
 
 // The file type written into every layout, and the message for a file without it.
-inline QString tipoLayout() { return QStringLiteral("Vantora"); }
-inline QString mensagemOutroTeclado() { return QStringLiteral("Arquivo referente a outro teclado"); }
+inline QString tipoLayout() {
+    return QStringLiteral("Vantora");
+}
+inline QString mensagemOutroTeclado() {
+    return QStringLiteral("Arquivo referente a outro teclado");
+}
 
 // One key through the store. A missing key, and a value that starts with "-2" (the
 // marker of a missing key in the files of old), come back as one blank " ". At most

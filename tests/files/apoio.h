@@ -16,8 +16,7 @@ inline QString dados(const QString& nome) {
 
 inline QByteArray le_bytes(const QString& caminho) {
     QFile f(caminho);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<sem arquivo ") + caminho.toUtf8() + '>';
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<sem arquivo ") + caminho.toUtf8() + '>';
     return f.readAll();
 }
 
@@ -59,8 +58,7 @@ inline QByteArray sem_linha(QByteArray texto, const QByteArray& secao, const QBy
     const qsizetype s = texto.indexOf("[" + secao + "]\r\n");
     const qsizetype i = texto.indexOf("\r\n" + chave + "=", s);
     const qsizetype f = texto.indexOf("\r\n", i + 2);
-    if (s < 0 || i < 0 || f < 0)
-        return "<chave nao achada>";
+    if (s < 0 || i < 0 || f < 0) return "<chave nao achada>";
     texto.remove(i, f - i);
     return texto;
 }

@@ -6,6 +6,7 @@ int executa_conversao(int argc, char** argv);
 int executa_ini(int argc, char** argv);
 int executa_layout(int argc, char** argv);
 int executa_comandos(int argc, char** argv);
+int executa_dialogo(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -14,5 +15,6 @@ int main(int argc, char** argv) {
     falhas += executa_ini(argc, argv);
     falhas += executa_layout(argc, argv);
     falhas += executa_comandos(argc, argv);
+    falhas += executa_dialogo(argc, argv);
     return falhas == 0 ? 0 : 1;
 }

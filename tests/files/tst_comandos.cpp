@@ -66,7 +66,7 @@ class TesteComandos : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
 
-private slots:
+  private slots:
     void abrir_cancelado() {
         JanelaDeTeste j;
         prepara(j);
@@ -120,7 +120,8 @@ private slots:
         QVERIFY(j->Frame[0]->isVisibleTo(j.janela.get()));
         QVERIFY(!j->Frame[2]->isVisibleTo(j.janela.get()));
         for (int k = 0; k < 65; ++k)
-            QCOMPARE(j->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(exemplo().codigos.Codigos_Tab1[k], j->padroes));
+            QCOMPARE(j->Lbl_TeclaLBtab[k]->caption(),
+                     legenda_codigo(exemplo().codigos.Codigos_Tab1[k], j->padroes));
         QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
     }
 
@@ -187,18 +188,19 @@ private slots:
         QTest::newRow("outro INI") << "outro.ini"
                                    << QByteArray("[General]\r\nTipo=Vantora\r\n[Teclado]\r\nTipo=Outro\r\n")
                                    << TIPO_ERRADO << false;
-        QTest::newRow("linhas de 100000") << "longo.key"
-                                          << "[Teclado" + QByteArray(100000, 'x') + "]\r\nTipo=" +
-                                                 QByteArray(100000, 'V') + "\r\n"
-                                          << TIPO_ERRADO << false;
-        QTest::newRow("fora do ASCII") << "acento.key"
-                                       << QByteArray("[Teclado]\r\nTipo=Vantor\xe1\r\n[Tab1]\r\nT0=\xe1\r\n")
-                                       << TIPO_ERRADO << false;
+        QTest::newRow("linhas de 100000")
+            << "longo.key"
+            << "[Teclado" + QByteArray(100000, 'x') + "]\r\nTipo=" + QByteArray(100000, 'V') + "\r\n"
+            << TIPO_ERRADO << false;
+        QTest::newRow("fora do ASCII")
+            << "acento.key" << QByteArray("[Teclado]\r\nTipo=Vantor\xe1\r\n[Tab1]\r\nT0=\xe1\r\n")
+            << TIPO_ERRADO << false;
         QTest::newRow("nao existe") << "<inexistente>" << QByteArray() << TIPO_ERRADO << false;
         QTest::newRow("pasta") << "<pasta>" << QByteArray() << TIPO_ERRADO << false;
         QTest::newRow("50 MB") << "<50MB>" << QByteArray() << TIPO_ERRADO << false;
         QTest::newRow("tipo certo, resto lixo")
-            << "meio.key" << "[Teclado]\r\nTipo=Vantora\r\n[Tab1]\r\n" + lixo
+            << "meio.key"
+            << "[Teclado]\r\nTipo=Vantora\r\n[Tab1]\r\n" + lixo
             << erro_em("mnu_Abrir_Click", 13, QStringLiteral("Tipos incompatíveis")) << true;
         QTest::newRow("codigo fora do ASCII")
             << "codigo.key" << QByteArray("[Teclado]\r\nTipo=Vantora\r\n[Tab1]\r\nT0=\xb9\r\n")
@@ -236,8 +238,7 @@ private slots:
         j.dialogo.respostas = {caminho};
         j->mnu_Abrir_Click();
         QCOMPARE(j.mensagens.textos(), QStringList{mensagem});
-        if (!muda)
-            QVERIFY(estado(j) == antes);
+        if (!muda) QVERIFY(estado(j) == antes);
         QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
     }
 
@@ -306,7 +307,8 @@ private slots:
         } else {
             // The layout's keys are replaced; the lines of others stay.
             const QByteArray novo = le_bytes(caminho);
-            QVERIFY(novo.startsWith("; Layout do caixa 3 \x96 coment\xe1rio\r\n\r\n[Loja]\r\nNome=Padaria S\xe3o"));
+            QVERIFY(novo.startsWith(
+                "; Layout do caixa 3 \x96 coment\xe1rio\r\n\r\n[Loja]\r\nNome=Padaria S\xe3o"));
             QVERIFY(novo.contains("\r\ntipo = Vantora\r\n"));
             QVERIFY(novo.contains("\r\n[Outra]\r\nx=1\r\n"));
             Layout l;
@@ -339,9 +341,9 @@ private slots:
         j.dialogo.respostas = {caminho};
         j->mnuSalvar_Click();
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(pergunta ? 2 : 1));
-        const QString esperado =
-            erro_em("mnuSalvar_Click", 75,
-                    QStringLiteral("Não foi possível gravar o arquivo %1: ").arg(QDir::toNativeSeparators(caminho)));
+        const QString esperado = erro_em(
+            "mnuSalvar_Click", 75,
+            QStringLiteral("Não foi possível gravar o arquivo %1: ").arg(QDir::toNativeSeparators(caminho)));
         QVERIFY2(j.mensagens.ultima().startsWith(esperado.left(esperado.size() - 0).section(") in", 0, 0)),
                  qPrintable(j.mensagens.ultima()));
         QVERIFY2(j.mensagens.ultima().contains(motivo), qPrintable(j.mensagens.ultima()));
@@ -421,8 +423,7 @@ private slots:
         QFETCH(QString, caso);
         QFETCH(bool, depois);
         JanelaDeTeste j;
-        if (!j->captura_instalada())
-            QSKIP("the keyboard filter cannot be installed in this build");
+        if (!j->captura_instalada()) QSKIP("the keyboard filter cannot be installed in this build");
         j->seleciona_aba(aba);
         QCOMPARE(j->captura_instalada(), aba != 5);
         QTemporaryDir dir;
@@ -435,16 +436,14 @@ private slots:
         } else if (!salvar) {
             QVERIFY(grava_bytes(caminho, texto_layout(exemplo())));
         }
-        if (caso != "cancela")
-            j.dialogo.respostas = {caminho};
+        if (caso != "cancela") j.dialogo.respostas = {caminho};
         bool durante = true;
         j.dialogo.aoMostrar = [&](const DialogoVisto&) { durante = j->captura_instalada(); };
         if (salvar)
             j->mnuSalvar_Click();
         else
             j->mnu_Abrir_Click();
-        if (caso != "erro" || !salvar)
-            QVERIFY(!durante);
+        if (caso != "erro" || !salvar) QVERIFY(!durante);
         QCOMPARE(j->captura_instalada(), depois);
         QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
     }

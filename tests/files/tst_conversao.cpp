@@ -10,8 +10,7 @@ using namespace vantora;
 namespace {
 
 // Runs a conversion; gives the error number, 0 when it succeeded.
-template <class F>
-int converte(F f, const QString& texto, int* valor) {
+template <class F> int converte(F f, const QString& texto, int* valor) {
     try {
         *valor = f(texto);
         return 0;
@@ -22,7 +21,7 @@ int converte(F f, const QString& texto, int* valor) {
 
 class TesteConversao : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void inteiro_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<int>("esperado");
@@ -46,6 +45,10 @@ private slots:
         linha("-0.5", QStringLiteral("-.5"), 0);
         linha("ponto final", QStringLiteral("5."), 5);
         linha("expoente", QStringLiteral("1e3"), 1000);
+        linha("expoente negativo", QStringLiteral("15e-1"), 2);
+        linha("expoente minusculo demais", QStringLiteral("1e-400"), 0);
+        linha("zero com expoente enorme", QStringLiteral("0e999"), 0);
+        linha("E maiusculo minusculo demais", QStringLiteral("-1E-400"), 0);
         linha("&H41", QStringLiteral("&H41"), 65);
         linha("&h41 minusculo", QStringLiteral("&h41"), 65);
         linha("&HFFFF", QStringLiteral("&HFFFF"), -1);
@@ -83,8 +86,7 @@ private slots:
         QFETCH(int, erro);
         int valor = 12345;
         QCOMPARE(converte(converte_inteiro, texto, &valor), erro);
-        if (erro == 0)
-            QCOMPARE(valor, esperado);
+        if (erro == 0) QCOMPARE(valor, esperado);
     }
 
     void inicial_data() {
@@ -113,6 +115,7 @@ private slots:
         linha("menos no meio", QStringLiteral("3-4"), 3);
         linha("so o sinal", QStringLiteral("-"), 0);
         linha("ponto e letra", QStringLiteral(".5x"), 0);
+        linha("expoente minusculo demais", QStringLiteral("1e-400x"), 0);
         linha("40000", QStringLiteral("40000"), 0, ERRO_ESTOURO);
         linha("40000 e lixo", QStringLiteral("40000abc"), 0, ERRO_ESTOURO);
         linha("&H longo demais", QStringLiteral("&H1234567890"), 0, ERRO_ESTOURO);
@@ -123,8 +126,7 @@ private slots:
         QFETCH(int, erro);
         int valor = 12345;
         QCOMPARE(converte(converte_numero_inicial, texto, &valor), erro);
-        if (erro == 0)
-            QCOMPARE(valor, esperado);
+        if (erro == 0) QCOMPARE(valor, esperado);
     }
 };
 

@@ -23,14 +23,16 @@ const QString PADRAO = QStringLiteral("<padrao>");
 
 class TesteIni : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void le_data() {
         QTest::addColumn<QByteArray>("arquivo");
         QTest::addColumn<QString>("secao");
         QTest::addColumn<QString>("chave");
         QTest::addColumn<QString>("esperado");
-        auto linha = [](const char* nome, const QByteArray& arquivo, const QString& secao, const QString& chave,
-                        const QString& esperado) { QTest::newRow(nome) << arquivo << secao << chave << esperado; };
+        auto linha = [](const char* nome, const QByteArray& arquivo, const QString& secao,
+                        const QString& chave, const QString& esperado) {
+            QTest::newRow(nome) << arquivo << secao << chave << esperado;
+        };
         const QByteArray s = "[S]\r\n";
         linha("simples", s + "k=v\r\n", "S", "k", "v");
         linha("letra dos nomes", "[Tab1]\r\nT5=3\r\n", "tAB1", "t5", "3");
@@ -65,7 +67,8 @@ private slots:
         linha("comentario nao e chave", s + ";k=1\r\n", "S", "k", PADRAO);
         linha("fora do ASCII", "[Se\xe7\xe3o]\r\nChave=\xe1\xe9\x80\x81\r\n", QStringLiteral("SEÇÃO"),
               QStringLiteral("chave"), QStringLiteral("áé€") + QChar(0x81));
-        linha("NUL no valor", QByteArray("[S]\r\nk=a\0b\r\n", 12), "S", "k", QStringLiteral("a") + QChar(0) + "b");
+        linha("NUL no valor", QByteArray("[S]\r\nk=a\0b\r\n", 12), "S", "k",
+              QStringLiteral("a") + QChar(0) + "b");
     }
     void le() {
         QFETCH(QByteArray, arquivo);
@@ -78,7 +81,8 @@ private slots:
 
     void capacidade() {
         const QByteArray longo(300, 'x');
-        const PerfilPrivado ini = PerfilPrivado::de_bytes("[S]\r\nk=" + longo + "\r\nq=\"" + longo + "\"\r\n");
+        const PerfilPrivado ini =
+            PerfilPrivado::de_bytes("[S]\r\nk=" + longo + "\r\nq=\"" + longo + "\"\r\n");
         QCOMPARE(ini.le("S", "k", PADRAO, 255), QString(254, QLatin1Char('x')));
         QCOMPARE(ini.le("S", "k", PADRAO, 1), QString());
         QCOMPARE(ini.le("S", "k", PADRAO, 0), QString());
@@ -92,13 +96,13 @@ private slots:
         QTest::addColumn<QByteArray>("antes");
         QTest::addColumn<QStringList>("escritas"); // section, key, value, ...
         QTest::addColumn<QByteArray>("depois");
-        auto linha = [](const char* nome, const QByteArray& antes, const QStringList& e, const QByteArray& depois) {
-            QTest::newRow(nome) << antes << e << depois;
-        };
+        auto linha = [](const char* nome, const QByteArray& antes, const QStringList& e,
+                        const QByteArray& depois) { QTest::newRow(nome) << antes << e << depois; };
         linha("arquivo novo", "", {"S", "k", "v"}, "[S]\r\nk=v\r\n");
         linha("duas secoes novas", "", {"A", "x", "1", "B", "y", "2", "A", "z", "3"},
               "[A]\r\nx=1\r\nz=3\r\n[B]\r\ny=2\r\n");
-        linha("substitui no lugar", "[S]\r\n  k = 1  \r\nj=2\r\n", {"S", "K", "9"}, "[S]\r\n  k = 9\r\nj=2\r\n");
+        linha("substitui no lugar", "[S]\r\n  k = 1  \r\nj=2\r\n", {"S", "K", "9"},
+              "[S]\r\n  k = 9\r\nj=2\r\n");
         linha("substitui valor entre aspas", "[S]\r\nk=\"1\"\r\n", {"S", "k", "2"}, "[S]\r\nk=2\r\n");
         linha("substitui a primeira", "[S]\r\nk=1\r\nk=2\r\n[s]\r\nk=3\r\n", {"s", "k", "0"},
               "[S]\r\nk=0\r\nk=2\r\n[s]\r\nk=3\r\n");
@@ -117,7 +121,8 @@ private slots:
         linha("nomes sem brancos", "", {" A ", " x ", " 1"}, "[A]\r\nx= 1\r\n");
         linha("quebra de linha vira branco", "", {"A", "x", "1\r\n[B]"}, "[A]\r\nx=1  [B]\r\n");
         linha("duas vezes a mesma chave nova", "", {"A", "x", "1", "a", "X", "2"}, "[A]\r\nx=2\r\n");
-        linha("fora do ASCII fica", "[A]\r\n\xe7=\xe3\xff\r\n", {"A", "x", "1"}, "[A]\r\n\xe7=\xe3\xff\r\nx=1\r\n");
+        linha("fora do ASCII fica", "[A]\r\n\xe7=\xe3\xff\r\n", {"A", "x", "1"},
+              "[A]\r\n\xe7=\xe3\xff\r\nx=1\r\n");
         linha("valor fora do ASCII", "", {QStringLiteral("Seção"), "x", QStringLiteral("ã€☺")},
               "[Se\xe7\xe3o]\r\nx=\xe3\x80?\r\n");
     }
@@ -134,6 +139,19 @@ private slots:
         for (int i = 0; i + 2 < escritas.size(); i += 3)
             QCOMPARE(ini.le(escritas[i], escritas[i + 1], PADRAO, 255),
                      relido.le(escritas[i], escritas[i + 1], PADRAO, 255));
+    }
+
+    // Names that could not be read back are refused; a character the code page
+    // lacks is written as '?', and found under that name, as on reading the file.
+    void nomes_que_nao_voltam() {
+        PerfilPrivado ini;
+        QVERIFY_THROWS_EXCEPTION(ErroExecucao, ini.grava("S", "k=1", "v"));
+        QVERIFY_THROWS_EXCEPTION(ErroExecucao, ini.grava("S", " [z]", "v"));
+        QCOMPARE(ini.texto(), QByteArray());
+        ini.grava(QStringLiteral("☺"), QStringLiteral("c☺"), "v");
+        QCOMPARE(ini.texto(), QByteArray("[?]\r\nc?=v\r\n"));
+        QCOMPARE(ini.le("?", "c?", PADRAO, 255), QStringLiteral("v"));
+        QCOMPARE(ini.le(QStringLiteral("☺"), QStringLiteral("c☺"), PADRAO, 255), PADRAO);
     }
 
     // Bytes that nobody writes to come back exactly, whatever they are.
@@ -181,9 +199,12 @@ private slots:
     void falhas_de_gravacao_data() {
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QString>("motivo");
-        QTest::newRow("pasta inexistente") << "nao/existe.key" << "não existe";
-        QTest::newRow("uma pasta com o nome") << "pasta.key" << "é uma pasta";
-        QTest::newRow("somente leitura") << "lido.key" << "somente leitura";
+        QTest::newRow("pasta inexistente") << "nao/existe.key"
+                                           << "não existe";
+        QTest::newRow("uma pasta com o nome") << "pasta.key"
+                                              << "é uma pasta";
+        QTest::newRow("somente leitura") << "lido.key"
+                                         << "somente leitura";
     }
     void falhas_de_gravacao() {
         QFETCH(QString, nome);
@@ -238,8 +259,9 @@ private slots:
         QCOMPARE(relido.le("Tab1", "K3", PADRAO, 255), QStringLiteral("3"));
 
         // Lines of 100,000 characters, one of them a header that never closes.
-        const QByteArray longa = "[" + QByteArray(100000, 'a') + "\r\nk=" + QByteArray(100000, 'b') + "\r\n[S]\r\nk" +
-                                 QByteArray(100000, ' ') + "=" + QByteArray(100000, ' ') + "1\r\n";
+        const QByteArray longa = "[" + QByteArray(100000, 'a') + "\r\nk=" + QByteArray(100000, 'b') +
+                                 "\r\n[S]\r\nk" + QByteArray(100000, ' ') + "=" + QByteArray(100000, ' ') +
+                                 "1\r\n";
         const PerfilPrivado l = PerfilPrivado::de_bytes(longa);
         QCOMPARE(l.le("S", "k", PADRAO, 255), QStringLiteral("1"));
         QCOMPARE(l.texto(), longa);

@@ -21,7 +21,8 @@ Layout marcado() {
     return l;
 }
 
-QByteArray com_valor(const QByteArray& texto, const QString& secao, const QString& chave, const QString& valor) {
+QByteArray com_valor(const QByteArray& texto, const QString& secao, const QString& chave,
+                     const QString& valor) {
     PerfilPrivado ini = PerfilPrivado::de_bytes(texto);
     ini.grava(secao, chave, valor);
     return ini.texto();
@@ -38,7 +39,7 @@ int le(const QByteArray& texto, Layout& l) {
 
 class TesteLayout : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void texto_de_arquivo_novo() { QCOMPARE(texto_layout(exemplo()), le_bytes(dados("layout_novo.key"))); }
 
     // Saving over a file with sections, comments and spacing of its own replaces
@@ -123,7 +124,8 @@ private slots:
         QTest::addColumn<QString>("valor"); // "<sem>": the line removed
         QTest::addColumn<int>("erro");
         QTest::addColumn<int>("esperado");
-        auto linha = [](const char* nome, const char* s, const char* c, const QString& v, int erro, int esperado) {
+        auto linha = [](const char* nome, const char* s, const char* c, const QString& v, int erro,
+                        int esperado) {
             QTest::newRow(nome) << QString(s) << QString(c) << v << erro << esperado;
         };
         linha("12.5", "Tab2", "T5", "12.5", 0, 12);
@@ -164,8 +166,7 @@ private slots:
                                                   : com_valor(base, secao, chave, valor);
         Layout l = marcado();
         QCOMPARE(le(texto, l), erro);
-        if (erro != 0)
-            return;
+        if (erro != 0) return;
         if (secao == "Teclado")
             QCOMPARE(l.caixas[chave == "Prot" ? 0 : (chave == "ProtDisp" ? 1 : 2)], esperado);
         else
@@ -223,7 +224,10 @@ private slots:
         QTest::newRow("sem Tipo") << "[Teclado]\r\n" + resto << false;
         QTest::newRow("sem Teclado") << "[Outro]\r\nTipo=Vantora\r\n" + resto << false;
         QTest::newRow("vazio") << QByteArray() << false;
-        QTest::newRow("binario") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0[Teclado]\0Tipo=Vantora", 32) << false;
+        QTest::newRow("binario") << QByteArray("\x7f"
+                                               "ELF\x02\x01\x01\0\0\0[Teclado]\0Tipo=Vantora",
+                                               32)
+                                 << false;
     }
     void tipo() {
         QFETCH(QByteArray, texto);
