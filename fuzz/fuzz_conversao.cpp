@@ -16,18 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         estrito = vantora::converte_inteiro(texto);
         aceito = true;
     } catch (const vantora::ErroExecucao& e) {
-        if (e.numero() != vantora::ERRO_TIPOS && e.numero() != vantora::ERRO_ESTOURO)
-            std::abort();
+        if (e.numero() != vantora::ERRO_TIPOS && e.numero() != vantora::ERRO_ESTOURO) std::abort();
     }
     try {
         const int leniente = vantora::converte_numero_inicial(texto);
         // Blanks inside the text are skipped by the lenient one only, and "&H"/"&O"
         // forms read the same; where the strict one accepts, both give one value.
-        if (aceito && leniente != estrito)
-            std::abort();
+        if (aceito && leniente != estrito) std::abort();
     } catch (const vantora::ErroExecucao& e) {
-        if (e.numero() != vantora::ERRO_ESTOURO || aceito)
-            std::abort();
+        if (e.numero() != vantora::ERRO_ESTOURO || aceito) std::abort();
     }
     return 0;
 }

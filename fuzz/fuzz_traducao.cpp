@@ -14,8 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         c.preenche();
         return c;
     }();
-    if (tamanho < 1)
-        return 0;
+    if (tamanho < 1) return 0;
     vantora::TradutorTeclado t(dados[0] & 1 ? vantora::Plataforma::X11 : vantora::Plataforma::Windows);
     constexpr std::size_t EVENTO = 1 + 3 * sizeof(std::uint32_t);
     for (std::size_t i = 1; i + EVENTO <= tamanho; i += EVENTO) {
@@ -30,13 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
             continue;
         }
         const vantora::Relatos r = t.traduz(e);
-        if (r.quantidade < 0 || r.quantidade > 2)
-            std::abort();
+        if (r.quantidade < 0 || r.quantidade > 2) std::abort();
         for (const auto& relato : r) {
             const QString id = vantora::identificador_tecla(relato);
             const int k = catalogo.localiza(id);
-            if (k < 0 || k > 111)
-                std::abort();
+            if (k < 0 || k > 111) std::abort();
         }
     }
     return 0;

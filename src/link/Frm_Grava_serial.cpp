@@ -151,16 +151,19 @@ void Frm_Grava::Fecha_Porta_Serial() {
     if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
 }
 
+void Frm_Grava::poe_porta_guardada() {
+    const QString porta = servicos.configuracao ? servicos.configuracao->le(QStringLiteral("Sistema"),
+                                                                            QStringLiteral("Serial"), QStringLiteral("1"))
+                                                : QStringLiteral("1");
+    cmbserialterm->setCurrentIndex(-1);
+    cmbserialterm->setEditText(porta);
+    indice_escolhido_ = -1;
+}
+
 void Frm_Grava::Lbl_Atualiza_Click() {
     ListaPortasCbserial();
     try {
-        const QString porta = servicos.configuracao
-                                  ? servicos.configuracao->le(QStringLiteral("Sistema"),
-                                                              QStringLiteral("Serial"), QStringLiteral("1"))
-                                  : QStringLiteral("1");
-        cmbserialterm->setCurrentIndex(-1);
-        cmbserialterm->setEditText(porta);
-        indice_escolhido_ = -1;
+        poe_porta_guardada();
     } catch (...) {
         // The refreshed list stands even when the stored setting cannot be read.
     }

@@ -14,7 +14,8 @@ void envia_ate_aceito(CanalGravacao& canal, const CodigosLayout& c, int indice, 
     const auto i = static_cast<size_t>(slot);
     for (;;) {
         canal.avanca(1);
-        canal.envia_registro(indice, c.Codigos_Tab1[i], c.Codigos_Tab2[i], c.Codigos_Tab3[i], c.Codigos_Tab4[i]);
+        canal.envia_registro(indice, c.Codigos_Tab1[i], c.Codigos_Tab2[i], c.Codigos_Tab3[i],
+                             c.Codigos_Tab4[i]);
         const int r = canal.espera_resposta();
         if (r == RESPOSTA_SIM) {
             falhas = 0;
@@ -22,8 +23,7 @@ void envia_ate_aceito(CanalGravacao& canal, const CodigosLayout& c, int indice, 
         }
         falhas += r == RESPOSTA_NAO ? 1 : 2;
         canal.avanca(-1);
-        if (falhas >= LIMITE_FALHAS)
-            return;
+        if (falhas >= LIMITE_FALHAS) return;
     }
 }
 
@@ -36,8 +36,7 @@ ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& co
         envia_ate_aceito(canal, codigos, i, i - 1, falhas);
     for (int j = PRIMEIRO_SENTINELA; j < QTD_SLOTS && falhas < LIMITE_FALHAS; ++j)
         envia_ate_aceito(canal, codigos, j, j, falhas);
-    if (falhas >= LIMITE_FALHAS)
-        return ResultadoGravacao::Abandonado;
+    if (falhas >= LIMITE_FALHAS) return ResultadoGravacao::Abandonado;
     canal.avanca(1);
     canal.envia_registro(0, 1, 0, opcoes, 0);
     (void)canal.espera_resposta();

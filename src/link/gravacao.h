@@ -11,7 +11,7 @@ namespace vantora {
 
 // What the exchange needs from its surroundings.
 class CanalGravacao {
-public:
+  public:
     virtual ~CanalGravacao() = default;
     // Writes one data record (0x91, index, four codes), having forgotten any answer
     // to the record before it.
@@ -30,6 +30,7 @@ enum class ResultadoGravacao { Gravado, Abandonado };
 
 // Runs the exchange. The flags record and the end command go out only when no
 // record was abandoned; their answers are awaited but not judged.
-[[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos, int opcoes);
+[[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
+                                                 int opcoes);
 
 } // namespace vantora

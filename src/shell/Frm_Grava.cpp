@@ -381,12 +381,7 @@ bool Frm_Grava::Form_Load() {
         limpa_tabelas();
         mostra_tabela(1);
         ListaPortasCbserial();
-        const QString porta = servicos.configuracao
-                                  ? servicos.configuracao->le(QStringLiteral("Sistema"),
-                                                              QStringLiteral("Serial"), QStringLiteral("1"))
-                                  : QStringLiteral("1");
-        cmbserialterm->setCurrentIndex(-1);
-        cmbserialterm->setEditText(porta);
+        poe_porta_guardada();
         Tmr_POSICAO->start();
         Ativa_Captura();
     });

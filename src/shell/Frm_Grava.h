@@ -103,6 +103,9 @@ public:
     // --- Link (src/link) ---
     void ListaPortasCbserial();
     void Lbl_Atualiza_Click();
+    // Puts the port last opened (the per-user setting "Sistema"/"Serial", "1" when
+    // there is none) into the port box as typed text, no item selected.
+    void poe_porta_guardada();
     void Cmd_Grava_Teclado_Click();
     void mnu_ativa_serial_Click();
 

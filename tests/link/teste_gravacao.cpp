@@ -10,7 +10,7 @@ using namespace vantora;
 
 namespace {
 class CanalRoteirizado : public CanalGravacao {
-public:
+  public:
     std::deque<int> respostas; // answers in order; accepted once they run out
     QList<QList<int>> enviados;
     int progresso = 0;
@@ -20,8 +20,7 @@ public:
     }
     void envia_fim() override { enviados << QList<int>{0x92}; }
     int espera_resposta() override {
-        if (respostas.empty())
-            return RESPOSTA_SIM;
+        if (respostas.empty()) return RESPOSTA_SIM;
         const int r = respostas.front();
         respostas.pop_front();
         return r;
@@ -38,7 +37,7 @@ constexpr int X = 0; // no answer
 
 class TesteGravacao : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void completa() {
         CodigosLayout c;
         for (int i = 0; i < QTD_SLOTS; ++i) {

@@ -18,7 +18,8 @@ struct Saida {
     QString err;
 };
 
-Saida roda(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+Saida roda(const QStringList& args,
+           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(VANTORA_PROG), args);
@@ -27,11 +28,14 @@ Saida roda(const QStringList& args, const QProcessEnvironment& env = QProcessEnv
     t.start();
     while (p.state() != QProcess::NotRunning && t.elapsed() < 60000)
         QTest::qWait(10);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardOutput()),
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardOutput()),
             QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
-QString exemplo() { return QStringLiteral(VANTORA_EXEMPLOS) + QStringLiteral("/mercado.key"); }
+QString exemplo() {
+    return QStringLiteral(VANTORA_EXEMPLOS) + QStringLiteral("/mercado.key");
+}
 
 // The example with some entries changed, written to `dir`.
 QString variante(const QTemporaryDir& dir, const QString& nome, const QList<QPair<QString, QString>>& trocas,
@@ -64,15 +68,19 @@ QStringList teclasDoExemplo() {
     }
     QStringList r;
     for (int k = 0; k < 65; ++k)
-        r << QStringLiteral("TECLA %1 %2 %3 %4 %5").arg(k + 1, 2, 10, QLatin1Char('0')).arg(t[0][k]).arg(t[1][k]).arg(t[2][k]).arg(t[3][k]);
+        r << QStringLiteral("TECLA %1 %2 %3 %4 %5")
+                 .arg(k + 1, 2, 10, QLatin1Char('0'))
+                 .arg(t[0][k])
+                 .arg(t[1][k])
+                 .arg(t[2][k])
+                 .arg(t[3][k]);
     return r;
 }
 
 QStringList teclasRecebidas(const Simulador& s) {
     QStringList r;
     for (const QString& l : s.linhas)
-        if (l.startsWith(QLatin1String("TECLA ")))
-            r << l;
+        if (l.startsWith(QLatin1String("TECLA "))) r << l;
     return r;
 }
 
@@ -82,7 +90,7 @@ class TesteProg : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-private slots:
+  private slots:
     void ajuda() {
         const Saida geral = roda({QStringLiteral("--help")});
         QCOMPARE(geral.status, 0);
@@ -90,7 +98,8 @@ private slots:
         for (const char* c : {"ports", "send", "show", "check", "legend"}) {
             const Saida s = roda({QString::fromLatin1(c), QStringLiteral("--help")});
             QCOMPARE(s.status, 0);
-            QVERIFY2(s.out.startsWith(QStringLiteral("Uso: vantora-prog ") + QString::fromLatin1(c)), qPrintable(s.out));
+            QVERIFY2(s.out.startsWith(QStringLiteral("Uso: vantora-prog ") + QString::fromLatin1(c)),
+                     qPrintable(s.out));
         }
         QCOMPARE(roda({}).status, 2);
         const Saida errado = roda({QStringLiteral("grava")});
@@ -106,20 +115,24 @@ private slots:
         QVERIFY(linhas[1].startsWith(QStringLiteral("  T1  A       B")));
         QVERIFY(s.out.contains(QStringLiteral("Back SP")));
         QVERIFY(s.out.contains(QStringLiteral("Trilha 2, erro de leitura:       10    0    0    0")));
-        const Saida csv = roda({QStringLiteral("show"), exemplo(), QStringLiteral("--format"), QStringLiteral("csv"),
-                                QStringLiteral("--model"), QStringLiteral("44")});
+        const Saida csv = roda({QStringLiteral("show"), exemplo(), QStringLiteral("--format"),
+                                QStringLiteral("csv"), QStringLiteral("--model"), QStringLiteral("44")});
         QCOMPARE(csv.status, 0);
         const QStringList l = csv.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(l.size(), 1 + 44 + 6);
         QCOMPARE(l[1], QStringLiteral("0,0,0,65,0,0,0,A,,,"));
-        QCOMPARE(roda({QStringLiteral("show"), exemplo(), QStringLiteral("--model"), QStringLiteral("50")}).status, 2);
+        QCOMPARE(
+            roda({QStringLiteral("show"), exemplo(), QStringLiteral("--model"), QStringLiteral("50")}).status,
+            2);
     }
 
     void arquivos_ruins() {
-        const QString outro = variante(dir, QStringLiteral("outro.key"), {{QStringLiteral("Tipo=Vantora"),
-                                                                            QStringLiteral("Tipo=vantora")}});
-        const QString faltando = variante(dir, QStringLiteral("faltando.key"), {{QStringLiteral("[Tab2]\r\nT0=0\r\nT1=0\r\nT2=0\r\nT3=0\r\nT4=0\r\nT5=0\r\nT6=0\r\nT7=0\r\n"),
-                                                                                 QStringLiteral("[Tab2]\r\nT0=0\r\nT1=0\r\nT2=0\r\nT3=0\r\nT4=0\r\nT5=0\r\nT6=0\r\n")}});
+        const QString outro = variante(dir, QStringLiteral("outro.key"),
+                                       {{QStringLiteral("Tipo=Vantora"), QStringLiteral("Tipo=vantora")}});
+        const QString faltando = variante(
+            dir, QStringLiteral("faltando.key"),
+            {{QStringLiteral("[Tab2]\r\nT0=0\r\nT1=0\r\nT2=0\r\nT3=0\r\nT4=0\r\nT5=0\r\nT6=0\r\nT7=0\r\n"),
+              QStringLiteral("[Tab2]\r\nT0=0\r\nT1=0\r\nT2=0\r\nT3=0\r\nT4=0\r\nT5=0\r\nT6=0\r\n")}});
         for (const char* cmd : {"show", "send", "legend"}) {
             QStringList extra;
             if (QByteArray(cmd) == "legend")
@@ -127,7 +140,8 @@ private slots:
             const Saida a = roda(QStringList{QString::fromLatin1(cmd), outro} + extra);
             QCOMPARE(a.status, 2);
             QVERIFY2(a.err.contains(QStringLiteral("Arquivo referente a outro teclado")), qPrintable(a.err));
-            const Saida b = roda(QStringList{QString::fromLatin1(cmd), dir.filePath(QStringLiteral("nada.key"))} + extra);
+            const Saida b =
+                roda(QStringList{QString::fromLatin1(cmd), dir.filePath(QStringLiteral("nada.key"))} + extra);
             QCOMPARE(b.status, 2);
             QVERIFY(b.err.contains(QStringLiteral("arquivo não encontrado")));
             const Saida c = roda(QStringList{QString::fromLatin1(cmd), dir.path()} + extra);
@@ -155,8 +169,7 @@ private slots:
         const Saida s = roda({QStringLiteral("check"), ruim});
         QCOMPARE(s.status, 1);
         const auto tem = [&](const QString& trecho) {
-            if (!s.out.contains(trecho))
-                qWarning("%s", qPrintable(s.out));
+            if (!s.out.contains(trecho)) qWarning("%s", qPrintable(s.out));
             return s.out.contains(trecho);
         };
         QVERIFY(tem(ruim + QStringLiteral(":2: [Teclado] Tipo: o tipo é \"Outro\"")));
@@ -177,13 +190,15 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().startsWith("%PDF"));
         const QString png = dir.filePath(QStringLiteral("l.png"));
-        QCOMPARE(roda({QStringLiteral("legend"), exemplo(), QStringLiteral("-o"), png, QStringLiteral("--model"),
-                       QStringLiteral("44"), QStringLiteral("--pitch"), QStringLiteral("18")})
-                     .status,
-                 0);
+        QCOMPARE(
+            roda({QStringLiteral("legend"), exemplo(), QStringLiteral("-o"), png, QStringLiteral("--model"),
+                  QStringLiteral("44"), QStringLiteral("--pitch"), QStringLiteral("18")})
+                .status,
+            0);
         const QImage img(png);
         QCOMPARE(img.width(), int((11 * 18 + 28) * 300 / 25.4 + 0.5));
-        QCOMPARE(roda({QStringLiteral("legend"), exemplo(), QStringLiteral("-o"), dir.filePath(QStringLiteral("l.txt"))})
+        QCOMPARE(roda({QStringLiteral("legend"), exemplo(), QStringLiteral("-o"),
+                       dir.filePath(QStringLiteral("l.txt"))})
                      .status,
                  2);
         QCOMPARE(roda({QStringLiteral("legend"), exemplo()}).status, 2);
@@ -196,7 +211,8 @@ private slots:
         env.insert(QStringLiteral("VANTORA_EXTRA_PORTS"), QStringLiteral("90=") + sim.caminho);
         const Saida s = roda({QStringLiteral("ports")}, env);
         QCOMPARE(s.status, 0);
-        QVERIFY2(s.out.contains(QStringLiteral("COM90\t%1\tPorta virtual %1 (COM90)").arg(sim.caminho)), qPrintable(s.out));
+        QVERIFY2(s.out.contains(QStringLiteral("COM90\t%1\tPorta virtual %1 (COM90)").arg(sim.caminho)),
+                 qPrintable(s.out));
     }
 
     void send() {
@@ -231,18 +247,22 @@ private slots:
 
         // A code the keyboard cannot take: nothing goes out.
         Simulador nada;
-        const QString grande = variante(dir, QStringLiteral("grande.key"),
-                                        {{QStringLiteral("[Tab1]\r\nT0=65"), QStringLiteral("[Tab1]\r\nT0=300")}});
+        const QString grande =
+            variante(dir, QStringLiteral("grande.key"),
+                     {{QStringLiteral("[Tab1]\r\nT0=65"), QStringLiteral("[Tab1]\r\nT0=300")}});
         const Saida g = roda({QStringLiteral("send"), grande, QStringLiteral("--port"), nada.caminho});
         QCOMPARE(g.status, 2);
         QVERIFY2(g.err.contains(QStringLiteral("300")), qPrintable(g.err));
         QTest::qWait(100);
         QVERIFY(nada.registros().isEmpty());
 
-        const Saida p = roda({QStringLiteral("send"), exemplo(), QStringLiteral("--port"), QStringLiteral("31999")});
+        const Saida p =
+            roda({QStringLiteral("send"), exemplo(), QStringLiteral("--port"), QStringLiteral("31999")});
         QCOMPARE(p.status, 2);
         QVERIFY(p.err.contains(QStringLiteral("porta não encontrada")));
-        QCOMPARE(roda({QStringLiteral("send"), exemplo(), QStringLiteral("--speed"), QStringLiteral("1200")}).status, 2);
+        QCOMPARE(roda({QStringLiteral("send"), exemplo(), QStringLiteral("--speed"), QStringLiteral("1200")})
+                     .status,
+                 2);
 
         // The keyboard hangs up after a few records.
         Simulador cai({QStringLiteral("--desliga"), QStringLiteral("5")});

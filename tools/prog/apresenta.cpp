@@ -45,7 +45,6 @@ QString legenda_exibida(int codigo, const Catalogo& catalogo) {
     return legenda_codigo(codigo, catalogo);
 }
 
-
 QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m) {
     constexpr int LARGURA = 8;
     QString s;
@@ -86,9 +85,10 @@ QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m)
     s += QStringLiteral("  Autoriza modificar layout por outro protocolo: %1\n").arg(caixa(l.opcoes[0]));
     s += QStringLiteral("  Ativa protocolo Display Norva Serial: %1\n").arg(caixa(l.opcoes[1]));
     s += QStringLiteral("  Ativa protocolo Display BNC: %1\n").arg(caixa(l.opcoes[2]));
-    s +=
-        QStringLiteral("  Byte de opções enviado ao teclado: 0x%1\n")
-            .arg(QString::number(byte_opcoes(l.opcoes[0], l.opcoes[1], l.opcoes[2]), 16).toUpper().rightJustified(2, QLatin1Char('0')));
+    s += QStringLiteral("  Byte de opções enviado ao teclado: 0x%1\n")
+             .arg(QString::number(byte_opcoes(l.opcoes[0], l.opcoes[1], l.opcoes[2]), 16)
+                      .toUpper()
+                      .rightJustified(2, QLatin1Char('0')));
     return s;
 }
 

@@ -28,7 +28,6 @@ struct LayoutApresentado {
 // Caption of a code for display; a value the keyboard cannot take shows as <value>.
 [[nodiscard]] QString legenda_exibida(int codigo, const Catalogo& catalogo);
 
-
 [[nodiscard]] QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m);
 [[nodiscard]] QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m);
 

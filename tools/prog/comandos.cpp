@@ -34,8 +34,12 @@ void escreve(FILE* f, const QString& texto) {
     std::fputs(texto.toLocal8Bit().constData(), f);
     std::fflush(f);
 }
-void diz(const QString& texto) { escreve(stdout, texto + QLatin1Char('\n')); }
-void reclama(const QString& texto) { escreve(stderr, QStringLiteral("vantora-prog: ") + texto + QLatin1Char('\n')); }
+void diz(const QString& texto) {
+    escreve(stdout, texto + QLatin1Char('\n'));
+}
+void reclama(const QString& texto) {
+    escreve(stderr, QStringLiteral("vantora-prog: ") + texto + QLatin1Char('\n'));
+}
 
 bool terminal(FILE* f) {
 #ifdef Q_OS_UNIX
@@ -74,10 +78,8 @@ bool le_layout(const QString& caminho, Layout& layout) {
 }
 
 std::optional<Modelo> modelo(const QString& texto) {
-    if (texto == QLatin1String("65"))
-        return Modelo::Teclas65;
-    if (texto == QLatin1String("44"))
-        return Modelo::Teclas44;
+    if (texto == QLatin1String("65")) return Modelo::Teclas65;
+    if (texto == QLatin1String("44")) return Modelo::Teclas44;
     return std::nullopt;
 }
 
@@ -86,31 +88,31 @@ std::optional<Modelo> modelo(const QString& texto) {
 // The system's ports plus the paths named with --port, as the window would list
 // them with VANTORA_EXTRA_PORTS.
 class InventarioComCaminhos final : public InventarioPortas {
-public:
-    explicit InventarioComCaminhos(std::unique_ptr<InventarioPortas> sistema) : sistema_(std::move(sistema)) {}
+  public:
+    explicit InventarioComCaminhos(std::unique_ptr<InventarioPortas> sistema)
+        : sistema_(std::move(sistema)) {}
     // Number under which a path given on the command line is opened.
     int acrescenta(const QString& caminho) {
         const int numero = 32000 + int(extras_.size());
-        extras_.push_back({QStringLiteral("Porta %1 (COM%2)").arg(caminho).arg(numero), caminho, caminho, numero});
+        extras_.push_back(
+            {QStringLiteral("Porta %1 (COM%2)").arg(caminho).arg(numero), caminho, caminho, numero});
         return numero;
     }
     QList<DispositivoSerial> lista() override {
         QList<DispositivoSerial> l = sistema_->lista();
         for (const auto& e : extras_) {
-            if (QFileInfo::exists(e.caminho))
-                l << e;
+            if (QFileInfo::exists(e.caminho)) l << e;
         }
         return l;
     }
     QString nome_por_id(const QString& id) override {
         for (const auto& e : extras_) {
-            if (e.id == id)
-                return QFileInfo::exists(e.caminho) ? e.nome : QString();
+            if (e.id == id) return QFileInfo::exists(e.caminho) ? e.nome : QString();
         }
         return sistema_->nome_por_id(id);
     }
 
-private:
+  private:
     std::unique_ptr<InventarioPortas> sistema_;
     QList<DispositivoSerial> extras_;
 };
@@ -118,14 +120,12 @@ private:
 // The exchange over the serial control, answers read as the window's receive
 // handler reads them.
 class CanalSerial final : public CanalGravacao {
-public:
+  public:
     CanalSerial(MSComm& porta, QString nome) : porta_(porta), nome_(std::move(nome)) {
         QObject::connect(&porta_, &MSComm::OnComm, &porta_, [this] {
-            if (porta_.CommEvent() != comEvReceive)
-                return;
+            if (porta_.CommEvent() != comEvReceive) return;
             const QByteArray b = porta_.Input();
-            if (b.isEmpty())
-                return;
+            if (b.isEmpty()) return;
             if (uchar(b[0]) == RESPOSTA_ACEITO)
                 resposta_ = RESPOSTA_SIM;
             else if (uchar(b[0]) == RESPOSTA_RECUSADO)
@@ -146,15 +146,13 @@ public:
             Aguarda_Ms(5);
             if (porta_.PortaPerdida())
                 throw ErroExecucao(ERRO_SERIAL_ESCRITA, QStringLiteral("a porta deixou de responder"));
-            if (resposta_ == RESPOSTA_SIM || resposta_ == RESPOSTA_NAO)
-                break;
+            if (resposta_ == RESPOSTA_SIM || resposta_ == RESPOSTA_NAO) break;
         }
         return resposta_;
     }
     void avanca(int passos) override {
         passo_ += passos;
-        if (!terminal(stderr))
-            return;
+        if (!terminal(stderr)) return;
         constexpr int LARGURA = 40;
         const int cheio = passo_ * LARGURA / PASSOS_GRAVACAO;
         escreve(stderr, QStringLiteral("\r%1 [%2%3] %4/%5")
@@ -165,11 +163,10 @@ public:
                             .arg(PASSOS_GRAVACAO));
     }
     void termina_linha() const {
-        if (terminal(stderr) && passo_ > 0)
-            escreve(stderr, QStringLiteral("\n"));
+        if (terminal(stderr) && passo_ > 0) escreve(stderr, QStringLiteral("\n"));
     }
 
-private:
+  private:
     MSComm& porta_;
     QString nome_;
     int resposta_ = 0;
@@ -184,8 +181,8 @@ CodigosLayout como_a_janela_envia(CodigosLayout c) {
     return c;
 }
 
-int grava_numa_porta(InventarioComCaminhos& inventario, int numero, const QString& nome, const QString& parametros,
-                     const CodigosLayout& codigos, int opcoes) {
+int grava_numa_porta(InventarioComCaminhos& inventario, int numero, const QString& nome,
+                     const QString& parametros, const CodigosLayout& codigos, int opcoes) {
     AberturaPortasQt abertura(inventario);
     MSComm porta(&abertura);
     try {
@@ -201,9 +198,14 @@ int grava_numa_porta(InventarioComCaminhos& inventario, int numero, const QStrin
         porta.setInputMode(0);
     } catch (const ErroExecucao& e) {
         if (e.numero() == ERRO_PORTA_ABERTA)
-            reclama(QStringLiteral("%1: Não foi possivel abrir esta porta serial (ocupada por outro programa)").arg(nome));
+            reclama(
+                QStringLiteral("%1: Não foi possivel abrir esta porta serial (ocupada por outro programa)")
+                    .arg(nome));
         else
-            reclama(QStringLiteral("%1: erro %2 (%3) ao abrir a porta").arg(nome).arg(e.numero()).arg(e.descricao()));
+            reclama(QStringLiteral("%1: erro %2 (%3) ao abrir a porta")
+                        .arg(nome)
+                        .arg(e.numero())
+                        .arg(e.descricao()));
         return ERRO;
     }
     CanalSerial canal(porta, nome);
@@ -214,7 +216,8 @@ int grava_numa_porta(InventarioComCaminhos& inventario, int numero, const QStrin
             diz(QStringLiteral("%1: Gravação do teclado efetuada.").arg(nome));
         } else {
             canal.termina_linha();
-            reclama(QStringLiteral("%1: Erro de comunicação com o teclado (o teclado não aceitou o layout)").arg(nome));
+            reclama(QStringLiteral("%1: Erro de comunicação com o teclado (o teclado não aceitou o layout)")
+                        .arg(nome));
             status = RECUSADO;
         }
     } catch (const ErroExecucao& e) {
@@ -234,7 +237,8 @@ int grava_numa_porta(InventarioComCaminhos& inventario, int numero, const QStrin
 bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao, const QStringList& args,
              int& status) {
     p.setApplicationDescription(descricao);
-    const QCommandLineOption ajuda({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Mostra esta ajuda."));
+    const QCommandLineOption ajuda({QStringLiteral("h"), QStringLiteral("help")},
+                                   QStringLiteral("Mostra esta ajuda."));
     p.addOption(ajuda);
     if (!p.parse(QStringList{QStringLiteral("vantora-prog")} + args)) {
         reclama(p.errorText());
@@ -285,22 +289,24 @@ int ports(const QStringList& args) {
 int send(const QStringList& args) {
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("ARQUIVO"), QStringLiteral("O arquivo de layout (*.key)."));
-    const QCommandLineOption porta(QStringLiteral("port"),
-                                   QStringLiteral("Porta: número COM (como na janela) ou caminho do dispositivo. Pode "
-                                                  "ser repetida para gravar vários teclados, um depois do outro. "
-                                                  "Sem ela, a última porta aberta na janela."),
-                                   QStringLiteral("N|CAMINHO"));
-    const QCommandLineOption velocidade(QStringLiteral("speed"), QStringLiteral("9600 ou 57600 (padrão 57600)."),
+    const QCommandLineOption porta(
+        QStringLiteral("port"),
+        QStringLiteral("Porta: número COM (como na janela) ou caminho do dispositivo. Pode "
+                       "ser repetida para gravar vários teclados, um depois do outro. "
+                       "Sem ela, a última porta aberta na janela."),
+        QStringLiteral("N|CAMINHO"));
+    const QCommandLineOption velocidade(QStringLiteral("speed"),
+                                        QStringLiteral("9600 ou 57600 (padrão 57600)."),
                                         QStringLiteral("BPS"), QStringLiteral("57600"));
     p.addOption(porta);
     p.addOption(velocidade);
     int status = OK;
-    if (!analisa(p,
-                 QStringLiteral("Uso: vantora-prog send ARQUIVO [--port N|CAMINHO]... [--speed 9600|57600]"),
-                 QStringLiteral("Grava o layout no teclado pela porta serial, com a mesma troca de mensagens da "
-                                "janela.\nSaída: 0 gravado, 1 o teclado não aceitou, 2 arquivo ou porta com "
-                                "problema."),
-                 args, status))
+    if (!analisa(
+            p, QStringLiteral("Uso: vantora-prog send ARQUIVO [--port N|CAMINHO]... [--speed 9600|57600]"),
+            QStringLiteral("Grava o layout no teclado pela porta serial, com a mesma troca de mensagens da "
+                           "janela.\nSaída: 0 gravado, 1 o teclado não aceitou, 2 arquivo ou porta com "
+                           "problema."),
+            args, status))
         return status;
     if (p.positionalArguments().size() != 1) {
         reclama(QStringLiteral("indique um arquivo de layout (vantora-prog send --help)"));
@@ -312,8 +318,7 @@ int send(const QStringList& args) {
         return ERRO;
     }
     Layout layout;
-    if (!le_layout(p.positionalArguments().first(), layout))
-        return ERRO;
+    if (!le_layout(p.positionalArguments().first(), layout)) return ERRO;
     CodigosLayout codigos;
     try {
         codigos = como_a_janela_envia(layout.codigos);
@@ -344,13 +349,15 @@ int send(const QStringList& args) {
             n = inventario.acrescenta(alvo);
             nome = alvo;
         } else if (inventario.caminho(numero).isEmpty()) {
-            reclama(QStringLiteral("%1: porta não encontrada (vantora-prog ports lista as portas)").arg(nome));
+            reclama(
+                QStringLiteral("%1: porta não encontrada (vantora-prog ports lista as portas)").arg(nome));
             pior = qMax(pior, ERRO);
             continue;
         } else {
             nome += QStringLiteral(" (%1)").arg(inventario.caminho(numero));
         }
-        pior = qMax(pior, grava_numa_porta(inventario, n, nome, bps + QStringLiteral(",N,8,1"), codigos, opcoes));
+        pior = qMax(pior,
+                    grava_numa_porta(inventario, n, nome, bps + QStringLiteral(",N,8,1"), codigos, opcoes));
     }
     return pior;
 }
@@ -358,7 +365,8 @@ int send(const QStringList& args) {
 int show(const QStringList& args) {
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("ARQUIVO"), QStringLiteral("O arquivo de layout (*.key)."));
-    const QCommandLineOption mod(QStringLiteral("model"), QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
+    const QCommandLineOption mod(QStringLiteral("model"),
+                                 QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
                                  QStringLiteral("65|44"), QStringLiteral("65"));
     const QCommandLineOption formato(QStringLiteral("format"), QStringLiteral("text (padrão) ou csv."),
                                      QStringLiteral("text|csv"), QStringLiteral("text"));
@@ -366,19 +374,20 @@ int show(const QStringList& args) {
     p.addOption(formato);
     int status = OK;
     if (!analisa(p, QStringLiteral("Uso: vantora-prog show ARQUIVO [--model 65|44] [--format text|csv]"),
-                 QStringLiteral("Mostra as teclas na grade do teclado, com as legendas dos códigos das tabelas 1 a "
-                                "4, os seis sentinelas e as opções."),
+                 QStringLiteral(
+                     "Mostra as teclas na grade do teclado, com as legendas dos códigos das tabelas 1 a "
+                     "4, os seis sentinelas e as opções."),
                  args, status))
         return status;
     const auto m = modelo(p.value(mod));
     const QString f = p.value(formato);
-    if (p.positionalArguments().size() != 1 || !m || (f != QLatin1String("text") && f != QLatin1String("csv"))) {
+    if (p.positionalArguments().size() != 1 || !m ||
+        (f != QLatin1String("text") && f != QLatin1String("csv"))) {
         reclama(QStringLiteral("uso: vantora-prog show ARQUIVO [--model 65|44] [--format text|csv]"));
         return ERRO;
     }
     Layout layout;
-    if (!le_layout(p.positionalArguments().first(), layout))
-        return ERRO;
+    if (!le_layout(p.positionalArguments().first(), layout)) return ERRO;
     Catalogo cat;
     cat.preenche();
     const LayoutApresentado l{layout.codigos, layout.caixas};
@@ -392,7 +401,8 @@ int legend(const QStringList& args) {
     const QCommandLineOption saida(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                    QStringLiteral("A folha: SAIDA.pdf (A4) ou SAIDA.png (300 dpi)."),
                                    QStringLiteral("SAIDA"));
-    const QCommandLineOption mod(QStringLiteral("model"), QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
+    const QCommandLineOption mod(QStringLiteral("model"),
+                                 QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
                                  QStringLiteral("65|44"), QStringLiteral("65"));
     const QCommandLineOption passo(QStringLiteral("pitch"),
                                    QStringLiteral("Distância entre teclas em milímetros (padrão 19.05)."),
@@ -412,12 +422,12 @@ int legend(const QStringList& args) {
     bool passoOk = false;
     const double mm = p.value(passo).toDouble(&passoOk);
     if (p.positionalArguments().size() != 1 || !p.isSet(saida) || !m || !passoOk) {
-        reclama(QStringLiteral("uso: vantora-prog legend ARQUIVO -o SAIDA.pdf|SAIDA.png [--model 65|44] [--pitch MM]"));
+        reclama(QStringLiteral(
+            "uso: vantora-prog legend ARQUIVO -o SAIDA.pdf|SAIDA.png [--model 65|44] [--pitch MM]"));
         return ERRO;
     }
     Layout layout;
-    if (!le_layout(p.positionalArguments().first(), layout))
-        return ERRO;
+    if (!le_layout(p.positionalArguments().first(), layout)) return ERRO;
     Catalogo cat;
     cat.preenche();
     FolhaLegenda folha;
@@ -431,6 +441,5 @@ int legend(const QStringList& args) {
     diz(QStringLiteral("Legendas gravadas em %1").arg(p.value(saida)));
     return OK;
 }
-
 
 } // namespace vantora::prog

@@ -32,8 +32,7 @@ int main(int argc, char* argv[]) {
     const char* comando = argc > 1 ? argv[1] : "";
     // The legend draws text, which needs a font database; the rest needs no display.
     const bool grafico = std::strcmp(comando, "legend") == 0;
-    if (grafico && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (grafico && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app;
     if (grafico)
         app = std::make_unique<QGuiApplication>(argc, argv);
@@ -43,17 +42,13 @@ int main(int argc, char* argv[]) {
 
     QStringList args = QCoreApplication::arguments().mid(2);
     const QString c = QString::fromLocal8Bit(comando);
-    if (c == QLatin1String("ports"))
-        return vantora::prog::ports(args);
-    if (c == QLatin1String("send"))
-        return vantora::prog::send(args);
-    if (c == QLatin1String("show"))
-        return vantora::prog::show(args);
-    if (c == QLatin1String("check"))
-        return vantora::prog::check(args);
-    if (c == QLatin1String("legend"))
-        return vantora::prog::legend(args);
-    if (c.isEmpty() || c == QLatin1String("--help") || c == QLatin1String("-h") || c == QLatin1String("help")) {
+    if (c == QLatin1String("ports")) return vantora::prog::ports(args);
+    if (c == QLatin1String("send")) return vantora::prog::send(args);
+    if (c == QLatin1String("show")) return vantora::prog::show(args);
+    if (c == QLatin1String("check")) return vantora::prog::check(args);
+    if (c == QLatin1String("legend")) return vantora::prog::legend(args);
+    if (c.isEmpty() || c == QLatin1String("--help") || c == QLatin1String("-h") ||
+        c == QLatin1String("help")) {
         std::fputs(AJUDA, c.isEmpty() ? stderr : stdout);
         return c.isEmpty() ? 2 : 0;
     }

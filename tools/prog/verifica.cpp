@@ -23,20 +23,22 @@ struct Problema {
     QString texto;
 };
 
-QString dobra(const QString& s) { return s.trimmed().toCaseFolded(); }
+QString dobra(const QString& s) {
+    return s.trimmed().toCaseFolded();
+}
 
 class Verificacao {
-public:
+  public:
     explicit Verificacao(const PerfilPrivado& ini) : ini_(ini) {
         for (const auto& l : ini.linhas_nomeadas()) {
             if (l.cabecalho) {
-                if (!secoes_.contains(dobra(l.secao)))
-                    secoes_.insert(dobra(l.secao), l.numero);
+                if (!secoes_.contains(dobra(l.secao))) secoes_.insert(dobra(l.secao), l.numero);
                 continue;
             }
             const QString id = dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave);
             if (chaves_.contains(id))
-                anota(l.numero, l.secao, l.chave, QStringLiteral("chave repetida: vale a da linha %1").arg(chaves_[id]));
+                anota(l.numero, l.secao, l.chave,
+                      QStringLiteral("chave repetida: vale a da linha %1").arg(chaves_[id]));
             else
                 chaves_.insert(id, l.numero);
             todas_.push_back(l);
@@ -58,14 +60,14 @@ public:
 
     void tipo() {
         const QString t = Le_Ini(ini_, QStringLiteral("Teclado"), QStringLiteral("Tipo"));
-        if (t == tipoLayout())
-            return;
+        if (t == tipoLayout()) return;
         anota(linha(QStringLiteral("Teclado"), QStringLiteral("Tipo")), QStringLiteral("Teclado"),
               QStringLiteral("Tipo"),
               existe(QStringLiteral("Teclado"), QStringLiteral("Tipo"))
                   ? QStringLiteral("o tipo é \"%1\", não \"Vantora\": a janela recusa o arquivo (%2)")
                         .arg(t.trimmed(), mensagemOutroTeclado())
-                  : QStringLiteral("falta Tipo=Vantora: a janela recusa o arquivo (%1)").arg(mensagemOutroTeclado()));
+                  : QStringLiteral("falta Tipo=Vantora: a janela recusa o arquivo (%1)")
+                        .arg(mensagemOutroTeclado()));
     }
 
     void opcoes() {
@@ -77,7 +79,8 @@ public:
             if (v == QLatin1String(" ")) {
                 anota(l, QStringLiteral("Teclado"), chave,
                       existe(QStringLiteral("Teclado"), chave)
-                          ? QStringLiteral("o valor começa com \"-2\" e é lido como ausente: a caixa fica desmarcada")
+                          ? QStringLiteral(
+                                "o valor começa com \"-2\" e é lido como ausente: a caixa fica desmarcada")
                           : QStringLiteral("ausente: a caixa fica desmarcada"));
                 continue;
             }
@@ -85,10 +88,13 @@ public:
                 const int n = converte_numero_inicial(v);
                 if (n < 0 || n > 2)
                     anota(l, QStringLiteral("Teclado"), chave,
-                          QStringLiteral("valor %1 fora de 0, 1 e 2: a janela não abre o arquivo (erro 380)").arg(n));
+                          QStringLiteral("valor %1 fora de 0, 1 e 2: a janela não abre o arquivo (erro 380)")
+                              .arg(n));
             } catch (const ErroExecucao& e) {
                 anota(l, QStringLiteral("Teclado"), chave,
-                      QStringLiteral("\"%1\" fora da faixa: a janela não abre o arquivo (erro %2)").arg(v).arg(e.numero()));
+                      QStringLiteral("\"%1\" fora da faixa: a janela não abre o arquivo (erro %2)")
+                          .arg(v)
+                          .arg(e.numero()));
             }
         }
     }
@@ -102,12 +108,12 @@ public:
                 const int l = linha(secao, chave);
                 const bool sentinela = i >= PRIMEIRO_SENTINELA;
                 if (v == QLatin1String(" ")) {
-                    if (sentinela)
-                        continue; // a missing sentinel reads as 0: the row's default is shown
+                    if (sentinela) continue; // a missing sentinel reads as 0: the row's default is shown
                     anota(l, secao, chave,
                           existe(secao, chave)
-                              ? QStringLiteral("o valor começa com \"-2\" e é lido como ausente: a janela não abre o "
-                                               "arquivo (erro 13)")
+                              ? QStringLiteral(
+                                    "o valor começa com \"-2\" e é lido como ausente: a janela não abre o "
+                                    "arquivo (erro 13)")
                               : QStringLiteral("ausente: a janela não abre o arquivo (erro 13)"));
                     continue;
                 }
@@ -115,16 +121,20 @@ public:
                 try {
                     valor = sentinela ? converte_numero_inicial(v) : converte_inteiro(v);
                 } catch (const ErroExecucao& e) {
-                    anota(l, secao, chave,
-                          e.numero() == ERRO_TIPOS
-                              ? QStringLiteral("\"%1\" não é um número: a janela não abre o arquivo (erro 13)").arg(v)
-                              : QStringLiteral("\"%1\" fora de -32768 a 32767: a janela não abre o arquivo (erro 6)")
-                                    .arg(v));
+                    anota(
+                        l, secao, chave,
+                        e.numero() == ERRO_TIPOS
+                            ? QStringLiteral("\"%1\" não é um número: a janela não abre o arquivo (erro 13)")
+                                  .arg(v)
+                            : QStringLiteral(
+                                  "\"%1\" fora de -32768 a 32767: a janela não abre o arquivo (erro 6)")
+                                  .arg(v));
                     continue;
                 }
                 if (i != 65 && (valor < 0 || valor > 255))
                     anota(l, secao, chave,
-                          QStringLiteral("código %1 fora de 0 a 255: a gravação no teclado é recusada").arg(valor));
+                          QStringLiteral("código %1 fora de 0 a 255: a gravação no teclado é recusada")
+                              .arg(valor));
             }
         }
     }
@@ -137,11 +147,11 @@ public:
         for (int n = 1; n <= 4; ++n)
             for (int i = 0; i < QTD_SLOTS; ++i)
                 conhecidas.insert(QStringLiteral("tab%1\nt%2").arg(n).arg(i));
-        const QSet<QString> secoesNossas = {QStringLiteral("teclado"), QStringLiteral("tab1"), QStringLiteral("tab2"),
-                                            QStringLiteral("tab3"), QStringLiteral("tab4")};
+        const QSet<QString> secoesNossas = {QStringLiteral("teclado"), QStringLiteral("tab1"),
+                                            QStringLiteral("tab2"), QStringLiteral("tab3"),
+                                            QStringLiteral("tab4")};
         for (const auto& l : todas_) {
-            if (!secoesNossas.contains(dobra(l.secao)))
-                continue;
+            if (!secoesNossas.contains(dobra(l.secao))) continue;
             if (!conhecidas.contains(dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave)))
                 anota(l.numero, l.secao, l.chave,
                       dobra(l.secao) == QLatin1String("teclado")
@@ -152,7 +162,7 @@ public:
 
     std::vector<Problema> problemas;
 
-private:
+  private:
     const PerfilPrivado& ini_;
     QHash<QString, int> secoes_;
     QHash<QString, int> chaves_;
@@ -166,10 +176,11 @@ int check(const QStringList& args) {
     p.addPositionalArgument(QStringLiteral("ARQUIVO"), QStringLiteral("O arquivo de layout (*.key)."));
     int status = 0;
     if (!analisa(p, QStringLiteral("Uso: vantora-prog check ARQUIVO"),
-                 QStringLiteral("Aponta todos os problemas do arquivo de layout: tipo, chaves ausentes ou que não "
-                                "são números, valores fora de 0 a 255 que impedem a gravação, opções desconhecidas; "
-                                "cada um com a seção, a chave e a linha.\nSaída: 0 sem problemas, 1 com problemas, 2 "
-                                "arquivo ilegível."),
+                 QStringLiteral(
+                     "Aponta todos os problemas do arquivo de layout: tipo, chaves ausentes ou que não "
+                     "são números, valores fora de 0 a 255 que impedem a gravação, opções desconhecidas; "
+                     "cada um com a seção, a chave e a linha.\nSaída: 0 sem problemas, 1 com problemas, 2 "
+                     "arquivo ilegível."),
                  args, status))
         return status;
     if (p.positionalArguments().size() != 1) {
@@ -199,8 +210,8 @@ int check(const QStringList& args) {
                      [](const Problema& a, const Problema& b) { return a.linha < b.linha; });
     for (const Problema& pr : v.problemas) {
         const QString onde = pr.linha > 0 ? QStringLiteral("%1:%2").arg(caminho).arg(pr.linha) : caminho;
-        std::fprintf(stdout, "%s: [%s] %s: %s\n", qPrintable(onde), qPrintable(pr.secao), qPrintable(pr.chave),
-                     qPrintable(pr.texto));
+        std::fprintf(stdout, "%s: [%s] %s: %s\n", qPrintable(onde), qPrintable(pr.secao),
+                     qPrintable(pr.chave), qPrintable(pr.texto));
     }
     if (v.problemas.empty()) {
         std::fprintf(stdout, "%s: sem problemas\n", qPrintable(caminho));
