@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+
+#include <future>
 #include <algorithm>
 
 namespace vantora {
@@ -83,9 +85,15 @@ namespace {
 
 class InventarioSistema : public InventarioPortas {
   public:
+    // The system's list takes a while (on Linux it walks the device database): the
+    // first one is asked for at once, in the background, so that the search at
+    // start-up finds it ready while the window is being built.
+    InventarioSistema() : primeira_(std::async(std::launch::async, [] { return QSerialPortInfo::availablePorts(); })) {}
+
     QList<DispositivoSerial> lista() override {
         QList<DispositivoSerial> r;
-        const QList<QSerialPortInfo> portas = QSerialPortInfo::availablePorts();
+        const QList<QSerialPortInfo> portas =
+            primeira_.valid() ? primeira_.get() : QSerialPortInfo::availablePorts();
 #ifdef Q_OS_WIN
         // The system's own numbers: COM3 is 3.
         for (const QSerialPortInfo& p : portas) {
@@ -126,6 +134,9 @@ class InventarioSistema : public InventarioPortas {
         }
         return nome;
     }
+
+  private:
+    std::future<QList<QSerialPortInfo>> primeira_;
 };
 
 QSerialPort::Parity paridadeQt(Paridade p) {

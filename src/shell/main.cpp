@@ -19,6 +19,9 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 #endif
+    // Link: the machine's serial ports (and those of VANTORA_EXTRA_PORTS); made first,
+    // so that its first search runs while the application and the window start.
+    auto inventario = vantora::criaInventarioSistema();
     QApplication app(argc, argv);
     // The executable's name is the application name of the per-user setting.
     const QString nome = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
@@ -30,8 +33,6 @@ int main(int argc, char* argv[]) {
     vantora::Servicos servicos;
     servicos.mensagens = &mensagens;
     servicos.configuracao = configuracao.get();
-    // Link: the machine's serial ports (and those of VANTORA_EXTRA_PORTS).
-    auto inventario = vantora::criaInventarioSistema();
     vantora::AberturaPortasQt portas(*inventario);
     servicos.inventario = inventario.get();
     servicos.portas = &portas;
