@@ -46,6 +46,13 @@ public:
     bool Form_Load();
     void Form_Unload();
 
+    // Runs `corpo` under this window's error trap for procedure `procedimento`:
+    // a run-time error shows "Error N (...) in procedure P of Formulário Frm_Grava".
+    template <class F>
+    bool trap(const QString& procedimento, F&& corpo) {
+        return armadilha(*servicos.mensagens, procedimento, formulario(), std::forward<F>(corpo));
+    }
+
     // --- Editor: tables, selection, assignment (src/editor) ---
     void limpa_tabelas();
     void mostra_tabela(int tabela);
@@ -89,8 +96,6 @@ public:
     // selection, table 1, Txt_dado, the lamps and an open message box to that file
     // whenever they change (read by the real-keystroke test). Nothing otherwise.
     void relata_estado();
-    MDL_Keyboard* mdl_keyboard_ = nullptr;
-    QString relatorio_anterior_;
 
     // --- Files (src/files) ---
     void mnu_Abrir_Click();
@@ -221,16 +226,9 @@ private:
     void monta_lampadas(QWidget* area);
     void avanca_selecao();
 
-public:
-    // Runs `corpo` under this window's error trap for procedure `procedimento`.
-    template <class F>
-    bool trap(const QString& procedimento, F&& corpo) {
-        return armadilha(*servicos.mensagens, procedimento, formulario(), std::forward<F>(corpo));
-    }
-
-private:
-
     bool descarregada_ = false;
+    MDL_Keyboard* mdl_keyboard_ = nullptr; // capture
+    QString relatorio_anterior_;           // capture: last test-only report written
 };
 
 } // namespace vantora
