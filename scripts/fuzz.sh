@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang, AddressSanitizer and UBSan into
 # build-fuzz/ and runs each for SECONDS (default 30) from its seed corpus:
-#   scripts/fuzz.sh [SECONDS]
+#   scripts/fuzz.sh [SECONDS [TARGET...]]
 # New inputs go to build-fuzz/corpus/<target>/, never into the repository's seeds.
 # Fails when a target finds a crash, a leak or a hang (the input is kept in build-fuzz/).
 set -euo pipefail
@@ -13,6 +13,7 @@ if [ ! -f build-fuzz/build.ninja ]; then
         -DVANTORA_FUZZ=ON -DVANTORA_SANITIZE=ON -DVANTORA_TESTS=OFF >/dev/null
 fi
 alvos=(fuzz_layout fuzz_conversao fuzz_traducao)
+[ $# -gt 1 ] && alvos=("${@:2}")
 declare -A sementes=([fuzz_layout]=tests/data/fuzz-layout [fuzz_conversao]=tests/data/fuzz-conversao
     [fuzz_traducao]=tests/data/fuzz-traducao)
 cmake --build build-fuzz -j"${JOBS:-2}" --target "${alvos[@]}"

@@ -21,6 +21,7 @@ cmake --build build-asan -j"$jobs"
 
 if [ -x scripts/fuzz.sh ]; then
     echo "== fuzz (short run)"
-    scripts/fuzz.sh "${FUZZ_SEGUNDOS:-30}"
+    scripts/fuzz.sh "${FUZZ_SEGUNDOS:-30}" fuzz_layout
+    scripts/fuzz.sh "${FUZZ_SEGUNDOS_CURTO:-10}" fuzz_conversao fuzz_traducao
 fi
 echo "== all tests passed"
