@@ -1,6 +1,7 @@
 // A full programming exchange against vantora-sim (answering only after the bytes
 // would have crossed the line), at 57600 and 9600 bit/s: median of several runs,
 // beside the floor of 73 pauses of 5 ms plus the line time of 433 bytes and 73 answers.
+#include "comum/falsos.h"
 #include "link/portas.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
@@ -19,25 +20,8 @@ using namespace vantora;
 
 namespace {
 
-class MensagensMudas : public Mensagens {
-  public:
-    Resposta mostra(const QString& texto, const QString&, Icone, Botoes, Resposta) override {
-        ultima = texto;
-        return Resposta::Ok;
-    }
-    QString ultima;
-};
-
-class ConfiguracaoMemoria : public ConfiguracaoUsuario {
-  public:
-    QString le(const QString& s, const QString& c, const QString& p) override {
-        return valores.value(s + QLatin1Char('/') + c, p);
-    }
-    void grava(const QString& s, const QString& c, const QString& v) override {
-        valores[s + QLatin1Char('/') + c] = v;
-    }
-    QMap<QString, QString> valores;
-};
+using MensagensMudas = teste::MensagensFalsas;
+using ConfiguracaoMemoria = teste::ConfiguracaoFalsa;
 
 // One exchange; its duration in seconds, or a negative number when it failed.
 double uma_gravacao(const QString& simulador, bool rapido) {
@@ -67,7 +51,7 @@ double uma_gravacao(const QString& simulador, bool rapido) {
     const double segundos = double(t.nsecsElapsed()) / 1e9;
     sim.kill();
     sim.waitForFinished(2000);
-    return mensagens.ultima == QStringLiteral("Gravação do teclado efetuada.") ? segundos : -1;
+    return mensagens.ultima() == QStringLiteral("Gravação do teclado efetuada.") ? segundos : -1;
 }
 
 } // namespace
