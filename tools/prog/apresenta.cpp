@@ -175,6 +175,7 @@ void desenhaLegendas(QPainter* p, const LayoutApresentado& l, const Catalogo& c,
                      double mm, const Bloco& b, QPointF origem, Notas& notas) {
     const double passo = f.passoMm * mm;
     const double minimo = MINIMO_PT * PONTO_MM * mm;
+    if (p) p->setPen(Qt::black);
     for (int r = 0; r < b.qtdLinhas; ++r) {
         for (int col = 0; col < b.qtdColunas; ++col) {
             const int k = tecla(b.primeiraLinha + r, b.primeiraColuna + col);
@@ -250,8 +251,7 @@ void desenhaFolha(QPainter& p, const LayoutApresentado& l, const Catalogo& c, co
     const double y0 = origem.y() + altura + marca + 2 * mm;
     const double linha = PONTO_MM * 9 * mm;
     p.drawText(QRectF(origem.x(), y0, 200 * mm, linha), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Em cada tecla, de cima para baixo: tabela 1 (negrito), tabela 2, tabela 3, "
-                              "tabela 4."));
+               QStringLiteral("Linhas de cada tecla: tabelas 1 (negrito), 2, 3 e 4."));
     const int porColuna = qMax(1, int((altura + 2 * MARGEM_MM * mm) / linha));
     for (qsizetype i = 0; i < notas.lista.size(); ++i) {
         const QPointF canto(origem.x() + double(i / porColuna) * 45 * mm,
