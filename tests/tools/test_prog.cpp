@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
+#include <unistd.h>
 
 using vantora::teste::Simulador;
 
@@ -214,6 +216,22 @@ class TesteProg : public QObject {
                 QVERIFY2(a.err.contains(motivo), qPrintable(QByteArray(cmd) + ": " + a.err));
             }
         }
+        // A file its reader may not open (as root, read by an unprivileged user).
+        QTemporaryFile fechado(QDir::tempPath() + QStringLiteral("/vantora-XXXXXX.key"));
+        QVERIFY(fechado.open());
+        fechado.setPermissions(geteuid() == 0 ? QFileDevice::ReadOwner : QFileDevice::Permissions());
+        QProcess p;
+        if (geteuid() == 0)
+            p.start(QStringLiteral("setpriv"),
+                    {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                     QStringLiteral("--clear-groups"), QStringLiteral(VANTORA_PROG), QStringLiteral("show"),
+                     fechado.fileName()});
+        else
+            p.start(QStringLiteral(VANTORA_PROG), {QStringLiteral("show"), fechado.fileName()});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY2(p.readAllStandardError().contains("sem permissão para ler o arquivo"), "no permission");
+
         const Saida f = roda({QStringLiteral("show"), faltando});
         QCOMPARE(f.status, 2);
         QVERIFY2(f.err.contains(QStringLiteral("erro 13")), qPrintable(f.err));

@@ -71,12 +71,12 @@ bool le_perfil(const QString& caminho, PerfilPrivado& ini) {
         motivo = QStringLiteral("arquivo grande demais para um layout (%1 MB; o limite é %2 MB)")
                      .arg(info.size() / (1024 * 1024))
                      .arg(PerfilPrivado::LIMITE_BYTES / (1024 * 1024));
+    } else if (!info.isReadable()) {
+        motivo = QStringLiteral("sem permissão para ler o arquivo");
     } else {
         QFile f(caminho);
         if (!f.open(QIODevice::ReadOnly))
-            motivo = f.error() == QFileDevice::PermissionsError
-                         ? QStringLiteral("sem permissão para ler o arquivo")
-                         : QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString());
+            motivo = QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString());
         else if (bytes = f.read(PerfilPrivado::LIMITE_BYTES + 1); f.error() != QFileDevice::NoError)
             motivo = QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString());
         else if (bytes.size() > PerfilPrivado::LIMITE_BYTES)
