@@ -27,10 +27,10 @@ void TravasAcompanhadas::tecla(const RelatoTecla& r) {
     if (r.palavra & BIT_TRANSICAO) {
         // A release whose press never came (it went to another window, or the
         // compositor's new keymap swallowed it) is the keystroke.
-        if (!(baixadas_ & t)) ligadas_ ^= t;
+        if (!(baixadas_ & t) && !(do_sistema_ & t)) ligadas_ ^= t;
         baixadas_ &= ~t;
     } else {
-        if (!(r.palavra & BIT_ESTADO_ANTERIOR)) ligadas_ ^= t;
+        if (!(r.palavra & BIT_ESTADO_ANTERIOR) && !(do_sistema_ & t)) ligadas_ ^= t;
         baixadas_ |= t;
     }
 }
@@ -39,11 +39,13 @@ void TravasAcompanhadas::modificadores(std::uint32_t nativos) {
     unsigned m = 0;
     if (nativos & MOD_LOCK) m |= CAPS;
     if (nativos & MOD_MOD2) m |= NUM;
-    indicadores(m, CAPS | NUM);
+    const unsigned proprias = (CAPS | NUM) & ~do_sistema_;
+    ligadas_ = (ligadas_ & ~proprias) | (m & proprias);
 }
 
-void TravasAcompanhadas::indicadores(unsigned ligadas, unsigned mudaram) {
+void TravasAcompanhadas::indicadores(unsigned ligadas, unsigned mudaram, unsigned dele) {
     ligadas_ = (ligadas_ & ~mudaram) | (ligadas & mudaram);
+    do_sistema_ |= dele;
 }
 
 std::int16_t TravasAcompanhadas::GetKeyState(int teclaVirtual) {

@@ -32,15 +32,19 @@ class TravasAcompanhadas final : public EstadoTeclado {
     // The native modifiers of a key event (X11 and Wayland: Lock is Caps Lock, Mod2
     // Num Lock), as they stood before that event.
     void modificadores(std::uint32_t nativos);
-    // Indicators reported by the system; only those in `mudaram` are taken.
+    // Indicators reported by the system; only those in `mudaram` are taken. Those in
+    // `dele` become the system's: its reports come apart from the key events, in
+    // another order, so from then on keys and modifiers no longer touch them (their
+    // held state is still followed).
     enum Trava : unsigned { CAPS = 1, NUM = 2, SCROLL = 4 };
-    void indicadores(unsigned ligadas, unsigned mudaram);
+    void indicadores(unsigned ligadas, unsigned mudaram, unsigned dele = 0);
 
     [[nodiscard]] std::int16_t GetKeyState(int teclaVirtual) override;
 
   private:
     unsigned ligadas_ = 0;
     unsigned baixadas_ = 0;
+    unsigned do_sistema_ = 0;
 };
 
 // The platform's own: the key state on Windows; the followed state on X11 (with the

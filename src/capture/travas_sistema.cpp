@@ -106,7 +106,7 @@ class EstadoTecladoAcompanhado final : public QObject,
             if (xkb->state & bit) ligadas |= 1u << i;
             if (xkb->stateChanged & bit) mudaram |= 1u << i;
         }
-        travas_.indicadores(ligadas, mudaram);
+        travas_.indicadores(ligadas, mudaram, mudaram);
         return false;
     }
 
