@@ -96,6 +96,8 @@ constexpr TabelaEvdev TABELA_EVDEV;
 
 Plataforma plataforma_por_nome(const QString& nomePlugin) {
     if (nomePlugin == QLatin1String("xcb")) return Plataforma::X11;
+    if (nomePlugin == QLatin1String("wayland") || nomePlugin.startsWith(QLatin1String("wayland-")))
+        return Plataforma::Wayland;
     if (nomePlugin == QLatin1String("windows")) return Plataforma::Windows;
     return Plataforma::Nenhuma;
 }
@@ -119,10 +121,76 @@ TeclaFisica tecla_x11(std::uint32_t keycode, std::uint32_t keysym) {
     return {l.varredura, vk};
 }
 
+namespace {
+
+// Where a symbol lives on ABNT2 (evdev code), for the base and shifted levels and the
+// keys that are the same on every layout. ABNT2's pad gives the separator (comma) on
+// the decimal key and the decimal point on its extra key (7Eh).
+struct CasaSimbolo {
+    std::uint32_t keysym;
+    std::uint8_t evdev;
+};
+// clang-format off
+constexpr CasaSimbolo CASAS[] = {
+    {0xff1b, 1}, {0xff08, 14}, {0xff09, 15}, {0xfe20, 15}, {0xff0d, 28}, {0xffe3, 29}, {0xffe1, 42},
+    {0xffe2, 54}, {0xffaa, 55}, {0xffe9, 56}, {0x20, 57}, {0xffe5, 58}, {0xff7f, 69}, {0xff14, 70},
+    {0xff95, 71}, {0xffb7, 71}, {0xff97, 72}, {0xffb8, 72}, {0xff9a, 73}, {0xffb9, 73}, {0xffad, 74},
+    {0xff96, 75}, {0xffb4, 75}, {0xff9d, 76}, {0xffb5, 76}, {0xff98, 77}, {0xffb6, 77}, {0xffab, 78},
+    {0xff9c, 79}, {0xffb1, 79}, {0xff99, 80}, {0xffb2, 80}, {0xff9b, 81}, {0xffb3, 81}, {0xff9e, 82},
+    {0xffb0, 82}, {0xff9f, 83}, {0xffac, 83}, {0xffae, 121}, {0xff8d, 96}, {0xffe4, 97}, {0xffaf, 98}, {0xff61, 99},
+    {0xfe03, 100}, {0xffea, 100}, {0xff50, 102}, {0xff52, 103}, {0xff55, 104}, {0xff51, 105},
+    {0xff53, 106}, {0xff57, 107}, {0xff54, 108}, {0xff56, 109}, {0xff63, 110}, {0xffff, 111},
+    {0xff13, 119}, {0xffeb, 125}, {0xffec, 126}, {0xff67, 127},
+    // 1-0 and their shifted symbols; - = and the ABNT2 punctuation
+    {'1', 2}, {'!', 2}, {'2', 3}, {'@', 3}, {'3', 4}, {'#', 4}, {'4', 5}, {'$', 5}, {'5', 6}, {'%', 6},
+    {'6', 7}, {0xfe57, 7}, {'7', 8}, {'&', 8}, {'8', 9}, {'*', 9}, {'9', 10}, {'(', 10}, {'0', 11},
+    {')', 11}, {'-', 12}, {'_', 12}, {'=', 13}, {'+', 13}, {0xfe51, 26}, {0xfe50, 26}, {'[', 27},
+    {'{', 27}, {0xe7, 39}, {0xc7, 39}, {0xfe53, 40}, {0xfe52, 40}, {'\'', 41}, {'"', 41}, {']', 43},
+    {'}', 43}, {',', 51}, {'<', 51}, {'.', 52}, {'>', 52}, {';', 53}, {':', 53}, {'\\', 86}, {'|', 86},
+    {'/', 89}, {'?', 89},
+};
+// clang-format on
+// A to Z
+constexpr std::array<std::uint8_t, 26> LETRAS = {
+    {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50, 49, 24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44}};
+
+// evdev code of a symbol on ABNT2; 0 when unknown.
+std::uint32_t casa(std::uint32_t keysym) {
+    if (keysym >= 'a' && keysym <= 'z') keysym -= 'a' - 'A';
+    if (keysym >= 'A' && keysym <= 'Z') return LETRAS[keysym - 'A'];
+    if (keysym >= 0xffbe && keysym <= 0xffc7) return 59 + (keysym - 0xffbe); // F1-F10
+    if (keysym == 0xffc8 || keysym == 0xffc9) return 87 + (keysym - 0xffc8); // F11, F12
+    for (const CasaSimbolo& c : CASAS) {
+        if (c.keysym == keysym) return c.evdev;
+    }
+    return 0;
+}
+
+// Keys and symbols that are the same on every layout (dead keys are not).
+constexpr bool tecla_fixa(std::uint32_t evdev) {
+    return evdev == 1 || evdev == 14 || evdev == 15 || evdev == 28 || evdev == 29 || evdev == 42 ||
+           (evdev >= 54 && evdev <= 83 && evdev != 57) || evdev == 87 || evdev == 88 || evdev >= 96;
+}
+constexpr bool simbolo_fixo(std::uint32_t keysym) {
+    return keysym >= 0xfe00 && !(keysym >= 0xfe50 && keysym <= 0xfe8f);
+}
+
+} // namespace
+
+TeclaFisica tecla_wayland(std::uint32_t keycode, std::uint32_t keysym) {
+    const std::uint32_t c = casa(keysym);
+    const std::uint32_t evdev = keycode >= DESLOCAMENTO_X ? keycode - DESLOCAMENTO_X : 0;
+    if (c != 0 && c != evdev && (tecla_fixa(evdev) || simbolo_fixo(keysym)))
+        return tecla_x11(c + DESLOCAMENTO_X, keysym);
+    return tecla_x11(keycode, keysym);
+}
+
 TeclaFisica TradutorTeclado::fisica(const EventoNativo& e) const {
     switch (plataforma_) {
     case Plataforma::X11:
         return tecla_x11(e.codigoVarredura, e.teclaVirtual);
+    case Plataforma::Wayland:
+        return tecla_wayland(e.codigoVarredura, e.teclaVirtual);
     case Plataforma::Windows:
         return {e.codigoVarredura & 0x1FF, static_cast<int>(e.teclaVirtual & 0xFF)};
     case Plataforma::Nenhuma:
@@ -140,9 +208,9 @@ Relatos TradutorTeclado::traduz(const EventoNativo& e) {
     if (f.varredura == 0 && f.teclaVirtual == 0) return r;
     const std::uint32_t corpo =
         ((f.varredura & 0xFF) << 16) | ((f.varredura & ESTENDIDA) ? BIT_ESTENDIDA : 0u) | 1u;
-    // On X11, Alt Gr comes alone; Windows reports it with a left Ctrl before it, and that
+    // On X11 and Wayland, Alt Gr comes alone; Windows reports it with a left Ctrl before it, and that
     // Ctrl goes up first, while Alt is still down ("E01D0001").
-    const bool altGrX11 = plataforma_ == Plataforma::X11 && f.varredura == (ESTENDIDA | 0x38);
+    const bool altGrX11 = plataforma_ != Plataforma::Windows && f.varredura == (ESTENDIDA | 0x38);
     const auto ctrlFalso = [&](std::uint32_t bits) {
         const std::uint32_t contexto = alt_baixado() ? BIT_CONTEXTO_ALT : 0u;
         r.itens[r.quantidade++] = {bits | contexto | (0x1Du << 16) | 1u, 17};

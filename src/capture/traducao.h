@@ -7,8 +7,8 @@
 // key was already down), 31 transition (the key is being released). The virtual-key
 // code is the one the Windows ABNT2 layout gives the physical key.
 //
-// X11: the native scan code is the X keycode (Linux evdev code + 8) and the native
-// virtual key is the keysym. Windows: the native scan code holds the scan code with
+// X11 and Wayland: the native scan code is the X keycode (Linux evdev code + 8) and
+// the native virtual key is the keysym. Windows: the native scan code holds the scan code with
 // the extended flag as 0x100 and the native virtual key is already the Windows code.
 //
 // Qt reports a held key as pairs of release + press marked auto-repeat: they become
@@ -22,10 +22,10 @@
 
 namespace vantora {
 
-enum class Plataforma { Nenhuma, X11, Windows };
+enum class Plataforma { Nenhuma, X11, Wayland, Windows };
 
 // The platform of the running Qt application, from its platform plugin's name
-// ("xcb" or "windows"); any other (offscreen, wayland) gives no native key data we use.
+// ("xcb", "wayland" or "windows"); any other (offscreen) gives no native key data we use.
 [[nodiscard]] Plataforma plataforma_por_nome(const QString& nomePlugin);
 
 // What a key event carries, as QKeyEvent gives it.
@@ -72,6 +72,14 @@ struct TeclaFisica {
     int teclaVirtual = 0;
 };
 [[nodiscard]] TeclaFisica tecla_x11(std::uint32_t keycode, std::uint32_t keysym);
+
+// Physical key of a Wayland key event. The compositor's keymap numbers keys by their
+// evdev codes, as X11 does, and the key is read the same way. A virtual keyboard (an
+// on-screen keyboard, a remote desktop, wtype) uploads a keymap of its own with keys
+// numbered in order of use: there a key that is the same on every layout (Esc, the
+// function keys, the locks, the pad) shows a symbol it never gives, or such a symbol
+// comes from another key, and the key is taken from the symbol's place on ABNT2.
+[[nodiscard]] TeclaFisica tecla_wayland(std::uint32_t keycode, std::uint32_t keysym);
 
 // Keeps which keys are down, to set the previous-state and Alt-context bits.
 class TradutorTeclado {

@@ -1,14 +1,19 @@
-// The platform's lock-key state: GetKeyState on Windows; on X11 the XKB indicators
-// "Caps Lock", "Num Lock" and "Scroll Lock" of the core keyboard, and whether the key
-// is held, from the X server's key map. All off elsewhere.
+// The platform's lock-key state: GetKeyState on Windows; elsewhere the state the
+// program follows (capture/travas.h), on X11 with the XKB indicators "Caps Lock",
+// "Num Lock" and "Scroll Lock" of the core keyboard as the server reports changes.
 #include "capture/travas.h"
 
 #include <QGuiApplication>
 
 #if defined(Q_OS_WIN)
 #include <windows.h>
-#elif defined(VANTORA_XCB_XKB) && QT_CONFIG(xcb)
+#else
+#include <QAbstractNativeEventFilter>
+#include <QKeyEvent>
+#include <QWindow>
 #include <array>
+#endif
+#if !defined(Q_OS_WIN) && defined(VANTORA_XCB_XKB) && QT_CONFIG(xcb)
 #include <cstdlib>
 #include <xcb/xcb.h>
 // xkb.h names a field `explicit`, which C++ reserves.
@@ -28,102 +33,148 @@ class EstadoTecladoWindows final : public EstadoTeclado {
 };
 using EstadoTecladoPlataforma = EstadoTecladoWindows;
 
-#elif defined(VANTORA_XCB_XKB) && QT_CONFIG(xcb)
+#else
 
-constexpr std::int16_t LIGADA = 0x0001;
-constexpr std::int16_t PRESSIONADA = static_cast<std::int16_t>(0x8000);
-
-class EstadoTecladoX11 final : public EstadoTeclado {
+// Follows the lock keys from the key events of the whole application, before any
+// filter of ours can consume them, and on X11 the server's XKB indicators from the
+// events the server sends when they change: after the first query, a tick asks the
+// server nothing.
+class EstadoTecladoAcompanhado final : public QObject,
+                                       public EstadoTeclado
+#if defined(VANTORA_XCB_XKB) && QT_CONFIG(xcb)
+    ,
+                                       public QAbstractNativeEventFilter
+#endif
+{
   public:
     std::int16_t GetKeyState(int teclaVirtual) override {
-        xcb_connection_t* c = conexao();
-        if (!c) return 0;
-        const char* nome = nullptr;
-        xcb_keycode_t keycode = 0; // evdev keycodes of the lock keys
-        switch (teclaVirtual) {
-        case VK_CAPITAL:
-            nome = "Caps Lock";
-            keycode = 66;
-            break;
-        case VK_NUMLOCK:
-            nome = "Num Lock";
-            keycode = 77;
-            break;
-        case VK_SCROLL:
-            nome = "Scroll Lock";
-            keycode = 78;
-            break;
-        default:
-            return 0;
+        liga();
+        return travas_.GetKeyState(teclaVirtual);
+    }
+
+    // (Re)installs the observer ahead of every other application filter.
+    void liga() {
+        if (!qApp) return;
+        if (!ligado_) {
+            tradutor_.define_plataforma(plataforma_por_nome(QGuiApplication::platformName()));
+            ligado_ = true;
+#if defined(VANTORA_XCB_XKB) && QT_CONFIG(xcb)
+            liga_x11();
+#endif
         }
-        std::int16_t estado = 0;
-        if (ligada(c, nome)) estado |= LIGADA;
-        if (pressionada(c, keycode)) estado |= PRESSIONADA;
-        return estado;
+        qApp->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* destino, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) return false;
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->nativeScanCode() == 0 && k->nativeVirtualKey() == 0) return false;
+        // A key event goes to the window first, then on to the focused control: it is
+        // taken at the window, once.
+        if (!qobject_cast<QWindow*>(destino)) return false;
+        if (tradutor_.plataforma() == Plataforma::Nenhuma) return false;
+        const EventoNativo nativo{e->type() == QEvent::KeyRelease, k->isAutoRepeat(), k->nativeScanCode(),
+                                  k->nativeVirtualKey(), k->nativeModifiers()};
+        const Relatos relatos = tradutor_.traduz(nativo);
+        // The modifiers are those before the event; around a lock key's own press and
+        // release they lag behind it (a lock is undone on release), so its toggle says it.
+        bool trava = false;
+        for (const RelatoTecla& r : relatos)
+            trava = trava || r.teclaVirtual == VK_CAPITAL || r.teclaVirtual == VK_NUMLOCK ||
+                    r.teclaVirtual == VK_SCROLL;
+        // Qt's wayland plugin leaves them at 0 (the compositor's modifiers event comes
+        // apart from the keys), so there the lock keys' own toggles are the state.
+        if (!trava && tradutor_.plataforma() == Plataforma::X11) travas_.modificadores(k->nativeModifiers());
+        for (const RelatoTecla& r : relatos)
+            travas_.tecla(r);
+        return false;
+    }
+
+#if defined(VANTORA_XCB_XKB) && QT_CONFIG(xcb)
+    bool nativeEventFilter(const QByteArray& tipo, void* mensagem, qintptr*) override {
+        if (primeiro_evento_ < 0 || tipo != "xcb_generic_event_t") return false;
+        auto* ev = static_cast<xcb_generic_event_t*>(mensagem);
+        if ((ev->response_type & 0x7f) != primeiro_evento_) return false;
+        auto* xkb = reinterpret_cast<xcb_xkb_indicator_state_notify_event_t*>(ev);
+        if (xkb->xkbType != XCB_XKB_INDICATOR_STATE_NOTIFY) return false;
+        unsigned ligadas = 0;
+        unsigned mudaram = 0;
+        for (int i = 0; i < 3; ++i) {
+            if (indice_[i] < 0) continue;
+            const std::uint32_t bit = 1u << indice_[i];
+            if (xkb->state & bit) ligadas |= 1u << i;
+            if (xkb->stateChanged & bit) mudaram |= 1u << i;
+        }
+        travas_.indicadores(ligadas, mudaram, mudaram);
+        return false;
     }
 
   private:
-    xcb_connection_t* conexao() {
-        auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // Once: the indices and states of the three named indicators, and the server's
+    // notice whenever an indicator changes.
+    void liga_x11() {
+        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-        if (c != conexao_) {
-            conexao_ = c;
-            atomos_ = {};
-            if (c) std::free(xcb_xkb_use_extension_reply(c, xcb_xkb_use_extension(c, 1, 0), nullptr));
-        }
-        return c;
-    }
-
-    xcb_atom_t atomo(xcb_connection_t* c, const char* nome) {
-        auto& a = nome[0] == 'C' ? atomos_[0] : nome[0] == 'N' ? atomos_[1] : atomos_[2];
-        if (a == XCB_ATOM_NONE) {
-            const auto cookie = xcb_intern_atom(c, 1, static_cast<std::uint16_t>(qstrlen(nome)), nome);
-            if (auto* r = xcb_intern_atom_reply(c, cookie, nullptr)) {
-                a = r->atom;
-                std::free(r);
+        if (!c) return;
+        std::free(xcb_xkb_use_extension_reply(c, xcb_xkb_use_extension(c, 1, 0), nullptr));
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_xkb_id);
+        if (!ext || !ext->present) return;
+        static const char* const NOMES[3] = {"Caps Lock", "Num Lock", "Scroll Lock"};
+        unsigned ligadas = 0;
+        for (int i = 0; i < 3; ++i) {
+            auto* a = xcb_intern_atom_reply(
+                c, xcb_intern_atom(c, 1, static_cast<std::uint16_t>(qstrlen(NOMES[i])), NOMES[i]), nullptr);
+            if (!a) continue;
+            auto* r = xcb_xkb_get_named_indicator_reply(
+                c,
+                xcb_xkb_get_named_indicator(c, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_LED_CLASS_DFLT_XI_CLASS,
+                                            XCB_XKB_ID_DFLT_XI_ID, a->atom),
+                nullptr);
+            if (r && r->found && r->ndx < 32) {
+                indice_[i] = r->ndx;
+                if (r->on) ligadas |= 1u << i;
             }
+            std::free(r);
+            std::free(a);
         }
-        return a;
+        travas_.indicadores(ligadas,
+                            TravasAcompanhadas::CAPS | TravasAcompanhadas::NUM | TravasAcompanhadas::SCROLL);
+        xcb_xkb_select_events(c, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_EVENT_TYPE_INDICATOR_STATE_NOTIFY, 0,
+                              XCB_XKB_EVENT_TYPE_INDICATOR_STATE_NOTIFY, 0, 0, nullptr);
+        xcb_flush(c);
+        primeiro_evento_ = ext->first_event;
+        qApp->installNativeEventFilter(this);
     }
 
-    bool ligada(xcb_connection_t* c, const char* nome) {
-        const xcb_atom_t a = atomo(c, nome);
-        if (a == XCB_ATOM_NONE) return false;
-        const auto cookie = xcb_xkb_get_named_indicator(
-            c, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_LED_CLASS_DFLT_XI_CLASS, XCB_XKB_ID_DFLT_XI_ID, a);
-        auto* r = xcb_xkb_get_named_indicator_reply(c, cookie, nullptr);
-        const bool ligado = r && r->found && r->on;
-        std::free(r);
-        return ligado;
-    }
-
-    static bool pressionada(xcb_connection_t* c, xcb_keycode_t keycode) {
-        auto* r = xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr);
-        const bool baixo = r && (r->keys[keycode / 8] & (1u << (keycode % 8)));
-        std::free(r);
-        return baixo;
-    }
-
-    xcb_connection_t* conexao_ = nullptr;
-    std::array<xcb_atom_t, 3> atomos_{};
-};
-using EstadoTecladoPlataforma = EstadoTecladoX11;
-
+    int primeiro_evento_ = -1;
+    std::array<int, 3> indice_{-1, -1, -1};
 #else
-
-class EstadoTecladoNenhum final : public EstadoTeclado {
-  public:
-    std::int16_t GetKeyState(int) override { return 0; }
+  private:
+#endif
+    TravasAcompanhadas travas_;
+    TradutorTeclado tradutor_;
+    bool ligado_ = false;
 };
-using EstadoTecladoPlataforma = EstadoTecladoNenhum;
+using EstadoTecladoPlataforma = EstadoTecladoAcompanhado;
 
 #endif
+
+EstadoTecladoPlataforma& estado_plataforma() {
+    static EstadoTecladoPlataforma estado;
+    return estado;
+}
 
 } // namespace
 
 EstadoTeclado& estado_teclado_sistema() {
-    static EstadoTecladoPlataforma estado;
-    return estado;
+    return estado_plataforma();
+}
+
+void observa_travas_sistema() {
+#if !defined(Q_OS_WIN)
+    estado_plataforma().liga();
+#endif
 }
 
 } // namespace vantora

@@ -54,41 +54,8 @@ done
 xdotool windowfocus --sync "$janela"
 
 set +e # every check runs; the failures are counted
-falhas=0
-mostra() { echo "--- report:"; grep -v '^Tab1 \([2-9][0-9]\|1[2-9]\) ' "$rel" 2>/dev/null || true; }
-# espera LINE [seconds]: waits until the report holds LINE exactly.
-espera() {
-    local linha=$1 limite=${2:-5} inicio=$SECONDS
-    while [ $((SECONDS - inicio)) -lt "$limite" ]; do
-        grep -qxF -- "$linha" "$rel" 2>/dev/null && return 0
-        sleep 0.02
-    done
-    echo "FAIL: expected \"$linha\""
-    mostra
-    falhas=$((falhas + 1))
-    return 1
-}
-# confere LINE: the report holds LINE now.
-confere() {
-    grep -qxF -- "$1" "$rel" && return 0
-    echo "FAIL: expected \"$1\" now"
-    mostra
-    falhas=$((falhas + 1))
-}
-agora_ms() { date +%s%3N; }
-# lampada KEYCODE LEDS: toggles a lock key and checks the lamps follow within one
-# 250 ms tick (plus a little for the report and this loop).
-lampada() {
-    local t0 t
-    t0=$(agora_ms)
-    xdotool key "$1"
-    if espera "Leds=$2" 2; then
-        t=$(( $(agora_ms) - t0 ))
-        echo "lamps $2 shown after ${t} ms"
-        if [ "$t" -gt 700 ]; then echo "FAIL: lamps took ${t} ms"; falhas=$((falhas + 1)); fi
-    fi
-}
-
+source "$(dirname "$0")/relatorio.sh"
+tecla() { xdotool key "$1"; }
 espera "Leds=000" 10
 espera "Tecla_Atual=0"
 xdotool key 38   # A
@@ -145,8 +112,4 @@ if [ $((depois - antes)) -lt 3 ] || [ "$repeticoes" -ne $((depois - antes + 1)) 
     falhas=$((falhas + 1))
 fi
 
-if [ "$falhas" -ne 0 ]; then
-    echo "$falhas check(s) failed"
-    exit 1
-fi
-echo "real keystrokes: all checks passed"
+termina "real keystrokes"

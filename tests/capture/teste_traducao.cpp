@@ -1,6 +1,7 @@
 // Translation of native key events into the identifiers of the catalogue, over
 // every physical key of the Brazilian ABNT2 keyboard, as X11 and Windows deliver it.
 #include "capture/traducao.h"
+#include "capture/travas.h"
 #include "catalogue/catalogo.h"
 
 #include <QTest>
@@ -123,6 +124,14 @@ class TesteTraducao : public QObject {
         QCOMPARE(idw.size(), 2);
         const QString soltaX = idx.last();
         QCOMPARE(soltaX, idw.last());
+        // Wayland: the compositor's keymap reads like X11, and so does a virtual
+        // keyboard's own keymap, whose first key always comes as keycode 9.
+        TradutorTeclado tl(Plataforma::Wayland);
+        QCOMPARE(identificadores(tl, {x11(k.keycode, k.keysym, false), x11(k.keycode, k.keysym, true)}), idx);
+        if (k.keysym != 0) {
+            TradutorTeclado tv(Plataforma::Wayland);
+            QCOMPARE(identificadores(tv, {x11(9, k.keysym, false), x11(9, k.keysym, true)}), idx);
+        }
         QCOMPARE(catalogo.localiza(soltaX), k.tecla);
         // The release sets transition and previous state; a first press neither.
         TradutorTeclado t(Plataforma::Windows);
@@ -244,6 +253,40 @@ class TesteTraducao : public QObject {
     }
 
     // A release that went to a dialog leaves the key up.
+    // The lamps' own following of the lock keys: a press toggles, a key lights while
+    // held, a release without its press still counts, and the system's word on the
+    // indicators (or X11's lock modifiers) overrides only what it reports.
+    void travasAcompanhadas() {
+        TravasAcompanhadas t;
+        TradutorTeclado tr(Plataforma::X11);
+        const auto toca = [&](std::uint32_t keycode, std::uint32_t keysym, bool solta) {
+            for (const RelatoTecla& r : tr.traduz(x11(keycode, keysym, solta)))
+                t.tecla(r);
+        };
+        toca(66, 0xffe5, false); // Caps Lock down
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0x8001));
+        toca(66, 0xffe5, false); // auto-repeat report: no second toggle
+        toca(66, 0xffe5, true);
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(1));
+        toca(78, 0xff14, true); // Scroll Lock released, its press unseen
+        QCOMPARE(t.GetKeyState(VK_SCROLL), std::int16_t(1));
+        QCOMPARE(t.GetKeyState(VK_NUMLOCK), std::int16_t(0));
+        t.modificadores(0x12); // Lock and Mod2
+        QCOMPARE(t.GetKeyState(VK_NUMLOCK), std::int16_t(1));
+        const unsigned cn = TravasAcompanhadas::CAPS | TravasAcompanhadas::NUM;
+        t.indicadores(TravasAcompanhadas::NUM, cn, cn);
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0));
+        QCOMPARE(t.GetKeyState(VK_SCROLL), std::int16_t(1));
+        // From now on Caps and Num are the system's: a late key or modifier report
+        // does not undo what it said.
+        t.modificadores(0x02);
+        toca(66, 0xffe5, false);
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0x8000));
+        toca(66, 0xffe5, true);
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0));
+        QCOMPARE(t.GetKeyState(VK_NUMLOCK), std::int16_t(1));
+    }
+
     void esquece() {
         TradutorTeclado t(Plataforma::X11);
         (void)t.traduz(x11(97, '/', false));
