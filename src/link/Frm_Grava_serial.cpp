@@ -80,6 +80,11 @@ void Frm_Grava::ListaPortasCbserial() {
             cmbserialterm->addItem(QStringLiteral("COM") + serial.Lista_Portas[size_t(i)].Numero);
         // Filling selects nothing: the chosen port is still to be picked or typed.
         cmbserialterm->setCurrentIndex(-1);
+        // Ports the list had to leave out (an extra port under a number already taken).
+        if (servicos.inventario) {
+            for (const QString& aviso : servicos.inventario->avisos())
+                servicos.mensagens->informa(aviso);
+        }
     });
 }
 
