@@ -31,6 +31,16 @@ std::int32_t proxima_instalacao() {
 MDL_Keyboard::MDL_Keyboard(Frm_Grava& janela)
     : QObject(&janela), tradutor(plataforma_por_nome(QGuiApplication::platformName())), janela_(janela) {
     setObjectName(QStringLiteral("MDL_Keyboard"));
+    // Keys released while another window (ours or another program's) has the
+    // keyboard never reach us: forget them all as the window loses it.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* w) {
+        if (!w || w != janela_.windowHandle()) esquece_tudo();
+    });
+}
+
+void MDL_Keyboard::esquece_tudo() {
+    da_janela_.reset();
+    tradutor.esquece_tudo();
 }
 
 int MDL_Keyboard::indice_hook(int hookType) {
@@ -44,6 +54,8 @@ bool MDL_Keyboard::InstallHook(Frm_Grava& /*form*/, int hookType) {
         if (handle != 0) return;
         // Only the keyboard filter of this thread can be granted.
         if (hookType == WH_KEYBOARD && qApp && instalacao_ == 0) {
+            // Nothing was seen while the filter was off.
+            esquece_tudo();
             qApp->installEventFilter(this);
             instalacao_ = proxima_instalacao();
             handle = instalacao_;
@@ -107,21 +119,11 @@ bool MDL_Keyboard::eventFilter(QObject* destino, QEvent* e) {
                               k->nativeVirtualKey(), k->nativeModifiers()};
     const std::uint32_t tecla = k->nativeScanCode() & 0x1FF;
     if (para_dialogo(destino)) {
-        if (tipo == QEvent::KeyPress)
-            do_dialogo_.set(tecla);
-        else if (tipo == QEvent::KeyRelease && !k->isAutoRepeat())
-            do_dialogo_.reset(tecla);
-        tradutor.esquece(nativo);
-        return false;
-    }
-    // The release of a key whose press went to a dialog (the Enter that closed a
-    // message box): it belongs to that dialog, and assigns nothing.
-    if (do_dialogo_.test(tecla)) {
         if (tipo == QEvent::KeyRelease && !k->isAutoRepeat()) {
-            do_dialogo_.reset(tecla);
+            da_janela_.reset(tecla);
             tradutor.esquece(nativo);
         }
-        return true;
+        return false;
     }
     // The press that follows is the keystroke; no shortcut takes it.
     if (tipo == QEvent::ShortcutOverride) {
@@ -132,6 +134,17 @@ bool MDL_Keyboard::eventFilter(QObject* destino, QEvent* e) {
         liberado_.varredura == k->nativeScanCode())
         return false;
     liberado_ = {};
+    // A key whose press was not a keystroke for the window (the Enter or Esc that
+    // closed a dialog, a key held as the window got the keyboard): its repeats and
+    // its release belong to where it was pressed, and assign nothing.
+    if (tipo == QEvent::KeyPress && !k->isAutoRepeat()) {
+        da_janela_.set(tecla);
+    } else if (!da_janela_.test(tecla)) {
+        if (tipo == QEvent::KeyRelease && !k->isAutoRepeat()) tradutor.esquece(nativo);
+        return true;
+    } else if (tipo == QEvent::KeyRelease && !k->isAutoRepeat()) {
+        da_janela_.reset(tecla);
+    }
 
     int resultado = 1;
     for (const RelatoTecla& r : tradutor.traduz(nativo)) {

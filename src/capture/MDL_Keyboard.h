@@ -51,7 +51,11 @@ class MDL_Keyboard : public QObject {
 
     Frm_Grava& janela_;
     std::int32_t instalacao_ = 0; // handle of the filter installed on the application
-    std::bitset<512> do_dialogo_; // keys pressed while a dialog had the keyboard
+    // Keys whose press this filter took as a keystroke for the window. Only they act
+    // (on repeat and release): a key pressed in a dialog, in another program or
+    // before the window had the keyboard assigns nothing when it comes up here.
+    std::bitset<512> da_janela_;
+    void esquece_tudo();
 
     // The event let through after an error in KeyboardProc, so that it reaches the
     // window without being examined again on its way to the focused control.

@@ -94,6 +94,9 @@ class TradutorTeclado {
 
     // A release that went elsewhere (to one of our dialogs): the key is up again.
     void esquece(const EventoNativo& e);
+    // The window lost the keyboard: what goes up meanwhile is never seen, so no key
+    // counts as down any more.
+    void esquece_tudo() { baixadas_.reset(); }
 
   private:
     [[nodiscard]] TeclaFisica fisica(const EventoNativo& e) const;

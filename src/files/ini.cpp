@@ -204,6 +204,17 @@ ErroExecucao erro_gravacao(const QString& caminho, const QString& motivo) {
                                           .arg(QDir::toNativeSeparators(caminho), motivo));
 }
 
+// Why a write failed, in the user's words for the two failures a full disk or a
+// file-size limit give.
+QString motivo_gravacao(const QFileDevice& f) {
+    const QString s = f.errorString();
+    if (s.contains(QLatin1String("No space left"), Qt::CaseInsensitive))
+        return QStringLiteral("sem espaço no dispositivo");
+    if (s.contains(QLatin1String("File too large"), Qt::CaseInsensitive))
+        return QStringLiteral("arquivo grande demais para o limite do sistema");
+    return s.isEmpty() ? QStringLiteral("falha na gravação") : s;
+}
+
 enum class Leitura { Ok, Ausente, Falha };
 
 // Reads the file whole, or says why not.
@@ -425,7 +436,8 @@ std::vector<PerfilPrivado::LinhaNomeada> PerfilPrivado::linhas_nomeadas() const 
     QString secao;
     const char* d = bytes_.constData();
     for (std::size_t l = 0; l < linhas_.size(); ++l) {
-        const Analise a = analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
+        const Analise a =
+            analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
         if (a.tipo == Tipo::Cabecalho) {
             secao = decodifica(a.nome);
             r.push_back({int(l) + 1, true, secao, QString(), QString()});
@@ -493,13 +505,30 @@ void PerfilPrivado::salva(const QString& caminho) const {
     }
     const QByteArray t = texto();
     QSaveFile f(caminho);
-    if (!f.open(QIODevice::WriteOnly)) throw erro_gravacao(caminho, f.errorString());
-    if (f.write(t) != t.size()) {
-        const QString motivo = f.errorString();
-        f.cancelWriting();
-        throw erro_gravacao(caminho, motivo);
+    // Unbuffered, so that a full disk or a size limit fails the write itself: a
+    // buffered text would only meet the failure in commit(), too late for some Qt
+    // versions, which still rename the short temporary file over the original.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // No temporary file can be made beside the original (a folder where we may
+        // not create files): an existing writable file is rewritten in place, as the
+        // key-by-key writes always did. Decided here, before a byte is written.
+        if (!info.exists() || !info.isWritable()) throw erro_gravacao(caminho, f.errorString());
+        f.setDirectWriteFallback(true);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            throw erro_gravacao(caminho, f.errorString());
     }
-    if (!f.commit()) throw erro_gravacao(caminho, f.errorString());
+    qint64 escritos = 0;
+    while (escritos < t.size()) {
+        // A short write is followed by one more, which then says why it stopped.
+        const qint64 n = f.write(t.constData() + escritos, t.size() - escritos);
+        if (n <= 0) {
+            const QString motivo = motivo_gravacao(f);
+            f.cancelWriting();
+            throw erro_gravacao(caminho, motivo);
+        }
+        escritos += n;
+    }
+    if (!f.commit()) throw erro_gravacao(caminho, motivo_gravacao(f));
 }
 
 } // namespace vantora

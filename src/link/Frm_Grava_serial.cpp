@@ -80,6 +80,11 @@ void Frm_Grava::ListaPortasCbserial() {
             cmbserialterm->addItem(QStringLiteral("COM") + serial.Lista_Portas[size_t(i)].Numero);
         // Filling selects nothing: the chosen port is still to be picked or typed.
         cmbserialterm->setCurrentIndex(-1);
+        // Ports the list had to leave out (an extra port under a number already taken).
+        if (servicos.inventario) {
+            for (const QString& aviso : servicos.inventario->avisos())
+                servicos.mensagens->informa(aviso);
+        }
     });
 }
 
@@ -152,9 +157,10 @@ void Frm_Grava::Fecha_Porta_Serial() {
 }
 
 void Frm_Grava::poe_porta_guardada() {
-    const QString porta = servicos.configuracao ? servicos.configuracao->le(QStringLiteral("Sistema"),
-                                                                            QStringLiteral("Serial"), QStringLiteral("1"))
-                                                : QStringLiteral("1");
+    const QString porta = servicos.configuracao
+                              ? servicos.configuracao->le(QStringLiteral("Sistema"), QStringLiteral("Serial"),
+                                                          QStringLiteral("1"))
+                              : QStringLiteral("1");
     cmbserialterm->setCurrentIndex(-1);
     cmbserialterm->setEditText(porta);
     indice_escolhido_ = -1;
@@ -196,7 +202,7 @@ namespace {
 // The exchange as the window runs it: the serial control, the answer cell that the
 // receive handler and the keyboard filter fill, and the progress bar.
 class CanalJanela final : public CanalGravacao {
-public:
+  public:
     explicit CanalJanela(Frm_Grava& j) : j_(j) {}
     void envia_registro(int indice, int c1, int c2, int c3, int c4) override {
         j_.Resposta_Teclado = 0;
@@ -209,7 +215,7 @@ public:
     int espera_resposta() override { return j_.espera_resposta(); }
     void avanca(int passos) override { j_.PBar->setValue(j_.PBar->value() + passos); }
 
-private:
+  private:
     Frm_Grava& j_;
 };
 } // namespace
@@ -250,6 +256,7 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
         Shp_Captura_serial->setFillColor(BRANCO);
         Tmr_POSICAO->stop();
         Frm_Envia->show();
+        Frm_Envia->raise(); // above the on-screen keyboard, laid out after it
         PBar->setMaximum(PASSOS_GRAVACAO);
         PBar->setValue(0);
         Captura_Suspensa = 1;
@@ -267,9 +274,11 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
         } else {
             if (Abre_Porta_Serial(posicao, parametros_escolhidos(*this))) {
                 try {
-                    const int opcoes =
-                        byte_opcoes(valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
-                                    valor_caixa(Chk_Prot44serialBNC));
+                    // The boxes may change while the records go out: read them last.
+                    const auto opcoes = [this] {
+                        return byte_opcoes(valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
+                                           valor_caixa(Chk_Prot44serialBNC));
+                    };
                     CanalJanela canal(*this);
                     if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Abandonado)
                         servicos.mensagens->avisa(QStringLiteral("Erro de comunicação com o teclado"),

@@ -30,15 +30,21 @@ void envia_ate_aceito(CanalGravacao& canal, const CodigosLayout& c, int indice, 
 } // namespace
 
 ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos, int opcoes) {
+    return executa_gravacao(canal, codigos, [opcoes] { return opcoes; });
+}
+
+ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
+                                   const std::function<int()>& opcoes) {
     int falhas = 0;
     // Key record i carries entry i - 1; entry 65 (the placeholder key) is never sent.
     for (int i = 1; i <= QTD_TECLAS && falhas < LIMITE_FALHAS; ++i)
         envia_ate_aceito(canal, codigos, i, i - 1, falhas);
     for (int j = PRIMEIRO_SENTINELA; j < QTD_SLOTS && falhas < LIMITE_FALHAS; ++j)
         envia_ate_aceito(canal, codigos, j, j, falhas);
+    const int byte_opcoes = opcoes();
     if (falhas >= LIMITE_FALHAS) return ResultadoGravacao::Abandonado;
     canal.avanca(1);
-    canal.envia_registro(0, 1, 0, opcoes, 0);
+    canal.envia_registro(0, 1, 0, byte_opcoes, 0);
     (void)canal.espera_resposta();
     canal.avanca(1);
     canal.envia_fim();

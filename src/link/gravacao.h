@@ -7,6 +7,8 @@
 
 #include "editor/tabelas.h"
 
+#include <functional>
+
 namespace vantora {
 
 // What the exchange needs from its surroundings.
@@ -32,5 +34,9 @@ enum class ResultadoGravacao { Gravado, Abandonado };
 // record was abandoned; their answers are awaited but not judged.
 [[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
                                                  int opcoes);
+// The same, with the options byte asked for once the sentinel phase is over, so that
+// it is sent as the option boxes stand at that moment.
+[[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
+                                                 const std::function<int()>& opcoes);
 
 } // namespace vantora

@@ -7,8 +7,8 @@
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
-#include <future>
 #include <algorithm>
+#include <future>
 
 namespace vantora {
 
@@ -81,6 +81,44 @@ QList<PortaExtra> le_portas_extras(const QString& texto) {
     return r;
 }
 
+QList<DispositivoSerial> junta_extras(QList<DispositivoSerial> sistema, const QList<PortaExtra>& extras,
+                                      QStringList& avisos) {
+    for (const PortaExtra& e : extras) {
+        const auto dono = std::find_if(sistema.cbegin(), sistema.cend(),
+                                       [&](const DispositivoSerial& d) { return d.numero == e.numero; });
+        if (dono != sistema.cend()) {
+            // Two devices under one number: the one opened would not be the one chosen.
+            avisos << QStringLiteral("A porta extra %1 (VANTORA_EXTRA_PORTS) foi ignorada: o número COM%2 já "
+                                     "pertence a %3. Escolha outro número para ela.")
+                          .arg(e.caminho)
+                          .arg(e.numero)
+                          .arg(dono->nome);
+            continue;
+        }
+        sistema.append({QStringLiteral("Porta virtual %1 (COM%2)").arg(e.caminho).arg(e.numero), e.caminho,
+                        e.caminho, e.numero});
+    }
+    return sistema;
+}
+
+ErroExecucao erro_de_abertura(int erroQt, const QString& caminho, const QString& texto,
+                              const std::function<bool(const QString&)>& gravavel) {
+    switch (erroQt) {
+    // Another program holds the port: Qt finds its lock file (PermissionError) or the
+    // device is opened exclusively (ResourceBusy on some systems).
+    case QSerialPort::PermissionError:
+        // On Linux told apart from a user without the right to the device (not in the
+        // dialout group): error 70. A Windows name ("COM3") is no file to ask about.
+        if (caminho.startsWith(QLatin1Char('/')) && !gravavel(caminho))
+            return ErroExecucao(ERRO_PERMISSAO, QStringLiteral("Permissão negada"));
+        return ErroExecucao(ERRO_PORTA_ABERTA, texto);
+    case QSerialPort::DeviceNotFoundError:
+        return ErroExecucao(ERRO_PORTA_INVALIDA, texto);
+    default:
+        return ErroExecucao(ERRO_SERIAL_HARDWARE, texto);
+    }
+}
+
 namespace {
 
 class InventarioSistema : public InventarioPortas {
@@ -88,7 +126,8 @@ class InventarioSistema : public InventarioPortas {
     // The system's list takes a while (on Linux it walks the device database): the
     // first one is asked for at once, in the background, so that the search at
     // start-up finds it ready while the window is being built.
-    InventarioSistema() : primeira_(std::async(std::launch::async, [] { return QSerialPortInfo::availablePorts(); })) {}
+    InventarioSistema()
+        : primeira_(std::async(std::launch::async, [] { return QSerialPortInfo::availablePorts(); })) {}
 
     QList<DispositivoSerial> lista() override {
         QList<DispositivoSerial> r;
@@ -119,12 +158,18 @@ class InventarioSistema : public InventarioPortas {
             return a.numero < b.numero;
         });
 #endif
+        QList<PortaExtra> extras;
         for (const PortaExtra& e : le_portas_extras(qEnvironmentVariable("VANTORA_EXTRA_PORTS"))) {
-            if (QFileInfo::exists(e.caminho))
-                r.append({QStringLiteral("Porta virtual %1 (COM%2)").arg(e.caminho).arg(e.numero), e.caminho,
-                          e.caminho, e.numero});
+            if (QFileInfo::exists(e.caminho)) extras.append(e);
         }
+        QStringList avisos;
+        r = junta_extras(std::move(r), extras, avisos);
+        avisos_ = avisos;
         return r;
+    }
+
+    QStringList avisos() const override {
+        return avisos_;
     }
 
     QString nome_por_id(const QString& id) override {
@@ -137,6 +182,7 @@ class InventarioSistema : public InventarioPortas {
 
   private:
     std::future<QList<QSerialPortInfo>> primeira_;
+    QStringList avisos_;
 };
 
 QSerialPort::Parity paridadeQt(Paridade p) {
@@ -177,22 +223,9 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
     const QString caminho = inventario_.caminho(numero);
     if (caminho.isEmpty()) throw ErroExecucao(ERRO_PORTA_INVALIDA);
     auto porta = std::make_unique<QSerialPort>(caminho);
-    if (!porta->open(QIODevice::ReadWrite)) {
-        switch (porta->error()) {
-        // Another program holds the port: Qt finds its lock file (PermissionError)
-        // or the device is opened exclusively (ResourceBusy on some systems).
-        case QSerialPort::PermissionError:
-            // Told apart from a user without the right to the device (on Linux, not in
-            // the dialout group): error 70, permission denied.
-            if (!QFileInfo(caminho).isWritable())
-                throw ErroExecucao(ERRO_PERMISSAO, QStringLiteral("Permissão negada"));
-            throw ErroExecucao(ERRO_PORTA_ABERTA, porta->errorString());
-        case QSerialPort::DeviceNotFoundError:
-            throw ErroExecucao(ERRO_PORTA_INVALIDA, porta->errorString());
-        default:
-            throw ErroExecucao(ERRO_SERIAL_HARDWARE, porta->errorString());
-        }
-    }
+    if (!porta->open(QIODevice::ReadWrite))
+        throw erro_de_abertura(porta->error(), caminho, porta->errorString(),
+                               [](const QString& c) { return QFileInfo(c).isWritable(); });
     const bool ok = porta->setBaudRate(p.velocidade) &&
                     porta->setDataBits(static_cast<QSerialPort::DataBits>(p.bitsDados)) &&
                     porta->setParity(paridadeQt(p.paridade)) && porta->setStopBits(paradaQt(p.parada)) &&

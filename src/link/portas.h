@@ -3,10 +3,12 @@
 // the stored port setting keep its meaning, and the port list of module Mdl_Serial.
 
 #include "link/mscomm.h"
+#include "shell/erro.h"
 
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -29,6 +31,8 @@ class InventarioPortas {
     [[nodiscard]] virtual QList<DispositivoSerial> lista() = 0;
     // Name of the device with this identifier, empty when it is not present.
     [[nodiscard]] virtual QString nome_por_id(const QString& id) = 0;
+    // What the last lista() had to leave out, one line each, for the operator.
+    [[nodiscard]] virtual QStringList avisos() const { return {}; }
     // What opens the port of this COM number (the last device listed with it wins),
     // empty when none has it.
     [[nodiscard]] QString caminho(int numero);
@@ -49,6 +53,20 @@ struct PortaExtra {
     QString caminho;
 };
 [[nodiscard]] QList<PortaExtra> le_portas_extras(const QString& texto);
+
+// The system's devices followed by the extra ports; an extra port whose number is
+// already listed (by the system or an earlier extra port) is left out, and `avisos`
+// gets a line saying so.
+[[nodiscard]] QList<DispositivoSerial> junta_extras(QList<DispositivoSerial> sistema,
+                                                    const QList<PortaExtra>& extras, QStringList& avisos);
+
+// The run-time error for a port that would not open: the Qt error, the path opened,
+// Qt's text for it and whether the device may be written (asked only for Linux
+// device paths). A permission error means another program holds the port (8005),
+// except on a Linux device the user may not write to (70, not in the dialout group);
+// on Windows ("COM3") it is always 8005.
+[[nodiscard]] ErroExecucao erro_de_abertura(int erroQt, const QString& caminho, const QString& texto,
+                                            const std::function<bool(const QString&)>& gravavel);
 
 // The inventory of this machine (Qt's serial port list) plus the ports of
 // VANTORA_EXTRA_PORTS that exist, listed after them as "Porta virtual PATH (COMn)".

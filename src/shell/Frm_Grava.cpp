@@ -124,6 +124,8 @@ void Frm_Grava::monta_tabelas(QWidget* area) {
         TabStrip->addTab(new QWidget(TabStrip), QString::fromLatin1(aba));
     TabStrip->setCurrentIndex(0);
     connect(TabStrip, &QTabWidget::currentChanged, this, [this] { TabStrip_Click(); });
+    // Tabs change by a click only: a wheel turn would step the selection back.
+    TabStrip->tabBar()->installEventFilter(new SemRoda(TabStrip));
 
     Frame[0] = moldura(area, indexado("Frame", 0), 180, 600, 6135, 2535);
     Frame[2] = moldura(area, indexado("Frame", 2), 180, 600, 6135, 2535);
@@ -195,7 +197,8 @@ void Frm_Grava::monta_leitor_cartao() {
                             const char* texto0) {
         for (int b = 0; b < 4; ++b) {
             auto* t = coloca(new QLineEdit(p), indexado(nome, b), esquerda0 + 330 * b, topo, 345, 285);
-            t->setMaxLength(3);
+            // Three characters when typing; a longer code from a file shows whole.
+            t->setValidator(new LimiteDigitacao(3, t));
             t->setText(b == 0 ? QString::fromLatin1(texto0) : QStringLiteral("00"));
             linha[b] = t;
         }
@@ -259,6 +262,9 @@ void Frm_Grava::monta_ligacao(QWidget* area) {
                QStringLiteral("Chk_Autoriza_prot"), 7020, 3060, 2925, 345);
     Chk_Autoriza_prot->setChecked(true);
     Chk_Autoriza_prot->hide();
+    // Greyed only as a file left it: the operator's click makes it a plain box again.
+    for (QCheckBox* c : {Chk_Prot44serial, Chk_Prot44serialBNC, Chk_Autoriza_prot})
+        connect(c, &QCheckBox::clicked, c, [c] { c->setTristate(false); });
 }
 
 void Frm_Grava::monta_teclado_pc(QWidget* area) {
@@ -357,9 +363,11 @@ int Frm_Grava::valor_caixa(const QCheckBox* caixa) {
 void Frm_Grava::define_caixa(QCheckBox* caixa, int valor) {
     switch (valor) {
     case 0:
+        caixa->setTristate(false);
         caixa->setCheckState(Qt::Unchecked);
         break;
     case 1:
+        caixa->setTristate(false);
         caixa->setCheckState(Qt::Checked);
         break;
     case 2:

@@ -30,6 +30,10 @@ void Rotulo::mouseReleaseEvent(QMouseEvent* e) {
     if (clique) emit clicked();
 }
 
+void Rotulo::mouseDoubleClickEvent(QMouseEvent* e) {
+    e->accept();
+}
+
 Forma::Forma(QWidget* pai, const QString& nome, Tipo tipo) : QWidget(pai), tipo_(tipo) {
     setObjectName(nome);
     setAttribute(Qt::WA_TransparentForMouseEvents);

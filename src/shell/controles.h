@@ -3,8 +3,10 @@
 // colours, both placed in twips (15 twips to a pixel; Qt scales on high-DPI screens).
 
 #include <QColor>
+#include <QEvent>
 #include <QLabel>
 #include <QRect>
+#include <QValidator>
 #include <QWidget>
 #include <cstdint>
 
@@ -47,10 +49,32 @@ class Rotulo : public QLabel {
   protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    // The second press of a double-click is no click of its own.
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 
   private:
     QRect twips_;
     bool pressionado_ = false;
+};
+
+// Typing limit of a text box that still shows whole any text the program puts in
+// it (QLineEdit's own maximum length would cut that).
+class LimiteDigitacao : public QValidator {
+  public:
+    LimiteDigitacao(int maximo, QObject* pai) : QValidator(pai), maximo_(maximo) {}
+    State validate(QString& texto, int& /*pos*/) const override {
+        return texto.size() <= maximo_ ? Acceptable : Invalid;
+    }
+
+  private:
+    int maximo_;
+};
+
+// Keeps the mouse wheel from a control (a tab bar would change tabs on it).
+class SemRoda : public QObject {
+  public:
+    explicit SemRoda(QObject* pai) : QObject(pai) {}
+    bool eventFilter(QObject* /*alvo*/, QEvent* e) override { return e->type() == QEvent::Wheel; }
 };
 
 // A shape: rectangle, rounded rectangle or circle, with a back colour (when

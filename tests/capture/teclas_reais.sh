@@ -1,45 +1,23 @@
 #!/usr/bin/env bash
-# Real keystrokes on the real program: starts its own Xvfb (-noreset, or the layout
-# and the lock state are lost whenever a client leaves), sets the Brazilian ABNT2
-# layout, starts the program and types on it with xdotool. The results are read from
-# the program's test-only report (VANTORA_RELATORIO=path: selection, table 1 with
+# Real keystrokes on the real program: starts its own Xvfb with the Brazilian ABNT2
+# layout (tests/comum/xvfb.sh), starts the program and types on it with xdotool.
+# The results are read from the program's test-only report (VANTORA_RELATORIO=path: selection, table 1 with
 # captions, Txt_dado, lamps and the open message box, rewritten on every change).
 # Usage: teclas_reais.sh PROGRAM. Exit 77 (skipped) when Xvfb or xdotool is missing.
 set -euo pipefail
 programa=${1:?usage: teclas_reais.sh PROGRAM}
-for f in Xvfb xdotool setxkbmap xkbcomp xdpyinfo; do
-    command -v "$f" >/dev/null || { echo "SKIP: $f is not installed (scripts/deps.sh installs it)"; exit 77; }
-done
-
+source "$(dirname "$0")/../comum/xvfb.sh"
 dir=$(mktemp -d)
-xvfb=""
+XVFB_PID=""
 app=""
 encerra() {
     [ -n "$app" ] && kill "$app" 2>/dev/null || true
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$dir"
 }
 trap encerra EXIT
-
-# Xvfb picks a free display itself and writes its number on descriptor 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/tela" >"$dir/xvfb.log" 2>&1 &
-xvfb=$!
-tela=""
-for _ in $(seq 100); do
-    [ -s "$dir/tela" ] && tela=":$(head -n1 "$dir/tela")" && xdpyinfo -display "$tela" >/dev/null 2>&1 && break
-    tela=""
-    sleep 0.1
-done
-[ -n "$tela" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
-export DISPLAY="$tela"
-unset QT_QPA_PLATFORM
-setxkbmap br abnt2
-# The stock layouts give Scroll Lock no lock modifier, so the X server's "Scroll Lock"
-# indicator never changes; bind one, as systems whose Scroll Lock lamp lights do.
-setxkbmap br abnt2 -print |
-    sed 's/\(xkb_symbols *{ *include "[^"]*"\)/\1 modifier_map Mod3 { Scroll_Lock };/' |
-    xkbcomp -w0 - "$DISPLAY"
+inicia_xvfb "$dir"
 
 rel="$dir/relatorio.txt"
 XDG_CONFIG_HOME="$dir" XDG_RUNTIME_DIR="$dir" VANTORA_RELATORIO="$rel" "$programa" >"$dir/programa.log" 2>&1 &

@@ -79,7 +79,9 @@ public:
                 nome = d.nome;
         return nome;
     }
+    QStringList avisos() const override { return avisosDaLista; }
     QList<DispositivoSerial> dispositivos;
+    QStringList avisosDaLista;
     int falha = 0; // error number the list raises, 0 for none
 };
 

@@ -64,9 +64,13 @@ class TesteEditor : public QObject {
         QCOMPARE(textosSentinelas(*j.janela),
                  QStringList({"02", "00", "00", "00", "03", "00", "00", "00", "10", "00", "00", "00",
                               "02", "00", "00", "00", "03", "00", "00", "00", "10", "00", "00", "00"}));
+        // Typing stops at three characters in every sentinel box.
         for (auto* linha : j->linhas_sentinela())
-            for (auto* caixa : *linha)
-                QCOMPARE(caixa->maxLength(), 3);
+            for (auto* caixa : *linha) {
+                caixa->clear();
+                QTest::keyClicks(caixa, "1234");
+                QCOMPARE(caixa->text(), QStringLiteral("123"));
+            }
         QVERIFY(j.mensagens.vistas.empty());
         // Controls carry their names.
         QVERIFY(j->findChild<QWidget*>(QStringLiteral("Lbl_TeclaLBtab_64")));

@@ -125,6 +125,33 @@ class TesteComandos : public QObject {
         QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
     }
 
+    // A sentinel code longer than the three characters typed by hand shows whole,
+    // is saved whole, and the send refuses it by box and value.
+    void sentinela_longa() {
+        JanelaDeTeste j;
+        Layout l; // every key code 0, so that only the sentinels can be refused
+        l.codigos.Codigos_Tab1[67] = 1000;
+        l.codigos.Codigos_Tab3[71] = -100;
+        const QString caminho = dir_.filePath("longa.key");
+        QVERIFY(grava_bytes(caminho, texto_layout(l)));
+        j.dialogo.respostas = {caminho};
+        j->mnu_Abrir_Click();
+        QCOMPARE(j->Txt_Final[0]->text(), QStringLiteral("1000"));
+        QCOMPARE(j->Txt_lcmErroT3[2]->text(), QStringLiteral("-100"));
+        j.dialogo.respostas = {caminho};
+        j->mnuSalvar_Click();
+        QVERIFY(le_bytes(caminho).contains("[Tab1]\r\nT0=") &&
+                le_bytes(caminho).contains("\r\nT67=1000\r\n"));
+        QCOMPARE(PerfilPrivado::le_arquivo(caminho).le("Tab3", "T71", "", 255), QStringLiteral("-100"));
+        j->Cmd_Grava_Teclado_Click();
+        QVERIFY2(j.mensagens.ultima().contains("\"Sentinela Final, Leitor Trilha 2\" (LCM) tem o valor 1000"),
+                 qPrintable(j.mensagens.ultima()));
+        // Typing still stops at three characters.
+        j->Txt_Inicial[1]->clear();
+        QTest::keyClicks(j->Txt_Inicial[1], "12345");
+        QCOMPARE(j->Txt_Inicial[1]->text(), QStringLiteral("123"));
+    }
+
     void abrir_outro_teclado() {
         JanelaDeTeste j;
         prepara(j);

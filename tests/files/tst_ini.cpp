@@ -1,6 +1,7 @@
 // The private-profile store: reads as the Windows profile functions read, writes
 // keeping every other byte of the file, saves all or nothing.
 #include "apoio.h"
+#include "comum/disco.h"
 #include "files/ini.h"
 #include "shell/erro.h"
 
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -228,6 +231,70 @@ class TesteIni : public QObject {
         QCOMPARE(le_bytes(lido), QByteArray("[S]\r\nk=velho\r\n"));
         QVERIFY(QFileInfo(dir.filePath("pasta.key")).isDir());
     }
+
+#ifdef Q_OS_UNIX
+    // Real filesystems that refuse the write: the old file stays byte for byte and
+    // the reason is told; a folder where only the temporary file cannot be made
+    // still lets an existing file be saved over.
+    void disco_que_recusa_data() {
+        QTest::addColumn<QString>("caso");
+        QTest::addColumn<QString>("motivo"); // empty: the save succeeds
+        QTest::newRow("limite de tamanho") << "limite"
+                                           << "arquivo grande demais";
+        QTest::newRow("tmpfs cheio") << "cheio"
+                                     << "sem espaço no dispositivo";
+        QTest::newRow("pasta sem escrita") << "pasta"
+                                           << "";
+    }
+    void disco_que_recusa() {
+        QFETCH(QString, caso);
+        QFETCH(QString, motivo);
+        const QByteArray velho = "[Teclado]\r\nTipo=Vantora\r\n; mantida\r\n";
+        PerfilPrivado ini = PerfilPrivado::de_bytes(velho);
+        Grava_Layout(ini, exemplo()); // some 3 KB, more than the limit and the space left
+        QTemporaryDir dir;
+        std::unique_ptr<DiscoCheio> cheio;
+        std::unique_ptr<PastaSemEscrita> pasta;
+        QString caminho = dir.filePath("a.key");
+        std::function<QStringList()> arquivos = [&] {
+            return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        };
+        if (caso == "cheio") {
+            cheio = std::make_unique<DiscoCheio>("a.key", velho);
+            if (!cheio->motivo_sem.isEmpty()) QSKIP(qPrintable(cheio->motivo_sem));
+            caminho = cheio->caminho("a.key");
+            arquivos = [&] { return cheio->arquivos(); };
+        } else if (caso == "pasta") {
+            pasta = std::make_unique<PastaSemEscrita>("a.key", velho);
+            if (!pasta->motivo_sem.isEmpty()) QSKIP(qPrintable(pasta->motivo_sem));
+            caminho = pasta->caminho("a.key");
+            arquivos = [&] { return pasta->arquivos(); };
+        } else {
+            QVERIFY(grava_bytes(caminho, velho));
+        }
+        QString erro;
+        try {
+            std::unique_ptr<LimiteTamanho> limite;
+            if (caso == "limite") limite = std::make_unique<LimiteTamanho>(1024);
+            ini.salva(caminho);
+        } catch (const ErroExecucao& e) {
+            QCOMPARE(e.numero(), int(ERRO_ARQUIVO));
+            erro = e.descricao();
+        }
+        const QByteArray agora = le_bytes(caminho);
+        const QStringList deixados = arquivos();
+        pasta.reset();
+        if (motivo.isEmpty()) {
+            QVERIFY2(erro.isEmpty(), qPrintable(erro));
+            QCOMPARE(agora, ini.texto());
+        } else {
+            QVERIFY2(erro.contains(QDir::toNativeSeparators(caminho)) && erro.contains(motivo),
+                     qPrintable(erro));
+            QCOMPARE(agora, velho);
+        }
+        QVERIFY2(!deixados.join(' ').contains(".key."), qPrintable(deixados.join(' '))); // no temporary left
+    }
+#endif
 
     // Big and odd files: read in one pass, never a hang.
     void arquivos_grandes() {

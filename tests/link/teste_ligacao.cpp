@@ -1,5 +1,6 @@
 // The keyboard link end to end: the window on one side of a pseudo-terminal,
 // vantora-sim answering like the keyboard on the other.
+#include "comum/disco.h"
 #include "comum/falsos.h"
 #include "link/simulador.h"
 
@@ -106,6 +107,8 @@ class TesteLigacao : public QObject {
     void recusas_e_silencios();
     void registro_de_opcoes_data();
     void registro_de_opcoes();
+    void durante_a_gravacao();
+    void arquivo_do_emulador_em_disco_cheio();
     void sim_e_nao_pelo_teclado_do_pc();
     void comandos_suspensos_durante_a_gravacao();
     void linha_desligada_no_meio();
@@ -259,6 +262,48 @@ void TesteLigacao::registro_de_opcoes() {
     QCOMPARE(regs.size(), 72);
     QCOMPARE(regs.last().bytes, registro);
     QCOMPARE(regs[65].bytes, QByteArray::fromHex("914202000000"));
+}
+
+// While the records go out, the sending frame lies above every control, and an
+// option box changed during the sentinel phase is sent as it then stands.
+void TesteLigacao::durante_a_gravacao() {
+    Simulador sim;
+    JanelaLigacao j(sim.caminho);
+    QStringList por_cima;
+    sim.aoLer = [&](const QString& l) {
+        if (!l.startsWith(QLatin1String("REGISTRO 66:"))) return;
+        j->Chk_Prot44serial->setChecked(true);
+        // What a click or a paint finds at the frame's corners and on the PC keys row.
+        QWidget* area = j->centralWidget();
+        const QRect r = j->Frm_Envia->geometry();
+        for (const QPoint& p : {r.bottomLeft() + QPoint(8, -8), r.bottomRight() - QPoint(8, 8), r.center()}) {
+            QWidget* w = area->childAt(p);
+            if (w != j->Frm_Envia && !j->Frm_Envia->isAncestorOf(w))
+                por_cima << (w ? w->objectName() : QStringLiteral("-"));
+        }
+    };
+    j->Cmd_Grava_Teclado_Click();
+    QVERIFY(sim.espera(QStringLiteral("FIM_LAYOUT")));
+    QCOMPARE(por_cima, QStringList{});
+    QCOMPARE(sim.valor(QStringLiteral("OPCOES")), QStringLiteral("2"));
+}
+
+// The emulator writes what it received with the configurator's writer: a full disk
+// is reported and the old file kept.
+void TesteLigacao::arquivo_do_emulador_em_disco_cheio() {
+    const QByteArray velho = "[Teclado]\r\nTipo=Vantora\r\n";
+    DiscoCheio disco(QStringLiteral("recebido.key"), velho);
+    if (!disco.motivo_sem.isEmpty()) QSKIP(qPrintable(disco.motivo_sem));
+    Simulador sim({QStringLiteral("--saida"), disco.caminho(QStringLiteral("recebido.key"))});
+    JanelaLigacao j(sim.caminho);
+    enche_tabelas(*j.janela);
+    j->Cmd_Grava_Teclado_Click();
+    QVERIFY(sim.espera(QStringLiteral("FIM_LAYOUT")));
+    QVERIFY2(sim.valor(QStringLiteral("ERRO")).contains(QStringLiteral("sem espaço no dispositivo")),
+             qPrintable(sim.linhas.join('\n')));
+    QFile f(disco.caminho(QStringLiteral("recebido.key")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), velho);
 }
 
 // "N" then "Y" typed on the PC keyboard answer a record the emulator leaves unanswered.

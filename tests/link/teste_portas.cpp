@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +64,9 @@ class TestePortas : public QObject {
     void portas_extras_data();
     void portas_extras();
     void inventario_do_sistema_com_porta_virtual();
+    void extra_com_numero_tomado();
+    void erro_de_abertura_por_plataforma_data();
+    void erro_de_abertura_por_plataforma();
     void parametros_data();
     void parametros();
     void numero_e_identificador_da_lista();
@@ -147,6 +151,7 @@ void TestePortas::inventario_do_sistema_com_porta_virtual() {
     for (const auto& d : lista)
         QVERIFY(!d.nome.contains(QLatin1String("COM201")));
     QCOMPARE(inv->nome_por_id(existe), ultimo.nome);
+    QCOMPARE(inv->avisos(), QStringList{});
     QCOMPARE(inv->caminho(200), existe);
     QVERIFY(inv->caminho(201).isEmpty());
     Mdl_Serial m(inv.get());
@@ -156,6 +161,55 @@ void TestePortas::inventario_do_sistema_com_porta_virtual() {
     QVERIFY(QFile::remove(existe));
     QVERIFY(!m.Porta_Presente(m.Lista_Portas.back().Id_Dispositivo));
     qunsetenv("VANTORA_EXTRA_PORTS");
+}
+
+// An extra port under a number already listed is left out, and said so at start-up
+// and on "Atualiza": the number chosen always opens the device listed under it.
+void TestePortas::extra_com_numero_tomado() {
+    const QList<DispositivoSerial> sistema = dois_dispositivos();
+    QStringList avisos;
+    const auto lista = junta_extras(sistema, {{3, "/tmp/sim"}, {7, "/tmp/a"}, {7, "/tmp/b"}}, avisos);
+    QStringList nomes;
+    for (const auto& d : lista)
+        nomes << QStringLiteral("%1 %2").arg(d.numero).arg(d.caminho);
+    QCOMPARE(nomes, (QStringList{"3 /dev/x3", "1 /dev/x1", "7 /tmp/a"}));
+    QCOMPARE(avisos.size(), 2);
+    QVERIFY2(avisos[0].contains("/tmp/sim") && avisos[0].contains("COM3") &&
+                 avisos[0].contains("USB Serial Port (COM3)"),
+             qPrintable(avisos[0]));
+    QVERIFY2(avisos[1].contains("/tmp/b") && avisos[1].contains("/tmp/a (COM7)"), qPrintable(avisos[1]));
+
+    JanelaPortas j(sistema);
+    j.inventario.avisosDaLista = avisos;
+    j->Lbl_Atualiza_Click();
+    QCOMPARE(j.mensagens.textos(), avisos);
+}
+
+// A permission error is another program holding the port (8005), except on a Linux
+// device the user may not write to (70); a Windows name is never asked about.
+void TestePortas::erro_de_abertura_por_plataforma_data() {
+    QTest::addColumn<int>("erroQt");
+    QTest::addColumn<QString>("caminho");
+    QTest::addColumn<bool>("gravavel");
+    QTest::addColumn<int>("numero");
+    QTest::newRow("Windows, presa") << int(QSerialPort::PermissionError) << "COM3" << false << 8005;
+    QTest::newRow("Linux, presa") << int(QSerialPort::PermissionError) << "/dev/ttyUSB0" << true << 8005;
+    QTest::newRow("Linux, sem direito") << int(QSerialPort::PermissionError) << "/dev/ttyUSB0" << false << 70;
+    QTest::newRow("Windows, inexistente") << int(QSerialPort::DeviceNotFoundError) << "COM9" << false << 8002;
+    QTest::newRow("outro") << int(QSerialPort::OpenError) << "COM3" << true << 8010;
+}
+void TestePortas::erro_de_abertura_por_plataforma() {
+    QFETCH(int, erroQt);
+    QFETCH(QString, caminho);
+    QFETCH(bool, gravavel);
+    QFETCH(int, numero);
+    QStringList perguntados;
+    const ErroExecucao e = erro_de_abertura(erroQt, caminho, QStringLiteral("texto"), [&](const QString& c) {
+        perguntados << c;
+        return gravavel;
+    });
+    QCOMPARE(e.numero(), numero);
+    QCOMPARE(perguntados.isEmpty(), !caminho.startsWith('/') || erroQt != int(QSerialPort::PermissionError));
 }
 
 void TestePortas::parametros_data() {
