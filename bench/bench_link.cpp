@@ -13,7 +13,9 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 using namespace vantora;
@@ -54,6 +56,33 @@ double uma_gravacao(const QString& simulador, bool rapido) {
     return mensagens.ultima() == QStringLiteral("Gravação do teclado efetuada.") ? segundos : -1;
 }
 
+// vantora-prog programming `n` emulated keyboards with one command; the duration in
+// seconds, or a negative number when a keyboard was not programmed.
+double varios_teclados(const QString& simulador, const QString& prog, int n) {
+    std::vector<std::unique_ptr<QProcess>> sims;
+    QStringList args = {QStringLiteral("send"), QStringLiteral(VANTORA_EXEMPLOS "/mercado.key")};
+    for (int i = 0; i < n; ++i) {
+        sims.push_back(std::make_unique<QProcess>());
+        QProcess& sim = *sims.back();
+        sim.start(simulador, {QStringLiteral("--ritmo")});
+        if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) return -1;
+        const QString linha = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        if (!linha.startsWith(QLatin1String("PORTA "))) return -1;
+        args << QStringLiteral("--port") << linha.mid(6);
+    }
+    QProcess p;
+    QElapsedTimer t;
+    t.start();
+    p.start(prog, args);
+    const bool ok = p.waitForFinished(60000) && p.exitCode() == 0;
+    const double segundos = double(t.nsecsElapsed()) / 1e9;
+    for (auto& sim : sims) {
+        sim->kill();
+        sim->waitForFinished(2000);
+    }
+    return ok ? segundos : -1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -86,5 +115,30 @@ int main(int argc, char* argv[]) {
         std::printf("  %5d bit/s: median %.3f s (min %.3f, max %.3f)  floor %.3f s  ratio %.2f\n", velocidade,
                     mediana, tempos.front(), tempos.back(), piso, mediana / piso);
     }
+
+    // The batch: one vantora-prog send to 4 keyboards at once beside the same send to one
+    // (the whole command, start-up included). Target: at most 1.3 times as long.
+    const QString prog = QCoreApplication::applicationDirPath() + QStringLiteral("/vantora-prog");
+    std::printf("bench_link: vantora-prog send at 57600 bit/s, 1 and 4 keyboards (vantora-sim --ritmo), "
+                "median of %d\n",
+                RODADAS);
+    std::array<double, 2> medianas{};
+    for (const int n : {1, 4}) {
+        std::vector<double> tempos;
+        for (int i = 0; i < RODADAS; ++i) {
+            const double t = varios_teclados(simulador, prog, n);
+            if (t >= 0)
+                tempos.push_back(t);
+            else
+                std::printf("  %d keyboard(s): run %d failed\n", n, i + 1);
+        }
+        if (tempos.empty()) continue;
+        std::sort(tempos.begin(), tempos.end());
+        medianas[n == 1 ? 0 : 1] = tempos[tempos.size() / 2];
+        std::printf("  %d keyboard(s): median %.3f s (min %.3f, max %.3f)\n", n, tempos[tempos.size() / 2],
+                    tempos.front(), tempos.back());
+    }
+    if (medianas[0] > 0 && medianas[1] > 0)
+        std::printf("  4 keyboards / 1 keyboard: %.2f (target <= 1.30)\n", medianas[1] / medianas[0]);
     return 0;
 }

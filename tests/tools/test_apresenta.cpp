@@ -34,33 +34,32 @@ class TesteApresenta : public QObject {
     void texto() {
         const QString t = layout_em_texto(exemplo(), cat, Modelo::Teclas65);
         const QStringList linhas = t.split(QLatin1Char('\n'));
-        QVERIFY(linhas[0].contains(QStringLiteral("[0]")));
-        QVERIFY(linhas[0].contains(QStringLiteral("[12]")));
+        QVERIFY(linhas[0].contains(QStringLiteral("[1]")));
+        QVERIFY(linhas[0].contains(QStringLiteral("[13]")));
         QVERIFY(linhas[1].startsWith(QStringLiteral("  T1  A")));
         QVERIFY(linhas[1].endsWith(QStringLiteral("SOH")));
         QVERIFY(linhas[2].startsWith(QStringLiteral("  T2  0")));
         QVERIFY(linhas[3].contains(QStringLiteral("<300>")));
-        QVERIFY(t.contains(QStringLiteral("[64]")));
+        QVERIFY(t.contains(QStringLiteral("[65]")));
         QVERIFY(t.contains(QStringLiteral("CR")));
         QVERIFY(t.contains(QStringLiteral("Trilha 2, sentinela inicial:")));
         QVERIFY(t.contains(QStringLiteral("Byte de opções enviado ao teclado: 0x02")));
         const QString t44 = layout_em_texto(exemplo(), cat, Modelo::Teclas44);
-        QVERIFY(!t44.contains(QStringLiteral("[12]")));
-        QVERIFY(!t44.contains(QStringLiteral("[64]")));
-        QVERIFY(t44.contains(QStringLiteral("[49]")));
+        QVERIFY(!t44.contains(QStringLiteral("[13]")));
+        QVERIFY(!t44.contains(QStringLiteral("[65]")));
+        QVERIFY(t44.contains(QStringLiteral("[50]")));
     }
 
     void csv() {
         const QStringList linhas =
             layout_em_csv(exemplo(), cat, Modelo::Teclas65).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(linhas.size(), 1 + 65 + 6);
-        QCOMPARE(linhas[1], QStringLiteral("0,0,0,65,48,0,0,A,0,,"));
-        QCOMPARE(linhas[14], QStringLiteral("13,1,0,44,0,0,0,\",\",,,"));
-        QVERIFY(linhas[66].startsWith(QStringLiteral("\"Trilha 2, sentinela inicial\",,,37,0,0,0")));
+        QCOMPARE(linhas.size(), 1 + 65);
+        QCOMPARE(linhas[1], QStringLiteral("1,1,1,65,48,0,0,A,0,,"));
+        QCOMPARE(linhas[14], QStringLiteral("14,2,1,44,0,0,0,\",\",,,"));
         QCOMPARE(layout_em_csv(exemplo(), cat, Modelo::Teclas44)
                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
                      .size(),
-                 1 + 44 + 6);
+                 1 + 44);
     }
 
     void legenda_pdf() {

@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
+#include <unistd.h>
 
 using vantora::teste::Simulador;
 
@@ -51,6 +54,27 @@ QString variante(const QTemporaryDir& dir, const QString& nome, const QList<QPai
     o.open(QIODevice::WriteOnly);
     o.write(texto.toLatin1());
     return caminho;
+}
+
+// A whole layout file whose entry i of table t holds codigo(t, i).
+QString layoutCom(const QTemporaryDir& dir, const QString& nome, const std::function<int(int, int)>& codigo) {
+    QString texto = QStringLiteral("[Teclado]\r\nTipo=Vantora\r\nProt=1\r\nProtDisp=0\r\nProtDispBNC=0\r\n");
+    for (int t = 1; t <= 4; ++t) {
+        texto += QStringLiteral("[Tab%1]\r\n").arg(t);
+        for (int i = 0; i < 72; ++i)
+            texto += QStringLiteral("T%1=%2\r\n").arg(i).arg(codigo(t, i));
+    }
+    QFile o(dir.filePath(nome));
+    o.open(QIODevice::WriteOnly);
+    o.write(texto.toLatin1());
+    return o.fileName();
+}
+
+QString programa(const QString& nome, const QStringList& args) {
+    QProcess p;
+    p.start(nome, args);
+    p.waitForFinished(30000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
 // Table codes of the example file, key record by key record: "TECLA n c1 c2 c3 c4".
@@ -112,6 +136,7 @@ class TesteProg : public QObject {
         const Saida s = roda({QStringLiteral("show"), exemplo()});
         QCOMPARE(s.status, 0);
         const QStringList linhas = s.out.split(QLatin1Char('\n'));
+        QVERIFY(linhas[0].startsWith(QStringLiteral("      [1]     [2]")));
         QVERIFY(linhas[1].startsWith(QStringLiteral("  T1  A       B")));
         QVERIFY(s.out.contains(QStringLiteral("Back SP")));
         QVERIFY(s.out.contains(QStringLiteral("Trilha 2, erro de leitura:       10    0    0    0")));
@@ -119,13 +144,52 @@ class TesteProg : public QObject {
                                 QStringLiteral("csv"), QStringLiteral("--model"), QStringLiteral("44")});
         QCOMPARE(csv.status, 0);
         const QStringList l = csv.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(l.size(), 1 + 44 + 6);
-        QCOMPARE(l[1], QStringLiteral("0,0,0,65,0,0,0,A,,,"));
+        QCOMPARE(l.size(), 1 + 44);
+        QCOMPARE(l[1], QStringLiteral("1,1,1,65,0,0,0,A,,,"));
+        // The sentinels as `send` puts them on the wire: box 0 of the read-error rows is 10.
+        const Saida st = roda({QStringLiteral("show"), exemplo(), QStringLiteral("--format"),
+                               QStringLiteral("csv"), QStringLiteral("--sentinels")});
+        QCOMPARE(st.status, 0);
+        const QStringList ls = st.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(ls.size(), 1 + 6);
+        QCOMPARE(ls[3], QStringLiteral("68,2,erro,10,0,0,0,LF,,,"));
+        QCOMPARE(ls[6], QStringLiteral("71,3,erro,10,0,0,0,LF,,,"));
+        // Every numeric column of both layouts holds an integer.
+        for (const QStringList* linhasCsv : {&l, &ls})
+            for (const QString& linha : linhasCsv->mid(1)) {
+                const QStringList campos = linha.split(QLatin1Char(','));
+                for (int c = 0; c < 7; ++c) {
+                    if (linhasCsv == &ls && c == 2) continue; // campo: a word
+                    bool ok = false;
+                    campos[c].toInt(&ok);
+                    QVERIFY2(ok, qPrintable(linha));
+                }
+            }
         QCOMPARE(
             roda({QStringLiteral("show"), exemplo(), QStringLiteral("--model"), QStringLiteral("50")}).status,
             2);
     }
 
+    // Codes without a visible character never reach a terminal as they are.
+    void show_codigos_invisiveis() {
+        const QList<int> invisiveis = {129, 141, 143, 144, 157, 160, 173};
+        const QString f = layoutCom(dir, QStringLiteral("invisiveis.key"), [&](int t, int i) {
+            return t == 1 && i < invisiveis.size() ? invisiveis[i] : (t == 2 && i == 0 ? 65 : 0);
+        });
+        for (const QStringList& extra :
+             {QStringList{}, QStringList{QStringLiteral("--format"), QStringLiteral("csv")}}) {
+            const Saida s = roda(QStringList{QStringLiteral("show"), f} + extra);
+            QCOMPARE(s.status, 0);
+            for (int c : invisiveis)
+                QVERIFY2(s.out.contains(QStringLiteral("<%1>").arg(c)), qPrintable(s.out));
+            for (const QChar ch : s.out)
+                QVERIFY2(ch == QLatin1Char('\n') ||
+                             (ch.isPrint() && ch.unicode() != 0xA0 && ch.unicode() != 0xAD),
+                         qPrintable(QString::number(ch.unicode())));
+        }
+    }
+
+    // Files that cannot be read are named for what is wrong with them, in every command.
     void arquivos_ruins() {
         const QString outro = variante(dir, QStringLiteral("outro.key"),
                                        {{QStringLiteral("Tipo=Vantora"), QStringLiteral("Tipo=vantora")}});
@@ -133,20 +197,41 @@ class TesteProg : public QObject {
             dir, QStringLiteral("faltando.key"),
             {{QStringLiteral("[Tab2]\r\nT0=0\r\nT1=0\r\nT2=0\r\nT3=0\r\nT4=0\r\nT5=0\r\nT6=0\r\nT7=0\r\n"),
               QStringLiteral("[Tab2]\r\nT0=0\r\nT1=0\r\nT2=0\r\nT3=0\r\nT4=0\r\nT5=0\r\nT6=0\r\n")}});
-        for (const char* cmd : {"show", "send", "legend"}) {
+        QFile enorme(dir.filePath(QStringLiteral("enorme.key"))); // sparse: no disk space taken
+        QVERIFY(enorme.open(QIODevice::WriteOnly) && enorme.resize(257LL * 1024 * 1024));
+        enorme.close();
+        const QList<QPair<QString, QString>> casos = {
+            {outro, QStringLiteral("Arquivo referente a outro teclado")},
+            {dir.filePath(QStringLiteral("nada.key")), QStringLiteral("arquivo não encontrado")},
+            {dir.path(), QStringLiteral("é uma pasta")},
+            {enorme.fileName(), QStringLiteral("grande demais")}};
+        for (const char* cmd : {"show", "send", "legend", "check"}) {
             QStringList extra;
             if (QByteArray(cmd) == "legend")
                 extra = {QStringLiteral("-o"), dir.filePath(QStringLiteral("x.pdf"))};
-            const Saida a = roda(QStringList{QString::fromLatin1(cmd), outro} + extra);
-            QCOMPARE(a.status, 2);
-            QVERIFY2(a.err.contains(QStringLiteral("Arquivo referente a outro teclado")), qPrintable(a.err));
-            const Saida b =
-                roda(QStringList{QString::fromLatin1(cmd), dir.filePath(QStringLiteral("nada.key"))} + extra);
-            QCOMPARE(b.status, 2);
-            QVERIFY(b.err.contains(QStringLiteral("arquivo não encontrado")));
-            const Saida c = roda(QStringList{QString::fromLatin1(cmd), dir.path()} + extra);
-            QCOMPARE(c.status, 2);
+            for (const auto& [arquivo, motivo] : casos) {
+                if (QByteArray(cmd) == "check" && arquivo == outro) continue; // check lists it instead
+                const Saida a = roda(QStringList{QString::fromLatin1(cmd), arquivo} + extra);
+                QCOMPARE(a.status, 2);
+                QVERIFY2(a.err.contains(motivo), qPrintable(QByteArray(cmd) + ": " + a.err));
+            }
         }
+        // A file its reader may not open (as root, read by an unprivileged user).
+        QTemporaryFile fechado(QDir::tempPath() + QStringLiteral("/vantora-XXXXXX.key"));
+        QVERIFY(fechado.open());
+        fechado.setPermissions(geteuid() == 0 ? QFileDevice::ReadOwner : QFileDevice::Permissions());
+        QProcess p;
+        if (geteuid() == 0)
+            p.start(QStringLiteral("setpriv"),
+                    {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                     QStringLiteral("--clear-groups"), QStringLiteral(VANTORA_PROG), QStringLiteral("show"),
+                     fechado.fileName()});
+        else
+            p.start(QStringLiteral(VANTORA_PROG), {QStringLiteral("show"), fechado.fileName()});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY2(p.readAllStandardError().contains("sem permissão para ler o arquivo"), "no permission");
+
         const Saida f = roda({QStringLiteral("show"), faltando});
         QCOMPARE(f.status, 2);
         QVERIFY2(f.err.contains(QStringLiteral("erro 13")), qPrintable(f.err));
@@ -157,38 +242,118 @@ class TesteProg : public QObject {
         QCOMPARE(limpo.status, 0);
         QVERIFY(limpo.out.contains(QStringLiteral("sem problemas")));
 
-        const QString ruim = variante(
-            dir, QStringLiteral("ruim.key"),
-            {{QStringLiteral("Tipo=Vantora"), QStringLiteral("Tipo=Outro")},
-             {QStringLiteral("ProtDisp=0"), QStringLiteral("ProtDisp=5")},
-             {QStringLiteral("[Tab1]\r\nT0=65"), QStringLiteral("[Tab1]\r\nT0=300")},
-             {QStringLiteral("[Tab3]\r\nT0=0\r\nT1=0"), QStringLiteral("[Tab3]\r\nT0=0\r\nT1=abc")},
-             {QStringLiteral("[Tab2]\r\nT0=0\r\nT1=0\r\nT2=0\r\nT3=0\r\nT4=0\r\nT5=0\r\nT6=0\r\nT7=0\r\n"),
-              QStringLiteral("[Tab2]\r\nT0=0\r\nT1=0\r\nT2=0\r\nT3=0\r\nT4=0\r\nT5=0\r\nT6=0\r\n")},
-             {QStringLiteral("Prot=1\r\n"), QStringLiteral("Prot=1\r\nCor=azul\r\n")}});
-        const Saida s = roda({QStringLiteral("check"), ruim});
-        QCOMPARE(s.status, 1);
-        const auto tem = [&](const QString& trecho) {
-            if (!s.out.contains(trecho)) qWarning("%s", qPrintable(s.out));
-            return s.out.contains(trecho);
+        const QString tab2 =
+            QStringLiteral("[Tab2]\r\nT0=0\r\nT1=0\r\nT2=0\r\nT3=0\r\nT4=0\r\nT5=0\r\nT6=0\r\nT7=0\r\n");
+        const QString ruim =
+            variante(dir, QStringLiteral("ruim.key"),
+                     {{QStringLiteral("Tipo=Vantora"), QStringLiteral("Tipo=Outro")},
+                      {QStringLiteral("ProtDisp=0"), QStringLiteral("ProtDisp=5")},
+                      {QStringLiteral("[Tab1]\r\nT0=65"), QStringLiteral("[Tab1]\r\nT0=300")},
+                      {QStringLiteral("[Tab3]\r\nT0=0\r\nT1=0"), QStringLiteral("[Tab3]\r\nT0=0\r\nT1=abc")},
+                      {tab2, QString(tab2).replace(QStringLiteral("T7=0\r\n"), QString())},
+                      {QStringLiteral("Prot=1\r\n"), QStringLiteral("Prot=1\r\nCor=azul\r\n")}});
+        // Only warnings: an unknown option, a missing one, a foreign section, a second [Tab1].
+        QFile ex(exemplo());
+        ex.open(QIODevice::ReadOnly);
+        const QString texto = QString::fromLatin1(ex.readAll());
+        const QString tab1 =
+            texto.mid(texto.indexOf(QStringLiteral("[Tab1]")),
+                      texto.indexOf(QStringLiteral("[Tab2]")) - texto.indexOf(QStringLiteral("[Tab1]")));
+        const QString avisos = variante(dir, QStringLiteral("avisos.key"),
+                                        {{QStringLiteral("Prot=1\r\n"), QStringLiteral("Cor=azul\r\n")}},
+                                        {tab1, QStringLiteral("[Outra]\r\nx=1\r\n")});
+        const QString semTabela = layoutCom(dir, QStringLiteral("semtab.key"), [](int, int) { return 0; });
+        {
+            QFile f(semTabela);
+            f.open(QIODevice::ReadOnly);
+            QString t = QString::fromLatin1(f.readAll());
+            f.close();
+            const qsizetype de = t.indexOf(QStringLiteral("[Tab2]")),
+                            ate = t.indexOf(QStringLiteral("[Tab3]"));
+            t.remove(de, ate - de);
+            f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            f.write(t.toLatin1());
+        }
+        const struct {
+            QString arquivo;
+            QStringList opcoes;
+            int status;
+            QStringList trechos;
+            QStringList ausentes;
+        } casos[] = {
+            {ruim,
+             {},
+             1,
+             {ruim + QStringLiteral(":2: erro: [Teclado] Tipo: o tipo é \"Outro\""),
+              ruim + QStringLiteral(":4: aviso: [Teclado] Cor: opção desconhecida"),
+              ruim + QStringLiteral(":5: erro: [Teclado] ProtDisp: valor 5 fora de 0, 1 e 2"),
+              ruim + QStringLiteral(":8: erro: [Tab1] T0 (tecla 1): código 300 fora de 0 a 255"),
+              QStringLiteral("erro: [Tab2] T7 (tecla 8): ausente: a janela não abre o arquivo (erro 13)"),
+              QStringLiteral("erro: [Tab3] T1 (tecla 2): \"abc\" não é um número"),
+              QStringLiteral("5 erro(s), 1 aviso(s)")},
+             {}},
+            {avisos,
+             {},
+             0,
+             {QStringLiteral("aviso: [Teclado] Cor: opção desconhecida"),
+              QStringLiteral("aviso: [Teclado] Prot: ausente"),
+              QStringLiteral("aviso: [Outra]: seção desconhecida"),
+              QStringLiteral("aviso: [Tab1]: seção repetida nas linhas 6 e 298"),
+              QStringLiteral("0 erro(s), 4 aviso(s)")},
+             {QStringLiteral("chave repetida"), QStringLiteral("-2")}},
+            {avisos, {QStringLiteral("--strict")}, 1, {QStringLiteral("0 erro(s), 4 aviso(s)")}, {}},
+            {semTabela,
+             {},
+             1,
+             {QStringLiteral("erro: [Tab2]: T0–T71 ausentes"), QStringLiteral("1 erro(s), 0 aviso(s)")},
+             {QStringLiteral("[Tab2] T")}},
         };
-        QVERIFY(tem(ruim + QStringLiteral(":2: [Teclado] Tipo: o tipo é \"Outro\"")));
-        QVERIFY(tem(ruim + QStringLiteral(":4: [Teclado] Cor: opção desconhecida")));
-        QVERIFY(tem(ruim + QStringLiteral(":5: [Teclado] ProtDisp: valor 5 fora de 0, 1 e 2")));
-        QVERIFY(tem(ruim + QStringLiteral(":8: [Tab1] T0: código 300 fora de 0 a 255")));
-        QVERIFY(tem(QStringLiteral("[Tab2] T7: ausente: a janela não abre o arquivo (erro 13)")));
-        QVERIFY(tem(QStringLiteral("[Tab3] T1: \"abc\" não é um número")));
-        QVERIFY(tem(QStringLiteral("6 problema(s)")));
-        QCOMPARE(roda({QStringLiteral("check"), dir.filePath(QStringLiteral("nada.key"))}).status, 2);
+        for (const auto& c : casos) {
+            const Saida s = roda(QStringList{QStringLiteral("check"), c.arquivo} + c.opcoes);
+            QVERIFY2(s.status == c.status, qPrintable(s.out));
+            for (const QString& t : c.trechos)
+                QVERIFY2(s.out.contains(t), qPrintable(t + QStringLiteral("\n") + s.out));
+            for (const QString& t : c.ausentes)
+                QVERIFY2(!s.out.contains(t), qPrintable(s.out));
+        }
     }
 
+    // Long captions in all four tables, the third empty on every other key: each shows
+    // whole on its own line, and the sheet is one A4 landscape page.
     void legend() {
+        const QList<QPair<int, QString>> longas = {{8, QStringLiteral("Back SP")},
+                                                   {32, QStringLiteral("Space")},
+                                                   {9, QStringLiteral("HTAB")},
+                                                   {127, QStringLiteral("DEL")}};
+        const QString f = layoutCom(dir, QStringLiteral("longas.key"), [&](int t, int i) {
+            return i >= 65 || (t == 3 && i % 2) ? 0 : longas[t - 1].first;
+        });
         const QString pdf = dir.filePath(QStringLiteral("l.pdf"));
-        const Saida a = roda({QStringLiteral("legend"), exemplo(), QStringLiteral("-o"), pdf});
-        QCOMPARE(a.status, 0);
-        QFile f(pdf);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(f.readAll().startsWith("%PDF"));
+        QProcessEnvironment semTela = QProcessEnvironment::systemEnvironment();
+        semTela.remove(QStringLiteral("DISPLAY"));
+        semTela.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        semTela.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        const Saida a = roda({QStringLiteral("legend"), f, QStringLiteral("-o"), pdf,
+                              QStringLiteral("--pitch"), QStringLiteral("19,05")},
+                             semTela);
+        QVERIFY2(a.status == 0, qPrintable(a.err));
+        const QString info = programa(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+842 x 595 pts"))),
+                 qPrintable(info));
+        const QString texto = programa(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        for (int t = 0; t < 4; ++t)
+            QVERIFY2(texto.count(longas[t].second) == (t == 2 ? 33 : 65),
+                     qPrintable(longas[t].second + QStringLiteral(": ") +
+                                QString::number(texto.count(longas[t].second))));
+        // Too small for the smallest legible size: cut, marked, and listed whole under the grid.
+        const Saida b = roda({QStringLiteral("legend"), f, QStringLiteral("-o"), pdf,
+                              QStringLiteral("--pitch"), QStringLiteral("7")});
+        QCOMPARE(b.status, 0);
+        const QString pequeno = programa(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY2(pequeno.count(QStringLiteral("*1")) == 66 && pequeno.contains(QStringLiteral("*1 Back SP")),
+                 qPrintable(pequeno));
+
         const QString png = dir.filePath(QStringLiteral("l.png"));
         QCOMPARE(
             roda({QStringLiteral("legend"), exemplo(), QStringLiteral("-o"), png, QStringLiteral("--model"),
@@ -215,35 +380,63 @@ class TesteProg : public QObject {
                  qPrintable(s.out));
     }
 
+    // Ports named as `ports` prints them (any case), by number and by path.
     void send() {
         Simulador a;
         Simulador b;
-        QVERIFY(!a.caminho.isEmpty() && !b.caminho.isEmpty());
+        Simulador c;
+        QVERIFY(!a.caminho.isEmpty() && !b.caminho.isEmpty() && !c.caminho.isEmpty());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("VANTORA_EXTRA_PORTS"), QStringLiteral("91=") + b.caminho);
-        // One by path, one by its number.
+        env.insert(QStringLiteral("VANTORA_EXTRA_PORTS"),
+                   QStringLiteral("91=%1;92=%2").arg(b.caminho, c.caminho));
         const Saida s = roda({QStringLiteral("send"), exemplo(), QStringLiteral("--port"), a.caminho,
-                              QStringLiteral("--port"), QStringLiteral("91"), QStringLiteral("--speed"),
-                              QStringLiteral("9600")},
+                              QStringLiteral("--port"), QStringLiteral("91"), QStringLiteral("--port"),
+                              QStringLiteral("cOm92"), QStringLiteral("--speed"), QStringLiteral("9600")},
                              env);
         QCOMPARE(s.status, 0);
-        QCOMPARE(s.out.count(QStringLiteral("Gravação do teclado efetuada.")), 2);
-        QVERIFY(a.espera(QStringLiteral("FIM_LAYOUT")));
-        QVERIFY(b.espera(QStringLiteral("FIM_LAYOUT")));
-        QCOMPARE(teclasRecebidas(a), teclasDoExemplo());
-        QCOMPARE(teclasRecebidas(b), teclasDoExemplo());
+        QCOMPARE(s.out.count(QStringLiteral("Gravação do teclado efetuada.")), 3);
+        QVERIFY(s.out.contains(QStringLiteral("COM92 (%1): Gravação").arg(c.caminho)));
+        for (Simulador* sim : {&a, &b, &c}) {
+            QVERIFY(sim->espera(QStringLiteral("FIM_LAYOUT")));
+            QCOMPARE(teclasRecebidas(*sim), teclasDoExemplo());
+        }
         // What the window would send: box 0 of the read-error rows shows the default 10.
         QVERIFY(a.tem(QStringLiteral("SENTINELA 68 10 0 0 0")));
         QVERIFY(a.tem(QStringLiteral("SENTINELA 66 59 0 0 0")));
         QVERIFY(a.tem(QStringLiteral("OPCOES 0")));
     }
 
-    void send_recusado_e_erros() {
-        Simulador recusa({QStringLiteral("--rejeita"), QStringLiteral("6")});
-        const Saida r = roda({QStringLiteral("send"), exemplo(), QStringLiteral("--port"), recusa.caminho});
-        QCOMPARE(r.status, 1);
-        QVERIFY(r.err.contains(QStringLiteral("Erro de comunicação com o teclado")));
-        QVERIFY(!recusa.tem(QStringLiteral("FIM_LAYOUT")));
+    // How an exchange ends, told apart: refused, partly programmed, never answered.
+    void send_falhas() {
+        const struct {
+            QStringList sim;
+            int status;
+            QString trecho;
+        } casos[] = {
+            {{QStringLiteral("--rejeita"), QStringLiteral("6")},
+             1,
+             QStringLiteral("não aceitou o layout); o teclado não foi alterado")},
+            {{QStringLiteral("--rejeita"), QStringLiteral("6"), QStringLiteral("--a-partir"),
+              QStringLiteral("11")},
+             1,
+             QStringLiteral("parcialmente gravado: aceitou 10 de 71 registros (teclas 1 a 10)")},
+            {{QStringLiteral("--desliga"), QStringLiteral("5")},
+             2,
+             QStringLiteral("aceitou 4 de 71 registros")},
+            {{QStringLiteral("--silencia"), QStringLiteral("1000")},
+             3,
+             QStringLiteral("o teclado não respondeu")},
+            {{QStringLiteral("--desliga"), QStringLiteral("1")},
+             3,
+             QStringLiteral("o teclado não respondeu")},
+        };
+        for (const auto& c : casos) {
+            Simulador sim(c.sim);
+            const Saida r = roda({QStringLiteral("send"), exemplo(), QStringLiteral("--port"), sim.caminho});
+            QVERIFY2(r.status == c.status && r.err.contains(c.trecho),
+                     qPrintable(c.sim.join(' ') + ": " + r.err));
+            QVERIFY(!sim.tem(QStringLiteral("FIM_LAYOUT")));
+        }
 
         // A code the keyboard cannot take: nothing goes out.
         Simulador nada;
@@ -256,19 +449,64 @@ class TesteProg : public QObject {
         QTest::qWait(100);
         QVERIFY(nada.registros().isEmpty());
 
-        const Saida p =
-            roda({QStringLiteral("send"), exemplo(), QStringLiteral("--port"), QStringLiteral("31999")});
-        QCOMPARE(p.status, 2);
-        QVERIFY(p.err.contains(QStringLiteral("porta não encontrada")));
+        for (const QString& porta : {QStringLiteral("31999"), QStringLiteral("COM31999")}) {
+            const Saida p = roda({QStringLiteral("send"), exemplo(), QStringLiteral("--port"), porta});
+            QCOMPARE(p.status, 2);
+            QVERIFY(p.err.contains(QStringLiteral("COM31999: porta não encontrada")));
+        }
         QCOMPARE(roda({QStringLiteral("send"), exemplo(), QStringLiteral("--speed"), QStringLiteral("1200")})
                      .status,
                  2);
+    }
 
-        // The keyboard hangs up after a few records.
-        Simulador cai({QStringLiteral("--desliga"), QStringLiteral("5")});
-        const Saida c = roda({QStringLiteral("send"), exemplo(), QStringLiteral("--port"), cai.caminho});
-        QCOMPARE(c.status, 2);
-        QVERIFY2(c.err.contains(QStringLiteral("não foi gravado por completo")), qPrintable(c.err));
+    // Several ports: programmed at the same time (each emulator gets its first record
+    // before any has finished), one result line each, the worst status; --one-by-one
+    // keeps them in turn.
+    void send_varias_portas() {
+        for (const bool umPorUm : {false, true}) {
+            std::vector<std::unique_ptr<Simulador>> sims;
+            QElapsedTimer relogio;
+            relogio.start();
+            std::vector<qint64> inicio(3, -1), fim(3, -1);
+            QStringList args = {QStringLiteral("send"), exemplo()};
+            for (int i = 0; i < 3; ++i) {
+                sims.push_back(std::make_unique<Simulador>(i == 2 ? QStringList{QStringLiteral("--ritmo"),
+                                                                                QStringLiteral("--silencia"),
+                                                                                QStringLiteral("1000")}
+                                                                  : QStringList{QStringLiteral("--ritmo")}));
+                sims.back()->aoLer = [&, i](const QString& l) {
+                    if (l.startsWith(QLatin1String("REGISTRO 1:")) && inicio[size_t(i)] < 0)
+                        inicio[size_t(i)] = relogio.elapsed();
+                    if (l.startsWith(QLatin1String("FIM_LAYOUT")) ||
+                        l.startsWith(QLatin1String("REGISTRO 3:")))
+                        fim[size_t(i)] = relogio.elapsed();
+                };
+                args << QStringLiteral("--port") << sims.back()->caminho;
+            }
+            if (umPorUm) args << QStringLiteral("--one-by-one");
+            const Saida s = roda(args);
+            QCOMPARE(s.status, 3); // the silent one
+            QCOMPARE(s.out.count(QStringLiteral("Gravação do teclado efetuada.")), 2);
+            QCOMPARE(s.err.count(QStringLiteral("o teclado não respondeu")), 1);
+            QTest::qWait(50);
+            for (int i = 0; i < 3; ++i)
+                QVERIFY(inicio[size_t(i)] >= 0 && fim[size_t(i)] >= 0);
+            const qint64 ultimoInicio = *std::max_element(inicio.begin(), inicio.end());
+            const qint64 primeiroFim = *std::min_element(fim.begin(), fim.end());
+            // (times as this process reads the emulators' lines, some milliseconds late)
+            const QString tempos = QStringLiteral("%1-%2 %3-%4 %5-%6")
+                                       .arg(inicio[0])
+                                       .arg(fim[0])
+                                       .arg(inicio[1])
+                                       .arg(fim[1])
+                                       .arg(inicio[2])
+                                       .arg(fim[2]);
+            if (umPorUm)
+                QVERIFY2(fim[0] <= inicio[1] && fim[1] <= inicio[2], qPrintable(tempos));
+            else
+                QVERIFY2(ultimoInicio < primeiroFim,
+                         qPrintable(QStringLiteral("%1 %2").arg(ultimoInicio).arg(primeiroFim)));
+        }
     }
 };
 

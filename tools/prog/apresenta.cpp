@@ -42,7 +42,16 @@ QString csvCampo(QString s) {
 
 QString legenda_exibida(int codigo, const Catalogo& catalogo) {
     if (codigo < 0 || codigo > 255) return QStringLiteral("<%1>").arg(codigo);
-    return legenda_codigo(codigo, catalogo);
+    const QString s = legenda_codigo(codigo, catalogo);
+    // Only what can be seen is printed as it is: the code page leaves 129, 141, 143,
+    // 144 and 157 as C1 controls (157 opens a terminal's command string), 160 is a
+    // blank and 173 an invisible hyphen.
+    bool visivel = false;
+    for (const QChar ch : s) {
+        if (!ch.isPrint()) return QStringLiteral("<%1>").arg(codigo);
+        visivel = visivel || !ch.isSpace();
+    }
+    return visivel || s.isEmpty() ? s : QStringLiteral("<%1>").arg(codigo);
 }
 
 QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m) {
@@ -57,7 +66,7 @@ QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m)
         };
         QString cabecalho = QStringLiteral("      ");
         for (int col = 0; col < colunas(m); ++col)
-            cabecalho += celula(QStringLiteral("[%1]").arg(tecla(r, col)));
+            cabecalho += celula(QStringLiteral("[%1]").arg(tecla(r, col) + 1));
         fecha(cabecalho);
         for (int n = 1; n <= 4; ++n) {
             QString linha = QStringLiteral("  T%1  ").arg(n);
@@ -98,7 +107,7 @@ QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m) {
     for (int r = 0; r < linhas(m); ++r) {
         for (int col = 0; col < colunas(m); ++col) {
             const int k = tecla(r, col);
-            QStringList campos = {QString::number(k), QString::number(r), QString::number(col)};
+            QStringList campos = {QString::number(k + 1), QString::number(r + 1), QString::number(col + 1)};
             for (int n = 1; n <= 4; ++n)
                 campos << QString::number(l.codigos.tabela(n)[k]);
             for (int n = 1; n <= 4; ++n)
@@ -106,12 +115,25 @@ QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m) {
             s += campos.join(QLatin1Char(',')) + QLatin1Char('\n');
         }
     }
+    return s;
+}
+
+QString sentinelas_em_csv(const LayoutApresentado& l, const Catalogo& c) {
+    static const std::array<const char*, 3> CAMPOS = {"inicial", "final", "erro"};
+    QString s = QStringLiteral(
+        "entrada,trilha,campo,codigo1,codigo2,codigo3,codigo4,legenda1,legenda2,legenda3,legenda4\n");
     for (const Sentinela& st : SENTINELAS) {
-        QStringList campos = {csvCampo(QString::fromUtf8(st.nome)), QString(), QString()};
-        for (int n = 1; n <= 4; ++n)
-            campos << QString::number(l.codigos.tabela(n)[st.slot]);
-        for (int n = 1; n <= 4; ++n)
-            campos << QString();
+        const int i = st.slot - PRIMEIRO_SENTINELA;
+        QStringList campos = {QString::number(st.slot), QString::number(i < 3 ? 2 : 3),
+                              QString::fromLatin1(CAMPOS[size_t(i % 3)])};
+        // What the keyboard receives: box 0 holds the row's default where table 1 has 0.
+        std::array<int, 4> v{};
+        for (int caixa = 0; caixa < 4; ++caixa)
+            v[size_t(caixa)] = texto_sentinela(l.codigos, st.slot, caixa).toInt();
+        for (int x : v)
+            campos << QString::number(x);
+        for (int x : v)
+            campos << csvCampo(legenda_exibida(x, c));
         s += campos.join(QLatin1Char(',')) + QLatin1Char('\n');
     }
     return s;
@@ -130,8 +152,67 @@ struct Bloco {
     int qtdColunas;
 };
 
+constexpr double PONTO_MM = 25.4 / 72; // one typographic point
+constexpr double MINIMO_PT = 5;        // smallest caption that stays legible
+
+// Captions too long for their line even at the smallest size, each with its marker
+// ("*1"), listed in full under the grid.
+struct Notas {
+    QList<QPair<QString, QString>> lista;
+    QString marca(const QString& legenda) {
+        for (const auto& [m, t] : lista)
+            if (t == legenda) return m;
+        lista.append({QStringLiteral("*%1").arg(lista.size() + 1), legenda});
+        return lista.last().first;
+    }
+};
+
+// Each table on its own line of the cell, table 1 on top in bold, so that an empty
+// table leaves its line empty and the others keep theirs. A caption is shrunk to
+// fit its line, never below MINIMO_PT; below that it is cut and marked. Without a
+// painter only the notes are gathered.
+void desenhaLegendas(QPainter* p, const LayoutApresentado& l, const Catalogo& c, const FolhaLegenda& f,
+                     double mm, const Bloco& b, QPointF origem, Notas& notas) {
+    const double passo = f.passoMm * mm;
+    const double minimo = MINIMO_PT * PONTO_MM * mm;
+    if (p) p->setPen(Qt::black);
+    for (int r = 0; r < b.qtdLinhas; ++r) {
+        for (int col = 0; col < b.qtdColunas; ++col) {
+            const int k = tecla(b.primeiraLinha + r, b.primeiraColuna + col);
+            const QRectF celula(origem.x() + col * passo, origem.y() + r * passo, passo, passo);
+            const QRectF interior = celula.adjusted(passo * 0.06, passo * 0.06, -passo * 0.06, -passo * 0.06);
+            const double faixa = interior.height() / 4;
+            for (int n = 1; n <= 4; ++n) {
+                QString texto = legenda_exibida(l.codigos.tabela(n)[k], c);
+                if (texto.isEmpty()) continue;
+                QFont fonte(QStringLiteral("Liberation Sans"));
+                fonte.setBold(n == 1);
+                double px = qMax(minimo, faixa * 0.85);
+                fonte.setPixelSize(qMax(1, int(px)));
+                const double largura = QFontMetricsF(fonte).horizontalAdvance(texto) * 1.03;
+                if (largura > interior.width()) px = qMax(minimo, px * interior.width() / largura);
+                fonte.setPixelSize(qMax(1, int(px)));
+                const QFontMetricsF fm(fonte);
+                if (fm.horizontalAdvance(texto) * 1.03 > interior.width()) {
+                    const QString m = notas.marca(texto);
+                    QString corte = texto;
+                    while (!corte.isEmpty() && fm.horizontalAdvance(corte + m) * 1.03 > interior.width())
+                        corte.chop(1);
+                    texto = corte + m;
+                }
+                if (!p) continue;
+                p->setFont(fonte);
+                p->drawText(
+                    QRectF(interior.left(), interior.top() + (n - 1) * faixa, interior.width(), faixa),
+                    Qt::AlignCenter, texto);
+            }
+        }
+    }
+}
+
 void desenhaFolha(QPainter& p, const LayoutApresentado& l, const Catalogo& c, const FolhaLegenda& f,
                   double mm, const Bloco& b) {
+    Notas notas;
     const int cols = b.qtdColunas;
     const int qtdLinhas = b.qtdLinhas;
     const double passo = f.passoMm * mm;
@@ -161,31 +242,22 @@ void desenhaFolha(QPainter& p, const LayoutApresentado& l, const Catalogo& c, co
         p.drawLine(QPointF(origem.x(), origem.y() + r * passo),
                    QPointF(origem.x() + largura, origem.y() + r * passo));
 
-    // Captions: table 1 large in the middle, tables 2 to 4 smaller beneath it.
-    QFont grande(QStringLiteral("Liberation Sans"));
-    grande.setPixelSize(qMax(1, int(passo * 0.26)));
-    grande.setBold(true);
-    QFont pequena(QStringLiteral("Liberation Sans"));
-    pequena.setPixelSize(qMax(1, int(passo * 0.14)));
+    desenhaLegendas(&p, l, c, f, mm, b, origem, notas);
+    // What the four lines of a cell are, and the full captions that had to be cut.
+    QFont nota(QStringLiteral("Liberation Sans"));
+    nota.setPixelSize(qMax(1, int(PONTO_MM * 7 * mm)));
+    p.setFont(nota);
     p.setPen(Qt::black);
-    for (int r = 0; r < qtdLinhas; ++r) {
-        for (int col = 0; col < cols; ++col) {
-            const int k = tecla(b.primeiraLinha + r, b.primeiraColuna + col);
-            const QRectF celula(origem.x() + col * passo, origem.y() + r * passo, passo, passo);
-            const QRectF interior = celula.adjusted(passo * 0.06, passo * 0.06, -passo * 0.06, -passo * 0.06);
-            p.setFont(grande);
-            p.drawText(QRectF(interior.left(), interior.top(), interior.width(), interior.height() * 0.55),
-                       Qt::AlignCenter | Qt::TextWordWrap, legenda_exibida(l.codigos.Codigos_Tab1[k], c));
-            QStringList resto;
-            for (int n = 2; n <= 4; ++n)
-                resto << legenda_exibida(l.codigos.tabela(n)[k], c);
-            while (!resto.isEmpty() && resto.last().isEmpty())
-                resto.removeLast();
-            p.setFont(pequena);
-            p.drawText(QRectF(interior.left(), interior.top() + interior.height() * 0.55, interior.width(),
-                              interior.height() * 0.45),
-                       Qt::AlignCenter, resto.join(QLatin1Char(' ')));
-        }
+    const double y0 = origem.y() + altura + marca + 2 * mm;
+    const double linha = PONTO_MM * 9 * mm;
+    p.drawText(QRectF(origem.x(), y0, 200 * mm, linha), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Linhas de cada tecla: tabelas 1 (negrito), 2, 3 e 4."));
+    const int porColuna = qMax(1, int((altura + 2 * MARGEM_MM * mm) / linha));
+    for (qsizetype i = 0; i < notas.lista.size(); ++i) {
+        const QPointF canto(origem.x() + double(i / porColuna) * 45 * mm,
+                            y0 + double(1 + i % porColuna) * linha);
+        p.drawText(QRectF(canto, QSizeF(44 * mm, linha)), Qt::AlignLeft | Qt::AlignVCenter,
+                   notas.lista[i].first + QLatin1Char(' ') + notas.lista[i].second);
     }
 }
 
@@ -237,9 +309,15 @@ QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const 
     if (ext == QLatin1String("png")) {
         constexpr double DPI = 300.0;
         const double mm = DPI / 25.4;
-        QImage img(
-            QSize(int((cols * f.passoMm + extraMm) * mm + 0.5), int((lins * f.passoMm + extraMm) * mm + 0.5)),
-            QImage::Format_RGB32);
+        Notas notas;
+        desenhaLegendas(nullptr, l, c, f, mm, {0, lins, 0, cols}, {}, notas);
+        const double alturaGrade = lins * f.passoMm;
+        const qsizetype porColuna = qMax(1, int((alturaGrade + 2 * MARGEM_MM) / (PONTO_MM * 9)));
+        const double notasMm =
+            notas.lista.isEmpty() ? 0 : double(qMin(porColuna, notas.lista.size()) + 1) * PONTO_MM * 9;
+        QImage img(QSize(int((cols * f.passoMm + extraMm) * mm + 0.5),
+                         int((alturaGrade + extraMm + notasMm) * mm + 0.5)),
+                   QImage::Format_RGB32);
         img.setDotsPerMeterX(int(DPI / 0.0254 + 0.5));
         img.setDotsPerMeterY(int(DPI / 0.0254 + 0.5));
         img.fill(Qt::white);

@@ -25,11 +25,17 @@ struct LayoutApresentado {
     return m == Modelo::Teclas65 ? 13 : 11;
 }
 
-// Caption of a code for display; a value the keyboard cannot take shows as <value>.
+// Caption of a code for display. A value the keyboard cannot take, and a code whose
+// character cannot be seen (controls of the code page, blanks), shows as <value>.
 [[nodiscard]] QString legenda_exibida(int codigo, const Catalogo& catalogo);
 
 [[nodiscard]] QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m);
+// Keys, rows and columns are numbered from 1, as everywhere in vantora-prog and in
+// the window's messages: key n (= 13 (row - 1) + column) is entry T(n-1) of the file
+// and the keyboard's record n.
 [[nodiscard]] QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m);
+// The six sentinels as the keyboard receives them: entry (66..71), track (2, 3), field.
+[[nodiscard]] QString sentinelas_em_csv(const LayoutApresentado& l, const Catalogo& c);
 
 struct FolhaLegenda {
     double passoMm = 19.05; // key pitch

@@ -2,6 +2,8 @@
 // The sub-commands of vantora-prog. Each takes its arguments (after the command's
 // name) and returns the program's exit status.
 
+#include "files/ini.h"
+
 #include <QStringList>
 
 class QCommandLineParser;
@@ -18,5 +20,9 @@ int legend(const QStringList& args);
 // False when the command is to end at once with `status`.
 bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao, const QStringList& args,
              int& status);
+
+// Reads a file whole for the layout reader. False, with the reason printed (not
+// found, a folder, too large, no permission), when it cannot be read.
+bool le_perfil(const QString& caminho, PerfilPrivado& ini);
 
 } // namespace vantora::prog

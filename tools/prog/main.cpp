@@ -18,11 +18,17 @@ const char* const AJUDA =
     "\n"
     "Comandos:\n"
     "  ports                 lista as portas seriais, como a caixa \"Porta Serial:\" da janela\n"
-    "  send ARQUIVO          grava o layout no teclado pela porta serial\n"
+    "  send ARQUIVO          grava o layout no teclado (várias portas ao mesmo tempo)\n"
     "  show ARQUIVO          mostra o layout como texto (ou CSV)\n"
     "  check ARQUIVO         aponta todos os problemas do arquivo\n"
     "  legend ARQUIVO -o SAIDA.pdf|SAIDA.png\n"
     "                        folha de legendas para imprimir e recortar\n"
+    "\n"
+    "Teclas, linhas e colunas são numeradas a partir de 1 em todos os comandos: a tecla\n"
+    "n = 13 x (linha - 1) + coluna é a chave T(n-1) do arquivo.\n"
+    "\n"
+    "Saída: 0 certo; 1 o teclado não aceitou o layout (send) ou o arquivo tem erros (check);\n"
+    "2 arquivo, porta ou uso com problema; 3 o teclado não respondeu (send).\n"
     "\n"
     "\"vantora-prog COMANDO --help\" explica cada comando.\n";
 
@@ -30,9 +36,10 @@ const char* const AJUDA =
 
 int main(int argc, char* argv[]) {
     const char* comando = argc > 1 ? argv[1] : "";
-    // The legend draws text, which needs a font database; the rest needs no display.
+    // The legend draws text, which needs a font database, but never a display: it
+    // runs the same with none, whatever platform the environment names.
     const bool grafico = std::strcmp(comando, "legend") == 0;
-    if (grafico && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (grafico) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app;
     if (grafico)
         app = std::make_unique<QGuiApplication>(argc, argv);

@@ -21,7 +21,20 @@ struct Problema {
     QString secao;
     QString chave;
     QString texto;
+    bool aviso = false; // the window opens and sends the file all the same
 };
+
+const QSet<QString>& secoesNossas() {
+    static const QSet<QString> s = {QStringLiteral("teclado"), QStringLiteral("tab1"), QStringLiteral("tab2"),
+                                    QStringLiteral("tab3"), QStringLiteral("tab4")};
+    return s;
+}
+
+// "T5 (tecla 6)": the file's key name with the key number `show` and `send` use.
+QString nome_chave(int entrada) {
+    const QString t = QStringLiteral("T%1").arg(entrada);
+    return entrada < QTD_TECLAS ? t + QStringLiteral(" (tecla %1)").arg(entrada + 1) : t;
+}
 
 QString dobra(const QString& s) {
     return s.trimmed().toCaseFolded();
@@ -30,19 +43,52 @@ QString dobra(const QString& s) {
 class Verificacao {
   public:
     explicit Verificacao(const PerfilPrivado& ini) : ini_(ini) {
+        // The window reads the first section of a name only: a repeated one is reported
+        // once, with all its lines, and its keys are not looked at one by one.
+        QHash<QString, QList<int>> repetidas;
+        bool ignorada = false;
         for (const auto& l : ini.linhas_nomeadas()) {
             if (l.cabecalho) {
-                if (!secoes_.contains(dobra(l.secao))) secoes_.insert(dobra(l.secao), l.numero);
+                const QString nome = dobra(l.secao);
+                ignorada = secoes_.contains(nome);
+                if (ignorada)
+                    repetidas[nome] << l.numero;
+                else
+                    secoes_.insert(nome, l.numero);
+                if (!ignorada && !secoesNossas().contains(nome))
+                    aviso(l.numero, l.secao, {}, QStringLiteral("seção desconhecida: ignorada"));
                 continue;
             }
+            if (ignorada) continue;
             const QString id = dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave);
             if (chaves_.contains(id))
-                anota(l.numero, l.secao, l.chave,
+                aviso(l.numero, l.secao, l.chave,
                       QStringLiteral("chave repetida: vale a da linha %1").arg(chaves_[id]));
             else
                 chaves_.insert(id, l.numero);
             todas_.push_back(l);
         }
+        for (auto it = repetidas.cbegin(); it != repetidas.cend(); ++it) {
+            QStringList outras;
+            for (int n : it.value())
+                outras << QString::number(n);
+            const int primeira = secoes_.value(it.key());
+            aviso(primeira, secao_escrita(ini, primeira), {},
+                  QStringLiteral(
+                      "seção repetida nas linhas %1 e %2: a janela lê só a da linha %1 e ignora a outra")
+                      .arg(primeira)
+                      .arg(outras.join(QStringLiteral(", "))));
+        }
+    }
+
+    static QString secao_escrita(const PerfilPrivado& ini, int linha) {
+        for (const auto& l : ini.linhas_nomeadas())
+            if (l.numero == linha) return l.secao;
+        return {};
+    }
+
+    void aviso(int linha, const QString& secao, const QString& chave, const QString& texto) {
+        problemas.push_back({linha, secao, chave, texto, true});
     }
 
     void anota(int linha, const QString& secao, const QString& chave, const QString& texto) {
@@ -77,7 +123,7 @@ class Verificacao {
             const QString v = Le_Ini(ini_, QStringLiteral("Teclado"), chave);
             const int l = linha(QStringLiteral("Teclado"), chave);
             if (v == QLatin1String(" ")) {
-                anota(l, QStringLiteral("Teclado"), chave,
+                aviso(l, QStringLiteral("Teclado"), chave,
                       existe(QStringLiteral("Teclado"), chave)
                           ? QStringLiteral(
                                 "o valor começa com \"-2\" e é lido como ausente: a caixa fica desmarcada")
@@ -102,6 +148,14 @@ class Verificacao {
     void tabelas() {
         for (int n = 1; n <= 4; ++n) {
             const QString secao = QStringLiteral("Tab%1").arg(n);
+            bool alguma = false;
+            for (int i = 0; i < QTD_SLOTS && !alguma; ++i)
+                alguma = existe(secao, QStringLiteral("T%1").arg(i));
+            if (!alguma) {
+                anota(linha(secao, QString()), secao, QString(),
+                      QStringLiteral("T0–T71 ausentes: a janela não abre o arquivo (erro 13)"));
+                continue;
+            }
             for (int i = 0; i < QTD_SLOTS; ++i) {
                 const QString chave = QStringLiteral("T%1").arg(i);
                 const QString v = Le_Ini(ini_, secao, chave);
@@ -109,7 +163,7 @@ class Verificacao {
                 const bool sentinela = i >= PRIMEIRO_SENTINELA;
                 if (v == QLatin1String(" ")) {
                     if (sentinela) continue; // a missing sentinel reads as 0: the row's default is shown
-                    anota(l, secao, chave,
+                    anota(l, secao, nome_chave(i),
                           existe(secao, chave)
                               ? QStringLiteral(
                                     "o valor começa com \"-2\" e é lido como ausente: a janela não abre o "
@@ -122,7 +176,7 @@ class Verificacao {
                     valor = sentinela ? converte_numero_inicial(v) : converte_inteiro(v);
                 } catch (const ErroExecucao& e) {
                     anota(
-                        l, secao, chave,
+                        l, secao, nome_chave(i),
                         e.numero() == ERRO_TIPOS
                             ? QStringLiteral("\"%1\" não é um número: a janela não abre o arquivo (erro 13)")
                                   .arg(v)
@@ -132,7 +186,7 @@ class Verificacao {
                     continue;
                 }
                 if (i != 65 && (valor < 0 || valor > 255))
-                    anota(l, secao, chave,
+                    anota(l, secao, nome_chave(i),
                           QStringLiteral("código %1 fora de 0 a 255: a gravação no teclado é recusada")
                               .arg(valor));
             }
@@ -147,13 +201,10 @@ class Verificacao {
         for (int n = 1; n <= 4; ++n)
             for (int i = 0; i < QTD_SLOTS; ++i)
                 conhecidas.insert(QStringLiteral("tab%1\nt%2").arg(n).arg(i));
-        const QSet<QString> secoesNossas = {QStringLiteral("teclado"), QStringLiteral("tab1"),
-                                            QStringLiteral("tab2"), QStringLiteral("tab3"),
-                                            QStringLiteral("tab4")};
         for (const auto& l : todas_) {
-            if (!secoesNossas.contains(dobra(l.secao))) continue;
+            if (!secoesNossas().contains(dobra(l.secao))) continue;
             if (!conhecidas.contains(dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave)))
-                anota(l.numero, l.secao, l.chave,
+                aviso(l.numero, l.secao, l.chave,
                       dobra(l.secao) == QLatin1String("teclado")
                           ? QStringLiteral("opção desconhecida: ignorada")
                           : QStringLiteral("chave desconhecida: ignorada"));
@@ -174,13 +225,20 @@ class Verificacao {
 int check(const QStringList& args) {
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("ARQUIVO"), QStringLiteral("O arquivo de layout (*.key)."));
+    const QCommandLineOption estrito(QStringLiteral("strict"),
+                                     QStringLiteral("Sai com 1 também quando só há avisos."));
+    p.addOption(estrito);
     int status = 0;
-    if (!analisa(p, QStringLiteral("Uso: vantora-prog check ARQUIVO"),
+    if (!analisa(p, QStringLiteral("Uso: vantora-prog check ARQUIVO [--strict]"),
                  QStringLiteral(
-                     "Aponta todos os problemas do arquivo de layout: tipo, chaves ausentes ou que não "
-                     "são números, valores fora de 0 a 255 que impedem a gravação, opções desconhecidas; "
-                     "cada um com a seção, a chave e a linha.\nSaída: 0 sem problemas, 1 com problemas, 2 "
-                     "arquivo ilegível."),
+                     "Aponta todos os problemas do arquivo de layout, cada um com a linha, a seção e a "
+                     "chave (T5 é a tecla 6, como em \"show\").\n"
+                     "erro: o que faz a janela ou \"send\" recusar o arquivo ou mudá-lo (tipo errado, T0–T71 "
+                     "ausentes ou que não são números, códigos fora de 0 a 255, opções fora de 0 a 2).\n"
+                     "aviso: o que a janela ignora (chaves e seções desconhecidas, seções e chaves "
+                     "repetidas, opções ausentes).\n"
+                     "Saída: 0 sem erros (com --strict, sem erros nem avisos), 1 com erros (ou avisos com "
+                     "--strict), 2 arquivo ilegível."),
                  args, status))
         return status;
     if (p.positionalArguments().size() != 1) {
@@ -188,19 +246,8 @@ int check(const QStringList& args) {
         return 2;
     }
     const QString caminho = p.positionalArguments().first();
-    const QFileInfo info(caminho);
-    if (!info.isFile()) {
-        std::fprintf(stderr, "vantora-prog: %s: %s\n", qPrintable(caminho),
-                     info.exists() ? "não é um arquivo" : "arquivo não encontrado");
-        return 2;
-    }
     PerfilPrivado ini;
-    try {
-        ini = PerfilPrivado::le_para_gravar(caminho); // reports a file it cannot read
-    } catch (const ErroExecucao& e) {
-        std::fprintf(stderr, "vantora-prog: %s\n", qPrintable(e.descricao()));
-        return 2;
-    }
+    if (!le_perfil(caminho, ini)) return 2;
     Verificacao v(ini);
     v.tipo();
     v.opcoes();
@@ -208,17 +255,21 @@ int check(const QStringList& args) {
     v.desconhecidas();
     std::stable_sort(v.problemas.begin(), v.problemas.end(),
                      [](const Problema& a, const Problema& b) { return a.linha < b.linha; });
+    int erros = 0;
     for (const Problema& pr : v.problemas) {
         const QString onde = pr.linha > 0 ? QStringLiteral("%1:%2").arg(caminho).arg(pr.linha) : caminho;
-        std::fprintf(stdout, "%s: [%s] %s: %s\n", qPrintable(onde), qPrintable(pr.secao),
-                     qPrintable(pr.chave), qPrintable(pr.texto));
+        const QString chave = pr.chave.isEmpty() ? QString() : QLatin1Char(' ') + pr.chave;
+        std::fprintf(stdout, "%s: %s: [%s]%s: %s\n", qPrintable(onde), pr.aviso ? "aviso" : "erro",
+                     qPrintable(pr.secao), qPrintable(chave), qPrintable(pr.texto));
+        erros += pr.aviso ? 0 : 1;
     }
+    const int avisos = int(v.problemas.size()) - erros;
     if (v.problemas.empty()) {
         std::fprintf(stdout, "%s: sem problemas\n", qPrintable(caminho));
         return 0;
     }
-    std::fprintf(stdout, "%s: %zu problema(s)\n", qPrintable(caminho), v.problemas.size());
-    return 1;
+    std::fprintf(stdout, "%s: %d erro(s), %d aviso(s)\n", qPrintable(caminho), erros, avisos);
+    return erros > 0 || p.isSet(estrito) ? 1 : 0;
 }
 
 } // namespace vantora::prog
