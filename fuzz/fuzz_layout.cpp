@@ -71,34 +71,54 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         (void)Le_Ini(ini, s, k);
     }
 
-    // Writes of awkward names and values: what is read in memory afterwards must be
-    // what the written text reads.
-    {
+    // Writes of awkward names and values, on one call in eight (and the first): what is
+    // read in memory afterwards must be what the written text reads. The choice goes by
+    // count, not by content, for the reason given at the round trip below.
+    static unsigned chamadas = 0;
+    const unsigned n = chamadas++;
+    if (n % 8 == 0) {
         static const std::array<QString, 10> nomes = {
             QStringLiteral("Tab1"), QStringLiteral(" tAB1 "), QStringLiteral("T0"), QStringLiteral(""),
             QStringLiteral("a]b"),  QStringLiteral("Seção"),  QStringLiteral("☺"),  QStringLiteral("x\r\ny"),
             QStringLiteral("[z"),   QStringLiteral("k=1")};
-        PerfilPrivado p = PerfilPrivado::de_bytes(bytes);
+        PerfilPrivado p = ini;
+        // The names written and an untouched neighbour of each; every pair of names on
+        // the calls that also take the round trip.
+        std::array<std::pair<std::size_t, std::size_t>, 100> olhar{};
+        std::size_t qtd = 0;
         for (std::size_t i = 0; i + 3 <= tamanho && i < 36; i += 3) {
+            const std::size_t s = dados[i] % nomes.size(), k = dados[i + 1] % nomes.size();
             const QString valor = QString::fromLatin1(bytes.mid(static_cast<qsizetype>(i), dados[i + 2] % 6));
+            olhar[qtd++] = {s, k};
+            olhar[qtd++] = {s, (k + 1) % nomes.size()};
             try {
-                p.grava(nomes[dados[i] % nomes.size()], nomes[dados[i + 1] % nomes.size()], valor);
+                p.grava(nomes[s], nomes[k], valor);
             } catch (const ErroExecucao& e) {
                 if (e.numero() != ERRO_CHAMADA_INVALIDA) falha("unexpected error number from a write");
             }
         }
-        const PerfilPrivado relido = PerfilPrivado::de_bytes(p.texto());
-        for (const QString& s : nomes)
-            for (const QString& k : nomes)
+        if (n % 128 == 0) {
+            qtd = 0;
+            for (std::size_t s = 0; s < nomes.size(); ++s)
+                for (std::size_t k = 0; k < nomes.size(); ++k)
+                    olhar[qtd++] = {s, k};
+        }
+        if (qtd > 0) {
+            const PerfilPrivado relido = PerfilPrivado::de_bytes(p.texto());
+            for (std::size_t j = 0; j < qtd; ++j) {
+                const QString& s = nomes[olhar[j].first];
+                const QString& k = nomes[olhar[j].second];
                 if (p.le(s, k, QStringLiteral("<d>"), 255) != relido.le(s, k, QStringLiteral("<d>"), 255))
                     falha("a value read in memory differs from the one read from the written text");
+            }
+        }
     }
 
-    // The whole layout round trip, for one input in four (it is the slow part).
-    std::uint32_t h = 0;
-    for (std::size_t i = 0; i < tamanho && i < 16; ++i)
-        h = h * 31 + dados[i];
-    if (h % 4 != 0) return 0;
+    // The whole layout round trip (nearly 600 writes and reads) on the first input and
+    // then one in 128. The choice goes by count, not by content: inputs chosen by their
+    // bytes would crowd the corpus, since the round trip's paths look like new coverage.
+    // The first call always takes it, so a saved crashing input reproduces on its own.
+    if (n % 128 != 0) return 0;
     const Layout salvo = layout_de(dados, tamanho);
     Grava_Layout(ini, salvo);
     const QByteArray texto = ini.texto();
