@@ -30,7 +30,7 @@ lampada() {
     t0=$(agora_ms)
     tecla "$1"
     if espera "Leds=$2" 2; then
-        t=$(( $(agora_ms) - t0 ))
+        t=$(( $(agora_ms) - t0 - ${ESPERA_TECLA_MS:-0} ))
         echo "lamps $2 shown after ${t} ms"
         if [ "$t" -gt 700 ]; then echo "FAIL: lamps took ${t} ms"; falhas=$((falhas + 1)); fi
     fi

@@ -53,8 +53,11 @@ app=$!
 
 set +e # every check runs; the failures are counted
 source "$(dirname "$0")/relatorio.sh"
-# One key per wtype: each run uploads a keymap of its own.
-tecla() { como_nobody env WAYLAND_DISPLAY="$sock" wtype -k "$1"; }
+# One key per wtype: each run uploads a keymap of its own, and sway takes the keyboard
+# from the window and gives it back for it. A key already down when the window gets
+# the keyboard back is not a keystroke for the window, so wtype waits 200 ms first.
+ESPERA_TECLA_MS=200
+tecla() { como_nobody env WAYLAND_DISPLAY="$sock" wtype -s "$ESPERA_TECLA_MS" -k "$1"; }
 
 espera "Leds=000" 15 || { cat "$dir/programa.log"; exit 1; }
 espera "Tecla_Atual=0"
