@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QVarLengthArray>
 #include <algorithm>
 #include <array>
@@ -513,6 +514,11 @@ void PerfilPrivado::salva(const QString& caminho) const {
         // not create files): an existing writable file is rewritten in place, as the
         // key-by-key writes always did. Decided here, before a byte is written.
         if (!info.exists() || !info.isWritable()) throw erro_gravacao(caminho, f.errorString());
+        // A disk too full to make the temporary file may be too full for the text:
+        // writing in place would truncate the original first.
+        const QStorageInfo disco(info.absolutePath());
+        if (disco.isValid() && disco.bytesAvailable() < t.size())
+            throw erro_gravacao(caminho, QStringLiteral("sem espaço no dispositivo"));
         f.setDirectWriteFallback(true);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw erro_gravacao(caminho, f.errorString());
