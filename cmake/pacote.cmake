@@ -5,7 +5,7 @@ set(CPACK_PACKAGE_NAME vantora-config)
 set(CPACK_PACKAGE_VENDOR "vantora-config")
 set(CPACK_PACKAGE_CONTACT "vantora-config <vantora-config@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configurator of the Vantora programmable POS keyboard")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Decides what each key of the Vantora point-of-sale keyboard sends (four code tables)\n"
     "and what its magnetic-card reader sends, saves layout files and writes them into the\n"
     "keyboard over a serial port. Includes vantora-prog, the same from the command line,\n"
