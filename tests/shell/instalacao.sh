@@ -7,12 +7,13 @@
 # without them the test is skipped (77) after everything else has passed.
 set -u
 construcao="$1"
+cmake="${2:-cmake}"
 raiz=$(mktemp -d)
 trap 'rm -rf "$raiz"' EXIT
 falhas=0
 falha() { echo "FALHOU: $*"; falhas=$((falhas + 1)); }
 
-if ! cmake --install "$construcao" --prefix "$raiz/usr" >"$raiz/instalacao.log" 2>&1; then
+if ! "$cmake" --install "$construcao" --prefix "$raiz/usr" >"$raiz/instalacao.log" 2>&1; then
     cat "$raiz/instalacao.log"; echo "FALHOU: cmake --install"; exit 1
 fi
 p="$raiz/usr"
