@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, as `cmake --install` and the Debian
+# package do, and checks what a user and a desktop find there: the programs run from
+# the prefix, the menu entry with its icon in every size, the software-centre data,
+# and a manual page that documents every command, option and exit status that
+# `vantora-prog --help` lists (and no option it lacks). The validators run last;
+# without them the test is skipped (77) after everything else has passed.
+set -u
+construcao="$1"
+cmake="${2:-cmake}"
+raiz=$(mktemp -d)
+trap 'rm -rf "$raiz"' EXIT
+falhas=0
+falha() { echo "FALHOU: $*"; falhas=$((falhas + 1)); }
+
+if ! "$cmake" --install "$construcao" --prefix "$raiz/usr" >"$raiz/instalacao.log" 2>&1; then
+    cat "$raiz/instalacao.log"; echo "FALHOU: cmake --install"; exit 1
+fi
+p="$raiz/usr"
+cd "$raiz"
+
+for b in vantora-config vantora-prog vantora-sim; do [ -x "$p/bin/$b" ] || falha "bin/$b ausente"; done
+ajuda=$("$p/bin/vantora-prog" --help 2>&1) || falha "vantora-prog --help saiu com $?"
+grep -q '^Uso: vantora-prog COMANDO' <<<"$ajuda" || falha "vantora-prog --help sem o uso: $ajuda"
+XDG_CONFIG_HOME="$raiz" QT_QPA_PLATFORM=offscreen VANTORA_SAIR_AO_MOSTRAR=1 timeout 60 "$p/bin/vantora-config" ||
+    falha "vantora-config instalado não abriu a janela"
+
+# The menu entry: its program and its icon are installed, each PNG of its own size.
+desktop="$p/share/applications/vantora-config.desktop"
+exec_=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+icone=$(sed -n 's/^Icon=//p' "$desktop")
+[ -n "$exec_" ] && [ -x "$p/bin/$exec_" ] || falha "Exec=$exec_ não está em bin/"
+[ -f "$p/share/icons/hicolor/scalable/apps/$icone.svg" ] || falha "ícone SVG $icone ausente"
+for n in 16 22 24 32 48 64 128 256; do
+    png="$p/share/icons/hicolor/${n}x${n}/apps/$icone.png"
+    medida=$(od -An -tu1 -j16 -N8 "$png" 2>/dev/null | awk '{print $3*256+$4 "x" $7*256+$8}')
+    [ "$medida" = "${n}x${n}" ] || falha "ícone ${n}x${n}: $png mede '$medida'"
+done
+meta=$(ls "$p"/share/metainfo/*.metainfo.xml)
+lancador=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$meta")
+[ "$lancador" = vantora-config.desktop ] || falha "metainfo lança '$lancador'"
+for b in $(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$meta"); do [ -x "$p/bin/$b" ] || falha "metainfo: $b"; done
+grep -q 'usermod -aG dialout' "$p/share/doc/vantora-config/README.Debian" || falha "README.Debian sem o grupo dialout"
+
+# The manual page: found by man, rendered without a warning, in step with --help.
+pagina=$(MANPATH="$p/share/man" man -w vantora-prog 2>&1)
+[ "$pagina" = "$p/share/man/man1/vantora-prog.1" ] || falha "man -w vantora-prog: $pagina"
+avisos=$(groff -man -Tutf8 -ww -z "$pagina" 2>&1)
+[ -z "$avisos" ] || falha "groff: $avisos"
+texto=$(groff -man -Tascii -P-cbou "$pagina" 2>/dev/null)
+opcoes_ajuda=""
+for c in $(sed -n '/^Comandos:/,/^$/s/^  \([a-z]\+\) .*/\1/p' <<<"$ajuda"); do
+    grep -qE "^ {7}$c( |$)" <<<"$texto" || falha "manual sem o comando $c"
+    opcoes_ajuda+=" $("$p/bin/vantora-prog" "$c" --help 2>/dev/null | grep -oE -- '--[a-z-]+' | tr '\n' ' ')"
+done
+for o in $opcoes_ajuda; do grep -qF -- "$o" <<<"$texto" || falha "manual sem a opção $o"; done
+for o in $(grep -oE -- '--[a-z-]+' <<<"$texto" | sort -u); do
+    grep -qw -- "$o" <<<"$opcoes_ajuda" || falha "o manual cita $o, que nenhum --help lista"
+done
+saidas=$(sed -n '/^Saída:/,/^$/p' <<<"$ajuda" | grep -oE '(^Saída: |; |^)[0-9]+ ' | grep -oE '[0-9]+' | sort -u)
+[ -n "$saidas" ] || falha "--help sem as saídas"
+for s in $saidas; do
+    sed -n '/^EXIT STATUS/,/^[A-Z]/p' <<<"$texto" | grep -qE "^ {7}$s " || falha "manual sem a saída $s"
+done
+
+[ $falhas -eq 0 ] || exit 1
+if ! command -v desktop-file-validate >/dev/null || ! command -v appstreamcli >/dev/null; then
+    echo "SKIP: desktop-file-validate ou appstreamcli ausente (pacotes desktop-file-utils, appstream)"
+    exit 77
+fi
+desktop-file-validate "$desktop" || falha "desktop-file-validate"
+appstreamcli validate --no-net --strict "$meta" || falha "appstreamcli validate"
+appstreamcli validate-tree --no-net "$raiz" || falha "appstreamcli validate-tree"
+[ $falhas -eq 0 ]
