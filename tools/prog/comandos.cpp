@@ -394,7 +394,8 @@ bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao
     }
     if (p.isSet(ajuda)) {
         QString texto = p.helpText();
-        texto.replace(QRegularExpression(QStringLiteral("^Usage: \\S+ \\[options\\]")), uso);
+        // Qt's first line ("Usage: vantora-prog [options] ARQUIVO") gives way to ours whole.
+        texto.replace(QRegularExpression(QStringLiteral("^[^\\n]*")), uso);
         texto.replace(QStringLiteral("Options:"), QStringLiteral("Opções:"));
         texto.replace(QStringLiteral("Arguments:"), QStringLiteral("Argumentos:"));
         escreve(stdout, texto);
