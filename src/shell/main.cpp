@@ -3,6 +3,7 @@
 #include "files/dialogo_qt.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
+#include "shell/idioma.h"
 #include "shell/mensagens_qt.h"
 #include "shell/medida.h"
 
@@ -27,6 +28,9 @@ int main(int argc, char* argv[]) {
     const QString nome = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     QCoreApplication::setOrganizationName(nome);
     QCoreApplication::setApplicationName(nome);
+    // Qt's file dialogs and standard buttons in the system's language, Portuguese
+    // where Qt has none for it.
+    vantora::instalaTraducaoQt(app);
 
     vantora::MensagensQt mensagens;
     auto configuracao = vantora::criaConfiguracaoSistema(nome);
