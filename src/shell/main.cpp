@@ -40,6 +40,8 @@ int main(int argc, char* argv[]) {
     vantora::AberturaPortasQt portas(*inventario);
     servicos.inventario = inventario.get();
     servicos.portas = &portas;
+    // The port box follows adapters plugged in or pulled out.
+    servicos.intervalo_portas_ms = 1500;
     // files: the Open and Save dialogs
     vantora::DialogoArquivoQt dialogo;
     servicos.dialogo = &dialogo;
