@@ -3,6 +3,7 @@
 // beside the floor of 73 pauses of 5 ms plus the line time of 433 bytes and 73 answers.
 #include "comum/falsos.h"
 #include "link/portas.h"
+#include "link/vigia_portas.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens.h"
@@ -12,6 +13,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QRadioButton>
+#include <QSerialPortInfo>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -114,6 +116,36 @@ int main(int argc, char* argv[]) {
         const double piso = 73 * 0.005 + (433.0 + 73.0) * 10.0 / velocidade;
         std::printf("  %5d bit/s: median %.3f s (min %.3f, max %.3f)  floor %.3f s  ratio %.2f\n", velocidade,
                     mediana, tempos.front(), tempos.back(), piso, mediana / piso);
+    }
+
+    // The port box's watch: one look at the system's inventory (on the watch's own
+    // thread), the time the caller's thread is held by it, and the floor: Qt's port list
+    // alone, on the caller's thread.
+    {
+        constexpr int OLHADAS = 21;
+        auto inventario = criaInventarioSistema();
+        Mdl_Serial mostrada(inventario.get());
+        mostrada.Busca_Portas(); // takes the search made at start-up
+        VigiaPortas vigia(inventario.get(), mostrada);
+        std::vector<double> olhada, retida, piso;
+        for (int i = 0; i < OLHADAS; ++i) {
+            QElapsedTimer t;
+            t.start();
+            vigia.verifica();
+            retida.push_back(t.nsecsElapsed() / 1e6);
+            while (vigia.verificando())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            olhada.push_back(t.nsecsElapsed() / 1e6);
+            t.restart();
+            (void)QSerialPortInfo::availablePorts();
+            piso.push_back(t.nsecsElapsed() / 1e6);
+        }
+        for (auto* v : {&olhada, &retida, &piso})
+            std::sort(v->begin(), v->end());
+        std::printf("bench_link: port watch, %d port(s), median of %d\n", int(mostrada.Qtd_Portas), OLHADAS);
+        std::printf(
+            "  one look %.2f ms (min %.2f, max %.2f), caller held %.3f ms; floor (Qt's list) %.2f ms\n",
+            olhada[OLHADAS / 2], olhada.front(), olhada.back(), retida[OLHADAS / 2], piso[OLHADAS / 2]);
     }
 
     // The batch: one vantora-prog send to 4 keyboards at once beside the same send to one

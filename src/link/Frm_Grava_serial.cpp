@@ -7,6 +7,7 @@
 #include "link/protocolo.h"
 #include "shell/configuracao.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,6 +63,7 @@ void Frm_Grava::liga_cmbserialterm() {
     connect(cmbserialterm, &QComboBox::currentIndexChanged, this, [this](int i) { indice_escolhido_ = i; });
     connect(cmbserialterm, &QComboBox::activated, this, [this](int i) { indice_escolhido_ = i; });
     connect(cmbserialterm->lineEdit(), &QLineEdit::textEdited, this, [this] { indice_escolhido_ = -1; });
+    connect(&Vigia_Portas, &VigiaPortas::mudou, this, &Frm_Grava::acompanha_portas);
 }
 
 int Frm_Grava::cmbserialterm_ListIndex() {
@@ -86,6 +88,29 @@ void Frm_Grava::ListaPortasCbserial() {
                 servicos.mensagens->informa(aviso);
         }
     });
+}
+
+void Frm_Grava::acompanha_portas() {
+    // Not during an exchange, which holds a position in the list, nor under the open
+    // drop-down: the next look finds the difference again.
+    if (gravando_ || cmbserialterm->view()->isVisible()) return;
+    QLineEdit* edicao = cmbserialterm->lineEdit();
+    const QString texto = cmbserialterm->currentText();
+    const int cursor = edicao->cursorPosition();
+    // The item chosen, or the one chosen before its adapter was pulled out, while the
+    // box still shows its text.
+    const QString escolhido = indice_escolhido_ >= 0 || texto == escolha_ausente_ ? texto : QString();
+    ListaPortasCbserial();
+    const int i = escolhido.isEmpty() ? -1 : cmbserialterm->findText(escolhido, Qt::MatchExactly);
+    if (i >= 0) {
+        cmbserialterm->setCurrentIndex(i);
+        escolha_ausente_.clear();
+    } else {
+        cmbserialterm->setEditText(texto);
+        edicao->setCursorPosition(cursor);
+        escolha_ausente_ = escolhido;
+    }
+    indice_escolhido_ = i;
 }
 
 std::int16_t Frm_Grava::Porta_Serial_Verifica() {

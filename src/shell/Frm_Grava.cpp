@@ -392,6 +392,7 @@ bool Frm_Grava::Form_Load() {
         poe_porta_guardada();
         Tmr_POSICAO->start();
         Ativa_Captura();
+        Vigia_Portas.inicia(servicos.intervalo_portas_ms);
     });
     if (!ok) close();
     return ok;

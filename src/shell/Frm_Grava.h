@@ -11,6 +11,7 @@
 #include "catalogue/catalogo.h"
 #include "editor/tabelas.h"
 #include "link/portas.h"
+#include "link/vigia_portas.h"
 #include "shell/armadilha.h"
 #include "shell/controles.h"
 #include "shell/servicos.h"
@@ -195,6 +196,12 @@ public:
     // --- Link (src/link): the serial control, the port list and the exchange ---
     MSComm* MSComm1 = cria_MSComm1(); // after `servicos`, whose seam it uses
     Mdl_Serial serial{servicos.inventario};
+    // Follows adapters plugged in or pulled out while the window is open (after
+    // `serial`, whose list it compares, so that it goes first).
+    VigiaPortas Vigia_Portas{servicos.inventario, serial};
+    // The inventory no longer matches the port box: searched again as "Atualiza" does,
+    // keeping the port chosen or the text typed.
+    void acompanha_portas();
     [[nodiscard]] std::int16_t Porta_Serial_Verifica();
     bool Abre_Porta_Serial(int posicao, const QString& parametros);
     void Fecha_Porta_Serial();
@@ -211,6 +218,7 @@ private:
     MSComm* cria_MSComm1();
     void liga_cmbserialterm();
     int indice_escolhido_ = -1;
+    QString escolha_ausente_; // the item chosen, while its port is unplugged
     bool cmbserialterm_ligado_ = false;
     bool gravando_ = false;
 

@@ -3,6 +3,7 @@
 #include "files/dialogo_qt.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
+#include "shell/idioma.h"
 #include "shell/mensagens_qt.h"
 #include "shell/medida.h"
 
@@ -27,6 +28,9 @@ int main(int argc, char* argv[]) {
     const QString nome = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     QCoreApplication::setOrganizationName(nome);
     QCoreApplication::setApplicationName(nome);
+    // Qt's file dialogs and standard buttons in the system's language, Portuguese
+    // where Qt has none for it.
+    vantora::instalaTraducaoQt(app);
 
     vantora::MensagensQt mensagens;
     auto configuracao = vantora::criaConfiguracaoSistema(nome);
@@ -36,6 +40,8 @@ int main(int argc, char* argv[]) {
     vantora::AberturaPortasQt portas(*inventario);
     servicos.inventario = inventario.get();
     servicos.portas = &portas;
+    // The port box follows adapters plugged in or pulled out.
+    servicos.intervalo_portas_ms = 1500;
     // files: the Open and Save dialogs
     vantora::DialogoArquivoQt dialogo;
     servicos.dialogo = &dialogo;

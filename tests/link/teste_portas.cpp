@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -75,6 +76,7 @@ class TestePortas : public QObject {
     void abertura_e_configuracao();
     void mesma_configuracao_mantem_outra_reabre();
     void dispositivo_removido();
+    void lista_acompanha_o_inventario();
     void falhas_na_abertura_data();
     void falhas_na_abertura();
     void inventario_falhando();
@@ -355,6 +357,66 @@ void TestePortas::dispositivo_removido() {
     QCOMPARE(j.mensagens.vistas[0].icone, Icone::Informacao);
     QVERIFY(!j->MSComm1->PortOpen());
     QVERIFY(j.configuracao.valores.isEmpty());
+}
+
+// Adapters plugged in and pulled out while the window is open, each look driven by hand.
+void TestePortas::lista_acompanha_o_inventario() {
+    JanelaPortas j(dois_dispositivos());
+    const DispositivoSerial com5{QStringLiteral("USB Serial Port (COM5)"), QStringLiteral("USB\\5"), {}, 5};
+    const DispositivoSerial com1 = j.inventario.dispositivos.at(1);
+    QSignalSpy refeita(j->cmbserialterm->model(), &QAbstractItemModel::rowsInserted);
+    const auto olha = [&j] {
+        j->Vigia_Portas.verifica();
+        QTRY_VERIFY(!j->Vigia_Portas.verificando());
+    };
+    const auto com = [](std::initializer_list<const char*> numeros) {
+        QStringList l;
+        for (const char* n : numeros)
+            l << QStringLiteral("COM") + QLatin1String(n);
+        return l;
+    };
+    j->cmbserialterm->setCurrentIndex(1); // COM1 chosen
+
+    // Nothing changed: the box is not touched.
+    olha();
+    QCOMPARE(refeita.count(), 0);
+    // A port appears ahead of the chosen one: COM1 stays chosen, at its new place.
+    j.inventario.dispositivos.prepend(com5);
+    olha();
+    QCOMPARE(j.itens(), com({"5", "3", "1"}));
+    QCOMPARE(int(j->Porta_Serial_Verifica()), 3);
+    QCOMPARE(j->serial.Lista_Portas[3].Numero, QStringLiteral("1"));
+    // The chosen adapter is pulled out: its text stays and it is no choice; plugged
+    // back, it is chosen again.
+    j.inventario.dispositivos.removeLast();
+    olha();
+    QCOMPARE(j.itens(), com({"5", "3"}));
+    QCOMPARE(j->cmbserialterm->currentText(), QStringLiteral("COM1"));
+    QCOMPARE(j->cmbserialterm_ListIndex(), -1);
+    j.inventario.dispositivos.append(com1);
+    olha();
+    QCOMPARE(j->cmbserialterm_ListIndex(), 2);
+    QCOMPARE(int(j->Porta_Serial_Verifica()), 3);
+
+    // Text being typed survives, cursor included, and stays typed text.
+    j.digita(QStringLiteral("35"));
+    j->cmbserialterm->lineEdit()->setCursorPosition(1);
+    j.inventario.dispositivos.removeFirst();
+    refeita.clear();
+    olha();
+    const int feitas = refeita.count();
+    QCOMPARE(j.itens(), com({"3", "1"}));
+    QCOMPARE(j->cmbserialterm->currentText(), QStringLiteral("35"));
+    QCOMPARE(j->cmbserialterm->lineEdit()->cursorPosition(), 1);
+    QCOMPARE(j->cmbserialterm_ListIndex(), -1);
+
+    // A failing inventory and an unchanged one leave the box alone, and say nothing.
+    j.inventario.falha = ERRO_TIPOS;
+    olha();
+    j.inventario.falha = 0;
+    olha();
+    QCOMPARE(refeita.count(), feitas);
+    QVERIFY(j.mensagens.vistas.empty());
 }
 
 void TestePortas::falhas_na_abertura_data() {

@@ -1,10 +1,13 @@
-// The shell's pieces: the error trap's message, and where the per-user setting lives.
+// The shell's pieces: the error trap's message, where the per-user setting lives, and
+// which of Qt's own translations the program loads.
 #include "comum/falsos.h"
 
 #include "shell/armadilha.h"
 #include "shell/configuracao.h"
+#include "shell/idioma.h"
 
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 using namespace vantora;
@@ -73,6 +76,45 @@ class TesteShell : public QObject {
         QCOMPARE(outra->le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1")),
                  QStringLiteral("3"));
 #endif
+    }
+
+    // Qt's texts follow the system's language; Portuguese where Qt has no translation.
+    void traducao_qt_data() {
+        QTest::addColumn<QString>("sistema");
+        QTest::addColumn<QString>("arquivo");
+        QTest::addColumn<QString>("cancelar");
+        QTest::newRow("pt_BR") << "pt_BR"
+                               << "qtbase_pt_BR.qm"
+                               << "Cancelar";
+        QTest::newRow("de_DE") << "de_DE"
+                               << "qtbase_de.qm"
+                               << "Abbrechen";
+        QTest::newRow("sv_SE, none") << "sv_SE"
+                                     << "qtbase_pt_BR.qm"
+                                     << "Cancelar";
+        QTest::newRow("pt_PT, none") << "pt_PT"
+                                     << "qtbase_pt_BR.qm"
+                                     << "Cancelar";
+        QTest::newRow("C") << "C"
+                           << "qtbase_pt_BR.qm"
+                           << "Cancelar";
+    }
+    void traducao_qt() {
+        QFETCH(QString, sistema);
+        QFETCH(QString, arquivo);
+        QFETCH(QString, cancelar);
+        QTranslator* t = instalaTraducaoQt(*QCoreApplication::instance(), QLocale(sistema));
+        QVERIFY2(t, "qtbase translations missing (Debian package qt6-translations-l10n)");
+        QCOMPARE(QFileInfo(t->filePath()).fileName(), arquivo);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), cancelar);
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+    void sem_traducoes_qt_fica_o_ingles() {
+        QTemporaryDir vazia;
+        QVERIFY(!instalaTraducaoQt(*QCoreApplication::instance(), QLocale(QStringLiteral("pt_BR")),
+                                   vazia.path()));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
     }
 };
 
