@@ -72,10 +72,10 @@ int Frm_Grava::cmbserialterm_ListIndex() {
 }
 
 // Searches the serial ports and fills the port box with "COM" + number.
-void Frm_Grava::ListaPortasCbserial() {
+void Frm_Grava::ListaPortasCbserial(bool so_avisos_novos) {
     liga_cmbserialterm();
     serial.defineInventario(servicos.inventario);
-    trap(QStringLiteral("ListaPortasCbserial"), [this] {
+    trap(QStringLiteral("ListaPortasCbserial"), [this, so_avisos_novos] {
         cmbserialterm->clear();
         serial.Busca_Portas();
         for (int i = 1; i <= serial.Qtd_Portas; ++i)
@@ -83,9 +83,14 @@ void Frm_Grava::ListaPortasCbserial() {
         // Filling selects nothing: the chosen port is still to be picked or typed.
         cmbserialterm->setCurrentIndex(-1);
         // Ports the list had to leave out (an extra port under a number already taken).
+        // The port watch's refills tell only what was not told before: a box popping
+        // up by itself each time an adapter comes or goes would say nothing new.
         if (servicos.inventario) {
-            for (const QString& aviso : servicos.inventario->avisos())
-                servicos.mensagens->informa(aviso);
+            const QStringList avisos = servicos.inventario->avisos();
+            for (const QString& aviso : avisos) {
+                if (!so_avisos_novos || !avisos_vistos_.contains(aviso)) servicos.mensagens->informa(aviso);
+            }
+            avisos_vistos_ = avisos;
         }
     });
 }
@@ -100,7 +105,7 @@ void Frm_Grava::acompanha_portas() {
     // The item chosen, or the one chosen before its adapter was pulled out, while the
     // box still shows its text.
     const QString escolhido = indice_escolhido_ >= 0 || texto == escolha_ausente_ ? texto : QString();
-    ListaPortasCbserial();
+    ListaPortasCbserial(true);
     const int i = escolhido.isEmpty() ? -1 : cmbserialterm->findText(escolhido, Qt::MatchExactly);
     if (i >= 0) {
         cmbserialterm->setCurrentIndex(i);

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <future>
+#include <mutex>
+#include <optional>
 
 namespace vantora {
 
@@ -131,8 +133,13 @@ class InventarioSistema : public InventarioPortas {
 
     QList<DispositivoSerial> lista() override {
         QList<DispositivoSerial> r;
-        const QList<QSerialPortInfo> portas =
-            primeira_.valid() ? primeira_.get() : QSerialPortInfo::availablePorts();
+        // The port watch asks from a thread of its own while the window may ask too.
+        std::optional<QList<QSerialPortInfo>> primeira;
+        {
+            const std::lock_guard<std::mutex> trava(mutex_);
+            if (primeira_.valid()) primeira = primeira_.get();
+        }
+        const QList<QSerialPortInfo> portas = primeira ? *primeira : QSerialPortInfo::availablePorts();
 #ifdef Q_OS_WIN
         // The system's own numbers: COM3 is 3.
         for (const QSerialPortInfo& p : portas) {
@@ -164,11 +171,13 @@ class InventarioSistema : public InventarioPortas {
         }
         QStringList avisos;
         r = junta_extras(std::move(r), extras, avisos);
+        const std::lock_guard<std::mutex> trava(mutex_);
         avisos_ = avisos;
         return r;
     }
 
     QStringList avisos() const override {
+        const std::lock_guard<std::mutex> trava(mutex_);
         return avisos_;
     }
 
@@ -181,6 +190,7 @@ class InventarioSistema : public InventarioPortas {
     }
 
   private:
+    mutable std::mutex mutex_; // guards primeira_ and avisos_
     std::future<QList<QSerialPortInfo>> primeira_;
     QStringList avisos_;
 };

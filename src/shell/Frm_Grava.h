@@ -107,7 +107,8 @@ public:
     void Grava_Layout();
 
     // --- Link (src/link) ---
-    void ListaPortasCbserial();
+    // so_avisos_novos: the port watch's refill, which repeats no message already shown.
+    void ListaPortasCbserial(bool so_avisos_novos = false);
     void Lbl_Atualiza_Click();
     // Puts the port last opened (the per-user setting "Sistema"/"Serial", "1" when
     // there is none) into the port box as typed text, no item selected.
@@ -219,6 +220,7 @@ private:
     void liga_cmbserialterm();
     int indice_escolhido_ = -1;
     QString escolha_ausente_; // the item chosen, while its port is unplugged
+    QStringList avisos_vistos_; // the port list's last messages (ports left out)
     bool cmbserialterm_ligado_ = false;
     bool gravando_ = false;
 
