@@ -17,6 +17,14 @@
 
 namespace vantora::teste {
 
+// The next of the answers a test lined up, or `padrao` when none is left.
+template <typename T> T proxima(std::deque<T>& fila, T padrao) {
+    if (fila.empty()) return padrao;
+    T r = std::move(fila.front());
+    fila.pop_front();
+    return r;
+}
+
 struct MensagemVista {
     QString texto;
     QString titulo;
@@ -32,11 +40,7 @@ class MensagensFalsas : public Mensagens {
                     Resposta padrao) override {
         vistas.push_back({texto, titulo, icone, botoes, padrao});
         if (aoMostrar) aoMostrar(vistas.back());
-        if (botoes == Botoes::Ok) return Resposta::Ok;
-        if (respostas.empty()) return Resposta::Sim;
-        const Resposta r = respostas.front();
-        respostas.pop_front();
-        return r;
+        return botoes == Botoes::Ok ? Resposta::Ok : proxima(respostas, Resposta::Sim);
     }
     [[nodiscard]] QStringList textos() const {
         QStringList l;
@@ -136,10 +140,7 @@ class DialogoArquivoFalso : public DialogoArquivo {
     QString responde(DialogoVisto v) {
         vistos.push_back(std::move(v));
         if (aoMostrar) aoMostrar(vistos.back());
-        if (respostas.empty()) return {};
-        QString r = respostas.front();
-        respostas.pop_front();
-        return r;
+        return proxima(respostas, QString());
     }
 };
 
