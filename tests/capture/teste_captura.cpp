@@ -195,7 +195,7 @@ class TesteCaptura : public QObject {
     }
 
     // A release that went to a dialog leaves the key up: the next press is fresh.
-    void release_esquecida() {
+    void solta_esquecida() {
         TradutorTeclado t(Plataforma::X11);
         (void)t.traduz(nativo({97, '/', 'p'}));
         t.esquece(nativo({97, '/', 's'}));
