@@ -18,10 +18,10 @@ double mediana(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-QProcessEnvironment ambiente(const char* chave, const QString& valor) {
+QProcessEnvironment ambiente(bool sair) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VANTORA_AVISA_AO_MOSTRAR"), QStringLiteral("1"));
-    env.insert(QString::fromLatin1(chave), valor);
+    if (sair) env.insert(QStringLiteral("VANTORA_SAIR_AO_MOSTRAR"), QStringLiteral("1"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("/tmp/vantora-bench-config"));
     return env;
 }
@@ -29,7 +29,7 @@ QProcessEnvironment ambiente(const char* chave, const QString& valor) {
 // Milliseconds from process start to the window up.
 double inicio(const QString& programa) {
     QProcess p;
-    p.setProcessEnvironment(ambiente("VANTORA_SAIR_AO_MOSTRAR", QStringLiteral("1")));
+    p.setProcessEnvironment(ambiente(true));
     QElapsedTimer t;
     t.start();
     p.start(programa, {});
@@ -66,7 +66,7 @@ struct Ocioso {
 // following `segundos` with the selection blinking.
 Ocioso ocioso(const QString& programa, int segundos) {
     QProcess p;
-    p.setProcessEnvironment(ambiente("VANTORA_SAIR_APOS_MS", QString::number(1500 + segundos * 1000)));
+    p.setProcessEnvironment(ambiente(false));
     p.start(programa, {});
     while (!p.canReadLine() && p.waitForReadyRead(10000)) {
     }
@@ -78,6 +78,7 @@ Ocioso ocioso(const QString& programa, int segundos) {
     QThread::msleep(segundos * 1000);
     const double c1 = cpuSegundos(p.processId());
     const double pct = 100.0 * (c1 - c0) / (t.nsecsElapsed() / 1e9);
+    p.kill();
     p.waitForFinished(20000);
     return {pico, pct};
 }

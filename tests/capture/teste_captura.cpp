@@ -1,14 +1,16 @@
-// The keyboard filter and the lock lamps, driven through the window: key events
-// built with native scan code, virtual key and modifiers as X11 and Windows give them.
+// PC keyboard capture: the translation of native key events into the catalogue's
+// identifiers, the window's keyboard filter fed key events built with native scan
+// code, virtual key and modifiers as X11 and Windows give them, and the lock lamps.
 #include "capture/MDL_Keyboard.h"
+#include "capture/traducao.h"
+#include "capture/travas.h"
+#include "catalogue/catalogo.h"
 #include "comum/falsos.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -17,35 +19,118 @@ using namespace vantora::teste;
 
 namespace {
 
-// X keycodes and keysyms of the keys used here.
-struct TeclaX {
-    std::uint32_t keycode;
-    std::uint32_t keysym;
-    int chave;
+// A native event: X keycode (or Windows scan code) and keysym (or virtual key), and
+// its kind: 'p' press, 's' release, 'P' and 'S' the halves of an auto-repeat pair.
+struct Ev {
+    std::uint32_t codigo;
+    std::uint32_t simbolo;
+    char tipo;
+    int chave = 0; // Qt key, for events sent to the window
 };
-constexpr TeclaX F1{67, 0xffbe, Qt::Key_F1};
-constexpr TeclaX ENTER{36, 0xff0d, Qt::Key_Return};
-constexpr TeclaX ENTER_PAD{104, 0xff8d, Qt::Key_Enter};
-constexpr TeclaX ALT_GR{108, 0xfe03, Qt::Key_AltGr};
-constexpr TeclaX BARRA_ABNT{97, '/', Qt::Key_Slash};
-constexpr TeclaX WIN_DIREITA{134, 0xffec, Qt::Key_Super_R};
-constexpr TeclaX WIN_ESQUERDA{133, 0xffeb, Qt::Key_Super_L};
-constexpr TeclaX TECLA_Y{29, 'y', Qt::Key_Y};
-constexpr TeclaX TECLA_N{57, 'n', Qt::Key_N};
-constexpr TeclaX TECLA_A{38, 'a', Qt::Key_A};
+EventoNativo nativo(const Ev& e) {
+    return {e.tipo == 's' || e.tipo == 'S', e.tipo == 'P' || e.tipo == 'S', e.codigo, e.simbolo, 0};
+}
+QStringList identificadores(TradutorTeclado& t, const std::vector<Ev>& eventos) {
+    QStringList l;
+    for (const Ev& e : eventos)
+        for (const RelatoTecla& r : t.traduz(nativo(e)))
+            l << identificador_tecla(r);
+    return l;
+}
+
+// One physical key of the ABNT2 keyboard, one per kind of path through the
+// translation: X keycode and keysym, Windows scan code (extended as 0x100) and
+// virtual key, the identifier of its release and the on-screen key it reaches.
+struct TeclaABNT2 {
+    const char* nome;
+    std::uint32_t keycode, keysym, varreduraWin, vkWin;
+    const char* identificador;
+    int tecla;
+};
+// clang-format off
+const TeclaABNT2 TECLADO[] = {
+    {"F1", 67, 0xffbe, 0x3B, 112, "C03B0001112", 2},
+    {"A", 38, 'a', 0x1E, 'A', "C01E000165", 61},
+    {"Enter", 36, 0xff0d, 0x1C, 13, "C01C000113", 52},
+    {"pad Enter", 104, 0xff8d, 0x11C, 13, "C11C000113", 96},
+    {"Left Alt carries the Alt context", 64, 0xffe9, 0x38, 18, "E038000118", 98},
+    {"Right Ctrl", 105, 0xffe4, 0x11D, 17, "C11D000117", 101},
+    {"Num Lock is extended 45h", 77, 0xff7f, 0x145, 144, "C1450001144", 35},
+    {"Pause is plain 45h", 127, 0xff13, 0x45, 19, "C045000119", 16},
+    {"Print Screen", 107, 0xff61, 0x137, 44, "C137000144", 14},
+    {"Insert", 118, 0xff63, 0x152, 45, "C152000145", 32},
+    {"pad 7 Num Lock off", 79, 0xff95, 0x47, 36, "C047000136", 56},
+    {"pad 7 Num Lock on", 79, 0xffb7, 0x47, 103, "C0470001103", 56},
+    {"pad 5 Num Lock off", 84, 0xff9d, 0x4C, 12, "C04C000112", 75},
+    {"cedilla", 47, 0xe7, 0x27, 186, "C0270001186", 70},
+    {"acute", 34, 0xfe51, 0x1A, 219, "C01A0001219", 50},
+    {"ABNT slash 73", 97, '/', 0x73, 193, "C0730001193", 90},
+    {"key 7D", 132, 0, 0x7D, 255, "C07D0001255", 30},
+    {"pad separator 7E", 129, 0xffae, 0x7E, 194, "C07E0001194", 77},
+    {"Alt Gr", 108, 0xfe03, 0x138, 18, "E138000118", 100},
+    {"Left Windows", 133, 0xffeb, 0x15B, 91, "C15B000191", 109},
+    {"Right Windows is not in the catalogue", 134, 0xffec, 0x15C, 92, "C15C000192", 0},
+    {"Menu", 135, 0xff67, 0x15D, 93, "C15D000193", 111},
+};
+
+// Sequences of events on one platform and the identifiers they give.
+struct Sequencia {
+    const char* nome;
+    Plataforma plataforma;
+    std::vector<Ev> eventos;
+    QStringList identificadores;
+};
+const Sequencia SEQUENCIAS[] = {
+    // X11's Alt Gr gives the left Ctrl half Windows reports with it: pressed before
+    // the right Alt, released first while Alt is still down.
+    {"Alt Gr on X11", Plataforma::X11, {{108, 0xfe03, 'p'}, {108, 0xfe03, 's'}},
+     {"1D000117", "2138000118", "E01D000117", "E138000118"}},
+    {"Alt Gr on Windows", Plataforma::Windows, {{0x1D, 17, 'p'}, {0x138, 18, 'p'}, {0x1D, 17, 's'}, {0x138, 18, 's'}},
+     {"1D000117", "2138000118", "E01D000117", "E138000118"}},
+    // Auto-repeat pairs are presses with the previous-state bit, one release at the
+    // end; the next press is a fresh one.
+    {"repeat on X11", Plataforma::X11,
+     {{97, '/', 'p'}, {97, '/', 'S'}, {97, '/', 'P'}, {97, '/', 'S'}, {97, '/', 'P'}, {97, '/', 's'}, {97, '/', 'p'}},
+     {"730001193", "40730001193", "40730001193", "C0730001193", "730001193"}},
+    {"repeat on Windows", Plataforma::Windows,
+     {{0x73, 193, 'p'}, {0x73, 193, 'S'}, {0x73, 193, 'P'}, {0x73, 193, 's'}},
+     {"730001193", "40730001193", "C0730001193"}},
+    // Alt context while either Alt is down.
+    {"Alt held while A is typed", Plataforma::X11,
+     {{64, 0xffe9, 'p'}, {38, 'a', 'p'}, {38, 'a', 's'}, {64, 0xffe9, 's'}, {38, 'a', 'p'}, {38, 'a', 's'}},
+     {"2038000118", "201E000165", "E01E000165", "E038000118", "1E000165", "C01E000165"}},
+    // Ctrl + Pause (Break) and Alt + Print Screen (SysRq) take Windows' scan codes.
+    {"Break and SysRq", Plataforma::X11, {{127, 0xff6b, 's'}, {107, 0xff15, 's'}}, {"C14600013", "C054000144"}},
+    // Unknown keys give an identifier where a scan code is known, otherwise nothing.
+    {"unknown keys", Plataforma::X11, {{92, 0, 's'}, {208, 0x1008ff13, 's'}, {3, 0, 's'}, {400, 0, 's'}},
+     {"C05400010"}},
+    {"no platform", Plataforma::Nenhuma, {{67, 0xffbe, 's'}}, {}},
+};
+// clang-format on
+
+// The X keycodes and keysyms (or Windows scan codes and virtual keys) of the keys
+// sent to the window.
+constexpr Ev F1{67, 0xffbe, 'p', Qt::Key_F1}, F1_WIN{0x3B, 112, 'p', Qt::Key_F1},
+    WIN_D{134, 0xffec, 'p', Qt::Key_Super_R}, TECLA_Y{29, 'y', 'p', Qt::Key_Y},
+    TECLA_N{57, 'n', 'p', Qt::Key_N}, TECLA_A{38, 'a', 'p', Qt::Key_A};
+Ev como(Ev e, char tipo) {
+    e.tipo = tipo;
+    return e;
+}
 
 // Sends one native key event; true when someone took it (the filter, or the receiver).
-bool envia(QObject* alvo, QEvent::Type tipo, const TeclaX& t, bool repeticao = false,
-           const QString& texto = {}) {
-    QKeyEvent e(tipo, t.chave, Qt::NoModifier, t.keycode, t.keysym, 0, texto, repeticao);
-    return QCoreApplication::sendEvent(alvo, &e);
+bool envia(QObject* alvo, const Ev& e, const QString& texto = {}) {
+    const bool solta = e.tipo == 's' || e.tipo == 'S';
+    QKeyEvent k(solta ? QEvent::KeyRelease : QEvent::KeyPress, e.chave, Qt::NoModifier, e.codigo, e.simbolo,
+                0, texto, e.tipo == 'P' || e.tipo == 'S');
+    return QCoreApplication::sendEvent(alvo, &k);
 }
-void tecla(QObject* alvo, const TeclaX& t) {
-    envia(alvo, QEvent::KeyPress, t);
-    envia(alvo, QEvent::KeyRelease, t);
+void tecla(QObject* alvo, const Ev& e, const QString& texto = {}) {
+    envia(alvo, como(e, 'p'), texto);
+    envia(alvo, como(e, 's'), texto);
 }
 
-// A loaded window whose filter reads X11 key data.
+// A loaded window whose filter reads the native data of one platform.
 struct Janela : JanelaDeTeste {
     explicit Janela(Plataforma p = Plataforma::X11) {
         janela->Modulo_Teclado().tradutor.define_plataforma(p);
@@ -60,244 +145,164 @@ struct Janela : JanelaDeTeste {
 
 class TesteCaptura : public QObject {
     Q_OBJECT
+    Catalogo catalogo;
 
   private slots:
-    // F1: nothing on the press; on release key 2 is chosen, code 1 "SOH".
-    void f1PressionadoESolto() {
-        Janela j;
-        QVERIFY(j->captura_instalada());
-        envia(j.janela.get(), QEvent::KeyPress, F1);
-        QCOMPARE(j.tab1()[0], 0);
-        QCOMPARE(j->Tecla_Atual, 0);
-        envia(j.janela.get(), QEvent::KeyRelease, F1);
-        QCOMPARE(j.tab1()[0], 1);
-        QCOMPARE(j->Lbl_TeclaLBtab[0]->caption(), QStringLiteral("SOH"));
-        QCOMPARE(j->Tecla_PC_Atual, 2);
-        QCOMPARE(j->Tecla_Atual, 1);
-    }
+    void initTestCase() { catalogo.preenche(); }
 
-    // The same through the Windows native data.
-    void f1NoWindows() {
-        Janela j(Plataforma::Windows);
-        QKeyEvent p(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier, 0x3B, 112, 0);
-        QKeyEvent s(QEvent::KeyRelease, Qt::Key_F1, Qt::NoModifier, 0x3B, 112, 0);
-        QCoreApplication::sendEvent(j.janela.get(), &p);
-        QCoreApplication::sendEvent(j.janela.get(), &s);
-        QCOMPARE(j.tab1()[0], 1);
-        QCOMPARE(j->Tecla_PC_Atual, 2);
+    void teclado_abnt2_data() {
+        QTest::addColumn<int>("linha");
+        for (int i = 0; i < int(std::size(TECLADO)); ++i)
+            QTest::addRow("%s", TECLADO[i].nome) << i;
     }
-
-    // Enter chooses key 52 (CR, 13); the numeric-pad Enter key 96 (LF, 10).
-    void enterETecladoNumerico() {
-        Janela j;
-        tecla(j->cmbserialterm, ENTER);
-        tecla(j->cmbserialterm, ENTER_PAD);
-        QCOMPARE(j.tab1()[0], 13);
-        QCOMPARE(j.tab1()[1], 10);
-        QCOMPARE(j->Lbl_TeclaLBtab[1]->caption(), QStringLiteral("LF"));
-        QCOMPARE(j->Tecla_PC_Atual, 96);
-        QCOMPARE(j->Tecla_Atual, 2);
-    }
-
-    // Alt Gr chooses key 100 (">") once: the release of its Ctrl half is ignored.
-    void altGr() {
-        Janela j;
-        tecla(j.janela.get(), ALT_GR);
-        QCOMPARE(j.tab1()[0], 62);
-        QCOMPARE(j.tab1()[1], 0);
-        QCOMPARE(j->Tecla_PC_Atual, 100);
-        QCOMPARE(j->Tecla_Atual, 1);
-    }
-
-    // The ABNT "/" key held: each auto-repeat press chooses key 90 again, and the
-    // release once more.
-    void barraAbntSegurada() {
-        Janela j;
-        QObject* alvo = j.janela.get();
-        envia(alvo, QEvent::KeyPress, BARRA_ABNT);
-        QCOMPARE(j->Tecla_Atual, 0);
-        for (int i = 0; i < 3; ++i) {
-            envia(alvo, QEvent::KeyRelease, BARRA_ABNT, true);
-            envia(alvo, QEvent::KeyPress, BARRA_ABNT, true);
+    // Pressed and released on X11, Windows and Wayland, a key gives the same
+    // identifier, which reaches its on-screen key; the release sets transition and
+    // previous state, a first press neither.
+    void teclado_abnt2() {
+        QFETCH(int, linha);
+        const TeclaABNT2& k = TECLADO[linha];
+        TradutorTeclado tx(Plataforma::X11), tw(Plataforma::Windows), tl(Plataforma::Wayland);
+        const QStringList idx = identificadores(tx, {{k.keycode, k.keysym, 'p'}, {k.keycode, k.keysym, 's'}});
+        QCOMPARE(idx.last(), QString::fromLatin1(k.identificador));
+        QCOMPARE(identificadores(tw, {{k.varreduraWin, k.vkWin, 'p'}, {k.varreduraWin, k.vkWin, 's'}}).last(),
+                 idx.last());
+        // Wayland reads like X11, and so does a virtual keyboard's own keymap, whose
+        // first key always comes as keycode 9.
+        QCOMPARE(identificadores(tl, {{k.keycode, k.keysym, 'p'}, {k.keycode, k.keysym, 's'}}), idx);
+        if (k.keysym != 0) {
+            TradutorTeclado tv(Plataforma::Wayland);
+            QCOMPARE(identificadores(tv, {{9, k.keysym, 'p'}, {9, k.keysym, 's'}}), idx);
         }
-        envia(alvo, QEvent::KeyRelease, BARRA_ABNT);
-        QCOMPARE(j->Tecla_Atual, 4);
-        for (int k = 0; k < 4; ++k)
-            QCOMPARE(j.tab1()[k], 63);
-        QCOMPARE(j->Lbl_TeclaLBtab[3]->caption(), QStringLiteral("?"));
+        QCOMPARE(catalogo.localiza(idx.last()), k.tecla);
+        TradutorTeclado t(Plataforma::Windows);
+        const Relatos pressao = t.traduz(nativo({k.varreduraWin, k.vkWin, 'p'}));
+        const Relatos solta = t.traduz(nativo({k.varreduraWin, k.vkWin, 's'}));
+        const std::uint32_t bits = BIT_TRANSICAO | BIT_ESTADO_ANTERIOR;
+        QCOMPARE(pressao.itens[0].palavra & bits, 0u);
+        QCOMPARE(solta.itens[0].palavra & (bits | 0xFFFFu), bits | 1u);
     }
 
-    // A key outside the catalogue: Txt_dado gets its identifier without the first
-    // character, nothing else changes.
-    void foraDoCatalogo() {
-        Janela j;
-        tecla(j.janela.get(), WIN_DIREITA);
-        QCOMPARE(j->Txt_dado->text(), QStringLiteral("15C000192"));
-        QCOMPARE(j->Tecla_Atual, 0);
-        QCOMPARE(j.tab1()[0], 0);
+    void sequencias_data() {
+        QTest::addColumn<int>("caso");
+        for (int i = 0; i < int(std::size(SEQUENCIAS)); ++i)
+            QTest::addRow("%s", SEQUENCIAS[i].nome) << i;
+    }
+    void sequencias() {
+        QFETCH(int, caso);
+        const Sequencia& s = SEQUENCIAS[caso];
+        TradutorTeclado t(s.plataforma);
+        QCOMPARE(identificadores(t, s.eventos), s.identificadores);
+    }
+
+    // A release that went to a dialog leaves the key up: the next press is fresh.
+    void solta_esquecida() {
+        TradutorTeclado t(Plataforma::X11);
+        (void)t.traduz(nativo({97, '/', 'p'}));
+        t.esquece(nativo({97, '/', 's'}));
+        QCOMPARE(identificadores(t, {{97, '/', 'p'}}), QStringList{"730001193"});
+        QCOMPARE(plataforma_por_nome(QStringLiteral("xcb")), Plataforma::X11);
+        QCOMPARE(plataforma_por_nome(QStringLiteral("windows")), Plataforma::Windows);
+        QCOMPARE(plataforma_por_nome(QStringLiteral("offscreen")), Plataforma::Nenhuma);
+    }
+
+    // The lamps' own following of the lock keys: a press toggles, a key lights while
+    // held, a release without its press still counts, and the system's word on the
+    // indicators (or X11's lock modifiers) overrides only what it reports; from then
+    // on Caps and Num are the system's, and late key reports do not undo them.
+    void travas_acompanhadas() {
+        TravasAcompanhadas t;
+        TradutorTeclado tr(Plataforma::X11);
+        const auto toca = [&](Ev e) {
+            for (const RelatoTecla& r : tr.traduz(nativo(e)))
+                t.tecla(r);
+        };
+        const Ev caps{66, 0xffe5, 'p'};
+        toca(caps);
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0x8001));
+        toca(caps); // auto-repeat report: no second toggle
+        toca(como(caps, 's'));
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(1));
+        toca({78, 0xff14, 's'}); // Scroll Lock released, its press unseen
+        QCOMPARE(t.GetKeyState(VK_SCROLL), std::int16_t(1));
+        QCOMPARE(t.GetKeyState(VK_NUMLOCK), std::int16_t(0));
+        t.modificadores(0x12); // Lock and Mod2
+        QCOMPARE(t.GetKeyState(VK_NUMLOCK), std::int16_t(1));
+        const unsigned cn = TravasAcompanhadas::CAPS | TravasAcompanhadas::NUM;
+        t.indicadores(TravasAcompanhadas::NUM, cn, cn);
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0));
+        QCOMPARE(t.GetKeyState(VK_SCROLL), std::int16_t(1));
+        t.modificadores(0x02);
+        toca(caps);
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0x8000));
+        toca(como(caps, 's'));
+        QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0));
+        QCOMPARE(t.GetKeyState(VK_NUMLOCK), std::int16_t(1));
+    }
+
+    // Through the window's filter on either platform: nothing on the press; on the
+    // release key 2 is chosen, code 1 "SOH".
+    void f1_pela_janela() {
+        for (const auto& [plataforma, f1] : {std::pair{Plataforma::X11, F1}, {Plataforma::Windows, F1_WIN}}) {
+            Janela j(plataforma);
+            QVERIFY(j->captura_instalada());
+            envia(j.janela.get(), f1);
+            QCOMPARE(j->Tecla_Atual, 0);
+            envia(j.janela.get(), como(f1, 's'));
+            QCOMPARE(j.tab1()[0], 1);
+            QCOMPARE(j->Lbl_TeclaLBtab[0]->caption(), QStringLiteral("SOH"));
+            QCOMPARE(j->Tecla_PC_Atual, 2);
+            QCOMPARE(j->Tecla_Atual, 1);
+        }
     }
 
     // Suspended capture answers the send: Y 45, N 85, a key outside the catalogue 0.
-    void capturaSuspensa() {
+    void captura_suspensa() {
         Janela j;
         j->Captura_Suspensa = 1;
         const QString dado = j->Txt_dado->text();
-        tecla(j.janela.get(), TECLA_Y);
-        QCOMPARE(j->Resposta_Teclado, 45);
-        tecla(j.janela.get(), TECLA_N);
-        QCOMPARE(j->Resposta_Teclado, 85);
-        tecla(j.janela.get(), WIN_DIREITA);
-        QCOMPARE(j->Resposta_Teclado, 0);
+        for (const auto& [e, resposta] : {std::pair{TECLA_Y, 45}, {TECLA_N, 85}, {WIN_D, 0}}) {
+            tecla(j.janela.get(), e);
+            QCOMPARE(j->Resposta_Teclado, resposta);
+        }
         QCOMPARE(j->Txt_dado->text(), dado);
         QCOMPARE(j.tab1()[0], 0);
         QCOMPARE(j->Tecla_Atual, 0);
     }
 
-    // The hidden key 109 (Left Windows) has no code: error 13, nothing assigned.
-    void teclaOcultaErro13() {
+    // Installed, the filter takes every native key event of the window: the port box
+    // gets nothing. Events without native data, another window of ours and the "LCM"
+    // page (which removes the filter) get their keys.
+    void para_quem_vao_as_teclas() {
         Janela j;
-        tecla(j.janela.get(), WIN_ESQUERDA);
-        QCOMPARE(
-            j.mensagens.textos(),
-            QStringList{
-                "Error 13 (Tipos incompatíveis) in procedure Lbl_TeclaLB_Click of Formulário Frm_Grava"});
-        QCOMPARE(j.tab1()[0], 0);
-        QCOMPARE(j->Tecla_Atual, 0);
-    }
-
-    // A negative code is neither examined nor passed on.
-    void codigoNegativo() {
-        Janela j;
-        MDL_Keyboard& m = j->Modulo_Teclado();
-        QCOMPARE(m.KeyboardProc(-1, 112, 0xC03B0001u), 1);
-        QCOMPARE(j->Tecla_Atual, 0);
-        QCOMPARE(m.KeyboardProc(0, 112, 0xC03B0001u), 1);
-        QCOMPARE(j->Tecla_Atual, 1);
-        // Presses are ignored but for the four keys reported as already down.
-        QCOMPARE(m.KeyboardProc(0, 112, 0x403B0001u), 1);
-        QCOMPARE(m.KeyboardProc(0, 17, 0xE01D0001u), 1);
-        QCOMPARE(j->Tecla_Atual, 1);
-        QCOMPARE(m.KeyboardProc(0, 255, 0x407D0001u), 1);
-        QCOMPARE(j.tab1()[1], 8);
-        QVERIFY(j.mensagens.vistas.empty());
-    }
-
-    // Installing twice installs once; removing twice is no error and leaves zero.
-    void instalaERemoveDuasVezes() {
-        Janela j;
-        const std::int32_t h = j.handle();
-        QVERIFY(h != 0);
-        j->Ativa_Captura();
-        QCOMPARE(j.handle(), h);
-        tecla(j.janela.get(), F1);
-        QCOMPARE(j->Tecla_Atual, 1);
-
-        j->Desativa_Captura();
-        j->Desativa_Captura();
-        QCOMPARE(j.handle(), 0);
-        QVERIFY(!j->captura_instalada());
-        QVERIFY(j.mensagens.vistas.empty());
-        tecla(j.janela.get(), F1);
-        QCOMPARE(j->Tecla_Atual, 1);
-        // Installed again: a new handle, and keys are captured again.
-        j->Ativa_Captura();
-        QVERIFY(j.handle() != 0);
-        tecla(j.janela.get(), F1);
-        QCOMPARE(j->Tecla_Atual, 2);
-    }
-
-    // Hook types outside -1..14 are error 9 in the module's trap; other types than
-    // the keyboard hook are refused (zero stored).
-    void tiposDeHook() {
-        Janela j;
-        MDL_Keyboard& m = j->Modulo_Teclado();
-        m.InstallHook(*j.janela, 15);
-        m.RemoveHook(*j.janela, -2);
-        QCOMPARE(
-            j.mensagens.textos(),
-            (QStringList{
-                "Error 9 (Subscrito fora do intervalo) in procedure InstallHook of Módulo MDL_Keyboard",
-                "Error 9 (Subscrito fora do intervalo) in procedure RemoveHook of Módulo MDL_Keyboard"}));
-        QVERIFY(m.InstallHook(*j.janela, 13));
-        QCOMPARE(m.Hook_Teclado[14], 0);
-        m.RemoveHook(*j.janela, -1);
-        QCOMPARE(m.Hook_Teclado[0], 0);
-        QVERIFY(j->captura_instalada());
-    }
-
-    // Installed, the filter takes every native key event: typing into the port box
-    // does nothing. Events without native data pass untouched.
-    void consomeTudo() {
-        Janela j;
-        QLineEdit* edicao = j->cmbserialterm->lineEdit();
-        edicao->clear();
-        QVERIFY(envia(edicao, QEvent::KeyPress, TECLA_A, false, QStringLiteral("a")));
-        envia(edicao, QEvent::KeyRelease, TECLA_A, false, QStringLiteral("a"));
-        QCOMPARE(edicao->text(), QString());
+        QLineEdit* porta = j->cmbserialterm->lineEdit();
+        porta->clear();
+        QVERIFY(envia(porta, TECLA_A, QStringLiteral("a")));
+        envia(porta, como(TECLA_A, 's'), QStringLiteral("a"));
+        QCOMPARE(porta->text(), QString());
         QCOMPARE(j.tab1()[0], 65);
-        QTest::keyClick(edicao, Qt::Key_B, Qt::NoModifier);
-        QCOMPARE(edicao->text(), QStringLiteral("b"));
+        QTest::keyClick(porta, Qt::Key_B, Qt::NoModifier);
+        QCOMPARE(porta->text(), QStringLiteral("b"));
+        QLineEdit outra;
+        tecla(&outra, TECLA_A, QStringLiteral("a"));
+        QCOMPARE(outra.text(), QStringLiteral("a"));
         QCOMPARE(j->Tecla_Atual, 1);
-    }
 
-    // The "LCM" page removes the filter, so typing reaches the sentinel boxes; leaving
-    // it installs the filter again.
-    void paginaLcm() {
-        Janela j;
         j->seleciona_aba(5);
         QVERIFY(!j->captura_instalada());
         QLineEdit* caixa = j->Txt_Inicial[0];
         caixa->clear();
-        envia(caixa, QEvent::KeyPress, TECLA_A, false, QStringLiteral("a"));
-        envia(caixa, QEvent::KeyRelease, TECLA_A, false, QStringLiteral("a"));
+        tecla(caixa, TECLA_A, QStringLiteral("a"));
         QCOMPARE(caixa->text(), QStringLiteral("a"));
-        QCOMPARE(j.tab1()[0], 0);
+        QCOMPARE(j.tab1()[1], 0);
         j->seleciona_aba(1);
         QVERIFY(j->captura_instalada());
-        tecla(j.janela.get(), TECLA_A);
-        QCOMPARE(j.tab1()[0], 65);
-    }
-
-    // While one of our message boxes is open, keys go to it and assign nothing: Enter
-    // closes it, and its release afterwards does not give the selected key code 13.
-    void caixaDeMensagemRecebeEnter() {
-        Janela j;
-        QMessageBox caixa(j.janela.get());
-        caixa.setText(QStringLiteral("Error 13"));
-        QPushButton* ok = caixa.addButton(QMessageBox::Ok);
-        caixa.setDefaultButton(ok);
-        caixa.setWindowModality(Qt::ApplicationModal);
-        caixa.show();
-        QCOMPARE(QApplication::activeModalWidget(), &caixa);
-
-        tecla(j.janela.get(), F1); // addressed to the window: still not captured
-        QCOMPARE(j->Tecla_Atual, 0);
-        envia(&caixa, QEvent::KeyPress, ENTER);
-        QVERIFY(!caixa.isVisible());
-        QCOMPARE(caixa.clickedButton(), static_cast<QAbstractButton*>(ok));
-        envia(j.janela.get(), QEvent::KeyRelease, ENTER);
-        QCOMPARE(j->Tecla_Atual, 0);
-        QCOMPARE(j.tab1()[0], 0);
-        // The box gone, keys are captured again.
-        tecla(j.janela.get(), F1);
-        QCOMPARE(j.tab1()[0], 1);
-    }
-
-    // Keys addressed to another window of ours (not a modal one) go to it as well.
-    void outraJanela() {
-        Janela j;
-        QLineEdit outra;
-        envia(&outra, QEvent::KeyPress, TECLA_A, false, QStringLiteral("a"));
-        envia(&outra, QEvent::KeyRelease, TECLA_A, false, QStringLiteral("a"));
-        QCOMPARE(outra.text(), QStringLiteral("a"));
-        QCOMPARE(j.tab1()[0], 0);
     }
 
     // The shortcut query before a press is taken (no menu shortcut fires) and
     // assigns nothing; the press and release that follow are the keystroke.
-    void consultaDeAtalho() {
+    void consulta_de_atalho() {
         Janela j;
-        QKeyEvent consulta(QEvent::ShortcutOverride, Qt::Key_F1, Qt::NoModifier, F1.keycode, F1.keysym, 0);
+        QKeyEvent consulta(QEvent::ShortcutOverride, Qt::Key_F1, Qt::NoModifier, F1.codigo, F1.simbolo, 0);
         consulta.ignore();
         QVERIFY(QCoreApplication::sendEvent(j.janela.get(), &consulta));
         QVERIFY(consulta.isAccepted());
@@ -306,57 +311,87 @@ class TesteCaptura : public QObject {
         QCOMPARE(j->Tecla_Atual, 1);
     }
 
-    // --- Lock lamps ---
+    // Installing twice installs once; removing twice is no error and leaves zero;
+    // installed again, keys are captured again. Hook types outside -1..14 are
+    // error 9; other types than the keyboard hook are refused (zero stored).
+    void instala_e_remove() {
+        Janela j;
+        const std::int32_t h = j.handle();
+        QVERIFY(h != 0);
+        j->Ativa_Captura();
+        QCOMPARE(j.handle(), h);
+        j->Desativa_Captura();
+        j->Desativa_Captura();
+        QCOMPARE(j.handle(), 0);
+        QVERIFY(!j->captura_instalada());
+        tecla(j.janela.get(), F1);
+        QCOMPARE(j->Tecla_Atual, 0);
+        j->Ativa_Captura();
+        QVERIFY(j.handle() != 0);
+        tecla(j.janela.get(), F1);
+        QCOMPARE(j->Tecla_Atual, 1);
+        QVERIFY(j.mensagens.vistas.empty());
 
-    // Num Lock on, Caps and Scroll off: lamp 1 bright, 2 and 3 dark, 4 untouched.
+        MDL_Keyboard& m = j->Modulo_Teclado();
+        m.InstallHook(*j.janela, 15);
+        m.RemoveHook(*j.janela, -2);
+        const QString erro9 =
+            QStringLiteral("Error 9 (Subscrito fora do intervalo) in procedure %1 of Módulo MDL_Keyboard");
+        QCOMPARE(j.mensagens.textos(), (QStringList{erro9.arg("InstallHook"), erro9.arg("RemoveHook")}));
+        QVERIFY(m.InstallHook(*j.janela, 13));
+        QCOMPARE(m.Hook_Teclado[14], 0);
+        m.RemoveHook(*j.janela, -1);
+        QCOMPARE(m.Hook_Teclado[0], 0);
+        QVERIFY(j->captura_instalada());
+    }
+
+    // A negative code is neither examined nor passed on; presses are ignored but for
+    // the keys reported as already down.
+    void codigo_do_filtro() {
+        Janela j;
+        MDL_Keyboard& m = j->Modulo_Teclado();
+        QCOMPARE(m.KeyboardProc(-1, 112, 0xC03B0001u), 1);
+        QCOMPARE(j->Tecla_Atual, 0);
+        QCOMPARE(m.KeyboardProc(0, 112, 0xC03B0001u), 1);
+        QCOMPARE(j->Tecla_Atual, 1);
+        QCOMPARE(m.KeyboardProc(0, 112, 0x403B0001u), 1);
+        QCOMPARE(m.KeyboardProc(0, 17, 0xE01D0001u), 1);
+        QCOMPARE(j->Tecla_Atual, 1);
+        QCOMPARE(m.KeyboardProc(0, 255, 0x407D0001u), 1);
+        QCOMPARE(j.tab1()[1], 8);
+        QVERIFY(j.mensagens.vistas.empty());
+    }
+
+    // Lamps 1-3 are Num, Caps and Scroll: bright when on or held, dark otherwise;
+    // lamp 4 untouched. Where the platform tells nothing (offscreen) all are off.
     void lampadas() {
         TravasFalsas travas;
         JanelaDeTeste j(false);
         j->servicos.travas = &travas;
         QVERIFY(j->Form_Load());
-        j->shpKeys[3]->setFillColor(BRANCO);
-        j->shpKeys[1]->setFillColor(BRANCO);
-        travas.estados[VK_NUMLOCK] = 1;
-        travas.consultas.clear();
-        j->Tmr_POSICAO_Timer();
-        QCOMPARE(j->shpKeys[0]->FillColor(), 0x00FF00u);
-        QCOMPARE(j->shpKeys[1]->FillColor(), 0x008000u);
-        QCOMPARE(j->shpKeys[2]->FillColor(), 0x008000u);
-        QCOMPARE(j->shpKeys[3]->FillColor(), BRANCO);
-        QCOMPARE(travas.consultas, (std::vector<int>{20, 144, 145}));
-
-        // A lock key held down while off lights its lamp until it is released.
-        travas.estados[VK_NUMLOCK] = 0;
-        travas.estados[VK_CAPITAL] = static_cast<std::int16_t>(0x8000);
-        travas.estados[VK_SCROLL] = static_cast<std::int16_t>(0x8001);
-        j->Atualiza_Leds();
-        QCOMPARE(j->shpKeys[0]->FillColor(), 0x008000u);
-        QCOMPARE(j->shpKeys[1]->FillColor(), 0x00FF00u);
-        QCOMPARE(j->shpKeys[2]->FillColor(), 0x00FF00u);
-        travas.estados.clear();
-        j->Atualiza_Leds();
-        QCOMPARE(j->shpKeys[1]->FillColor(), 0x008000u);
-        QCOMPARE(j->shpKeys[2]->FillColor(), 0x008000u);
-    }
-
-    // The 250 ms timer drives them: a change shows within one tick.
-    void lampadasPeloTimer() {
-        TravasFalsas travas;
-        JanelaDeTeste j(false);
-        j->servicos.travas = &travas;
-        QVERIFY(j->Form_Load());
         QVERIFY(j->Tmr_POSICAO->isActive());
-        travas.estados[VK_CAPITAL] = 1;
-        QTRY_COMPARE_WITH_TIMEOUT(j->shpKeys[1]->FillColor(), 0x00FF00u, 400);
-    }
-
-    // Where the platform tells nothing (offscreen), the lamps read all off.
-    void lampadasSemPlataforma() {
-        JanelaDeTeste j;
-        j->shpKeys[0]->setFillColor(BRANCO);
-        j->Atualiza_Leds();
+        j->shpKeys[3]->setFillColor(BRANCO);
+        const std::uint32_t L = 0x00FF00u, D = 0x008000u;
+        const struct {
+            std::int16_t num, caps, scroll;
+            std::uint32_t lampadas[3];
+        } casos[] = {{1, 0, 0, {L, D, D}},
+                     {0, std::int16_t(0x8000), std::int16_t(0x8001), {D, L, L}},
+                     {0, 0, 0, {D, D, D}}};
+        for (const auto& c : casos) {
+            travas.estados = {{VK_NUMLOCK, c.num}, {VK_CAPITAL, c.caps}, {VK_SCROLL, c.scroll}};
+            travas.consultas.clear();
+            j->Tmr_POSICAO_Timer();
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(j->shpKeys[i]->FillColor(), c.lampadas[i]);
+            QCOMPARE(travas.consultas, (std::vector<int>{20, 144, 145}));
+        }
+        QCOMPARE(j->shpKeys[3]->FillColor(), BRANCO);
+        JanelaDeTeste sem;
+        sem->shpKeys[0]->setFillColor(BRANCO);
+        sem->Atualiza_Leds();
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(j->shpKeys[i]->FillColor(), 0x008000u);
+            QCOMPARE(sem->shpKeys[i]->FillColor(), D);
     }
 };
 

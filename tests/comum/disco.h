@@ -43,13 +43,25 @@ class LimiteTamanho {
     void (*sinal_)(int) = SIG_DFL;
 };
 
+// What the two refusing folders share: the folder, its files, and why it could not be
+// made. Not copyable (it owns a temporary folder).
+class PastaDeTeste {
+  public:
+    [[nodiscard]] QString caminho(const QString& nome) const { return pasta_ + QLatin1Char('/') + nome; }
+    [[nodiscard]] QStringList arquivos() const { return QDir(pasta_).entryList(QDir::Files | QDir::Hidden); }
+    QString motivo_sem;
+
+  protected:
+    explicit PastaDeTeste(const QString& nome) : pasta_(dir_.filePath(nome)) { QDir().mkpath(pasta_); }
+    QTemporaryDir dir_;
+    QString pasta_;
+};
+
 // A 16 KB tmpfs holding `arquivo` with `conteudo`, the rest of its space filled.
 // Needs root and a system that lets it mount.
-class DiscoCheio {
+class DiscoCheio : public PastaDeTeste {
   public:
-    DiscoCheio(const QString& arquivo, const QByteArray& conteudo) {
-        pasta_ = dir_.filePath(QStringLiteral("cheio"));
-        QDir().mkpath(pasta_);
+    DiscoCheio(const QString& arquivo, const QByteArray& conteudo) : PastaDeTeste(QStringLiteral("cheio")) {
         if (::mount("tmpfs", QFile::encodeName(pasta_).constData(), "tmpfs", 0, "size=16k") != 0) {
             motivo_sem = QStringLiteral("cannot mount a tmpfs here (needs root and a system that allows it)");
             return;
@@ -70,27 +82,18 @@ class DiscoCheio {
     ~DiscoCheio() {
         if (montado_) ::umount2(QFile::encodeName(pasta_).constData(), MNT_DETACH);
     }
-    DiscoCheio(const DiscoCheio&) = delete;
-    DiscoCheio& operator=(const DiscoCheio&) = delete;
-
-    [[nodiscard]] QString caminho(const QString& nome) const { return pasta_ + QLatin1Char('/') + nome; }
-    [[nodiscard]] QStringList arquivos() const { return QDir(pasta_).entryList(QDir::Files | QDir::Hidden); }
-    QString motivo_sem;
 
   private:
-    QTemporaryDir dir_;
-    QString pasta_;
     bool montado_ = false;
 };
 
 // A folder where no new file may be made, holding `arquivo` that may be written.
 // As root the permissions would not hold: the caller's effective user becomes
 // nobody meanwhile (the real user stays, so it comes back).
-class PastaSemEscrita {
+class PastaSemEscrita : public PastaDeTeste {
   public:
-    PastaSemEscrita(const QString& arquivo, const QByteArray& conteudo) {
-        pasta_ = dir_.filePath(QStringLiteral("fechada"));
-        QDir().mkpath(pasta_);
+    PastaSemEscrita(const QString& arquivo, const QByteArray& conteudo)
+        : PastaDeTeste(QStringLiteral("fechada")) {
         QFile f(caminho(arquivo));
         f.open(QIODevice::WriteOnly);
         f.write(conteudo);
@@ -105,16 +108,8 @@ class PastaSemEscrita {
         if (trocado_) (void)seteuid(getuid());
         ::chmod(QFile::encodeName(pasta_).constData(), 0700);
     }
-    PastaSemEscrita(const PastaSemEscrita&) = delete;
-    PastaSemEscrita& operator=(const PastaSemEscrita&) = delete;
-
-    [[nodiscard]] QString caminho(const QString& nome) const { return pasta_ + QLatin1Char('/') + nome; }
-    [[nodiscard]] QStringList arquivos() const { return QDir(pasta_).entryList(QDir::Files | QDir::Hidden); }
-    QString motivo_sem;
 
   private:
-    QTemporaryDir dir_;
-    QString pasta_;
     bool trocado_ = false;
 };
 

@@ -2,8 +2,8 @@
 // Stand-ins for the window's seams, shared by the window tests.
 
 #include "capture/travas.h" // capture
-#include "link/portas.h"
 #include "files/dialogo.h"
+#include "link/portas.h"
 #include "shell/Frm_Grava.h"
 #include "shell/configuracao.h"
 #include "shell/mensagens.h"
@@ -17,6 +17,14 @@
 
 namespace vantora::teste {
 
+// The next of the answers a test lined up, or `padrao` when none is left.
+template <typename T> T proxima(std::deque<T>& fila, T padrao) {
+    if (fila.empty()) return padrao;
+    T r = std::move(fila.front());
+    fila.pop_front();
+    return r;
+}
+
 struct MensagemVista {
     QString texto;
     QString titulo;
@@ -27,19 +35,12 @@ struct MensagemVista {
 
 // Records every box shown; questions are answered from `respostas` (Sim when empty).
 class MensagensFalsas : public Mensagens {
-public:
+  public:
     Resposta mostra(const QString& texto, const QString& titulo, Icone icone, Botoes botoes,
                     Resposta padrao) override {
         vistas.push_back({texto, titulo, icone, botoes, padrao});
-        if (aoMostrar)
-            aoMostrar(vistas.back());
-        if (botoes == Botoes::Ok)
-            return Resposta::Ok;
-        if (respostas.empty())
-            return Resposta::Sim;
-        const Resposta r = respostas.front();
-        respostas.pop_front();
-        return r;
+        if (aoMostrar) aoMostrar(vistas.back());
+        return botoes == Botoes::Ok ? Resposta::Ok : proxima(respostas, Resposta::Sim);
     }
     [[nodiscard]] QStringList textos() const {
         QStringList l;
@@ -54,7 +55,7 @@ public:
 };
 
 class ConfiguracaoFalsa : public ConfiguracaoUsuario {
-public:
+  public:
     QString le(const QString& secao, const QString& chave, const QString& padrao) override {
         return valores.value(secao + QLatin1Char('/') + chave, padrao);
     }
@@ -66,17 +67,15 @@ public:
 
 // --- Link (src/link): a device inventory and a port opener under the test's control ---
 class InventarioFalso : public InventarioPortas {
-public:
+  public:
     QList<DispositivoSerial> lista() override {
-        if (falha)
-            throw ErroExecucao(falha);
+        if (falha) throw ErroExecucao(falha);
         return dispositivos;
     }
     QString nome_por_id(const QString& id) override {
         QString nome;
         for (const auto& d : dispositivos)
-            if (d.id == id)
-                nome = d.nome;
+            if (d.id == id) nome = d.nome;
         return nome;
     }
     QStringList avisos() const override { return avisosDaLista; }
@@ -87,10 +86,9 @@ public:
 
 // Opens an in-memory device (or fails with `erro`), and counts the openings.
 class AberturaFalsa : public AberturaPortas {
-public:
+  public:
     std::unique_ptr<QIODevice> abre(int numero, const ParametrosSerial& parametros) override {
-        if (erro)
-            throw ErroExecucao(erro);
+        if (erro) throw ErroExecucao(erro);
         aberturas.push_back({numero, parametros});
         auto b = std::make_unique<QBuffer>();
         b->open(QIODevice::ReadWrite);
@@ -109,7 +107,7 @@ public:
 // --- capture: the lock-key state, answered from a table of key states (bit 0
 // toggled, bit 15 held), recording the virtual keys asked ---
 class TravasFalsas : public EstadoTeclado {
-public:
+  public:
     std::int16_t GetKeyState(int teclaVirtual) override {
         consultas.push_back(teclaVirtual);
         return estados.value(teclaVirtual, 0);
@@ -125,27 +123,24 @@ struct DialogoVisto {
     QString titulo, filtro, pasta, nome;
 };
 class DialogoArquivoFalso : public DialogoArquivo {
-public:
-    QString abrir(const QString& titulo, const QString& filtro, const QString& pasta, const QString& nome) override {
+  public:
+    QString abrir(const QString& titulo, const QString& filtro, const QString& pasta,
+                  const QString& nome) override {
         return responde({false, titulo, filtro, pasta, nome});
     }
-    QString salvar(const QString& titulo, const QString& filtro, const QString& pasta, const QString& nome) override {
+    QString salvar(const QString& titulo, const QString& filtro, const QString& pasta,
+                   const QString& nome) override {
         return responde({true, titulo, filtro, pasta, nome});
     }
     std::vector<DialogoVisto> vistos;
     std::deque<QString> respostas;
     std::function<void(const DialogoVisto&)> aoMostrar;
 
-private:
+  private:
     QString responde(DialogoVisto v) {
         vistos.push_back(std::move(v));
-        if (aoMostrar)
-            aoMostrar(vistos.back());
-        if (respostas.empty())
-            return {};
-        QString r = respostas.front();
-        respostas.pop_front();
-        return r;
+        if (aoMostrar) aoMostrar(vistos.back());
+        return proxima(respostas, QString());
     }
 };
 
@@ -162,8 +157,7 @@ struct JanelaDeTeste {
         s.configuracao = &configuracao;
         s.dialogo = &dialogo; // files
         janela = std::make_unique<Frm_Grava>(s);
-        if (carregar)
-            janela->Form_Load();
+        if (carregar) janela->Form_Load();
     }
     Frm_Grava* operator->() const { return janela.get(); }
 };

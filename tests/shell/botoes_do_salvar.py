@@ -1,6 +1,6 @@
 # Reads, through the accessibility bus, the buttons of the dialog that the menu command
 # "Salvar" opens in the running configurator, prints them one a line and closes the
-# dialog with its cancel button. Run by textos_qt.sh with Debian's python3.
+# dialog with its cancel button. Run by teste_textos_qt.sh with Debian's python3.
 import sys
 import time
 

@@ -2,15 +2,11 @@
 // keys that close the real Qt dialogs, focus that moves away with a key held, wheel
 // turns, double-clicks and clicks on check boxes. Each case checks that the layout
 // took nothing it should not have, and that the next ordinary key still assigns.
-#include "comum/falsos.h"
-#include "files/dialogo_qt.h"
-#include "shell/mensagens_qt.h"
+#include "comum/janela_real.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -18,62 +14,6 @@
 
 using namespace vantora;
 using namespace vantora::teste;
-
-namespace {
-
-void xdo(const QStringList& args) {
-    QProcess::execute(QStringLiteral("xdotool"), args);
-}
-
-// Gives the window the keyboard, as the X server sees it.
-bool ativa(QWidget* w) {
-    xdo({"windowfocus", "--sync", QString::number(w->winId())});
-    return QTest::qWaitFor([w] { return QApplication::activeWindow() == w; }, 5000);
-}
-
-void aponta(QWidget* w, QPoint p = {-1, -1}) {
-    const QPoint g = w->mapToGlobal(p.x() < 0 ? w->rect().center() : p);
-    xdo({"mousemove", "--sync", QString::number(g.x()), QString::number(g.y())});
-}
-
-// The window with Qt's own message boxes and file dialogs.
-struct JanelaReal {
-    MensagensQt mensagens;
-    ConfiguracaoFalsa configuracao;
-    DialogoArquivoQt dialogo;
-    std::unique_ptr<Frm_Grava> janela;
-    JanelaReal() {
-        Servicos s;
-        s.mensagens = &mensagens;
-        s.configuracao = &configuracao;
-        s.dialogo = &dialogo;
-        janela = std::make_unique<Frm_Grava>(s);
-        mensagens.definePai(janela.get());
-        dialogo.definePai(janela.get());
-        janela->Form_Load();
-        janela->move(0, 0);
-        janela->show();
-    }
-    Frm_Grava* operator->() const { return janela.get(); }
-    // The codes of the 65 keys in the four tables.
-    [[nodiscard]] QList<int> teclas() const {
-        QList<int> r;
-        for (int t = 1; t <= 4; ++t)
-            for (int k = 0; k < 65; ++k)
-                r << janela->codigos.tabela(t)[size_t(k)];
-        return r;
-    }
-    // A key typed on the window assigns its code to the selected key.
-    void confere_tecla_ordinaria() const {
-        QVERIFY(ativa(janela.get()));
-        const int k = janela->Tecla_Atual;
-        xdo({"key", "a"});
-        QTRY_COMPARE(int(janela->codigos.Codigos_Tab1[size_t(k)]), 65);
-        QCOMPARE(int(janela->Tecla_Atual), k + 1);
-    }
-};
-
-} // namespace
 
 class TesteEventosReais : public QObject {
     Q_OBJECT

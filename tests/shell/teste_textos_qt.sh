@@ -4,9 +4,9 @@
 # dialog's buttons from outside, through the accessibility bus (AT-SPI, a D-Bus
 # session of its own for each run). Portuguese on a Portuguese system and on one whose
 # language Qt has no translation for; the system's language where Qt has one.
-# Usage: textos_qt.sh PROGRAM. Exit 77 (skipped) when a tool is missing.
+# Usage: teste_textos_qt.sh PROGRAM. Exit 77 (skipped) when a tool is missing.
 set -uo pipefail
-programa=${1:?usage: textos_qt.sh PROGRAM}
+programa=${1:?usage: teste_textos_qt.sh PROGRAM}
 aqui=$(cd "$(dirname "$0")" && pwd)
 for f in Xvfb dbus-launch xdpyinfo; do
     command -v "$f" >/dev/null || { echo "SKIP: $f is not installed (scripts/deps.sh installs it)"; exit 77; }

@@ -1,0 +1,109 @@
+// The shell's pieces: the error trap's message, where the per-user setting lives, and
+// which of Qt's own translations the program loads (the dialogs themselves are read
+// in the real window by teste_textos_qt.sh).
+#include "comum/falsos.h"
+
+#include "shell/armadilha.h"
+#include "shell/configuracao.h"
+#include "shell/idioma.h"
+
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QtTest>
+
+using namespace vantora;
+
+class TesteShell : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void armadilha_data() {
+        QTest::addColumn<int>("numero");
+        QTest::addColumn<QString>("propria"); // the error's own description, if any
+        QTest::addColumn<QString>("descricao");
+        QTest::newRow("overflow") << 6 << QString() << "Estouro";
+        QTest::newRow("type mismatch") << 13 << QString() << "Tipos incompatíveis";
+        QTest::newRow("invalid call") << 5 << QString() << "Chamada de procedimento ou argumento inválido";
+        QTest::newRow("invalid property") << 380 << QString() << "Valor de propriedade inválido";
+        QTest::newRow("its own description") << 8005 << "Porta ocupada"
+                                             << "Porta ocupada";
+    }
+    // A run-time error ends the procedure with one box naming the error, the procedure
+    // and where it lives; what ran before the failure stays done.
+    void armadilha() {
+        QFETCH(int, numero);
+        QFETCH(QString, propria);
+        QFETCH(QString, descricao);
+        teste::MensagensFalsas msg;
+        int depois = 0;
+        QVERIFY(!vantora::armadilha(
+            msg, QStringLiteral("KeyboardProc"), modulo(QStringLiteral("MDL_Keyboard")), [&] {
+                depois = 1;
+                throw propria.isEmpty() ? ErroExecucao(numero) : ErroExecucao(numero, propria);
+            }));
+        QCOMPARE(depois, 1);
+        QCOMPARE(msg.vistas.size(), size_t(1));
+        QCOMPARE(msg.vistas[0].texto,
+                 QStringLiteral("Error %1 (%2) in procedure KeyboardProc of Módulo MDL_Keyboard")
+                     .arg(numero)
+                     .arg(descricao));
+        QCOMPARE(msg.vistas[0].icone, Icone::Nenhum);
+        QCOMPARE(msg.vistas[0].botoes, Botoes::Ok);
+        QVERIFY(msg.vistas[0].titulo.isEmpty());
+        // Nothing thrown, nothing shown; failures that are not run-time errors of our
+        // own are trapped as well.
+        QVERIFY(vantora::armadilha(msg, QStringLiteral("x"), formulario(), [] {}));
+        QCOMPARE(msg.vistas.size(), size_t(1));
+        vantora::armadilha(msg, QStringLiteral("p"), formulario(), [] { throw std::bad_alloc(); });
+        QVERIFY(msg.ultima().startsWith(QStringLiteral("Error 7 (")));
+        QVERIFY(msg.ultima().endsWith(QStringLiteral(" in procedure p of Formulário Frm_Grava")));
+    }
+
+    // On Linux the setting lives in $XDG_CONFIG_HOME/<app>/<app>.conf, group Sistema.
+    void configuracao_no_lugar_certo() {
+#if defined(Q_OS_LINUX)
+        QTemporaryDir dir;
+        qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+        {
+            auto cfg = criaConfiguracaoSistema(QStringLiteral("vantora-config"));
+            QCOMPARE(cfg->le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1")),
+                     QStringLiteral("1"));
+            cfg->grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("3"));
+        }
+        QFile f(dir.path() + QStringLiteral("/vantora-config/vantora-config.conf"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray texto = f.readAll();
+        QVERIFY(texto.contains("[Sistema]\nSerial=3"));
+        auto outra = criaConfiguracaoSistema(QStringLiteral("vantora-config"));
+        QCOMPARE(outra->le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1")),
+                 QStringLiteral("3"));
+#endif
+    }
+
+    // Portuguese where Qt has no translation for the system's language; English only
+    // when Qt's translations are missing altogether.
+    void traducao_qt_data() {
+        QTest::addColumn<QString>("sistema");
+        QTest::addColumn<QString>("pasta"); // empty: Qt's own
+        QTest::addColumn<QString>("cancelar");
+        QTest::newRow("pt_BR") << "pt_BR" << QString() << "Cancelar";
+        QTest::newRow("pt_PT, none of its own") << "pt_PT" << QString() << "Cancelar";
+        QTest::newRow("C") << "C" << QString() << "Cancelar";
+        QTest::newRow("no translations") << "pt_BR" << "vazia" << "Cancel";
+    }
+    void traducao_qt() {
+        QFETCH(QString, sistema);
+        QFETCH(QString, pasta);
+        QFETCH(QString, cancelar);
+        QTemporaryDir vazia;
+        QTranslator* t = pasta.isEmpty()
+                             ? instalaTraducaoQt(*QCoreApplication::instance(), QLocale(sistema))
+                             : instalaTraducaoQt(*QCoreApplication::instance(), QLocale(sistema), vazia.path());
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), cancelar);
+        if (t) QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+};
+
+QTEST_MAIN(TesteShell)
+#include "teste_shell.moc"
