@@ -1,6 +1,6 @@
 // The layout file: the exact text written (golden files), what reading it sets, the
-// "-2" rule (a value starting "-2" reads as a missing key), the type check and what a failing read leaves
-// set.
+// "-2" rule (a value starting "-2" reads as a missing key), the type check and what
+// a failing read leaves set.
 #include "apoio.h"
 #include "files/layout.h"
 #include "shell/erro.h"
