@@ -49,32 +49,62 @@ class TesteEditor : public QObject {
         auto linha = [](const char* nome, bool leniente, const QString& texto, int esperado, int erro = 0) {
             QTest::newRow(nome) << leniente << texto << esperado << erro;
         };
+        linha("zero", false, "0", 0);
         linha("zeros e brancos em volta", false, "\t 0065  ", 65);
+        linha("mais", false, "+3", 3);
         linha("12.5 arredonda para o par", false, "12.5", 12);
+        linha("13.5 arredonda para o par", false, "13.5", 14);
+        linha("-12.5 arredonda para o par", false, "-12.5", -12);
         linha("-13.5 arredonda para o par", false, "-13.5", -14);
+        linha("2.51", false, "2.51", 3);
+        linha("so a fracao", false, "-.5", 0);
+        linha("ponto final", false, "5.", 5);
         linha("expoente", false, "15e-1", 2);
-        linha("expoente minusculo demais", false, "1e-400", 0);
+        linha("expoente D", false, "1d2", 100);
+        linha("expoente minusculo demais", false, "-1E-400", 0);
+        linha("zero com expoente enorme", false, "0e999", 0);
         linha("&h minusculo", false, "&h41", 65);
+        linha("hexadecimal minusculo", false, "&Hff", 255);
+        linha("&HFFFF", false, "&HFFFF", -1);
         linha("&H8000", false, "&H8000", -32768);
         linha("octal", false, "&O17", 15);
+        linha("maximo", false, "32767", 32767);
         linha("-32768.5 par", false, "-32768.5", -32768);
         linha("32768", false, "32768", 0, ERRO_ESTOURO);
+        linha("-32769", false, "-32769", 0, ERRO_ESTOURO);
         linha("32767.5 arredonda para fora", false, "32767.5", 0, ERRO_ESTOURO);
+        linha("1E5", false, "1E5", 0, ERRO_ESTOURO);
+        linha("&H10000", false, "&H10000", 0, ERRO_ESTOURO);
+        linha("&H longo demais", false, "&H123456789", 0, ERRO_ESTOURO);
         linha("400 digitos", false, "1" + QString(400, QLatin1Char('0')), 0, ERRO_ESTOURO);
+        linha("letras", false, "abc", 0, ERRO_TIPOS);
         linha("numero e letra", false, "12a", 0, ERRO_TIPOS);
         linha("vazio", false, "", 0, ERRO_TIPOS);
+        linha("um branco", false, " ", 0, ERRO_TIPOS);
         linha("branco no meio", false, "1 2", 0, ERRO_TIPOS);
+        linha("dois sinais", false, "--1", 0, ERRO_TIPOS);
+        linha("so o ponto", false, ".", 0, ERRO_TIPOS);
+        linha("so o sinal", false, "-", 0, ERRO_TIPOS);
         linha("&H sem digitos", false, "&H", 0, ERRO_TIPOS);
+        linha("&HG", false, "&HG", 0, ERRO_TIPOS);
+        linha("outra base", false, "&Z1", 0, ERRO_TIPOS);
         linha("&H41 e lixo", false, "&H41x", 0, ERRO_TIPOS);
         linha("digito arabe", false, QString(QChar(0x0661)), 0, ERRO_TIPOS);
+        linha("leniente: vazio", true, "", 0);
         linha("leniente: numero e letras", true, "  -7x", -7);
+        linha("leniente: letras", true, "abc", 0);
+        linha("leniente: so o sinal", true, "-", 0);
         linha("leniente: brancos no meio", true, "1 2", 12);
+        linha("leniente: 13.5", true, "13.5", 14);
         linha("leniente: dois pontos", true, "1.5.5", 2);
         linha("leniente: &H e lixo", true, "&H41zz", 65);
         linha("leniente: &H sem digitos", true, "&Hzz", 0);
         linha("leniente: expoente e lixo", true, "1e3x", 1000);
         linha("leniente: e sem expoente", true, "7e", 7);
         linha("leniente: menos no meio", true, "3-4", 3);
+        linha("leniente: ponto e letra", true, ".5x", 0);
+        linha("leniente: expoente minusculo", true, "1e-400x", 0);
+        linha("leniente: 40000", true, "40000", 0, ERRO_ESTOURO);
         linha("leniente: 40000 e lixo", true, "40000abc", 0, ERRO_ESTOURO);
         linha("leniente: &H longo demais", true, "&H1234567890", 0, ERRO_ESTOURO);
     }
@@ -168,6 +198,9 @@ class TesteEditor : public QObject {
         for (auto* s : j->Sp_TeclaLBtab)
             coloridas += s->BackColor() != BRANCO;
         QCOMPARE(coloridas, 1);
+        j->Fase_Pisca = 7; // another phase changes nothing
+        j->Tmr_POSICAO_Timer();
+        QCOMPARE(j->Sp_TeclaLBtab[20]->BackColor(), 0x00FF00u);
     }
 
     // Clicks on the PC keyboard assign and advance; "Sem Código" clears; the last key
@@ -197,13 +230,15 @@ class TesteEditor : public QObject {
         QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("Error 5 (")));
     }
 
-    // With no key selected a click only moves the highlight; a hidden key picked with
+    // With no key selected a click only moves the highlight and a code goes nowhere; a hidden key picked with
     // a key selected is the trap's error 13 and changes nothing.
     void sem_selecao_e_tecla_oculta() {
         JanelaDeTeste j;
         j->Tecla_Atual = TECLA_NENHUMA;
         clica(j->Lbl_TeclaLB[61]);
         QCOMPARE(j->Tecla_PC_Atual, 61);
+        j->insere_codigo(65);
+        QCOMPARE(j->Tecla_PC_Atual, 0);
         QVERIFY(j->codigos == CodigosLayout{});
         j->Lbl_TeclaLB_Click(109);
         QVERIFY(j.mensagens.vistas.empty());
@@ -251,6 +286,9 @@ class TesteEditor : public QObject {
         j->codigos.Codigos_Tab2[3] = -5;
         j->codigos.Codigos_Tab2[2] = 66;
         j->codigos.Codigos_Tab2[4] = 67;
+        j->mostra_tabela(0); // out of range: nothing shown, nothing reported
+        j->mostra_tabela(5);
+        QVERIFY(j.mensagens.vistas.empty());
         j->TabStrip->setCurrentIndex(1);
         QVERIFY(j.mensagens.ultima().endsWith(
             QStringLiteral("in procedure TabStrip_Click of Formulário Frm_Grava")));
