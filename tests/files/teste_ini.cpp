@@ -1,13 +1,11 @@
 // The private-profile store: reads as the Windows profile functions read, writes
-// keeping every other byte of the file, saves all or nothing.
+// keeping every other byte of the file, saves all or nothing on real filesystems.
 #include "apoio.h"
 #include "comum/disco.h"
 #include "files/ini.h"
 #include "shell/erro.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -37,35 +35,21 @@ class TesteIni : public QObject {
             QTest::newRow(nome) << arquivo << secao << chave << esperado;
         };
         const QByteArray s = "[S]\r\n";
-        linha("simples", s + "k=v\r\n", "S", "k", "v");
-        linha("letra dos nomes", "[Tab1]\r\nT5=3\r\n", "tAB1", "t5", "3");
-        linha("brancos no arquivo", "  [ Tab1 ]  \r\n \t T5  =  3 \t \r\n", "Tab1", "T5", "3");
-        linha("brancos no pedido", "[Tab1]\r\nT5=3\r\n", " Tab1 ", "\tT5 ", "3");
+        linha("letra e brancos dos nomes", "  [ Tab1 ]  \r\n \t T5  =  3 \t \r\n", " tAB1 ", "\tt5 ", "3");
         linha("secao ausente", s + "k=v\r\n", "X", "k", PADRAO);
-        linha("chave ausente", s + "k=v\r\n", "S", "j", PADRAO);
-        linha("arquivo vazio", "", "S", "k", PADRAO);
-        linha("chave sem igual", s + "k\r\n", "S", "k", PADRAO);
         linha("chave sem igual e depois com", s + "k\r\nk=2\r\n", "S", "k", "2");
-        linha("valor vazio", s + "k=\r\n", "S", "k", "");
         linha("valor so de brancos", s + "k=   \r\n", "S", "k", "");
         linha("igual no valor", s + "k=a=b\r\n", "S", "k", "a=b");
         linha("aspas duplas", s + "k=\"  a b \"\r\n", "S", "k", "  a b ");
         linha("aspas simples", s + "k='x'\r\n", "S", "k", "x");
-        linha("aspas vazias", s + "k=\"\"\r\n", "S", "k", "");
         linha("aspas desiguais", s + "k=\"x'\r\n", "S", "k", "\"x'");
         linha("uma aspa", s + "k=\"\r\n", "S", "k", "\"");
-        linha("aspa so no comeco", s + "k=\"x\r\n", "S", "k", "\"x");
-        linha("aspas por dentro", s + "k=a\"b\"\r\n", "S", "k", "a\"b\"");
-        linha("primeira secao vence", s + "k=1\r\n[s]\r\nk=2\r\nj=3\r\n", "S", "k", "1");
-        linha("a segunda secao nao e lida", s + "k=1\r\n[s]\r\nk=2\r\nj=3\r\n", "S", "j", PADRAO);
+        linha("primeira secao vence", s + "k=1\r\n[s]\r\nk=2\r\nj=3\r\n", "S", "j", PADRAO);
         linha("primeira chave vence", s + "k=1\r\nK=2\r\n", "S", "k", "1");
-        linha("so LF", "[S]\nk=v\nj=w\n", "S", "j", "w");
         linha("so CR", "[S]\rk=v\rj=w\r", "S", "j", "w");
-        linha("sem quebra no fim", s + "k=v", "S", "k", "v");
         linha("cabecalho com comentario", "[S] ; velho\r\nk=1\r\n", "S", "k", "1");
         linha("colchete no nome", "[a]b]\r\nk=1\r\n", "a]b", "k", "1");
         linha("cabecalho sem fecho", "[S\r\nk=1\r\n", "S", "k", PADRAO);
-        linha("chave antes de toda secao", "k=1\r\n[S]\r\n", "", "k", PADRAO);
         linha("secao sem nome", "[]\r\nk=1\r\n", "", "k", "1");
         linha("comentario nao e chave", s + ";k=1\r\n", "S", "k", PADRAO);
         linha("fora do ASCII", "[Se\xe7\xe3o]\r\nChave=\xe1\xe9\x80\x81\r\n", QStringLiteral("SEÇÃO"),
@@ -78,19 +62,18 @@ class TesteIni : public QObject {
         QFETCH(QString, secao);
         QFETCH(QString, chave);
         QFETCH(QString, esperado);
-        const PerfilPrivado ini = PerfilPrivado::de_bytes(arquivo);
-        QCOMPARE(ini.le(secao, chave, PADRAO, 255), esperado);
+        QCOMPARE(PerfilPrivado::de_bytes(arquivo).le(secao, chave, PADRAO, 255), esperado);
     }
 
+    // Values and defaults are cut to the buffer less one; the default loses its
+    // trailing blanks.
     void capacidade() {
         const QByteArray longo(300, 'x');
         const PerfilPrivado ini =
             PerfilPrivado::de_bytes("[S]\r\nk=" + longo + "\r\nq=\"" + longo + "\"\r\n");
         QCOMPARE(ini.le("S", "k", PADRAO, 255), QString(254, QLatin1Char('x')));
-        QCOMPARE(ini.le("S", "k", PADRAO, 1), QString());
-        QCOMPARE(ini.le("S", "k", PADRAO, 0), QString());
         QCOMPARE(ini.le("S", "q", PADRAO, 255), QString(254, QLatin1Char('x')));
-        // The default loses its trailing blanks and is cut the same way.
+        QCOMPARE(ini.le("S", "k", PADRAO, 1), QString());
         QCOMPARE(ini.le("S", "nada", QStringLiteral("-2  \t"), 255), QStringLiteral("-2"));
         QCOMPARE(ini.le("S", "nada", QStringLiteral("abcdef"), 4), QStringLiteral("abc"));
     }
@@ -101,12 +84,10 @@ class TesteIni : public QObject {
         QTest::addColumn<QByteArray>("depois");
         auto linha = [](const char* nome, const QByteArray& antes, const QStringList& e,
                         const QByteArray& depois) { QTest::newRow(nome) << antes << e << depois; };
-        linha("arquivo novo", "", {"S", "k", "v"}, "[S]\r\nk=v\r\n");
         linha("duas secoes novas", "", {"A", "x", "1", "B", "y", "2", "A", "z", "3"},
               "[A]\r\nx=1\r\nz=3\r\n[B]\r\ny=2\r\n");
         linha("substitui no lugar", "[S]\r\n  k = 1  \r\nj=2\r\n", {"S", "K", "9"},
               "[S]\r\n  k = 9\r\nj=2\r\n");
-        linha("substitui valor entre aspas", "[S]\r\nk=\"1\"\r\n", {"S", "k", "2"}, "[S]\r\nk=2\r\n");
         linha("substitui a primeira", "[S]\r\nk=1\r\nk=2\r\n[s]\r\nk=3\r\n", {"s", "k", "0"},
               "[S]\r\nk=0\r\nk=2\r\n[s]\r\nk=3\r\n");
         linha("acrescenta antes das linhas em branco", "[A]\r\nx=1\r\n\r\n\r\n[B]\r\n", {"A", "y", "2"},
@@ -115,8 +96,7 @@ class TesteIni : public QObject {
               "[A]\r\ny=2\r\n\r\n[B]\r\n");
         linha("acrescenta apos comentario", "[A]\r\nx=1\r\n; fim\r\n", {"A", "y", "2"},
               "[A]\r\nx=1\r\n; fim\r\ny=2\r\n");
-        linha("sem quebra no fim, chave", "[A]\r\nx=1", {"A", "y", "2"}, "[A]\r\nx=1\r\ny=2\r\n");
-        linha("sem quebra no fim, secao", "[A]\r\nx=1", {"B", "y", "2"}, "[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
+        linha("sem quebra no fim", "[A]\r\nx=1", {"B", "y", "2"}, "[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
         linha("LF fica LF", "[A]\nx=1\n", {"A", "x", "2"}, "[A]\nx=2\n");
         linha("linhas antes da primeira secao", "; cabeca\r\n\r\n", {"A", "x", "1"},
               "; cabeca\r\n\r\n[A]\r\nx=1\r\n");
@@ -124,10 +104,9 @@ class TesteIni : public QObject {
         linha("nomes sem brancos", "", {" A ", " x ", " 1"}, "[A]\r\nx= 1\r\n");
         linha("quebra de linha vira branco", "", {"A", "x", "1\r\n[B]"}, "[A]\r\nx=1  [B]\r\n");
         linha("duas vezes a mesma chave nova", "", {"A", "x", "1", "a", "X", "2"}, "[A]\r\nx=2\r\n");
-        linha("fora do ASCII fica", "[A]\r\n\xe7=\xe3\xff\r\n", {"A", "x", "1"},
-              "[A]\r\n\xe7=\xe3\xff\r\nx=1\r\n");
-        linha("valor fora do ASCII", "", {QStringLiteral("Seção"), "x", QStringLiteral("ã€☺")},
-              "[Se\xe7\xe3o]\r\nx=\xe3\x80?\r\n");
+        linha("fora do ASCII", "[A]\r\n\xe7=\xe3\xff\r\n",
+              {QStringLiteral("Seção"), "x", QStringLiteral("ã€☺")},
+              "[A]\r\n\xe7=\xe3\xff\r\n[Se\xe7\xe3o]\r\nx=\xe3\x80?\r\n");
     }
     void grava() {
         QFETCH(QByteArray, antes);
@@ -137,11 +116,6 @@ class TesteIni : public QObject {
         for (int i = 0; i + 2 < escritas.size(); i += 3)
             ini.grava(escritas[i], escritas[i + 1], escritas[i + 2]);
         QCOMPARE(ini.texto(), depois);
-        // What is read in memory is what the written text reads.
-        const PerfilPrivado relido = PerfilPrivado::de_bytes(depois);
-        for (int i = 0; i + 2 < escritas.size(); i += 3)
-            QCOMPARE(ini.le(escritas[i], escritas[i + 1], PADRAO, 255),
-                     relido.le(escritas[i], escritas[i + 1], PADRAO, 255));
     }
 
     // Names that could not be read back are refused; a character the code page
@@ -157,40 +131,20 @@ class TesteIni : public QObject {
         QCOMPARE(ini.le(QStringLiteral("☺"), QStringLiteral("c☺"), PADRAO, 255), PADRAO);
     }
 
-    // Bytes that nobody writes to come back exactly, whatever they are.
-    void texto_intocado_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("vazio") << QByteArray();
-        QTest::newRow("quebras misturadas") << QByteArray("a\r\nb\nc\rd\r\r\n\n\re");
-        QTest::newRow("so quebras") << QByteArray("\r\n\r\n\n\r");
-        QTest::newRow("binario") << QByteArray("\0\xff\x80[\x00]\r=\n\x1a", 10);
-        QByteArray todos;
-        for (int b = 0; b < 256; ++b)
-            todos.append(static_cast<char>(b));
-        QTest::newRow("os 256 bytes") << todos;
-    }
-    void texto_intocado() {
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(PerfilPrivado::de_bytes(bytes).texto(), bytes);
-    }
-
+    // A missing file, a folder and a pipe read as nothing, without blocking; a save
+    // goes through a temporary file that is not left behind.
     void arquivos() {
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
         const QString a = dir.filePath("a.key");
         QCOMPARE(PerfilPrivado::le_arquivo(a).le("S", "k", PADRAO, 255), PADRAO);
         PerfilPrivado ini = PerfilPrivado::le_para_gravar(a);
         ini.grava("S", "k", "v");
         ini.salva(a);
         QCOMPARE(le_bytes(a), QByteArray("[S]\r\nk=v\r\n"));
-        QCOMPARE(PerfilPrivado::le_arquivo(a).le("s", "K", PADRAO, 255), QStringLiteral("v"));
-        // Saved through a temporary file: nothing else is left in the folder.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.key"});
-        // A folder reads as a missing file.
         QVERIFY(QDir(dir.path()).mkdir("pasta.key"));
         QCOMPARE(PerfilPrivado::le_arquivo(dir.filePath("pasta.key")).le("S", "k", PADRAO, 255), PADRAO);
 #ifdef Q_OS_UNIX
-        // A pipe must not block the reader.
         const QString fifo = dir.filePath("fifo.key");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         QCOMPARE(PerfilPrivado::le_arquivo(fifo).le("S", "k", PADRAO, 255), PADRAO);
@@ -198,84 +152,62 @@ class TesteIni : public QObject {
 #endif
     }
 
-    // A save that cannot be done says which file and why, and leaves the old file.
-    void falhas_de_gravacao_data() {
-        QTest::addColumn<QString>("nome");
-        QTest::addColumn<QString>("motivo");
-        QTest::newRow("pasta inexistente") << "nao/existe.key"
-                                           << "não existe";
-        QTest::newRow("uma pasta com o nome") << "pasta.key"
-                                              << "é uma pasta";
-        QTest::newRow("somente leitura") << "lido.key"
-                                         << "somente leitura";
-    }
-    void falhas_de_gravacao() {
-        QFETCH(QString, nome);
-        QFETCH(QString, motivo);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("pasta.key"));
-        const QString lido = dir.filePath("lido.key");
-        QVERIFY(grava_bytes(lido, "[S]\r\nk=velho\r\n"));
-        QVERIFY(QFile::setPermissions(lido, QFileDevice::ReadOwner | QFileDevice::ReadUser));
-        const QString caminho = dir.filePath(nome);
-        PerfilPrivado ini = PerfilPrivado::le_arquivo(caminho);
-        ini.grava("S", "k", "novo");
-        try {
-            ini.salva(caminho);
-            QFAIL("the save was not refused");
-        } catch (const ErroExecucao& e) {
-            QCOMPARE(e.numero(), int(ERRO_ARQUIVO));
-            QVERIFY2(e.descricao().contains(QDir::toNativeSeparators(caminho)), qPrintable(e.descricao()));
-            QVERIFY2(e.descricao().contains(motivo), qPrintable(e.descricao()));
-        }
-        QCOMPARE(le_bytes(lido), QByteArray("[S]\r\nk=velho\r\n"));
-        QVERIFY(QFileInfo(dir.filePath("pasta.key")).isDir());
-    }
-
-#ifdef Q_OS_UNIX
-    // Real filesystems that refuse the write: the old file stays byte for byte and
-    // the reason is told; a folder where only the temporary file cannot be made
-    // still lets an existing file be saved over.
-    void disco_que_recusa_data() {
+    // Saves the real filesystem refuses: the file and the reason are told and the old
+    // file stays byte for byte, no temporary left; a folder where only the temporary
+    // file cannot be made still lets an existing file be saved over.
+    void gravacao_recusada_data() {
         QTest::addColumn<QString>("caso");
         QTest::addColumn<QString>("motivo"); // empty: the save succeeds
+        QTest::newRow("pasta inexistente") << "nao/a.key"
+                                           << "não existe";
+        QTest::newRow("uma pasta com o nome") << "pasta"
+                                              << "é uma pasta";
+        QTest::newRow("somente leitura") << "lido"
+                                         << "somente leitura";
+#ifdef Q_OS_UNIX
         QTest::newRow("limite de tamanho") << "limite"
                                            << "arquivo grande demais";
         QTest::newRow("tmpfs cheio") << "cheio"
                                      << "sem espaço no dispositivo";
-        QTest::newRow("pasta sem escrita") << "pasta"
+        QTest::newRow("pasta sem escrita") << "sem escrita"
                                            << "";
+#endif
     }
-    void disco_que_recusa() {
+    void gravacao_recusada() {
         QFETCH(QString, caso);
         QFETCH(QString, motivo);
         const QByteArray velho = "[Teclado]\r\nTipo=Vantora\r\n; mantida\r\n";
         PerfilPrivado ini = PerfilPrivado::de_bytes(velho);
         Grava_Layout(ini, exemplo()); // some 3 KB, more than the limit and the space left
         QTemporaryDir dir;
+        QString caminho = dir.filePath(caso == "nao/a.key" ? caso : "a.key");
+        std::function<QStringList()> arquivos = [&] { return QDir(dir.path()).entryList(QDir::Files); };
         std::unique_ptr<DiscoCheio> cheio;
         std::unique_ptr<PastaSemEscrita> pasta;
-        QString caminho = dir.filePath("a.key");
-        std::function<QStringList()> arquivos = [&] {
-            return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-        };
-        if (caso == "cheio") {
-            cheio = std::make_unique<DiscoCheio>("a.key", velho);
-            if (!cheio->motivo_sem.isEmpty()) QSKIP(qPrintable(cheio->motivo_sem));
-            caminho = cheio->caminho("a.key");
-            arquivos = [&] { return cheio->arquivos(); };
-        } else if (caso == "pasta") {
-            pasta = std::make_unique<PastaSemEscrita>("a.key", velho);
-            if (!pasta->motivo_sem.isEmpty()) QSKIP(qPrintable(pasta->motivo_sem));
-            caminho = pasta->caminho("a.key");
-            arquivos = [&] { return pasta->arquivos(); };
-        } else {
+        if (caso == "pasta") {
+            QVERIFY(QDir(dir.path()).mkdir("a.key"));
+        } else if (caso == "cheio" || caso == "sem escrita") {
+#ifdef Q_OS_UNIX
+            if (caso == "cheio")
+                cheio = std::make_unique<DiscoCheio>("a.key", velho);
+            else
+                pasta = std::make_unique<PastaSemEscrita>("a.key", velho);
+            const QString sem = cheio ? cheio->motivo_sem : pasta->motivo_sem;
+            if (!sem.isEmpty()) QSKIP(qPrintable(sem));
+            caminho = cheio ? cheio->caminho("a.key") : pasta->caminho("a.key");
+            arquivos = [&] { return cheio ? cheio->arquivos() : pasta->arquivos(); };
+#endif
+        } else if (caso != "nao/a.key") {
             QVERIFY(grava_bytes(caminho, velho));
+            if (caso == "lido")
+                QVERIFY(QFile::setPermissions(caminho, QFileDevice::ReadOwner | QFileDevice::ReadUser));
         }
         QString erro;
         try {
+#ifdef Q_OS_UNIX
             std::unique_ptr<LimiteTamanho> limite;
             if (caso == "limite") limite = std::make_unique<LimiteTamanho>(1024);
+#endif
             ini.salva(caminho);
         } catch (const ErroExecucao& e) {
             QCOMPARE(e.numero(), int(ERRO_ARQUIVO));
@@ -284,55 +216,36 @@ class TesteIni : public QObject {
         const QByteArray agora = le_bytes(caminho);
         const QStringList deixados = arquivos();
         pasta.reset();
-        if (motivo.isEmpty()) {
-            QVERIFY2(erro.isEmpty(), qPrintable(erro));
-            QCOMPARE(agora, ini.texto());
-        } else {
-            QVERIFY2(erro.contains(QDir::toNativeSeparators(caminho)) && erro.contains(motivo),
-                     qPrintable(erro));
-            QCOMPARE(agora, velho);
-        }
-        QVERIFY2(!deixados.join(' ').contains(".key."), qPrintable(deixados.join(' '))); // no temporary left
+        QVERIFY2(erro.contains(motivo) && (motivo.isEmpty() == erro.isEmpty()), qPrintable(erro));
+        QVERIFY2(erro.isEmpty() || erro.contains(QDir::toNativeSeparators(caminho)), qPrintable(erro));
+        if (caso != "nao/a.key" && caso != "pasta") QCOMPARE(agora, motivo.isEmpty() ? ini.texto() : velho);
+        QVERIFY2(!deixados.join(' ').contains(".key."), qPrintable(deixados.join(' ')));
     }
-#endif
 
-    // Big and odd files: read in one pass, never a hang.
+    // Big and odd files are read in one pass, never a hang: many short lines with the
+    // key at the end, saved over; lines of 100,000 characters, one an open header.
     void arquivos_grandes() {
         QTemporaryDir dir;
-        QElapsedTimer relogio;
-        relogio.start();
-        // 50 MB of short key lines in one section, the layout's keys at the very end.
-        QByteArray grande;
-        grande.reserve(50 * 1024 * 1024 + 1024);
-        grande += "[Tab1]\r\n";
-        int n = 0;
-        while (grande.size() < 50 * 1024 * 1024) {
+        QByteArray grande = "[Tab1]\r\n";
+        for (int n = 0; grande.size() < 16 * 1024 * 1024; ++n)
             grande += "K" + QByteArray::number(n) + "=" + QByteArray::number(n % 977) + "\r\n";
-            ++n;
-        }
-        grande += "T5=77\r\n";
         const QString g = dir.filePath("grande.key");
-        QVERIFY(grava_bytes(g, grande));
+        QVERIFY(grava_bytes(g, grande + "T5=77\r\n"));
         grande.clear();
         PerfilPrivado ini = PerfilPrivado::le_para_gravar(g);
         QCOMPARE(ini.le("tab1", "t5", PADRAO, 255), QStringLiteral("77"));
-        QCOMPARE(ini.le("tab1", "K1000", PADRAO, 255), QString::number(1000 % 977));
         for (int i = 0; i < 72; ++i)
             ini.grava("Tab1", "T" + QString::number(i), QString::number(i));
         ini.salva(g);
         const PerfilPrivado relido = PerfilPrivado::le_arquivo(g);
-        QCOMPARE(relido.le("Tab1", "T71", PADRAO, 255), QStringLiteral("71"));
         QCOMPARE(relido.le("Tab1", "T5", PADRAO, 255), QStringLiteral("5"));
-        QCOMPARE(relido.le("Tab1", "K3", PADRAO, 255), QStringLiteral("3"));
-
-        // Lines of 100,000 characters, one of them a header that never closes.
+        QCOMPARE(relido.le("Tab1", "K1000", PADRAO, 255), QStringLiteral("23"));
         const QByteArray longa = "[" + QByteArray(100000, 'a') + "\r\nk=" + QByteArray(100000, 'b') +
                                  "\r\n[S]\r\nk" + QByteArray(100000, ' ') + "=" + QByteArray(100000, ' ') +
                                  "1\r\n";
         const PerfilPrivado l = PerfilPrivado::de_bytes(longa);
         QCOMPARE(l.le("S", "k", PADRAO, 255), QStringLiteral("1"));
         QCOMPARE(l.texto(), longa);
-        qInfo("big files: %lld ms", static_cast<long long>(relogio.elapsed()));
     }
 };
 
@@ -343,4 +256,4 @@ int executa_ini(int argc, char** argv) {
     return QTest::qExec(&t, argc, argv);
 }
 
-#include "tst_ini.moc"
+#include "teste_ini.moc"

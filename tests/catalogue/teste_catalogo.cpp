@@ -1,0 +1,94 @@
+// The key catalogue: how a key report finds its on-screen key, and the on-screen PC
+// keyboard laid out from it.
+#include "comum/falsos.h"
+
+#include "catalogue/catalogo.h"
+
+#include <QtTest>
+
+using namespace vantora;
+
+class TesteCatalogo : public QObject {
+    Q_OBJECT
+    Catalogo cat;
+
+  private slots:
+    void initTestCase() { cat.preenche(); }
+
+    void localiza_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("tecla");
+        QTest::newRow("solta") << "C03B0001112" << 2;
+        QTest::newRow("pressionada") << "003B0001112" << 2;
+        QTest::newRow("repeticao") << "407D0001255" << 30;
+        QTest::newRow("pelo identificador alternativo") << "C00E00018" << 31;
+        QTest::newRow("teclado numerico, Num Lock ligado") << "C0470001103" << 56;
+        QTest::newRow("Alt com o bit de contexto") << "E038000118" << 98;
+        QTest::newRow("Enter e a metade de cima") << "C01C000113" << 52;
+        QTest::newRow("Enter do teclado numerico") << "C11C000113" << 96;
+        QTest::newRow("Windows direito fora do catalogo") << "C15C000192" << 0;
+        QTest::newRow("Windows esquerdo, tecla oculta") << "C15B000191" << 109;
+        QTest::newRow("Home nao e o 7 do teclado numerico") << "C147000136" << 33;
+        QTest::newRow("marcador 0 nunca acha") << "0" << 0;
+        QTest::newRow("um caractere diferente no codigo") << "C03B0001113" << 0;
+        QTest::newRow("vazio") << "" << 0;
+        QTest::newRow("so o prefixo") << "C03B000111" << 0;
+    }
+    void localiza() {
+        QFETCH(QString, id);
+        QFETCH(int, tecla);
+        QCOMPARE(cat.localiza(id), tecla);
+    }
+
+    // Every identifier of the catalogue finds its own key, except where a lower key
+    // carries the same one (the lower halves of the two Enter keys).
+    void cada_identificador_acha_a_tecla() {
+        for (const LinhaCatalogo& l : LINHAS_CATALOGO) {
+            for (const char* id : {l.identificador, l.alternativo}) {
+                if (!id || QByteArray(id).size() < 2) continue;
+                const int esperado = l.tecla == 73 ? 52 : l.tecla == 108 ? 96 : l.tecla;
+                QCOMPARE(cat.localiza(QString::fromLatin1(id)), esperado);
+            }
+        }
+    }
+
+    // The caption of every on-screen key is what the caption rule gives for its code.
+    void legendas_seguem_a_regra() {
+        for (int k = 1; k <= 108; ++k) {
+            if (k == 105) // folded away; its caption is never seen
+                continue;
+            QCOMPARE(cat.Legenda_TeclaLB[k - 1], legenda_codigo(cat.Codigo_TeclaLB[k].toInt(), cat));
+        }
+    }
+
+    // In the window: the numeric-pad 0 is one wide key, the hidden keys stay hidden,
+    // "Sem Código" lies over key 0, no two visible keys overlap and all lie inside.
+    void teclado_na_janela() {
+        teste::JanelaDeTeste j;
+        QVERIFY(j->Lbl_TeclaLB[105]->isHidden() && j->Sp_TeclaLB[105]->isHidden());
+        QCOMPARE(j->Lbl_TeclaLB[106]->retanguloTwips(), j->Sp_TeclaLB[106]->retanguloTwips());
+        QCOMPARE(j->Lbl_TeclaLB[106]->retanguloTwips().width(), 810);
+        for (int k : {109, 111})
+            QVERIFY(j->Lbl_TeclaLB[k]->isHidden() && j->Sp_TeclaLB[k]->isHidden());
+        QVERIFY(!j->Lbl_TeclaLB[110]);
+        QCOMPARE(j->Lbl_TeclaLBnula->geometry(), j->Lbl_TeclaLB[0]->geometry());
+        const QRect janela(0, 0, 10035, 6705);
+        int visiveis = 0;
+        for (int a = 0; a <= 108; ++a) {
+            auto* la = j->Lbl_TeclaLB[a];
+            if (!la || la->isHidden()) continue;
+            ++visiveis;
+            QVERIFY2(janela.contains(la->retanguloTwips()), qPrintable(QString::number(a)));
+            for (int b = a + 1; b <= 108; ++b) {
+                auto* lb = j->Lbl_TeclaLB[b];
+                if (lb && !lb->isHidden())
+                    QVERIFY2(!la->retanguloTwips().intersects(lb->retanguloTwips()),
+                             qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));
+            }
+        }
+        QCOMPARE(visiveis, 108); // 0..108 less the folded 105
+    }
+};
+
+QTEST_MAIN(TesteCatalogo)
+#include "teste_catalogo.moc"

@@ -1,0 +1,387 @@
+// The layout editor: the number conversions, the caption rule, selection and blink,
+// code assignment, table switching and the card-reader page, the 44-key view, New,
+// the sentinel boxes and the error trap.
+#include "comum/falsos.h"
+
+#include "editor/conversao.h"
+#include "editor/tabelas.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+
+using namespace vantora;
+using teste::JanelaDeTeste;
+
+namespace {
+void clica(QWidget* w) {
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
+
+QStringList sentinelas(Frm_Grava& j) {
+    QStringList l;
+    for (auto* linha : j.linhas_sentinela())
+        for (auto* caixa : *linha)
+            l << caixa->text();
+    return l;
+}
+
+QString erro_em(const char* proc, const char* n) {
+    return QStringLiteral("Error %1 in procedure %2 of Formulário Frm_Grava").arg(QString::fromUtf8(n), proc);
+}
+} // namespace
+
+class TesteEditor : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // The whole-number conversion (strict: the layout codes) and the leading-number
+    // one (lenient: the sentinel boxes); the error number, or 0 and the value.
+    void conversao_data() {
+        QTest::addColumn<bool>("leniente");
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<int>("esperado");
+        QTest::addColumn<int>("erro");
+        auto linha = [](const char* nome, bool leniente, const QString& texto, int esperado, int erro = 0) {
+            QTest::newRow(nome) << leniente << texto << esperado << erro;
+        };
+        linha("zero", false, "0", 0);
+        linha("zeros e brancos em volta", false, "\t 0065  ", 65);
+        linha("mais", false, "+3", 3);
+        linha("12.5 arredonda para o par", false, "12.5", 12);
+        linha("13.5 arredonda para o par", false, "13.5", 14);
+        linha("-12.5 arredonda para o par", false, "-12.5", -12);
+        linha("-13.5 arredonda para o par", false, "-13.5", -14);
+        linha("2.51", false, "2.51", 3);
+        linha("so a fracao", false, "-.5", 0);
+        linha("ponto final", false, "5.", 5);
+        linha("expoente", false, "15e-1", 2);
+        linha("expoente D", false, "1d2", 100);
+        linha("expoente minusculo demais", false, "-1E-400", 0);
+        linha("zero com expoente enorme", false, "0e999", 0);
+        linha("&h minusculo", false, "&h41", 65);
+        linha("hexadecimal minusculo", false, "&Hff", 255);
+        linha("&HFFFF", false, "&HFFFF", -1);
+        linha("&H8000", false, "&H8000", -32768);
+        linha("octal", false, "&O17", 15);
+        linha("maximo", false, "32767", 32767);
+        linha("-32768.5 par", false, "-32768.5", -32768);
+        linha("32768", false, "32768", 0, ERRO_ESTOURO);
+        linha("-32769", false, "-32769", 0, ERRO_ESTOURO);
+        linha("32767.5 arredonda para fora", false, "32767.5", 0, ERRO_ESTOURO);
+        linha("1E5", false, "1E5", 0, ERRO_ESTOURO);
+        linha("&H10000", false, "&H10000", 0, ERRO_ESTOURO);
+        linha("&H longo demais", false, "&H123456789", 0, ERRO_ESTOURO);
+        linha("400 digitos", false, "1" + QString(400, QLatin1Char('0')), 0, ERRO_ESTOURO);
+        linha("letras", false, "abc", 0, ERRO_TIPOS);
+        linha("numero e letra", false, "12a", 0, ERRO_TIPOS);
+        linha("vazio", false, "", 0, ERRO_TIPOS);
+        linha("um branco", false, " ", 0, ERRO_TIPOS);
+        linha("branco no meio", false, "1 2", 0, ERRO_TIPOS);
+        linha("dois sinais", false, "--1", 0, ERRO_TIPOS);
+        linha("so o ponto", false, ".", 0, ERRO_TIPOS);
+        linha("so o sinal", false, "-", 0, ERRO_TIPOS);
+        linha("&H sem digitos", false, "&H", 0, ERRO_TIPOS);
+        linha("&HG", false, "&HG", 0, ERRO_TIPOS);
+        linha("outra base", false, "&Z1", 0, ERRO_TIPOS);
+        linha("&H41 e lixo", false, "&H41x", 0, ERRO_TIPOS);
+        linha("digito arabe", false, QString(QChar(0x0661)), 0, ERRO_TIPOS);
+        linha("leniente: vazio", true, "", 0);
+        linha("leniente: numero e letras", true, "  -7x", -7);
+        linha("leniente: letras", true, "abc", 0);
+        linha("leniente: so o sinal", true, "-", 0);
+        linha("leniente: brancos no meio", true, "1 2", 12);
+        linha("leniente: 13.5", true, "13.5", 14);
+        linha("leniente: dois pontos", true, "1.5.5", 2);
+        linha("leniente: &H e lixo", true, "&H41zz", 65);
+        linha("leniente: &H sem digitos", true, "&Hzz", 0);
+        linha("leniente: expoente e lixo", true, "1e3x", 1000);
+        linha("leniente: e sem expoente", true, "7e", 7);
+        linha("leniente: menos no meio", true, "3-4", 3);
+        linha("leniente: ponto e letra", true, ".5x", 0);
+        linha("leniente: expoente minusculo", true, "1e-400x", 0);
+        linha("leniente: 40000", true, "40000", 0, ERRO_ESTOURO);
+        linha("leniente: 40000 e lixo", true, "40000abc", 0, ERRO_ESTOURO);
+        linha("leniente: &H longo demais", true, "&H1234567890", 0, ERRO_ESTOURO);
+    }
+    void conversao() {
+        QFETCH(bool, leniente);
+        QFETCH(QString, texto);
+        QFETCH(int, esperado);
+        QFETCH(int, erro);
+        int numero = 0, valor = 12345;
+        try {
+            valor = leniente ? converte_numero_inicial(texto) : converte_inteiro(texto);
+        } catch (const ErroExecucao& e) {
+            numero = e.numero();
+        }
+        QCOMPARE(numero, erro);
+        if (erro == 0) QCOMPARE(valor, esperado);
+    }
+
+    // The caption and tooltip of a code, both through the rule and as the editor
+    // shows them once the code is assigned.
+    void legenda_data() {
+        QTest::addColumn<int>("codigo");
+        QTest::addColumn<QString>("legenda");
+        QTest::addColumn<QString>("dica");
+        auto linha = [](const char* legenda, int codigo, const char* dica) {
+            QTest::newRow(dica) << codigo << QString::fromUtf8(legenda) << QString::fromUtf8(dica);
+        };
+        linha("", 0, "0 (0h)");
+        linha("HTAB", 9, "9 (9h)");
+        linha("Tab", 11, "11 (Bh)");
+        linha("Space", 32, "32 (20h)");
+        linha("A", 65, "65 (41h)");
+        linha("DEL", 127, "127 (7Fh)");
+        linha("€", 128, "128 (80h)");
+        linha("\xc2\x81", 129, "129 (81h)"); // undefined in the code page: itself
+        linha("–", 150, "150 (96h)");
+        linha("Ç", 199, "199 (C7h)");
+        linha("ÿ", 255, "255 (FFh)");
+    }
+    void legenda() {
+        QFETCH(int, codigo);
+        QFETCH(QString, legenda);
+        QFETCH(QString, dica);
+        JanelaDeTeste j;
+        QCOMPARE(legenda_codigo(codigo, j->padroes), legenda);
+        QCOMPARE(dica_codigo(codigo), dica);
+        if (codigo >= 128) QCOMPARE(codigo_ansi(legenda.at(0)), codigo);
+        j->Lbl_TeclaLBtab_Click(4);
+        j->insere_codigo(codigo);
+        QCOMPARE(int(j->codigos.Codigos_Tab1[4]), codigo);
+        QCOMPARE(j->Lbl_TeclaLBtab[4]->caption(), legenda);
+        QCOMPARE(j->Lbl_TeclaLBtab[4]->toolTip(), dica);
+        QCOMPARE(j->Tecla_Atual, 5);
+    }
+
+    // Start-up: empty tables, the sentinel boxes' defaults, typing stops at three
+    // characters; the stored port goes into its box.
+    void estado_inicial() {
+        JanelaDeTeste j;
+        QVERIFY(j->codigos == CodigosLayout{});
+        QCOMPARE(sentinelas(*j.janela),
+                 QStringList({"02", "00", "00", "00", "03", "00", "00", "00", "10", "00", "00", "00",
+                              "02", "00", "00", "00", "03", "00", "00", "00", "10", "00", "00", "00"}));
+        for (auto* linha : j->linhas_sentinela())
+            for (auto* caixa : *linha) {
+                caixa->clear();
+                QTest::keyClicks(caixa, "1234");
+                QCOMPARE(caixa->text(), QStringLiteral("123"));
+            }
+        QVERIFY(j.mensagens.vistas.empty());
+        JanelaDeTeste k(false);
+        k.configuracao.valores[QStringLiteral("Sistema/Serial")] = QStringLiteral("7");
+        QVERIFY(k->Form_Load());
+        QCOMPARE(k->cmbserialterm->currentText(), QStringLiteral("7"));
+    }
+
+    // The selected key blinks green/cyan; a new selection paints the old one white.
+    void selecao_e_pisca() {
+        JanelaDeTeste j;
+        clica(j->Lbl_TeclaLBtab[5]);
+        j->Tmr_POSICAO_Timer();
+        QCOMPARE(j->Sp_TeclaLBtab[5]->BackColor(), 0x00FF00u);
+        QCOMPARE(j->Sp_TeclaLB[0]->BackColor(), 0x00FFFFu);
+        j->Tmr_POSICAO_Timer();
+        QCOMPARE(j->Sp_TeclaLBtab[5]->BackColor(), 0x00FFFFu);
+        QCOMPARE(j->Sp_TeclaLB[0]->BackColor(), 0xC0FFFFu);
+        clica(j->Lbl_TeclaLBtab[20]);
+        QCOMPARE(j->Tecla_Atual, 20);
+        j->Tmr_POSICAO_Timer();
+        int coloridas = 0;
+        for (auto* s : j->Sp_TeclaLBtab)
+            coloridas += s->BackColor() != BRANCO;
+        QCOMPARE(coloridas, 1);
+        j->Fase_Pisca = 7; // another phase changes nothing
+        j->Tmr_POSICAO_Timer();
+        QCOMPARE(j->Sp_TeclaLBtab[20]->BackColor(), 0x00FF00u);
+    }
+
+    // Clicks on the PC keyboard assign and advance; "Sem Código" clears; the last key
+    // wraps to key 0; codes the rule cannot name are reported.
+    void atribui_codigo() {
+        JanelaDeTeste j;
+        for (int k : {18, 19, 20, 21})
+            clica(j->Lbl_TeclaLB[k]);
+        QCOMPARE(j->Tecla_Atual, 4);
+        QCOMPARE(j->codigos.Codigos_Tab1[0], 33);
+        QCOMPARE(j->Lbl_TeclaLBtab[1]->caption(), QStringLiteral("@"));
+        clica(j->Lbl_TeclaLBtab[1]);
+        clica(j->Lbl_TeclaLBnula);
+        QCOMPARE(j->codigos.Codigos_Tab1[1], 0);
+        QCOMPARE(j->Lbl_TeclaLBtab[1]->caption(), QString());
+        QCOMPARE(j->Tecla_Atual, 2);
+        QCOMPARE(j->Tecla_PC_Atual, 0);
+        clica(j->Lbl_TeclaLBtab[64]);
+        clica(j->Lbl_TeclaLB[39]);
+        QCOMPARE(j->codigos.Codigos_Tab1[64], 11);
+        QCOMPARE(j->Tecla_Atual, 0);
+        j->insere_codigo(-1);
+        QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("Error 9 (")));
+        QVERIFY(j.mensagens.ultima().endsWith(
+            QStringLiteral("in procedure insere_codigo of Formulário Frm_Grava")));
+        j->insere_codigo(300);
+        QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("Error 5 (")));
+    }
+
+    // With no key selected a click only moves the highlight and a code goes nowhere; a hidden key picked with
+    // a key selected is the trap's error 13 and changes nothing.
+    void sem_selecao_e_tecla_oculta() {
+        JanelaDeTeste j;
+        j->Tecla_Atual = TECLA_NENHUMA;
+        clica(j->Lbl_TeclaLB[61]);
+        QCOMPARE(j->Tecla_PC_Atual, 61);
+        j->insere_codigo(65);
+        QCOMPARE(j->Tecla_PC_Atual, 0);
+        QVERIFY(j->codigos == CodigosLayout{});
+        j->Lbl_TeclaLB_Click(109);
+        QVERIFY(j.mensagens.vistas.empty());
+        clica(j->Lbl_TeclaLBtab[5]);
+        clica(j->Lbl_TeclaLB[61]);
+        clica(j->Lbl_TeclaLBtab[5]);
+        j->Lbl_TeclaLB_Click(109); // Left Windows, reported by the keyboard filter
+        QCOMPARE(j.mensagens.textos(), QStringList{erro_em("Lbl_TeclaLB_Click", "13 (Tipos incompatíveis)")});
+        QCOMPARE(j.mensagens.vistas[0].icone, Icone::Nenhum);
+        QVERIFY(j.mensagens.vistas[0].titulo.isEmpty()); // the application's title
+        QCOMPARE(j->Tecla_Atual, 5);
+        QCOMPARE(j->codigos.Codigos_Tab1[5], 65);
+    }
+
+    // A table switch steps back to the key just given a code (not from key 0 or none)
+    // and shows that table; the card-reader page keeps the selection and changes no
+    // table; a code the rule cannot name stops the refresh, reported by the tab.
+    void troca_de_tabela() {
+        JanelaDeTeste j;
+        clica(j->Lbl_TeclaLBtab[12]);
+        clica(j->Lbl_TeclaLB[61]);
+        j->TabStrip->setCurrentIndex(1);
+        QCOMPARE(j->Tecla_Atual, 12);
+        QCOMPARE(j->Lbl_tab->caption(), QStringLiteral("2"));
+        QCOMPARE(j->Lbl_TeclaLBtab[12]->caption(), QString());
+        clica(j->Lbl_TeclaLB[62]);
+        QCOMPARE(j->codigos.Codigos_Tab2[12], 83);
+        QCOMPARE(j->codigos.Codigos_Tab1[12], 65);
+        j->TabStrip->setCurrentIndex(4);
+        QVERIFY(j->Frame[0]->isHidden() && !j->Frame[2]->isHidden());
+        QCOMPARE(j->Tecla_Atual, 13);
+        clica(j->Lbl_TeclaLB[61]);
+        for (int n = 1; n <= 4; ++n)
+            QCOMPARE(j->codigos.tabela(n)[13], 0);
+        j->TabStrip->setCurrentIndex(0);
+        QVERIFY(!j->Frame[0]->isHidden() && j->Frame[2]->isHidden());
+        QCOMPARE(j->Tecla_Atual, 13);
+        QCOMPARE(j->Lbl_TeclaLBtab[12]->caption(), QStringLiteral("A"));
+        j->Lbl_TeclaLBtab_Click(0);
+        j->TabStrip->setCurrentIndex(2);
+        QCOMPARE(j->Tecla_Atual, 0);
+        j->Tecla_Atual = TECLA_NENHUMA;
+        j->TabStrip->setCurrentIndex(3);
+        QCOMPARE(j->Tecla_Atual, TECLA_NENHUMA);
+        j->codigos.Codigos_Tab2[3] = -5;
+        j->codigos.Codigos_Tab2[2] = 66;
+        j->codigos.Codigos_Tab2[4] = 67;
+        j->mostra_tabela(0); // out of range: nothing shown, nothing reported
+        j->mostra_tabela(5);
+        QVERIFY(j.mensagens.vistas.empty());
+        j->TabStrip->setCurrentIndex(1);
+        QVERIFY(j.mensagens.ultima().endsWith(
+            QStringLiteral("in procedure TabStrip_Click of Formulário Frm_Grava")));
+        QCOMPARE(j->Lbl_TeclaLBtab[2]->caption(), QStringLiteral("B"));
+        QCOMPARE(j->Lbl_TeclaLBtab[4]->caption(), QString());
+    }
+
+    // The 44-key model hides the keys it lacks (nothing of them under the mouse), the
+    // advance skips them, and unchecking brings them back with their captions.
+    void modelo_44() {
+        JanelaDeTeste j;
+        j->codigos.Codigos_Tab1[60] = 65;
+        j->Chk_Tec44->setChecked(true);
+        QList<int> ocultas, esperadas = {11, 12, 24, 25, 37, 38, 50, 51};
+        for (int k = 52; k <= 65; ++k)
+            esperadas << k;
+        for (int k = 0; k <= 65; ++k) {
+            QCOMPARE(j->Lbl_TeclaLBtab[k]->isHidden(), j->Sp_TeclaLBtab[k]->isHidden());
+            if (j->Lbl_TeclaLBtab[k]->isHidden()) ocultas << k;
+        }
+        QCOMPARE(ocultas, esperadas);
+        QList<int> percurso, esperado;
+        for (int i = 0; i < 45; ++i) {
+            percurso << j->Tecla_Atual;
+            j->insere_codigo(49);
+        }
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c <= 10; ++c)
+                esperado << r * 13 + c;
+        QCOMPARE(percurso, esperado << 0);
+        j->show();
+        QVERIFY(j->Frame[0]->childAt(j->Lbl_TeclaLBtab[60]->geometry().center()) != j->Lbl_TeclaLBtab[60]);
+        j->Chk_Tec44->setChecked(false);
+        j->TabStrip->setCurrentIndex(1);
+        j->TabStrip->setCurrentIndex(0);
+        QCOMPARE(j->Frame[0]->childAt(j->Lbl_TeclaLBtab[60]->geometry().center()), j->Lbl_TeclaLBtab[60]);
+        QCOMPARE(j->Lbl_TeclaLBtab[60]->caption(), QStringLiteral("A"));
+    }
+
+    // New empties the tables and boxes without a question and leaves the options; the
+    // boxes then copy back until the first one without a number.
+    void novo_e_sentinelas() {
+        JanelaDeTeste j;
+        j->Chk_Tec44->setChecked(true);
+        clica(j->Lbl_TeclaLBtab[3]);
+        clica(j->Lbl_TeclaLB[61]);
+        j->TabStrip->setCurrentIndex(4);
+        j->mnuNovo->trigger();
+        QCOMPARE(j->aba_atual(), 1);
+        QCOMPARE(j->Tecla_Atual, 0);
+        QVERIFY(j->codigos == CodigosLayout{});
+        QCOMPARE(j->Lbl_TeclaLBtab[3]->caption(), QString());
+        QCOMPARE(sentinelas(*j.janela),
+                 QStringList({"02", "0", "0", "0", "03", "0", "0", "0", "10", "0", "0", "0",
+                              "04", "0", "0", "0", "05", "0", "0", "0", "10", "0", "0", "0"}));
+        QVERIFY(j->Chk_Tec44->isChecked());
+        QVERIFY(j.mensagens.vistas.empty());
+        j->copia_sentinelas();
+        QCOMPARE(j->codigos.Codigos_Tab1[66], 2);
+        QCOMPARE(j->codigos.Codigos_Tab1[69], 4);
+        j->Txt_Inicial[0]->setText(QStringLiteral("7"));
+        j->Txt_Final[2]->setText(QStringLiteral("x"));
+        j->Txt_InicialT3[0]->setText(QStringLiteral("9"));
+        QVERIFY_THROWS_EXCEPTION(ErroExecucao, j->copia_sentinelas());
+        QCOMPARE(j->codigos.Codigos_Tab1[66], 7);
+        QCOMPARE(j->codigos.Codigos_Tab1[69], 4); // after the bad box: not reached
+    }
+
+    // Exit asks nothing; a failing start-up reports the trap's error and closes.
+    void sair_e_falha_na_carga() {
+        JanelaDeTeste j;
+        j->show();
+        clica(j->Lbl_TeclaLB[61]);
+        j->mnuSair->trigger();
+        QVERIFY(!j->isVisible() && !j->Tmr_POSICAO->isActive());
+        QVERIFY(j.mensagens.vistas.empty());
+        class ConfiguracaoQuebrada : public teste::ConfiguracaoFalsa {
+          public:
+            QString le(const QString&, const QString&, const QString&) override {
+                throw ErroExecucao(ERRO_TIPOS);
+            }
+        } quebrada;
+        teste::MensagensFalsas mensagens;
+        Servicos s;
+        s.mensagens = &mensagens;
+        s.configuracao = &quebrada;
+        Frm_Grava f(s);
+        f.show();
+        QVERIFY(!f.Form_Load());
+        QCOMPARE(mensagens.textos(), QStringList{erro_em("Form_Load", "13 (Tipos incompatíveis)")});
+        QVERIFY(!f.isVisible() && !f.Tmr_POSICAO->isActive());
+    }
+};
+
+QTEST_MAIN(TesteEditor)
+#include "teste_editor.moc"
