@@ -2,11 +2,11 @@
 # An adapter plugged in and pulled out while the real program runs: the port box shows
 # it, then drops it, by itself, and keeps the text it had. Runs the program in a real X
 # server (Xvfb) with its own D-Bus session and reads the box through AT-SPI
-# (adaptador_ao_vivo.py). Usage: adaptador_ao_vivo.sh PROGRAM VANTORA_SIM.
+# (teste_adaptador_ao_vivo.py). Usage: teste_adaptador_ao_vivo.sh PROGRAM VANTORA_SIM.
 # Exit 77 (skipped) when a tool is missing.
 set -uo pipefail
-programa=${1:?usage: adaptador_ao_vivo.sh PROGRAM VANTORA_SIM}
-simulador=${2:?usage: adaptador_ao_vivo.sh PROGRAM VANTORA_SIM}
+programa=${1:?usage: teste_adaptador_ao_vivo.sh PROGRAM VANTORA_SIM}
+simulador=${2:?usage: teste_adaptador_ao_vivo.sh PROGRAM VANTORA_SIM}
 aqui=$(cd "$(dirname "$0")" && pwd)
 for f in Xvfb dbus-launch xdpyinfo; do
     command -v "$f" >/dev/null || { echo "SKIP: $f is not installed (scripts/deps.sh installs it)"; exit 77; }
@@ -57,7 +57,7 @@ env -u QT_QPA_PLATFORM DISPLAY="$tela" QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY
     "$programa" >"$dir/programa.log" 2>&1 &
 pids+=($!)
 
-if ! timeout 90 /usr/bin/python3 "$aqui/adaptador_ao_vivo.py" "$dir/adaptador" "$terminal" "$simulador_pid"; then
+if ! timeout 90 /usr/bin/python3 "$aqui/teste_adaptador_ao_vivo.py" "$dir/adaptador" "$terminal" "$simulador_pid"; then
     echo "--- program:"; cat "$dir/programa.log"
     exit 1
 fi

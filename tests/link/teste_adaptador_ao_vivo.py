@@ -2,7 +2,7 @@
 # port box from outside through the accessibility bus. The adapter is vantora-sim's
 # pseudo-terminal, reached through the path that VANTORA_EXTRA_PORTS names as COM9:
 # plugging links that path to the terminal, pulling out ends the emulator, whose
-# terminal then goes away. Run by adaptador_ao_vivo.sh with Debian's python3.
+# terminal then goes away. Run by teste_adaptador_ao_vivo.sh with Debian's python3.
 # Arguments: LINK_PATH PTY_PATH EMULATOR_PID.
 import os
 import signal
