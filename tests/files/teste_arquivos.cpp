@@ -583,9 +583,7 @@ class TesteArquivos : public QObject {
         prepara(j);
         j->Chk_Tec44->setCheckState(Qt::Checked);
         j->seleciona_aba(5);
-        QTemporaryDir dir;
-        const QString caminho = dir.filePath("abrir.key");
-        QVERIFY(grava_bytes(caminho, texto_layout(exemplo())));
+        const QString caminho = dados("layout_novo.key");
         j.dialogo.respostas = {caminho};
         j->mnu_Abrir_Click();
         QVERIFY2(j.mensagens.vistas.empty(), qPrintable(j.mensagens.ultima()));
