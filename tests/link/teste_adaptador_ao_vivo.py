@@ -43,6 +43,7 @@ def espera(obtem, o_que, segundos=20):
             return r
         time.sleep(0.1)
     janela.kill()
+    sim.kill()
     sys.exit("FALHOU: " + o_que)
 
 

@@ -308,7 +308,7 @@ class TesteFerramentas : public QObject {
         QVERIFY2(r.status == status && r.err.contains(trecho), qPrintable(r.err));
         QTest::qWait(50);
         QVERIFY(!e.tem("FIM_LAYOUT"));
-        if (arquivo != exemplo()) QVERIFY(e.registros().isEmpty()); // nothing went out
+        if (arquivo != exemplo()) QVERIFY(e.indices().isEmpty()); // nothing went out
     }
 
     // Several ports are programmed at the same time (each emulator gets its first
