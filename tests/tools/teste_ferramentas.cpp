@@ -287,8 +287,6 @@ class TesteFerramentas : public QObject {
                                  << "parcialmente gravado: aceitou 10 de 71 registros (teclas 1 a 10)";
         QTest::newRow("desligado no meio")
             << QStringList{"--desliga", "5"} << exemplo() << 2 << "aceitou 4 de 71 registros";
-        QTest::newRow("mudo") << QStringList{"--silencia", "1000"} << exemplo() << 3
-                              << "o teclado não respondeu";
         QTest::newRow("desligado no primeiro")
             << QStringList{"--desliga", "1"} << exemplo() << 3 << "o teclado não respondeu";
         QTest::newRow("codigo 300") << QStringList{}
