@@ -59,11 +59,11 @@ def com9():
 
 
 # The port last opened, 9, is what the box shows at start: typed text, not a choice.
-espera(lambda: not com9() and caixa.name == "9", "texto inicial %r, COM9 antes de existir" % caixa.name, 1)
+espera(lambda: not com9() and caixa.name == "9", "texto inicial %r, COM9 antes de existir" % caixa.name, 5)
 os.symlink(terminal, dir + "/adaptador")
-espera(com9, "COM9 apareceu", 10)
+espera(com9, "COM9 apareceu")
 sim.terminate()
-espera(lambda: not com9(), "COM9 sumiu", 10)
-espera(lambda: caixa.name == "9", "o texto da caixa mudou para %r" % caixa.name, 1)
+espera(lambda: not com9(), "COM9 sumiu")
+espera(lambda: caixa.name == "9", "o texto da caixa mudou para %r" % caixa.name, 5)
 janela.kill()
 print("ok")
