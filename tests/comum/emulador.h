@@ -13,12 +13,6 @@
 
 namespace vantora::teste {
 
-// One record as the emulator logged it: its six bytes and its answer ("5", "1", "-").
-struct RegistroVisto {
-    QByteArray bytes;
-    QString resposta;
-};
-
 class Emulador {
   public:
     explicit Emulador(const QStringList& argumentos = {}) {
@@ -61,20 +55,12 @@ class Emulador {
         const QStringList l = comecando(nome + QLatin1Char(' '));
         return l.isEmpty() ? QString() : l.first().mid(nome.size() + 1);
     }
-    // Lines "REGISTRO n: 91..(hex).. -> 5".
-    [[nodiscard]] QList<RegistroVisto> registros() const {
-        QList<RegistroVisto> r;
-        for (const QString& l : comecando(QStringLiteral("REGISTRO "))) {
-            const qsizetype dois = l.indexOf(QLatin1String(": ")), seta = l.indexOf(QLatin1String(" -> "));
-            r.append({QByteArray::fromHex(l.mid(dois + 2, seta - dois - 2).toLatin1()), l.mid(seta + 4)});
-        }
-        return r;
-    }
-    // The index byte of every record received, in order.
+    // The index byte of every record received, in order, from the lines
+    // "REGISTRO n: 91 ii cc cc cc cc -> 5".
     [[nodiscard]] QList<int> indices() const {
         QList<int> r;
-        for (const auto& g : registros())
-            r << static_cast<unsigned char>(g.bytes.at(1));
+        for (const QString& l : comecando(QStringLiteral("REGISTRO ")))
+            r << l.mid(l.indexOf(QLatin1String(": ")) + 5, 2).toInt(nullptr, 16);
         return r;
     }
 
