@@ -60,19 +60,19 @@ tecla() { "${como_nobody[@]}" env WAYLAND_DISPLAY="$sock" wtype -s "$espera_tecl
 
 set +e
 falhas=0
-mostra() { echo "--- report:"; grep -v '^Tab1 \([2-9][0-9]\|1[2-9]\) ' "$rel" 2>/dev/null || true; }
-falha() { echo "FAIL: $1"; mostra; falhas=$((falhas + 1)); }
-# espera LINE [seconds]: waits until the report holds LINE exactly.
+falha() {
+    echo "FAIL: $1"
+    grep -v '^Tab1 \([2-9][0-9]\|1[2-9]\) ' "$rel" 2>/dev/null # the report, but for the untouched keys
+    falhas=$((falhas + 1))
+}
+# espera LINE [seconds]: waits until the report holds LINE exactly (0: holds it now).
 espera() {
-    local inicio=$SECONDS
-    while [ $((SECONDS - inicio)) -lt "${2:-5}" ]; do
-        grep -qxF -- "$1" "$rel" 2>/dev/null && return 0
+    local fim=$((SECONDS + ${2:-5}))
+    until grep -qxF -- "$1" "$rel" 2>/dev/null; do
+        [ $SECONDS -lt "$fim" ] || { falha "expected \"$1\""; return 1; }
         sleep 0.02
     done
-    falha "expected \"$1\""
-    return 1
 }
-confere() { grep -qxF -- "$1" "$rel" || falha "expected \"$1\" now"; }
 # digita KEY LINE...: types KEY and waits for each LINE.
 digita() {
     tecla "$1"
@@ -110,6 +110,6 @@ digita KP_7 "Tab1 10 55 7" # numeric pad 7, Num Lock on
 lampada Scroll_Lock 111
 lampada Caps_Lock 101
 tecla a
-confere "Leds=101"
+espera "Leds=101" 0
 [ "$falhas" -eq 0 ] || { echo "$falhas check(s) failed"; exit 1; }
 echo "real keystrokes on Wayland: all checks passed"

@@ -92,7 +92,6 @@ class AberturaFalsa : public AberturaPortas {
         aberturas.push_back({numero, parametros});
         auto b = std::make_unique<QBuffer>();
         b->open(QIODevice::ReadWrite);
-        ultimo = b.get();
         return b;
     }
     struct Abertura {
@@ -101,19 +100,14 @@ class AberturaFalsa : public AberturaPortas {
     };
     std::vector<Abertura> aberturas;
     int erro = 0;
-    QBuffer* ultimo = nullptr; // what was written goes here
 };
 
 // --- capture: the lock-key state, answered from a table of key states (bit 0
-// toggled, bit 15 held), recording the virtual keys asked ---
+// toggled, bit 15 held) ---
 class TravasFalsas : public EstadoTeclado {
   public:
-    std::int16_t GetKeyState(int teclaVirtual) override {
-        consultas.push_back(teclaVirtual);
-        return estados.value(teclaVirtual, 0);
-    }
+    std::int16_t GetKeyState(int teclaVirtual) override { return estados.value(teclaVirtual, 0); }
     QMap<int, std::int16_t> estados;
-    std::vector<int> consultas;
 };
 
 // --- files: answers the Open and Save dialogs from `respostas` (cancel when empty) and

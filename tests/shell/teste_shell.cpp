@@ -21,10 +21,7 @@ class TesteShell : public QObject {
         QTest::addColumn<int>("numero");
         QTest::addColumn<QString>("propria"); // the error's own description, if any
         QTest::addColumn<QString>("descricao");
-        QTest::newRow("overflow") << 6 << QString() << "Estouro";
         QTest::newRow("type mismatch") << 13 << QString() << "Tipos incompatíveis";
-        QTest::newRow("invalid call") << 5 << QString() << "Chamada de procedimento ou argumento inválido";
-        QTest::newRow("invalid property") << 380 << QString() << "Valor de propriedade inválido";
         QTest::newRow("its own description") << 8005 << "Porta ocupada"
                                              << "Porta ocupada";
     }
@@ -89,16 +86,18 @@ class TesteShell : public QObject {
         QTest::newRow("pt_BR") << "pt_BR" << QString() << "Cancelar";
         QTest::newRow("pt_PT, none of its own") << "pt_PT" << QString() << "Cancelar";
         QTest::newRow("C") << "C" << QString() << "Cancelar";
-        QTest::newRow("no translations") << "pt_BR" << "vazia" << "Cancel";
+        QTest::newRow("no translations") << "pt_BR"
+                                         << "vazia"
+                                         << "Cancel";
     }
     void traducao_qt() {
         QFETCH(QString, sistema);
         QFETCH(QString, pasta);
         QFETCH(QString, cancelar);
         QTemporaryDir vazia;
-        QTranslator* t = pasta.isEmpty()
-                             ? instalaTraducaoQt(*QCoreApplication::instance(), QLocale(sistema))
-                             : instalaTraducaoQt(*QCoreApplication::instance(), QLocale(sistema), vazia.path());
+        QTranslator* t = pasta.isEmpty() ? instalaTraducaoQt(*QCoreApplication::instance(), QLocale(sistema))
+                                         : instalaTraducaoQt(*QCoreApplication::instance(), QLocale(sistema),
+                                                             vazia.path());
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), cancelar);
         if (t) QCoreApplication::removeTranslator(t);
         delete t;
