@@ -1,8 +1,9 @@
 # Plugs an "adapter" into the running configurator and pulls it out again, reading the
 # port box from outside through the accessibility bus. The adapter is vantora-sim's
 # pseudo-terminal, reached through the path that VANTORA_EXTRA_PORTS names as COM9:
-# plugging links that path to the terminal, pulling out ends the emulator, whose
-# terminal then goes away. Run by teste_adaptador_ao_vivo.sh with Debian's python3.
+# plugging links that path to the terminal, pulling out removes the link, as the
+# system removes the device of an adapter pulled out. (Ending the emulator alone would
+# not do: its terminal's number is soon another test's.) Run by teste_adaptador_ao_vivo.sh with Debian's python3.
 # Arguments: PROGRAM VANTORA_SIM WORK_DIR.
 import os
 import subprocess
@@ -53,17 +54,30 @@ app = espera(lambda: procura(pyatspi.Registry.getDesktop(0),
 caixa = espera(lambda: procura(app, lambda n: n.getRoleName() == "combo box"), "a caixa de portas")
 
 
+def itens():
+    # None while the list is being refilled (an item may vanish as it is read).
+    try:
+        lista = procura(caixa, lambda n: n.getRoleName() == "list")
+        return [lista.getChildAtIndex(i).name for i in range(lista.childCount)]
+    except AttributeError:
+        return None
+
+
 def com9():
-    lista = procura(caixa, lambda n: n.getRoleName() == "list")
-    return lista is not None and "COM9" in [lista.getChildAtIndex(i).name for i in range(lista.childCount)]
+    return (lista := itens()) is not None and "COM9" in lista
+
+
+def sem_com9():
+    return (lista := itens()) is not None and "COM9" not in lista
 
 
 # The port last opened, 9, is what the box shows at start: typed text, not a choice.
-espera(lambda: not com9() and caixa.name == "9", "texto inicial %r, COM9 antes de existir" % caixa.name, 5)
+espera(lambda: sem_com9() and caixa.name == "9", "texto inicial %r, COM9 antes de existir" % caixa.name, 5)
 os.symlink(terminal, dir + "/adaptador")
 espera(com9, "COM9 apareceu")
+os.unlink(dir + "/adaptador")
 sim.terminate()
-espera(lambda: not com9(), "COM9 sumiu")
+espera(sem_com9, "COM9 sumiu")
 espera(lambda: caixa.name == "9", "o texto da caixa mudou para %r" % caixa.name, 5)
 janela.kill()
 print("ok")
