@@ -346,9 +346,7 @@ class TesteCaptura : public QObject {
     // teste_teclas_wayland.sh.
     void lampadas() {
         TravasFalsas travas;
-        JanelaDeTeste j(false);
-        j->servicos.travas = &travas;
-        QVERIFY(j->Form_Load());
+        JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.travas = &travas; });
         QVERIFY(j->Tmr_POSICAO->isActive());
         j->shpKeys[3]->setFillColor(BRANCO);
         travas.estados = {{VK_CAPITAL, std::int16_t(0x8000)}, {VK_SCROLL, std::int16_t(0x8001)}};

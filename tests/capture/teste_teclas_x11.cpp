@@ -40,24 +40,25 @@ inline void aponta(QWidget* w, QPoint p = {-1, -1}) {
     xdo({"mousemove", "--sync", QString::number(g.x()), QString::number(g.y())});
 }
 
-struct JanelaReal {
-    MensagensQt mensagens;
-    ConfiguracaoFalsa configuracao;
-    DialogoArquivoQt dialogo;
-    std::unique_ptr<Frm_Grava> janela;
-    JanelaReal() {
-        Servicos s;
-        s.mensagens = &mensagens;
-        s.configuracao = &configuracao;
-        s.dialogo = &dialogo;
-        janela = std::make_unique<Frm_Grava>(s);
-        mensagens.definePai(janela.get());
-        dialogo.definePai(janela.get());
+// Qt's own message boxes and file dialogs.
+struct DialogosQt {
+    MensagensQt caixas;
+    DialogoArquivoQt arquivos;
+};
+struct JanelaReal : DialogosQt, JanelaDeTeste {
+    JanelaReal()
+        : JanelaDeTeste(
+              [this](JanelaDeTeste& j) {
+                  j.servicos.mensagens = &caixas;
+                  j.servicos.dialogo = &arquivos;
+              },
+              false) {
+        caixas.definePai(janela.get());
+        arquivos.definePai(janela.get());
         janela->Form_Load();
         janela->move(0, 0);
         janela->show();
     }
-    Frm_Grava* operator->() const { return janela.get(); }
     // The codes of the 65 keys in the four tables.
     [[nodiscard]] QList<int> teclas() const {
         QList<int> r;

@@ -138,19 +138,20 @@ class DialogoArquivoFalso : public DialogoArquivo {
     }
 };
 
-// A window with stand-in seams, loaded as at start-up.
+// A window with stand-in seams, loaded as at start-up. `prepara` runs before the
+// window is made: it may put other seams into `servicos` or set what start-up reads.
 struct JanelaDeTeste {
     MensagensFalsas mensagens;
     ConfiguracaoFalsa configuracao;
     DialogoArquivoFalso dialogo; // files
+    InventarioFalso inventario;  // link
+    AberturaFalsa portas;
+    Servicos servicos{&mensagens, &configuracao, &inventario, &portas, 0, nullptr, &dialogo};
     std::unique_ptr<Frm_Grava> janela;
 
-    explicit JanelaDeTeste(bool carregar = true) {
-        Servicos s;
-        s.mensagens = &mensagens;
-        s.configuracao = &configuracao;
-        s.dialogo = &dialogo; // files
-        janela = std::make_unique<Frm_Grava>(s);
+    explicit JanelaDeTeste(const std::function<void(JanelaDeTeste&)>& prepara = {}, bool carregar = true) {
+        if (prepara) prepara(*this);
+        janela = std::make_unique<Frm_Grava>(servicos);
         if (carregar) janela->Form_Load();
     }
     Frm_Grava* operator->() const { return janela.get(); }

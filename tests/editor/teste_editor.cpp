@@ -166,9 +166,7 @@ class TesteEditor : public QObject {
         QCOMPARE(sentinelas(*j.janela),
                  QStringList({"02", "00", "00", "00", "03", "00", "00", "00", "10", "00", "00", "00",
                               "02", "00", "00", "00", "03", "00", "00", "00", "10", "00", "00", "00"}));
-        JanelaDeTeste k(false);
-        k.configuracao.valores[QStringLiteral("Sistema/Serial")] = QStringLiteral("7");
-        QVERIFY(k->Form_Load());
+        JanelaDeTeste k([](JanelaDeTeste& k) { k.configuracao.valores["Sistema/Serial"] = "7"; });
         QCOMPARE(k->cmbserialterm->currentText(), QStringLiteral("7"));
     }
 

@@ -23,29 +23,24 @@ namespace {
 
 constexpr int PORTA = 250; // the emulator's port, through VANTORA_EXTRA_PORTS
 
-// The window with the machine's own inventory (plus the emulator's port) and the
-// real port opener; the stored port setting names the emulator's port.
-struct JanelaLigacao {
-    MensagensFalsas mensagens;
-    ConfiguracaoFalsa configuracao;
-    std::unique_ptr<InventarioPortas> inventario;
-    std::unique_ptr<AberturaPortasQt> portas;
-    std::unique_ptr<Frm_Grava> janela;
-
-    explicit JanelaLigacao(const QString& caminho) {
+// The machine's own inventory (plus the emulator's port) and the real port opener.
+struct PortasDoSistema {
+    std::unique_ptr<InventarioPortas> sistema;
+    std::unique_ptr<AberturaPortasQt> abertura;
+    explicit PortasDoSistema(const QString& caminho) {
         qputenv("VANTORA_EXTRA_PORTS", QStringLiteral("%1=%2").arg(PORTA).arg(caminho).toLocal8Bit());
-        configuracao.valores[QStringLiteral("Sistema/Serial")] = QString::number(PORTA);
-        inventario = criaInventarioSistema();
-        portas = std::make_unique<AberturaPortasQt>(*inventario);
-        Servicos s;
-        s.mensagens = &mensagens;
-        s.configuracao = &configuracao;
-        s.inventario = inventario.get();
-        s.portas = portas.get();
-        janela = std::make_unique<Frm_Grava>(s);
-        janela->Form_Load();
+        sistema = criaInventarioSistema();
+        abertura = std::make_unique<AberturaPortasQt>(*sistema);
     }
-    Frm_Grava* operator->() const { return janela.get(); }
+};
+// The window on them; the stored port setting names the emulator's port.
+struct JanelaLigacao : PortasDoSistema, JanelaDeTeste {
+    explicit JanelaLigacao(const QString& caminho)
+        : PortasDoSistema(caminho), JanelaDeTeste([this](JanelaDeTeste& j) {
+              j.servicos.inventario = sistema.get();
+              j.servicos.portas = abertura.get();
+              j.configuracao.valores[QStringLiteral("Sistema/Serial")] = QString::number(PORTA);
+          }) {}
 };
 
 // Entry k of table t holds (k * 7 + t * 31) % 256, entry 65 holds 99 (never sent);

@@ -18,24 +18,9 @@ using namespace vantora::teste;
 
 namespace {
 
-struct JanelaPortas {
-    MensagensFalsas mensagens;
-    ConfiguracaoFalsa configuracao;
-    InventarioFalso inventario;
-    AberturaFalsa portas;
-    std::unique_ptr<Frm_Grava> janela;
-
-    explicit JanelaPortas(QList<DispositivoSerial> dispositivos = dois_dispositivos()) {
-        inventario.dispositivos = std::move(dispositivos);
-        Servicos s;
-        s.mensagens = &mensagens;
-        s.configuracao = &configuracao;
-        s.inventario = &inventario;
-        s.portas = &portas;
-        janela = std::make_unique<Frm_Grava>(s);
-        janela->Form_Load();
-    }
-    Frm_Grava* operator->() const { return janela.get(); }
+struct JanelaPortas : JanelaDeTeste {
+    explicit JanelaPortas(QList<DispositivoSerial> dispositivos = dois_dispositivos())
+        : JanelaDeTeste([&](JanelaDeTeste& j) { j.inventario.dispositivos = std::move(dispositivos); }) {}
     [[nodiscard]] QStringList itens() const {
         QStringList r;
         for (int i = 0; i < janela->cmbserialterm->count(); ++i)
