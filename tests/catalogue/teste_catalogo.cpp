@@ -23,8 +23,6 @@ class TesteCatalogo : public QObject {
         QTest::newRow("pelo identificador alternativo") << "C00E00018" << 31;
         QTest::newRow("Enter e a metade de cima") << "C01C000113" << 52;
         QTest::newRow("Enter do teclado numerico") << "C11C000113" << 96;
-        QTest::newRow("Windows direito fora do catalogo") << "C15C000192" << 0;
-        QTest::newRow("Windows esquerdo, tecla oculta") << "C15B000191" << 109;
         QTest::newRow("Home nao e o 7 do teclado numerico") << "C147000136" << 33;
         QTest::newRow("marcador 0 nunca acha") << "0" << 0;
     }

@@ -129,7 +129,8 @@ class TesteEditor : public QObject {
     void estado_inicial() {
         JanelaDeTeste j([](JanelaDeTeste& j) { j.configuracao.valores["Sistema/Serial"] = "7"; });
         QVERIFY(j->codigos == CodigosLayout{});
-        QCOMPARE(sentinelas(*j.janela), "02 00 00 00 03 00 00 00 10 00 00 00 02 00 00 00 03 00 00 00 10 00 00 00");
+        QCOMPARE(sentinelas(*j.janela),
+                 "02 00 00 00 03 00 00 00 10 00 00 00 02 00 00 00 03 00 00 00 10 00 00 00");
         QCOMPARE(j->cmbserialterm->currentText(), QStringLiteral("7"));
     }
 
@@ -255,8 +256,8 @@ class TesteEditor : public QObject {
         QList<int> ocultas, percurso;
         for (int k = 0; k <= 65; ++k)
             if (j->Lbl_TeclaLBtab[k]->isHidden() && j->Sp_TeclaLBtab[k]->isHidden()) ocultas << k;
-        QCOMPARE(ocultas, (QList<int>{11, 12, 24, 25, 37, 38, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61,
-                                      62, 63, 64, 65}));
+        QCOMPARE(ocultas, (QList<int>{11, 12, 24, 25, 37, 38, 50, 51, 52, 53, 54,
+                                      55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65}));
         for (int k : {10, 49}) { // the ends of the first and the last row
             j->Lbl_TeclaLBtab_Click(k);
             j->insere_codigo(49);
@@ -308,7 +309,9 @@ class TesteEditor : public QObject {
         QVERIFY(!j->isVisible() && !j->Tmr_POSICAO->isActive());
         QVERIFY(j.mensagens.vistas.empty());
         struct : teste::ConfiguracaoFalsa {
-            QString le(const QString&, const QString&, const QString&) override { throw ErroExecucao(ERRO_TIPOS); }
+            QString le(const QString&, const QString&, const QString&) override {
+                throw ErroExecucao(ERRO_TIPOS);
+            }
         } quebrada;
         JanelaDeTeste f([&](JanelaDeTeste& f) { f.servicos.configuracao = &quebrada; }, false);
         f->show();
