@@ -32,18 +32,6 @@ class TesteCatalogo : public QObject {
         QCOMPARE(cat.localiza(id), tecla);
     }
 
-    // Every identifier of the catalogue finds its own key, except where a lower key
-    // carries the same one (the lower halves of the two Enter keys).
-    void cada_identificador_acha_a_tecla() {
-        for (const LinhaCatalogo& l : LINHAS_CATALOGO) {
-            for (const char* id : {l.identificador, l.alternativo}) {
-                if (!id || QByteArray(id).size() < 2) continue;
-                const int esperado = l.tecla == 73 ? 52 : l.tecla == 108 ? 96 : l.tecla;
-                QCOMPARE(cat.localiza(QString::fromLatin1(id)), esperado);
-            }
-        }
-    }
-
     // The caption of every on-screen key is what the caption rule gives for its code.
     void legendas_seguem_a_regra() {
         for (int k = 1; k <= 108; ++k) {
