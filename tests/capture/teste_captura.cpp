@@ -6,6 +6,7 @@
 #include "capture/travas.h"
 #include "catalogue/catalogo.h"
 #include "comum/falsos.h"
+#include "link/protocolo.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -201,6 +202,18 @@ class TesteCaptura : public QObject {
         toca(como(caps, 's'));
         QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0));
         QCOMPARE(t.GetKeyState(VK_NUMLOCK), std::int16_t(1));
+    }
+
+    // Suspended capture (while records go out) answers the keyboard: Y yes, N no.
+    void captura_suspensa() {
+        Janela j;
+        j->Captura_Suspensa = 1;
+        for (const auto& [e, resposta] : {std::pair{Ev{29, 'y', 'p', Qt::Key_Y}, RESPOSTA_SIM},
+                                          {Ev{57, 'n', 'p', Qt::Key_N}, RESPOSTA_NAO}}) {
+            tecla(j.janela.get(), e);
+            QCOMPARE(j->Resposta_Teclado, resposta);
+        }
+        QCOMPARE(j.tab1()[0], 0);
     }
 
     // Installed, the filter takes every native key event of the window: the port box

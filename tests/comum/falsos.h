@@ -26,8 +26,7 @@ template <typename T> T proxima(std::deque<T>& fila, T padrao) {
 }
 
 struct MensagemVista {
-    QString texto;
-    QString titulo;
+    QString texto, titulo;
     Icone icone;
     Botoes botoes;
     Resposta padrao;
