@@ -301,7 +301,6 @@ class TesteArquivos : public QObject {
         }
         const QByteArray agora = le_bytes(caminho);
         const QStringList deixados = real ? real->arquivos() : QDir(dir.path()).entryList(QDir::Files);
-        pasta.reset();
         QCOMPARE(erro, motivo.isEmpty() ? QString()
                                         : QStringLiteral("Não foi possível gravar o arquivo %1: %2")
                                               .arg(QDir::toNativeSeparators(caminho), motivo));
@@ -554,33 +553,23 @@ class TesteArquivos : public QObject {
 
     // The real dialogs: ".key" added to a name typed without extension, an existing
     // name asks nothing of Qt's own, the filter and folder given.
-    void dialogo_de_verdade_data() {
-        QTest::addColumn<bool>("salvar");
-        QTest::addColumn<QString>("digitado");
-        QTest::addColumn<QString>("esperado");
-        auto linha = [](const char* nome, bool salvar, const char* digitado, const char* esperado) {
-            QTest::newRow(nome) << salvar << QString(digitado) << QString(esperado);
-        };
-        linha("sem extensao", true, "meu", "meu.key");
-        linha("outra extensao", true, "meu.txt", "meu.txt");
-        linha("arquivo existente", true, "existe", "existe.key");
-        linha("abrir", false, "existe.key", "existe.key");
-    }
     void dialogo_de_verdade() {
-        QFETCH(bool, salvar);
-        QFETCH(QString, digitado);
-        QFETCH(QString, esperado);
         QTemporaryDir dir;
         QVERIFY(grava_bytes(dir.filePath("existe.key"), "x"));
         DialogoArquivoQt dialogo;
-        Operador op(digitado);
-        const QString r = salvar ? dialogo.salvar("Salvar", FILTRO, dir.path(), "vantora")
-                                 : dialogo.abrir("Abrir", FILTRO, dir.path(), QString());
-        QVERIFY(op.visto);
-        QCOMPARE(op.caixas, QStringList());
-        QCOMPARE(r, QDir::toNativeSeparators(dir.filePath(esperado)));
-        QCOMPARE(op.filtros, QStringList{"laytou teclado Ordavi (*.key)"});
-        QCOMPARE(op.pasta, QFileInfo(dir.path()).absoluteFilePath());
+        const QList<QStringList> casos = {{"salvar", "meu", "meu.key"},
+                                          {"salvar", "meu.txt", "meu.txt"},
+                                          {"salvar", "existe", "existe.key"},
+                                          {"abrir", "existe.key", "existe.key"}};
+        for (const QStringList& c : casos) {
+            Operador op(c[1]);
+            const QString r = c[0] == "salvar" ? dialogo.salvar("Salvar", FILTRO, dir.path(), "vantora")
+                                               : dialogo.abrir("Abrir", FILTRO, dir.path(), QString());
+            QVERIFY2(op.visto && op.caixas.isEmpty(), qPrintable(c.join(' ') + ' ' + op.caixas.join(' ')));
+            QCOMPARE(r, QDir::toNativeSeparators(dir.filePath(c[2])));
+            QCOMPARE(op.filtros, QStringList{"laytou teclado Ordavi (*.key)"});
+            QCOMPARE(op.pasta, QFileInfo(dir.path()).absoluteFilePath());
+        }
     }
 };
 
