@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -75,7 +74,6 @@ QByteArray sem_linha(const QString& secao, const QString& chave) {
 
 const QString PADRAO = QStringLiteral("<padrao>");
 const QString FILTRO = QStringLiteral("laytou teclado Ordavi (*.key)|*.key");
-const QString TECLA_A = QStringLiteral("C01E000165"); // release of A: on-screen key 61, code 65
 
 // A layout none of whose values is in a file, to see what a read has set.
 Layout marcado() {
@@ -411,7 +409,7 @@ class TesteArquivos : public QObject {
         j.dialogo.aoMostrar = [&](const DialogoVisto&) {
             QCOMPARE(j->Captura_Suspensa, std::int16_t(1));
             QVERIFY(!j->captura_instalada());
-            j->Localiza_TeclaPC(TECLA_A);
+            j->Localiza_TeclaPC(QStringLiteral("C01E000165")); // release of A: on-screen key 61, code 65
         };
         j->mnu_Abrir_Click();
         QCOMPARE(estado(j), antes);
@@ -454,6 +452,7 @@ class TesteArquivos : public QObject {
         QCOMPARE(j->codigos.Codigos_Tab2[10], exemplo().codigos.Codigos_Tab2[10]);
         QCOMPARE(j->codigos.Codigos_Tab3[66], std::int16_t(5)); // not reached
         QCOMPARE(j->Chk_Prot44serial->checkState(), Qt::Unchecked);
+        QCOMPARE(j->Tecla_Atual, std::int16_t(7));
         QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
         j->Chk_Tec44->setCheckState(Qt::Checked);
         j->mnu_Abrir_Click();
