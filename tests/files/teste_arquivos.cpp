@@ -358,7 +358,6 @@ class TesteArquivos : public QObject {
         linha("ProtDispBNC 70000", "Teclado", "ProtDispBNC", "70000", ERRO_ESTOURO, 0);
         linha("Tipo entre aspas", "Teclado", "Tipo", "\"Vantora\"", 0, 0);
         linha("Tipo vantora", "Teclado", "Tipo", "vantora", -1, 0);
-        linha("Tipo ausente", "Teclado", "Tipo", "<sem>", -1, 0);
     }
     void valores() {
         QFETCH(QString, secao);
