@@ -26,24 +26,18 @@ Saida roda(const QStringList& args, const QString& programa = QStringLiteral(VAN
     QProcess p;
     p.setWorkingDirectory(QStringLiteral(VANTORA_DADOS));
     p.start(programa, args);
-    QElapsedTimer t;
-    t.start();
-    while (p.state() != QProcess::NotRunning && t.elapsed() < 60000)
-        QTest::qWait(10);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+    const bool fim = QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 60000);
+    return {fim && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromLocal8Bit(p.readAllStandardOutput()),
             QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
-QString exemplo() {
-    return QStringLiteral(VANTORA_EXEMPLOS "/mercado.key");
-}
+const QString EXEMPLO = QStringLiteral(VANTORA_EXEMPLOS "/mercado.key");
 
 // A file of tests/data: the expected output of a command.
 QString esperado(const QString& nome) {
     QFile f(QStringLiteral(VANTORA_DADOS "/") + nome);
-    f.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(f.readAll());
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
 } // namespace
@@ -69,12 +63,12 @@ class TesteFerramentas : public QObject {
         QCOMPARE(roda({}).status, 2);
         const QList<QPair<QStringList, QString>> erros = {
             {{"grava"}, "comando desconhecido: grava"},
-            {{"show", "--nada", exemplo()}, "nada"},
-            {{"show", exemplo(), "--model", "50"}, "uso: vantora-prog show"},
-            {{"legend", exemplo(), "-o", dir.filePath("l.txt")}, "formato desconhecido"},
-            {{"legend", exemplo()}, "uso: vantora-prog legend"},
-            {{"send", exemplo(), "--speed", "1200"}, "velocidade inválida: 1200"},
-            {{"send", exemplo(), "--port", "COM31999"}, "COM31999: porta não encontrada"},
+            {{"show", "--nada", EXEMPLO}, "nada"},
+            {{"show", EXEMPLO, "--model", "50"}, "uso: vantora-prog show"},
+            {{"legend", EXEMPLO, "-o", dir.filePath("l.txt")}, "formato desconhecido"},
+            {{"legend", EXEMPLO}, "uso: vantora-prog legend"},
+            {{"send", EXEMPLO, "--speed", "1200"}, "velocidade inválida: 1200"},
+            {{"send", EXEMPLO, "--port", "COM31999"}, "COM31999: porta não encontrada"},
             // refused before any port is looked for: nothing goes out
             {{"send", "prog_estranhos.key", "--port", "COM31999"}, "tem o código 300 na Tabela 03"}};
         for (const auto& [args, trecho] : erros) {
@@ -88,9 +82,9 @@ class TesteFerramentas : public QObject {
     // never as they are; a comma caption is quoted.
     void show() {
         const QList<QPair<QStringList, QString>> casos = {
-            {{exemplo()}, "prog_show.txt"},
-            {{exemplo(), "--format", "csv", "--model", "44"}, "prog_show44.csv"},
-            {{exemplo(), "--format", "csv", "--sentinels"}, "prog_sentinelas.csv"},
+            {{EXEMPLO}, "prog_show.txt"},
+            {{EXEMPLO, "--format", "csv", "--model", "44"}, "prog_show44.csv"},
+            {{EXEMPLO, "--format", "csv", "--sentinels"}, "prog_sentinelas.csv"},
             {{"prog_estranhos.key"}, "prog_estranhos.txt"},
             {{"prog_estranhos.key", "--format", "csv"}, "prog_estranhos.csv"}};
         for (const auto& [args, saida] : casos)
@@ -117,20 +111,21 @@ class TesteFerramentas : public QObject {
             }
         // A file its reader may not open (as root, read by an unprivileged user).
         QTemporaryFile fechado(QDir::tempPath() + "/vantora-XXXXXX.key");
-        QVERIFY(fechado.open());
-        fechado.setPermissions(geteuid() == 0 ? QFileDevice::ReadOwner : QFileDevice::Permissions());
-        const Saida p = geteuid() == 0 ? roda({"--reuid=65534", "--regid=65534", "--clear-groups",
-                                               VANTORA_PROG, "show", fechado.fileName()},
-                                              "setpriv")
-                                       : roda({"show", fechado.fileName()});
+        QVERIFY(fechado.open() && fechado.setPermissions({}));
+        const QStringList show{"show", fechado.fileName()};
+        const Saida p =
+            geteuid() == 0
+                ? roda(QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", VANTORA_PROG} + show,
+                       "setpriv")
+                : roda(show);
         QVERIFY2(p.status == 2 && p.err.contains("sem permissão para ler o arquivo"), qPrintable(p.err));
     }
 
     // Errors and warnings with file:line in line order, and the exit status (warnings fail
     // only with --strict); a repeated section is told once, a missing table in one line.
     void check() {
-        const Saida limpo = roda({"check", exemplo()});
-        QVERIFY(limpo.status == 0 && limpo.out == exemplo() + ": sem problemas\n");
+        const Saida limpo = roda({"check", EXEMPLO});
+        QVERIFY(limpo.status == 0 && limpo.out == EXEMPLO + ": sem problemas\n");
         const QList<std::tuple<QString, QStringList, int>> casos = {{"prog_erros", {}, 1},
                                                                     {"prog_avisos", {}, 0},
                                                                     {"prog_avisos", {"--strict"}, 1},
@@ -162,7 +157,7 @@ class TesteFerramentas : public QObject {
         QCOMPARE(roda({"legend", "prog_longas.key", "-o", pdf, "--pitch", "40", "--model", "44"}).status, 0);
         QVERIFY(roda({pdf}, "pdfinfo").out.contains(QRegularExpression("Pages:\\s+2\\n")));
         const QString png = dir.filePath("l.png");
-        QCOMPARE(roda({"legend", exemplo(), "-o", png, "--model", "44", "--pitch", "18"}).status, 0);
+        QCOMPARE(roda({"legend", EXEMPLO, "-o", png, "--model", "44", "--pitch", "18"}).status, 0);
         QCOMPARE(QImage(png).width(), int((11 * 18 + 28) * 300 / 25.4 + 0.5));
     }
 
@@ -175,7 +170,7 @@ class TesteFerramentas : public QObject {
         QVERIFY2(portas.contains(QStringLiteral("COM92\t%1\tPorta virtual %1 (COM92)").arg(c.caminho)),
                  qPrintable(portas));
         const Saida s = roda(
-            {"send", exemplo(), "--port", a.caminho, "--port", "91", "--port", "cOm92", "--speed", "9600"});
+            {"send", EXEMPLO, "--port", a.caminho, "--port", "91", "--port", "cOm92", "--speed", "9600"});
         qunsetenv("VANTORA_EXTRA_PORTS");
         QCOMPARE(s.status, 0);
         const QString ok = QStringLiteral("%1: Gravação do teclado efetuada.\n");
@@ -199,7 +194,7 @@ class TesteFerramentas : public QObject {
             {{"--desliga", "1"}, 3, "o teclado não respondeu"}};
         for (const auto& [sim, status, trecho] : casos) {
             Emulador e(sim);
-            const Saida r = roda({"send", exemplo(), "--port", e.caminho});
+            const Saida r = roda({"send", EXEMPLO, "--port", e.caminho});
             QVERIFY2(r.status == status && r.err.contains(trecho), qPrintable(r.err));
             QTest::qWait(50);
             QVERIFY(!e.tem("FIM_LAYOUT"));
@@ -211,21 +206,20 @@ class TesteFerramentas : public QObject {
     // --one-by-one keeps them in turn.
     void send_varias_portas() {
         for (const bool um_por_um : {false, true}) {
-            std::vector<std::unique_ptr<Emulador>> sims;
+            Emulador sims[3] = {Emulador({"--ritmo"}), Emulador({"--ritmo"}),
+                                Emulador({"--ritmo", "--silencia", "1000"})};
             QElapsedTimer relogio;
             relogio.start();
             // Each one's first record and end, as this process reads them (some milliseconds late).
             QList<qint64> t(6, -1);
-            QStringList args = {"send", exemplo()};
+            QStringList args = {"send", EXEMPLO};
             for (int i = 0; i < 3; ++i) {
-                sims.push_back(std::make_unique<Emulador>(
-                    i == 2 ? QStringList{"--ritmo", "--silencia", "1000"} : QStringList{"--ritmo"}));
-                sims.back()->aoLer = [&, i](const QString& l) {
+                args << "--port" << sims[i].caminho;
+                sims[i].aoLer = [&, i](const QString& l) {
                     if (l.startsWith("REGISTRO 1:")) t[2 * i] = relogio.elapsed();
                     if (l.startsWith("FIM_LAYOUT") || l.startsWith("REGISTRO 3:"))
                         t[2 * i + 1] = relogio.elapsed();
                 };
-                args << "--port" << sims.back()->caminho;
             }
             if (um_por_um) args << "--one-by-one";
             const Saida s = roda(args);
