@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, as `cmake --install` and the Debian
-# package do, and checks what a user and a desktop find there: the programs run from
+# package do, and checks what a user and a desktop find there: the programs start from
 # the prefix, the menu entry with its icon in every size, the software-centre data,
 # and a manual page that documents every command, option and exit status that
 # `vantora-prog --help` lists (and no option it lacks). The validators run last;
 # without them the test is skipped (77) after everything else has passed.
 set -u
 construcao="$1"
+aqui=$(cd "$(dirname "$0")" && pwd)
 cmake="${2:-cmake}"
 raiz=$(mktemp -d)
 trap 'rm -rf "$raiz"' EXIT
@@ -22,8 +23,17 @@ cd "$raiz"
 for b in vantora-config vantora-prog vantora-sim; do [ -x "$p/bin/$b" ] || falha "bin/$b ausente"; done
 ajuda=$("$p/bin/vantora-prog" --help 2>&1) || falha "vantora-prog --help saiu com $?"
 grep -q '^Uso: vantora-prog COMANDO' <<<"$ajuda" || falha "vantora-prog --help sem o uso: $ajuda"
-XDG_CONFIG_HOME="$raiz" QT_QPA_PLATFORM=offscreen VANTORA_SAIR_AO_MOSTRAR=1 timeout 60 "$p/bin/vantora-config" ||
-    falha "vantora-config instalado não abriu a janela"
+# The window opens and the program quits by itself (VANTORA_SAIR_AO_MOSTRAR) on the
+# offscreen platform and in a private X server; without any display it says so in one line.
+export XDG_CONFIG_HOME="$raiz"
+VANTORA_SAIR_AO_MOSTRAR=1 QT_QPA_PLATFORM=offscreen timeout 60 "$p/bin/vantora-config" || falha "offscreen"
+VANTORA_SAIR_AO_MOSTRAR=1 timeout 60 bash "$aqui/../comum/xvfb.sh" "$p/bin/vantora-config"
+rc=$?
+[ $rc -eq 0 ] || [ $rc -eq 77 ] || falha "sob o Xvfb (saída $rc)"
+sem_tela=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$p/bin/vantora-config" 2>&1)
+rc=$?
+[ $rc -eq 2 ] && [ "$(wc -l <<<"$sem_tela")" -eq 1 ] && grep -q 'nenhuma tela' <<<"$sem_tela" ||
+    falha "sem tela: saída $rc, $sem_tela"
 
 # The menu entry: its program and its icon are installed, each PNG of its own size.
 desktop="$p/share/applications/vantora-config.desktop"
