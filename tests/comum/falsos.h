@@ -38,7 +38,6 @@ class MensagensFalsas : public Mensagens {
     Resposta mostra(const QString& texto, const QString& titulo, Icone icone, Botoes botoes,
                     Resposta padrao) override {
         vistas.push_back({texto, titulo, icone, botoes, padrao});
-        if (aoMostrar) aoMostrar(vistas.back());
         return botoes == Botoes::Ok ? Resposta::Ok : proxima(respostas, Resposta::Sim);
     }
     [[nodiscard]] QStringList textos() const {
@@ -50,7 +49,6 @@ class MensagensFalsas : public Mensagens {
     [[nodiscard]] QString ultima() const { return vistas.empty() ? QString() : vistas.back().texto; }
     std::vector<MensagemVista> vistas;
     std::deque<Resposta> respostas;
-    std::function<void(const MensagemVista&)> aoMostrar;
 };
 
 class ConfiguracaoFalsa : public ConfiguracaoUsuario {
