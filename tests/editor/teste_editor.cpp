@@ -7,7 +7,6 @@
 #include "editor/tabelas.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -123,15 +122,6 @@ class TesteEditor : public QObject {
         QCOMPARE(j->Lbl_TeclaLBtab[4]->caption(), legenda);
         QCOMPARE(j->Lbl_TeclaLBtab[4]->toolTip(), dica);
         QCOMPARE(j->Tecla_Atual, 5);
-    }
-
-    // Start-up: empty tables, the sentinel boxes' defaults, the stored port in its box.
-    void estado_inicial() {
-        JanelaDeTeste j([](JanelaDeTeste& j) { j.configuracao.valores["Sistema/Serial"] = "7"; });
-        QVERIFY(j->codigos == CodigosLayout{});
-        QCOMPARE(sentinelas(*j.janela),
-                 "02 00 00 00 03 00 00 00 10 00 00 00 02 00 00 00 03 00 00 00 10 00 00 00");
-        QCOMPARE(j->cmbserialterm->currentText(), QStringLiteral("7"));
     }
 
     // The selected key blinks green/cyan; a new selection paints the old one white.
