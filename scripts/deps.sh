@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs, only those that are missing.
 set -euo pipefail
-pacotes=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
+pacotes=(cmake ninja-build ccache g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
     libgl1-mesa-dev libxkbcommon-dev pkg-config libxcb-xkb-dev libx11-dev libx11-xcb-dev qt6-qpa-plugins
     xvfb xauth x11-utils xdotool x11-xkb-utils imagemagick fonts-liberation fonts-dejavu-core
     qt6-wayland sway wtype man-db groff-base desktop-file-utils appstream dpkg-dev
