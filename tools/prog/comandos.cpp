@@ -65,7 +65,8 @@ void escreve(std::FILE* f, const QString& texto) {
         for (qsizetype i = 0; i < texto.size(); i += 8192) {
             const QStringView parte = QStringView(texto).mid(i, 8192);
             DWORD escritos = 0;
-            WriteConsoleW(h, reinterpret_cast<const wchar_t*>(parte.utf16()), DWORD(parte.size()), &escritos, nullptr);
+            WriteConsoleW(h, reinterpret_cast<const wchar_t*>(parte.utf16()), DWORD(parte.size()), &escritos,
+                          nullptr);
         }
         return;
     }

@@ -59,7 +59,8 @@ int main(int argc, char* argv[]) {
         vantora::prog::escreve(c.isEmpty() ? stderr : stdout, QString::fromUtf8(AJUDA));
         return c.isEmpty() ? 2 : 0;
     }
-    vantora::prog::escreve(stderr, QStringLiteral("vantora-prog: comando desconhecido: %1\n\n%2")
-                                       .arg(c, QString::fromUtf8(AJUDA)));
+    vantora::prog::escreve(
+        stderr,
+        QStringLiteral("vantora-prog: comando desconhecido: %1\n\n%2").arg(c, QString::fromUtf8(AJUDA)));
     return 2;
 }

@@ -242,7 +242,8 @@ int check(const QStringList& args) {
                  args, status))
         return status;
     if (p.positionalArguments().size() != 1) {
-        escreve(stderr, QStringLiteral("vantora-prog: indique um arquivo de layout (vantora-prog check --help)\n"));
+        escreve(stderr,
+                QStringLiteral("vantora-prog: indique um arquivo de layout (vantora-prog check --help)\n"));
         return 2;
     }
     const QString caminho = p.positionalArguments().first();
@@ -260,8 +261,8 @@ int check(const QStringList& args) {
         const QString onde = pr.linha > 0 ? QStringLiteral("%1:%2").arg(caminho).arg(pr.linha) : caminho;
         const QString chave = pr.chave.isEmpty() ? QString() : QLatin1Char(' ') + pr.chave;
         escreve(stdout, QStringLiteral("%1: %2: [%3]%4: %5\n")
-                            .arg(onde, pr.aviso ? QStringLiteral("aviso") : QStringLiteral("erro"), pr.secao, chave,
-                                 pr.texto));
+                            .arg(onde, pr.aviso ? QStringLiteral("aviso") : QStringLiteral("erro"), pr.secao,
+                                 chave, pr.texto));
         erros += pr.aviso ? 0 : 1;
     }
     const int avisos = int(v.problemas.size()) - erros;
@@ -269,7 +270,8 @@ int check(const QStringList& args) {
         escreve(stdout, caminho + QStringLiteral(": sem problemas\n"));
         return 0;
     }
-    escreve(stdout, QStringLiteral("%1: %2 erro(s), %3 aviso(s)\n").arg(caminho, QString::number(erros), QString::number(avisos)));
+    escreve(stdout, QStringLiteral("%1: %2 erro(s), %3 aviso(s)\n")
+                        .arg(caminho, QString::number(erros), QString::number(avisos)));
     return erros > 0 || p.isSet(estrito) ? 1 : 0;
 }
 
