@@ -3,7 +3,7 @@
 # a silent install puts the programs in Program Files with a Start-menu entry, the
 # uninstaller in Add/Remove Programs and .key files opened by the window; the programs
 # run from there (show's text redirected to a file is UTF-8, as on Linux, with CR LF,
-# and reads the same on a console: Wine's, on a pseudo-terminal by `script`);
+# and reads the same on a console whatever its code page);
 # the uninstaller takes away what it installed and leaves what the user put there.
 set -euo pipefail
 setup=$1 fonte=$2
@@ -17,17 +17,21 @@ wine "$setup" /S
 wineserver -w
 [ -f "$pasta/vantora-config.exe" ] || falha "nothing in $pasta"
 [ -f "$menu" ] || falha "no Start-menu entry"
-wine reg query "$chave" /v UninstallString | grep -q 'Vantora\\uninstall.exe' || falha "no uninstaller registered"
-wine reg query 'HKLM\Software\Classes\Vantora.Layout\shell\open\command' /ve | grep -q 'vantora-config.exe" "%1"' ||
+wine reg query "$chave" /v UninstallString | grep 'Vantora\\uninstall.exe' >/dev/null || falha "no uninstaller registered"
+wine reg query 'HKLM\Software\Classes\Vantora.Layout\shell\open\command' /ve | grep 'vantora-config.exe" "%1"' >/dev/null ||
     falha ".key files are not opened by the window"
 
-wine "$pasta/vantora-prog.exe" --help | grep -q "Uso: vantora-prog COMANDO" || falha "vantora-prog --help"
+wine "$pasta/vantora-prog.exe" --help | grep "Uso: vantora-prog COMANDO" >/dev/null || falha "vantora-prog --help"
 saida=$(mktemp -d)
 trap 'rm -rf "$saida"' EXIT
 wine "$pasta/vantora-prog.exe" show "$fonte/examples/mercado.key" >"$saida/show.txt"
 sed 's/$/\r/' "$fonte/tests/data/prog_show.txt" | cmp - "$saida/show.txt" || falha "show's text differs"
-script -qec "$(printf '%q ' wine "$pasta/vantora-prog.exe" show "$fonte/examples/mercado.key")" /dev/null |
-    grep -aq "Sentinelas do leitor de cartão" || falha "show's accents on a console"
+# A console in code page 850, as Windows gives Brazilian users: Wine's own console on a
+# pseudo-terminal, its cursor movements taken out.
+printf '@chcp 850 >nul\r\n@"C:\\Program Files\\Vantora\\vantora-prog.exe" show "%s"\r\n' \
+    "$(winepath -w "$fonte/examples/mercado.key")" >"$c/mostra.bat"
+script -qec "wine cmd /c 'C:\\mostra.bat'" /dev/null | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' | grep -a "cartão" >/dev/null ||
+    falha "show's accents on a console"
 wine "$pasta/vantora-prog.exe" legend "$fonte/examples/mercado.key" -o "$saida/legenda.png"
 [ -s "$saida/legenda.png" ] || falha "no legend sheet"
 
