@@ -20,8 +20,9 @@ verifica_wine() {
     done
 }
 
-# Wine's own set-up offers to download Mono and Gecko: not wanted, and not needed.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+# Wine's own set-up offers to download Mono and Gecko: not wanted, and not needed; its
+# menu builder would copy Start-menu entries and file types into the host's desktop.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEARCH=win64
 
 # Wine keeps the host's QT_ variables from Windows programs (they name Linux plugins
 # and paths) and passes WINEQT_x as QT_x instead: those set now are passed on.
