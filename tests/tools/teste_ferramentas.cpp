@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
+#include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 using vantora::teste::Emulador;
@@ -21,15 +23,34 @@ struct Saida {
 };
 
 // Runs vantora-prog (or another program) in tests/data, processing events meanwhile so
-// that the emulators in this process keep reading.
-Saida roda(const QStringList& args, const QString& programa = QStringLiteral(VANTORA_PROG)) {
+// that the emulators in this process keep reading, and calling `enquanto`. With
+// `terminal`, its stderr is a pseudo-terminal, as in a shell.
+Saida roda(const QStringList& args, const QString& programa = QStringLiteral(VANTORA_PROG),
+           bool terminal = false, const std::function<void(QProcess&)>& enquanto = {}) {
     QProcess p;
     p.setWorkingDirectory(QStringLiteral(VANTORA_DADOS));
+    const int mestre = terminal ? posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK) : -1;
+    if (mestre >= 0 && grantpt(mestre) == 0 && unlockpt(mestre) == 0)
+        p.setStandardErrorFile(QString::fromLocal8Bit(ptsname(mestre)));
+    QByteArray tela;
+    const auto le = [&] {
+        char b[4096];
+        for (ssize_t n; mestre >= 0 && (n = ::read(mestre, b, sizeof b)) > 0;)
+            tela.append(b, n);
+    };
     p.start(programa, args);
-    const bool fim = QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 60000);
+    const bool fim = QTest::qWaitFor(
+        [&] {
+            le();
+            if (enquanto) enquanto(p);
+            return p.state() == QProcess::NotRunning;
+        },
+        60000);
+    le();
+    if (mestre >= 0) ::close(mestre);
     return {fim && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
+            QString::fromLocal8Bit(terminal ? tela : p.readAllStandardError())};
 }
 
 const QString EXEMPLO = QStringLiteral(VANTORA_EXEMPLOS "/mercado.key");
@@ -152,18 +173,27 @@ class TesteFerramentas : public QObject {
         QCOMPARE(QImage(png).width(), int((11 * 18 + 28) * 300 / 25.4 + 0.5));
     }
 
-    // `ports` lists the extra ports; ports named as it prints them (any case), by number
-    // and by path, each get the example's keys and the sentinels the window would send.
+    // `ports` lists the extra ports and names the entries it leaves out; a number
+    // given to two ports is refused, not guessed. Ports named as `ports` prints them
+    // (any case), by number and by path, each get the example's keys and the
+    // sentinels the window would send; one named twice is programmed once.
     void send() {
         Emulador a, b, c;
-        qputenv("VANTORA_EXTRA_PORTS", QStringLiteral("91=%1;92=%2").arg(b.caminho, c.caminho).toLocal8Bit());
-        const QString portas = roda({"ports"}).out;
-        QVERIFY2(portas.contains(QStringLiteral("COM92\t%1\tPorta virtual %1 (COM92)").arg(c.caminho)),
-                 qPrintable(portas));
-        const Saida s = roda(
-            {"send", EXEMPLO, "--port", a.caminho, "--port", "91", "--port", "cOm92", "--speed", "9600"});
+        qputenv("VANTORA_EXTRA_PORTS",
+                QStringLiteral("91=%1;92=%2;93=%1;93=%2;x=").arg(b.caminho, c.caminho).toLocal8Bit());
+        const Saida portas = roda({"ports"});
+        QVERIFY2(portas.out.contains(QStringLiteral("COM92\t%1\tPorta virtual %1 (COM92)").arg(c.caminho)) &&
+                     portas.err.contains("\"x=\" de VANTORA_EXTRA_PORTS foi ignorada") &&
+                     portas.err.contains("COM93 já foi dado a " + b.caminho),
+                 qPrintable(portas.out + portas.err));
+        const Saida ambiguo = roda({"send", EXEMPLO, "--port", "93"});
+        QVERIFY2(ambiguo.status == 2 && ambiguo.err.contains("COM93: número ambíguo"), qPrintable(ambiguo.err));
+        const Saida s = roda({"send", EXEMPLO, "--port", a.caminho, "--port", "91", "--port", "cOm92", "--port",
+                              b.caminho, "--speed", "9600"});
         qunsetenv("VANTORA_EXTRA_PORTS");
         QCOMPARE(s.status, 0);
+        QVERIFY2(s.err.contains(QStringLiteral("--port 91, --port %1 são a mesma porta").arg(b.caminho)),
+                 qPrintable(s.err));
         const QString ok = QStringLiteral("%1: Gravação do teclado efetuada.\n");
         QCOMPARE(s.out, ok.arg(a.caminho) + ok.arg("COM91 (" + b.caminho + ")") +
                             ok.arg("COM92 (" + c.caminho + ")"));
@@ -181,12 +211,29 @@ class TesteFerramentas : public QObject {
             {{"--rejeita", "6", "--a-partir", "11"},
              1,
              "parcialmente gravado: aceitou 10 de 71 registros (teclas 1 a 10)"},
+            {{"--silencia", "3", "--a-partir", "8"}, 3, "parou de responder no registro 8; o teclado ficou "
+                                                        "parcialmente gravado: aceitou 7 de 71"},
             {{"--desliga", "5"}, 2, "aceitou 4 de 71 registros"},
             {{"--desliga", "1"}, 3, "o teclado não respondeu"}};
         for (const auto& [sim, status, trecho] : casos) {
             Emulador e(sim);
             const Saida r = roda({"send", EXEMPLO, "--port", e.caminho});
             QVERIFY2(r.status == status && r.err.contains(trecho), qPrintable(r.err));
+            QVERIFY(!e.espera("FIM_LAYOUT", 50));
+        }
+        // Ctrl-C mid-exchange: the progress line ends with what the keyboard took, the
+        // result says the same count, and the status is a shell's for an interrupt.
+        for (const int sinal : {SIGINT, SIGTERM}) {
+            Emulador e({"--atraso", "20"});
+            bool dito = false;
+            const Saida r = roda({"send", EXEMPLO, "--port", e.caminho}, VANTORA_PROG, true, [&](QProcess& p) {
+                if (!dito && e.tem("REGISTRO 10:")) dito = ::kill(pid_t(p.processId()), sinal) == 0;
+            });
+            const auto m = QRegularExpression(" (\\d+)/71 interrompida\x1b\\[K\r\n.*gravação interrompida; o teclado "
+                                              "ficou parcialmente gravado: aceitou (\\d+) de 71")
+                               .match(r.err);
+            QVERIFY2(r.status == 130 && m.hasMatch() && m.captured(1) == m.captured(2) && m.captured(1).toInt() >= 9,
+                     qPrintable(r.err.right(400)));
             QVERIFY(!e.espera("FIM_LAYOUT", 50));
         }
     }
@@ -212,10 +259,15 @@ class TesteFerramentas : public QObject {
                 };
             }
             if (um_por_um) args << "--one-by-one";
-            const Saida s = roda(args);
+            const Saida s = roda(args, VANTORA_PROG, true);
             QCOMPARE(s.status, 3); // the silent one
             QCOMPARE(s.out.count(QStringLiteral("Gravação do teclado efetuada.")), 2);
             QCOMPARE(s.err.count(QStringLiteral("o teclado não respondeu")), 1);
+            // Each progress line ends as its port did.
+            for (int i = 0; i < 3; ++i)
+                QVERIFY2(s.err.contains(sims[i].caminho + (i < 2 ? " [########################################] 71/71 fim"
+                                                                 : " [........................................]  0/71 FALHOU")),
+                         qPrintable(s.err.right(600)));
             QTest::qWait(50);
             const bool certo = um_por_um ? t[0] >= 0 && std::is_sorted(t.begin(), t.end())
                                          : std::min({t[0], t[2], t[4]}) >= 0 &&
