@@ -164,10 +164,36 @@ class TesteFerramentas : public QObject {
             QVERIFY2(texto.count(c) == (c == "HTAB" ? 33 : 65), qPrintable(c));
         QCOMPARE(roda({"legend", "prog_longas.key", "-o", pdf, "--pitch", "7"}).status, 0);
         const QString pequeno = roda({pdf, "-"}, "pdftotext").out;
-        QVERIFY2(pequeno.count("*1") == 66 && pequeno.contains("*1 Back SP"), qPrintable(pequeno));
+        QVERIFY2(pequeno.count("*1") == 66 && pequeno.contains("*1 Back SP (teclas 1-65)"), qPrintable(pequeno));
         // At 40 mm a landscape A4 takes 6 columns by 4 rows: 11 columns need 2 pages.
         QCOMPARE(roda({"legend", "prog_longas.key", "-o", pdf, "--pitch", "40", "--model", "44"}).status, 0);
         QVERIFY(roda({pdf}, "pdfinfo").out.contains(QRegularExpression("Pages:\\s+2\\n")));
+        // A layout `send` refuses is printed, with a warning.
+        const Saida estranho = roda({"legend", "prog_estranhos.key", "-o", pdf});
+        QVERIFY2(estranho.status == 0 && estranho.err.contains("aviso: A tecla 1 (linha 1, coluna 1) tem o código 300") &&
+                     estranho.err.contains("\"vantora-prog send\" não grava este layout"),
+                 qPrintable(estranho.err));
+        // The layout itself, even through a link, is never overwritten; a folder that is
+        // missing or refuses the write is named with its reason.
+        const QString copia = dir.filePath("copia.key");
+        QVERIFY(QFile::copy(EXEMPLO, copia) && QFile::link(copia, dir.filePath("elo.pdf")));
+        QTemporaryDir fechada(QDir::tempPath() + "/vantora-XXXXXX"); // reachable by anyone, written by none
+        QVERIFY(QFile::setPermissions(fechada.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                          QFileDevice::ReadOther | QFileDevice::ExeOther));
+        const QStringList ninguem{"--reuid=65534", "--regid=65534", "--clear-groups", VANTORA_PROG};
+        const QList<QPair<QStringList, QString>> saidas = {
+            {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
+            {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
+            {{EXEMPLO, "-o", fechada.filePath("l.png")}, "sem permissão para gravar na pasta " + fechada.path()}};
+        for (const auto& [args, motivo] : saidas) {
+            const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
+            const Saida r = comoNinguem ? roda(ninguem + QStringList{"legend"} + args, "setpriv")
+                                        : roda(QStringList{"legend"} + args);
+            QVERIFY2(r.status == 2 && r.err.contains(motivo) && !r.err.contains("QPainter"), qPrintable(r.err));
+        }
+        QFile original(EXEMPLO), depois(copia);
+        QVERIFY(original.open(QIODevice::ReadOnly) && depois.open(QIODevice::ReadOnly));
+        QCOMPARE(depois.readAll(), original.readAll());
         const QString png = dir.filePath("l.png");
         QCOMPARE(roda({"legend", EXEMPLO, "-o", png, "--model", "44", "--pitch", "18"}).status, 0);
         QCOMPARE(QImage(png).width(), int((11 * 18 + 28) * 300 / 25.4 + 0.5));

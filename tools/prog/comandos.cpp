@@ -736,8 +736,24 @@ int legend(const QStringList& args) {
             "uso: vantora-prog legend ARQUIVO -o SAIDA.pdf|SAIDA.png [--model 65|44] [--pitch MM]"));
         return ERRO;
     }
+    const QString entrada = p.positionalArguments().first();
+    const QString canonico = QFileInfo(p.value(saida)).canonicalFilePath(); // empty when it does not exist
+    if (!canonico.isEmpty() && canonico == QFileInfo(entrada).canonicalFilePath()) {
+        reclama(QStringLiteral("%1: a saída é o próprio arquivo de layout; escolha outro nome para a folha "
+                               "(o layout não foi alterado)")
+                    .arg(p.value(saida)));
+        return ERRO;
+    }
     Layout layout;
-    if (!le_layout(p.positionalArguments().first(), layout)) return ERRO;
+    if (!le_layout(entrada, layout)) return ERRO;
+    // A sheet for a layout no keyboard can take is printed, but said so.
+    try {
+        if (const auto problema = valor_fora_da_faixa(como_a_janela_envia(layout.codigos)))
+            reclama(QStringLiteral("aviso: %1 \"vantora-prog send\" não grava este layout; a folha mostra o "
+                                   "que o arquivo tem.")
+                        .arg(QString(*problema).remove(QStringLiteral(" Nada foi enviado ao teclado."))));
+    } catch (const ErroExecucao&) {
+    }
     Catalogo cat;
     cat.preenche();
     FolhaLegenda folha;
