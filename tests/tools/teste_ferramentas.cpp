@@ -4,6 +4,7 @@
 #include "comum/emulador.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -75,8 +76,17 @@ class TesteFerramentas : public QObject {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 
+    // Every program answers --help and --version and ends (the window opens for neither).
+    // Usage errors say what is wrong, Qt's own messages in Portuguese too.
     void ajuda_e_erros_de_uso() {
         QVERIFY(roda({"--help"}).out.contains(QStringLiteral("Uso: vantora-prog COMANDO")));
+        for (const QString programa : {VANTORA_PROG, VANTORA_SIM, VANTORA_CONFIG}) {
+            const QString nome = QFileInfo(programa).fileName();
+            const Saida v = roda({"--version"}, programa);
+            QVERIFY2(v.status == 0 && v.out == nome + " " VANTORA_VERSAO "\n", qPrintable(v.out + v.err));
+        }
+        const Saida janela = roda({"--help"}, VANTORA_CONFIG);
+        QVERIFY2(janela.status == 0 && janela.out.startsWith("Uso: vantora-config"), qPrintable(janela.err));
         for (const QString c : {"ports", "send", "show", "check", "legend"}) {
             const Saida s = roda({c, "--help"});
             QVERIFY2(s.status == 0 && s.out.startsWith("Uso: vantora-prog " + c), qPrintable(s.out));
@@ -85,9 +95,15 @@ class TesteFerramentas : public QObject {
         const QList<QPair<QStringList, QString>> erros = {
             {{"grava"}, "comando desconhecido: grava"},
             {{"show", "--nada", EXEMPLO}, "nada"},
-            {{"show", EXEMPLO, "--model", "50"}, "uso: vantora-prog show"},
+            {{"show", "-x.key"}, "Opção desconhecida 'x.key'"},
+            {{"show", EXEMPLO, "--model"}, "Faltando valor após '--model'"},
+            {{"show", EXEMPLO, "--model", "50"}, "modelo inválido: 50"},
+            {{"show", EXEMPLO, "--sentinels"}, "--sentinels só vale com --format csv"},
+            {{"check", EXEMPLO, "a", "b"}, "argumentos a mais: a b"},
             {{"legend", EXEMPLO, "-o", dir.filePath("l.txt")}, "formato desconhecido"},
-            {{"legend", EXEMPLO}, "uso: vantora-prog legend"},
+            {{"legend", EXEMPLO}, "indique a folha: -o SAIDA.pdf"},
+            {{"send", EXEMPLO, "--port", "/dev/null"}, "/dev/null: não é um dispositivo serial"},
+            {{"send", EXEMPLO, "--port", "prog_erros.key"}, "não é um dispositivo serial (é um arquivo comum)"},
             {{"send", EXEMPLO, "--speed", "1200"}, "velocidade inválida: 1200"},
             {{"send", EXEMPLO, "--port", "COM31999"}, "COM31999: porta não encontrada"},
             // refused before any port is looked for: nothing goes out

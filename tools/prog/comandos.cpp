@@ -492,6 +492,8 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Codi
 bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao, const QStringList& args,
              int& status) {
     p.setApplicationDescription(descricao);
+    // "-x.key" is one unknown option, not the five options x, ., k, e and y.
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption ajuda({QStringLiteral("h"), QStringLiteral("help")},
                                    QStringLiteral("Mostra esta ajuda."));
     p.addOption(ajuda);
@@ -513,6 +515,17 @@ bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao
     return true;
 }
 
+bool argumentos(const QCommandLineParser& p, const QString& comando, int quantos) {
+    const QStringList a = p.positionalArguments();
+    if (a.size() < quantos)
+        reclama(QStringLiteral("indique um arquivo de layout (vantora-prog %1 --help)").arg(comando));
+    else if (a.size() > quantos)
+        reclama(QStringLiteral("%1 a mais: %2 (vantora-prog %3 --help)")
+                    .arg(a.size() - quantos == 1 ? QStringLiteral("argumento") : QStringLiteral("argumentos"),
+                         a.mid(quantos).join(QLatin1Char(' ')), comando));
+    return a.size() == quantos;
+}
+
 int ports(const QStringList& args) {
     QCommandLineParser p;
     int status = OK;
@@ -521,6 +534,7 @@ int ports(const QStringList& args) {
                                 "\"Porta Serial:\" da janela (inclui VANTORA_EXTRA_PORTS)."),
                  args, status))
         return status;
+    if (!argumentos(p, QStringLiteral("ports"), 0)) return ERRO;
     auto inventario = criaInventarioSistema();
     Mdl_Serial serial(inventario.get());
     try {
@@ -577,10 +591,7 @@ int send(const QStringList& args) {
                 "teclado não respondeu."),
             args, status))
         return status;
-    if (p.positionalArguments().size() != 1) {
-        reclama(QStringLiteral("indique um arquivo de layout (vantora-prog send --help)"));
-        return ERRO;
-    }
+    if (!argumentos(p, QStringLiteral("send"), 1)) return ERRO;
     const QString bps = p.value(velocidade);
     if (bps != QLatin1String("9600") && bps != QLatin1String("57600")) {
         reclama(QStringLiteral("velocidade inválida: %1 (use 9600 ou 57600)").arg(bps));
@@ -682,11 +693,19 @@ int show(const QStringList& args) {
                      "numéricas só têm números."),
                  args, status))
         return status;
+    if (!argumentos(p, QStringLiteral("show"), 1)) return ERRO;
     const auto m = modelo(p.value(mod));
     const QString f = p.value(formato);
-    if (p.positionalArguments().size() != 1 || !m ||
-        (f != QLatin1String("text") && f != QLatin1String("csv"))) {
-        reclama(QStringLiteral("uso: vantora-prog show ARQUIVO [--model 65|44] [--format text|csv]"));
+    if (!m) {
+        reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(p.value(mod)));
+        return ERRO;
+    }
+    if (f != QLatin1String("text") && f != QLatin1String("csv")) {
+        reclama(QStringLiteral("formato inválido: %1 (use --format text ou --format csv)").arg(f));
+        return ERRO;
+    }
+    if (p.isSet(sentinelas) && f != QLatin1String("csv")) {
+        reclama(QStringLiteral("--sentinels só vale com --format csv (o texto já mostra os sentinelas)"));
         return ERRO;
     }
     Layout layout;
@@ -728,12 +747,20 @@ int legend(const QStringList& args) {
                            "grade. Não precisa de tela."),
             args, status))
         return status;
+    if (!argumentos(p, QStringLiteral("legend"), 1)) return ERRO;
     const auto m = modelo(p.value(mod));
     bool passoOk = false;
     const double mm = QString(p.value(passo)).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&passoOk);
-    if (p.positionalArguments().size() != 1 || !p.isSet(saida) || !m || !passoOk) {
-        reclama(QStringLiteral(
-            "uso: vantora-prog legend ARQUIVO -o SAIDA.pdf|SAIDA.png [--model 65|44] [--pitch MM]"));
+    if (!p.isSet(saida)) {
+        reclama(QStringLiteral("indique a folha: -o SAIDA.pdf ou -o SAIDA.png (vantora-prog legend --help)"));
+        return ERRO;
+    }
+    if (!m) {
+        reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(p.value(mod)));
+        return ERRO;
+    }
+    if (!passoOk) {
+        reclama(QStringLiteral("passo inválido: %1 (milímetros, como 19.05 ou 19,05)").arg(p.value(passo)));
         return ERRO;
     }
     const QString entrada = p.positionalArguments().first();

@@ -241,10 +241,7 @@ int check(const QStringList& args) {
                      "--strict), 2 arquivo ilegível."),
                  args, status))
         return status;
-    if (p.positionalArguments().size() != 1) {
-        std::fputs("vantora-prog: indique um arquivo de layout (vantora-prog check --help)\n", stderr);
-        return 2;
-    }
+    if (!argumentos(p, QStringLiteral("check"), 1)) return 2;
     const QString caminho = p.positionalArguments().first();
     PerfilPrivado ini;
     if (!le_perfil(caminho, ini)) return 2;
