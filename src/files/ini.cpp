@@ -3,6 +3,7 @@
 #include "../editor/tabelas.h"
 #include "../shell/erro.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -209,10 +210,14 @@ ErroExecucao erro_gravacao(const QString& caminho, const QString& motivo) {
 // file-size limit give.
 QString motivo_gravacao(const QFileDevice& f) {
     const QString s = f.errorString();
-    if (s.contains(QLatin1String("No space left"), Qt::CaseInsensitive))
-        return QStringLiteral("sem espaço no dispositivo");
-    if (s.contains(QLatin1String("File too large"), Qt::CaseInsensitive))
-        return QStringLiteral("arquivo grande demais para o limite do sistema");
+    // Qt gives the system's text in its own words, translated when a translation of
+    // Qt is loaded.
+    const auto diz = [&s](const char* texto) {
+        return s.contains(QLatin1String(texto), Qt::CaseInsensitive) ||
+               s.contains(QCoreApplication::translate("QIODevice", texto), Qt::CaseInsensitive);
+    };
+    if (diz("No space left on device")) return QStringLiteral("sem espaço no dispositivo");
+    if (diz("File too large")) return QStringLiteral("arquivo grande demais para o limite do sistema");
     return s.isEmpty() ? QStringLiteral("falha na gravação") : s;
 }
 

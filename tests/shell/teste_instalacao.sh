@@ -63,7 +63,7 @@ pagina=$(MANPATH="$p/share/man" man -w vantora-prog 2>&1)
 avisos=$(groff -man -Tutf8 -ww -z "$pagina" 2>&1)
 [ -z "$avisos" ] || falha "groff: $avisos"
 texto=$(groff -man -Tascii -P-cbou "$pagina" 2>/dev/null)
-opcoes_ajuda=""
+opcoes_ajuda=$(grep -oE -- '--[a-z-]+' <<<"$ajuda" | tr '\n' ' ')
 for c in $(sed -n '/^Comandos:/,/^$/s/^  \([a-z]\+\) .*/\1/p' <<<"$ajuda"); do
     grep -qE "^ {7}$c( |$)" <<<"$texto" || falha "manual sem o comando $c"
     opcoes_ajuda+=" $("$p/bin/vantora-prog" "$c" --help 2>/dev/null | grep -oE -- '--[a-z-]+' | tr '\n' ' ')"

@@ -582,13 +582,18 @@ int send(const QStringList& args) {
                            "[--speed 9600|57600]"),
             QStringLiteral(
                 "Grava o layout no teclado pela porta serial, com a mesma troca de mensagens da janela.\n"
-                "Num terminal, uma linha de progresso por porta (stderr); no fim, uma linha de resultado por "
-                "porta: \"PORTA: Gravação do teclado efetuada.\" em stdout, as falhas em stderr, dizendo "
-                "quantos registros o teclado aceitou antes de parar. Teclas numeradas de 1 a 65, como em "
-                "\"show\".\n"
+                "Num terminal, uma linha de progresso por porta (stderr): os registros que o teclado já "
+                "aceitou, de 71, e no fim \"fim\", \"FALHOU\" ou \"interrompida\". No fim, uma linha de "
+                "resultado por porta: \"PORTA: Gravação do teclado efetuada.\" em stdout, as falhas em "
+                "stderr, dizendo quantos registros o teclado aceitou antes de parar. Teclas numeradas de 1 a "
+                "65, como em \"show\".\n"
+                "Uma porta indicada duas vezes (pelo número e pelo caminho, por exemplo) é gravada uma vez. "
+                "Um número que VANTORA_EXTRA_PORTS dá a outro dispositivo que o do sistema, ou a dois, é "
+                "recusado. Ctrl-C (SIGINT ou SIGTERM) para todas as gravações e diz o que cada teclado "
+                "aceitou.\n"
                 "Saída (com várias portas, a maior): 0 gravado; 1 o teclado respondeu mas não aceitou o "
                 "layout; 2 arquivo, porta ou uso com problema (ou a porta caiu no meio da gravação); 3 o "
-                "teclado não respondeu."),
+                "teclado não respondeu ou parou de responder; 130 interrompida."),
             args, status))
         return status;
     if (!argumentos(p, QStringLiteral("send"), 1)) return ERRO;
@@ -744,7 +749,8 @@ int legend(const QStringList& args) {
             QStringLiteral("Folha de legendas em tamanho real: uma célula por tecla, uma linha por tabela "
                            "(1 em negrito no alto, depois 2, 3 e 4), e marcas de corte. Uma legenda que não "
                            "cabe nem com 5 pt é cortada e marcada (*1) e aparece inteira na lista sob a "
-                           "grade. Não precisa de tela."),
+                           "grade, com as teclas que a têm. Não precisa de tela. A saída nunca é o próprio "
+                           "layout; um layout que \"send\" recusa é impresso com um aviso."),
             args, status))
         return status;
     if (!argumentos(p, QStringLiteral("legend"), 1)) return ERRO;

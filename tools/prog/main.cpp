@@ -29,7 +29,8 @@ const char* const AJUDA =
     "n = 13 x (linha - 1) + coluna é a chave T(n-1) do arquivo.\n"
     "\n"
     "Saída: 0 certo; 1 o teclado não aceitou o layout (send) ou o arquivo tem erros (check);\n"
-    "2 arquivo, porta ou uso com problema; 3 o teclado não respondeu (send).\n"
+    "2 arquivo, porta ou uso com problema; 3 o teclado não respondeu ou parou de responder (send);\n"
+    "130 gravação interrompida por Ctrl-C (send).\n"
     "\n"
     "\"vantora-prog COMANDO --help\" explica cada comando; \"vantora-prog --version\" mostra a versão.\n";
 
