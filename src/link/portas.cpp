@@ -79,15 +79,18 @@ QList<PortaExtra> le_portas_extras(const QString& texto, QStringList* avisos) {
         const QString caminho = igual < 0 ? QString() : entrada.mid(igual + 1).trimmed();
         if (!ok || n < 1 || n > 32767 || caminho.isEmpty()) {
             if (avisos)
-                *avisos << QStringLiteral("A entrada \"%1\" de VANTORA_EXTRA_PORTS foi ignorada: cada entrada é "
-                                          "NÚMERO=CAMINHO, com um número de 1 a 32767.")
+                *avisos << QStringLiteral(
+                               "A entrada \"%1\" de VANTORA_EXTRA_PORTS foi ignorada: cada entrada é "
+                               "NÚMERO=CAMINHO, com um número de 1 a 32767.")
                                .arg(entrada.trimmed());
             continue;
         }
-        const auto antes = std::find_if(r.cbegin(), r.cend(), [n](const PortaExtra& e) { return e.numero == n; });
+        const auto antes =
+            std::find_if(r.cbegin(), r.cend(), [n](const PortaExtra& e) { return e.numero == n; });
         if (antes != r.cend() && avisos)
-            *avisos << QStringLiteral("A porta extra %1 (VANTORA_EXTRA_PORTS) foi ignorada: o número COM%2 já "
-                                      "foi dado a %3. Escolha outro número para ela.")
+            *avisos << QStringLiteral(
+                           "A porta extra %1 (VANTORA_EXTRA_PORTS) foi ignorada: o número COM%2 já "
+                           "foi dado a %3. Escolha outro número para ela.")
                            .arg(caminho)
                            .arg(n)
                            .arg(antes->caminho);

@@ -36,14 +36,16 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         // From the build tree the developer's scripts help; once installed, the installed programs.
-        const bool construcao = QFileInfo(QStringLiteral("/proc/self/exe"))
-                                    .canonicalFilePath()
-                                    .startsWith(QDir(QStringLiteral(VANTORA_CONSTRUCAO)).canonicalPath() + QLatin1Char('/'));
-        std::fputs(construcao ? "vantora-config: nenhuma tela disponível (DISPLAY vazio); para ver a janela, rode "
-                                "scripts/screenshot.sh (grava um PNG) ou xvfb-run build/bin/vantora-config\n"
-                              : "vantora-config: nenhuma tela disponível (DISPLAY vazio); abra-o numa sessão "
-                                "gráfica, ou rode xvfb-run vantora-config; sem tela, vantora-prog grava teclados "
-                                "(vantora-prog --help)\n",
+        const bool construcao =
+            QFileInfo(QStringLiteral("/proc/self/exe"))
+                .canonicalFilePath()
+                .startsWith(QDir(QStringLiteral(VANTORA_CONSTRUCAO)).canonicalPath() + QLatin1Char('/'));
+        std::fputs(construcao
+                       ? "vantora-config: nenhuma tela disponível (DISPLAY vazio); para ver a janela, rode "
+                         "scripts/screenshot.sh (grava um PNG) ou xvfb-run build/bin/vantora-config\n"
+                       : "vantora-config: nenhuma tela disponível (DISPLAY vazio); abra-o numa sessão "
+                         "gráfica, ou rode xvfb-run vantora-config; sem tela, vantora-prog grava teclados "
+                         "(vantora-prog --help)\n",
                    stderr);
         return 2;
     }

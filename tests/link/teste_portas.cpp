@@ -82,8 +82,8 @@ class TestePortas : public QObject {
         const auto lista = inventario->lista();
         qunsetenv("VANTORA_EXTRA_PORTS");
         const QString ditos = inventario->avisos().join('\n');
-        for (const QString entrada : {"\"x=/a\"", "\"0=/b\"", "\"9=\"", "\"=/c\"", "\"40000=/d\"", "\"-3=/e\"",
-                                      "\"lixo\"", "COM201 já foi dado a"})
+        for (const QString entrada : {"\"x=/a\"", "\"0=/b\"", "\"9=\"", "\"=/c\"", "\"40000=/d\"",
+                                      "\"-3=/e\"", "\"lixo\"", "COM201 já foi dado a"})
             QVERIFY2(ditos.contains(entrada), qPrintable(ditos));
         QCOMPARE(inventario->avisos().size(), 8);
         QCOMPARE(std::count_if(lista.begin(), lista.end(),

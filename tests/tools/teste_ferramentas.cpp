@@ -103,7 +103,8 @@ class TesteFerramentas : public QObject {
             {{"legend", EXEMPLO, "-o", dir.filePath("l.txt")}, "formato desconhecido"},
             {{"legend", EXEMPLO}, "indique a folha: -o SAIDA.pdf"},
             {{"send", EXEMPLO, "--port", "/dev/null"}, "/dev/null: não é um dispositivo serial"},
-            {{"send", EXEMPLO, "--port", "prog_erros.key"}, "não é um dispositivo serial (é um arquivo comum)"},
+            {{"send", EXEMPLO, "--port", "prog_erros.key"},
+             "não é um dispositivo serial (é um arquivo comum)"},
             {{"send", EXEMPLO, "--speed", "1200"}, "velocidade inválida: 1200"},
             {{"send", EXEMPLO, "--port", "COM31999"}, "COM31999: porta não encontrada"},
             // refused before any port is looked for: nothing goes out
@@ -180,13 +181,15 @@ class TesteFerramentas : public QObject {
             QVERIFY2(texto.count(c) == (c == "HTAB" ? 33 : 65), qPrintable(c));
         QCOMPARE(roda({"legend", "prog_longas.key", "-o", pdf, "--pitch", "7"}).status, 0);
         const QString pequeno = roda({pdf, "-"}, "pdftotext").out;
-        QVERIFY2(pequeno.count("*1") == 66 && pequeno.contains("*1 Back SP (teclas 1-65)"), qPrintable(pequeno));
+        QVERIFY2(pequeno.count("*1") == 66 && pequeno.contains("*1 Back SP (teclas 1-65)"),
+                 qPrintable(pequeno));
         // At 40 mm a landscape A4 takes 6 columns by 4 rows: 11 columns need 2 pages.
         QCOMPARE(roda({"legend", "prog_longas.key", "-o", pdf, "--pitch", "40", "--model", "44"}).status, 0);
         QVERIFY(roda({pdf}, "pdfinfo").out.contains(QRegularExpression("Pages:\\s+2\\n")));
         // A layout `send` refuses is printed, with a warning.
         const Saida estranho = roda({"legend", "prog_estranhos.key", "-o", pdf});
-        QVERIFY2(estranho.status == 0 && estranho.err.contains("aviso: A tecla 1 (linha 1, coluna 1) tem o código 300") &&
+        QVERIFY2(estranho.status == 0 &&
+                     estranho.err.contains("aviso: A tecla 1 (linha 1, coluna 1) tem o código 300") &&
                      estranho.err.contains("\"vantora-prog send\" não grava este layout"),
                  qPrintable(estranho.err));
         // The layout itself, even through a link, is never overwritten; a folder that is
@@ -200,12 +203,14 @@ class TesteFerramentas : public QObject {
         const QList<QPair<QStringList, QString>> saidas = {
             {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
             {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
-            {{EXEMPLO, "-o", fechada.filePath("l.png")}, "sem permissão para gravar na pasta " + fechada.path()}};
+            {{EXEMPLO, "-o", fechada.filePath("l.png")},
+             "sem permissão para gravar na pasta " + fechada.path()}};
         for (const auto& [args, motivo] : saidas) {
             const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
             const Saida r = comoNinguem ? roda(ninguem + QStringList{"legend"} + args, "setpriv")
                                         : roda(QStringList{"legend"} + args);
-            QVERIFY2(r.status == 2 && r.err.contains(motivo) && !r.err.contains("QPainter"), qPrintable(r.err));
+            QVERIFY2(r.status == 2 && r.err.contains(motivo) && !r.err.contains("QPainter"),
+                     qPrintable(r.err));
         }
         QFile original(EXEMPLO), depois(copia);
         QVERIFY(original.open(QIODevice::ReadOnly) && depois.open(QIODevice::ReadOnly));
@@ -229,9 +234,10 @@ class TesteFerramentas : public QObject {
                      portas.err.contains("COM93 já foi dado a " + b.caminho),
                  qPrintable(portas.out + portas.err));
         const Saida ambiguo = roda({"send", EXEMPLO, "--port", "93"});
-        QVERIFY2(ambiguo.status == 2 && ambiguo.err.contains("COM93: número ambíguo"), qPrintable(ambiguo.err));
-        const Saida s = roda({"send", EXEMPLO, "--port", a.caminho, "--port", "91", "--port", "cOm92", "--port",
-                              b.caminho, "--speed", "9600"});
+        QVERIFY2(ambiguo.status == 2 && ambiguo.err.contains("COM93: número ambíguo"),
+                 qPrintable(ambiguo.err));
+        const Saida s = roda({"send", EXEMPLO, "--port", a.caminho, "--port", "91", "--port", "cOm92",
+                              "--port", b.caminho, "--speed", "9600"});
         qunsetenv("VANTORA_EXTRA_PORTS");
         QCOMPARE(s.status, 0);
         QVERIFY2(s.err.contains(QStringLiteral("--port 91, --port %1 são a mesma porta").arg(b.caminho)),
@@ -253,8 +259,10 @@ class TesteFerramentas : public QObject {
             {{"--rejeita", "6", "--a-partir", "11"},
              1,
              "parcialmente gravado: aceitou 10 de 71 registros (teclas 1 a 10)"},
-            {{"--silencia", "3", "--a-partir", "8"}, 3, "parou de responder no registro 8; o teclado ficou "
-                                                        "parcialmente gravado: aceitou 7 de 71"},
+            {{"--silencia", "3", "--a-partir", "8"},
+             3,
+             "parou de responder no registro 8; o teclado ficou "
+             "parcialmente gravado: aceitou 7 de 71"},
             {{"--desliga", "5"}, 2, "aceitou 4 de 71 registros"},
             {{"--desliga", "1"}, 3, "o teclado não respondeu"}};
         for (const auto& [sim, status, trecho] : casos) {
@@ -268,13 +276,16 @@ class TesteFerramentas : public QObject {
         for (const int sinal : {SIGINT, SIGTERM}) {
             Emulador e({"--atraso", "20"});
             bool dito = false;
-            const Saida r = roda({"send", EXEMPLO, "--port", e.caminho}, VANTORA_PROG, true, [&](QProcess& p) {
-                if (!dito && e.tem("REGISTRO 10:")) dito = ::kill(pid_t(p.processId()), sinal) == 0;
-            });
-            const auto m = QRegularExpression(" (\\d+)/71 interrompida\x1b\\[K\r\n.*gravação interrompida; o teclado "
-                                              "ficou parcialmente gravado: aceitou (\\d+) de 71")
-                               .match(r.err);
-            QVERIFY2(r.status == 130 && m.hasMatch() && m.captured(1) == m.captured(2) && m.captured(1).toInt() >= 9,
+            const Saida r =
+                roda({"send", EXEMPLO, "--port", e.caminho}, VANTORA_PROG, true, [&](QProcess& p) {
+                    if (!dito && e.tem("REGISTRO 10:")) dito = ::kill(pid_t(p.processId()), sinal) == 0;
+                });
+            const auto m =
+                QRegularExpression(" (\\d+)/71 interrompida\x1b\\[K\r\n.*gravação interrompida; o teclado "
+                                   "ficou parcialmente gravado: aceitou (\\d+) de 71")
+                    .match(r.err);
+            QVERIFY2(r.status == 130 && m.hasMatch() && m.captured(1) == m.captured(2) &&
+                         m.captured(1).toInt() >= 9,
                      qPrintable(r.err.right(400)));
             QVERIFY(!e.espera("FIM_LAYOUT", 50));
         }
@@ -307,8 +318,9 @@ class TesteFerramentas : public QObject {
             QCOMPARE(s.err.count(QStringLiteral("o teclado não respondeu")), 1);
             // Each progress line ends as its port did.
             for (int i = 0; i < 3; ++i)
-                QVERIFY2(s.err.contains(sims[i].caminho + (i < 2 ? " [########################################] 71/71 fim"
-                                                                 : " [........................................]  0/71 FALHOU")),
+                QVERIFY2(s.err.contains(sims[i].caminho +
+                                        (i < 2 ? " [########################################] 71/71 fim"
+                                               : " [........................................]  0/71 FALHOU")),
                          qPrintable(s.err.right(600)));
             QTest::qWait(50);
             const bool certo = um_por_um ? t[0] >= 0 && std::is_sorted(t.begin(), t.end())

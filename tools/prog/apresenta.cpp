@@ -303,7 +303,8 @@ QString motivo_de_falha(const QString& caminho, const QString& textoQt) {
     if (erro == std::errc::permission_denied)
         return QStringLiteral("sem permissão para entrar na pasta %1").arg(pasta.filePath());
     if (!pasta.isDir()) return QStringLiteral("a pasta %1 não existe").arg(pasta.filePath());
-    if (!pasta.isWritable()) return QStringLiteral("sem permissão para gravar na pasta %1").arg(pasta.filePath());
+    if (!pasta.isWritable())
+        return QStringLiteral("sem permissão para gravar na pasta %1").arg(pasta.filePath());
     if (info.exists() && !info.isWritable()) return QStringLiteral("sem permissão para gravar o arquivo");
     return QStringLiteral("não foi possível gravar o arquivo (%1)").arg(textoQt);
 }

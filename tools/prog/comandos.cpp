@@ -143,7 +143,8 @@ QString nao_e_serial(const QString& caminho) {
     if (fd < 0) return {}; // the opening proper will tell why
     const bool tty = isatty(fd);
     ::close(fd);
-    if (!tty) return QStringLiteral("não é um dispositivo serial (o sistema não o trata como uma linha serial)");
+    if (!tty)
+        return QStringLiteral("não é um dispositivo serial (o sistema não o trata como uma linha serial)");
 #else
     (void)caminho;
 #endif
@@ -294,8 +295,9 @@ QString parcial(int aceitos) {
     constexpr int REGISTROS = QTD_TECLAS + QTD_SLOTS - PRIMEIRO_SENTINELA;
     if (aceitos == 0) return QStringLiteral("o teclado não foi alterado");
     if (aceitos >= REGISTROS)
-        return QStringLiteral("o teclado aceitou os %1 registros, mas não recebeu as opções e o comando de fim; "
-                              "grave-o de novo")
+        return QStringLiteral(
+                   "o teclado aceitou os %1 registros, mas não recebeu as opções e o comando de fim; "
+                   "grave-o de novo")
             .arg(REGISTROS);
     return QStringLiteral(
                "o teclado ficou parcialmente gravado: aceitou %1 de %2 registros (%3); grave-o de novo")
@@ -369,7 +371,8 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
                  QStringLiteral("%1: Erro de comunicação com o teclado (o teclado não aceitou o layout); %2")
                      .arg(alvo.nome, parcial(canal.aceitos))};
     } catch (const Interrompido&) {
-        r = {INTERROMPIDO, QStringLiteral("%1: gravação interrompida; %2").arg(alvo.nome, parcial(canal.aceitos))};
+        r = {INTERROMPIDO,
+             QStringLiteral("%1: gravação interrompida; %2").arg(alvo.nome, parcial(canal.aceitos))};
     } catch (const ErroExecucao& e) {
         if (canal.respostas == 0)
             r = {SEM_RESPOSTA, QStringLiteral("%1: o teclado não respondeu (%2); nada foi gravado")
@@ -466,10 +469,10 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Codi
     if (umPorUm) {
         for (int i = 0; i < n; ++i) {
             if (sinal_recebido)
-                resultados[size_t(i)] = {INTERROMPIDO,
-                                         QStringLiteral("%1: gravação interrompida antes de começar; o teclado "
-                                                        "não foi alterado")
-                                             .arg(alvos[i].nome)};
+                resultados[size_t(i)] = {
+                    INTERROMPIDO, QStringLiteral("%1: gravação interrompida antes de começar; o teclado "
+                                                 "não foi alterado")
+                                      .arg(alvos[i].nome)};
             else
                 roda(i, i + 1);
             informa(i);
@@ -649,7 +652,8 @@ int send(const QStringList& args) {
         // two exchanges would fight over it.
         const auto mesmo = [&](const Alvo& b) {
             const QString ca = QFileInfo(a->caminho).canonicalFilePath();
-            return b.caminho == a->caminho || (!ca.isEmpty() && QFileInfo(b.caminho).canonicalFilePath() == ca);
+            return b.caminho == a->caminho ||
+                   (!ca.isEmpty() && QFileInfo(b.caminho).canonicalFilePath() == ca);
         };
         const auto j = std::find_if(alvos.cbegin(), alvos.cend(), mesmo);
         if (j == alvos.cend()) {
