@@ -272,7 +272,8 @@ class TesteFerramentas : public QObject {
             QVERIFY(!e.espera("FIM_LAYOUT", 50));
         }
         // Ctrl-C mid-exchange: the progress line ends with what the keyboard took, the
-        // result says the same count, and the status is a shell's for an interrupt.
+        // result the same count, the count the keyboard itself took, and the status is a
+        // shell's for an interrupt.
         for (const int sinal : {SIGINT, SIGTERM}) {
             Emulador e({"--atraso", "20"});
             bool dito = false;
@@ -288,6 +289,7 @@ class TesteFerramentas : public QObject {
                          m.captured(1).toInt() >= 9,
                      qPrintable(r.err.right(400)));
             QVERIFY(!e.espera("FIM_LAYOUT", 50));
+            QCOMPARE(e.comecando("REGISTRO ").filter("-> 5").size(), m.captured(2).toInt()); // what it took
         }
     }
 

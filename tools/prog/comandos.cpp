@@ -226,7 +226,7 @@ class UmaPorta final : public InventarioPortas {
 };
 
 // Set by SIGINT and SIGTERM while keyboards are being programmed: each exchange
-// stops at its next pause, and the program says what each keyboard took.
+// stops before its next message, and the program says what each keyboard took.
 std::atomic<int> sinal_recebido{0};
 static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
@@ -254,13 +254,17 @@ class CanalSerial final : public CanalGravacao {
                 resposta_ = RESPOSTA_NAO;
         });
     }
+    // After SIGINT or SIGTERM nothing more goes out; the answer to the message
+    // already written was awaited, so that what the keyboard took is known.
     void envia_registro(int indice, int c1, int c2, int c3, int c4) override {
+        if (sinal_recebido) throw Interrompido{};
         resposta_ = 0;
         registro_ = indice != 0; // the flags record is no record of the layout
         for (int v : {int(INICIO_REGISTRO), indice, c1, c2, c3, c4})
             porta_.setOutput(QByteArray(1, char(v)));
     }
     void envia_fim() override {
+        if (sinal_recebido) throw Interrompido{};
         resposta_ = 0;
         registro_ = false;
         porta_.setOutput(QByteArray(1, char(COMANDO_FIM)));
@@ -268,7 +272,6 @@ class CanalSerial final : public CanalGravacao {
     int espera_resposta() override {
         for (int contador = 0; contador <= 100; ++contador) {
             Aguarda_Ms(5);
-            if (sinal_recebido) throw Interrompido{};
             if (porta_.PortaPerdida())
                 throw ErroExecucao(ERRO_SERIAL_ESCRITA, QStringLiteral("a porta deixou de responder"));
             if (resposta_ == RESPOSTA_SIM || resposta_ == RESPOSTA_NAO) break;
@@ -391,7 +394,7 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
 // line per port on stderr (redrawn in place): the records the keyboard has taken,
 // counted as the result line counts them, and how the port ended. At the end, or as
 // each port ends when one by one, a result line per port. SIGINT and SIGTERM stop
-// every exchange at its next pause; each port then says what its keyboard took, and
+// every exchange before its next message; each port then says what its keyboard took, and
 // the status is 130. Returns the highest status.
 int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const CodigosLayout& codigos,
                  int opcoes, bool umPorUm) {
