@@ -196,13 +196,7 @@ std::optional<Alvo> resolve_porta(const QList<DispositivoSerial>& dispositivos,
     for (const DispositivoSerial& d : dispositivos)
         if (d.caminho == texto)
             r = Alvo{QStringLiteral("COM%1 (%2)").arg(d.numero).arg(d.caminho), d.caminho};
-    if (!r && QFileInfo::exists(texto)) {
-        if (const QString motivo = nao_e_serial(texto); !motivo.isEmpty()) {
-            reclama(QStringLiteral("%1: %2").arg(texto, motivo));
-            return std::nullopt;
-        }
-        r = Alvo{texto, texto};
-    }
+    if (!r && QFileInfo::exists(texto)) r = Alvo{texto, texto};
     if (!r)
         reclama(QStringLiteral("%1: porta não encontrada (vantora-prog ports lista as portas)").arg(texto));
     return r;
@@ -647,7 +641,9 @@ int send(const QStringList& args) {
     QList<QStringList> pedidas; // how each device was named on the command line
     for (const QString& texto : portas) {
         const auto a = resolve_porta(dispositivos, extras, texto);
-        if (!a) {
+        const QString motivo = a ? nao_e_serial(a->caminho) : QString();
+        if (!motivo.isEmpty()) reclama(QStringLiteral("%1: %2").arg(a->nome, motivo));
+        if (!a || !motivo.isEmpty()) {
             pior = ERRO;
             continue;
         }
