@@ -104,9 +104,10 @@ void Frm_Grava::Le_Layout() {
         const QString lido = onde.lido_antes();
         e.defineComplemento(
             QStringLiteral("O arquivo foi lido só até %1, que não pôde ser lida: ").arg(onde.nome()) +
-            (lido.isEmpty() ? QStringLiteral("nada dele ficou na janela.")
-                            : QStringLiteral("a janela ficou com %1 do arquivo; o resto continua como estava.")
-                                  .arg(lido)));
+            (lido.isEmpty()
+                 ? QStringLiteral("nada dele ficou na janela.")
+                 : QStringLiteral("a janela ficou com %1 do arquivo; o resto continua como estava.")
+                       .arg(lido)));
         throw;
     } catch (...) {
         aplica();

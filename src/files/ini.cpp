@@ -296,9 +296,8 @@ PerfilPrivado PerfilPrivado::de_bytes(const QByteArray& bytes) {
         p.codificacao_ = m.codificacao;
         // A character the code page lacks, or a byte sequence that is no text (read as
         // U+FFFD), would not come back on saving.
-        p.perdas_ = decodifica.hasError() || std::any_of(texto.begin(), texto.end(), [](QChar c) {
-                        return codigo_ansi(c) < 0;
-                    });
+        p.perdas_ = decodifica.hasError() ||
+                    std::any_of(texto.begin(), texto.end(), [](QChar c) { return codigo_ansi(c) < 0; });
         break;
     }
     p.analisa();

@@ -81,7 +81,8 @@ QString PosicaoLeitura::lido_antes() const {
     static const std::array<const char*, 3> anteriores = {"da Tab1", "da Tab1 e da Tab2",
                                                           "da Tab1, da Tab2 e da Tab3"};
     if (tabela > 1)
-        partes << QStringLiteral("T%1 %2").arg(entrada).arg(QLatin1String(anteriores[std::size_t(tabela - 2)]));
+        partes << QStringLiteral("T%1 %2").arg(entrada).arg(
+            QLatin1String(anteriores[std::size_t(tabela - 2)]));
     const QString ultima = partes.takeLast();
     return partes.isEmpty() ? ultima : partes.join(QStringLiteral(", ")) + QStringLiteral(" e ") + ultima;
 }
@@ -104,7 +105,8 @@ bool Le_Layout(const PerfilPrivado& ini, Layout& layout, PosicaoLeitura* onde) {
         for (int n = 1; n <= 4; ++n) {
             p.tabela = n;
             const QString v = Le_Ini(ini, secao_tabela(n), chave_entrada(i));
-            layout.codigos.tabela(n)[i] = i < PRIMEIRO_SENTINELA ? converte_inteiro(v) : converte_numero_inicial(v);
+            layout.codigos.tabela(n)[i] =
+                i < PRIMEIRO_SENTINELA ? converte_inteiro(v) : converte_numero_inicial(v);
         }
     }
     p = PosicaoLeitura();

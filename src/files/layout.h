@@ -56,9 +56,9 @@ void Grava_Layout(PerfilPrivado& ini, const Layout& layout);
 // The key the layout reader reads last. Le_Layout keeps it up to date, so that after
 // a read that failed it names the key that failed and tells what was set before it.
 struct PosicaoLeitura {
-    int opcao = -1;   // 0..2 (Prot, ProtDisp, ProtDispBNC) while the options are read
-    int tabela = 0;   // 1..4 while the tables are read
-    int entrada = -1; // 0..71, likewise
+    int opcao = -1;                      // 0..2 (Prot, ProtDisp, ProtDispBNC) while the options are read
+    int tabela = 0;                      // 1..4 while the tables are read
+    int entrada = -1;                    // 0..71, likewise
     [[nodiscard]] QString secao() const; // "Teclado", "Tab2"
     [[nodiscard]] QString chave() const; // "ProtDisp", "T5"
     // "[Tab2] T5 (tecla 6)"

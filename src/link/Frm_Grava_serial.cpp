@@ -327,7 +327,8 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
                             // some records before refusing.
                             QString texto = QStringLiteral("Erro de comunicação com o teclado");
                             if (canal.aceitos > 0)
-                                texto += QStringLiteral("\n\n") + frase(texto_gravacao_parcial(canal.aceitos));
+                                texto +=
+                                    QStringLiteral("\n\n") + frase(texto_gravacao_parcial(canal.aceitos));
                             servicos.mensagens->avisa(texto, tituloGravacao());
                         } else {
                             servicos.mensagens->informa(QStringLiteral("Gravação do teclado efetuada."),

@@ -176,7 +176,8 @@ class TesteArquivos : public QObject {
         for (const auto& [nome, c] : {std::pair{"UTF-8 com BOM", QStringConverter::Utf8},
                                       std::pair{"UTF-16 LE com BOM", QStringConverter::Utf16LE},
                                       std::pair{"UTF-16 BE com BOM", QStringConverter::Utf16BE}})
-            linha(nome, bloco_de_notas(notas, c), QStringLiteral("SEÇÃO"), "tipo", QStringLiteral("Vantora €"));
+            linha(nome, bloco_de_notas(notas, c), QStringLiteral("SEÇÃO"), "tipo",
+                  QStringLiteral("Vantora €"));
     }
     void le() {
         QFETCH(QByteArray, arquivo);
@@ -458,7 +459,8 @@ class TesteArquivos : public QObject {
         QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
 
         QTemporaryDir dir;
-        const QString outro = dir.filePath("o.key"), ruim = dir.filePath("r.key"), unicode = dir.filePath("u.key");
+        const QString outro = dir.filePath("o.key"), ruim = dir.filePath("r.key"),
+                      unicode = dir.filePath("u.key");
         QVERIFY(grava_bytes(outro, texto_layout(exemplo()).replace("=Vantora", "=vantora")));
         PerfilPrivado r = PerfilPrivado::de_bytes(texto_layout(exemplo()));
         r.grava("Tab3", "T67", "40000");
@@ -477,11 +479,12 @@ class TesteArquivos : public QObject {
         // shown (the table on view, the sentinel boxes read); the other boxes keep what
         // they showed, which Save and the send take.
         j->mnu_Abrir_Click();
-        QCOMPARE(j.mensagens.ultima(),
-                 QStringLiteral("Error 6 (Estouro) in procedure mnu_Abrir_Click of Formulário Frm_Grava\n\nO "
-                                "arquivo foi lido só até [Tab3] T67, que não pôde ser lida: a janela ficou com "
-                                "as três opções, T0–T66 das quatro tabelas e T67 da Tab1 e da Tab2 do arquivo; "
-                                "o resto continua como estava."));
+        QCOMPARE(
+            j.mensagens.ultima(),
+            QStringLiteral("Error 6 (Estouro) in procedure mnu_Abrir_Click of Formulário Frm_Grava\n\nO "
+                           "arquivo foi lido só até [Tab3] T67, que não pôde ser lida: a janela ficou com "
+                           "as três opções, T0–T66 das quatro tabelas e T67 da Tab1 e da Tab2 do arquivo; "
+                           "o resto continua como estava."));
         const Layout e = exemplo();
         for (int k = 0; k <= 64; ++k) {
             QCOMPARE(j->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.codigos.Codigos_Tab2[k], j->padroes));

@@ -119,7 +119,8 @@ class TesteLigacao : public QObject {
         QTest::addColumn<int>("envios");
         QTest::newRow("seis recusas") << QStringList{"--rejeita", "6"} << 0 << 6;
         QTest::newRow("uma recusa e silencio") << QStringList{"--rejeita", "1", "--silencia", "10"} << 0 << 4;
-        QTest::newRow("seis recusas depois de 10") << QStringList{"--rejeita", "6", "--a-partir", "11"} << 10 << 6;
+        QTest::newRow("seis recusas depois de 10")
+            << QStringList{"--rejeita", "6", "--a-partir", "11"} << 10 << 6;
     }
     void recusas_e_silencios() {
         QFETCH(QStringList, argumentos);
@@ -130,8 +131,9 @@ class TesteLigacao : public QObject {
         j->Cmd_Grava_Teclado->click();
         QString texto = QStringLiteral("Erro de comunicação com o teclado");
         if (aceitos > 0)
-            texto += QStringLiteral("\n\nO teclado ficou parcialmente gravado: aceitou 10 de 71 registros (teclas 1 "
-                                    "a 10); grave-o de novo.");
+            texto += QStringLiteral(
+                "\n\nO teclado ficou parcialmente gravado: aceitou 10 de 71 registros (teclas 1 "
+                "a 10); grave-o de novo.");
         QCOMPARE(j.mensagens.textos(), QStringList{texto});
         QCOMPARE(j.mensagens.vistas[0].icone, Icone::Exclamacao);
         QTest::qWait(50); // anything still on its way arrives
