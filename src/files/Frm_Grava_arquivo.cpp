@@ -103,7 +103,8 @@ void Frm_Grava::Le_Layout() {
         mostra_lido_ate(onde);
         const QString lido = onde.lido_antes();
         e.defineComplemento(
-            QStringLiteral("O arquivo foi lido só até %1, que não pôde ser lida: ").arg(onde.nome()) +
+            QStringLiteral("O arquivo foi lido só até a entrada %1, que não pôde ser lida: ")
+                .arg(onde.nome()) +
             (lido.isEmpty()
                  ? QStringLiteral("nada dele ficou na janela.")
                  : QStringLiteral("a janela ficou com %1 do arquivo; o resto continua como estava.")

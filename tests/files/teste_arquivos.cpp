@@ -482,9 +482,9 @@ class TesteArquivos : public QObject {
         QCOMPARE(
             j.mensagens.ultima(),
             QStringLiteral("Error 6 (Estouro) in procedure mnu_Abrir_Click of Formulário Frm_Grava\n\nO "
-                           "arquivo foi lido só até [Tab3] T67, que não pôde ser lida: a janela ficou com "
-                           "as três opções, T0–T66 das quatro tabelas e T67 da Tab1 e da Tab2 do arquivo; "
-                           "o resto continua como estava."));
+                           "arquivo foi lido só até a entrada [Tab3] T67, que não pôde ser lida: a janela "
+                           "ficou com as três opções, T0–T66 das quatro tabelas e T67 da Tab1 e da Tab2 do "
+                           "arquivo; o resto continua como estava."));
         const Layout e = exemplo();
         for (int k = 0; k <= 64; ++k) {
             QCOMPARE(j->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.codigos.Codigos_Tab2[k], j->padroes));
