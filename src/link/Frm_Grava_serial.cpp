@@ -236,23 +236,26 @@ class CanalJanela final : public CanalGravacao {
     explicit CanalJanela(Frm_Grava& j) : j_(j) {}
     void envia_registro(int indice, int c1, int c2, int c3, int c4) override {
         j_.Resposta_Teclado = 0;
+        de_layout_ = indice != 0;
         j_.Envia_Registro(indice, c1, c2, c3, c4);
     }
     void envia_fim() override {
         j_.Resposta_Teclado = 0;
+        de_layout_ = false;
         j_.Envia_Fim();
     }
     int espera_resposta() override {
         const int r = j_.espera_resposta();
-        if (r == RESPOSTA_SIM) ++aceitos;
+        if (r == RESPOSTA_SIM && de_layout_) ++aceitos;
         return r;
     }
     void avanca(int passos) override { j_.PBar->setValue(j_.PBar->value() + passos); }
 
-    int aceitos = 0; // records the keyboard took, which stay in it
+    int aceitos = 0; // key and sentinel records the keyboard took, which stay in it
 
   private:
     Frm_Grava& j_;
+    bool de_layout_ = false; // the message last written is a key or sentinel record
 };
 
 // "O teclado ficou parcialmente gravado: ... grave-o de novo." as a sentence.

@@ -31,6 +31,11 @@ void envia_ate_aceito(CanalGravacao& canal, const CodigosLayout& c, int indice, 
 
 QString texto_gravacao_parcial(int aceitos) {
     if (aceitos <= 0) return QStringLiteral("o teclado não foi alterado");
+    if (aceitos >= REGISTROS_LAYOUT)
+        return QStringLiteral(
+                   "o teclado aceitou os %1 registros, mas não recebeu as opções e o comando de fim; "
+                   "grave-o de novo")
+            .arg(REGISTROS_LAYOUT);
     return QStringLiteral(
                "o teclado ficou parcialmente gravado: aceitou %1 de %2 registros (%3); grave-o de novo")
         .arg(aceitos)
