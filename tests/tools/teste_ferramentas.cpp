@@ -119,7 +119,10 @@ class TesteFerramentas : public QObject {
     // sentinels in CSV as `send` puts them on the wire; codes without a visible character
     // (C1 controls, 160, 173) or out of range printed as <n>, never as they are; a comma
     // caption quoted. check: errors and warnings with file:line in line order (warnings
-    // fail only with --strict); a repeated section told once, a missing table in one line.
+    // fail only with --strict); a repeated section told once, a missing table in one line;
+    // a Notepad file (UTF-8 with BOM, CRLF) named as such, each value the window reads
+    // otherwise than written and each sentinel sent as its default told, and where the
+    // window stops reading with what it keeps.
     void saidas() {
         const QList<std::tuple<QStringList, int, QString>> casos = {
             {{"show", EXEMPLO}, 0, "prog_show.txt"},
@@ -131,7 +134,8 @@ class TesteFerramentas : public QObject {
             {{"check", "prog_erros.key"}, 1, "prog_erros_check.txt"},
             {{"check", "prog_avisos.key"}, 0, "prog_avisos_check.txt"},
             {{"check", "prog_avisos.key", "--strict"}, 1, "prog_avisos_check.txt"},
-            {{"check", "prog_sem_tabela.key"}, 1, "prog_sem_tabela_check.txt"}};
+            {{"check", "prog_sem_tabela.key"}, 1, "prog_sem_tabela_check.txt"},
+            {{"check", "prog_bloco_de_notas.key"}, 1, "prog_bloco_de_notas_check.txt"}};
         for (const auto& [args, status, saida] : casos) {
             const Saida s = roda(args);
             QCOMPARE(s.out, esperado(saida));

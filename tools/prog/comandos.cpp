@@ -286,25 +286,6 @@ class CanalSerial final : public CanalGravacao {
     bool registro_ = false;
 };
 
-// What an exchange that stopped left in the keyboard (keys and records numbered as
-// `show` numbers them, from 1).
-QString parcial(int aceitos) {
-    constexpr int REGISTROS = QTD_TECLAS + QTD_SLOTS - PRIMEIRO_SENTINELA;
-    if (aceitos == 0) return QStringLiteral("o teclado não foi alterado");
-    if (aceitos >= REGISTROS)
-        return QStringLiteral(
-                   "o teclado aceitou os %1 registros, mas não recebeu as opções e o comando de fim; "
-                   "grave-o de novo")
-            .arg(REGISTROS);
-    return QStringLiteral(
-               "o teclado ficou parcialmente gravado: aceitou %1 de %2 registros (%3); grave-o de novo")
-        .arg(aceitos)
-        .arg(REGISTROS)
-        .arg(aceitos <= QTD_TECLAS
-                 ? QStringLiteral("teclas 1 a %1").arg(aceitos)
-                 : QStringLiteral("as 65 teclas e %1 sentinela(s)").arg(aceitos - QTD_TECLAS));
-}
-
 // The window sends what its sentinel boxes show: box 0 of a row holds the row's
 // default when table 1 has 0 there. A file sent from here goes out the same way.
 CodigosLayout como_a_janela_envia(CodigosLayout c) {
@@ -362,14 +343,14 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
             r = {SEM_RESPOSTA, QStringLiteral("%1: o teclado parou de responder no registro %2; %3")
                                    .arg(alvo.nome)
                                    .arg(canal.aceitos + 1)
-                                   .arg(parcial(canal.aceitos))};
+                                   .arg(texto_gravacao_parcial(canal.aceitos))};
         else
             r = {RECUSADO,
                  QStringLiteral("%1: Erro de comunicação com o teclado (o teclado não aceitou o layout); %2")
-                     .arg(alvo.nome, parcial(canal.aceitos))};
+                     .arg(alvo.nome, texto_gravacao_parcial(canal.aceitos))};
     } catch (const Interrompido&) {
-        r = {INTERROMPIDO,
-             QStringLiteral("%1: gravação interrompida; %2").arg(alvo.nome, parcial(canal.aceitos))};
+        r = {INTERROMPIDO, QStringLiteral("%1: gravação interrompida; %2")
+                               .arg(alvo.nome, texto_gravacao_parcial(canal.aceitos))};
     } catch (const ErroExecucao& e) {
         if (canal.respostas == 0)
             r = {SEM_RESPOSTA, QStringLiteral("%1: o teclado não respondeu (%2); nada foi gravado")
@@ -378,7 +359,7 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
             r = {ERRO, QStringLiteral("%1: erro %2 (%3) durante a gravação; %4")
                            .arg(alvo.nome)
                            .arg(e.numero())
-                           .arg(e.descricao(), parcial(canal.aceitos))};
+                           .arg(e.descricao(), texto_gravacao_parcial(canal.aceitos))};
     }
     porta.setPortOpen(false);
     return r;
@@ -392,7 +373,7 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
 // the status is 130. Returns the highest status.
 int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const CodigosLayout& codigos,
                  int opcoes, bool umPorUm) {
-    constexpr int REGISTROS = QTD_TECLAS + QTD_SLOTS - PRIMEIRO_SENTINELA;
+    constexpr int REGISTROS = REGISTROS_LAYOUT;
     const int n = int(alvos.size());
     std::vector<std::atomic<int>> aceitos(static_cast<size_t>(n));
     std::vector<Resultado> resultados(static_cast<size_t>(n));
