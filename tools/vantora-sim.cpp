@@ -7,6 +7,7 @@
 // layout it received and can write it as a .key file.
 #include "files/layout.h"
 #include "shell/erro.h"
+#include "shell/idioma.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -278,6 +279,8 @@ class Teclado : public QObject {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantora-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTORA_VERSAO));
+    vantora::instalaTraducaoQt(app, QLocale(QLocale::Portuguese, QLocale::Brazil));
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
         "Emulador do teclado Vantora numa pseudo-serial.\n"
@@ -286,6 +289,7 @@ int main(int argc, char* argv[]) {
         "Comandos na entrada padrão: envia <hex>... (códigos para a captura serial), rejeita N, "
         "silencia N, desliga, sai."));
     p.addHelpOption();
+    p.addVersionOption();
     const QCommandLineOption rejeita(QStringLiteral("rejeita"),
                                      QStringLiteral("Recusa (\"1\") os próximos N registros."),
                                      QStringLiteral("N"));
