@@ -2,6 +2,10 @@
 
 #include "shell/erro.h"
 
+#ifdef Q_OS_WIN
+#include "link/porta_windows.h"
+#endif
+
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPort>
@@ -20,6 +24,14 @@ QString InventarioPortas::caminho(int numero) {
         if (d.numero == numero) r = d.caminho;
     }
     return r;
+}
+
+bool dispositivo_presente(const QString& caminho) {
+#ifdef Q_OS_WIN
+    return porta_windows_presente(caminho);
+#else
+    return QFileInfo::exists(caminho);
+#endif
 }
 
 std::optional<int> numero_fixo_linux(const QString& caminho) {
@@ -167,7 +179,7 @@ class InventarioSistema : public InventarioPortas {
 #endif
         QList<PortaExtra> extras;
         for (const PortaExtra& e : le_portas_extras(qEnvironmentVariable("VANTORA_EXTRA_PORTS"))) {
-            if (QFileInfo::exists(e.caminho)) extras.append(e);
+            if (dispositivo_presente(e.caminho)) extras.append(e);
         }
         QStringList avisos;
         r = junta_extras(std::move(r), extras, avisos);
@@ -195,6 +207,7 @@ class InventarioSistema : public InventarioPortas {
     QStringList avisos_;
 };
 
+#ifndef Q_OS_WIN
 QSerialPort::Parity paridadeQt(Paridade p) {
     switch (p) {
     case Paridade::Nenhuma:
@@ -222,6 +235,7 @@ QSerialPort::StopBits paradaQt(BitsParada b) {
     }
     return QSerialPort::OneStop;
 }
+#endif
 
 } // namespace
 
@@ -232,6 +246,9 @@ std::unique_ptr<InventarioPortas> criaInventarioSistema() {
 std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSerial& p) {
     const QString caminho = inventario_.caminho(numero);
     if (caminho.isEmpty()) throw ErroExecucao(ERRO_PORTA_INVALIDA);
+#ifdef Q_OS_WIN
+    return abre_porta_windows(caminho, p);
+#else
     auto porta = std::make_unique<QSerialPort>(caminho);
     if (!porta->open(QIODevice::ReadWrite))
         throw erro_de_abertura(porta->error(), caminho, porta->errorString(),
@@ -246,6 +263,7 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
         throw ErroExecucao(ERRO_SERIAL_ESTADO, motivo);
     }
     return porta;
+#endif
 }
 
 // --- Mdl_Serial ---
