@@ -244,9 +244,15 @@ std::unique_ptr<QIODevice> abre_porta_windows(const QString& nome, const Paramet
 bool porta_windows_presente(const QString& nome) {
     wchar_t alvo[1024];
     if (QueryDosDeviceW(nome.toStdWString().c_str(), alvo, 1024) != 0) return true;
-    // Wine resolves a COM name that is a link in its prefix's dosdevices folder when it
-    // opens it, but lists it as no DOS device: the link's target is asked for.
-    return GetFileAttributesW(nome_de_dispositivo(nome).toStdWString().c_str()) != INVALID_FILE_ATTRIBUTES;
+    // Wine opens a COM name that is only a link in its prefix's dosdevices folder, but
+    // lists it as no DOS device: asked by opening it for nothing, which another
+    // program holding it refuses.
+    const HANDLE h = CreateFileW(nome_de_dispositivo(nome).toStdWString().c_str(), 0,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(h);
+    return true;
 }
 
 } // namespace vantora
