@@ -107,6 +107,7 @@ class PortaWindows final : public QIODevice {
         ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         const HANDLE espera[2] = {ov.hEvent, parar_};
         char bloco[1];
+        int vazias = 0;
         for (;;) {
             ResetEvent(ov.hEvent);
             DWORD lidos = 0;
@@ -124,7 +125,14 @@ class PortaWindows final : public QIODevice {
                 if (WaitForSingleObject(parar_, 0) != WAIT_OBJECT_0) perdida(GetLastError());
                 break;
             }
-            if (lidos == 0) continue;
+            // Without read timeouts a read ends with its byte; one that keeps ending with
+            // nothing has lost its device without saying so.
+            if (lidos == 0) {
+                if (++vazias < 100) continue;
+                perdida(ERROR_DEVICE_NOT_CONNECTED);
+                break;
+            }
+            vazias = 0;
             {
                 const QMutexLocker trava(&mutex_);
                 recebidos_.append(bloco, lidos);
