@@ -62,11 +62,10 @@ class Emulador {
             R"sh(c=$1 s=$2 l=$3; shift 3; "$0" "$@" < <(exec tail -n +1 -f --pid=$$ "$c") > "$s" 2>&1 & p=$!
                until grep -qs '^PORTA ' "$s"; do kill -0 $p || exit 1; sleep 0.02; done
                ln -sfn "$(sed -n 's/^PORTA //p' "$s")" "$l"; wait $p)sh");
-        processo.start(QStringLiteral("/bin/bash"), QStringList{QStringLiteral("-c"), script,
-                                                                 QStringLiteral(VANTORA_SIM),
-                                                                 unix(comandos_.fileName()),
-                                                                 unix(saida_.fileName()), ligacao} +
-                                                         argumentos);
+        processo.start(QStringLiteral("/bin/bash"),
+                       QStringList{QStringLiteral("-c"), script, QStringLiteral(VANTORA_SIM),
+                                   unix(comandos_.fileName()), unix(saida_.fileName()), ligacao} +
+                           argumentos);
         QObject::connect(&relogio_, &QTimer::timeout, [this] { le(); });
         relogio_.start(2);
         QElapsedTimer t;
@@ -78,7 +77,9 @@ class Emulador {
         comando(QStringLiteral("sai")); // Wine cannot kill a Linux process
         processo.waitForFinished(200);
     }
-    void comando(const QString& texto) { comandos_.write((texto + QLatin1Char('\n')).toLocal8Bit()); }
+    void comando(const QString& texto) {
+        comandos_.write((texto + QLatin1Char('\n')).toLocal8Bit());
+    }
 #endif
     Emulador(const Emulador&) = delete;
     Emulador& operator=(const Emulador&) = delete;
@@ -97,7 +98,9 @@ class Emulador {
             if (l.startsWith(inicio)) r << l;
         return r;
     }
-    [[nodiscard]] bool tem(const QString& inicio) const { return !comecando(inicio).isEmpty(); }
+    [[nodiscard]] bool tem(const QString& inicio) const {
+        return !comecando(inicio).isEmpty();
+    }
     // What follows "NOME " on the first line so named ("BYTES 433" gives "433").
     [[nodiscard]] QString valor(const QString& nome) const {
         const QStringList l = comecando(nome + QLatin1Char(' '));
@@ -122,7 +125,8 @@ class Emulador {
 #ifndef Q_OS_WIN
         buffer_ += processo.readAllStandardOutput();
 #else
-        if (saida_.isOpen() || saida_.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) buffer_ += saida_.readAll();
+        if (saida_.isOpen() || saida_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            buffer_ += saida_.readAll();
 #endif
         for (qsizetype fim; (fim = buffer_.indexOf('\n')) >= 0;) {
             QString l = QString::fromLocal8Bit(buffer_.left(fim));
@@ -138,12 +142,15 @@ class Emulador {
         }
     }
 #ifdef Q_OS_WIN
-    static QString prefixo() { return qEnvironmentVariable("WINEPREFIX"); }
+    static QString prefixo() {
+        return qEnvironmentVariable("WINEPREFIX");
+    }
     // "C:/users/x" as Linux sees it; a path on Z: is the Linux path itself.
     static QString unix(const QString& caminho) {
         const QString drive = caminho.left(2).toLower();
-        return drive == QLatin1String("z:") ? caminho.mid(2)
-                                            : prefixo() + QStringLiteral("/dosdevices/") + drive + caminho.mid(2);
+        return drive == QLatin1String("z:")
+                   ? caminho.mid(2)
+                   : prefixo() + QStringLiteral("/dosdevices/") + drive + caminho.mid(2);
     }
     QTemporaryDir pasta_;
     QFile comandos_, saida_;

@@ -3,19 +3,18 @@
 # that the prefix maps as COM7 and COM8 the way Wine maps serial ports (its Ports
 # key): `ports` lists them, `send` programs COM7 with the layout the Linux `send` is
 # checked against, and a line hung up mid-exchange ends it with the Linux message.
-# Usage: teste_serial_wine.sh VANTORA-PROG.EXE LINUX-BIN-DIR QT-BIN-DIR
+# Usage: teste_serial_wine.sh VANTORA-PROG.EXE LINUX-BIN-DIR
 set -u
-PROG=$1 LINUX=$2 QTBIN=$3
+PROG=$1 LINUX=$2
 RAIZ=$(cd "$(dirname "$0")/../.." && pwd)
-for p in wine "$LINUX/vantora-sim" "$LINUX/vantora-prog"; do
-    command -v "$p" >/dev/null || { echo "SKIP: sem $p (construa o Linux em build/)"; exit 77; }
+for p in "$LINUX/vantora-sim" "$LINUX/vantora-prog"; do
+    [ -x "$p" ] || { echo "SKIP: sem $p (construa o Linux em build/)"; exit 77; }
 done
+source "$RAIZ/tests/comum/wine.sh"
 TMP=$(mktemp -d)
-export WINEPREFIX=$TMP/prefixo WINEDEBUG=-all
-janelas() { local r= d; for d in "$@"; do r+="Z:${d//\//\\};"; done; echo "$r"; }
-export WINEPATH=$(janelas "$QTBIN" /usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
-fim() { wineserver -k 2>/dev/null; kill $(cat "$TMP"/*.pid) 2>/dev/null; rm -rf "$TMP"; }
-trap fim EXIT
+trap 'para_wine; kill $(cat "$TMP"/*.pid) 2>/dev/null; rm -rf "$TMP"' EXIT
+# A prefix of its own: Wine is restarted in it to map the ports.
+inicia_wine "$TMP"
 falha() { echo "FALHOU: $*"; exit 1; }
 
 # An emulator with the given options; its output in $TMP/NOME. Prints its port.
@@ -26,14 +25,9 @@ sim() {
     for _ in $(seq 50); do grep -q '^PORTA ' "$TMP/$nome" && break; sleep 0.1; done
     sed -n 's/^PORTA //p' "$TMP/$nome"
 }
-# What a program wrote, in UTF-8 without CRs, the port named in it left out.
-texto() {
-    local de=UTF-8
-    iconv -f UTF-8 -t UTF-8 "$1" >/dev/null 2>&1 || de=CP1252
-    iconv -f $de -t UTF-8 "$1" | tr -d '\r' | sed 's/^vantora-prog: [^:]*: //'
-}
+# What a program wrote, without CRs and without the port named in it.
+texto() { tr -d '\r' <"$1" | sed 's/^vantora-prog: [^:]*: //'; }
 
-wine wineboot -i >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(sim bom)" /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(sim cai --desliga 5)" /f >/dev/null 2>&1
 wineserver -k; wineserver -w # the ports are mapped when Wine starts
