@@ -2,6 +2,10 @@
 
 #include "shell/erro.h"
 
+#ifdef Q_OS_WIN
+#include "link/porta_windows.h"
+#endif
+
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPort>
@@ -20,6 +24,14 @@ QString InventarioPortas::caminho(int numero) {
         if (d.numero == numero) r = d.caminho;
     }
     return r;
+}
+
+bool dispositivo_presente(const QString& caminho) {
+#ifdef Q_OS_WIN
+    return porta_windows_presente(caminho);
+#else
+    return QFileInfo::exists(caminho);
+#endif
 }
 
 std::optional<int> numero_fixo_linux(const QString& caminho) {
@@ -186,7 +198,7 @@ class InventarioSistema : public InventarioPortas {
         QList<int> dados;
         for (const PortaExtra& e : le_portas_extras(qEnvironmentVariable("VANTORA_EXTRA_PORTS"), &avisos)) {
             // A number given twice keeps its first path, present or not.
-            if (!dados.contains(e.numero) && QFileInfo::exists(e.caminho)) extras.append(e);
+            if (!dados.contains(e.numero) && dispositivo_presente(e.caminho)) extras.append(e);
             dados.append(e.numero);
         }
         r = junta_extras(std::move(r), extras, avisos);
@@ -214,6 +226,7 @@ class InventarioSistema : public InventarioPortas {
     QStringList avisos_;
 };
 
+#ifndef Q_OS_WIN
 QSerialPort::Parity paridadeQt(Paridade p) {
     switch (p) {
     case Paridade::Nenhuma:
@@ -241,6 +254,7 @@ QSerialPort::StopBits paradaQt(BitsParada b) {
     }
     return QSerialPort::OneStop;
 }
+#endif
 
 } // namespace
 
@@ -251,6 +265,9 @@ std::unique_ptr<InventarioPortas> criaInventarioSistema() {
 std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSerial& p) {
     const QString caminho = inventario_.caminho(numero);
     if (caminho.isEmpty()) throw ErroExecucao(ERRO_PORTA_INVALIDA);
+#ifdef Q_OS_WIN
+    return abre_porta_windows(caminho, p);
+#else
     auto porta = std::make_unique<QSerialPort>(caminho);
     if (!porta->open(QIODevice::ReadWrite))
         throw erro_de_abertura(porta->error(), caminho, porta->errorString(),
@@ -265,6 +282,7 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
         throw ErroExecucao(ERRO_SERIAL_ESTADO, motivo);
     }
     return porta;
+#endif
 }
 
 // --- Mdl_Serial ---

@@ -46,10 +46,14 @@ class InventarioPortas {
 // the others in the order of their paths (ttyS2 before ttyS10).
 [[nodiscard]] std::vector<int> numera_linux(const QStringList& caminhos);
 
-// Ports named in VANTORA_EXTRA_PORTS: "NUMBER=PATH;NUMBER=PATH". Entries without a
-// number from 1 to 32767 or without a path are left out, and `avisos` gets a line
-// for each; so does a number given again (the entry is kept: the first one given
-// is the one the port list takes).
+// Whether the device is there now: a Linux device path, or on Windows a device name
+// ("COM7").
+[[nodiscard]] bool dispositivo_presente(const QString& caminho);
+
+// Ports named in VANTORA_EXTRA_PORTS: "NUMBER=PATH;NUMBER=PATH" (on Windows
+// "NUMBER=COMn"). Entries without a number from 1 to 32767 or without a path are
+// left out, and `avisos` gets a line for each; so does a number given again (the
+// entry is kept: the first one given is the one the port list takes).
 struct PortaExtra {
     int numero = 0;
     QString caminho;
@@ -70,12 +74,14 @@ struct PortaExtra {
 [[nodiscard]] ErroExecucao erro_de_abertura(int erroQt, const QString& caminho, const QString& texto,
                                             const std::function<bool(const QString&)>& gravavel);
 
-// The inventory of this machine (Qt's serial port list) plus the ports of
-// VANTORA_EXTRA_PORTS that exist, listed after them as "Porta virtual PATH (COMn)".
+// The inventory of this machine (Qt's serial port list: on Windows the ports the
+// system registers under HARDWARE\DEVICEMAP\SERIALCOMM) plus the ports of
+// VANTORA_EXTRA_PORTS that are present, listed after them as "Porta virtual PATH (COMn)".
 [[nodiscard]] std::unique_ptr<InventarioPortas> criaInventarioSistema();
 
-// Seam implementation that opens ports with QSerialPort, finding the device of a COM
-// number through the inventory.
+// Seam implementation that opens ports with QSerialPort (on Windows with the system's
+// serial API, see porta_windows.h), finding the device of a COM number through the
+// inventory.
 class AberturaPortasQt : public AberturaPortas {
   public:
     explicit AberturaPortasQt(InventarioPortas& inventario) : inventario_(inventario) {}

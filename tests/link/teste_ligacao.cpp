@@ -59,6 +59,11 @@ const QString DESLIGADA = QStringLiteral("A porta serial deixou de responder");
 class TesteLigacao : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase() {
+        if (!QFileInfo::exists(QStringLiteral(VANTORA_SIM)))
+            QSKIP("no vantora-sim: the Windows build's tests use the Linux build's (build/)");
+    }
+
     // An all-accepting keyboard gets 433 bytes, each record once and in order, decoding
     // to the layout opened just as vantora-prog sends it, at the speed chosen; the flags
     // record carries the three option boxes (a greyed box sets no bit).
@@ -190,6 +195,9 @@ class TesteLigacao : public QObject {
     // The emulator writes what it received with the configurator's writer: a full disk
     // is reported and the old file kept.
     void arquivo_do_emulador_em_disco_cheio() {
+#ifndef Q_OS_UNIX
+        QSKIP("the full disk is a Linux tmpfs, written by the Linux emulator");
+#else
         const QByteArray velho = "[Teclado]\r\nTipo=Vantora\r\n";
         DiscoCheio disco(QStringLiteral("recebido.key"), velho);
         if (!disco.motivo_sem.isEmpty()) QSKIP(qPrintable(disco.motivo_sem));
@@ -202,6 +210,7 @@ class TesteLigacao : public QObject {
         QFile f(disco.caminho(QStringLiteral("recebido.key")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), velho);
+#endif
     }
 
     // The line hangs up after record 10: one message, no hang, port closed.
@@ -257,12 +266,13 @@ class TesteLigacao : public QObject {
     // goes away: reported once, indicator white, port closed.
     void captura_serial() {
         Emulador sim;
+        JanelaLigacao j(sim);
+        j.configuracao.valores.clear();
+#ifdef SEGURA_PORTA // Wine lets a second program open a COM port that one holds
         QProcess outro;
         outro.start(QStringLiteral(SEGURA_PORTA), {sim.caminho});
         QVERIFY(outro.waitForReadyRead(5000));
         QCOMPARE(outro.readLine().trimmed(), QByteArray("SEGURA"));
-        JanelaLigacao j(sim);
-        j.configuracao.valores.clear();
         j->mnu_ativa_serial_Click();
         QCOMPARE(j.mensagens.textos(),
                  QStringList{QStringLiteral("Não foi possivel abrir esta porta serial")});
@@ -270,6 +280,8 @@ class TesteLigacao : public QObject {
         QCOMPARE(j->Shp_Captura_serial->FillColor(), BRANCO);
         outro.closeWriteChannel();
         QVERIFY(outro.waitForFinished(5000));
+#endif
+        const size_t vistas = j.mensagens.vistas.size();
         j->mnu_ativa_serial_Click();
         QCOMPARE(j->Shp_Captura_serial->FillColor(), 0x8000u);
         QCOMPARE(j.configuracao.valores.value(QStringLiteral("Sistema/Serial")), QString::number(PORTA));
@@ -297,7 +309,7 @@ class TesteLigacao : public QObject {
         sim.comando(QStringLiteral("desliga"));
         QTRY_VERIFY(!j->MSComm1->PortOpen());
         QTest::qWait(100);
-        QCOMPARE(j.mensagens.vistas.size(), size_t(3));
+        QCOMPARE(j.mensagens.vistas.size(), vistas + 2);
         QVERIFY(j.mensagens.ultima().startsWith(DESLIGADA));
         QCOMPARE(j->Shp_Captura_serial->FillColor(), BRANCO);
     }

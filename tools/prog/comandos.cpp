@@ -229,7 +229,7 @@ std::optional<Alvo> resolve_porta(const QList<DispositivoSerial>& dispositivos,
     for (const DispositivoSerial& d : dispositivos)
         if (d.caminho == texto)
             r = Alvo{QStringLiteral("COM%1 (%2)").arg(d.numero).arg(d.caminho), d.caminho};
-    if (!r && QFileInfo::exists(texto)) r = Alvo{texto, texto};
+    if (!r && dispositivo_presente(texto)) r = Alvo{texto, texto};
     if (!r)
         reclama(QStringLiteral("%1: porta não encontrada (vantora-prog ports lista as portas)").arg(texto));
     return r;
@@ -241,11 +241,11 @@ class UmaPorta final : public InventarioPortas {
   public:
     explicit UmaPorta(Alvo alvo) : alvo_(std::move(alvo)) {}
     QList<DispositivoSerial> lista() override {
-        if (!QFileInfo::exists(alvo_.caminho)) return {};
+        if (!dispositivo_presente(alvo_.caminho)) return {};
         return {{alvo_.nome + QStringLiteral(" (COM1)"), alvo_.caminho, alvo_.caminho, 1}};
     }
     QString nome_por_id(const QString& id) override {
-        return id == alvo_.caminho && QFileInfo::exists(id) ? alvo_.nome : QString();
+        return id == alvo_.caminho && dispositivo_presente(id) ? alvo_.nome : QString();
     }
 
   private:
