@@ -116,7 +116,7 @@ bool MDL_Keyboard::eventFilter(QObject* destino, QEvent* e) {
         tradutor.plataforma() == Plataforma::Nenhuma)
         return false;
     const EventoNativo nativo{tipo == QEvent::KeyRelease, k->isAutoRepeat(), k->nativeScanCode(),
-                              k->nativeVirtualKey(), k->nativeModifiers()};
+                              k->nativeVirtualKey(), k->nativeModifiers(), k->timestamp()};
     const std::uint32_t tecla = k->nativeScanCode() & 0x1FF;
     if (para_dialogo(destino)) {
         if (tipo == QEvent::KeyRelease && !k->isAutoRepeat()) {
