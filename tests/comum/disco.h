@@ -3,15 +3,32 @@
 // process, a full 16 KB tmpfs, a folder where no new file may be made. Each is
 // undone when it goes out of scope; `motivo_sem` says why one could not be set up
 // (the test then skips, saying so).
-#include <QtGlobal>
-#ifdef Q_OS_UNIX
-
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <QtGlobal>
 
+namespace vantora::teste {
+
+// What the refusing folders share: the folder, its files, and why it could not be
+// made. Not copyable (it owns a temporary folder).
+class PastaDeTeste {
+  public:
+    [[nodiscard]] QString caminho(const QString& nome) const { return pasta_ + QLatin1Char('/') + nome; }
+    [[nodiscard]] QStringList arquivos() const { return QDir(pasta_).entryList(QDir::Files | QDir::Hidden); }
+    QString motivo_sem;
+
+  protected:
+    explicit PastaDeTeste(const QString& nome) : pasta_(dir_.filePath(nome)) { QDir().mkpath(pasta_); }
+    QTemporaryDir dir_;
+    QString pasta_;
+};
+
+} // namespace vantora::teste
+
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -41,20 +58,6 @@ class LimiteTamanho {
   private:
     rlimit antes_{};
     void (*sinal_)(int) = SIG_DFL;
-};
-
-// What the two refusing folders share: the folder, its files, and why it could not be
-// made. Not copyable (it owns a temporary folder).
-class PastaDeTeste {
-  public:
-    [[nodiscard]] QString caminho(const QString& nome) const { return pasta_ + QLatin1Char('/') + nome; }
-    [[nodiscard]] QStringList arquivos() const { return QDir(pasta_).entryList(QDir::Files | QDir::Hidden); }
-    QString motivo_sem;
-
-  protected:
-    explicit PastaDeTeste(const QString& nome) : pasta_(dir_.filePath(nome)) { QDir().mkpath(pasta_); }
-    QTemporaryDir dir_;
-    QString pasta_;
 };
 
 // A 16 KB tmpfs holding `arquivo` with `conteudo`, the rest of its space filled.

@@ -261,10 +261,10 @@ class TesteArquivos : public QObject {
         Grava_Layout(ini, exemplo()); // some 3 KB, more than the limit and the space left
         QTemporaryDir dir;
         QString caminho = dir.filePath("a.key");
-        std::unique_ptr<DiscoCheio> cheio;
-        std::unique_ptr<PastaSemEscrita> pasta;
         const PastaDeTeste* real = nullptr; // the refusing folder, when the case needs one
 #ifdef Q_OS_UNIX
+        std::unique_ptr<DiscoCheio> cheio;
+        std::unique_ptr<PastaSemEscrita> pasta;
         struct VoltaAoUsuario { // back from nobody before the tmpfs is unmounted, however the test ends
             ~VoltaAoUsuario() { (void)seteuid(getuid()); }
         } volta;

@@ -1,0 +1,16 @@
+# cmake -DPASTA=<folder> -DLISTA=<file> -P lista_windows.cmake: the uninstaller's list of
+# what the installer puts in the folder, as NSIS lines (files, then folders deepest first).
+file(GLOB_RECURSE arquivos RELATIVE ${PASTA} LIST_DIRECTORIES true ${PASTA}/*)
+set(linhas "")
+set(pastas "")
+foreach(a ${arquivos})
+    string(REPLACE "/" "\\" w "${a}")
+    if(IS_DIRECTORY ${PASTA}/${a})
+        list(PREPEND pastas "RMDir \"$INSTDIR\\${w}\"\n")
+    else()
+        string(APPEND linhas "Delete \"$INSTDIR\\${w}\"\n")
+    endif()
+endforeach()
+list(SORT pastas ORDER DESCENDING)
+string(REPLACE ";" "" pastas "${pastas}")
+file(WRITE ${LISTA} "${linhas}${pastas}")
