@@ -99,5 +99,26 @@ digita 66 "Tab1 11 123 {" "Leds=010"          # Caps Lock
 lampadas 010
 espera "Tecla_Atual=12"
 
+# The per-user setting. COM1 is a pseudo-terminal here; "Ativa Captura Serial" opens
+# the port in the box and stores it in the registry, and the port box shows what is
+# stored there at the next start.
+chave='HKCU\Software\VB and VBA Program Settings\vantora-config\Sistema'
+python3 -c 'import os, pty, time; m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(600)' \
+    >"$dir/pty" &
+pty_pid=$!
+until [ -s "$dir/pty" ]; do sleep 0.05; done
+porta_com 1 "$(cat "$dir/pty")"
+xdotool mousemove --window "$janela" 178 8 click 1
+fim=$((SECONDS + 10))
+until wine reg query "$chave" /v Serial 2>/dev/null | grep -q 'Serial *REG_SZ *1'; do
+    [ $SECONDS -lt $fim ] || { falha "COM1 opened, but not stored in $chave"; break; }
+    sleep 0.5
+done
+wine taskkill /f /im vantora-config.exe >/dev/null 2>&1
+while xdotool search --name '^Corvalo USB/Serial$' >/dev/null; do sleep 0.1; done
+wine reg add "$chave" /v Serial /d 7 /f >/dev/null 2>&1
+inicia
+espera "Porta=7"
+
 [ "$falhas" -eq 0 ] || { echo "$falhas check(s) failed"; exit 1; }
 echo "the window under Wine: all checks passed"
