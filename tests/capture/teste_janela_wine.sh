@@ -99,6 +99,18 @@ digita 66 "Tab1 11 123 {" "Leds=010"          # Caps Lock
 lampadas 010
 espera "Tecla_Atual=12"
 
+# Saved through the window's own menu and the system's file dialog (typed into: the
+# folder, before the name it offers), the layout holds the codes the keys assigned.
+xdotool mousemove --window "$janela" 101 8 click 1
+dialogo=$(timeout 20 xdotool search --sync --onlyvisible --name '^Salvar Layout Teclado Ordavi$' | head -n1)
+xdotool mousemove --window "$dialogo" 200 100 sleep 0.5 type --delay 20 "Z:$(tr / '\\' <<<"$dir")\\"
+xdotool key Return
+fim=$((SECONDS + 10))
+until [ -s "$dir/vantora.key" ] || [ $SECONDS -ge $fim ]; do sleep 0.2; done
+gravado=$(tr -d '\r' <"$dir/vantora.key" 2>/dev/null | grep -A12 '^\[Tab1\]' | tail -n +2 | tr '\n' ' ')
+[ "$gravado" = "T0=65 T1=1 T2=13 T3=55 T4=23 T5=55 T6=10 T7=199 T8=63 T9=92 T10=62 T11=123 " ] ||
+    falha "saved through the file dialog: \"$gravado\""
+
 # The per-user setting. COM1 is a pseudo-terminal here; "Ativa Captura Serial" opens
 # the port in the box and stores it in the registry, and the port box shows what is
 # stored there at the next start.
