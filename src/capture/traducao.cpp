@@ -261,8 +261,8 @@ Relatos TradutorTeclado::traduz(const EventoNativo& e) {
 
     // Windows' own lock-state alignment: press and release quicker than any hand.
     constexpr std::uint64_t TOQUE_MINIMO_MS = 10;
-    const int trava =
-        plataforma_ == Plataforma::Windows || plataforma_ == Plataforma::Wine ? indice_trava(f.teclaVirtual) : -1;
+    const bool windows = plataforma_ == Plataforma::Windows || plataforma_ == Plataforma::Wine;
+    const int trava = windows ? indice_trava(f.teclaVirtual) : -1;
     if (trava >= 0 && !e.solta && !e.repeticao) pressao_trava_[size_t(trava)] = e.instante;
     if (trava >= 0 && e.solta && baixadas_.test(f.varredura) && e.instante != 0 &&
         e.instante - pressao_trava_[size_t(trava)] < TOQUE_MINIMO_MS) {

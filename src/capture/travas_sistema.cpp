@@ -75,7 +75,7 @@ class EstadoTecladoAcompanhado final : public QObject,
         if (!qobject_cast<QWindow*>(destino)) return false;
         if (tradutor_.plataforma() == Plataforma::Nenhuma) return false;
         const EventoNativo nativo{e->type() == QEvent::KeyRelease, k->isAutoRepeat(), k->nativeScanCode(),
-                                  k->nativeVirtualKey(), k->nativeModifiers(), k->timestamp()};
+                                  k->nativeVirtualKey(), k->nativeModifiers()};
         const Relatos relatos = tradutor_.traduz(nativo);
         // The modifiers are those before the event; around a lock key's own press and
         // release they lag behind it (a lock is undone on release), so its toggle says it.

@@ -30,7 +30,8 @@ struct Ev {
     std::uint64_t instante = 0;
 };
 EventoNativo nativo(const Ev& e) {
-    return {e.tipo == 's' || e.tipo == 'S', e.tipo == 'P' || e.tipo == 'S', e.codigo, e.simbolo, 0, e.instante};
+    const bool repeticao = e.tipo == 'P' || e.tipo == 'S';
+    return {e.tipo == 's' || e.tipo == 'S', repeticao, e.codigo, e.simbolo, 0, e.instante};
 }
 QStringList identificadores(TradutorTeclado& t, const std::vector<Ev>& eventos) {
     QStringList l;
