@@ -43,13 +43,23 @@ espera() {
         sleep 0.05
     done
 }
+# procura TITLE SECONDS: the visible window of that title (xdotool's own wait gives
+# up when a window it looks at goes away meanwhile, as Wine's do at start).
+procura() {
+    local fim=$((SECONDS + $2)) w=""
+    until [ -n "$w" ] || [ $SECONDS -ge $fim ]; do
+        w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
+        sleep 0.2
+    done
+    echo "$w"
+}
 # inicia: starts the program, finds its window by its title and gives it the keyboard.
 janela=""
 inicia() {
     rm -f "$rel"
     (cd "$dir" && exec env VANTORA_RELATORIO="Z:$rel" wine "$programa" >>"$dir/programa.log" 2>&1) &
     disown
-    janela=$(timeout 60 xdotool search --sync --name '^Corvalo USB/Serial$' | head -n1)
+    janela=$(procura '^Corvalo USB/Serial$' 60)
     [ -n "$janela" ] || { echo "FAIL: no window \"Corvalo USB/Serial\""; cat "$dir/programa.log"; exit 1; }
     espera "Captura=1" 30 || { cat "$dir/programa.log"; exit 1; }
     xdotool mousemove --window "$janela" 400 300 windowfocus --sync "$janela"
@@ -78,31 +88,32 @@ lampadas() {
     [ "$tela" = "$1" ] || falha "lamps on the screen: $tela, expected $1"
 }
 
-# Num Lock goes on while no window of the program has the keyboard: Wine brings its
-# own Num Lock into line at the window's first key, and that is no keystroke.
-xdotool key 77
+# Num Lock and Caps Lock go on while no window of the program has the keyboard: Wine
+# brings its own locks into line at the window's first key (pressing and releasing
+# them at once), and that is no keystroke.
+xdotool key 77 66
 inicia
 espera "Porta=1" # nothing stored yet: the first port
-digita 38 "Tab1 0 65 A" "Tecla_PC_Atual=61" "Leds=100"
-lampadas 100
+digita 38 "Tab1 0 65 A" "Tecla_PC_Atual=61" "Leds=110"
+lampadas 110
 digita 67 "Tab1 1 1 SOH" "Tecla_PC_Atual=2"
 digita 36 "Tab1 2 13 CR" "Tecla_PC_Atual=52"
 digita 79 "Tab1 3 55 7" "Tecla_PC_Atual=56"   # numeric pad 7, Num Lock on
-digita 77 "Tab1 4 23 ETB" "Leds=000"          # Num Lock off
+digita 77 "Tab1 4 23 ETB" "Leds=010"          # Num Lock off
 digita 79 "Tab1 5 55 7" "Tecla_PC_Atual=56"   # numeric pad 7, Num Lock off
 digita 104 "Tab1 6 10 LF" "Tecla_PC_Atual=96" # pad Enter
 digita 47 "Tab1 7 199 Ç" "Tecla_PC_Atual=70"
 digita 97 "Tab1 8 63 ?" "Tecla_PC_Atual=90"   # the ABNT "/" key (scan code 73h)
 digita 94 "Tab1 9 92 \\"                      # backslash, left of Z
 digita 108 "Tab1 10 62 >" "Tecla_PC_Atual=100" # Alt Gr: one assignment
-digita 66 "Tab1 11 123 {" "Leds=010"          # Caps Lock
-lampadas 010
+digita 66 "Tab1 11 123 {" "Leds=000"          # Caps Lock off
+lampadas 000
 espera "Tecla_Atual=12"
 
 # Saved through the window's own menu and the system's file dialog (typed into: the
 # folder, before the name it offers), the layout holds the codes the keys assigned.
 xdotool mousemove --window "$janela" 101 8 click 1
-dialogo=$(timeout 20 xdotool search --sync --onlyvisible --name '^Salvar Layout Teclado Ordavi$' | head -n1)
+dialogo=$(procura '^Salvar Layout Teclado Ordavi$' 20)
 xdotool mousemove --window "$dialogo" 200 100 sleep 0.5 type --delay 20 "Z:$(tr / '\\' <<<"$dir")\\"
 xdotool key Return
 fim=$((SECONDS + 10))
