@@ -73,19 +73,25 @@ digita() {
     for linha in "$@"; do espera "$linha"; done
 }
 # lampadas LEDS: the Num, Caps and Scroll lamps as drawn on the screen (bright or dark
-# green, left to right along the row that crosses them) are LEDS.
+# green, left to right along the row that crosses them) are LEDS, soon after (the
+# report is written before the window is painted again).
 lampadas() {
-    local tela
-    import -window root "$dir/tela.png"
-    tela=$(convert "$dir/tela.png" txt:- | awk -F'[,: ]+' '
+    local tela="" fim=$((SECONDS + 2))
+    while [ "$tela" != "$1" ] && [ $SECONDS -lt $fim ]; do
+        import -window root "$dir/tela.png"
+        tela=$(tela_lampadas)
+    done
+    [ "$tela" = "$1" ] || falha "lamps on the screen: $tela, expected $1"
+}
+tela_lampadas() {
+    convert "$dir/tela.png" txt:- | awk -F'[,: ]+' '
         /#00FF00/ { c[$2] = c[$2] "," $1 ":1" } /#008000/ { c[$2] = c[$2] "," $1 ":0" }
         END {
             for (y in c) { n = split(c[y], p, ","); if (n > max) { max = n; linha = c[y] } }
             n = split(linha, p, ","); ultimo = -9
             for (i = 2; i <= n; i++) { split(p[i], q, ":"); if (q[1] > ultimo + 1) s = s q[2]; ultimo = q[1] }
             print substr(s, 1, 3)
-        }')
-    [ "$tela" = "$1" ] || falha "lamps on the screen: $tela, expected $1"
+        }'
 }
 
 # Num Lock and Caps Lock go on while no window of the program has the keyboard: Wine
