@@ -52,7 +52,7 @@ if(VANTORA_MAKENSIS)
         COMMAND ${CMAKE_COMMAND} -DPASTA=${pasta} -DLISTA=${pasta}.nsh -P ${CMAKE_SOURCE_DIR}/cmake/lista_windows.cmake
         COMMAND ${VANTORA_MAKENSIS} -V2 -DPASTA=${pasta} -DLISTA=${pasta}.nsh -DVERSAO=${PROJECT_VERSION}
             -DSAIDA=${CMAKE_BINARY_DIR}/vantora-config-setup.exe ${nsi}
-        DEPENDS vantora-config vantora-prog ${nsi} ${CMAKE_SOURCE_DIR}/cmake/lista_windows.cmake
+        DEPENDS vantora-config vantora-prog ${nsi} ${CMAKE_SOURCE_DIR}/data/windows/vantora-config.ico ${CMAKE_SOURCE_DIR}/cmake/lista_windows.cmake
         COMMENT "Making the Windows folder and vantora-config-setup.exe" VERBATIM)
     add_custom_target(instalador ALL DEPENDS ${CMAKE_BINARY_DIR}/vantora-config-setup.exe)
 endif()

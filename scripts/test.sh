@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12, as root), builds, and runs every test:
 # the normal build, then an AddressSanitizer + UndefinedBehaviorSanitizer build
-# of the tests, then a short run of the fuzz targets. Warnings are errors.
+# of the tests, then a short run of the fuzz targets, then the Windows build and its
+# tests under Wine (scripts/windows.sh; skipped, saying so, without a Qt for Windows).
+# Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -24,4 +26,5 @@ if [ -x scripts/fuzz.sh ]; then
     scripts/fuzz.sh "${FUZZ_SEGUNDOS:-30}" fuzz_layout
     scripts/fuzz.sh "${FUZZ_SEGUNDOS_CURTO:-10}" fuzz_conversao fuzz_traducao
 fi
+scripts/windows.sh test
 echo "== all tests passed"

@@ -7,6 +7,8 @@
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
+!define MUI_ICON "vantora-config.ico"
+!define MUI_UNICON "vantora-config.ico"
 !include "MUI2.nsh"
 
 !define NOME "Configurador do Teclado Vantora"

@@ -2,7 +2,8 @@
 # Windows programs under Wine (64-bit) for the tests: a private prefix made by the
 # test (wineboot -i), WINEDEBUG=-all, and the prefix's wineserver ended at the end.
 #
-# Sourced: `inicia_wine DIR` makes the prefix DIR/prefixo and exports WINEPREFIX;
+# Sourced: `inicia_wine DIR` makes the prefix DIR/prefixo, exports WINEPREFIX and
+# passes the QT_ variables set at that time on to Windows programs (passa_qt);
 # `para_wine` ends its wineserver; `porta_com N PTY` makes COMn of the prefix the
 # pseudo-terminal PTY (a dosdevices link, which Wine's serial driver opens).
 # Run: `wine.sh COMMAND...` runs COMMAND (which starts its Windows programs with `wine`;
@@ -22,6 +23,13 @@ verifica_wine() {
 # Wine's own set-up offers to download Mono and Gecko: not wanted, and not needed.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 
+# Wine keeps the host's QT_ variables from Windows programs (they name Linux plugins
+# and paths) and passes WINEQT_x as QT_x instead: those set now are passed on.
+passa_qt() {
+    local v
+    for v in $(compgen -e QT_); do export "WINE$v=${!v}"; done
+}
+
 faz_prefixo() {
     local prefixo=$1
     mkdir -p "$prefixo"
@@ -34,6 +42,7 @@ inicia_wine() {
     verifica_wine
     export WINEPREFIX="$1/prefixo"
     faz_prefixo "$WINEPREFIX"
+    passa_qt
 }
 
 para_wine() {
@@ -55,6 +64,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         export WINEPREFIX="$dir/prefixo"
         # offscreen unit tests: no display of the host is ever used
         unset DISPLAY WAYLAND_DISPLAY
+        passa_qt
         (
             flock 9
             [ -f "$WINEPREFIX/system.reg" ] || faz_prefixo "$WINEPREFIX"

@@ -2,7 +2,8 @@
 # The Windows installer under Wine (run by tests/comum/wine.sh, which made the prefix):
 # a silent install puts the programs in Program Files with a Start-menu entry, the
 # uninstaller in Add/Remove Programs and .key files opened by the window; the programs
-# run from there (show's text redirected to a file is UTF-8, as on Linux, with CR LF);
+# run from there (show's text redirected to a file is UTF-8, as on Linux, with CR LF,
+# and reads the same on a console: Wine's, on a pseudo-terminal by `script`);
 # the uninstaller takes away what it installed and leaves what the user put there.
 set -euo pipefail
 setup=$1 fonte=$2
@@ -25,6 +26,8 @@ saida=$(mktemp -d)
 trap 'rm -rf "$saida"' EXIT
 wine "$pasta/vantora-prog.exe" show "$fonte/examples/mercado.key" >"$saida/show.txt"
 sed 's/$/\r/' "$fonte/tests/data/prog_show.txt" | cmp - "$saida/show.txt" || falha "show's text differs"
+script -qec "$(printf '%q ' wine "$pasta/vantora-prog.exe" show "$fonte/examples/mercado.key")" /dev/null |
+    grep -aq "Sentinelas do leitor de cartão" || falha "show's accents on a console"
 wine "$pasta/vantora-prog.exe" legend "$fonte/examples/mercado.key" -o "$saida/legenda.png"
 [ -s "$saida/legenda.png" ] || falha "no legend sheet"
 

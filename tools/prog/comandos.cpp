@@ -24,6 +24,10 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#endif
 
 namespace vantora::prog {
 
@@ -35,10 +39,6 @@ constexpr int RECUSADO = 1;     // the keyboard answered but did not take the wh
 constexpr int ERRO = 2;         // bad file, bad port, bad usage
 constexpr int SEM_RESPOSTA = 3; // nothing ever answered on the port
 
-void escreve(FILE* f, const QString& texto) {
-    std::fputs(texto.toLocal8Bit().constData(), f);
-    std::fflush(f);
-}
 void diz(const QString& texto) {
     escreve(stdout, texto + QLatin1Char('\n'));
 }
@@ -46,16 +46,49 @@ void reclama(const QString& texto) {
     escreve(stderr, QStringLiteral("vantora-prog: ") + texto + QLatin1Char('\n'));
 }
 
-bool terminal(FILE* f) {
+#ifdef Q_OS_WIN
+// The console behind `f`, if it is one.
+HANDLE console(std::FILE* f) {
+    const auto h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+    DWORD modo = 0;
+    return h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &modo) ? h : nullptr;
+}
+#endif
+
+} // namespace
+
+void escreve(std::FILE* f, const QString& texto) {
+#ifdef Q_OS_WIN
+    if (const HANDLE h = console(f)) {
+        std::fflush(f);
+        // in pieces: older consoles refuse long writes
+        for (qsizetype i = 0; i < texto.size(); i += 8192) {
+            const QStringView parte = QStringView(texto).mid(i, 8192);
+            DWORD escritos = 0;
+            WriteConsoleW(h, reinterpret_cast<const wchar_t*>(parte.utf16()), DWORD(parte.size()), &escritos,
+                          nullptr);
+        }
+        return;
+    }
+#endif
+    std::fputs(texto.toUtf8().constData(), f);
+    std::fflush(f);
+}
+
+bool terminal(std::FILE* f) {
 #ifdef Q_OS_UNIX
     return isatty(fileno(f));
+#elif defined(Q_OS_WIN)
+    const HANDLE h = console(f);
+    DWORD modo = 0;
+    return h && GetConsoleMode(h, &modo) &&
+           ((modo & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
+            SetConsoleMode(h, modo | ENABLE_VIRTUAL_TERMINAL_PROCESSING));
 #else
     (void)f;
     return false;
 #endif
 }
-
-} // namespace
 
 bool le_perfil(const QString& caminho, PerfilPrivado& ini) {
     const QFileInfo info(caminho);

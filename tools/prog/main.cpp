@@ -56,9 +56,11 @@ int main(int argc, char* argv[]) {
     if (c == QLatin1String("legend")) return vantora::prog::legend(args);
     if (c.isEmpty() || c == QLatin1String("--help") || c == QLatin1String("-h") ||
         c == QLatin1String("help")) {
-        std::fputs(AJUDA, c.isEmpty() ? stderr : stdout);
+        vantora::prog::escreve(c.isEmpty() ? stderr : stdout, QString::fromUtf8(AJUDA));
         return c.isEmpty() ? 2 : 0;
     }
-    std::fprintf(stderr, "vantora-prog: comando desconhecido: %s\n\n%s", comando, AJUDA);
+    vantora::prog::escreve(
+        stderr,
+        QStringLiteral("vantora-prog: comando desconhecido: %1\n\n%2").arg(c, QString::fromUtf8(AJUDA)));
     return 2;
 }

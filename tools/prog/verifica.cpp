@@ -242,7 +242,8 @@ int check(const QStringList& args) {
                  args, status))
         return status;
     if (p.positionalArguments().size() != 1) {
-        std::fputs("vantora-prog: indique um arquivo de layout (vantora-prog check --help)\n", stderr);
+        escreve(stderr,
+                QStringLiteral("vantora-prog: indique um arquivo de layout (vantora-prog check --help)\n"));
         return 2;
     }
     const QString caminho = p.positionalArguments().first();
@@ -259,16 +260,18 @@ int check(const QStringList& args) {
     for (const Problema& pr : v.problemas) {
         const QString onde = pr.linha > 0 ? QStringLiteral("%1:%2").arg(caminho).arg(pr.linha) : caminho;
         const QString chave = pr.chave.isEmpty() ? QString() : QLatin1Char(' ') + pr.chave;
-        std::fprintf(stdout, "%s: %s: [%s]%s: %s\n", qPrintable(onde), pr.aviso ? "aviso" : "erro",
-                     qPrintable(pr.secao), qPrintable(chave), qPrintable(pr.texto));
+        escreve(stdout, QStringLiteral("%1: %2: [%3]%4: %5\n")
+                            .arg(onde, pr.aviso ? QStringLiteral("aviso") : QStringLiteral("erro"), pr.secao,
+                                 chave, pr.texto));
         erros += pr.aviso ? 0 : 1;
     }
     const int avisos = int(v.problemas.size()) - erros;
     if (v.problemas.empty()) {
-        std::fprintf(stdout, "%s: sem problemas\n", qPrintable(caminho));
+        escreve(stdout, caminho + QStringLiteral(": sem problemas\n"));
         return 0;
     }
-    std::fprintf(stdout, "%s: %d erro(s), %d aviso(s)\n", qPrintable(caminho), erros, avisos);
+    escreve(stdout, QStringLiteral("%1: %2 erro(s), %3 aviso(s)\n")
+                        .arg(caminho, QString::number(erros), QString::number(avisos)));
     return erros > 0 || p.isSet(estrito) ? 1 : 0;
 }
 
