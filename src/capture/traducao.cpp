@@ -101,10 +101,6 @@ constexpr TabelaEvdev TABELA_EVDEV;
     return (keysym >= XK_KP_0 && keysym <= XK_KP_9) || keysym == XK_KP_DECIMAL || keysym == XK_KP_SEPARATOR;
 }
 
-} // namespace
-
-namespace {
-
 // Keys Wine's ABNT2 table numbers its own way, by its scan code and virtual key, and
 // the scan code and virtual key Windows gives them.
 struct LinhaWine {
