@@ -3,9 +3,10 @@
 # private X server with the ABNT2 keymap and the prefix): real keystrokes sent by X
 # keycode reach the window as Windows key messages (scan code, extended flag, virtual
 # key from Wine's keyboard); the lock lamps follow Caps Lock and Num Lock through the
-# system's key state, on the screen's own pixels; the last port opened is the
+# system's key state, on the screen's own pixels; the layout saved through the menu
+# and the system's file dialog holds the codes typed; the last port opened is the
 # per-user setting in the registry, and the port box shows it at the next start. The
-# codes each key assigns are read from the program's test-only report
+# codes each key assigns are read as it goes from the program's test-only report
 # (VANTORA_RELATORIO).
 #
 # Wine 8 does not find every ABNT2 key in its own tables: Ç comes with scan code 60h
@@ -144,7 +145,7 @@ until wine reg query "$chave" /v Serial 2>/dev/null | grep -q 'Serial *REG_SZ *1
     sleep 0.5
 done
 wine taskkill /f /im vantora-config.exe >/dev/null 2>&1
-while xdotool search --name '^Corvalo USB/Serial$' >/dev/null; do sleep 0.1; done
+for _ in $(seq 100); do xdotool search --name '^Corvalo USB/Serial$' >/dev/null || break; sleep 0.1; done
 wine reg add "$chave" /v Serial /d 7 /f >/dev/null 2>&1
 inicia
 espera "Porta=7"
