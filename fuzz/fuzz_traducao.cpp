@@ -15,12 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         return c;
     }();
     if (tamanho < 1) return 0;
-    vantora::TradutorTeclado t(dados[0] & 1 ? vantora::Plataforma::X11 : vantora::Plataforma::Windows);
+    constexpr vantora::Plataforma PLATAFORMAS[] = {vantora::Plataforma::X11, vantora::Plataforma::Windows,
+                                                   vantora::Plataforma::Wine, vantora::Plataforma::Wayland};
+    vantora::TradutorTeclado t(PLATAFORMAS[dados[0] & 3]);
     constexpr std::size_t EVENTO = 1 + 3 * sizeof(std::uint32_t);
     for (std::size_t i = 1; i + EVENTO <= tamanho; i += EVENTO) {
         vantora::EventoNativo e;
         e.solta = dados[i] & 1;
         e.repeticao = dados[i] & 2;
+        e.instante = dados[i] >> 3; // milliseconds apart, or none
         std::memcpy(&e.codigoVarredura, dados + i + 1, 4);
         std::memcpy(&e.teclaVirtual, dados + i + 5, 4);
         std::memcpy(&e.modificadores, dados + i + 9, 4);

@@ -5,6 +5,7 @@
 #include "capture/travas.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSaveFile>
@@ -66,6 +67,7 @@ void Frm_Grava::relata_estado() {
     t += QStringLiteral("Tecla_PC_Atual=%1\n").arg(Tecla_PC_Atual);
     t += QStringLiteral("Txt_dado=%1\n").arg(Txt_dado->text());
     t += QStringLiteral("Captura=%1\n").arg(captura_instalada() ? 1 : 0);
+    t += QStringLiteral("Porta=%1\n").arg(cmbserialterm->currentText());
     const auto acesa = [this](int i) {
         return shpKeys[i]->FillColor() == VERDE ? QStringLiteral("1") : QStringLiteral("0");
     };

@@ -115,8 +115,9 @@ bool MDL_Keyboard::eventFilter(QObject* destino, QEvent* e) {
     if ((k->nativeScanCode() == 0 && k->nativeVirtualKey() == 0) ||
         tradutor.plataforma() == Plataforma::Nenhuma)
         return false;
-    const EventoNativo nativo{tipo == QEvent::KeyRelease, k->isAutoRepeat(), k->nativeScanCode(),
-                              k->nativeVirtualKey(), k->nativeModifiers()};
+    EventoNativo nativo{tipo == QEvent::KeyRelease, k->isAutoRepeat(), k->nativeScanCode(),
+                        k->nativeVirtualKey(), k->nativeModifiers()};
+    nativo.instante = k->timestamp();
     const std::uint32_t tecla = k->nativeScanCode() & 0x1FF;
     if (para_dialogo(destino)) {
         if (tipo == QEvent::KeyRelease && !k->isAutoRepeat()) {

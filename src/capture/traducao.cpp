@@ -1,5 +1,9 @@
 #include "traducao.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace vantora {
 namespace {
 
@@ -88,17 +92,46 @@ struct TabelaEvdev {
 };
 constexpr TabelaEvdev TABELA_EVDEV;
 
+// 0, 1, 2 for the Caps, Num and Scroll Lock virtual keys; -1 for any other.
+[[nodiscard]] constexpr int indice_trava(int vk) {
+    return vk == 20 ? 0 : vk == 144 ? 1 : vk == 145 ? 2 : -1;
+}
+
 [[nodiscard]] constexpr bool keysym_numerico(std::uint32_t keysym) {
     return (keysym >= XK_KP_0 && keysym <= XK_KP_9) || keysym == XK_KP_DECIMAL || keysym == XK_KP_SEPARATOR;
+}
+
+// Keys Wine's ABNT2 table numbers its own way, by its scan code and virtual key, and
+// the scan code and virtual key Windows gives them.
+struct LinhaWine {
+    std::uint16_t varreduraWine;
+    std::uint8_t vkWine;
+    std::uint16_t varredura;
+    std::uint8_t teclaVirtual;
+};
+constexpr LinhaWine TECLAS_WINE[] = {
+    {0x60, 186, 0x27, 186},             // Ç
+    {0x56, 226, 0x73, 193},             // ABNT / ?
+    {0x5E, 222, 0x56, 226},             // backslash (left of Z)
+    {0x64, 0xE6, ESTENDIDA | 0x38, 18}, // Alt Gr
+};
+
+[[nodiscard]] bool sob_wine() {
+#ifdef Q_OS_WIN
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+#else
+    return false;
+#endif
 }
 
 } // namespace
 
 Plataforma plataforma_por_nome(const QString& nomePlugin) {
+    if (nomePlugin == QLatin1String("windows")) return sob_wine() ? Plataforma::Wine : Plataforma::Windows;
     if (nomePlugin == QLatin1String("xcb")) return Plataforma::X11;
     if (nomePlugin == QLatin1String("wayland") || nomePlugin.startsWith(QLatin1String("wayland-")))
         return Plataforma::Wayland;
-    if (nomePlugin == QLatin1String("windows")) return Plataforma::Windows;
     return Plataforma::Nenhuma;
 }
 
@@ -191,6 +224,12 @@ TeclaFisica TradutorTeclado::fisica(const EventoNativo& e) const {
         return tecla_x11(e.codigoVarredura, e.teclaVirtual);
     case Plataforma::Wayland:
         return tecla_wayland(e.codigoVarredura, e.teclaVirtual);
+    case Plataforma::Wine:
+        for (const LinhaWine& l : TECLAS_WINE) {
+            if ((e.codigoVarredura & 0x1FF) == l.varreduraWine && (e.teclaVirtual & 0xFF) == l.vkWine)
+                return {l.varredura, l.teclaVirtual};
+        }
+        [[fallthrough]];
     case Plataforma::Windows:
         return {e.codigoVarredura & 0x1FF, static_cast<int>(e.teclaVirtual & 0xFF)};
     case Plataforma::Nenhuma:
@@ -208,13 +247,24 @@ Relatos TradutorTeclado::traduz(const EventoNativo& e) {
     if (f.varredura == 0 && f.teclaVirtual == 0) return r;
     const std::uint32_t corpo =
         ((f.varredura & 0xFF) << 16) | ((f.varredura & ESTENDIDA) ? BIT_ESTENDIDA : 0u) | 1u;
-    // On X11 and Wayland, Alt Gr comes alone; Windows reports it with a left Ctrl before it, and that
-    // Ctrl goes up first, while Alt is still down ("E01D0001").
+    // On X11, Wayland and Wine, Alt Gr comes alone; Windows reports it with a left Ctrl before it,
+    // and that Ctrl goes up first, while Alt is still down ("E01D0001").
     const bool altGrX11 = plataforma_ != Plataforma::Windows && f.varredura == (ESTENDIDA | 0x38);
     const auto ctrlFalso = [&](std::uint32_t bits) {
         const std::uint32_t contexto = alt_baixado() ? BIT_CONTEXTO_ALT : 0u;
         r.itens[r.quantidade++] = {bits | contexto | (0x1Du << 16) | 1u, 17};
     };
+
+    // Windows' own lock-state alignment: press and release quicker than any hand.
+    constexpr std::uint64_t TOQUE_MINIMO_MS = 10;
+    const bool windows = plataforma_ == Plataforma::Windows || plataforma_ == Plataforma::Wine;
+    const int trava = windows ? indice_trava(f.teclaVirtual) : -1;
+    if (trava >= 0 && !e.solta && !e.repeticao) pressao_trava_[size_t(trava)] = e.instante;
+    if (trava >= 0 && e.solta && baixadas_.test(f.varredura) && e.instante != 0 &&
+        e.instante - pressao_trava_[size_t(trava)] < TOQUE_MINIMO_MS) {
+        baixadas_.reset(f.varredura);
+        return r;
+    }
 
     if (e.solta) {
         if (altGrX11) ctrlFalso(BIT_TRANSICAO | BIT_ESTADO_ANTERIOR);

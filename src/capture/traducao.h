@@ -10,10 +10,18 @@
 // X11 and Wayland: the native scan code is the X keycode (Linux evdev code + 8) and
 // the native virtual key is the keysym. Windows: the native scan code holds the scan code with
 // the extended flag as 0x100 and the native virtual key is already the Windows code.
+// Windows under Wine: as Windows, but Wine's own ABNT2 table numbers four keys its way
+// (Ç 60h, the ABNT "/" 56h, backslash 5Eh, Alt Gr 64h) and Alt Gr comes without the left
+// Ctrl Windows sends with it; they are put back as Windows gives them.
 //
 // Qt reports a held key as pairs of release + press marked auto-repeat: they become
 // repeated presses (previous-state bit set), and the key gives one release when it
 // really goes up.
+//
+// Windows brings its lock state into line with the keyboard's (Wine with the X
+// server's at the first key a window gets, a remote desktop with the client's) by
+// pressing and releasing the lock key at once: a lock key released less than 10 ms
+// after its press, which no hand does, gives no release report.
 
 #include <QString>
 #include <array>
@@ -22,10 +30,11 @@
 
 namespace vantora {
 
-enum class Plataforma { Nenhuma, X11, Wayland, Windows };
+enum class Plataforma { Nenhuma, X11, Wayland, Windows, Wine };
 
 // The platform of the running Qt application, from its platform plugin's name
-// ("xcb", "wayland" or "windows"); any other (offscreen) gives no native key data we use.
+// ("xcb", "wayland" or "windows", Wine when the Windows program runs there); any other
+// (offscreen) gives no native key data we use.
 [[nodiscard]] Plataforma plataforma_por_nome(const QString& nomePlugin);
 
 // What a key event carries, as QKeyEvent gives it.
@@ -35,6 +44,7 @@ struct EventoNativo {
     std::uint32_t codigoVarredura = 0; // nativeScanCode()
     std::uint32_t teclaVirtual = 0;    // nativeVirtualKey()
     std::uint32_t modificadores = 0;   // nativeModifiers()
+    std::uint64_t instante = 0;        // timestamp(), in milliseconds
 };
 
 // One report of the thread keyboard filter: the key-event word and the virtual key.
@@ -106,6 +116,8 @@ class TradutorTeclado {
 
     Plataforma plataforma_;
     std::bitset<512> baixadas_; // by scan code with ESTENDIDA
+    // When each lock key (Caps, Num, Scroll) went down.
+    std::array<std::uint64_t, 3> pressao_trava_{};
 };
 
 } // namespace vantora

@@ -95,7 +95,7 @@ public:
     // The lock-key state: servicos.travas, or the platform's own when none was given.
     EstadoTeclado& estado_teclado();
     // Test-only report: with VANTORA_RELATORIO=path in the environment, writes the
-    // selection, table 1, Txt_dado, the lamps and an open message box to that file
+    // selection, table 1, Txt_dado, the port box, the lamps and an open message box to that file
     // whenever they change (read by the real-keystroke test). Nothing otherwise.
     void relata_estado();
 

@@ -27,9 +27,11 @@ struct Ev {
     std::uint32_t simbolo;
     char tipo;
     int chave = 0; // Qt key, for events sent to the window
+    std::uint64_t instante = 0;
 };
 EventoNativo nativo(const Ev& e) {
-    return {e.tipo == 's' || e.tipo == 'S', e.tipo == 'P' || e.tipo == 'S', e.codigo, e.simbolo, 0};
+    const bool repeticao = e.tipo == 'P' || e.tipo == 'S';
+    return {e.tipo == 's' || e.tipo == 'S', repeticao, e.codigo, e.simbolo, 0, e.instante};
 }
 QStringList identificadores(TradutorTeclado& t, const std::vector<Ev>& eventos) {
     QStringList l;
@@ -91,6 +93,18 @@ const Sequencia SEQUENCIAS[] = {
     {"unknown keys", Plataforma::X11, {{92, 0, 's'}, {208, 0x1008ff13, 's'}, {3, 0, 's'}, {400, 0, 's'}},
      {"C05400010"}},
     {"no platform", Plataforma::Nenhuma, {{67, 0xffbe, 's'}}, {}},
+    // Windows aligning its Num Lock with the keyboard's (Wine at the window's first
+    // key) presses and releases it at once (2 ms): no release is reported. The
+    // operator's own press still is.
+    {"lock state aligned on Windows", Plataforma::Windows,
+     {{0x145, 144, 'p', 0, 1977}, {0x145, 144, 's', 0, 1979}, {0x1E, 'A', 'p', 0, 1984},
+      {0x145, 144, 'p', 0, 2090}, {0x145, 144, 's', 0, 2180}},
+     {"1450001144", "1E000165", "1450001144", "C1450001144"}},
+    // Wine's ABNT2 table numbers Ç, the ABNT "/", backslash and Alt Gr its own way, and
+    // Alt Gr comes without the Ctrl half: they give what Windows gives.
+    {"Wine's own scan codes", Plataforma::Wine,
+     {{0x60, 186, 's'}, {0x56, 226, 's'}, {0x5E, 222, 's'}, {0x64, 0xE6, 'p'}, {0x64, 0xE6, 's'}},
+     {"C0270001186", "C0730001193", "C0560001226", "1D000117", "2138000118", "E01D000117", "E138000118"}},
 };
 // clang-format on
 
