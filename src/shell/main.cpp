@@ -41,7 +41,8 @@ int main(int argc, char* argv[]) {
     servicos.inventario = inventario.get();
     servicos.portas = &portas;
     // The port box follows adapters plugged in or pulled out.
-    servicos.intervalo_portas_ms = 1500;
+    const auto sinal_portas = vantora::criaSinalPortasSistema();
+    servicos.sinal_portas = sinal_portas.get();
     // files: the Open and Save dialogs
     vantora::DialogoArquivoQt dialogo;
     servicos.dialogo = &dialogo;

@@ -98,9 +98,10 @@ class TestePortas : public QObject {
         QVERIFY2(avisos[1].contains("/tmp/b") && avisos[1].contains("/tmp/a (COM7)"), qPrintable(avisos[1]));
     }
 
-    // The port watch keeps the box as the inventory stands: a port that comes or goes
-    // changes the list, the chosen port and the typed text stay, nothing changes the box
-    // when nothing changed, and a port left out is told once, not at every refill.
+    // The port watch keeps the box as the inventory stands: a burst of notices that a
+    // port came or went makes one look, a port that comes or goes changes the list, the
+    // chosen port and the typed text stay, nothing changes the box when nothing changed,
+    // and a port left out is told once, not at every refill.
     void lista_acompanha_o_inventario() {
         JanelaPortas j;
         const DispositivoSerial com5{
@@ -108,7 +109,10 @@ class TestePortas : public QObject {
         const DispositivoSerial com1 = j.inventario.dispositivos.at(1);
         QSignalSpy refeita(j->cmbserialterm->model(), &QAbstractItemModel::rowsInserted);
         const auto olha = [&j] {
-            j->Vigia_Portas.verifica();
+            const int antes = j.inventario.listas;
+            emit j.sinal_portas.mudou();
+            emit j.sinal_portas.mudou();
+            QTRY_COMPARE(j.inventario.listas.load(), antes + 1);
             QTRY_VERIFY(!j->Vigia_Portas.verificando());
         };
         j->cmbserialterm->setCurrentIndex(1); // COM1 chosen
