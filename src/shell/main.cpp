@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -53,6 +54,9 @@ int main(int argc, char* argv[]) {
     if (!janela.Form_Load())
         return 1;
     janela.show();
+    // A layout file named on the command line opens once the window is up.
+    if (const QString arquivo = QCoreApplication::arguments().value(1); !arquivo.isEmpty())
+        QTimer::singleShot(0, &janela, [&janela, arquivo] { janela.abre_arquivo(arquivo); });
     vantora::ganchosDeMedida(janela);
     return app.exec();
 }
