@@ -66,10 +66,10 @@ struct Ocioso {
 // Files the process opens over `segundos` (strace -c -f -p), -1 when strace cannot.
 long arquivosAbertos(qint64 pid, int segundos) {
     QProcess s;
-    s.start(QStringLiteral("timeout"), {QStringLiteral("-s"), QStringLiteral("INT"), QString::number(segundos),
-                                        QStringLiteral("strace"), QStringLiteral("-c"), QStringLiteral("-f"),
-                                        QStringLiteral("-e"), QStringLiteral("trace=open,openat,openat2"),
-                                        QStringLiteral("-p"), QString::number(pid)});
+    s.start(QStringLiteral("timeout"),
+            {QStringLiteral("-s"), QStringLiteral("INT"), QString::number(segundos), QStringLiteral("strace"),
+             QStringLiteral("-c"), QStringLiteral("-f"), QStringLiteral("-e"),
+             QStringLiteral("trace=open,openat,openat2"), QStringLiteral("-p"), QString::number(pid)});
     if (!s.waitForFinished((segundos + 10) * 1000)) return -1;
     const QByteArray saida = s.readAllStandardError();
     if (!saida.contains("attached")) return -1;
@@ -132,11 +132,13 @@ int main(int argc, char* argv[]) {
         "peak memory of the idle window (VmHWM): vantora-config %ld KiB, bare window %ld KiB, ratio %.2f "
         "(target <= 1.3)\n",
         oa.picoKiB, ob.picoKiB, double(oa.picoKiB) / double(ob.picoKiB));
-    std::printf("CPU while idle with the blink running, over %d s: vantora-config %.3f %% of a core, bare window "
-                "%.3f %% (target: within 0.1 points)\n",
-                segundos, oa.cpuPct, ob.cpuPct);
-    std::printf("files opened while idle, over %d s (strace; -1: no strace): vantora-config %ld, bare window %ld "
-                "(target 0)\n",
-                segundos, oa.arquivos, ob.arquivos);
+    std::printf(
+        "CPU while idle with the blink running, over %d s: vantora-config %.3f %% of a core, bare window "
+        "%.3f %% (target: within 0.1 points)\n",
+        segundos, oa.cpuPct, ob.cpuPct);
+    std::printf(
+        "files opened while idle, over %d s (strace; -1: no strace): vantora-config %ld, bare window %ld "
+        "(target 0)\n",
+        segundos, oa.arquivos, ob.arquivos);
     return 0;
 }

@@ -17,13 +17,13 @@
 
 #include <array>
 #include <cerrno>
-#include <optional>
-#include <utility>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -128,7 +128,9 @@ class Teclado : public QObject {
             linha(QStringLiteral("ENVIADO %1").arg(QString::fromLatin1(b->toHex(' '))));
         } else if ((p[0] == QLatin1String("rejeita") || p[0] == QLatin1String("silencia")) && p.size() == 2) {
             const auto n = inteiro(p[1], 0);
-            if (!n) return linha(QStringLiteral("ERRO %1: \"%2\" não é um número de 0 em diante").arg(p[0], p[1]));
+            if (!n)
+                return linha(
+                    QStringLiteral("ERRO %1: \"%2\" não é um número de 0 em diante").arg(p[0], p[1]));
             (p[0] == QLatin1String("rejeita") ? rejeitar : silenciar) = *n;
         } else if (p[0] == QLatin1String("desliga")) {
             desliga();
@@ -284,7 +286,8 @@ class Teclado : public QObject {
         l.caixas = {(op & 1) ? 0 : 1, (op >> 1) & 1, (op >> 2) & 1};
         for (int tab = 1; tab <= 4; ++tab)
             for (int i = 0; i < 72; ++i)
-                l.codigos.tabela(tab)[size_t(i)] = std::int16_t(recebido_.entradas[size_t(i)][size_t(tab - 1)]);
+                l.codigos.tabela(tab)[size_t(i)] =
+                    std::int16_t(recebido_.entradas[size_t(i)][size_t(tab - 1)]);
         try {
             vantora::PerfilPrivado ini;
             vantora::Grava_Layout(ini, l);
@@ -347,7 +350,8 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Responde só depois do tempo que os bytes levariam na linha."));
     const QCommandLineOption desliga(
         QStringLiteral("desliga"),
-        QStringLiteral("Desliga a linha quando chega o registro K (adaptador removido)."), QStringLiteral("K"));
+        QStringLiteral("Desliga a linha quando chega o registro K (adaptador removido)."),
+        QStringLiteral("K"));
     const QCommandLineOption envia(
         QStringLiteral("envia"), QStringLiteral("Envia estes bytes (hex, separados por vírgula) ao iniciar."),
         QStringLiteral("HEX"));
@@ -356,8 +360,8 @@ int main(int argc, char* argv[]) {
                                    QStringLiteral("ARQUIVO"));
     const QCommandLineOption sai(QStringLiteral("sai-no-fim"),
                                  QStringLiteral("Termina depois do comando de fim."));
-    const QList<QCommandLineOption> opcoes = {ajuda,  rejeita, silencia, aPartir, atraso,
-                                              ruido,  ritmo,   desliga,  envia,   saida, sai};
+    const QList<QCommandLineOption> opcoes = {ajuda, rejeita, silencia, aPartir, atraso, ruido,
+                                              ritmo, desliga, envia,    saida,   sai};
     p.addOptions(opcoes);
     if (!p.parse(app.arguments())) {
         if (!p.unknownOptionNames().isEmpty())
@@ -366,7 +370,8 @@ int main(int argc, char* argv[]) {
     }
     if (p.isSet(ajuda)) {
         // The help in Portuguese, as Qt's own would lay it out.
-        QString texto = QStringLiteral("Uso: vantora-sim [opções]\n") + descricao + QStringLiteral("\n\nOpções:\n");
+        QString texto =
+            QStringLiteral("Uso: vantora-sim [opções]\n") + descricao + QStringLiteral("\n\nOpções:\n");
         for (const QCommandLineOption& o : opcoes) {
             QStringList nomes;
             for (const QString& n : o.names())

@@ -80,7 +80,7 @@ class InventarioFalso : public InventarioPortas {
     QStringList avisos() const override { return avisosDaLista; }
     QList<DispositivoSerial> dispositivos;
     QStringList avisosDaLista;
-    int falha = 0; // error number the list raises, 0 for none
+    int falha = 0;               // error number the list raises, 0 for none
     std::atomic<int> listas = 0; // lists given (the port watch asks from its own thread)
 };
 

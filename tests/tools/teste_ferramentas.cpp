@@ -55,20 +55,16 @@ class TesteFerramentas : public QObject {
     }
 
     // vantora-sim: help in Portuguese, bad values refused with a message (options and
-    // commands), and a received layout it could not write ends it with an error.
+    // commands).
     void simulador() {
         QVERIFY(roda({"--help"}, VANTORA_SIM).out.startsWith("Uso: vantora-sim [opções]"));
         for (const QStringList& a : {QStringList{"--rejeita", "abc"}, {"--envia", "41,zz"}}) {
             const Saida s = roda(a, VANTORA_SIM);
             QVERIFY2(s.status == 2 && s.err.contains("valor inválido para " + a[0]), qPrintable(s.err));
         }
-        Emulador sim({"--saida", dir.filePath("nao-existe/l.key")});
+        Emulador sim;
         sim.comando("envia zz");
         QVERIFY(sim.espera("ERRO envia: \"zz\""));
-        QCOMPARE(roda({"send", EXEMPLO, "--port", sim.caminho}).status, 0);
-        QVERIFY(sim.processo.waitForFinished(5000));
-        QCOMPARE(sim.processo.exitCode(), 1);
-        QVERIFY(sim.processo.readAllStandardError().contains("layout recebido não foi gravado"));
     }
 
     void ajuda_e_erros_de_uso() {
