@@ -2,8 +2,9 @@
 # Installs the build into a temporary prefix, as `cmake --install` and the Debian
 # package do, and checks what a user and a desktop find there: the programs start from
 # the prefix, the menu entry with its icon in every size, the software-centre data,
-# and a manual page that documents every command, option and exit status that
-# `vantora-prog --help` lists (and no option it lacks). The validators run last;
+# the layout file type, a manual page for each program, the one of vantora-prog
+# documenting every command, option and exit status that `vantora-prog --help` lists
+# (and no option it lacks). The validators and lintian on the Debian package run last;
 # without them the test is skipped (77) after everything else has passed.
 set -u
 construcao="$1"
@@ -52,12 +53,24 @@ lancador=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p'
 for b in $(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$meta"); do [ -x "$p/bin/$b" ] || falha "metainfo: $b"; done
 grep -q 'usermod -aG dialout' "$p/share/doc/vantora-config/README.Debian" || falha "README.Debian sem o grupo dialout"
 
-# The manual page: found by man, rendered without a warning, in step with --help.
-pagina=$(MANPATH="$p/share/man" man -w vantora-prog 2>&1)
-[ "$pagina" = "$p/share/man/man1/vantora-prog.1" ] || falha "man -w vantora-prog: $pagina"
-avisos=$(groff -man -Tutf8 -ww -z "$pagina" 2>&1)
-[ -z "$avisos" ] || falha "groff: $avisos"
-texto=$(groff -man -Tascii -P-cbou "$pagina" 2>/dev/null)
+# The layout file type: *.key is a layout, and the menu entry opens it.
+if XDG_DATA_DIRS="$p/share" update-mime-database "$p/share/mime" >"$raiz/mime.log" 2>&1 && [ ! -s "$raiz/mime.log" ]; then
+    grep -qx '[0-9]*:application/x-vantora-layout:\*\.key' "$p/share/mime/globs2" || falha "globs2 sem *.key"
+else
+    falha "update-mime-database: $(cat "$raiz/mime.log")"
+fi
+grep -qx 'MimeType=application/x-vantora-layout;' "$desktop" && grep -q '^Exec=.* %f$' "$desktop" ||
+    falha "a entrada do menu não abre layouts"
+
+# The manual pages: found by man, compressed, rendered without a warning; the one of
+# vantora-prog in step with --help.
+for b in vantora-config vantora-sim vantora-prog; do
+    pagina=$(MANPATH="$p/share/man" man -w "$b" 2>&1)
+    [ "$pagina" = "$p/share/man/man1/$b.1.gz" ] || falha "man -w $b: $pagina"
+    avisos=$(zcat "$pagina" | groff -man -Tutf8 -ww -z 2>&1)
+    [ -z "$avisos" ] || falha "groff $b: $avisos"
+done
+texto=$(zcat "$pagina" | groff -man -Tascii -P-cbou 2>/dev/null)
 opcoes_ajuda=""
 for c in $(sed -n '/^Comandos:/,/^$/s/^  \([a-z]\+\) .*/\1/p' <<<"$ajuda"); do
     grep -qE "^ {7}$c( |$)" <<<"$texto" || falha "manual sem o comando $c"
@@ -81,4 +94,14 @@ fi
 desktop-file-validate "$desktop" || falha "desktop-file-validate"
 appstreamcli validate --no-net --strict "$meta" || falha "appstreamcli validate"
 appstreamcli validate-tree --no-net "$raiz" || falha "appstreamcli validate-tree"
+# The Debian package as scripts/package.sh makes it: no lintian error or warning
+# beyond those its override file justifies.
+command -v lintian >/dev/null || { echo "SKIP: lintian ausente (scripts/deps.sh o instala)"; exit 77; }
+cpack="$(dirname "$(command -v "$cmake")")/cpack"
+if (cd "$construcao" && "$cpack" -G DEB -B "$raiz/pacote") >"$raiz/cpack.log" 2>&1; then
+    relato=$(lintian --fail-on error,warning "$raiz"/pacote/*.deb 2>&1) ||
+        falha "lintian: $(grep -v 'root privileges' <<<"$relato")"
+else
+    falha "cpack: $(cat "$raiz/cpack.log")"
+fi
 [ $falhas -eq 0 ]
