@@ -132,11 +132,16 @@ class TesteFerramentas : public QObject {
                          (cmd == "legend" ? QStringList{"-o", dir.filePath("x.pdf")} : QStringList{}));
                 QVERIFY2(a.status == 2 && a.err.contains(motivo), qPrintable(cmd + ": " + a.err));
             }
-        // A file its reader may not open (as root, read by an unprivileged user).
+        // A file its reader may not open (as root, read by an unprivileged user, who runs
+        // a copy of the program: the checkout may lie where nobody cannot enter).
         QTemporaryFile fechado(QDir::tempPath() + "/vantora-XXXXXX.key");
         QVERIFY(fechado.open() && fechado.setPermissions({}));
         const QStringList show{"show", fechado.fileName()};
-        const QStringList ninguem{"--reuid=65534", "--regid=65534", "--clear-groups", VANTORA_PROG};
+        QTemporaryDir copia;
+        const QString prog = copia.filePath("vantora-prog");
+        QVERIFY(QFile::setPermissions(copia.path(), QFile::permissions(copia.path()) | QFile::ExeOther) &&
+                QFile::copy(VANTORA_PROG, prog));
+        const QStringList ninguem{"--reuid=65534", "--regid=65534", "--clear-groups", prog};
         const Saida p = geteuid() == 0 ? roda(ninguem + show, "setpriv") : roda(show);
         QVERIFY2(p.status == 2 && p.err.contains("sem permissão para ler o arquivo"), qPrintable(p.err));
     }
