@@ -31,6 +31,20 @@ VANTORA_SAIR_AO_MOSTRAR=1 QT_QPA_PLATFORM=offscreen timeout 60 "$p/bin/vantora-c
 VANTORA_SAIR_AO_MOSTRAR=1 timeout 60 bash "$aqui/../comum/xvfb.sh" "$p/bin/vantora-config"
 rc=$?
 [ $rc -eq 0 ] || [ $rc -eq 77 ] || falha "sob o Xvfb (saída $rc)"
+# A layout named at start (as a file manager opens one) is on show, read from the
+# window's test-only report; one of another keyboard gives Open's message, and the
+# window stays.
+mkdir "$raiz/pasta com espaço"
+printf '[Teclado]\r\nTipo=Outro\r\n' >"$raiz/pasta com espaço/outro.key"
+for caso in "$aqui/../../examples/mercado.key|Tab1 0 65 A" "$raiz/pasta com espaço/outro.key|Caixa=Arquivo referente a outro teclado"; do
+    rm -f "$raiz/relatorio.txt"
+    QT_QPA_PLATFORM=offscreen VANTORA_RELATORIO="$raiz/relatorio.txt" "$p/bin/vantora-config" "${caso%|*}" &
+    for _ in $(seq 100); do grep -qxF "${caso#*|}" "$raiz/relatorio.txt" 2>/dev/null && break; sleep 0.1; done
+    grep -qxF "${caso#*|}" "$raiz/relatorio.txt" 2>/dev/null || falha "vantora-config ${caso%|*}: sem \"${caso#*|}\""
+    kill -0 $! 2>/dev/null || falha "vantora-config ${caso%|*} terminou"
+    kill $! 2>/dev/null
+    wait $! 2>/dev/null
+done
 sem_tela=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$p/bin/vantora-config" 2>&1)
 rc=$?
 [ $rc -eq 2 ] && [ "$(wc -l <<<"$sem_tela")" -eq 1 ] && grep -q 'nenhuma tela' <<<"$sem_tela" ||
