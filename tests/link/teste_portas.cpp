@@ -12,6 +12,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <dbt.h>
+#endif
 
 using namespace vantora;
 using namespace vantora::teste;
@@ -163,6 +167,25 @@ class TestePortas : public QObject {
         j->cmbserialterm->hidePopup();
         QTRY_VERIFY(j.itens().contains("COM5"));
     }
+
+#ifdef Q_OS_WIN
+    // Windows tells the program's windows of a device that came or went (and the
+    // thread, where no window is made); other device-change messages say nothing of
+    // ports.
+    void aviso_do_windows() {
+        const auto sinal = criaSinalPortasSistema();
+        QSignalSpy avisos(sinal.get(), &SinalPortas::mudou);
+        QWidget janela;
+        janela.show();
+        const bool com_janela = QGuiApplication::platformName() == QLatin1String("windows");
+        for (const WPARAM o_que : {WPARAM(DBT_CONFIGCHANGED), WPARAM(DBT_DEVNODES_CHANGED)}) {
+            if (com_janela) SendMessageW(HWND(janela.winId()), WM_DEVICECHANGE, o_que, 0);
+            PostThreadMessageW(GetCurrentThreadId(), WM_DEVICECHANGE, o_que, 0);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(avisos.count(), com_janela ? 2 : 1);
+    }
+#endif
 
     // The port list, what a number typed selects, and the port opened once per port
     // and settings: the same again keeps it (and writes no setting), another speed or
