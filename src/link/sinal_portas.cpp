@@ -14,6 +14,7 @@
 #elif defined(Q_OS_WIN)
 #include <QAbstractNativeEventFilter>
 #include <windows.h>
+// after windows.h, whose types it uses
 #include <dbt.h>
 #endif
 
@@ -103,7 +104,9 @@ class SinalSistema : public SinalPortas {
     FiltroDispositivos filtro_{*this};
 #else
   private:
-    static bool avisos_do_sistema() { return false; }
+    static bool avisos_do_sistema() {
+        return false;
+    }
 #endif
     QFileSystemWatcher extras_;
     QTimer relogio_;

@@ -14,6 +14,7 @@
 #include <QtTest>
 #ifdef Q_OS_WIN
 #include <windows.h>
+// after windows.h, whose types it uses
 #include <dbt.h>
 #endif
 
