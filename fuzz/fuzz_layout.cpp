@@ -1,6 +1,6 @@
 // Arbitrary bytes as a layout file: the store and the layout reader must neither
-// crash nor hang, must give back untouched text byte for byte, and a layout saved
-// over any file must read back as it was saved.
+// crash nor hang, must give back untouched text byte for byte (transcoded, after a
+// byte-order mark), and a layout saved over any file must read back as it was saved.
 #include "files/ini.h"
 #include "files/layout.h"
 #include "shell/erro.h"
@@ -60,7 +60,10 @@ void le(const PerfilPrivado& ini) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
     const QByteArray bytes(reinterpret_cast<const char*>(dados), static_cast<qsizetype>(tamanho));
     PerfilPrivado ini = PerfilPrivado::de_bytes(bytes);
-    if (ini.texto() != bytes) falha("untouched text changed");
+    // Untouched text comes back byte for byte; text after a byte-order mark comes back
+    // in Windows-1252, without the mark.
+    if (ini.codificacao() == PerfilPrivado::Codificacao::Ansi && ini.texto() != bytes)
+        falha("untouched text changed");
     le(ini);
 
     // A few reads with names taken from the input itself.

@@ -7,6 +7,7 @@
 // layout it received and can write it as a .key file.
 #include "files/layout.h"
 #include "shell/erro.h"
+#include "shell/idioma.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -322,6 +323,8 @@ int falha_de_uso(const QString& texto) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantora-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTORA_VERSAO));
+    vantora::instalaTraducaoQt(app, QLocale(QLocale::Portuguese, QLocale::Brazil));
     QCommandLineParser p;
     const QString descricao = QStringLiteral(
         "Emulador do teclado Vantora numa pseudo-serial.\n"
@@ -329,8 +332,9 @@ int main(int argc, char* argv[]) {
         "escolha a porta 9.\n"
         "Comandos na entrada padrão: envia <hex>... (códigos para a captura serial), rejeita N, "
         "silencia N, desliga, sai.");
-    const QCommandLineOption ajuda({QStringLiteral("h"), QStringLiteral("help")},
-                                   QStringLiteral("Mostra esta ajuda."));
+    p.setApplicationDescription(descricao);
+    const QCommandLineOption ajuda = p.addHelpOption();
+    const QCommandLineOption versao = p.addVersionOption();
     const QCommandLineOption rejeita(QStringLiteral("rejeita"),
                                      QStringLiteral("Recusa (\"1\") os próximos N registros."),
                                      QStringLiteral("N"));
@@ -360,29 +364,12 @@ int main(int argc, char* argv[]) {
                                    QStringLiteral("ARQUIVO"));
     const QCommandLineOption sai(QStringLiteral("sai-no-fim"),
                                  QStringLiteral("Termina depois do comando de fim."));
-    const QList<QCommandLineOption> opcoes = {ajuda, rejeita, silencia, aPartir, atraso, ruido,
-                                              ritmo, desliga, envia,    saida,   sai};
-    p.addOptions(opcoes);
-    if (!p.parse(app.arguments())) {
-        if (!p.unknownOptionNames().isEmpty())
-            return falha_de_uso(QStringLiteral("opção desconhecida: ") + p.unknownOptionNames().join(", "));
-        return falha_de_uso(QStringLiteral("falta o valor da opção ") + app.arguments().constLast());
-    }
-    if (p.isSet(ajuda)) {
-        // The help in Portuguese, as Qt's own would lay it out.
-        QString texto =
-            QStringLiteral("Uso: vantora-sim [opções]\n") + descricao + QStringLiteral("\n\nOpções:\n");
-        for (const QCommandLineOption& o : opcoes) {
-            QStringList nomes;
-            for (const QString& n : o.names())
-                nomes << (n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n;
-            QString esquerda = nomes.join(QStringLiteral(", "));
-            if (!o.valueName().isEmpty()) esquerda += QStringLiteral(" <%1>").arg(o.valueName());
-            texto += QStringLiteral("  %1  %2\n").arg(esquerda, -24).arg(o.description());
-        }
-        std::fputs(texto.toLocal8Bit().constData(), stdout);
-        return 0;
-    }
+    p.addOptions({rejeita, silencia, aPartir, atraso, ruido, ritmo, desliga, envia, saida, sai});
+    // Qt's own texts (help, unknown options, missing values) in Portuguese; every
+    // usage error exits with 2.
+    if (!p.parse(app.arguments())) return falha_de_uso(p.errorText());
+    if (p.isSet(ajuda)) p.showHelp(0);
+    if (p.isSet(versao)) p.showVersion();
     if (!p.positionalArguments().isEmpty())
         return falha_de_uso(QStringLiteral("argumento a mais: ") + p.positionalArguments().constFirst());
     // Counts from 0 (from 1 for --a-partir and --desliga, whose 0 would mean nothing).

@@ -4,9 +4,11 @@
 #include "files/dialogo.h"
 #include "files/layout.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace vantora {
 namespace {
@@ -114,11 +116,25 @@ void Frm_Grava::Le_Layout() {
             if (layout.caixas[c] != valor_caixa(caixas[c])) define_caixa(caixas[c], layout.caixas[c]);
         }
     };
+    PosicaoLeitura onde;
     bool deste_teclado = false;
     try {
-        deste_teclado = vantora::Le_Layout(ini, layout);
+        deste_teclado = vantora::Le_Layout(ini, layout, &onde);
+    } catch (ErroExecucao& e) {
+        aplica();
+        mostra_lido_ate(onde);
+        const QString lido = onde.lido_antes();
+        e.defineComplemento(
+            QStringLiteral("O arquivo foi lido só até a entrada %1, que não pôde ser lida: ")
+                .arg(onde.nome()) +
+            (lido.isEmpty()
+                 ? QStringLiteral("nada dele ficou na janela.")
+                 : QStringLiteral("a janela ficou com %1 do arquivo; o resto continua como estava.")
+                       .arg(lido)));
+        throw;
     } catch (...) {
         aplica();
+        mostra_lido_ate(onde);
         throw;
     }
     if (!deste_teclado) {
@@ -130,6 +146,31 @@ void Frm_Grava::Le_Layout() {
     Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
     Tecla_Atual = TECLA_NENHUMA;
     seleciona_aba(1);
+}
+
+// After a read that stopped part-way the window shows the tables as they now are: the
+// captions and tooltips of the table on view, and the sentinel boxes of the entries
+// read. The other boxes keep what they show, since Save and the send take the
+// sentinels from the boxes. A code no caption can show leaves its key's caption
+// empty, its tooltip still giving the value, so that every key is shown.
+void Frm_Grava::mostra_lido_ate(const PosicaoLeitura& onde) {
+    if (const int t = aba_atual(); t >= 1 && t <= 4) {
+        const Tabela& tabela = codigos.tabela(t);
+        for (int k = 0; k <= 64; ++k) {
+            QString legenda;
+            try {
+                legenda = legenda_codigo(tabela[k], padroes);
+            } catch (const ErroExecucao&) {
+            }
+            Lbl_TeclaLBtab[k]->setCaption(legenda);
+            Lbl_TeclaLBtab[k]->setToolTip(dica_codigo(tabela[k]));
+        }
+    }
+    const auto linhas = linhas_sentinela();
+    for (int s = PRIMEIRO_SENTINELA; s <= onde.entrada; ++s) {
+        for (int b = 0; b < 4 && (s < onde.entrada || b + 1 < onde.tabela); ++b)
+            (*linhas[s - PRIMEIRO_SENTINELA])[b]->setText(texto_sentinela(codigos, s, b));
+    }
 }
 
 } // namespace vantora

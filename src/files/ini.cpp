@@ -3,11 +3,13 @@
 #include "../editor/tabelas.h"
 #include "../shell/erro.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStorageInfo>
+#include <QStringDecoder>
 #include <QVarLengthArray>
 #include <algorithm>
 #include <array>
@@ -209,10 +211,14 @@ ErroExecucao erro_gravacao(const QString& caminho, const QString& motivo) {
 // file-size limit give.
 QString motivo_gravacao(const QFileDevice& f) {
     const QString s = f.errorString();
-    if (s.contains(QLatin1String("No space left"), Qt::CaseInsensitive))
-        return QStringLiteral("sem espaço no dispositivo");
-    if (s.contains(QLatin1String("File too large"), Qt::CaseInsensitive))
-        return QStringLiteral("arquivo grande demais para o limite do sistema");
+    // Qt gives the system's text in its own words, translated when a translation of
+    // Qt is loaded.
+    const auto diz = [&s](const char* texto) {
+        return s.contains(QLatin1String(texto), Qt::CaseInsensitive) ||
+               s.contains(QCoreApplication::translate("QIODevice", texto), Qt::CaseInsensitive);
+    };
+    if (diz("No space left on device")) return QStringLiteral("sem espaço no dispositivo");
+    if (diz("File too large")) return QStringLiteral("arquivo grande demais para o limite do sistema");
     return s.isEmpty() ? QStringLiteral("falha na gravação") : s;
 }
 
@@ -257,12 +263,49 @@ Leitura le_bytes(const QString& caminho, QByteArray& destino, QString& motivo) {
 
 } // namespace
 
+QString PerfilPrivado::nome_codificacao(Codificacao c) {
+    switch (c) {
+    case Codificacao::Utf8Bom:
+        return QStringLiteral("UTF-8 com BOM");
+    case Codificacao::Utf16LE:
+        return QStringLiteral("UTF-16 LE com BOM");
+    case Codificacao::Utf16BE:
+        return QStringLiteral("UTF-16 BE com BOM");
+    case Codificacao::Ansi:
+        break;
+    }
+    return QStringLiteral("Windows-1252");
+}
+
 PerfilPrivado PerfilPrivado::de_bytes(const QByteArray& bytes) {
     PerfilPrivado p;
-    if (bytes.size() <= LIMITE_BYTES) {
-        p.bytes_ = bytes;
-        p.analisa();
+    if (bytes.size() > LIMITE_BYTES) return p;
+    // The byte-order marks Notepad writes; the text after one is decoded and held in
+    // Windows-1252 like any other file.
+    struct Marca {
+        const char* bytes;
+        qsizetype tamanho;
+        Codificacao codificacao;
+        QStringConverter::Encoding decodificador;
+    };
+    static constexpr std::array<Marca, 3> marcas = {
+        Marca{"\xEF\xBB\xBF", 3, Codificacao::Utf8Bom, QStringConverter::Utf8},
+        Marca{"\xFF\xFE", 2, Codificacao::Utf16LE, QStringConverter::Utf16LE},
+        Marca{"\xFE\xFF", 2, Codificacao::Utf16BE, QStringConverter::Utf16BE}};
+    p.bytes_ = bytes;
+    for (const Marca& m : marcas) {
+        if (!bytes.startsWith(QByteArrayView(m.bytes, m.tamanho))) continue;
+        QStringDecoder decodifica(m.decodificador, QStringConverter::Flag::Stateless);
+        const QString texto = decodifica(QByteArrayView(bytes).sliced(m.tamanho));
+        p.bytes_ = codifica(texto);
+        p.codificacao_ = m.codificacao;
+        // A character the code page lacks, or a byte sequence that is no text (read as
+        // U+FFFD), would not come back on saving.
+        p.perdas_ = decodifica.hasError() ||
+                    std::any_of(texto.begin(), texto.end(), [](QChar c) { return codigo_ansi(c) < 0; });
+        break;
     }
+    p.analisa();
     return p;
 }
 
@@ -491,6 +534,11 @@ QByteArray PerfilPrivado::texto() const {
 }
 
 void PerfilPrivado::salva(const QString& caminho) const {
+    if (perdas_)
+        throw erro_gravacao(
+            caminho, QStringLiteral("o texto do arquivo (%1) tem caracteres que não existem em Windows-1252, "
+                                    "a codificação em que os layouts são gravados; grave com outro nome")
+                         .arg(nome_codificacao(codificacao_)));
     const QFileInfo info(caminho);
     if (info.isDir()) throw erro_gravacao(caminho, QStringLiteral("é uma pasta"));
     if (info.exists()) {

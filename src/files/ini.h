@@ -19,7 +19,11 @@
 //
 // The file is taken byte by byte in the Windows-1252 code page, the one the layout
 // files have always been written in, so that any byte a Windows program put there
-// comes back out unchanged.
+// comes back out unchanged. A file that starts with a byte-order mark, as Windows
+// Notepad saves "UTF-8" and "Unicode" text, is read as the text it holds (UTF-8,
+// UTF-16 little- or big-endian), as the Windows profile functions read Unicode files;
+// it is written back as every layout is, in Windows-1252 without the mark. One whose
+// text has characters Windows-1252 lacks is not saved over, so that none is lost.
 //
 // Reading is linear in the size of the file: line spans and hashed name indexes,
 // no copy per line. A save composes the whole text and writes it once, through a
@@ -38,6 +42,9 @@ namespace vantora {
 
 class PerfilPrivado {
   public:
+    // How the file's text was stored.
+    enum class Codificacao { Ansi, Utf8Bom, Utf16LE, Utf16BE };
+
     // Files larger than this are no profile of ours: reading takes them as missing,
     // writing over them is refused.
     static constexpr qint64 LIMITE_BYTES = qint64(256) * 1024 * 1024;
@@ -69,8 +76,14 @@ class PerfilPrivado {
     // '[' could not be read back: error 5.
     void grava(const QString& secao, const QString& chave, const QString& valor);
 
-    // The text of the file as it now stands.
+    // The text of the file as it now stands, in Windows-1252.
     [[nodiscard]] QByteArray texto() const;
+
+    // The encoding the file was read in, and its name for messages ("UTF-16 LE com BOM").
+    [[nodiscard]] Codificacao codificacao() const { return codificacao_; }
+    [[nodiscard]] static QString nome_codificacao(Codificacao c);
+    // The file's text holds characters that Windows-1252 lacks (read as '?').
+    [[nodiscard]] bool tem_caracteres_fora_do_1252() const { return perdas_; }
 
     // The section headers and key lines of the file as read, in file order, with
     // their line numbers (from 1): for checking a file and pointing at its lines.
@@ -85,7 +98,8 @@ class PerfilPrivado {
 
     // Writes texto() to `caminho` in one go (temporary file renamed over the
     // original). On failure throws error 75 with a description that names the file
-    // and the reason; the old file is then left as it was.
+    // and the reason; the old file is then left as it was. A text read from a file
+    // with characters Windows-1252 lacks is refused the same way.
     void salva(const QString& caminho) const;
 
   private:
@@ -119,7 +133,9 @@ class PerfilPrivado {
     // The text of an original line as it now stands (without its line break).
     [[nodiscard]] std::pair<const char*, qsizetype> conteudo(qsizetype linha) const;
 
-    QByteArray bytes_;
+    QByteArray bytes_; // in Windows-1252
+    Codificacao codificacao_ = Codificacao::Ansi;
+    bool perdas_ = false;
     std::vector<Linha> linhas_;
     std::vector<Secao> secoes_; // original sections first, in file order
     std::size_t qtd_originais_ = 0;

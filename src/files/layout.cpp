@@ -3,6 +3,8 @@
 #include "editor/conversao.h"
 #include "shell/erro.h"
 
+#include <QStringList>
+
 namespace vantora {
 namespace {
 
@@ -52,23 +54,62 @@ void Grava_Layout(PerfilPrivado& ini, const Layout& layout) {
     }
 }
 
-bool Le_Layout(const PerfilPrivado& ini, Layout& layout) {
+QString nome_entrada(int entrada) {
+    const QString t = chave_entrada(entrada);
+    return entrada < QTD_TECLAS ? t + QStringLiteral(" (tecla %1)").arg(entrada + 1) : t;
+}
+
+QString PosicaoLeitura::secao() const {
+    return opcao >= 0 ? TECLADO : secao_tabela(tabela);
+}
+
+QString PosicaoLeitura::chave() const {
+    return opcao >= 0 ? NOMES_CAIXAS[static_cast<std::size_t>(opcao)] : chave_entrada(entrada);
+}
+
+QString PosicaoLeitura::nome() const {
+    return QStringLiteral("[%1] %2").arg(secao(), opcao >= 0 ? chave() : nome_entrada(entrada));
+}
+
+QString PosicaoLeitura::lido_antes() const {
+    if (opcao == 1) return QStringLiteral("a opção Prot");
+    if (opcao == 2) return QStringLiteral("as opções Prot e ProtDisp");
+    if (opcao >= 0 || tabela < 1) return {};
+    QStringList partes{QStringLiteral("as três opções")};
+    if (entrada == 1) partes << QStringLiteral("T0 das quatro tabelas");
+    if (entrada > 1) partes << QStringLiteral("T0–T%1 das quatro tabelas").arg(entrada - 1);
+    static const std::array<const char*, 3> anteriores = {"da Tab1", "da Tab1 e da Tab2",
+                                                          "da Tab1, da Tab2 e da Tab3"};
+    if (tabela > 1)
+        partes << QStringLiteral("T%1 %2").arg(entrada).arg(
+            QLatin1String(anteriores[std::size_t(tabela - 2)]));
+    const QString ultima = partes.takeLast();
+    return partes.isEmpty() ? ultima : partes.join(QStringLiteral(", ")) + QStringLiteral(" e ") + ultima;
+}
+
+bool Le_Layout(const PerfilPrivado& ini, Layout& layout, PosicaoLeitura* onde) {
+    PosicaoLeitura local;
+    PosicaoLeitura& p = onde ? *onde : local;
+    p = PosicaoLeitura();
     if (Le_Ini(ini, TECLADO, QStringLiteral("Tipo")) != tipoLayout()) return false;
     for (int c = 0; c < 3; ++c) {
+        p.opcao = c;
         const int v = converte_numero_inicial(Le_Ini(ini, TECLADO, NOMES_CAIXAS[c]));
         if (v < 0 || v > 2) throw ErroExecucao(ERRO_PROPRIEDADE);
         layout.caixas[c] = v;
     }
+    p.opcao = -1;
     // The keys must all be there; the sentinels may be missing (0).
-    for (int i = 0; i < PRIMEIRO_SENTINELA; ++i) {
-        for (int n = 1; n <= 4; ++n)
-            layout.codigos.tabela(n)[i] = converte_inteiro(Le_Ini(ini, secao_tabela(n), chave_entrada(i)));
-    }
-    for (int i = PRIMEIRO_SENTINELA; i < QTD_SLOTS; ++i) {
-        for (int n = 1; n <= 4; ++n)
+    for (int i = 0; i < QTD_SLOTS; ++i) {
+        p.entrada = i;
+        for (int n = 1; n <= 4; ++n) {
+            p.tabela = n;
+            const QString v = Le_Ini(ini, secao_tabela(n), chave_entrada(i));
             layout.codigos.tabela(n)[i] =
-                converte_numero_inicial(Le_Ini(ini, secao_tabela(n), chave_entrada(i)));
+                i < PRIMEIRO_SENTINELA ? converte_inteiro(v) : converte_numero_inicial(v);
+        }
     }
+    p = PosicaoLeitura();
     return true;
 }
 

@@ -49,11 +49,30 @@ void Grava_Ini(PerfilPrivado& ini, const QString& secao, const QString& chave, c
 // then T0 of Tab1..Tab4, T1 of Tab1..Tab4, and so on.
 void Grava_Layout(PerfilPrivado& ini, const Layout& layout);
 
+// "T5 (tecla 6)": an entry's key name with the key number the tools and the window's
+// messages use (keys numbered from 1); "T65", "T66" for the entries of no key.
+[[nodiscard]] QString nome_entrada(int entrada);
+
+// The key the layout reader reads last. Le_Layout keeps it up to date, so that after
+// a read that failed it names the key that failed and tells what was set before it.
+struct PosicaoLeitura {
+    int opcao = -1;                      // 0..2 (Prot, ProtDisp, ProtDispBNC) while the options are read
+    int tabela = 0;                      // 1..4 while the tables are read
+    int entrada = -1;                    // 0..71, likewise
+    [[nodiscard]] QString secao() const; // "Teclado", "Tab2"
+    [[nodiscard]] QString chave() const; // "ProtDisp", "T5"
+    // "[Tab2] T5 (tecla 6)"
+    [[nodiscard]] QString nome() const;
+    // What a read that stopped here had set, in words: "as três opções, T0–T4 das
+    // quatro tabelas e T5 da Tab1"; empty when nothing.
+    [[nodiscard]] QString lido_antes() const;
+};
+
 // Reads a layout into `layout`. False, with nothing changed, when "Tipo" is not
 // exactly "Vantora". Otherwise the options, then T0..T65 (entry by entry, table 1 to
 // 4 within each), then T66..T71 are set in that order; a read that fails throws
 // (13: a key among T0..T65 missing or no number; 6: out of range; 380: an option
-// outside 0..2) and leaves set what came before it.
-[[nodiscard]] bool Le_Layout(const PerfilPrivado& ini, Layout& layout);
+// outside 0..2) and leaves set what came before it, `onde` naming the key that failed.
+[[nodiscard]] bool Le_Layout(const PerfilPrivado& ini, Layout& layout, PosicaoLeitura* onde = nullptr);
 
 } // namespace vantora

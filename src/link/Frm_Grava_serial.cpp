@@ -239,18 +239,32 @@ class CanalJanela final : public CanalGravacao {
     explicit CanalJanela(Frm_Grava& j) : j_(j) {}
     void envia_registro(int indice, int c1, int c2, int c3, int c4) override {
         j_.Resposta_Teclado = 0;
+        de_layout_ = indice != 0;
         j_.Envia_Registro(indice, c1, c2, c3, c4);
     }
     void envia_fim() override {
         j_.Resposta_Teclado = 0;
+        de_layout_ = false;
         j_.Envia_Fim();
     }
-    int espera_resposta() override { return j_.espera_resposta(); }
+    int espera_resposta() override {
+        const int r = j_.espera_resposta();
+        if (r == RESPOSTA_SIM && de_layout_) ++aceitos;
+        return r;
+    }
     void avanca(int passos) override { j_.PBar->setValue(j_.PBar->value() + passos); }
+
+    int aceitos = 0; // key and sentinel records the keyboard took, which stay in it
 
   private:
     Frm_Grava& j_;
+    bool de_layout_ = false; // the message last written is a key or sentinel record
 };
+
+// "O teclado ficou parcialmente gravado: ... grave-o de novo." as a sentence.
+QString frase(const QString& texto) {
+    return texto.left(1).toUpper() + texto.mid(1) + QLatin1Char('.');
+}
 } // namespace
 
 void Frm_Grava::Cmd_Grava_Teclado_Click() {
@@ -313,18 +327,27 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
                                            valor_caixa(Chk_Prot44serialBNC));
                     };
                     CanalJanela canal(*this);
-                    if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Abandonado)
-                        servicos.mensagens->avisa(QStringLiteral("Erro de comunicação com o teclado"),
-                                                  tituloGravacao());
-                    else
-                        servicos.mensagens->informa(QStringLiteral("Gravação do teclado efetuada."),
-                                                    tituloGravacao());
-                } catch (const PortaPerdidaNaGravacao&) {
-                    // Reported once here; the control has closed the port already.
-                    servicos.mensagens->avisa(
-                        QStringLiteral("A porta serial deixou de responder durante a gravação (adaptador "
-                                       "desconectado?). O teclado não foi gravado por completo."),
-                        tituloGravacao());
+                    try {
+                        if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Abandonado) {
+                            // After the keyboard's own words, what it now holds, when it took
+                            // some records before refusing.
+                            QString texto = QStringLiteral("Erro de comunicação com o teclado");
+                            if (canal.aceitos > 0)
+                                texto +=
+                                    QStringLiteral("\n\n") + frase(texto_gravacao_parcial(canal.aceitos));
+                            servicos.mensagens->avisa(texto, tituloGravacao());
+                        } else {
+                            servicos.mensagens->informa(QStringLiteral("Gravação do teclado efetuada."),
+                                                        tituloGravacao());
+                        }
+                    } catch (const PortaPerdidaNaGravacao&) {
+                        // Reported once here; the control has closed the port already.
+                        servicos.mensagens->avisa(
+                            QStringLiteral("A porta serial deixou de responder durante a gravação (adaptador "
+                                           "desconectado?). ") +
+                                frase(texto_gravacao_parcial(canal.aceitos)),
+                            tituloGravacao());
+                    }
                 } catch (const ProgramaEncerrando&) {
                     // Nothing more to say: the port is closed on the way out.
                 }

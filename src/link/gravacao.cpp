@@ -29,6 +29,22 @@ void envia_ate_aceito(CanalGravacao& canal, const CodigosLayout& c, int indice, 
 
 } // namespace
 
+QString texto_gravacao_parcial(int aceitos) {
+    if (aceitos <= 0) return QStringLiteral("o teclado não foi alterado");
+    if (aceitos >= REGISTROS_LAYOUT)
+        return QStringLiteral(
+                   "o teclado aceitou os %1 registros, mas não recebeu as opções e o comando de fim; "
+                   "grave-o de novo")
+            .arg(REGISTROS_LAYOUT);
+    return QStringLiteral(
+               "o teclado ficou parcialmente gravado: aceitou %1 de %2 registros (%3); grave-o de novo")
+        .arg(aceitos)
+        .arg(REGISTROS_LAYOUT)
+        .arg(aceitos <= QTD_TECLAS
+                 ? QStringLiteral("teclas 1 a %1").arg(aceitos)
+                 : QStringLiteral("as 65 teclas e %1 sentinela(s)").arg(aceitos - QTD_TECLAS));
+}
+
 ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos, int opcoes) {
     return executa_gravacao(canal, codigos, [opcoes] { return opcoes; });
 }

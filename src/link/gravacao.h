@@ -7,6 +7,7 @@
 
 #include "editor/tabelas.h"
 
+#include <QString>
 #include <functional>
 
 namespace vantora {
@@ -29,6 +30,15 @@ class CanalGravacao {
 };
 
 enum class ResultadoGravacao { Gravado, Abandonado };
+
+// The records a keyboard must accept for a whole layout: 65 keys and 6 sentinels.
+inline constexpr int REGISTROS_LAYOUT = QTD_TECLAS + QTD_SLOTS - PRIMEIRO_SENTINELA;
+
+// What an exchange that stopped after `aceitos` accepted records left in the keyboard
+// (keys numbered from 1): "o teclado ficou parcialmente gravado: aceitou 10 de 71
+// registros (teclas 1 a 10); grave-o de novo", "o teclado não foi alterado", or, with
+// all 71 taken, that the options and the end command are missing.
+[[nodiscard]] QString texto_gravacao_parcial(int aceitos);
 
 // Runs the exchange. The flags record and the end command go out only when no
 // record was abandoned; their answers are awaited but not judged.

@@ -69,15 +69,31 @@ std::vector<int> numera_linux(const QStringList& caminhos) {
     return numeros;
 }
 
-QList<PortaExtra> le_portas_extras(const QString& texto) {
+QList<PortaExtra> le_portas_extras(const QString& texto, QStringList* avisos) {
     QList<PortaExtra> r;
     for (const QString& entrada : texto.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        if (entrada.trimmed().isEmpty()) continue;
         const qsizetype igual = entrada.indexOf(QLatin1Char('='));
-        if (igual < 0) continue;
         bool ok = false;
-        const int n = entrada.left(igual).trimmed().toInt(&ok);
-        const QString caminho = entrada.mid(igual + 1).trimmed();
-        if (!ok || n < 1 || n > 32767 || caminho.isEmpty()) continue;
+        const int n = igual < 0 ? 0 : entrada.left(igual).trimmed().toInt(&ok);
+        const QString caminho = igual < 0 ? QString() : entrada.mid(igual + 1).trimmed();
+        if (!ok || n < 1 || n > 32767 || caminho.isEmpty()) {
+            if (avisos)
+                *avisos << QStringLiteral(
+                               "A entrada \"%1\" de VANTORA_EXTRA_PORTS foi ignorada: cada entrada é "
+                               "NÚMERO=CAMINHO, com um número de 1 a 32767.")
+                               .arg(entrada.trimmed());
+            continue;
+        }
+        const auto antes =
+            std::find_if(r.cbegin(), r.cend(), [n](const PortaExtra& e) { return e.numero == n; });
+        if (antes != r.cend() && avisos)
+            *avisos << QStringLiteral(
+                           "A porta extra %1 (VANTORA_EXTRA_PORTS) foi ignorada: o número COM%2 já "
+                           "foi dado a %3. Escolha outro número para ela.")
+                           .arg(caminho)
+                           .arg(n)
+                           .arg(antes->caminho);
         r.append({n, caminho});
     }
     return r;
@@ -165,11 +181,14 @@ class InventarioSistema : public InventarioPortas {
             return a.numero < b.numero;
         });
 #endif
-        QList<PortaExtra> extras;
-        for (const PortaExtra& e : le_portas_extras(qEnvironmentVariable("VANTORA_EXTRA_PORTS"))) {
-            if (QFileInfo::exists(e.caminho)) extras.append(e);
-        }
         QStringList avisos;
+        QList<PortaExtra> extras;
+        QList<int> dados;
+        for (const PortaExtra& e : le_portas_extras(qEnvironmentVariable("VANTORA_EXTRA_PORTS"), &avisos)) {
+            // A number given twice keeps its first path, present or not.
+            if (!dados.contains(e.numero) && QFileInfo::exists(e.caminho)) extras.append(e);
+            dados.append(e.numero);
+        }
         r = junta_extras(std::move(r), extras, avisos);
         const std::lock_guard<std::mutex> trava(mutex_);
         avisos_ = avisos;

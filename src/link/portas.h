@@ -47,12 +47,14 @@ class InventarioPortas {
 [[nodiscard]] std::vector<int> numera_linux(const QStringList& caminhos);
 
 // Ports named in VANTORA_EXTRA_PORTS: "NUMBER=PATH;NUMBER=PATH". Entries without a
-// number from 1 to 32767 or without a path are left out.
+// number from 1 to 32767 or without a path are left out, and `avisos` gets a line
+// for each; so does a number given again (the entry is kept: the first one given
+// is the one the port list takes).
 struct PortaExtra {
     int numero = 0;
     QString caminho;
 };
-[[nodiscard]] QList<PortaExtra> le_portas_extras(const QString& texto);
+[[nodiscard]] QList<PortaExtra> le_portas_extras(const QString& texto, QStringList* avisos = nullptr);
 
 // The system's devices followed by the extra ports; an extra port whose number is
 // already listed (by the system or an earlier extra port) is left out, and `avisos`

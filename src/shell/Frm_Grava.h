@@ -35,6 +35,7 @@ class QTimer;
 namespace vantora {
 
 class MDL_Keyboard; // capture: the keyboard filter module
+struct PosicaoLeitura; // files: where the layout reader stopped
 
 class Frm_Grava : public QMainWindow {
     Q_OBJECT
@@ -108,6 +109,9 @@ public:
     // refreshes the window; writes them into it.
     void Le_Layout();
     void Grava_Layout();
+    // After a read that stopped at `onde`: the captions, tooltips and sentinel boxes
+    // show what the tables now hold.
+    void mostra_lido_ate(const PosicaoLeitura& onde);
 
     // --- Link (src/link) ---
     // so_avisos_novos: the port watch's refill, which repeats no message already shown.

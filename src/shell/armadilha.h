@@ -2,7 +2,8 @@
 // The error trap: runs a handler, and on a run-time error shows
 // "Error N (description) in procedure P of <where>" with an OK button, no icon
 // and the application's title, then leaves the handler. What was done before
-// the failure stays done.
+// the failure stays done; an error that carries a sentence of our own about it
+// shows that sentence after the message.
 
 #include "erro.h"
 #include "mensagens.h"
@@ -14,9 +15,10 @@
 namespace vantora {
 
 inline void mostraErro(Mensagens& msg, int numero, const QString& descricao, const QString& procedimento,
-                       const QString& onde) {
-    msg.mostra(mensagemErro(numero, descricao, procedimento, onde), QString(), Icone::Nenhum, Botoes::Ok,
-               Resposta::Ok);
+                       const QString& onde, const QString& complemento = {}) {
+    QString texto = mensagemErro(numero, descricao, procedimento, onde);
+    if (!complemento.isEmpty()) texto += QStringLiteral("\n\n") + complemento;
+    msg.mostra(texto, QString(), Icone::Nenhum, Botoes::Ok, Resposta::Ok);
 }
 
 // Returns true when the handler ran to its end.
@@ -26,7 +28,7 @@ bool armadilha(Mensagens& msg, const QString& procedimento, const QString& onde,
         std::forward<F>(corpo)();
         return true;
     } catch (const ErroExecucao& e) {
-        mostraErro(msg, e.numero(), e.descricao(), procedimento, onde);
+        mostraErro(msg, e.numero(), e.descricao(), procedimento, onde, e.complemento());
     } catch (const std::bad_alloc&) {
         mostraErro(msg, 7, QStringLiteral("Memória insuficiente"), procedimento, onde);
     } catch (const std::exception& e) {

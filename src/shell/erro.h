@@ -5,6 +5,7 @@
 #include <QString>
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace vantora {
 
@@ -30,10 +31,15 @@ class ErroExecucao : public std::exception {
     [[nodiscard]] int numero() const noexcept { return numero_; }
     [[nodiscard]] const QString& descricao() const noexcept { return descricao_; }
     [[nodiscard]] const char* what() const noexcept override { return texto_.c_str(); }
+    // Our own sentence shown after the trap's message (what the failure left behind);
+    // the message itself stays as it is.
+    [[nodiscard]] const QString& complemento() const noexcept { return complemento_; }
+    void defineComplemento(QString texto) { complemento_ = std::move(texto); }
 
   private:
     int numero_;
     QString descricao_;
+    QString complemento_;
     std::string texto_;
 };
 

@@ -8,16 +8,46 @@
 #include "shell/medida.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char* argv[]) {
+    // --help and --version answer at once, with or without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("vantora-config %s\n", VANTORA_VERSAO);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs("Uso: vantora-config [opções] [ARQUIVO.key]\n\n"
+                       "Configurador dos teclados Vantora: a janela que edita layouts (*.key) e os grava no\n"
+                       "teclado pela porta serial. ARQUIVO.key é aberto ao iniciar, como pelo comando Abrir.\n\n"
+                       "Opções:\n"
+                       "  -h, --help  Mostra esta ajuda.\n"
+                       "  --version   Mostra a versão.\n\n"
+                       "Pela linha de comando, sem janela: vantora-prog --help.\n",
+                       stdout);
+            return 0;
+        }
+    }
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        std::fprintf(stderr, "vantora-config: nenhuma tela disponível (DISPLAY vazio); para ver a janela, "
-                             "rode scripts/screenshot.sh (grava um PNG) ou xvfb-run build/bin/vantora-config\n");
+        // From the build tree the developer's scripts help; once installed, the installed programs.
+        const bool construcao =
+            QFileInfo(QStringLiteral("/proc/self/exe"))
+                .canonicalFilePath()
+                .startsWith(QDir(QStringLiteral(VANTORA_CONSTRUCAO)).canonicalPath() + QLatin1Char('/'));
+        std::fputs(construcao
+                       ? "vantora-config: nenhuma tela disponível (DISPLAY vazio); para ver a janela, rode "
+                         "scripts/screenshot.sh (grava um PNG) ou xvfb-run build/bin/vantora-config\n"
+                       : "vantora-config: nenhuma tela disponível (DISPLAY vazio); abra-o numa sessão "
+                         "gráfica, ou rode xvfb-run vantora-config; sem tela, vantora-prog grava teclados "
+                         "(vantora-prog --help)\n",
+                   stderr);
         return 2;
     }
 #endif

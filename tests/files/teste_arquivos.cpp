@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -45,6 +46,11 @@ QByteArray le_bytes(const QString& caminho) {
 bool grava_bytes(const QString& caminho, const QByteArray& bytes) {
     QFile f(caminho);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Text as Windows Notepad saves it as "UTF-8" or "Unicode": a byte-order mark first.
+QByteArray bloco_de_notas(const QString& texto, QStringConverter::Encoding codificacao) {
+    return QStringEncoder(codificacao, QStringConverter::Flag::WriteBom).encode(texto);
 }
 
 // A layout that uses every kind of value: printable codes, control codes, 0, 255,
@@ -165,6 +171,13 @@ class TesteArquivos : public QObject {
         linha("secao sem nome", "[]\r\nk=1\r\n", "", "k", "1");
         linha("fora do ASCII", "[Se\xe7\xe3o]\r\nChave=\xe1\xe9\x80\x81\r\n", QStringLiteral("SEÇÃO"),
               QStringLiteral("chave"), QStringLiteral("áé€") + QChar(0x81));
+        // Notepad's "UTF-8" and "Unicode" (either byte order): read as the text they hold.
+        const QString notas = QStringLiteral("[Seção]\r\nTipo=Vantora €\r\n");
+        for (const auto& [nome, c] : {std::pair{"UTF-8 com BOM", QStringConverter::Utf8},
+                                      std::pair{"UTF-16 LE com BOM", QStringConverter::Utf16LE},
+                                      std::pair{"UTF-16 BE com BOM", QStringConverter::Utf16BE}})
+            linha(nome, bloco_de_notas(notas, c), QStringLiteral("SEÇÃO"), "tipo",
+                  QStringLiteral("Vantora €"));
     }
     void le() {
         QFETCH(QByteArray, arquivo);
@@ -213,6 +226,9 @@ class TesteArquivos : public QObject {
         linha("fora do ASCII", "[A]\r\n\xe7=\xe3\xff\r\n",
               {QStringLiteral("Seção"), "x", QStringLiteral("ã€☺")},
               "[A]\r\n\xe7=\xe3\xff\r\n[Se\xe7\xe3o]\r\nx=\xe3\x80?\r\n");
+        linha("Unicode volta em Windows-1252",
+              bloco_de_notas(QStringLiteral("[A]\r\nx=1\r\n; ação €\r\n"), QStringConverter::Utf16LE),
+              {"A", "x", "2"}, "[A]\r\nx=2\r\n; a\xe7\xe3o \x80\r\n");
     }
     void grava() {
         QFETCH(QByteArray, antes);
@@ -224,9 +240,15 @@ class TesteArquivos : public QObject {
         QCOMPARE(ini.texto(), depois);
     }
 
-    // A folder and a pipe read as nothing, without blocking; a pipe is not saved over.
+    // A folder and a pipe read as nothing, without blocking; a pipe is not saved over,
+    // nor a Notepad file with a character Windows-1252 lacks, which would be lost.
     void arquivos() {
         QTemporaryDir dir;
+        const QByteArray sorriso = bloco_de_notas(QStringLiteral("[S]\r\nk=☺\r\n"), QStringConverter::Utf8);
+        QVERIFY(grava_bytes(dir.filePath("s.key"), sorriso));
+        const PerfilPrivado s = PerfilPrivado::le_para_gravar(dir.filePath("s.key"));
+        QVERIFY_THROWS_EXCEPTION(ErroExecucao, s.salva(dir.filePath("s.key")));
+        QCOMPARE(le_bytes(dir.filePath("s.key")), sorriso);
         QVERIFY(QDir(dir.path()).mkdir("pasta.key"));
         QCOMPARE(PerfilPrivado::le_arquivo(dir.filePath("pasta.key")).le("S", "k", PADRAO, 255), PADRAO);
 #ifdef Q_OS_UNIX
@@ -397,8 +419,9 @@ class TesteArquivos : public QObject {
     // filter is back as it was found for Open, and as the page wants it for Save (off
     // on the card-reader page). A sentinel box without a number stops the save before
     // the dialog, the boxes before it copied. Another keyboard's file changes nothing;
-    // a faulty one leaves what was read before the fault. A good one loads tables and
-    // boxes (not the model box), clears the selection and shows table 1.
+    // a faulty one leaves what was read before the fault, shows it, and says so. A good
+    // one loads tables and boxes (not the model box), clears the selection and shows
+    // table 1.
     void abrir_e_salvar() {
         JanelaDeTeste j;
         prepara(j);
@@ -436,23 +459,50 @@ class TesteArquivos : public QObject {
         QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
 
         QTemporaryDir dir;
-        const QString outro = dir.filePath("o.key"), ruim = dir.filePath("r.key");
+        const QString outro = dir.filePath("o.key"), ruim = dir.filePath("r.key"),
+                      unicode = dir.filePath("u.key");
         QVERIFY(grava_bytes(outro, texto_layout(exemplo()).replace("=Vantora", "=vantora")));
-        QVERIFY(grava_bytes(ruim, sem_linha("Tab3", "T10")));
+        PerfilPrivado r = PerfilPrivado::de_bytes(texto_layout(exemplo()));
+        r.grava("Tab3", "T67", "40000");
+        QVERIFY(grava_bytes(ruim, r.texto()));
+        QVERIFY(grava_bytes(unicode, bloco_de_notas(QString::fromLatin1(le_bytes(dados("layout_novo.key"))),
+                                                    QStringConverter::Utf16LE)));
         j.dialogo.aoMostrar = nullptr;
-        j.dialogo.respostas = {outro, ruim, dados("layout_novo.key")};
+        j.dialogo.respostas = {outro, ruim, unicode};
+        j->TabStrip->setCurrentIndex(1); // table 2 on view; key 6 selected
         const QStringList agora = estado(j);
         j->mnu_Abrir_Click();
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
         QCOMPARE(j.mensagens.vistas.back().icone, Icone::Informacao);
         QCOMPARE(estado(j), agora);
+        // Stopped at a sentinel out of range: what was read before it stays set and is
+        // shown (the table on view, the sentinel boxes read); the other boxes keep what
+        // they showed, which Save and the send take.
         j->mnu_Abrir_Click();
-        QCOMPARE(j.mensagens.ultima(), erro_em("mnu_Abrir_Click"));
-        QCOMPARE(j->codigos.Codigos_Tab2[10], exemplo().codigos.Codigos_Tab2[10]);
-        QCOMPARE(j->codigos.Codigos_Tab3[66], std::int16_t(5)); // not reached
-        QCOMPARE(j->Chk_Prot44serial->checkState(), Qt::Unchecked);
-        QCOMPARE(j->Tecla_Atual, std::int16_t(7));
+        QCOMPARE(
+            j.mensagens.ultima(),
+            QStringLiteral("Error 6 (Estouro) in procedure mnu_Abrir_Click of Formulário Frm_Grava\n\nO "
+                           "arquivo foi lido só até a entrada [Tab3] T67, que não pôde ser lida: a janela "
+                           "ficou com as três opções, T0–T66 das quatro tabelas e T67 da Tab1 e da Tab2 do "
+                           "arquivo; o resto continua como estava."));
+        const Layout e = exemplo();
+        for (int k = 0; k <= 64; ++k) {
+            QCOMPARE(j->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.codigos.Codigos_Tab2[k], j->padroes));
+            QCOMPARE(j->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.codigos.Codigos_Tab2[k]));
+        }
+        QStringList caixas;
+        for (auto* linha : {&j->Txt_Inicial, &j->Txt_Final})
+            for (QLineEdit* caixa : *linha)
+                caixas << caixa->text();
+        QCOMPARE(caixas, (QStringList{texto_sentinela(e.codigos, 66, 0), texto_sentinela(e.codigos, 66, 1),
+                                      texto_sentinela(e.codigos, 66, 2), texto_sentinela(e.codigos, 66, 3),
+                                      texto_sentinela(e.codigos, 67, 0), texto_sentinela(e.codigos, 67, 1),
+                                      "ab", "0"}));
+        QCOMPARE(j->Txt_lcmErroT3[3]->text(), QStringLiteral("065"));
+        QCOMPARE(j->Chk_Prot44serialBNC->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(j->Tecla_Atual, std::int16_t(6));
         QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
+        // A layout Notepad saved as "Unicode" opens as it would in its own encoding.
         j->Chk_Tec44->setCheckState(Qt::Checked);
         j->mnu_Abrir_Click();
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(3));
@@ -461,7 +511,7 @@ class TesteArquivos : public QObject {
         QCOMPARE(j->Chk_Tec44->checkState(), Qt::Checked);
         QCOMPARE(j->Txt_lcmErroT3[3]->text(), QStringLiteral("10"));
         QCOMPARE(j->Tecla_Atual, std::int16_t(TECLA_NENHUMA));
-        QCOMPARE(j->Sp_TeclaLBtab[7]->BackColor(), BRANCO);
+        QCOMPARE(j->Sp_TeclaLBtab[6]->BackColor(), BRANCO);
         QCOMPARE(j->aba_atual(), 1);
         QCOMPARE(j->captura_instalada(), filtro);
         QCOMPARE(j->Lbl_TeclaLBtab[0]->caption(),
@@ -583,7 +633,9 @@ class TesteArquivos : public QObject {
         JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.dialogo = &dialogo; });
         j->abre_arquivo(a + "/ruim.key");
         Operador(a + "/ruim.key"), j->mnu_Abrir_Click();
-        QCOMPARE(j.mensagens.textos(), QStringList(2, erro_em("mnu_Abrir_Click")));
+        QCOMPARE(j.mensagens.textos().size(), 2);
+        QVERIFY(j.mensagens.textos()[0].startsWith(erro_em("mnu_Abrir_Click")));
+        QCOMPARE(j.mensagens.textos()[1], j.mensagens.textos()[0]);
         j->abre_arquivo(dir.filePath("falta.key"));
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
         j->abre_arquivo(bom);

@@ -72,19 +72,25 @@ class TestePortas : public QObject {
     }
 
     // Extra ports are listed after the system's while their path exists; entries
-    // without a number in 1..32767 or without a path are left out, and one under a
-    // number already listed is left out and said so: the number chosen always opens
-    // the device listed under it.
+    // without a number in 1..32767 or without a path are left out, and so is one
+    // under a number already listed or given before (even to a path that is not
+    // there), each said so: the number chosen always opens the device listed under it.
     void portas_extras() {
         QTemporaryDir dir;
         const QString existe = dir.filePath(QStringLiteral("tty-virtual"));
         QVERIFY(QFile(existe).open(QIODevice::WriteOnly));
         qputenv("VANTORA_EXTRA_PORTS",
-                QStringLiteral("x=/a;0=/b;9=;=/c;;40000=/d;200 = %1 ;201=%2/nao-existe")
+                QStringLiteral("x=/a;0=/b;9=;=/c;;40000=/d;-3=/e;lixo;200 = %1 ;201=%2/nao-existe;201=%1")
                     .arg(existe, dir.path())
                     .toLocal8Bit());
-        const auto lista = criaInventarioSistema()->lista();
+        const auto inventario = criaInventarioSistema();
+        const auto lista = inventario->lista();
         qunsetenv("VANTORA_EXTRA_PORTS");
+        const QString ditos = inventario->avisos().join('\n');
+        for (const QString entrada : {"\"x=/a\"", "\"0=/b\"", "\"9=\"", "\"=/c\"", "\"40000=/d\"",
+                                      "\"-3=/e\"", "\"lixo\"", "COM201 já foi dado a"})
+            QVERIFY2(ditos.contains(entrada), qPrintable(ditos));
+        QCOMPARE(inventario->avisos().size(), 8);
         QCOMPARE(std::count_if(lista.begin(), lista.end(),
                                [](const auto& d) { return d.nome.startsWith("Porta virtual"); }),
                  1);

@@ -21,7 +21,11 @@ fi
 p="$raiz/usr"
 cd "$raiz"
 
-for b in vantora-config vantora-prog vantora-sim; do [ -x "$p/bin/$b" ] || falha "bin/$b ausente"; done
+for b in vantora-config vantora-prog vantora-sim; do
+    [ -x "$p/bin/$b" ] || falha "bin/$b ausente"
+    versao=$(env -u DISPLAY -u WAYLAND_DISPLAY "$p/bin/$b" --version 2>&1)
+    [[ $versao =~ ^$b\ [0-9]+\.[0-9]+ ]] || falha "$b --version: $versao"
+done
 ajuda=$("$p/bin/vantora-prog" --help 2>&1) || falha "vantora-prog --help saiu com $?"
 grep -q '^Uso: vantora-prog COMANDO' <<<"$ajuda" || falha "vantora-prog --help sem o uso: $ajuda"
 # The window opens and the program quits by itself (VANTORA_SAIR_AO_MOSTRAR) on the
@@ -47,8 +51,9 @@ for caso in "$aqui/../../examples/mercado.key|Tab1 0 65 A" "$raiz/pasta com espa
 done
 sem_tela=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$p/bin/vantora-config" 2>&1)
 rc=$?
-[ $rc -eq 2 ] && [ "$(wc -l <<<"$sem_tela")" -eq 1 ] && grep -q 'nenhuma tela' <<<"$sem_tela" ||
-    falha "sem tela: saída $rc, $sem_tela"
+# Installed, it points to installed programs, not to the build tree's scripts.
+[ $rc -eq 2 ] && [ "$(wc -l <<<"$sem_tela")" -eq 1 ] && grep -q 'nenhuma tela' <<<"$sem_tela" &&
+    ! grep -q 'build/\|scripts/' <<<"$sem_tela" || falha "sem tela: saída $rc, $sem_tela"
 
 # The menu entry: its program and its icon are installed, each PNG of its own size.
 desktop="$p/share/applications/vantora-config.desktop"
@@ -85,7 +90,7 @@ for b in vantora-config vantora-sim vantora-prog; do
     [ -z "$avisos" ] || falha "groff $b: $avisos"
 done
 texto=$(zcat "$pagina" | groff -man -Tascii -P-cbou 2>/dev/null)
-opcoes_ajuda=""
+opcoes_ajuda=$(grep -oE -- '--[a-z-]+' <<<"$ajuda" | tr '\n' ' ')
 for c in $(sed -n '/^Comandos:/,/^$/s/^  \([a-z]\+\) .*/\1/p' <<<"$ajuda"); do
     grep -qE "^ {7}$c( |$)" <<<"$texto" || falha "manual sem o comando $c"
     opcoes_ajuda+=" $("$p/bin/vantora-prog" "$c" --help 2>/dev/null | grep -oE -- '--[a-z-]+' | tr '\n' ' ')"

@@ -4,11 +4,14 @@
 #include "comum/emulador.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
+#include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 using vantora::teste::Emulador;
@@ -21,15 +24,34 @@ struct Saida {
 };
 
 // Runs vantora-prog (or another program) in tests/data, processing events meanwhile so
-// that the emulators in this process keep reading.
-Saida roda(const QStringList& args, const QString& programa = QStringLiteral(VANTORA_PROG)) {
+// that the emulators in this process keep reading, and calling `enquanto`. With
+// `terminal`, its stderr is a pseudo-terminal, as in a shell.
+Saida roda(const QStringList& args, const QString& programa = QStringLiteral(VANTORA_PROG),
+           bool terminal = false, const std::function<void(QProcess&)>& enquanto = {}) {
     QProcess p;
     p.setWorkingDirectory(QStringLiteral(VANTORA_DADOS));
+    const int mestre = terminal ? posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK) : -1;
+    if (mestre >= 0 && grantpt(mestre) == 0 && unlockpt(mestre) == 0)
+        p.setStandardErrorFile(QString::fromLocal8Bit(ptsname(mestre)));
+    QByteArray tela;
+    const auto le = [&] {
+        char b[4096];
+        for (ssize_t n; mestre >= 0 && (n = ::read(mestre, b, sizeof b)) > 0;)
+            tela.append(b, n);
+    };
     p.start(programa, args);
-    const bool fim = QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 60000);
+    const bool fim = QTest::qWaitFor(
+        [&] {
+            le();
+            if (enquanto) enquanto(p);
+            return p.state() == QProcess::NotRunning;
+        },
+        60000);
+    le();
+    if (mestre >= 0) ::close(mestre);
     return {fim && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
+            QString::fromLocal8Bit(terminal ? tela : p.readAllStandardError())};
 }
 
 const QString EXEMPLO = QStringLiteral(VANTORA_EXEMPLOS "/mercado.key");
@@ -57,7 +79,8 @@ class TesteFerramentas : public QObject {
     // vantora-sim: help in Portuguese, bad values refused with a message (options and
     // commands).
     void simulador() {
-        QVERIFY(roda({"--help"}, VANTORA_SIM).out.startsWith("Uso: vantora-sim [opções]"));
+        const QString ajuda = roda({"--help"}, VANTORA_SIM).out;
+        QVERIFY2(ajuda.startsWith("Uso: ") && ajuda.contains("vantora-sim [opções]\n"), qPrintable(ajuda));
         for (const QStringList& a : {QStringList{"--rejeita", "abc"}, {"--envia", "41,zz"}}) {
             const Saida s = roda(a, VANTORA_SIM);
             QVERIFY2(s.status == 2 && s.err.contains("valor inválido para " + a[0]), qPrintable(s.err));
@@ -67,8 +90,17 @@ class TesteFerramentas : public QObject {
         QVERIFY(sim.espera("ERRO envia: \"zz\""));
     }
 
+    // Every program answers --help and --version and ends (the window opens for neither).
+    // Usage errors say what is wrong, Qt's own messages in Portuguese too.
     void ajuda_e_erros_de_uso() {
         QVERIFY(roda({"--help"}).out.contains(QStringLiteral("Uso: vantora-prog COMANDO")));
+        for (const QString programa : {VANTORA_PROG, VANTORA_SIM, VANTORA_CONFIG}) {
+            const QString nome = QFileInfo(programa).fileName();
+            const Saida v = roda({"--version"}, programa);
+            QVERIFY2(v.status == 0 && v.out == nome + " " VANTORA_VERSAO "\n", qPrintable(v.out + v.err));
+        }
+        const Saida janela = roda({"--help"}, VANTORA_CONFIG);
+        QVERIFY2(janela.status == 0 && janela.out.startsWith("Uso: vantora-config"), qPrintable(janela.err));
         for (const QString c : {"ports", "send", "show", "check", "legend"}) {
             const Saida s = roda({c, "--help"});
             QVERIFY2(s.status == 0 && s.out.startsWith("Uso: vantora-prog " + c), qPrintable(s.out));
@@ -77,9 +109,16 @@ class TesteFerramentas : public QObject {
         const QList<QPair<QStringList, QString>> erros = {
             {{"grava"}, "comando desconhecido: grava"},
             {{"show", "--nada", EXEMPLO}, "nada"},
-            {{"show", EXEMPLO, "--model", "50"}, "uso: vantora-prog show"},
+            {{"show", "-x.key"}, "Opção desconhecida 'x.key'"},
+            {{"show", EXEMPLO, "--model"}, "Faltando valor após '--model'"},
+            {{"show", EXEMPLO, "--model", "50"}, "modelo inválido: 50"},
+            {{"show", EXEMPLO, "--sentinels"}, "--sentinels só vale com --format csv"},
+            {{"check", EXEMPLO, "a", "b"}, "argumentos a mais: a b"},
             {{"legend", EXEMPLO, "-o", dir.filePath("l.txt")}, "formato desconhecido"},
-            {{"legend", EXEMPLO}, "uso: vantora-prog legend"},
+            {{"legend", EXEMPLO}, "indique a folha: -o SAIDA.pdf"},
+            {{"send", EXEMPLO, "--port", "/dev/null"}, "/dev/null: não é um dispositivo serial"},
+            {{"send", EXEMPLO, "--port", "prog_erros.key"},
+             "não é um dispositivo serial (é um arquivo comum)"},
             {{"send", EXEMPLO, "--speed", "1200"}, "velocidade inválida: 1200"},
             {{"send", EXEMPLO, "--port", "COM31999"}, "COM31999: porta não encontrada"},
             // refused before any port is looked for: nothing goes out
@@ -94,7 +133,10 @@ class TesteFerramentas : public QObject {
     // sentinels in CSV as `send` puts them on the wire; codes without a visible character
     // (C1 controls, 160, 173) or out of range printed as <n>, never as they are; a comma
     // caption quoted. check: errors and warnings with file:line in line order (warnings
-    // fail only with --strict); a repeated section told once, a missing table in one line.
+    // fail only with --strict); a repeated section told once, a missing table in one line;
+    // a Notepad file (UTF-8 with BOM, CRLF) named as such, each value the window reads
+    // otherwise than written and each sentinel sent as its default told, and where the
+    // window stops reading with what it keeps.
     void saidas() {
         const QList<std::tuple<QStringList, int, QString>> casos = {
             {{"show", EXEMPLO}, 0, "prog_show.txt"},
@@ -106,7 +148,8 @@ class TesteFerramentas : public QObject {
             {{"check", "prog_erros.key"}, 1, "prog_erros_check.txt"},
             {{"check", "prog_avisos.key"}, 0, "prog_avisos_check.txt"},
             {{"check", "prog_avisos.key", "--strict"}, 1, "prog_avisos_check.txt"},
-            {{"check", "prog_sem_tabela.key"}, 1, "prog_sem_tabela_check.txt"}};
+            {{"check", "prog_sem_tabela.key"}, 1, "prog_sem_tabela_check.txt"},
+            {{"check", "prog_bloco_de_notas.key"}, 1, "prog_bloco_de_notas_check.txt"}};
         for (const auto& [args, status, saida] : casos) {
             const Saida s = roda(args);
             QCOMPARE(s.out, esperado(saida));
@@ -161,27 +204,67 @@ class TesteFerramentas : public QObject {
             QVERIFY2(texto.count(c) == (c == "HTAB" ? 33 : 65), qPrintable(c));
         QCOMPARE(roda({"legend", "prog_longas.key", "-o", pdf, "--pitch", "7"}).status, 0);
         const QString pequeno = roda({pdf, "-"}, "pdftotext").out;
-        QVERIFY2(pequeno.count("*1") == 66 && pequeno.contains("*1 Back SP"), qPrintable(pequeno));
+        QVERIFY2(pequeno.count("*1") == 66 && pequeno.contains("*1 Back SP (teclas 1-65)"),
+                 qPrintable(pequeno));
         // At 40 mm a landscape A4 takes 6 columns by 4 rows: 11 columns need 2 pages.
         QCOMPARE(roda({"legend", "prog_longas.key", "-o", pdf, "--pitch", "40", "--model", "44"}).status, 0);
         QVERIFY(roda({pdf}, "pdfinfo").out.contains(QRegularExpression("Pages:\\s+2\\n")));
+        // A layout `send` refuses is printed, with a warning.
+        const Saida estranho = roda({"legend", "prog_estranhos.key", "-o", pdf});
+        QVERIFY2(estranho.status == 0 &&
+                     estranho.err.contains("aviso: A tecla 1 (linha 1, coluna 1) tem o código 300") &&
+                     estranho.err.contains("\"vantora-prog send\" não grava este layout"),
+                 qPrintable(estranho.err));
+        // The layout itself, even through a link, is never overwritten; a folder that is
+        // missing or refuses the write is named with its reason.
+        const QString copia = dir.filePath("copia.key");
+        QVERIFY(QFile::copy(EXEMPLO, copia) && QFile::link(copia, dir.filePath("elo.pdf")));
+        QTemporaryDir fechada(QDir::tempPath() + "/vantora-XXXXXX"); // reachable by anyone, written by none
+        QVERIFY(QFile::setPermissions(fechada.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                          QFileDevice::ReadOther | QFileDevice::ExeOther));
+        const QStringList ninguem{"--reuid=65534", "--regid=65534", "--clear-groups", VANTORA_PROG};
+        const QList<QPair<QStringList, QString>> saidas = {
+            {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
+            {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
+            {{EXEMPLO, "-o", fechada.filePath("l.png")},
+             "sem permissão para gravar na pasta " + fechada.path()}};
+        for (const auto& [args, motivo] : saidas) {
+            const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
+            const Saida r = comoNinguem ? roda(ninguem + QStringList{"legend"} + args, "setpriv")
+                                        : roda(QStringList{"legend"} + args);
+            QVERIFY2(r.status == 2 && r.err.contains(motivo) && !r.err.contains("QPainter"),
+                     qPrintable(r.err));
+        }
+        QFile original(EXEMPLO), depois(copia);
+        QVERIFY(original.open(QIODevice::ReadOnly) && depois.open(QIODevice::ReadOnly));
+        QCOMPARE(depois.readAll(), original.readAll());
         const QString png = dir.filePath("l.png");
         QCOMPARE(roda({"legend", EXEMPLO, "-o", png, "--model", "44", "--pitch", "18"}).status, 0);
         QCOMPARE(QImage(png).width(), int((11 * 18 + 28) * 300 / 25.4 + 0.5));
     }
 
-    // `ports` lists the extra ports; ports named as it prints them (any case), by number
-    // and by path, each get the example's keys and the sentinels the window would send.
+    // `ports` lists the extra ports and names the entries it leaves out; a number
+    // given to two ports is refused, not guessed. Ports named as `ports` prints them
+    // (any case), by number and by path, each get the example's keys and the
+    // sentinels the window would send; one named twice is programmed once.
     void send() {
         Emulador a, b, c;
-        qputenv("VANTORA_EXTRA_PORTS", QStringLiteral("91=%1;92=%2").arg(b.caminho, c.caminho).toLocal8Bit());
-        const QString portas = roda({"ports"}).out;
-        QVERIFY2(portas.contains(QStringLiteral("COM92\t%1\tPorta virtual %1 (COM92)").arg(c.caminho)),
-                 qPrintable(portas));
-        const Saida s = roda(
-            {"send", EXEMPLO, "--port", a.caminho, "--port", "91", "--port", "cOm92", "--speed", "9600"});
+        qputenv("VANTORA_EXTRA_PORTS",
+                QStringLiteral("91=%1;92=%2;93=%1;93=%2;x=").arg(b.caminho, c.caminho).toLocal8Bit());
+        const Saida portas = roda({"ports"});
+        QVERIFY2(portas.out.contains(QStringLiteral("COM92\t%1\tPorta virtual %1 (COM92)").arg(c.caminho)) &&
+                     portas.err.contains("\"x=\" de VANTORA_EXTRA_PORTS foi ignorada") &&
+                     portas.err.contains("COM93 já foi dado a " + b.caminho),
+                 qPrintable(portas.out + portas.err));
+        const Saida ambiguo = roda({"send", EXEMPLO, "--port", "93"});
+        QVERIFY2(ambiguo.status == 2 && ambiguo.err.contains("COM93: número ambíguo"),
+                 qPrintable(ambiguo.err));
+        const Saida s = roda({"send", EXEMPLO, "--port", a.caminho, "--port", "91", "--port", "cOm92",
+                              "--port", b.caminho, "--speed", "9600"});
         qunsetenv("VANTORA_EXTRA_PORTS");
         QCOMPARE(s.status, 0);
+        QVERIFY2(s.err.contains(QStringLiteral("--port 91, --port %1 são a mesma porta").arg(b.caminho)),
+                 qPrintable(s.err));
         const QString ok = QStringLiteral("%1: Gravação do teclado efetuada.\n");
         QCOMPARE(s.out, ok.arg(a.caminho) + ok.arg("COM91 (" + b.caminho + ")") +
                             ok.arg("COM92 (" + c.caminho + ")"));
@@ -199,6 +282,10 @@ class TesteFerramentas : public QObject {
             {{"--rejeita", "6", "--a-partir", "11"},
              1,
              "parcialmente gravado: aceitou 10 de 71 registros (teclas 1 a 10)"},
+            {{"--silencia", "3", "--a-partir", "8"},
+             3,
+             "parou de responder no registro 8; o teclado ficou "
+             "parcialmente gravado: aceitou 7 de 71"},
             {{"--desliga", "5"}, 2, "aceitou 4 de 71 registros"},
             {{"--desliga", "1"}, 3, "o teclado não respondeu"}};
         for (const auto& [sim, status, trecho] : casos) {
@@ -206,6 +293,26 @@ class TesteFerramentas : public QObject {
             const Saida r = roda({"send", EXEMPLO, "--port", e.caminho});
             QVERIFY2(r.status == status && r.err.contains(trecho), qPrintable(r.err));
             QVERIFY(!e.espera("FIM_LAYOUT", 50));
+        }
+        // Ctrl-C mid-exchange: the progress line ends with what the keyboard took, the
+        // result the same count, the count the keyboard itself took, and the status is a
+        // shell's for an interrupt.
+        for (const int sinal : {SIGINT, SIGTERM}) {
+            Emulador e({"--atraso", "20"});
+            bool dito = false;
+            const Saida r =
+                roda({"send", EXEMPLO, "--port", e.caminho}, VANTORA_PROG, true, [&](QProcess& p) {
+                    if (!dito && e.tem("REGISTRO 10:")) dito = ::kill(pid_t(p.processId()), sinal) == 0;
+                });
+            const auto m =
+                QRegularExpression(" (\\d+)/71 interrompida\x1b\\[K\r\n.*gravação interrompida; o teclado "
+                                   "ficou parcialmente gravado: aceitou (\\d+) de 71")
+                    .match(r.err);
+            QVERIFY2(r.status == 130 && m.hasMatch() && m.captured(1) == m.captured(2) &&
+                         m.captured(1).toInt() >= 9,
+                     qPrintable(r.err.right(400)));
+            QVERIFY(!e.espera("FIM_LAYOUT", 50));
+            QCOMPARE(e.comecando("REGISTRO ").filter("-> 5").size(), m.captured(2).toInt()); // what it took
         }
     }
 
@@ -230,10 +337,16 @@ class TesteFerramentas : public QObject {
                 };
             }
             if (um_por_um) args << "--one-by-one";
-            const Saida s = roda(args);
+            const Saida s = roda(args, VANTORA_PROG, true);
             QCOMPARE(s.status, 3); // the silent one
             QCOMPARE(s.out.count(QStringLiteral("Gravação do teclado efetuada.")), 2);
             QCOMPARE(s.err.count(QStringLiteral("o teclado não respondeu")), 1);
+            // Each progress line ends as its port did.
+            for (int i = 0; i < 3; ++i)
+                QVERIFY2(s.err.contains(sims[i].caminho +
+                                        (i < 2 ? " [########################################] 71/71 fim"
+                                               : " [........................................]  0/71 FALHOU")),
+                         qPrintable(s.err.right(600)));
             QTest::qWait(50);
             const bool certo = um_por_um ? t[0] >= 0 && std::is_sorted(t.begin(), t.end())
                                          : std::min({t[0], t[2], t[4]}) >= 0 &&

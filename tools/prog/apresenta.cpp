@@ -9,6 +9,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace vantora {
 
@@ -156,14 +160,37 @@ constexpr double PONTO_MM = 25.4 / 72; // one typographic point
 constexpr double MINIMO_PT = 5;        // smallest caption that stays legible
 
 // Captions too long for their line even at the smallest size, each with its marker
-// ("*1"), listed in full under the grid.
+// ("*1") and the keys that carry it, listed in full under the grid.
 struct Notas {
-    QList<QPair<QString, QString>> lista;
-    QString marca(const QString& legenda) {
-        for (const auto& [m, t] : lista)
-            if (t == legenda) return m;
-        lista.append({QStringLiteral("*%1").arg(lista.size() + 1), legenda});
-        return lista.last().first;
+    struct Nota {
+        QString marca, legenda;
+        QList<int> teclas; // numbered from 1, in the order met
+    };
+    QList<Nota> lista;
+    QString marca(const QString& legenda, int tecla) {
+        for (Nota& n : lista)
+            if (n.legenda == legenda) {
+                if (!n.teclas.contains(tecla)) n.teclas << tecla;
+                return n.marca;
+            }
+        lista.append({QStringLiteral("*%1").arg(lista.size() + 1), legenda, {tecla}});
+        return lista.last().marca;
+    }
+    // "*1 Back SP (teclas 1-13, 15)"
+    static QString texto(const Nota& n) {
+        QList<int> t = n.teclas;
+        std::sort(t.begin(), t.end());
+        QStringList faixas;
+        for (qsizetype i = 0; i < t.size();) {
+            qsizetype j = i;
+            while (j + 1 < t.size() && t[j + 1] == t[j] + 1)
+                ++j;
+            faixas << (j == i ? QString::number(t[i]) : QStringLiteral("%1-%2").arg(t[i]).arg(t[j]));
+            i = j + 1;
+        }
+        return QStringLiteral("%1 %2 (%3 %4)")
+            .arg(n.marca, n.legenda, t.size() == 1 ? QStringLiteral("tecla") : QStringLiteral("teclas"),
+                 faixas.join(QStringLiteral(", ")));
     }
 };
 
@@ -194,7 +221,7 @@ void desenhaLegendas(QPainter* p, const LayoutApresentado& l, const Catalogo& c,
                 fonte.setPixelSize(qMax(1, int(px)));
                 const QFontMetricsF fm(fonte);
                 if (fm.horizontalAdvance(texto) * 1.03 > interior.width()) {
-                    const QString m = notas.marca(texto);
+                    const QString m = notas.marca(texto, k + 1);
                     QString corte = texto;
                     while (!corte.isEmpty() && fm.horizontalAdvance(corte + m) * 1.03 > interior.width())
                         corte.chop(1);
@@ -253,12 +280,33 @@ void desenhaFolha(QPainter& p, const LayoutApresentado& l, const Catalogo& c, co
     p.drawText(QRectF(origem.x(), y0, 200 * mm, linha), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Linhas de cada tecla: tabelas 1 (negrito), 2, 3 e 4."));
     const int porColuna = qMax(1, int((altura + 2 * MARGEM_MM * mm) / linha));
+    double coluna = 44 * mm; // as wide as the widest note
+    for (const Notas::Nota& n : notas.lista)
+        coluna = qMax(coluna, QFontMetricsF(nota).horizontalAdvance(Notas::texto(n)));
     for (qsizetype i = 0; i < notas.lista.size(); ++i) {
-        const QPointF canto(origem.x() + double(i / porColuna) * 45 * mm,
+        const QPointF canto(origem.x() + double(i / porColuna) * (coluna + mm),
                             y0 + double(1 + i % porColuna) * linha);
-        p.drawText(QRectF(canto, QSizeF(44 * mm, linha)), Qt::AlignLeft | Qt::AlignVCenter,
-                   notas.lista[i].first + QLatin1Char(' ') + notas.lista[i].second);
+        p.drawText(QRectF(canto, QSizeF(coluna, linha)), Qt::AlignLeft | Qt::AlignVCenter,
+                   Notas::texto(notas.lista[i]));
     }
+}
+
+// Why the sheet could not be written to `caminho`, in words, rather than Qt's text
+// alone.
+QString motivo_de_falha(const QString& caminho, const QString& textoQt) {
+    const QFileInfo info(caminho);
+    const QFileInfo pasta(info.absolutePath());
+    if (info.isDir()) return QStringLiteral("é uma pasta, não um arquivo");
+    // A folder that cannot be reached is not a missing one.
+    std::error_code erro;
+    (void)std::filesystem::status(QFile::encodeName(pasta.filePath()).toStdString(), erro);
+    if (erro == std::errc::permission_denied)
+        return QStringLiteral("sem permissão para entrar na pasta %1").arg(pasta.filePath());
+    if (!pasta.isDir()) return QStringLiteral("a pasta %1 não existe").arg(pasta.filePath());
+    if (!pasta.isWritable())
+        return QStringLiteral("sem permissão para gravar na pasta %1").arg(pasta.filePath());
+    if (info.exists() && !info.isWritable()) return QStringLiteral("sem permissão para gravar o arquivo");
+    return QStringLiteral("não foi possível gravar o arquivo (%1)").arg(textoQt);
 }
 
 } // namespace
@@ -284,7 +332,9 @@ QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const 
         const auto paisagem = porPagina(297.0, 210.0);
         const bool emPaisagem = paginas(paisagem) < paginas(retrato);
         const auto [linhasPorPagina, colunasPorPagina] = emPaisagem ? paisagem : retrato;
-        QPdfWriter pdf(caminho);
+        QSaveFile arquivo(caminho);
+        if (!arquivo.open(QIODevice::WriteOnly)) return motivo_de_falha(caminho, arquivo.errorString());
+        QPdfWriter pdf(&arquivo);
         pdf.setResolution(600);
         pdf.setTitle(QStringLiteral("Legendas do teclado"));
         pdf.setCreator(QStringLiteral("vantora-prog"));
@@ -303,7 +353,7 @@ QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const 
                              {r, qMin(linhasPorPagina, lins - r), col, qMin(colunasPorPagina, cols - col)});
             }
         }
-        if (!p.end()) return QStringLiteral("falha ao gravar o arquivo");
+        if (!p.end() || !arquivo.commit()) return motivo_de_falha(caminho, arquivo.errorString());
         return {};
     }
     if (ext == QLatin1String("png")) {
@@ -327,7 +377,9 @@ QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const 
             p.setRenderHint(QPainter::TextAntialiasing, true);
             desenhaFolha(p, l, c, f, mm, {0, lins, 0, cols});
         }
-        if (!img.save(caminho, "PNG")) return QStringLiteral("não foi possível gravar o arquivo");
+        QSaveFile arquivo(caminho);
+        if (!arquivo.open(QIODevice::WriteOnly) || !img.save(&arquivo, "PNG") || !arquivo.commit())
+            return motivo_de_falha(caminho, arquivo.errorString());
         return {};
     }
     return QStringLiteral("formato desconhecido: use a extensão .pdf ou .png");

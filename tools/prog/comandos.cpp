@@ -18,10 +18,13 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -126,21 +129,69 @@ struct Alvo {
     QString caminho; // what opens it
 };
 
-// "COM33" (as `ports` prints it, in any letter case), "33", or a device path.
-std::optional<Alvo> resolve_porta(const QList<DispositivoSerial>& dispositivos, const QString& texto) {
+// Why a path given as a port is no serial device, empty when it may be one. Only
+// what can be told without setting the line up: a file that is no character
+// device, or one that is no terminal (/dev/null).
+QString nao_e_serial(const QString& caminho) {
+#ifdef Q_OS_UNIX
+    const QByteArray c = QFile::encodeName(caminho);
+    struct stat st {};
+    if (::stat(c.constData(), &st) != 0) return {};
+    if (S_ISDIR(st.st_mode)) return QStringLiteral("é uma pasta, não um dispositivo serial");
+    if (!S_ISCHR(st.st_mode)) return QStringLiteral("não é um dispositivo serial (é um arquivo comum)");
+    const int fd = ::open(c.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {}; // the opening proper will tell why
+    const bool tty = isatty(fd);
+    ::close(fd);
+    if (!tty)
+        return QStringLiteral("não é um dispositivo serial (o sistema não o trata como uma linha serial)");
+#else
+    (void)caminho;
+#endif
+    return {};
+}
+
+// "COM33" (as `ports` prints it, in any letter case), "33", or a device path. A
+// number that VANTORA_EXTRA_PORTS gives to another device than the one listed under
+// it, or gives twice, is refused: the device it would reach is not certain.
+std::optional<Alvo> resolve_porta(const QList<DispositivoSerial>& dispositivos,
+                                  const QList<PortaExtra>& extras, const QString& texto) {
     static const QRegularExpression com(QStringLiteral("^(?:COM)?([0-9]+)$"),
                                         QRegularExpression::CaseInsensitiveOption);
     const auto m = com.match(texto.trimmed());
     std::optional<Alvo> r;
     if (m.hasMatch()) {
         const int numero = m.captured(1).toInt();
+        const DispositivoSerial* listado = nullptr;
         for (const DispositivoSerial& d : dispositivos) // the last one listed with it wins
-            if (d.numero == numero)
-                r = Alvo{QStringLiteral("COM%1 (%2)").arg(numero).arg(d.caminho), d.caminho};
-        if (!r)
-            reclama(QStringLiteral("COM%1: porta não encontrada (vantora-prog ports lista as portas)")
-                        .arg(numero));
-        return r;
+            if (d.numero == numero) listado = &d;
+        QStringList dados; // the paths VANTORA_EXTRA_PORTS gives this number
+        for (const PortaExtra& e : extras)
+            if (e.numero == numero) dados << e.caminho;
+        if (dados.size() > 1) {
+            reclama(QStringLiteral("COM%1: número ambíguo, VANTORA_EXTRA_PORTS o dá a %2; nada foi gravado "
+                                   "nesta porta (dê um número a cada porta, ou indique o caminho)")
+                        .arg(numero)
+                        .arg(dados.join(QStringLiteral(" e a "))));
+            return std::nullopt;
+        }
+        if (!dados.isEmpty() && listado && listado->caminho != dados.first()) {
+            reclama(QStringLiteral("COM%1: número ambíguo, é %2 no sistema e VANTORA_EXTRA_PORTS o dá a %3; "
+                                   "nada foi gravado nesta porta (dê outro número à porta extra, ou indique "
+                                   "o caminho)")
+                        .arg(numero)
+                        .arg(listado->caminho, dados.first()));
+            return std::nullopt;
+        }
+        if (!listado) {
+            reclama(QStringLiteral("COM%1: porta não encontrada (%2)")
+                        .arg(numero)
+                        .arg(dados.isEmpty() ? QStringLiteral("vantora-prog ports lista as portas")
+                                             : QStringLiteral("VANTORA_EXTRA_PORTS o dá a %1, que não existe")
+                                                   .arg(dados.first())));
+            return std::nullopt;
+        }
+        return Alvo{QStringLiteral("COM%1 (%2)").arg(numero).arg(listado->caminho), listado->caminho};
     }
     for (const DispositivoSerial& d : dispositivos)
         if (d.caminho == texto)
@@ -168,12 +219,25 @@ class UmaPorta final : public InventarioPortas {
     Alvo alvo_;
 };
 
+// Set by SIGINT and SIGTERM while keyboards are being programmed: each exchange
+// stops before its next message, and the program says what each keyboard took.
+std::atomic<int> sinal_recebido{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void ao_sinal(int sinal) {
+    sinal_recebido = sinal;
+    std::signal(sinal, SIG_DFL); // a second one ends the program at once
+}
+
+struct Interrompido {};
+
 // The exchange over the serial control, answers read as the window's receive
 // handler reads them. Counts what the keyboard answered, to tell a keyboard that
-// refused from one that never answered, and a partly programmed one.
+// refused from one that never answered or stopped answering, and a partly
+// programmed one.
 class CanalSerial final : public CanalGravacao {
   public:
-    CanalSerial(MSComm& porta, std::atomic<int>& passo) : porta_(porta), passo_(passo) {
+    CanalSerial(MSComm& porta, std::atomic<int>& aceitos) : aceitos(aceitos), porta_(porta) {
         QObject::connect(&porta_, &MSComm::OnComm, &porta_, [this] {
             if (porta_.CommEvent() != comEvReceive) return;
             const QByteArray b = porta_.Input();
@@ -184,13 +248,19 @@ class CanalSerial final : public CanalGravacao {
                 resposta_ = RESPOSTA_NAO;
         });
     }
+    // After SIGINT or SIGTERM nothing more goes out; the answer to the message
+    // already written was awaited, so that what the keyboard took is known.
     void envia_registro(int indice, int c1, int c2, int c3, int c4) override {
+        if (sinal_recebido) throw Interrompido{};
         resposta_ = 0;
+        registro_ = indice != 0; // the flags record is no record of the layout
         for (int v : {int(INICIO_REGISTRO), indice, c1, c2, c3, c4})
             porta_.setOutput(QByteArray(1, char(v)));
     }
     void envia_fim() override {
+        if (sinal_recebido) throw Interrompido{};
         resposta_ = 0;
+        registro_ = false;
         porta_.setOutput(QByteArray(1, char(COMANDO_FIM)));
     }
     int espera_resposta() override {
@@ -200,34 +270,21 @@ class CanalSerial final : public CanalGravacao {
                 throw ErroExecucao(ERRO_SERIAL_ESCRITA, QStringLiteral("a porta deixou de responder"));
             if (resposta_ == RESPOSTA_SIM || resposta_ == RESPOSTA_NAO) break;
         }
-        if (resposta_ == RESPOSTA_SIM || resposta_ == RESPOSTA_NAO) ++respostas;
-        if (resposta_ == RESPOSTA_SIM) ++aceitos;
+        calado = resposta_ != RESPOSTA_SIM && resposta_ != RESPOSTA_NAO;
+        if (!calado) ++respostas;
+        if (resposta_ == RESPOSTA_SIM && registro_) ++aceitos;
         return resposta_;
     }
-    void avanca(int passos) override { passo_ += passos; }
 
+    std::atomic<int>& aceitos; // key and sentinel records accepted: the progress shown
     int respostas = 0;
-    int aceitos = 0;
+    bool calado = false; // the last message went unanswered
 
   private:
     MSComm& porta_;
-    std::atomic<int>& passo_;
     int resposta_ = 0;
+    bool registro_ = false;
 };
-
-// What an exchange that stopped left in the keyboard (keys and records numbered as
-// `show` numbers them, from 1).
-QString parcial(int aceitos) {
-    constexpr int REGISTROS = QTD_TECLAS + QTD_SLOTS - PRIMEIRO_SENTINELA;
-    if (aceitos == 0) return QStringLiteral("o teclado não foi alterado");
-    return QStringLiteral(
-               "o teclado ficou parcialmente gravado: aceitou %1 de %2 registros (%3); grave-o de novo")
-        .arg(aceitos)
-        .arg(REGISTROS)
-        .arg(aceitos <= QTD_TECLAS
-                 ? QStringLiteral("teclas 1 a %1").arg(aceitos)
-                 : QStringLiteral("as 65 teclas e %1 sentinela(s)").arg(aceitos - QTD_TECLAS));
-}
 
 // The window sends what its sentinel boxes show: box 0 of a row holds the row's
 // default when table 1 has 0 there. A file sent from here goes out the same way.
@@ -242,10 +299,12 @@ struct Resultado {
     QString texto; // the port's result line
 };
 
+constexpr int INTERROMPIDO = 130; // as a shell reports a program ended by Ctrl-C
+
 // One whole exchange on one port; runs on a thread of its own, which the pauses of
 // the exchange keep processing events for its port.
 Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const CodigosLayout& codigos,
-                           int opcoes, std::atomic<int>& passo) {
+                           int opcoes, std::atomic<int>& aceitos) {
     UmaPorta inventario(alvo);
     AberturaPortasQt abertura(inventario);
     MSComm porta(&abertura);
@@ -270,7 +329,7 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
                           .arg(e.numero())
                           .arg(e.descricao())};
     }
-    CanalSerial canal(porta, passo);
+    CanalSerial canal(porta, aceitos);
     Resultado r;
     try {
         if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Gravado)
@@ -280,10 +339,18 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
                  QStringLiteral("%1: o teclado não respondeu (porta errada, teclado desligado ou "
                                 "desconectado?); nada foi gravado")
                      .arg(alvo.nome)};
+        else if (canal.calado)
+            r = {SEM_RESPOSTA, QStringLiteral("%1: o teclado parou de responder no registro %2; %3")
+                                   .arg(alvo.nome)
+                                   .arg(canal.aceitos + 1)
+                                   .arg(texto_gravacao_parcial(canal.aceitos))};
         else
             r = {RECUSADO,
                  QStringLiteral("%1: Erro de comunicação com o teclado (o teclado não aceitou o layout); %2")
-                     .arg(alvo.nome, parcial(canal.aceitos))};
+                     .arg(alvo.nome, texto_gravacao_parcial(canal.aceitos))};
+    } catch (const Interrompido&) {
+        r = {INTERROMPIDO, QStringLiteral("%1: gravação interrompida; %2")
+                               .arg(alvo.nome, texto_gravacao_parcial(canal.aceitos))};
     } catch (const ErroExecucao& e) {
         if (canal.respostas == 0)
             r = {SEM_RESPOSTA, QStringLiteral("%1: o teclado não respondeu (%2); nada foi gravado")
@@ -292,19 +359,23 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
             r = {ERRO, QStringLiteral("%1: erro %2 (%3) durante a gravação; %4")
                            .arg(alvo.nome)
                            .arg(e.numero())
-                           .arg(e.descricao(), parcial(canal.aceitos))};
+                           .arg(e.descricao(), texto_gravacao_parcial(canal.aceitos))};
     }
     porta.setPortOpen(false);
     return r;
 }
 
 // Programs the ports, all at once or one after another. On a terminal, a progress
-// line per port on stderr (redrawn in place); at the end, or as each port ends when
-// one by one, a result line per port. Returns the highest status.
+// line per port on stderr (redrawn in place): the records the keyboard has taken,
+// counted as the result line counts them, and how the port ended. At the end, or as
+// each port ends when one by one, a result line per port. SIGINT and SIGTERM stop
+// every exchange before its next message; each port then says what its keyboard took, and
+// the status is 130. Returns the highest status.
 int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const CodigosLayout& codigos,
                  int opcoes, bool umPorUm) {
+    constexpr int REGISTROS = REGISTROS_LAYOUT;
     const int n = int(alvos.size());
-    std::vector<std::atomic<int>> passos(static_cast<size_t>(n));
+    std::vector<std::atomic<int>> aceitos(static_cast<size_t>(n));
     std::vector<Resultado> resultados(static_cast<size_t>(n));
     std::vector<bool> terminou(static_cast<size_t>(n), false);
     const bool tty = terminal(stderr);
@@ -315,14 +386,21 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Codi
         if (desenhadas > 0) s += QStringLiteral("\x1b[%1A").arg(desenhadas);
         constexpr int LARGURA = 40;
         for (int i = de; i < ate; ++i) {
-            const int passo = qBound(0, passos[size_t(i)].load(), PASSOS_GRAVACAO);
-            const int cheio = passo * LARGURA / PASSOS_GRAVACAO;
+            const int feitos = qBound(0, aceitos[size_t(i)].load(), REGISTROS);
+            const int cheio = feitos * LARGURA / REGISTROS;
+            QString fim;
+            if (terminou[size_t(i)]) {
+                const int st = resultados[size_t(i)].status;
+                fim = st == OK             ? QStringLiteral(" fim")
+                      : st == INTERROMPIDO ? QStringLiteral(" interrompida")
+                                           : QStringLiteral(" FALHOU");
+            }
             s += QStringLiteral("\r%1 [%2%3] %4/%5%6\x1b[K\n")
                      .arg(alvos[i].nome, QString(cheio, QLatin1Char('#')),
                           QString(LARGURA - cheio, QLatin1Char('.')))
-                     .arg(passo, 2)
-                     .arg(PASSOS_GRAVACAO)
-                     .arg(terminou[size_t(i)] ? QStringLiteral(" fim") : QString());
+                     .arg(feitos, 2)
+                     .arg(REGISTROS)
+                     .arg(fim);
         }
         desenhadas = ate - de;
         escreve(stderr, s);
@@ -339,7 +417,7 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Codi
         for (int i = de; i < ate; ++i) {
             linhas.emplace_back(QThread::create([&, i] {
                 resultados[size_t(i)] =
-                    grava_numa_porta(alvos[i], parametros, codigos, opcoes, passos[size_t(i)]);
+                    grava_numa_porta(alvos[i], parametros, codigos, opcoes, aceitos[size_t(i)]);
             }));
             QObject::connect(linhas.back().get(), &QThread::finished, &laco, [&, i] {
                 terminou[size_t(i)] = true;
@@ -363,10 +441,18 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Codi
         else
             reclama(r.texto);
     };
-    int pior = OK;
+    sinal_recebido = 0;
+    const auto antesInt = std::signal(SIGINT, ao_sinal);
+    const auto antesTerm = std::signal(SIGTERM, ao_sinal);
     if (umPorUm) {
         for (int i = 0; i < n; ++i) {
-            roda(i, i + 1);
+            if (sinal_recebido)
+                resultados[size_t(i)] = {
+                    INTERROMPIDO, QStringLiteral("%1: gravação interrompida antes de começar; o teclado "
+                                                 "não foi alterado")
+                                      .arg(alvos[i].nome)};
+            else
+                roda(i, i + 1);
             informa(i);
         }
     } else {
@@ -374,9 +460,12 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Codi
         for (int i = 0; i < n; ++i)
             informa(i);
     }
+    std::signal(SIGINT, antesInt);
+    std::signal(SIGTERM, antesTerm);
+    int pior = OK;
     for (const Resultado& r : resultados)
         pior = qMax(pior, r.status);
-    return pior;
+    return sinal_recebido ? INTERROMPIDO : pior;
 }
 
 } // namespace
@@ -384,6 +473,8 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Codi
 bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao, const QStringList& args,
              int& status) {
     p.setApplicationDescription(descricao);
+    // "-x.key" is one unknown option, not the five options x, ., k, e and y.
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption ajuda({QStringLiteral("h"), QStringLiteral("help")},
                                    QStringLiteral("Mostra esta ajuda."));
     p.addOption(ajuda);
@@ -405,6 +496,17 @@ bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao
     return true;
 }
 
+bool argumentos(const QCommandLineParser& p, const QString& comando, int quantos) {
+    const QStringList a = p.positionalArguments();
+    if (a.size() < quantos)
+        reclama(QStringLiteral("indique um arquivo de layout (vantora-prog %1 --help)").arg(comando));
+    else if (a.size() > quantos)
+        reclama(QStringLiteral("%1 a mais: %2 (vantora-prog %3 --help)")
+                    .arg(a.size() - quantos == 1 ? QStringLiteral("argumento") : QStringLiteral("argumentos"),
+                         a.mid(quantos).join(QLatin1Char(' ')), comando));
+    return a.size() == quantos;
+}
+
 int ports(const QStringList& args) {
     QCommandLineParser p;
     int status = OK;
@@ -413,6 +515,7 @@ int ports(const QStringList& args) {
                                 "\"Porta Serial:\" da janela (inclui VANTORA_EXTRA_PORTS)."),
                  args, status))
         return status;
+    if (!argumentos(p, QStringLiteral("ports"), 0)) return ERRO;
     auto inventario = criaInventarioSistema();
     Mdl_Serial serial(inventario.get());
     try {
@@ -422,6 +525,8 @@ int ports(const QStringList& args) {
         return ERRO;
     }
     const QList<DispositivoSerial> dispositivos = inventario->lista();
+    for (const QString& aviso : inventario->avisos())
+        reclama(QStringLiteral("aviso: ") + aviso);
     if (serial.Qtd_Portas == 0) {
         reclama(QStringLiteral("Nenhuma porta serial encontrada."));
         return OK;
@@ -458,19 +563,21 @@ int send(const QStringList& args) {
                            "[--speed 9600|57600]"),
             QStringLiteral(
                 "Grava o layout no teclado pela porta serial, com a mesma troca de mensagens da janela.\n"
-                "Num terminal, uma linha de progresso por porta (stderr); no fim, uma linha de resultado por "
-                "porta: \"PORTA: Gravação do teclado efetuada.\" em stdout, as falhas em stderr, dizendo "
-                "quantos registros o teclado aceitou antes de parar. Teclas numeradas de 1 a 65, como em "
-                "\"show\".\n"
+                "Num terminal, uma linha de progresso por porta (stderr): os registros que o teclado já "
+                "aceitou, de 71, e no fim \"fim\", \"FALHOU\" ou \"interrompida\". No fim, uma linha de "
+                "resultado por porta: \"PORTA: Gravação do teclado efetuada.\" em stdout, as falhas em "
+                "stderr, dizendo quantos registros o teclado aceitou antes de parar. Teclas numeradas de 1 a "
+                "65, como em \"show\".\n"
+                "Uma porta indicada duas vezes (pelo número e pelo caminho, por exemplo) é gravada uma vez. "
+                "Um número que VANTORA_EXTRA_PORTS dá a outro dispositivo que o do sistema, ou a dois, é "
+                "recusado. Ctrl-C (SIGINT ou SIGTERM) para todas as gravações e diz o que cada teclado "
+                "aceitou.\n"
                 "Saída (com várias portas, a maior): 0 gravado; 1 o teclado respondeu mas não aceitou o "
                 "layout; 2 arquivo, porta ou uso com problema (ou a porta caiu no meio da gravação); 3 o "
-                "teclado não respondeu."),
+                "teclado não respondeu ou parou de responder; 130 interrompida."),
             args, status))
         return status;
-    if (p.positionalArguments().size() != 1) {
-        reclama(QStringLiteral("indique um arquivo de layout (vantora-prog send --help)"));
-        return ERRO;
-    }
+    if (!argumentos(p, QStringLiteral("send"), 1)) return ERRO;
     const QString bps = p.value(velocidade);
     if (bps != QLatin1String("9600") && bps != QLatin1String("57600")) {
         reclama(QStringLiteral("velocidade inválida: %1 (use 9600 ou 57600)").arg(bps));
@@ -498,20 +605,48 @@ int send(const QStringList& args) {
         portas << cfg->le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1"));
     }
     QList<DispositivoSerial> dispositivos;
+    QStringList avisos;
     try {
-        dispositivos = criaInventarioSistema()->lista();
+        auto inventario = criaInventarioSistema();
+        dispositivos = inventario->lista();
+        avisos = inventario->avisos();
     } catch (const ErroExecucao& e) {
         reclama(QStringLiteral("erro %1 (%2) ao procurar as portas").arg(e.numero()).arg(e.descricao()));
         return ERRO;
     }
+    for (const QString& aviso : avisos)
+        reclama(QStringLiteral("aviso: ") + aviso);
+    const QList<PortaExtra> extras = le_portas_extras(qEnvironmentVariable("VANTORA_EXTRA_PORTS"));
     int pior = OK;
     QList<Alvo> alvos;
+    QList<QStringList> pedidas; // how each device was named on the command line
     for (const QString& texto : portas) {
-        if (const auto a = resolve_porta(dispositivos, texto))
-            alvos << *a;
-        else
+        const auto a = resolve_porta(dispositivos, extras, texto);
+        const QString motivo = a ? nao_e_serial(a->caminho) : QString();
+        if (!motivo.isEmpty()) reclama(QStringLiteral("%1: %2").arg(a->nome, motivo));
+        if (!a || !motivo.isEmpty()) {
             pior = ERRO;
+            continue;
+        }
+        // One device named twice ("3", "COM3", its path, a link to it) is one keyboard:
+        // two exchanges would fight over it.
+        const auto mesmo = [&](const Alvo& b) {
+            const QString ca = QFileInfo(a->caminho).canonicalFilePath();
+            return b.caminho == a->caminho ||
+                   (!ca.isEmpty() && QFileInfo(b.caminho).canonicalFilePath() == ca);
+        };
+        const auto j = std::find_if(alvos.cbegin(), alvos.cend(), mesmo);
+        if (j == alvos.cend()) {
+            alvos << *a;
+            pedidas << QStringList{texto};
+        } else {
+            pedidas[j - alvos.cbegin()] << texto;
+        }
     }
+    for (int i = 0; i < alvos.size(); ++i)
+        if (pedidas[i].size() > 1)
+            reclama(QStringLiteral("aviso: --port %1 são a mesma porta, %2; ela é gravada uma vez só")
+                        .arg(pedidas[i].join(QStringLiteral(", --port ")), alvos[i].nome));
     if (alvos.isEmpty()) return pior;
     return qMax(pior, grava_portas(alvos, bps + QStringLiteral(",N,8,1"), codigos, opcoes, p.isSet(umPorUm)));
 }
@@ -547,11 +682,19 @@ int show(const QStringList& args) {
                      "numéricas só têm números."),
                  args, status))
         return status;
+    if (!argumentos(p, QStringLiteral("show"), 1)) return ERRO;
     const auto m = modelo(p.value(mod));
     const QString f = p.value(formato);
-    if (p.positionalArguments().size() != 1 || !m ||
-        (f != QLatin1String("text") && f != QLatin1String("csv"))) {
-        reclama(QStringLiteral("uso: vantora-prog show ARQUIVO [--model 65|44] [--format text|csv]"));
+    if (!m) {
+        reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(p.value(mod)));
+        return ERRO;
+    }
+    if (f != QLatin1String("text") && f != QLatin1String("csv")) {
+        reclama(QStringLiteral("formato inválido: %1 (use --format text ou --format csv)").arg(f));
+        return ERRO;
+    }
+    if (p.isSet(sentinelas) && f != QLatin1String("csv")) {
+        reclama(QStringLiteral("--sentinels só vale com --format csv (o texto já mostra os sentinelas)"));
         return ERRO;
     }
     Layout layout;
@@ -590,19 +733,44 @@ int legend(const QStringList& args) {
             QStringLiteral("Folha de legendas em tamanho real: uma célula por tecla, uma linha por tabela "
                            "(1 em negrito no alto, depois 2, 3 e 4), e marcas de corte. Uma legenda que não "
                            "cabe nem com 5 pt é cortada e marcada (*1) e aparece inteira na lista sob a "
-                           "grade. Não precisa de tela."),
+                           "grade, com as teclas que a têm. Não precisa de tela. A saída nunca é o próprio "
+                           "layout; um layout que \"send\" recusa é impresso com um aviso."),
             args, status))
         return status;
+    if (!argumentos(p, QStringLiteral("legend"), 1)) return ERRO;
     const auto m = modelo(p.value(mod));
     bool passoOk = false;
     const double mm = QString(p.value(passo)).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&passoOk);
-    if (p.positionalArguments().size() != 1 || !p.isSet(saida) || !m || !passoOk) {
-        reclama(QStringLiteral(
-            "uso: vantora-prog legend ARQUIVO -o SAIDA.pdf|SAIDA.png [--model 65|44] [--pitch MM]"));
+    if (!p.isSet(saida)) {
+        reclama(QStringLiteral("indique a folha: -o SAIDA.pdf ou -o SAIDA.png (vantora-prog legend --help)"));
+        return ERRO;
+    }
+    if (!m) {
+        reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(p.value(mod)));
+        return ERRO;
+    }
+    if (!passoOk) {
+        reclama(QStringLiteral("passo inválido: %1 (milímetros, como 19.05 ou 19,05)").arg(p.value(passo)));
+        return ERRO;
+    }
+    const QString entrada = p.positionalArguments().first();
+    const QString canonico = QFileInfo(p.value(saida)).canonicalFilePath(); // empty when it does not exist
+    if (!canonico.isEmpty() && canonico == QFileInfo(entrada).canonicalFilePath()) {
+        reclama(QStringLiteral("%1: a saída é o próprio arquivo de layout; escolha outro nome para a folha "
+                               "(o layout não foi alterado)")
+                    .arg(p.value(saida)));
         return ERRO;
     }
     Layout layout;
-    if (!le_layout(p.positionalArguments().first(), layout)) return ERRO;
+    if (!le_layout(entrada, layout)) return ERRO;
+    // A sheet for a layout no keyboard can take is printed, but said so.
+    try {
+        if (const auto problema = valor_fora_da_faixa(como_a_janela_envia(layout.codigos)))
+            reclama(QStringLiteral("aviso: %1 \"vantora-prog send\" não grava este layout; a folha mostra o "
+                                   "que o arquivo tem.")
+                        .arg(QString(*problema).remove(QStringLiteral(" Nada foi enviado ao teclado."))));
+    } catch (const ErroExecucao&) {
+    }
     Catalogo cat;
     cat.preenche();
     FolhaLegenda folha;

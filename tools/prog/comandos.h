@@ -21,6 +21,10 @@ int legend(const QStringList& args);
 bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao, const QStringList& args,
              int& status);
 
+// True when the command got `quantos` arguments besides its options; otherwise says
+// what is missing or which are too many.
+bool argumentos(const QCommandLineParser& p, const QString& comando, int quantos);
+
 // Reads a file whole for the layout reader. False, with the reason printed (not
 // found, a folder, too large, no permission), when it cannot be read.
 bool le_perfil(const QString& caminho, PerfilPrivado& ini);

@@ -3,6 +3,7 @@
 // It runs on the same code as the window: the layout file format, the port list and
 // the programming exchange.
 #include "comandos.h"
+#include "shell/idioma.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -28,9 +29,10 @@ const char* const AJUDA =
     "n = 13 x (linha - 1) + coluna é a chave T(n-1) do arquivo.\n"
     "\n"
     "Saída: 0 certo; 1 o teclado não aceitou o layout (send) ou o arquivo tem erros (check);\n"
-    "2 arquivo, porta ou uso com problema; 3 o teclado não respondeu (send).\n"
+    "2 arquivo, porta ou uso com problema; 3 o teclado não respondeu ou parou de responder (send);\n"
+    "130 gravação interrompida por Ctrl-C (send).\n"
     "\n"
-    "\"vantora-prog COMANDO --help\" explica cada comando.\n";
+    "\"vantora-prog COMANDO --help\" explica cada comando; \"vantora-prog --version\" mostra a versão.\n";
 
 } // namespace
 
@@ -46,6 +48,9 @@ int main(int argc, char* argv[]) {
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantora-prog"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTORA_VERSAO));
+    // Qt's own texts (its option parser's messages) in Portuguese, as ours are.
+    vantora::instalaTraducaoQt(*app, QLocale(QLocale::Portuguese, QLocale::Brazil));
 
     QStringList args = QCoreApplication::arguments().mid(2);
     const QString c = QString::fromLocal8Bit(comando);
@@ -54,6 +59,10 @@ int main(int argc, char* argv[]) {
     if (c == QLatin1String("show")) return vantora::prog::show(args);
     if (c == QLatin1String("check")) return vantora::prog::check(args);
     if (c == QLatin1String("legend")) return vantora::prog::legend(args);
+    if (c == QLatin1String("--version")) {
+        std::printf("vantora-prog %s\n", VANTORA_VERSAO);
+        return 0;
+    }
     if (c.isEmpty() || c == QLatin1String("--help") || c == QLatin1String("-h") ||
         c == QLatin1String("help")) {
         std::fputs(AJUDA, c.isEmpty() ? stderr : stdout);

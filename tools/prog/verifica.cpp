@@ -9,8 +9,10 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <cstdio>
+#include <limits>
 
 namespace vantora::prog {
 
@@ -30,10 +32,24 @@ const QSet<QString>& secoesNossas() {
     return s;
 }
 
-// "T5 (tecla 6)": the file's key name with the key number `show` and `send` use.
-QString nome_chave(int entrada) {
-    const QString t = QStringLiteral("T%1").arg(entrada);
-    return entrada < QTD_TECLAS ? t + QStringLiteral(" (tecla %1)").arg(entrada + 1) : t;
+// A value as quoted in a message: a long one shortened.
+QString citado(const QString& v) {
+    return QLatin1Char('"') + (v.size() > 24 ? v.left(20) + QStringLiteral("…") : v) + QLatin1Char('"');
+}
+
+// A plain whole number ("65", "-1", "007") reads as what it says; any other form the
+// window still takes ("2.5", "1e2", "&H41", "12abc") is read as the conversion gives.
+bool numero_simples(const QString& v) {
+    static const QRegularExpression simples(QStringLiteral("^[+-]?[0-9]+$"));
+    return simples.match(v).hasMatch();
+}
+
+// What the window sends for a sentinel character read as 0: box 0 of the row shows,
+// and the send takes, the row's default.
+QString envio_sentinela_zero(int tabela, int entrada) {
+    if (tabela != 1) return QStringLiteral("a janela envia 0 (nenhum caractere)");
+    const QString padrao = texto_sentinela(CodigosLayout(), entrada, 0);
+    return QStringLiteral("a janela mostra e envia o padrão %1").arg(converte_inteiro(padrao));
 }
 
 QString dobra(const QString& s) {
@@ -43,6 +59,13 @@ QString dobra(const QString& s) {
 class Verificacao {
   public:
     explicit Verificacao(const PerfilPrivado& ini) : ini_(ini) {
+        // Where the window's Open stops, with the window's own reader.
+        Layout lido;
+        try {
+            (void)Le_Layout(ini, lido, &parada_);
+        } catch (const ErroExecucao&) {
+            parou_ = true;
+        }
         // The window reads the first section of a name only: a repeated one is reported
         // once, with all its lines, and its keys are not looked at one by one.
         QHash<QString, QList<int>> repetidas;
@@ -104,6 +127,39 @@ class Verificacao {
         return chaves_.contains(dobra(secao) + QLatin1Char('\n') + dobra(chave));
     }
 
+    // The end of an error that stops the window's Open: at the key where it stops, what
+    // it keeps; elsewhere, that it would stop there as well.
+    QString parada(int opcao, int tabela, int entrada, int erro, const QString& em = QString()) const {
+        const bool aqui = parou_ && parada_.opcao == opcao &&
+                          (opcao >= 0 || (parada_.tabela == tabela && parada_.entrada == entrada));
+        const QString onde = em.isEmpty() ? QStringLiteral("aqui") : em;
+        if (!aqui) return QStringLiteral("a janela pararia %1 (erro %2)").arg(onde).arg(erro);
+        const QString lido = parada_.lido_antes();
+        if (lido.isEmpty())
+            return QStringLiteral("a janela para de ler %1 (erro %2), sem nada do arquivo")
+                .arg(onde)
+                .arg(erro);
+        return QStringLiteral("a janela para de ler %1 (erro %2) e fica com %3 do arquivo; o resto continua "
+                              "como estava")
+            .arg(onde)
+            .arg(erro)
+            .arg(lido);
+    }
+
+    // A value read in a way its text does not say: cut to 254 characters, or not a
+    // plain whole number. Empty when it reads as written.
+    QString lido_como(const QString& secao, const QString& chave, const QString& v, int valor) const {
+        const int inteiro = ini_.le(secao, chave, QString(), std::numeric_limits<int>::max()).size();
+        if (inteiro > v.size())
+            return QStringLiteral("%1 tem %2 caracteres: a janela lê só os %3 primeiros, como %4")
+                .arg(citado(v))
+                .arg(inteiro)
+                .arg(v.size())
+                .arg(valor);
+        if (numero_simples(v)) return {};
+        return QStringLiteral("%1 é lido como %2").arg(citado(v)).arg(valor);
+    }
+
     void tipo() {
         const QString t = Le_Ini(ini_, QStringLiteral("Teclado"), QStringLiteral("Tipo"));
         if (t == tipoLayout()) return;
@@ -118,8 +174,8 @@ class Verificacao {
 
     void opcoes() {
         const std::array<const char*, 3> chaves = {"Prot", "ProtDisp", "ProtDispBNC"};
-        for (const char* c : chaves) {
-            const QString chave = QString::fromLatin1(c);
+        for (int c = 0; c < 3; ++c) {
+            const QString chave = QString::fromLatin1(chaves[std::size_t(c)]);
             const QString v = Le_Ini(ini_, QStringLiteral("Teclado"), chave);
             const int l = linha(QStringLiteral("Teclado"), chave);
             if (v == QLatin1String(" ")) {
@@ -134,13 +190,15 @@ class Verificacao {
                 const int n = converte_numero_inicial(v);
                 if (n < 0 || n > 2)
                     anota(l, QStringLiteral("Teclado"), chave,
-                          QStringLiteral("valor %1 fora de 0, 1 e 2: a janela não abre o arquivo (erro 380)")
-                              .arg(n));
+                          QStringLiteral("valor %1 fora de 0, 1 e 2: %2")
+                              .arg(n)
+                              .arg(parada(c, 0, -1, ERRO_PROPRIEDADE)));
+                else if (const QString como = lido_como(QStringLiteral("Teclado"), chave, v, n);
+                         !como.isEmpty())
+                    aviso(l, QStringLiteral("Teclado"), chave, como);
             } catch (const ErroExecucao& e) {
                 anota(l, QStringLiteral("Teclado"), chave,
-                      QStringLiteral("\"%1\" fora da faixa: a janela não abre o arquivo (erro %2)")
-                          .arg(v)
-                          .arg(e.numero()));
+                      QStringLiteral("%1 fora da faixa: %2").arg(citado(v), parada(c, 0, -1, e.numero())));
             }
         }
     }
@@ -148,47 +206,68 @@ class Verificacao {
     void tabelas() {
         for (int n = 1; n <= 4; ++n) {
             const QString secao = QStringLiteral("Tab%1").arg(n);
-            bool alguma = false;
-            for (int i = 0; i < QTD_SLOTS && !alguma; ++i)
-                alguma = existe(secao, QStringLiteral("T%1").arg(i));
+            bool alguma = false, sentinelas = false;
+            for (int i = 0; i < QTD_SLOTS; ++i) {
+                const bool tem = existe(secao, QStringLiteral("T%1").arg(i));
+                alguma = alguma || tem;
+                sentinelas = sentinelas || (tem && i >= PRIMEIRO_SENTINELA);
+            }
             if (!alguma) {
                 anota(linha(secao, QString()), secao, QString(),
-                      QStringLiteral("T0–T71 ausentes: a janela não abre o arquivo (erro 13)"));
+                      QStringLiteral("T0–T71 ausentes: %1")
+                          .arg(parada(-1, n, 0, ERRO_TIPOS, QStringLiteral("em T0"))));
                 continue;
+            }
+            if (!sentinelas) {
+                QStringList padroes;
+                for (int i = PRIMEIRO_SENTINELA; i < QTD_SLOTS; ++i)
+                    padroes << QString::number(converte_inteiro(texto_sentinela(CodigosLayout(), i, 0)));
+                const QString ultimo = padroes.takeLast();
+                aviso(linha(secao, QString()), secao, QString(),
+                      QStringLiteral("T66–T71 ausentes: lidos como 0, %1")
+                          .arg(n == 1 ? QStringLiteral("a janela mostra e envia os padrões %1 e %2")
+                                            .arg(padroes.join(QStringLiteral(", ")), ultimo)
+                                      : envio_sentinela_zero(n, PRIMEIRO_SENTINELA)));
             }
             for (int i = 0; i < QTD_SLOTS; ++i) {
                 const QString chave = QStringLiteral("T%1").arg(i);
+                const bool sentinela = i >= PRIMEIRO_SENTINELA;
+                if (sentinela && !sentinelas) break; // told above, in one line
                 const QString v = Le_Ini(ini_, secao, chave);
                 const int l = linha(secao, chave);
-                const bool sentinela = i >= PRIMEIRO_SENTINELA;
                 if (v == QLatin1String(" ")) {
-                    if (sentinela) continue; // a missing sentinel reads as 0: the row's default is shown
-                    anota(l, secao, nome_chave(i),
-                          existe(secao, chave)
-                              ? QStringLiteral(
-                                    "o valor começa com \"-2\" e é lido como ausente: a janela não abre o "
-                                    "arquivo (erro 13)")
-                              : QStringLiteral("ausente: a janela não abre o arquivo (erro 13)"));
+                    const QString ausente =
+                        existe(secao, chave)
+                            ? QStringLiteral("o valor começa com \"-2\" e é lido como ausente")
+                            : QStringLiteral("ausente");
+                    if (sentinela)
+                        aviso(l, secao, nome_entrada(i),
+                              QStringLiteral("%1: lido como 0, %2").arg(ausente, envio_sentinela_zero(n, i)));
+                    else
+                        anota(l, secao, nome_entrada(i),
+                              QStringLiteral("%1: %2").arg(ausente, parada(-1, n, i, ERRO_TIPOS)));
                     continue;
                 }
                 int valor = 0;
                 try {
                     valor = sentinela ? converte_numero_inicial(v) : converte_inteiro(v);
                 } catch (const ErroExecucao& e) {
-                    anota(
-                        l, secao, nome_chave(i),
-                        e.numero() == ERRO_TIPOS
-                            ? QStringLiteral("\"%1\" não é um número: a janela não abre o arquivo (erro 13)")
-                                  .arg(v)
-                            : QStringLiteral(
-                                  "\"%1\" fora de -32768 a 32767: a janela não abre o arquivo (erro 6)")
-                                  .arg(v));
+                    anota(l, secao, nome_entrada(i),
+                          (e.numero() == ERRO_TIPOS ? QStringLiteral("%1 não é um número: %2")
+                                                    : QStringLiteral("%1 fora de -32768 a 32767: %2"))
+                              .arg(citado(v), parada(-1, n, i, e.numero())));
                     continue;
                 }
-                if (i != 65 && (valor < 0 || valor > 255))
-                    anota(l, secao, nome_chave(i),
+                if (i != 65 && (valor < 0 || valor > 255)) {
+                    anota(l, secao, nome_entrada(i),
                           QStringLiteral("código %1 fora de 0 a 255: a gravação no teclado é recusada")
                               .arg(valor));
+                    continue;
+                }
+                QString como = lido_como(secao, chave, v, valor);
+                if (sentinela && valor == 0 && n == 1 && !como.isEmpty())
+                    como += QStringLiteral(", ") + envio_sentinela_zero(n, i);
+                if (!como.isEmpty()) aviso(l, secao, nome_entrada(i), como);
             }
         }
     }
@@ -215,6 +294,8 @@ class Verificacao {
 
   private:
     const PerfilPrivado& ini_;
+    PosicaoLeitura parada_; // where the window's Open stops, when parou_
+    bool parou_ = false;
     QHash<QString, int> secoes_;
     QHash<QString, int> chaves_;
     std::vector<PerfilPrivado::LinhaNomeada> todas_;
@@ -229,25 +310,37 @@ int check(const QStringList& args) {
                                      QStringLiteral("Sai com 1 também quando só há avisos."));
     p.addOption(estrito);
     int status = 0;
-    if (!analisa(p, QStringLiteral("Uso: vantora-prog check ARQUIVO [--strict]"),
-                 QStringLiteral(
-                     "Aponta todos os problemas do arquivo de layout, cada um com a linha, a seção e a "
-                     "chave (T5 é a tecla 6, como em \"show\").\n"
-                     "erro: o que faz a janela ou \"send\" recusar o arquivo ou mudá-lo (tipo errado, T0–T71 "
-                     "ausentes ou que não são números, códigos fora de 0 a 255, opções fora de 0 a 2).\n"
-                     "aviso: o que a janela ignora (chaves e seções desconhecidas, seções e chaves "
-                     "repetidas, opções ausentes).\n"
-                     "Saída: 0 sem erros (com --strict, sem erros nem avisos), 1 com erros (ou avisos com "
-                     "--strict), 2 arquivo ilegível."),
-                 args, status))
+    if (!analisa(
+            p, QStringLiteral("Uso: vantora-prog check ARQUIVO [--strict]"),
+            QStringLiteral(
+                "Aponta todos os problemas do arquivo de layout, cada um com a linha, a seção e a "
+                "chave (T5 é a tecla 6, como em \"show\").\n"
+                "erro: o que faz a janela ou \"send\" recusar o arquivo ou parar de lê-lo (tipo errado, "
+                "T0–T65 ausentes ou que não são números, números fora de -32768 a 32767, códigos fora de "
+                "0 a 255, opções fora de 0 a 2); a janela fica com o que leu antes do primeiro, e a "
+                "mensagem diz com o quê.\n"
+                "aviso: o que a janela ignora ou lê de um jeito que o texto não diz (chaves e seções "
+                "desconhecidas, seções e chaves repetidas, opções ausentes, sentinelas T66–T71 ausentes "
+                "ou que não são números, lidas como 0, quando o primeiro caractere vai como o padrão da "
+                "linha: 2, 3, 10, 4, 5 ou 10; valores como 2.5, 1e2 ou &H41 e valores de mais de 254 "
+                "caracteres, cada um com o que a janela lê).\n"
+                "Um arquivo em UTF-8 ou UTF-16 com BOM (\"UTF-8\" e \"Unicode\" do Bloco de Notas) é "
+                "lido como texto; a primeira linha diz a codificação.\n"
+                "Saída: 0 sem erros (com --strict, sem erros nem avisos), 1 com erros (ou avisos com "
+                "--strict), 2 arquivo ilegível."),
+            args, status))
         return status;
-    if (p.positionalArguments().size() != 1) {
-        std::fputs("vantora-prog: indique um arquivo de layout (vantora-prog check --help)\n", stderr);
-        return 2;
-    }
+    if (!argumentos(p, QStringLiteral("check"), 1)) return 2;
     const QString caminho = p.positionalArguments().first();
     PerfilPrivado ini;
     if (!le_perfil(caminho, ini)) return 2;
+    // A file Notepad saved as "UTF-8" or "Unicode": read as text, saved back in Windows-1252.
+    if (ini.codificacao() != PerfilPrivado::Codificacao::Ansi)
+        std::fprintf(stdout, "%s: texto em %s: a janela o lê%s\n", qPrintable(caminho),
+                     qPrintable(PerfilPrivado::nome_codificacao(ini.codificacao())),
+                     ini.tem_caracteres_fora_do_1252()
+                         ? ", mas não o salva por cima: tem caracteres que não existem em Windows-1252"
+                         : " e, ao salvar, grava em Windows-1252, sem BOM");
     Verificacao v(ini);
     v.tipo();
     v.opcoes();
