@@ -24,7 +24,8 @@ int main(int argc, char* argv[]) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs("Uso: vantora-config [opções] [ARQUIVO.key]\n\n"
                        "Configurador dos teclados Vantora: a janela que edita layouts (*.key) e os grava no\n"
-                       "teclado pela porta serial. ARQUIVO.key é aberto ao iniciar, como pelo comando Abrir.\n\n"
+                       "teclado pela porta serial. ARQUIVO.key é aberto ao iniciar, como pelo comando\n"
+                       "Abrir.\n\n"
                        "Opções:\n"
                        "  -h, --help  Mostra esta ajuda.\n"
                        "  --version   Mostra a versão.\n\n"
