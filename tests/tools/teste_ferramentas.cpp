@@ -67,6 +67,20 @@ QString esperado(const QString& nome) {
 class TesteFerramentas : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
+    QTemporaryDir alcance; // what an unprivileged user runs and reads, wherever the checkout lies
+
+    // The setpriv arguments that run vantora-prog as nobody: a copy of it, beside a copy
+    // of the example.
+    [[nodiscard]] QStringList como_ninguem() {
+        const QString prog = alcance.filePath("vantora-prog");
+        if (!QFile::exists(prog)) {
+            QFile::setPermissions(alcance.path(),
+                                  QFile::permissions(alcance.path()) | QFile::ReadOther | QFile::ExeOther);
+            QFile::copy(VANTORA_PROG, prog);
+            QFile::copy(EXEMPLO, alcance.filePath("mercado.key"));
+        }
+        return {"--reuid=65534", "--regid=65534", "--clear-groups", prog};
+    }
 
   private slots:
     // No command needs a display: the programs run here get none.
@@ -175,17 +189,11 @@ class TesteFerramentas : public QObject {
                          (cmd == "legend" ? QStringList{"-o", dir.filePath("x.pdf")} : QStringList{}));
                 QVERIFY2(a.status == 2 && a.err.contains(motivo), qPrintable(cmd + ": " + a.err));
             }
-        // A file its reader may not open (as root, read by an unprivileged user, who runs
-        // a copy of the program: the checkout may lie where nobody cannot enter).
+        // A file its reader may not open (as root, read by an unprivileged user).
         QTemporaryFile fechado(QDir::tempPath() + "/vantora-XXXXXX.key");
         QVERIFY(fechado.open() && fechado.setPermissions({}));
         const QStringList show{"show", fechado.fileName()};
-        QTemporaryDir copia;
-        const QString prog = copia.filePath("vantora-prog");
-        QVERIFY(QFile::setPermissions(copia.path(), QFile::permissions(copia.path()) | QFile::ExeOther) &&
-                QFile::copy(VANTORA_PROG, prog));
-        const QStringList ninguem{"--reuid=65534", "--regid=65534", "--clear-groups", prog};
-        const Saida p = geteuid() == 0 ? roda(ninguem + show, "setpriv") : roda(show);
+        const Saida p = geteuid() == 0 ? roda(como_ninguem() + show, "setpriv") : roda(show);
         QVERIFY2(p.status == 2 && p.err.contains("sem permissão para ler o arquivo"), qPrintable(p.err));
     }
 
@@ -222,11 +230,11 @@ class TesteFerramentas : public QObject {
         QTemporaryDir fechada(QDir::tempPath() + "/vantora-XXXXXX"); // reachable by anyone, written by none
         QVERIFY(QFile::setPermissions(fechada.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                           QFileDevice::ReadOther | QFileDevice::ExeOther));
-        const QStringList ninguem{"--reuid=65534", "--regid=65534", "--clear-groups", VANTORA_PROG};
+        const QStringList ninguem = como_ninguem();
         const QList<QPair<QStringList, QString>> saidas = {
             {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
             {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
-            {{EXEMPLO, "-o", fechada.filePath("l.png")},
+            {{alcance.filePath("mercado.key"), "-o", fechada.filePath("l.png")},
              "sem permissão para gravar na pasta " + fechada.path()}};
         for (const auto& [args, motivo] : saidas) {
             const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
