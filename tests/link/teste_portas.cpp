@@ -184,6 +184,7 @@ class TestePortas : public QObject {
         QSignalSpy avisos(sinal.get(), &SinalPortas::mudou);
         QWidget janela;
         janela.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&janela));
         const bool com_janela = QGuiApplication::platformName() == QLatin1String("windows");
         for (const WPARAM o_que : {WPARAM(DBT_CONFIGCHANGED), WPARAM(DBT_DEVNODES_CHANGED)}) {
             if (com_janela) SendMessageW(HWND(janela.winId()), WM_DEVICECHANGE, o_que, 0);
