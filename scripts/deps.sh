@@ -6,7 +6,8 @@ pacotes=(cmake ninja-build ccache g++ clang libclang-rt-14-dev qt6-base-dev qt6-
     libgl1-mesa-dev libxkbcommon-dev pkg-config libxcb-xkb-dev libx11-dev libx11-xcb-dev qt6-qpa-plugins
     xvfb xauth x11-utils xdotool x11-xkb-utils imagemagick fonts-liberation fonts-dejavu-core
     qt6-wayland sway wtype man-db groff-base desktop-file-utils appstream dpkg-dev
-    qt6-translations-l10n at-spi2-core python3-pyatspi dbus-x11 poppler-utils "$@")
+    qt6-translations-l10n at-spi2-core python3-pyatspi dbus-x11 poppler-utils
+    libudev-dev strace lintian "$@")
 faltam=()
 for p in "${pacotes[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || faltam+=("$p")

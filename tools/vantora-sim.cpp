@@ -21,8 +21,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -30,6 +32,33 @@ void linha(const QString& texto) {
     std::fputs(texto.toLocal8Bit().constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+}
+
+// A whole number from `minimo` up, as an option or a command gives it.
+std::optional<int> inteiro(const QString& texto, int minimo) {
+    bool ok = false;
+    const int n = texto.trimmed().toInt(&ok);
+    return ok && n >= minimo ? std::optional<int>(n) : std::nullopt;
+}
+
+// Bytes in hex, such as "41" or "0d", each 00 to FF; the first that is not one is
+// named in `ruim`.
+std::optional<QByteArray> bytes_hex(const QStringList& textos, QString& ruim) {
+    QByteArray b;
+    for (const QString& t : textos) {
+        bool ok = false;
+        const uint v = t.trimmed().toUInt(&ok, 16);
+        if (!ok || v > 0xFF) {
+            ruim = t.trimmed();
+            return std::nullopt;
+        }
+        b.append(char(v));
+    }
+    return b;
+}
+
+QString nao_e_byte(const QString& ruim) {
+    return QStringLiteral("\"%1\" não é um byte em hexadecimal (00 a FF)").arg(ruim);
 }
 
 struct Layout {
@@ -87,20 +116,23 @@ class Teclado : public QObject {
     }
 
     // Commands on standard input, one a line: "envia 41 35 31" (hex bytes),
-    // "rejeita N", "silencia N", "desliga", "sai".
+    // "rejeita N", "silencia N", "desliga", "sai". A bad value does nothing but say so
+    // ("ERRO ...").
     void comando(const QString& texto) {
         const QStringList p = texto.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (p.isEmpty()) return;
         if (p[0] == QLatin1String("envia")) {
-            QByteArray b;
-            for (int i = 1; i < p.size(); ++i)
-                b.append(char(p[i].toInt(nullptr, 16)));
-            envia(b);
-            linha(QStringLiteral("ENVIADO %1").arg(QString::fromLatin1(b.toHex(' '))));
-        } else if (p[0] == QLatin1String("rejeita") && p.size() > 1) {
-            rejeitar = p[1].toInt();
-        } else if (p[0] == QLatin1String("silencia") && p.size() > 1) {
-            silenciar = p[1].toInt();
+            QString ruim;
+            const auto b = bytes_hex(p.mid(1), ruim);
+            if (!b) return linha(QStringLiteral("ERRO envia: ") + nao_e_byte(ruim));
+            envia(*b);
+            linha(QStringLiteral("ENVIADO %1").arg(QString::fromLatin1(b->toHex(' '))));
+        } else if ((p[0] == QLatin1String("rejeita") || p[0] == QLatin1String("silencia")) && p.size() == 2) {
+            const auto n = inteiro(p[1], 0);
+            if (!n)
+                return linha(
+                    QStringLiteral("ERRO %1: \"%2\" não é um número de 0 em diante").arg(p[0], p[1]));
+            (p[0] == QLatin1String("rejeita") ? rejeitar : silenciar) = *n;
         } else if (p[0] == QLatin1String("desliga")) {
             desliga();
         } else if (p[0] == QLatin1String("sai")) {
@@ -235,9 +267,11 @@ class Teclado : public QObject {
             linha(QStringLiteral("SENTINELA %1 %2 %3 %4 %5").arg(s).arg(e[0]).arg(e[1]).arg(e[2]).arg(e[3]));
         }
         linha(QStringLiteral("OPCOES %1").arg(recebido_.opcoes));
-        if (!saida.isEmpty()) grava_key();
+        const bool gravado = saida.isEmpty() || grava_key();
         linha(QStringLiteral("FIM_LAYOUT"));
         responde('5', 1);
+        // What was received is lost: the script that asked for the file must know.
+        if (!gravado) QTimer::singleShot(50, qApp, [] { QCoreApplication::exit(1); });
         bytes_ = 0;
         registros_ = 0;
         recebido_ = Layout{};
@@ -246,22 +280,26 @@ class Teclado : public QObject {
 
     // The layout file, written by the configurator's own writer. The options come
     // back from the options byte (a greyed box cannot be told from an unchecked one).
-    void grava_key() {
+    // False, said on stderr, when it could not be written.
+    bool grava_key() {
         const int op = recebido_.opcoes < 0 ? 0 : recebido_.opcoes;
         vantora::Layout l;
         l.caixas = {(op & 1) ? 0 : 1, (op >> 1) & 1, (op >> 2) & 1};
         for (int tab = 1; tab <= 4; ++tab)
             for (int i = 0; i < 72; ++i)
-                l.codigos.tabela(tab)[size_t(i)] = std::int16_t(recebido_.entradas[size_t(i)][size_t(tab - 1)]);
+                l.codigos.tabela(tab)[size_t(i)] =
+                    std::int16_t(recebido_.entradas[size_t(i)][size_t(tab - 1)]);
         try {
             vantora::PerfilPrivado ini;
             vantora::Grava_Layout(ini, l);
             ini.salva(saida);
         } catch (const vantora::ErroExecucao& e) {
-            linha(QStringLiteral("ERRO %1").arg(e.descricao()));
-            return;
+            std::fprintf(stderr, "vantora-sim: o layout recebido não foi gravado: %s\n",
+                         e.descricao().toLocal8Bit().constData());
+            return false;
         }
         linha(QStringLiteral("GRAVADO %1").arg(saida));
+        return true;
     }
 
     int mestre_ = -1;
@@ -276,20 +314,27 @@ class Teclado : public QObject {
 
 } // namespace
 
+int falha_de_uso(const QString& texto) {
+    std::fprintf(stderr, "vantora-sim: %s\nUse vantora-sim --help para ver as opções.\n",
+                 texto.toLocal8Bit().constData());
+    return 2;
+}
+
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantora-sim"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTORA_VERSAO));
     vantora::instalaTraducaoQt(app, QLocale(QLocale::Portuguese, QLocale::Brazil));
     QCommandLineParser p;
-    p.setApplicationDescription(QStringLiteral(
+    const QString descricao = QStringLiteral(
         "Emulador do teclado Vantora numa pseudo-serial.\n"
         "Mostra \"PORTA <caminho>\"; use VANTORA_EXTRA_PORTS=\"9=<caminho>\" no configurador e "
         "escolha a porta 9.\n"
         "Comandos na entrada padrão: envia <hex>... (códigos para a captura serial), rejeita N, "
-        "silencia N, desliga, sai."));
-    p.addHelpOption();
-    p.addVersionOption();
+        "silencia N, desliga, sai.");
+    p.setApplicationDescription(descricao);
+    const QCommandLineOption ajuda = p.addHelpOption();
+    const QCommandLineOption versao = p.addVersionOption();
     const QCommandLineOption rejeita(QStringLiteral("rejeita"),
                                      QStringLiteral("Recusa (\"1\") os próximos N registros."),
                                      QStringLiteral("N"));
@@ -309,7 +354,8 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Responde só depois do tempo que os bytes levariam na linha."));
     const QCommandLineOption desliga(
         QStringLiteral("desliga"),
-        QStringLiteral("Desliga a linha quando chega o registro K (adaptador removido)."), QStringLiteral("K"));
+        QStringLiteral("Desliga a linha quando chega o registro K (adaptador removido)."),
+        QStringLiteral("K"));
     const QCommandLineOption envia(
         QStringLiteral("envia"), QStringLiteral("Envia estes bytes (hex, separados por vírgula) ao iniciar."),
         QStringLiteral("HEX"));
@@ -319,7 +365,25 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption sai(QStringLiteral("sai-no-fim"),
                                  QStringLiteral("Termina depois do comando de fim."));
     p.addOptions({rejeita, silencia, aPartir, atraso, ruido, ritmo, desliga, envia, saida, sai});
-    p.process(app);
+    // Qt's own texts (help, unknown options, missing values) in Portuguese; every
+    // usage error exits with 2.
+    if (!p.parse(app.arguments())) return falha_de_uso(p.errorText());
+    if (p.isSet(ajuda)) p.showHelp(0);
+    if (p.isSet(versao)) p.showVersion();
+    if (!p.positionalArguments().isEmpty())
+        return falha_de_uso(QStringLiteral("argumento a mais: ") + p.positionalArguments().constFirst());
+    // Counts from 0 (from 1 for --a-partir and --desliga, whose 0 would mean nothing).
+    const std::pair<const QCommandLineOption*, int> limites[] = {
+        {&rejeita, 0}, {&silencia, 0}, {&aPartir, 1}, {&atraso, 0}, {&desliga, 1}};
+    for (const auto& [opcao, minimo] : limites) {
+        if (p.isSet(*opcao) && !inteiro(p.value(*opcao), minimo))
+            return falha_de_uso(QStringLiteral("valor inválido para --%1: \"%2\" (um número de %3 em diante)")
+                                    .arg(opcao->names().constFirst(), p.value(*opcao))
+                                    .arg(minimo));
+    }
+    QString ruim;
+    const auto iniciais = bytes_hex(p.value(envia).split(QLatin1Char(','), Qt::SkipEmptyParts), ruim);
+    if (!iniciais) return falha_de_uso(QStringLiteral("valor inválido para --envia: ") + nao_e_byte(ruim));
 
     Teclado t;
     t.rejeitar = p.value(rejeita).toInt();
@@ -336,12 +400,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     linha(QStringLiteral("PORTA %1").arg(t.caminho()));
-    if (p.isSet(envia)) {
-        QByteArray b;
-        for (const QString& h : p.value(envia).split(QLatin1Char(','), Qt::SkipEmptyParts))
-            b.append(char(h.trimmed().toInt(nullptr, 16)));
-        t.envia(b);
-    }
+    if (!iniciais->isEmpty()) t.envia(*iniciais);
 
     QSocketNotifier entrada(STDIN_FILENO, QSocketNotifier::Read);
     QByteArray pendente;

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -14,8 +15,15 @@ namespace {
 
 const QString FILTRO = QStringLiteral("laytou teclado Ordavi (*.key)|*.key");
 
-QString pasta_dos_dialogos() {
+// The folder of the layout file opened or saved last while it exists, else the
+// first folder.
+QString pasta_dos_dialogos(const QString& pasta_arquivos) {
+    if (!pasta_arquivos.isEmpty() && QFileInfo(pasta_arquivos).isDir()) return pasta_arquivos;
     return pasta_inicial(QCoreApplication::applicationDirPath());
+}
+
+QString pasta_de(const QString& arquivo) {
+    return QFileInfo(arquivo).absolutePath();
 }
 
 } // namespace
@@ -28,18 +36,30 @@ void Frm_Grava::mnu_Abrir_Click() {
         const bool filtro = captura_instalada();
         Desativa_Captura();
         try {
-            Arquivo_Atual = servicos.dialogo
-                                ? servicos.dialogo->abrir(QStringLiteral("Abri Layout Teclado Ordavi"),
-                                                          FILTRO, pasta_dos_dialogos(), QString())
-                                : QString();
+            Arquivo_Atual =
+                servicos.dialogo
+                    ? servicos.dialogo->abrir(QStringLiteral("Abri Layout Teclado Ordavi"), FILTRO,
+                                              pasta_dos_dialogos(pasta_arquivos), QString())
+                    : QString();
         } catch (...) {
             if (filtro) Ativa_Captura();
             throw;
         }
         if (filtro) Ativa_Captura();
-        if (!Arquivo_Atual.isEmpty()) Le_Layout();
+        if (Arquivo_Atual.isEmpty()) return;
+        pasta_arquivos = pasta_de(Arquivo_Atual);
+        Le_Layout();
     });
     Captura_Suspensa = 0;
+}
+
+void Frm_Grava::abre_arquivo(const QString& caminho) {
+    trap(QStringLiteral("mnu_Abrir_Click"), [this, &caminho] {
+        // The form the dialog gives: a full path in the system's notation.
+        Arquivo_Atual = QDir::toNativeSeparators(QFileInfo(caminho).absoluteFilePath());
+        pasta_arquivos = pasta_de(Arquivo_Atual);
+        Le_Layout();
+    });
 }
 
 void Frm_Grava::mnuSalvar_Click() {
@@ -50,11 +70,13 @@ void Frm_Grava::mnuSalvar_Click() {
         Desativa_Captura();
         Captura_Suspensa = 1;
         copia_sentinelas();
-        Arquivo_Atual = servicos.dialogo
-                            ? servicos.dialogo->salvar(QStringLiteral("Salvar Layout Teclado Ordavi"), FILTRO,
-                                                       pasta_dos_dialogos(), QStringLiteral("vantora"))
-                            : QString();
+        Arquivo_Atual =
+            servicos.dialogo
+                ? servicos.dialogo->salvar(QStringLiteral("Salvar Layout Teclado Ordavi"), FILTRO,
+                                           pasta_dos_dialogos(pasta_arquivos), QStringLiteral("vantora"))
+                : QString();
         if (Arquivo_Atual.isEmpty()) return;
+        pasta_arquivos = pasta_de(Arquivo_Atual);
         // Anything of that name counts, hidden files and folders too.
         const QFileInfo info(Arquivo_Atual);
         if (info.exists() || info.isSymLink()) {

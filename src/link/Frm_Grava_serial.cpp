@@ -97,8 +97,11 @@ void Frm_Grava::ListaPortasCbserial(bool so_avisos_novos) {
 
 void Frm_Grava::acompanha_portas() {
     // Not during an exchange, which holds a position in the list, nor under the open
-    // drop-down: the next look finds the difference again.
-    if (gravando_ || cmbserialterm->view()->isVisible()) return;
+    // drop-down: another look, a little later, finds the difference again.
+    if (gravando_ || cmbserialterm->view()->isVisible()) {
+        QTimer::singleShot(500, &Vigia_Portas, &VigiaPortas::verifica);
+        return;
+    }
     QLineEdit* edicao = cmbserialterm->lineEdit();
     const QString texto = cmbserialterm->currentText();
     const int cursor = edicao->cursorPosition();

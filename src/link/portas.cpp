@@ -119,7 +119,7 @@ QList<DispositivoSerial> junta_extras(QList<DispositivoSerial> sistema, const QL
         if (dono != sistema.cend()) {
             // Two devices under one number: the one opened would not be the one chosen.
             avisos << QStringLiteral("A porta extra %1 (VANTORA_EXTRA_PORTS) foi ignorada: o número COM%2 já "
-                                     "pertence a %3. Escolha outro número para ela.")
+                                     "pertence à %3. Escolha outro número para ela.")
                           .arg(e.caminho)
                           .arg(e.numero)
                           .arg(dono->nome);

@@ -1,12 +1,15 @@
 #include "link/vigia_portas.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vantora {
 
 VigiaPortas::VigiaPortas(InventarioPortas* inventario, const Mdl_Serial& mostrada, QObject* pai)
     : QObject(pai), inventario_(inventario), mostrada_(mostrada) {
     fila_.setMaxThreadCount(1);
+    relogio_.setSingleShot(true);
+    relogio_.setInterval(200);
     connect(&relogio_, &QTimer::timeout, this, &VigiaPortas::verifica);
 }
 
@@ -15,12 +18,17 @@ VigiaPortas::~VigiaPortas() {
     fila_.waitForDone();
 }
 
-void VigiaPortas::inicia(int intervalo_ms) {
-    if (inventario_ && intervalo_ms > 0) relogio_.start(intervalo_ms);
+void VigiaPortas::inicia(SinalPortas* sinal) {
+    if (inventario_ && sinal) connect(sinal, &SinalPortas::mudou, &relogio_, qOverload<>(&QTimer::start));
 }
 
 void VigiaPortas::verifica() {
-    if (!inventario_ || verificando_) return;
+    if (!inventario_) return;
+    if (verificando_) {
+        // The look under way may have missed what this call was told.
+        de_novo_ = true;
+        return;
+    }
     verificando_ = true;
     fila_.start([this] {
         // The same search the window makes, into a list of its own.
@@ -38,6 +46,7 @@ void VigiaPortas::verifica() {
             [this, completa, lista = std::move(busca.Lista_Portas)] {
                 verificando_ = false;
                 if (completa) compara(lista);
+                if (std::exchange(de_novo_, false)) verifica();
             },
             Qt::QueuedConnection);
     });

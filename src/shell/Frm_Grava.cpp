@@ -392,7 +392,7 @@ bool Frm_Grava::Form_Load() {
         poe_porta_guardada();
         Tmr_POSICAO->start();
         Ativa_Captura();
-        Vigia_Portas.inicia(servicos.intervalo_portas_ms);
+        Vigia_Portas.inicia(servicos.sinal_portas);
     });
     if (!ok) close();
     return ok;

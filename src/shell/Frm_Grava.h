@@ -102,6 +102,9 @@ public:
     // --- Files (src/files) ---
     void mnu_Abrir_Click();
     void mnuSalvar_Click();
+    // Opens a layout file named at start ("vantora-config FILE", a file manager's
+    // "Open with") as "Abrir" opens the file chosen, with the same messages.
+    void abre_arquivo(const QString& caminho);
     // Reads the layout file Arquivo_Atual into the tables and option boxes and
     // refreshes the window; writes them into it.
     void Le_Layout();
@@ -129,6 +132,9 @@ public:
     std::int16_t Captura_Suspensa = 0;
     std::int16_t Resposta_Teclado = 0;
     QString Arquivo_Atual;
+    // Folder of the layout file opened or saved last in this run, where the Open and
+    // Save dialogs start; empty before the first.
+    QString pasta_arquivos;
 
     // --- Controls (object names equal the control names) ---
     QAction* mnuNovo = nullptr;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 
@@ -21,9 +22,10 @@ int main(int argc, char* argv[]) {
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs("Uso: vantora-config [opções]\n\n"
+            std::fputs("Uso: vantora-config [opções] [ARQUIVO.key]\n\n"
                        "Configurador dos teclados Vantora: a janela que edita layouts (*.key) e os grava no\n"
-                       "teclado pela porta serial.\n\n"
+                       "teclado pela porta serial. ARQUIVO.key é aberto ao iniciar, como pelo comando\n"
+                       "Abrir.\n\n"
                        "Opções:\n"
                        "  -h, --help  Mostra esta ajuda.\n"
                        "  --version   Mostra a versão.\n\n"
@@ -71,7 +73,8 @@ int main(int argc, char* argv[]) {
     servicos.inventario = inventario.get();
     servicos.portas = &portas;
     // The port box follows adapters plugged in or pulled out.
-    servicos.intervalo_portas_ms = 1500;
+    const auto sinal_portas = vantora::criaSinalPortasSistema();
+    servicos.sinal_portas = sinal_portas.get();
     // files: the Open and Save dialogs
     vantora::DialogoArquivoQt dialogo;
     servicos.dialogo = &dialogo;
@@ -82,6 +85,9 @@ int main(int argc, char* argv[]) {
     if (!janela.Form_Load())
         return 1;
     janela.show();
+    // A layout file named on the command line opens once the window is up.
+    if (const QString arquivo = QCoreApplication::arguments().value(1); !arquivo.isEmpty())
+        QTimer::singleShot(0, &janela, [&janela, arquivo] { janela.abre_arquivo(arquivo); });
     vantora::ganchosDeMedida(janela);
     return app.exec();
 }

@@ -10,6 +10,7 @@ class InventarioPortas;
 class AberturaPortas;
 class EstadoTeclado; // capture
 class DialogoArquivo; // files: the Open and Save dialogs
+class SinalPortas;
 
 struct Servicos {
     Mensagens* mensagens = nullptr;
@@ -17,9 +18,9 @@ struct Servicos {
     // Link (src/link): the serial devices present, and what opens one by its number.
     InventarioPortas* inventario = nullptr;
     AberturaPortas* portas = nullptr;
-    // Milliseconds between two looks at the inventory for adapters plugged in or
-    // pulled out; 0 leaves the list to "Atualiza" and the port choice.
-    int intervalo_portas_ms = 0;
+    // Notice of adapters plugged in or pulled out, after which the inventory is asked
+    // again; null leaves the list to "Atualiza" and the port choice.
+    SinalPortas* sinal_portas = nullptr;
     // capture: the lock-key state for the lamps; null means the platform's own.
     EstadoTeclado* travas = nullptr;
     DialogoArquivo* dialogo = nullptr; // files: the Open and Save dialogs

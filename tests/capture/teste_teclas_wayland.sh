@@ -2,7 +2,8 @@
 # Real keystrokes on the real program under Wayland: a headless sway with the ABNT2
 # keymap and the virtual keyboard wtype, both started here, with the program on Qt's
 # wayland plugin. sway refuses to run as root, so the three run as nobody with their
-# own runtime folder. The results are read from the program's test-only report
+# own runtime folder, the program copied there (the checkout may lie in a folder
+# nobody cannot enter, such as /root). The results are read from the program's test-only report
 # (VANTORA_RELATORIO=path: selection, table 1 with captions, the lamps, rewritten on
 # every change); every check runs, failures are counted.
 # Usage: teste_teclas_wayland.sh PROGRAM. Exit 77 (skipped) when sway, wtype or Qt's
@@ -28,6 +29,8 @@ ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
     { echo "SKIP: Qt's wayland plugin (qt6-wayland) is not installed"; exit 77; }
 chmod 755 "$dir"
 mkdir -m 700 "$dir/run"
+cp "$programa" "$dir/"
+programa="$dir/$(basename "$programa")"
 chown -R 65534:65534 "$dir"
 # The command prefix that runs as nobody. A prefix, not a shell function: a function
 # put in the background runs in a subshell, and killing that would leave sway and the

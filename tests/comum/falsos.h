@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QMap>
 #include <QStringList>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -66,6 +67,7 @@ class ConfiguracaoFalsa : public ConfiguracaoUsuario {
 class InventarioFalso : public InventarioPortas {
   public:
     QList<DispositivoSerial> lista() override {
+        ++listas;
         if (falha) throw ErroExecucao(falha);
         return dispositivos;
     }
@@ -78,7 +80,8 @@ class InventarioFalso : public InventarioPortas {
     QStringList avisos() const override { return avisosDaLista; }
     QList<DispositivoSerial> dispositivos;
     QStringList avisosDaLista;
-    int falha = 0; // error number the list raises, 0 for none
+    int falha = 0;               // error number the list raises, 0 for none
+    std::atomic<int> listas = 0; // lists given (the port watch asks from its own thread)
 };
 
 // Opens an in-memory device (or fails with `erro`), and counts the openings.
@@ -143,7 +146,8 @@ struct JanelaDeTeste {
     DialogoArquivoFalso dialogo; // files
     InventarioFalso inventario;  // link
     AberturaFalsa portas;
-    Servicos servicos{&mensagens, &configuracao, &inventario, &portas, 0, nullptr, &dialogo};
+    SinalPortas sinal_portas; // emitted for an adapter plugged in or pulled out
+    Servicos servicos{&mensagens, &configuracao, &inventario, &portas, &sinal_portas, nullptr, &dialogo};
     std::unique_ptr<Frm_Grava> janela;
 
     explicit JanelaDeTeste(const std::function<void(JanelaDeTeste&)>& prepara = {}, bool carregar = true) {

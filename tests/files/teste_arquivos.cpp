@@ -619,6 +619,38 @@ class TesteArquivos : public QObject {
             QCOMPARE(op.pasta, QFileInfo(dir.path()).absoluteFilePath());
         }
     }
+
+    // A layout named at start opens as "Abrir" opens it, with the same message when it
+    // is faulty; the real dialogs then start in its folder, and in that of the file
+    // saved last.
+    void arquivo_na_partida() {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("com espaço"), b = dir.filePath("b"), bom = a + "/bom.key";
+        QVERIFY(QDir().mkpath(a) && QDir().mkpath(b));
+        QVERIFY(grava_bytes(bom, texto_layout(exemplo())));
+        QVERIFY(grava_bytes(a + "/ruim.key", sem_linha("Tab3", "T10")));
+        DialogoArquivoQt dialogo;
+        JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.dialogo = &dialogo; });
+        j->abre_arquivo(a + "/ruim.key");
+        Operador(a + "/ruim.key"), j->mnu_Abrir_Click();
+        QCOMPARE(j.mensagens.textos().size(), 2);
+        QVERIFY(j.mensagens.textos()[0].startsWith(erro_em("mnu_Abrir_Click")));
+        QCOMPARE(j.mensagens.textos()[1], j.mensagens.textos()[0]);
+        j->abre_arquivo(dir.filePath("falta.key"));
+        QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
+        j->abre_arquivo(bom);
+        QVERIFY(j->codigos == exemplo().codigos);
+        const auto pasta_do = [&](bool salvar, const QString& nome) {
+            Operador op(nome);
+            salvar ? j->mnuSalvar_Click() : j->mnu_Abrir_Click();
+            return op.pasta;
+        };
+        QCOMPARE(pasta_do(false, "bom.key"), a);
+        QCOMPARE(pasta_do(true, b + "/novo"), a);
+        QCOMPARE(pasta_do(false, "novo.key"), b);
+        QCOMPARE(j->Arquivo_Atual, QDir::toNativeSeparators(b + "/novo.key"));
+        QCOMPARE(j.mensagens.vistas.size(), std::size_t(3));
+    }
 };
 
 } // namespace

@@ -12,6 +12,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#ifdef Q_OS_WIN
+#include <windows.h>
+// after windows.h, whose types it uses
+#include <dbt.h>
+#endif
 
 using namespace vantora;
 using namespace vantora::teste;
@@ -104,9 +109,10 @@ class TestePortas : public QObject {
         QVERIFY2(avisos[1].contains("/tmp/b") && avisos[1].contains("/tmp/a (COM7)"), qPrintable(avisos[1]));
     }
 
-    // The port watch keeps the box as the inventory stands: a port that comes or goes
-    // changes the list, the chosen port and the typed text stay, nothing changes the box
-    // when nothing changed, and a port left out is told once, not at every refill.
+    // The port watch keeps the box as the inventory stands: at the system's notice, a
+    // port that came or went changes the list, the chosen port and the typed text stay,
+    // nothing changes the box when nothing changed, and a port left out is told once,
+    // not at every refill; none is missed while the drop-down is open.
     void lista_acompanha_o_inventario() {
         JanelaPortas j;
         const DispositivoSerial com5{
@@ -114,8 +120,9 @@ class TestePortas : public QObject {
         const DispositivoSerial com1 = j.inventario.dispositivos.at(1);
         QSignalSpy refeita(j->cmbserialterm->model(), &QAbstractItemModel::rowsInserted);
         const auto olha = [&j] {
-            j->Vigia_Portas.verifica();
-            QTRY_VERIFY(!j->Vigia_Portas.verificando());
+            const int antes = j.inventario.listas;
+            emit j.sinal_portas.mudou();
+            QTRY_VERIFY(j.inventario.listas > antes && !j->Vigia_Portas.verificando());
         };
         j->cmbserialterm->setCurrentIndex(1); // COM1 chosen
         olha();
@@ -158,7 +165,35 @@ class TestePortas : public QObject {
         olha();
         QCOMPARE(refeita.count(), feitas);
         QCOMPARE(j.mensagens.vistas.size(), size_t(2));
+        // A port that comes while the drop-down is open shows once it closes, with no
+        // further notice from the system.
+        j->cmbserialterm->showPopup();
+        j.inventario.dispositivos.append(com5);
+        olha();
+        QCOMPARE(refeita.count(), feitas);
+        j->cmbserialterm->hidePopup();
+        QTRY_VERIFY(j.itens().contains("COM5"));
     }
+
+#ifdef Q_OS_WIN
+    // Windows tells the program's windows of a device that came or went (and the
+    // thread, where no window is made); other device-change messages say nothing of
+    // ports.
+    void aviso_do_windows() {
+        const auto sinal = criaSinalPortasSistema();
+        QSignalSpy avisos(sinal.get(), &SinalPortas::mudou);
+        QWidget janela;
+        janela.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&janela));
+        const bool com_janela = QGuiApplication::platformName() == QLatin1String("windows");
+        for (const WPARAM o_que : {WPARAM(DBT_CONFIGCHANGED), WPARAM(DBT_DEVNODES_CHANGED)}) {
+            if (com_janela) SendMessageW(HWND(janela.winId()), WM_DEVICECHANGE, o_que, 0);
+            PostThreadMessageW(GetCurrentThreadId(), WM_DEVICECHANGE, o_que, 0);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(avisos.count(), com_janela ? 2 : 1);
+    }
+#endif
 
     // The port list, what a number typed selects, and the port opened once per port
     // and settings: the same again keeps it (and writes no setting), another speed or

@@ -2,8 +2,9 @@
 # Installs the build into a temporary prefix, as `cmake --install` and the Debian
 # package do, and checks what a user and a desktop find there: the programs start from
 # the prefix, the menu entry with its icon in every size, the software-centre data,
-# and a manual page that documents every command, option and exit status that
-# `vantora-prog --help` lists (and no option it lacks). The validators run last;
+# the layout file type, a manual page for each program, the one of vantora-prog
+# documenting every command, option and exit status that `vantora-prog --help` lists
+# (and no option it lacks). The validators and lintian on the Debian package run last;
 # without them the test is skipped (77) after everything else has passed.
 set -u
 construcao="$1"
@@ -34,6 +35,20 @@ VANTORA_SAIR_AO_MOSTRAR=1 QT_QPA_PLATFORM=offscreen timeout 60 "$p/bin/vantora-c
 VANTORA_SAIR_AO_MOSTRAR=1 timeout 60 bash "$aqui/../comum/xvfb.sh" "$p/bin/vantora-config"
 rc=$?
 [ $rc -eq 0 ] || [ $rc -eq 77 ] || falha "sob o Xvfb (saída $rc)"
+# A layout named at start (as a file manager opens one) is on show, read from the
+# window's test-only report; one of another keyboard gives Open's message, and the
+# window stays.
+mkdir "$raiz/pasta com espaço"
+printf '[Teclado]\r\nTipo=Outro\r\n' >"$raiz/pasta com espaço/outro.key"
+for caso in "$aqui/../../examples/mercado.key|Tab1 0 65 A" "$raiz/pasta com espaço/outro.key|Caixa=Arquivo referente a outro teclado"; do
+    rm -f "$raiz/relatorio.txt"
+    QT_QPA_PLATFORM=offscreen VANTORA_RELATORIO="$raiz/relatorio.txt" "$p/bin/vantora-config" "${caso%|*}" &
+    for _ in $(seq 100); do grep -qxF "${caso#*|}" "$raiz/relatorio.txt" 2>/dev/null && break; sleep 0.1; done
+    grep -qxF "${caso#*|}" "$raiz/relatorio.txt" 2>/dev/null || falha "vantora-config ${caso%|*}: sem \"${caso#*|}\""
+    kill -0 $! 2>/dev/null || falha "vantora-config ${caso%|*} terminou"
+    kill $! 2>/dev/null
+    wait $! 2>/dev/null
+done
 sem_tela=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$p/bin/vantora-config" 2>&1)
 rc=$?
 # Installed, it points to installed programs, not to the build tree's scripts.
@@ -57,12 +72,24 @@ lancador=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p'
 for b in $(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$meta"); do [ -x "$p/bin/$b" ] || falha "metainfo: $b"; done
 grep -q 'usermod -aG dialout' "$p/share/doc/vantora-config/README.Debian" || falha "README.Debian sem o grupo dialout"
 
-# The manual page: found by man, rendered without a warning, in step with --help.
-pagina=$(MANPATH="$p/share/man" man -w vantora-prog 2>&1)
-[ "$pagina" = "$p/share/man/man1/vantora-prog.1" ] || falha "man -w vantora-prog: $pagina"
-avisos=$(groff -man -Tutf8 -ww -z "$pagina" 2>&1)
-[ -z "$avisos" ] || falha "groff: $avisos"
-texto=$(groff -man -Tascii -P-cbou "$pagina" 2>/dev/null)
+# The layout file type: *.key is a layout, and the menu entry opens it.
+if XDG_DATA_DIRS="$p/share" update-mime-database "$p/share/mime" >"$raiz/mime.log" 2>&1 && [ ! -s "$raiz/mime.log" ]; then
+    grep -qx '[0-9]*:application/x-vantora-layout:\*\.key' "$p/share/mime/globs2" || falha "globs2 sem *.key"
+else
+    falha "update-mime-database: $(cat "$raiz/mime.log")"
+fi
+grep -qx 'MimeType=application/x-vantora-layout;' "$desktop" && grep -q '^Exec=.* %f$' "$desktop" ||
+    falha "a entrada do menu não abre layouts"
+
+# The manual pages: found by man, compressed, rendered without a warning; the one of
+# vantora-prog in step with --help.
+for b in vantora-config vantora-sim vantora-prog; do
+    pagina=$(MANPATH="$p/share/man" man -w "$b" 2>&1)
+    [ "$pagina" = "$p/share/man/man1/$b.1.gz" ] || falha "man -w $b: $pagina"
+    avisos=$(zcat "$pagina" | groff -man -Tutf8 -ww -z 2>&1)
+    [ -z "$avisos" ] || falha "groff $b: $avisos"
+done
+texto=$(zcat "$pagina" | groff -man -Tascii -P-cbou 2>/dev/null)
 opcoes_ajuda=$(grep -oE -- '--[a-z-]+' <<<"$ajuda" | tr '\n' ' ')
 for c in $(sed -n '/^Comandos:/,/^$/s/^  \([a-z]\+\) .*/\1/p' <<<"$ajuda"); do
     grep -qE "^ {7}$c( |$)" <<<"$texto" || falha "manual sem o comando $c"
@@ -86,4 +113,14 @@ fi
 desktop-file-validate "$desktop" || falha "desktop-file-validate"
 appstreamcli validate --no-net --strict "$meta" || falha "appstreamcli validate"
 appstreamcli validate-tree --no-net "$raiz" || falha "appstreamcli validate-tree"
+# The Debian package as scripts/package.sh makes it: no lintian error or warning
+# beyond those its override file justifies.
+command -v lintian >/dev/null || { echo "SKIP: lintian ausente (scripts/deps.sh o instala)"; exit 77; }
+cpack="$(dirname "$(command -v "$cmake")")/cpack"
+if (cd "$construcao" && "$cpack" -G DEB -B "$raiz/pacote") >"$raiz/cpack.log" 2>&1; then
+    relato=$(lintian --fail-on error,warning "$raiz"/pacote/*.deb 2>&1) ||
+        falha "lintian: $(grep -v 'root privileges' <<<"$relato")"
+else
+    falha "cpack: $(cat "$raiz/cpack.log")"
+fi
 [ $falhas -eq 0 ]

@@ -67,6 +67,20 @@ QString esperado(const QString& nome) {
 class TesteFerramentas : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
+    QTemporaryDir alcance; // what an unprivileged user runs and reads, wherever the checkout lies
+
+    // The setpriv arguments that run vantora-prog as nobody: a copy of it, beside a copy
+    // of the example.
+    [[nodiscard]] QStringList como_ninguem() {
+        const QString prog = alcance.filePath("vantora-prog");
+        if (!QFile::exists(prog)) {
+            QFile::setPermissions(alcance.path(),
+                                  QFile::permissions(alcance.path()) | QFile::ReadOther | QFile::ExeOther);
+            QFile::copy(VANTORA_PROG, prog);
+            QFile::copy(EXEMPLO, alcance.filePath("mercado.key"));
+        }
+        return {"--reuid=65534", "--regid=65534", "--clear-groups", prog};
+    }
 
   private slots:
     // No command needs a display: the programs run here get none.
@@ -74,6 +88,20 @@ class TesteFerramentas : public QObject {
         qunsetenv("DISPLAY");
         qunsetenv("WAYLAND_DISPLAY");
         qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+
+    // vantora-sim: help in Portuguese, bad values refused with a message (options and
+    // commands).
+    void simulador() {
+        const QString ajuda = roda({"--help"}, VANTORA_SIM).out;
+        QVERIFY2(ajuda.startsWith("Uso: ") && ajuda.contains("vantora-sim [opções]\n"), qPrintable(ajuda));
+        for (const QStringList& a : {QStringList{"--rejeita", "abc"}, {"--envia", "41,zz"}}) {
+            const Saida s = roda(a, VANTORA_SIM);
+            QVERIFY2(s.status == 2 && s.err.contains("valor inválido para " + a[0]), qPrintable(s.err));
+        }
+        Emulador sim;
+        sim.comando("envia zz");
+        QVERIFY(sim.espera("ERRO envia: \"zz\""));
     }
 
     // Every program answers --help and --version and ends (the window opens for neither).
@@ -165,8 +193,7 @@ class TesteFerramentas : public QObject {
         QTemporaryFile fechado(QDir::tempPath() + "/vantora-XXXXXX.key");
         QVERIFY(fechado.open() && fechado.setPermissions({}));
         const QStringList show{"show", fechado.fileName()};
-        const QStringList ninguem{"--reuid=65534", "--regid=65534", "--clear-groups", VANTORA_PROG};
-        const Saida p = geteuid() == 0 ? roda(ninguem + show, "setpriv") : roda(show);
+        const Saida p = geteuid() == 0 ? roda(como_ninguem() + show, "setpriv") : roda(show);
         QVERIFY2(p.status == 2 && p.err.contains("sem permissão para ler o arquivo"), qPrintable(p.err));
     }
 
@@ -203,11 +230,11 @@ class TesteFerramentas : public QObject {
         QTemporaryDir fechada(QDir::tempPath() + "/vantora-XXXXXX"); // reachable by anyone, written by none
         QVERIFY(QFile::setPermissions(fechada.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                           QFileDevice::ReadOther | QFileDevice::ExeOther));
-        const QStringList ninguem{"--reuid=65534", "--regid=65534", "--clear-groups", VANTORA_PROG};
+        const QStringList ninguem = como_ninguem();
         const QList<QPair<QStringList, QString>> saidas = {
             {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
             {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
-            {{EXEMPLO, "-o", fechada.filePath("l.png")},
+            {{alcance.filePath("mercado.key"), "-o", fechada.filePath("l.png")},
              "sem permissão para gravar na pasta " + fechada.path()}};
         for (const auto& [args, motivo] : saidas) {
             const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
