@@ -18,8 +18,9 @@ echo "== build-asan/ (AddressSanitizer + UndefinedBehaviorSanitizer, -Werror)"
 [ -f build-asan/build.ninja ] || cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTORA_WERROR=ON \
     -DVANTORA_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
+# The suppressions path is quoted for the sanitizer: the checkout may lie under a folder with spaces.
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    LSAN_OPTIONS=suppressions="$PWD/../tests/lsan.supp" ctest --output-on-failure -j"$jobs")
+    LSAN_OPTIONS="suppressions='$PWD/../tests/lsan.supp'" ctest --output-on-failure -j"$jobs")
 
 if [ -x scripts/fuzz.sh ]; then
     echo "== fuzz (short run)"
