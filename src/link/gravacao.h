@@ -7,10 +7,23 @@
 
 #include "editor/tabelas.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 
 namespace vantora {
+
+class MSComm;
+
+// The keyboard's answer to the message last written.
+enum class RespostaTeclado { Nenhuma, Aceito, Recusado };
+
+// The answer in a byte the keyboard sent: "5" accepted, "1" rejected, any other none.
+[[nodiscard]] RespostaTeclado resposta_do_byte(unsigned char byte);
+// The same answers heard through the window's keyboard filter, as the on-screen keys
+// Y and N (RESPOSTA_SIM, RESPOSTA_NAO), and back.
+[[nodiscard]] RespostaTeclado resposta_da_tecla(int tecla);
+[[nodiscard]] int tecla_da_resposta(RespostaTeclado r);
 
 // What the exchange needs from its surroundings.
 class CanalGravacao {
@@ -21,13 +34,72 @@ class CanalGravacao {
     virtual void envia_registro(int indice, int c1, int c2, int c3, int c4) = 0;
     // Writes the end command 0x92, likewise.
     virtual void envia_fim() = 0;
-    // Waits for the answer to the message last written: RESPOSTA_SIM, RESPOSTA_NAO,
-    // or anything else when none came in time.
-    [[nodiscard]] virtual int espera_resposta() = 0;
+    // Waits for the answer to the message last written.
+    [[nodiscard]] virtual RespostaTeclado espera_resposta() = 0;
     // Progress: one step before every message written, one back after every record
     // rejected or unanswered (73 steps in a complete exchange).
     virtual void avanca(int passos) { (void)passos; }
 };
+
+// Where the answers of an exchange come from.
+class FonteRespostas {
+  public:
+    virtual ~FonteRespostas() = default;
+    // The answer heard since the last esquece(), Nenhuma if none.
+    [[nodiscard]] virtual RespostaTeclado ouvida() const = 0;
+    virtual void esquece() = 0;
+};
+
+// The port went away in the middle of an exchange (the control has closed it).
+struct PortaPerdidaNaGravacao {};
+// The program is ending in the middle of an exchange.
+struct ProgramaEncerrando {};
+
+// The exchange over the serial control: records framed as the keyboard expects them,
+// and after each message at most 101 pauses of 5 ms, the answer looked at after each
+// pause. Counts what the keyboard answered. Throws PortaPerdidaNaGravacao when the
+// port goes away, ProgramaEncerrando when the pauses end because the program does.
+class TrocaSerial final : public CanalGravacao {
+  public:
+    TrocaSerial(MSComm& porta, FonteRespostas& fonte) : porta_(porta), fonte_(fonte) {}
+    void envia_registro(int indice, int c1, int c2, int c3, int c4) override;
+    void envia_fim() override;
+    [[nodiscard]] RespostaTeclado espera_resposta() override;
+    void avanca(int passos) override {
+        if (ao_avancar) ao_avancar(passos);
+    }
+
+    std::function<void(int passos)> ao_avancar; // progress, as avanca() gives it
+    std::function<void(int aceitos)> ao_aceitar; // after each key or sentinel record taken
+    int aceitos = 0;     // key and sentinel records the keyboard took, which stay in it
+    int respostas = 0;   // messages answered at all
+    bool calado = false; // the last message went unanswered
+
+  private:
+    MSComm& porta_;
+    FonteRespostas& fonte_;
+    bool de_layout_ = false; // the message last written is a key or sentinel record
+};
+
+// The answers as the serial control's receive events bring them, for an exchange
+// with no other way of hearing the keyboard.
+class RespostasDaPorta final : public FonteRespostas {
+  public:
+    explicit RespostasDaPorta(MSComm& porta);
+    ~RespostasDaPorta() override { QObject::disconnect(ligacao_); }
+    RespostasDaPorta(const RespostasDaPorta&) = delete;
+    RespostasDaPorta& operator=(const RespostasDaPorta&) = delete;
+    [[nodiscard]] RespostaTeclado ouvida() const override { return resposta_; }
+    void esquece() override { resposta_ = RespostaTeclado::Nenhuma; }
+
+  private:
+    RespostaTeclado resposta_ = RespostaTeclado::Nenhuma;
+    QMetaObject::Connection ligacao_;
+};
+
+// Opens the control on port `numero` with `parametros` ("57600,N,8,1") and sets it up
+// for an exchange: buffers emptied, one event and one byte per byte received.
+void abre_para_gravacao(MSComm& porta, int numero, const QString& parametros);
 
 enum class ResultadoGravacao { Gravado, Abandonado };
 
@@ -41,11 +113,9 @@ inline constexpr int REGISTROS_LAYOUT = QTD_TECLAS + QTD_SLOTS - PRIMEIRO_SENTIN
 [[nodiscard]] QString texto_gravacao_parcial(int aceitos);
 
 // Runs the exchange. The flags record and the end command go out only when no
-// record was abandoned; their answers are awaited but not judged.
-[[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
-                                                 int opcoes);
-// The same, with the options byte asked for once the sentinel phase is over, so that
-// it is sent as the option boxes stand at that moment.
+// record was abandoned; their answers are awaited but not judged. The options byte
+// is asked for once the sentinel phase is over, so that it is sent as the option
+// boxes stand at that moment.
 [[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
                                                  const std::function<int()>& opcoes);
 
