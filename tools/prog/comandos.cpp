@@ -93,36 +93,10 @@ bool terminal(std::FILE* f) {
 }
 
 bool le_perfil(const QString& caminho, PerfilPrivado& ini) {
-    const QFileInfo info(caminho);
     QString motivo;
-    QByteArray bytes;
-    if (!info.exists()) {
-        motivo = QStringLiteral("arquivo não encontrado");
-    } else if (info.isDir()) {
-        motivo = QStringLiteral("é uma pasta, não um arquivo");
-    } else if (!info.isFile()) {
-        motivo = QStringLiteral("não é um arquivo comum");
-    } else if (info.size() > PerfilPrivado::LIMITE_BYTES) {
-        motivo = QStringLiteral("arquivo grande demais para um layout (%1 MB; o limite é %2 MB)")
-                     .arg(info.size() / (1024 * 1024))
-                     .arg(PerfilPrivado::LIMITE_BYTES / (1024 * 1024));
-    } else if (!info.isReadable()) {
-        motivo = QStringLiteral("sem permissão para ler o arquivo");
-    } else {
-        QFile f(caminho);
-        if (!f.open(QIODevice::ReadOnly))
-            motivo = QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString());
-        else if (bytes = f.read(PerfilPrivado::LIMITE_BYTES + 1); f.error() != QFileDevice::NoError)
-            motivo = QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString());
-        else if (bytes.size() > PerfilPrivado::LIMITE_BYTES)
-            motivo = QStringLiteral("arquivo grande demais para um layout");
-    }
-    if (!motivo.isEmpty()) {
-        reclama(QStringLiteral("%1: %2").arg(caminho, motivo));
-        return false;
-    }
-    ini = PerfilPrivado::de_bytes(bytes);
-    return true;
+    ini = PerfilPrivado::le_arquivo(caminho, &motivo);
+    if (!motivo.isEmpty()) reclama(QStringLiteral("%1: %2").arg(caminho, motivo));
+    return motivo.isEmpty();
 }
 
 namespace {
