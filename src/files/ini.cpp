@@ -317,7 +317,8 @@ PerfilPrivado PerfilPrivado::le_arquivo(const QString& caminho, QString* motivo)
     const QFileInfo info(caminho);
     if (!info.exists()) return falha(QStringLiteral("arquivo não encontrado"));
     if (info.isDir()) return falha(QStringLiteral("é uma pasta, não um arquivo"));
-    if (!info.isFile()) return falha(QStringLiteral("não é um arquivo comum")); // devices and pipes may never end
+    if (!info.isFile())
+        return falha(QStringLiteral("não é um arquivo comum")); // devices and pipes may never end
     if (info.size() > LIMITE_BYTES)
         return falha(QStringLiteral("arquivo grande demais para um layout (%1 MB; o limite é %2 MB)")
                          .arg(info.size() / (1024 * 1024))

@@ -93,7 +93,7 @@ class PerfilPrivado {
         bool cabecalho = false; // a section header; otherwise a key line
         QString secao;          // the section it belongs to (empty before the first one)
         QString chave;
-        QString valor;          // as written, without surrounding blanks
+        QString valor; // as written, without surrounding blanks
     };
     [[nodiscard]] std::vector<LinhaNomeada> linhas_nomeadas() const;
 

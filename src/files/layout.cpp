@@ -92,7 +92,7 @@ ValorLido le_valor(const PerfilPrivado& ini, const PosicaoLeitura& onde) {
     r.texto = Le_Ini(ini, onde.secao(), onde.chave());
     try {
         r.valor = onde.opcao < 0 && onde.entrada < PRIMEIRO_SENTINELA ? converte_inteiro(r.texto)
-                                                                       : converte_numero_inicial(r.texto);
+                                                                      : converte_numero_inicial(r.texto);
         if (onde.opcao >= 0 && (r.valor < 0 || r.valor > 2)) r.erro = ErroExecucao(ERRO_PROPRIEDADE);
     } catch (const ErroExecucao& e) {
         r.erro = e;

@@ -341,7 +341,8 @@ void Frm_Grava::MSComm1_OnComm() {
         insere_codigo(b);
         return;
     }
-    if (const RespostaTeclado r = resposta_do_byte(static_cast<unsigned char>(b)); r != RespostaTeclado::Nenhuma)
+    if (const RespostaTeclado r = resposta_do_byte(static_cast<unsigned char>(b));
+        r != RespostaTeclado::Nenhuma)
         Resposta_Teclado = static_cast<std::int16_t>(tecla_da_resposta(r));
 }
 

@@ -35,11 +35,15 @@ void envia_ate_aceito(CanalGravacao& canal, const CodigosLayout& c, int indice, 
 } // namespace
 
 RespostaTeclado resposta_do_byte(unsigned char byte) {
-    return byte == RESPOSTA_ACEITO ? RespostaTeclado::Aceito : byte == RESPOSTA_RECUSADO ? RespostaTeclado::Recusado : RespostaTeclado::Nenhuma;
+    return byte == RESPOSTA_ACEITO     ? RespostaTeclado::Aceito
+           : byte == RESPOSTA_RECUSADO ? RespostaTeclado::Recusado
+                                       : RespostaTeclado::Nenhuma;
 }
 
 RespostaTeclado resposta_da_tecla(int tecla) {
-    return tecla == RESPOSTA_SIM ? RespostaTeclado::Aceito : tecla == RESPOSTA_NAO ? RespostaTeclado::Recusado : RespostaTeclado::Nenhuma;
+    return tecla == RESPOSTA_SIM   ? RespostaTeclado::Aceito
+           : tecla == RESPOSTA_NAO ? RespostaTeclado::Recusado
+                                   : RespostaTeclado::Nenhuma;
 }
 
 int tecla_da_resposta(RespostaTeclado r) {
@@ -83,7 +87,8 @@ RespostasDaPorta::RespostasDaPorta(MSComm& porta) {
     ligacao_ = QObject::connect(&porta, &MSComm::OnComm, &porta, [this, &porta] {
         if (porta.CommEvent() != comEvReceive) return;
         const QByteArray b = porta.Input();
-        if (!b.isEmpty() && resposta_do_byte(uchar(b[0])) != RespostaTeclado::Nenhuma) resposta_ = resposta_do_byte(uchar(b[0]));
+        if (!b.isEmpty() && resposta_do_byte(uchar(b[0])) != RespostaTeclado::Nenhuma)
+            resposta_ = resposta_do_byte(uchar(b[0]));
     });
 }
 

@@ -69,7 +69,7 @@ class TrocaSerial final : public CanalGravacao {
         if (ao_avancar) ao_avancar(passos);
     }
 
-    std::function<void(int passos)> ao_avancar; // progress, as avanca() gives it
+    std::function<void(int passos)> ao_avancar;  // progress, as avanca() gives it
     std::function<void(int aceitos)> ao_aceitar; // after each key or sentinel record taken
     int aceitos = 0;     // key and sentinel records the keyboard took, which stay in it
     int respostas = 0;   // messages answered at all

@@ -50,7 +50,9 @@ struct CanalRoteirizado : CanalGravacao {
     int progresso = 0;
     void envia_registro(int indice, int, int, int, int) override { enviados << indice; }
     void envia_fim() override { enviados << 0x92; }
-    RespostaTeclado espera_resposta() override { return respostas.isEmpty() ? RespostaTeclado::Aceito : respostas.takeFirst(); }
+    RespostaTeclado espera_resposta() override {
+        return respostas.isEmpty() ? RespostaTeclado::Aceito : respostas.takeFirst();
+    }
     void avanca(int p) override { progresso += p; }
 };
 
@@ -302,7 +304,8 @@ class TestePortas : public QObject {
     void falhas_espalhadas() {
         CanalRoteirizado canal;
         for (int i = 0; i < 71; ++i)
-            canal.respostas << RespostaTeclado::Nenhuma << RespostaTeclado::Nenhuma << RespostaTeclado::Aceito;
+            canal.respostas << RespostaTeclado::Nenhuma << RespostaTeclado::Nenhuma
+                            << RespostaTeclado::Aceito;
         QVERIFY(executa_gravacao(canal, CodigosLayout{}, [] { return 0; }) == ResultadoGravacao::Gravado);
         QCOMPARE(canal.enviados.count(1), 3);
         QCOMPARE(canal.enviados.size(), 71 * 3 + 2);

@@ -95,11 +95,15 @@ QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
                         : QStringLiteral("desmarcada");
     };
     s += QStringLiteral("\nOpções:\n");
-    s += QStringLiteral("  Autoriza modificar layout por outro protocolo: %1\n").arg(caixa(l.caixas[Layout::Prot]));
-    s += QStringLiteral("  Ativa protocolo Display Norva Serial: %1\n").arg(caixa(l.caixas[Layout::ProtDisp]));
+    s += QStringLiteral("  Autoriza modificar layout por outro protocolo: %1\n")
+             .arg(caixa(l.caixas[Layout::Prot]));
+    s +=
+        QStringLiteral("  Ativa protocolo Display Norva Serial: %1\n").arg(caixa(l.caixas[Layout::ProtDisp]));
     s += QStringLiteral("  Ativa protocolo Display BNC: %1\n").arg(caixa(l.caixas[Layout::ProtDispBNC]));
     s += QStringLiteral("  Byte de opções enviado ao teclado: 0x%1\n")
-             .arg(QString::number(byte_opcoes(l.caixas[Layout::Prot], l.caixas[Layout::ProtDisp], l.caixas[Layout::ProtDispBNC]), 16)
+             .arg(QString::number(byte_opcoes(l.caixas[Layout::Prot], l.caixas[Layout::ProtDisp],
+                                              l.caixas[Layout::ProtDispBNC]),
+                                  16)
                       .toUpper()
                       .rightJustified(2, QLatin1Char('0')));
     return s;
@@ -198,8 +202,8 @@ struct Notas {
 // table leaves its line empty and the others keep theirs. A caption is shrunk to
 // fit its line, never below MINIMO_PT; below that it is cut and marked. Without a
 // painter only the notes are gathered.
-void desenhaLegendas(QPainter* p, const Layout& l, const Catalogo& c, const FolhaLegenda& f,
-                     double mm, const Bloco& b, QPointF origem, Notas& notas) {
+void desenhaLegendas(QPainter* p, const Layout& l, const Catalogo& c, const FolhaLegenda& f, double mm,
+                     const Bloco& b, QPointF origem, Notas& notas) {
     const double passo = f.passoMm * mm;
     const double minimo = MINIMO_PT * PONTO_MM * mm;
     if (p) p->setPen(Qt::black);
@@ -237,8 +241,8 @@ void desenhaLegendas(QPainter* p, const Layout& l, const Catalogo& c, const Folh
     }
 }
 
-void desenhaFolha(QPainter& p, const Layout& l, const Catalogo& c, const FolhaLegenda& f,
-                  double mm, const Bloco& b) {
+void desenhaFolha(QPainter& p, const Layout& l, const Catalogo& c, const FolhaLegenda& f, double mm,
+                  const Bloco& b) {
     Notas notas;
     const int cols = b.qtdColunas;
     const int qtdLinhas = b.qtdLinhas;
@@ -311,8 +315,7 @@ QString motivo_de_falha(const QString& caminho, const QString& textoQt) {
 
 } // namespace
 
-QString grava_legenda(const QString& caminho, const Layout& l, const Catalogo& c,
-                      const FolhaLegenda& f) {
+QString grava_legenda(const QString& caminho, const Layout& l, const Catalogo& c, const FolhaLegenda& f) {
     if (!(f.passoMm >= 5.0 && f.passoMm <= 60.0)) return QStringLiteral("passo fora da faixa de 5 a 60 mm");
     const QString ext = QFileInfo(caminho).suffix().toLower();
     const int cols = colunas(f.modelo);

@@ -280,8 +280,8 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
     Resultado r;
     const auto erro = [&](int numero, const QString& descricao) -> Resultado {
         if (canal.respostas == 0)
-            return {SEM_RESPOSTA,
-                    QStringLiteral("%1: o teclado não respondeu (%2); nada foi gravado").arg(alvo.nome, descricao)};
+            return {SEM_RESPOSTA, QStringLiteral("%1: o teclado não respondeu (%2); nada foi gravado")
+                                      .arg(alvo.nome, descricao)};
         return {ERRO, QStringLiteral("%1: erro %2 (%3) durante a gravação; %4")
                           .arg(alvo.nome)
                           .arg(numero)
@@ -655,7 +655,8 @@ int show(const QStringList& args) {
     if (f != QLatin1String("csv"))
         escreve(stdout, layout_em_texto(layout, cat, *m));
     else
-        escreve(stdout, p.isSet(sentinelas) ? sentinelas_em_csv(layout, cat) : layout_em_csv(layout, cat, *m));
+        escreve(stdout,
+                p.isSet(sentinelas) ? sentinelas_em_csv(layout, cat) : layout_em_csv(layout, cat, *m));
     return OK;
 }
 

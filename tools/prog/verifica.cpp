@@ -193,7 +193,8 @@ class Verificacao {
                           .arg(parada(c, 0, -1, ERRO_PROPRIEDADE)));
             } else if (lido.erro) {
                 anota(l, QStringLiteral("Teclado"), chave,
-                      QStringLiteral("%1 fora da faixa: %2").arg(citado(v), parada(c, 0, -1, lido.erro->numero())));
+                      QStringLiteral("%1 fora da faixa: %2")
+                          .arg(citado(v), parada(c, 0, -1, lido.erro->numero())));
             } else if (const QString como = lido_como(QStringLiteral("Teclado"), chave, v, lido.valor);
                        !como.isEmpty()) {
                 aviso(l, QStringLiteral("Teclado"), chave, como);
