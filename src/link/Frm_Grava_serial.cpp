@@ -194,18 +194,6 @@ void Frm_Grava::Lbl_Atualiza_Click() {
 }
 
 namespace {
-// The answer cell of the window, which the receive handler and the keyboard filter
-// fill (the filter hears the keyboard's answers as the on-screen keys Y and N).
-class RespostasDaJanela final : public FonteRespostas {
-  public:
-    explicit RespostasDaJanela(Frm_Grava& j) : j_(j) {}
-    RespostaTeclado ouvida() const override { return resposta_da_tecla(j_.Resposta_Teclado); }
-    void esquece() override { j_.Resposta_Teclado = 0; }
-
-  private:
-    Frm_Grava& j_;
-};
-
 // "O teclado ficou parcialmente gravado: ... grave-o de novo." as a sentence.
 QString frase(const QString& texto) {
     return texto.left(1).toUpper() + texto.mid(1) + QLatin1Char('.');
@@ -271,8 +259,7 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
                         return byte_opcoes(valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
                                            valor_caixa(Chk_Prot44serialBNC));
                     };
-                    RespostasDaJanela respostas(*this);
-                    TrocaSerial canal(*MSComm1, respostas);
+                    TrocaSerial canal(*MSComm1, &Resposta_Teclado);
                     canal.ao_avancar = [this](int passos) { PBar->setValue(PBar->value() + passos); };
                     try {
                         if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Abandonado) {
@@ -343,7 +330,7 @@ void Frm_Grava::MSComm1_OnComm() {
     }
     if (const RespostaTeclado r = resposta_do_byte(static_cast<unsigned char>(b));
         r != RespostaTeclado::Nenhuma)
-        Resposta_Teclado = static_cast<std::int16_t>(tecla_da_resposta(r));
+        Resposta_Teclado = static_cast<std::int16_t>(r);
 }
 
 void Frm_Grava::mnu_ativa_serial_Click() {

@@ -41,13 +41,19 @@ RespostaTeclado resposta_do_byte(unsigned char byte) {
 }
 
 RespostaTeclado resposta_da_tecla(int tecla) {
-    return tecla == RESPOSTA_SIM   ? RespostaTeclado::Aceito
-           : tecla == RESPOSTA_NAO ? RespostaTeclado::Recusado
-                                   : RespostaTeclado::Nenhuma;
+    return tecla == RESPOSTA_SIM || tecla == RESPOSTA_NAO ? RespostaTeclado(tecla) : RespostaTeclado::Nenhuma;
 }
 
-int tecla_da_resposta(RespostaTeclado r) {
-    return r == RespostaTeclado::Aceito ? RESPOSTA_SIM : r == RespostaTeclado::Recusado ? RESPOSTA_NAO : 0;
+TrocaSerial::TrocaSerial(MSComm& porta, std::int16_t* celula)
+    : porta_(porta), celula_(celula ? *celula : propria_) {
+    if (celula) return;
+    ligacao_ = QObject::connect(&porta, &MSComm::OnComm, &porta, [this] {
+        if (porta_.CommEvent() != comEvReceive) return;
+        const QByteArray b = porta_.Input();
+        if (b.isEmpty()) return;
+        if (const RespostaTeclado r = resposta_do_byte(uchar(b[0])); r != RespostaTeclado::Nenhuma)
+            celula_ = std::int16_t(r);
+    });
 }
 
 void TrocaSerial::envia_registro(int indice, int c1, int c2, int c3, int c4) {
@@ -55,14 +61,14 @@ void TrocaSerial::envia_registro(int indice, int c1, int c2, int c3, int c4) {
     for (int v : valores) {
         if (v < 0 || v > 255) throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
     }
-    fonte_.esquece();
+    celula_ = 0;
     de_layout_ = indice != 0; // the flags record is no record of the layout
     for (int v : valores)
         porta_.setOutput(QByteArray(1, static_cast<char>(v)));
 }
 
 void TrocaSerial::envia_fim() {
-    fonte_.esquece();
+    celula_ = 0;
     de_layout_ = false;
     porta_.setOutput(QByteArray(1, static_cast<char>(COMANDO_FIM)));
 }
@@ -71,9 +77,9 @@ RespostaTeclado TrocaSerial::espera_resposta() {
     for (int contador = 0; contador <= 100; ++contador) {
         if (!Aguarda_Ms(5)) throw ProgramaEncerrando{};
         if (porta_.PortaPerdida()) throw PortaPerdidaNaGravacao{};
-        if (fonte_.ouvida() != RespostaTeclado::Nenhuma) break;
+        if (resposta_da_tecla(celula_) != RespostaTeclado::Nenhuma) break;
     }
-    const RespostaTeclado r = fonte_.ouvida();
+    const RespostaTeclado r = resposta_da_tecla(celula_);
     calado = r == RespostaTeclado::Nenhuma;
     if (!calado) ++respostas;
     if (r == RespostaTeclado::Aceito && de_layout_) {
@@ -81,15 +87,6 @@ RespostaTeclado TrocaSerial::espera_resposta() {
         if (ao_aceitar) ao_aceitar(aceitos);
     }
     return r;
-}
-
-RespostasDaPorta::RespostasDaPorta(MSComm& porta) {
-    ligacao_ = QObject::connect(&porta, &MSComm::OnComm, &porta, [this, &porta] {
-        if (porta.CommEvent() != comEvReceive) return;
-        const QByteArray b = porta.Input();
-        if (!b.isEmpty() && resposta_do_byte(uchar(b[0])) != RespostaTeclado::Nenhuma)
-            resposta_ = resposta_do_byte(uchar(b[0]));
-    });
 }
 
 void abre_para_gravacao(MSComm& porta, int numero, const QString& parametros) {

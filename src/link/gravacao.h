@@ -6,24 +6,26 @@
 // exchange is abandoned. An accepted record sets the count back to zero.
 
 #include "editor/tabelas.h"
+#include "link/protocolo.h"
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 namespace vantora {
 
 class MSComm;
 
-// The keyboard's answer to the message last written.
-enum class RespostaTeclado { Nenhuma, Aceito, Recusado };
+// The keyboard's answer to the message last written. The window's keyboard filter
+// hears the keyboard's "5" and "1" as the on-screen keys Y and N, whose numbers these
+// are, so that one answer cell serves both ways of hearing it.
+enum class RespostaTeclado { Nenhuma = 0, Aceito = RESPOSTA_SIM, Recusado = RESPOSTA_NAO };
 
-// The answer in a byte the keyboard sent: "5" accepted, "1" rejected, any other none.
+// The answer in a byte the keyboard sent: "5" accepted, "1" rejected, any other none;
+// and in an on-screen key.
 [[nodiscard]] RespostaTeclado resposta_do_byte(unsigned char byte);
-// The same answers heard through the window's keyboard filter, as the on-screen keys
-// Y and N (RESPOSTA_SIM, RESPOSTA_NAO), and back.
 [[nodiscard]] RespostaTeclado resposta_da_tecla(int tecla);
-[[nodiscard]] int tecla_da_resposta(RespostaTeclado r);
 
 // What the exchange needs from its surroundings.
 class CanalGravacao {
@@ -41,15 +43,6 @@ class CanalGravacao {
     virtual void avanca(int passos) { (void)passos; }
 };
 
-// Where the answers of an exchange come from.
-class FonteRespostas {
-  public:
-    virtual ~FonteRespostas() = default;
-    // The answer heard since the last esquece(), Nenhuma if none.
-    [[nodiscard]] virtual RespostaTeclado ouvida() const = 0;
-    virtual void esquece() = 0;
-};
-
 // The port went away in the middle of an exchange (the control has closed it).
 struct PortaPerdidaNaGravacao {};
 // The program is ending in the middle of an exchange.
@@ -61,7 +54,12 @@ struct ProgramaEncerrando {};
 // port goes away, ProgramaEncerrando when the pauses end because the program does.
 class TrocaSerial final : public CanalGravacao {
   public:
-    TrocaSerial(MSComm& porta, FonteRespostas& fonte) : porta_(porta), fonte_(fonte) {}
+    // The answers arrive in `celula` (the window's answer cell, which its receive
+    // handler and keyboard filter fill); without one, the exchange hears the port.
+    explicit TrocaSerial(MSComm& porta, std::int16_t* celula = nullptr);
+    ~TrocaSerial() override { QObject::disconnect(ligacao_); }
+    TrocaSerial(const TrocaSerial&) = delete;
+    TrocaSerial& operator=(const TrocaSerial&) = delete;
     void envia_registro(int indice, int c1, int c2, int c3, int c4) override;
     void envia_fim() override;
     [[nodiscard]] RespostaTeclado espera_resposta() override;
@@ -77,24 +75,10 @@ class TrocaSerial final : public CanalGravacao {
 
   private:
     MSComm& porta_;
-    FonteRespostas& fonte_;
-    bool de_layout_ = false; // the message last written is a key or sentinel record
-};
-
-// The answers as the serial control's receive events bring them, for an exchange
-// with no other way of hearing the keyboard.
-class RespostasDaPorta final : public FonteRespostas {
-  public:
-    explicit RespostasDaPorta(MSComm& porta);
-    ~RespostasDaPorta() override { QObject::disconnect(ligacao_); }
-    RespostasDaPorta(const RespostasDaPorta&) = delete;
-    RespostasDaPorta& operator=(const RespostasDaPorta&) = delete;
-    [[nodiscard]] RespostaTeclado ouvida() const override { return resposta_; }
-    void esquece() override { resposta_ = RespostaTeclado::Nenhuma; }
-
-  private:
-    RespostaTeclado resposta_ = RespostaTeclado::Nenhuma;
+    std::int16_t propria_ = 0; // the answer cell when none is given
+    std::int16_t& celula_;
     QMetaObject::Connection ligacao_;
+    bool de_layout_ = false; // the message last written is a key or sentinel record
 };
 
 // Opens the control on port `numero` with `parametros` ("57600,N,8,1") and sets it up

@@ -269,8 +269,7 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
                           .arg(e.numero())
                           .arg(e.descricao())};
     }
-    RespostasDaPorta respostas(porta);
-    TrocaSerial canal(porta, respostas);
+    TrocaSerial canal(porta);
     // After SIGINT or SIGTERM nothing more goes out; the answer to the message already
     // written was awaited, so that what the keyboard took is known.
     canal.ao_avancar = [](int passos) {
