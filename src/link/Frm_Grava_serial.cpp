@@ -256,8 +256,8 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
                 try {
                     // The boxes may change while the records go out: read them last.
                     const auto opcoes = [this] {
-                        return byte_opcoes(valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
-                                           valor_caixa(Chk_Prot44serialBNC));
+                        return byte_opcoes({valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
+                                            valor_caixa(Chk_Prot44serialBNC)});
                     };
                     TrocaSerial canal(*MSComm1, &Resposta_Teclado);
                     canal.ao_avancar = [this](int passos) { PBar->setValue(PBar->value() + passos); };

@@ -101,11 +101,7 @@ QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
         QStringLiteral("  Ativa protocolo Display Norva Serial: %1\n").arg(caixa(l.caixas[Layout::ProtDisp]));
     s += QStringLiteral("  Ativa protocolo Display BNC: %1\n").arg(caixa(l.caixas[Layout::ProtDispBNC]));
     s += QStringLiteral("  Byte de opções enviado ao teclado: 0x%1\n")
-             .arg(QString::number(byte_opcoes(l.caixas[Layout::Prot], l.caixas[Layout::ProtDisp],
-                                              l.caixas[Layout::ProtDispBNC]),
-                                  16)
-                      .toUpper()
-                      .rightJustified(2, QLatin1Char('0')));
+             .arg(QString::number(byte_opcoes(l.caixas), 16).toUpper().rightJustified(2, QLatin1Char('0')));
     return s;
 }
 

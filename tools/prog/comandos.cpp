@@ -121,9 +121,15 @@ bool le_layout(const QString& caminho, Layout& layout) {
     return true;
 }
 
+// --model of "show" and "legend", and the model it names (said so when none).
+QCommandLineOption opcao_modelo() {
+    return {QStringLiteral("model"), QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
+            QStringLiteral("65|44"), QStringLiteral("65")};
+}
 std::optional<Modelo> modelo(const QString& texto) {
     if (texto == QLatin1String("65")) return Modelo::Teclas65;
     if (texto == QLatin1String("44")) return Modelo::Teclas44;
+    reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(texto));
     return std::nullopt;
 }
 
@@ -546,8 +552,7 @@ int send(const QStringList& args) {
         reclama(*problema);
         return ERRO;
     }
-    const int opcoes = byte_opcoes(layout.caixas[Layout::Prot], layout.caixas[Layout::ProtDisp],
-                                   layout.caixas[Layout::ProtDispBNC]);
+    const int opcoes = byte_opcoes(layout.caixas);
 
     QStringList portas = p.values(porta);
     if (portas.isEmpty()) {
@@ -604,9 +609,7 @@ int send(const QStringList& args) {
 int show(const QStringList& args) {
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("ARQUIVO"), QStringLiteral("O arquivo de layout (*.key)."));
-    const QCommandLineOption mod(QStringLiteral("model"),
-                                 QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
-                                 QStringLiteral("65|44"), QStringLiteral("65"));
+    const QCommandLineOption mod = opcao_modelo();
     const QCommandLineOption formato(QStringLiteral("format"), QStringLiteral("text (padrão) ou csv."),
                                      QStringLiteral("text|csv"), QStringLiteral("text"));
     const QCommandLineOption sentinelas(
@@ -635,10 +638,7 @@ int show(const QStringList& args) {
     if (!argumentos(p, QStringLiteral("show"), 1)) return ERRO;
     const auto m = modelo(p.value(mod));
     const QString f = p.value(formato);
-    if (!m) {
-        reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(p.value(mod)));
-        return ERRO;
-    }
+    if (!m) return ERRO;
     if (f != QLatin1String("text") && f != QLatin1String("csv")) {
         reclama(QStringLiteral("formato inválido: %1 (use --format text ou --format csv)").arg(f));
         return ERRO;
@@ -665,9 +665,7 @@ int legend(const QStringList& args) {
     const QCommandLineOption saida(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                    QStringLiteral("A folha: SAIDA.pdf (A4) ou SAIDA.png (300 dpi)."),
                                    QStringLiteral("SAIDA"));
-    const QCommandLineOption mod(QStringLiteral("model"),
-                                 QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
-                                 QStringLiteral("65|44"), QStringLiteral("65"));
+    const QCommandLineOption mod = opcao_modelo();
     const QCommandLineOption passo(
         QStringLiteral("pitch"),
         QStringLiteral("Distância entre teclas em milímetros, com ponto ou vírgula (padrão 19.05)."),
@@ -688,17 +686,14 @@ int legend(const QStringList& args) {
             args, status))
         return status;
     if (!argumentos(p, QStringLiteral("legend"), 1)) return ERRO;
-    const auto m = modelo(p.value(mod));
     bool passoOk = false;
     const double mm = QString(p.value(passo)).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&passoOk);
     if (!p.isSet(saida)) {
         reclama(QStringLiteral("indique a folha: -o SAIDA.pdf ou -o SAIDA.png (vantora-prog legend --help)"));
         return ERRO;
     }
-    if (!m) {
-        reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(p.value(mod)));
-        return ERRO;
-    }
+    const auto m = modelo(p.value(mod));
+    if (!m) return ERRO;
     if (!passoOk) {
         reclama(QStringLiteral("passo inválido: %1 (milímetros, como 19.05 ou 19,05)").arg(p.value(passo)));
         return ERRO;
