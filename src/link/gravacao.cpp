@@ -41,7 +41,8 @@ RespostaTeclado resposta_do_byte(unsigned char byte) {
 }
 
 RespostaTeclado resposta_da_tecla(int tecla) {
-    return tecla == RESPOSTA_SIM || tecla == RESPOSTA_NAO ? RespostaTeclado(tecla) : RespostaTeclado::Nenhuma;
+    const auto r = RespostaTeclado(tecla);
+    return r == RespostaTeclado::Aceito || r == RespostaTeclado::Recusado ? r : RespostaTeclado::Nenhuma;
 }
 
 TrocaSerial::TrocaSerial(MSComm& porta, std::int16_t* celula)

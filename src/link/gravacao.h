@@ -6,7 +6,6 @@
 // exchange is abandoned. An accepted record sets the count back to zero.
 
 #include "editor/tabelas.h"
-#include "link/protocolo.h"
 
 #include <QObject>
 #include <QString>
@@ -18,9 +17,9 @@ namespace vantora {
 class MSComm;
 
 // The keyboard's answer to the message last written. The window's keyboard filter
-// hears the keyboard's "5" and "1" as the on-screen keys Y and N, whose numbers these
-// are, so that one answer cell serves both ways of hearing it.
-enum class RespostaTeclado { Nenhuma = 0, Aceito = RESPOSTA_SIM, Recusado = RESPOSTA_NAO };
+// hears the keyboard's "5" and "1" as the on-screen keys Y (45) and N (85), whose
+// numbers these are, so that one answer cell serves both ways of hearing it.
+enum class RespostaTeclado { Nenhuma = 0, Aceito = 45, Recusado = 85 };
 
 // The answer in a byte the keyboard sent: "5" accepted, "1" rejected, any other none;
 // and in an on-screen key.

@@ -15,8 +15,6 @@ inline constexpr unsigned char INICIO_REGISTRO = 0x91;   // starts a 6-byte data
 inline constexpr unsigned char COMANDO_FIM = 0x92;       // ends the transfer
 inline constexpr unsigned char RESPOSTA_ACEITO = 0x35;   // "5"
 inline constexpr unsigned char RESPOSTA_RECUSADO = 0x31; // "1"
-inline constexpr int RESPOSTA_SIM = 45;                  // on-screen key Y: the record was accepted
-inline constexpr int RESPOSTA_NAO = 85;                  // on-screen key N: the record was rejected
 inline constexpr int PASSOS_GRAVACAO = 73;               // 65 keys, 6 sentinels, flags, end
 
 // The options byte of the flags record from the three check-box values (0, 1, 2):
