@@ -28,6 +28,19 @@
 
 namespace {
 
+// The keyboard's side of the exchange, written out here rather than taken from the
+// link code, which this emulator is there to check.
+constexpr unsigned char INICIO_REGISTRO = 0x91; // a record: 0x91, index, four codes
+constexpr unsigned char COMANDO_FIM = 0x92;
+constexpr int TAMANHO_REGISTRO = 6;
+constexpr char ACEITO = '5';
+constexpr char RECUSADO = '1';
+constexpr char SEM_RESPOSTA = '-';     // as the record's line shows a record left unanswered
+constexpr int TECLAS = 65;             // key record k (1..65) carries entry k - 1
+constexpr int PRIMEIRO_SENTINELA = 66; // sentinel records 66..71 carry entries 66..71
+constexpr int ENTRADAS = 72;           // entries of each table; entry 65 is never sent
+constexpr int TEMPO_PARA_SAIR_MS = 50; // the last answer leaves before the program ends
+
 void linha(const QString& texto) {
     std::fputs(texto.toLocal8Bit().constData(), stdout);
     std::fputc('\n', stdout);
@@ -62,8 +75,8 @@ QString nao_e_byte(const QString& ruim) {
 }
 
 struct Layout {
-    std::array<std::array<int, 4>, 72> entradas{}; // as the four tables hold them
-    int opcoes = -1;                               // options byte of the flags record
+    std::array<std::array<int, 4>, ENTRADAS> entradas{}; // as the four tables hold them
+    int opcoes = -1;                                     // options byte of the flags record
 };
 
 class Teclado : public QObject {
@@ -158,12 +171,12 @@ class Teclado : public QObject {
         ++bytes_;
         if (!registro_.isEmpty()) {
             registro_.append(char(b));
-            if (registro_.size() == 6) fecha_registro();
+            if (registro_.size() == TAMANHO_REGISTRO) fecha_registro();
             return;
         }
-        if (b == 0x91)
+        if (b == INICIO_REGISTRO)
             registro_.append(char(b));
-        else if (b == 0x92)
+        else if (b == COMANDO_FIM)
             fim();
         else
             linha(QStringLiteral("IGNORADO %1").arg(b, 2, 16, QLatin1Char('0')));
@@ -226,26 +239,26 @@ class Teclado : public QObject {
             desliga();
             return;
         }
-        QString resposta = QStringLiteral("5");
+        char resposta = ACEITO;
         if (registros_ >= aPartir && rejeitar > 0) {
             --rejeitar;
-            resposta = QStringLiteral("1");
+            resposta = RECUSADO;
         } else if (registros_ >= aPartir && silenciar > 0) {
             --silenciar;
-            resposta = QStringLiteral("-");
+            resposta = SEM_RESPOSTA;
         }
-        if (resposta == QLatin1String("5")) {
+        if (resposta == ACEITO) {
             if (indice == 0)
                 recebido_.opcoes = c[2];
-            else if (indice <= 65) // key record k carries entry k - 1; entry 65 never comes
+            else if (indice <= TECLAS)
                 recebido_.entradas[size_t(indice - 1)] = c;
-            else if (indice <= 71)
+            else if (indice < ENTRADAS)
                 recebido_.entradas[size_t(indice)] = c;
         }
         linha(QStringLiteral("REGISTRO %1: %2 -> %3")
                   .arg(registros_)
-                  .arg(QString::fromLatin1(r.toHex(' ')), resposta));
-        if (resposta != QLatin1String("-")) responde(resposta.at(0).toLatin1(), 6);
+                  .arg(QString::fromLatin1(r.toHex(' ')), QString(QLatin1Char(resposta))));
+        if (resposta != SEM_RESPOSTA) responde(resposta, TAMANHO_REGISTRO);
     }
 
     void fim() {
@@ -253,7 +266,7 @@ class Teclado : public QObject {
         linha(QStringLiteral("BYTES %1").arg(bytes_));
         linha(QStringLiteral("REGISTROS %1").arg(registros_));
         linha(QStringLiteral("VELOCIDADE %1").arg(velocidade()));
-        for (int k = 0; k < 65; ++k) {
+        for (int k = 0; k < TECLAS; ++k) {
             const auto& e = recebido_.entradas[size_t(k)];
             linha(QStringLiteral("TECLA %1 %2 %3 %4 %5")
                       .arg(k + 1, 2, 10, QLatin1Char('0'))
@@ -262,20 +275,20 @@ class Teclado : public QObject {
                       .arg(e[2])
                       .arg(e[3]));
         }
-        for (int s = 66; s <= 71; ++s) {
+        for (int s = PRIMEIRO_SENTINELA; s < ENTRADAS; ++s) {
             const auto& e = recebido_.entradas[size_t(s)];
             linha(QStringLiteral("SENTINELA %1 %2 %3 %4 %5").arg(s).arg(e[0]).arg(e[1]).arg(e[2]).arg(e[3]));
         }
         linha(QStringLiteral("OPCOES %1").arg(recebido_.opcoes));
         const bool gravado = saida.isEmpty() || grava_key();
         linha(QStringLiteral("FIM_LAYOUT"));
-        responde('5', 1);
+        responde(ACEITO, 1);
         // What was received is lost: the script that asked for the file must know.
-        if (!gravado) QTimer::singleShot(50, qApp, [] { QCoreApplication::exit(1); });
+        if (!gravado) QTimer::singleShot(TEMPO_PARA_SAIR_MS, qApp, [] { QCoreApplication::exit(1); });
         bytes_ = 0;
         registros_ = 0;
         recebido_ = Layout{};
-        if (sairNoFim) QTimer::singleShot(50, qApp, [] { QCoreApplication::exit(0); });
+        if (sairNoFim) QTimer::singleShot(TEMPO_PARA_SAIR_MS, qApp, [] { QCoreApplication::exit(0); });
     }
 
     // The layout file, written by the configurator's own writer. The options come
@@ -286,7 +299,7 @@ class Teclado : public QObject {
         vantora::Layout l;
         l.caixas = {(op & 1) ? 0 : 1, (op >> 1) & 1, (op >> 2) & 1};
         for (int tab = 1; tab <= 4; ++tab)
-            for (int i = 0; i < 72; ++i)
+            for (int i = 0; i < ENTRADAS; ++i)
                 l.codigos.tabela(tab)[size_t(i)] =
                     std::int16_t(recebido_.entradas[size_t(i)][size_t(tab - 1)]);
         try {

@@ -309,10 +309,28 @@ PerfilPrivado PerfilPrivado::de_bytes(const QByteArray& bytes) {
     return p;
 }
 
-PerfilPrivado PerfilPrivado::le_arquivo(const QString& caminho) {
-    QByteArray bytes;
-    QString motivo;
-    if (le_bytes(caminho, bytes, motivo) != Leitura::Ok) return {};
+PerfilPrivado PerfilPrivado::le_arquivo(const QString& caminho, QString* motivo) {
+    const auto falha = [motivo](const QString& texto) {
+        if (motivo) *motivo = texto;
+        return PerfilPrivado();
+    };
+    const QFileInfo info(caminho);
+    if (!info.exists()) return falha(QStringLiteral("arquivo não encontrado"));
+    if (info.isDir()) return falha(QStringLiteral("é uma pasta, não um arquivo"));
+    if (!info.isFile())
+        return falha(QStringLiteral("não é um arquivo comum")); // devices and pipes may never end
+    if (info.size() > LIMITE_BYTES)
+        return falha(QStringLiteral("arquivo grande demais para um layout (%1 MB; o limite é %2 MB)")
+                         .arg(info.size() / (1024 * 1024))
+                         .arg(LIMITE_BYTES / (1024 * 1024)));
+    if (!info.isReadable()) return falha(QStringLiteral("sem permissão para ler o arquivo"));
+    QFile f(caminho);
+    if (!f.open(QIODevice::ReadOnly))
+        return falha(QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString()));
+    const QByteArray bytes = f.read(LIMITE_BYTES + 1);
+    if (f.error() != QFileDevice::NoError)
+        return falha(QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString()));
+    if (bytes.size() > LIMITE_BYTES) return falha(QStringLiteral("arquivo grande demais para um layout"));
     return de_bytes(bytes);
 }
 

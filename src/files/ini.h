@@ -54,10 +54,11 @@ class PerfilPrivado {
     // A profile made of these bytes (for tests and the fuzzer).
     [[nodiscard]] static PerfilPrivado de_bytes(const QByteArray& bytes);
 
-    // Reads a file. A missing file, a folder, a device, a file that cannot be read
-    // or one above LIMITE_BYTES reads as an empty profile: every read gives its
-    // default. Never throws for bad content.
-    [[nodiscard]] static PerfilPrivado le_arquivo(const QString& caminho);
+    // Reads a layout file, for the window's Open and every command of vantora-prog. A
+    // missing file, a folder, a device, a file that cannot be read or one above
+    // LIMITE_BYTES reads as an empty profile (every read gives its default), `motivo`
+    // saying why ("arquivo não encontrado"). Never throws for bad content.
+    [[nodiscard]] static PerfilPrivado le_arquivo(const QString& caminho, QString* motivo = nullptr);
 
     // Reads a file that is about to be rewritten. A missing file gives an empty
     // profile; a file that exists but cannot be read whole throws error 75 naming
@@ -92,7 +93,7 @@ class PerfilPrivado {
         bool cabecalho = false; // a section header; otherwise a key line
         QString secao;          // the section it belongs to (empty before the first one)
         QString chave;
-        QString valor;          // as written, without surrounding blanks
+        QString valor; // as written, without surrounding blanks
     };
     [[nodiscard]] std::vector<LinhaNomeada> linhas_nomeadas() const;
 

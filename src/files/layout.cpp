@@ -87,16 +87,32 @@ QString PosicaoLeitura::lido_antes() const {
     return partes.isEmpty() ? ultima : partes.join(QStringLiteral(", ")) + QStringLiteral(" e ") + ultima;
 }
 
+ValorLido le_valor(const PerfilPrivado& ini, const PosicaoLeitura& onde) {
+    ValorLido r;
+    r.texto = Le_Ini(ini, onde.secao(), onde.chave());
+    try {
+        r.valor = onde.opcao < 0 && onde.entrada < PRIMEIRO_SENTINELA ? converte_inteiro(r.texto)
+                                                                      : converte_numero_inicial(r.texto);
+        if (onde.opcao >= 0 && (r.valor < 0 || r.valor > 2)) r.erro = ErroExecucao(ERRO_PROPRIEDADE);
+    } catch (const ErroExecucao& e) {
+        r.erro = e;
+    }
+    return r;
+}
+
 bool Le_Layout(const PerfilPrivado& ini, Layout& layout, PosicaoLeitura* onde) {
     PosicaoLeitura local;
     PosicaoLeitura& p = onde ? *onde : local;
     p = PosicaoLeitura();
     if (Le_Ini(ini, TECLADO, QStringLiteral("Tipo")) != tipoLayout()) return false;
+    const auto valor = [&] {
+        ValorLido v = le_valor(ini, p);
+        if (v.erro) throw *v.erro;
+        return v.valor;
+    };
     for (int c = 0; c < 3; ++c) {
         p.opcao = c;
-        const int v = converte_numero_inicial(Le_Ini(ini, TECLADO, NOMES_CAIXAS[c]));
-        if (v < 0 || v > 2) throw ErroExecucao(ERRO_PROPRIEDADE);
-        layout.caixas[c] = v;
+        layout.caixas[c] = valor();
     }
     p.opcao = -1;
     // The keys must all be there; the sentinels may be missing (0).
@@ -104,9 +120,7 @@ bool Le_Layout(const PerfilPrivado& ini, Layout& layout, PosicaoLeitura* onde) {
         p.entrada = i;
         for (int n = 1; n <= 4; ++n) {
             p.tabela = n;
-            const QString v = Le_Ini(ini, secao_tabela(n), chave_entrada(i));
-            layout.codigos.tabela(n)[i] =
-                i < PRIMEIRO_SENTINELA ? converte_inteiro(v) : converte_numero_inicial(v);
+            layout.codigos.tabela(n)[i] = valor();
         }
     }
     p = PosicaoLeitura();

@@ -13,9 +13,11 @@
 
 #include "editor/tabelas.h"
 #include "files/ini.h"
+#include "shell/erro.h"
 
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace vantora {
 
@@ -67,6 +69,16 @@ struct PosicaoLeitura {
     // quatro tabelas e T5 da Tab1"; empty when nothing.
     [[nodiscard]] QString lido_antes() const;
 };
+
+// One value as the layout reader takes it: its text through Le_Ini, the number read,
+// and the error that stops the reader there (13: a key among T0..T65 missing or no
+// number; 6: out of range; 380: an option outside 0..2, `valor` holding it).
+struct ValorLido {
+    QString texto;
+    int valor = 0;
+    std::optional<ErroExecucao> erro;
+};
+[[nodiscard]] ValorLido le_valor(const PerfilPrivado& ini, const PosicaoLeitura& onde);
 
 // Reads a layout into `layout`. False, with nothing changed, when "Tipo" is not
 // exactly "Vantora". Otherwise the options, then T0..T65 (entry by entry, table 1 to

@@ -2,7 +2,6 @@
 #include "shell/Frm_Grava.h"
 
 #include "editor/conversao.h"
-#include "link/espera.h"
 #include "link/gravacao.h"
 #include "link/protocolo.h"
 #include "shell/configuracao.h"
@@ -25,11 +24,6 @@ const QString& tituloGravacao() {
     static const QString t = QStringLiteral("Grava Dados Teclado");
     return t;
 }
-
-// The port went away in the middle of an exchange.
-struct PortaPerdidaNaGravacao {};
-// The program is ending (its window was closed) in the middle of an exchange.
-struct ProgramaEncerrando {};
 
 // IsNumeric: a text the whole-number conversion takes, or one too large for it.
 bool e_numerico(const QString& texto) {
@@ -159,16 +153,7 @@ bool Frm_Grava::Abre_Porta_Serial(int posicao, const QString& parametros) {
                 return true;
             MSComm1->setPortOpen(false);
         }
-        MSComm1->setSettings(parametros);
-        MSComm1->setCommPort(converte_inteiro(entrada.Numero));
-        MSComm1->setPortOpen(true);
-        MSComm1->setInBufferCount(0);
-        MSComm1->setOutBufferCount(0);
-        MSComm1->setNullDiscard(false);
-        MSComm1->setSThreshold(1);
-        MSComm1->setRThreshold(1);
-        MSComm1->setInputLen(1);
-        MSComm1->setInputMode(0);
+        abre_para_gravacao(*MSComm1, converte_inteiro(entrada.Numero), parametros);
         resultado = true;
         if (servicos.configuracao)
             servicos.configuracao->grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), entrada.Numero);
@@ -208,59 +193,7 @@ void Frm_Grava::Lbl_Atualiza_Click() {
     }
 }
 
-void Frm_Grava::Envia_Registro(int indice, int c1, int c2, int c3, int c4) {
-    const std::array<int, 6> valores = {INICIO_REGISTRO, indice, c1, c2, c3, c4};
-    for (int v : valores) {
-        if (v < 0 || v > 255) throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
-    }
-    for (int v : valores)
-        MSComm1->setOutput(QByteArray(1, static_cast<char>(v)));
-}
-
-void Frm_Grava::Envia_Fim() {
-    MSComm1->setOutput(QByteArray(1, static_cast<char>(COMANDO_FIM)));
-}
-
-// At most 101 pauses of 5 ms; the answer is looked at after each pause.
-int Frm_Grava::espera_resposta() {
-    for (int contador = 0; contador <= 100; ++contador) {
-        if (!Aguarda_Ms(5)) throw ProgramaEncerrando{};
-        if (MSComm1->PortaPerdida()) throw PortaPerdidaNaGravacao{};
-        if (Resposta_Teclado == RESPOSTA_SIM || Resposta_Teclado == RESPOSTA_NAO) break;
-    }
-    return Resposta_Teclado;
-}
-
 namespace {
-// The exchange as the window runs it: the serial control, the answer cell that the
-// receive handler and the keyboard filter fill, and the progress bar.
-class CanalJanela final : public CanalGravacao {
-  public:
-    explicit CanalJanela(Frm_Grava& j) : j_(j) {}
-    void envia_registro(int indice, int c1, int c2, int c3, int c4) override {
-        j_.Resposta_Teclado = 0;
-        de_layout_ = indice != 0;
-        j_.Envia_Registro(indice, c1, c2, c3, c4);
-    }
-    void envia_fim() override {
-        j_.Resposta_Teclado = 0;
-        de_layout_ = false;
-        j_.Envia_Fim();
-    }
-    int espera_resposta() override {
-        const int r = j_.espera_resposta();
-        if (r == RESPOSTA_SIM && de_layout_) ++aceitos;
-        return r;
-    }
-    void avanca(int passos) override { j_.PBar->setValue(j_.PBar->value() + passos); }
-
-    int aceitos = 0; // key and sentinel records the keyboard took, which stay in it
-
-  private:
-    Frm_Grava& j_;
-    bool de_layout_ = false; // the message last written is a key or sentinel record
-};
-
 // "O teclado ficou parcialmente gravado: ... grave-o de novo." as a sentence.
 QString frase(const QString& texto) {
     return texto.left(1).toUpper() + texto.mid(1) + QLatin1Char('.');
@@ -323,10 +256,11 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
                 try {
                     // The boxes may change while the records go out: read them last.
                     const auto opcoes = [this] {
-                        return byte_opcoes(valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
-                                           valor_caixa(Chk_Prot44serialBNC));
+                        return byte_opcoes({valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
+                                            valor_caixa(Chk_Prot44serialBNC)});
                     };
-                    CanalJanela canal(*this);
+                    TrocaSerial canal(*MSComm1, &Resposta_Teclado);
+                    canal.ao_avancar = [this](int passos) { PBar->setValue(PBar->value() + passos); };
                     try {
                         if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Abandonado) {
                             // After the keyboard's own words, what it now holds, when it took
@@ -394,10 +328,9 @@ void Frm_Grava::MSComm1_OnComm() {
         insere_codigo(b);
         return;
     }
-    if (b == RESPOSTA_ACEITO)
-        Resposta_Teclado = RESPOSTA_SIM;
-    else if (b == RESPOSTA_RECUSADO)
-        Resposta_Teclado = RESPOSTA_NAO;
+    if (const RespostaTeclado r = resposta_do_byte(static_cast<unsigned char>(b));
+        r != RespostaTeclado::Nenhuma)
+        Resposta_Teclado = static_cast<std::int16_t>(r);
 }
 
 void Frm_Grava::mnu_ativa_serial_Click() {

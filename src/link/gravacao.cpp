@@ -1,6 +1,11 @@
 #include "link/gravacao.h"
 
+#include "link/espera.h"
+#include "link/mscomm.h"
 #include "link/protocolo.h"
+#include "shell/erro.h"
+
+#include <array>
 
 namespace vantora {
 
@@ -16,18 +21,87 @@ void envia_ate_aceito(CanalGravacao& canal, const CodigosLayout& c, int indice, 
         canal.avanca(1);
         canal.envia_registro(indice, c.Codigos_Tab1[i], c.Codigos_Tab2[i], c.Codigos_Tab3[i],
                              c.Codigos_Tab4[i]);
-        const int r = canal.espera_resposta();
-        if (r == RESPOSTA_SIM) {
+        const RespostaTeclado r = canal.espera_resposta();
+        if (r == RespostaTeclado::Aceito) {
             falhas = 0;
             return;
         }
-        falhas += r == RESPOSTA_NAO ? 1 : 2;
+        falhas += r == RespostaTeclado::Recusado ? 1 : 2;
         canal.avanca(-1);
         if (falhas >= LIMITE_FALHAS) return;
     }
 }
 
 } // namespace
+
+RespostaTeclado resposta_do_byte(unsigned char byte) {
+    return byte == RESPOSTA_ACEITO     ? RespostaTeclado::Aceito
+           : byte == RESPOSTA_RECUSADO ? RespostaTeclado::Recusado
+                                       : RespostaTeclado::Nenhuma;
+}
+
+RespostaTeclado resposta_da_tecla(int tecla) {
+    const auto r = RespostaTeclado(tecla);
+    return r == RespostaTeclado::Aceito || r == RespostaTeclado::Recusado ? r : RespostaTeclado::Nenhuma;
+}
+
+TrocaSerial::TrocaSerial(MSComm& porta, std::int16_t* celula)
+    : porta_(porta), celula_(celula ? *celula : propria_) {
+    if (celula) return;
+    ligacao_ = QObject::connect(&porta, &MSComm::OnComm, &porta, [this] {
+        if (porta_.CommEvent() != comEvReceive) return;
+        const QByteArray b = porta_.Input();
+        if (b.isEmpty()) return;
+        if (const RespostaTeclado r = resposta_do_byte(uchar(b[0])); r != RespostaTeclado::Nenhuma)
+            celula_ = std::int16_t(r);
+    });
+}
+
+void TrocaSerial::envia_registro(int indice, int c1, int c2, int c3, int c4) {
+    const std::array<int, 6> valores = {INICIO_REGISTRO, indice, c1, c2, c3, c4};
+    for (int v : valores) {
+        if (v < 0 || v > 255) throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
+    }
+    celula_ = 0;
+    de_layout_ = indice != 0; // the flags record is no record of the layout
+    for (int v : valores)
+        porta_.setOutput(QByteArray(1, static_cast<char>(v)));
+}
+
+void TrocaSerial::envia_fim() {
+    celula_ = 0;
+    de_layout_ = false;
+    porta_.setOutput(QByteArray(1, static_cast<char>(COMANDO_FIM)));
+}
+
+RespostaTeclado TrocaSerial::espera_resposta() {
+    for (int contador = 0; contador <= 100; ++contador) {
+        if (!Aguarda_Ms(5)) throw ProgramaEncerrando{};
+        if (porta_.PortaPerdida()) throw PortaPerdidaNaGravacao{};
+        if (resposta_da_tecla(celula_) != RespostaTeclado::Nenhuma) break;
+    }
+    const RespostaTeclado r = resposta_da_tecla(celula_);
+    calado = r == RespostaTeclado::Nenhuma;
+    if (!calado) ++respostas;
+    if (r == RespostaTeclado::Aceito && de_layout_) {
+        ++aceitos;
+        if (ao_aceitar) ao_aceitar(aceitos);
+    }
+    return r;
+}
+
+void abre_para_gravacao(MSComm& porta, int numero, const QString& parametros) {
+    porta.setSettings(parametros);
+    porta.setCommPort(numero);
+    porta.setPortOpen(true);
+    porta.setInBufferCount(0);
+    porta.setOutBufferCount(0);
+    porta.setNullDiscard(false);
+    porta.setSThreshold(1);
+    porta.setRThreshold(1);
+    porta.setInputLen(1);
+    porta.setInputMode(0);
+}
 
 QString texto_gravacao_parcial(int aceitos) {
     if (aceitos <= 0) return QStringLiteral("o teclado não foi alterado");
@@ -43,10 +117,6 @@ QString texto_gravacao_parcial(int aceitos) {
         .arg(aceitos <= QTD_TECLAS
                  ? QStringLiteral("teclas 1 a %1").arg(aceitos)
                  : QStringLiteral("as 65 teclas e %1 sentinela(s)").arg(aceitos - QTD_TECLAS));
-}
-
-ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos, int opcoes) {
-    return executa_gravacao(canal, codigos, [opcoes] { return opcoes; });
 }
 
 ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,

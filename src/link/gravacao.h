@@ -7,10 +7,24 @@
 
 #include "editor/tabelas.h"
 
+#include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 namespace vantora {
+
+class MSComm;
+
+// The keyboard's answer to the message last written. The window's keyboard filter
+// hears the keyboard's "5" and "1" as the on-screen keys Y (45) and N (85), whose
+// numbers these are, so that one answer cell serves both ways of hearing it.
+enum class RespostaTeclado { Nenhuma = 0, Aceito = 45, Recusado = 85 };
+
+// The answer in a byte the keyboard sent: "5" accepted, "1" rejected, any other none;
+// and in an on-screen key.
+[[nodiscard]] RespostaTeclado resposta_do_byte(unsigned char byte);
+[[nodiscard]] RespostaTeclado resposta_da_tecla(int tecla);
 
 // What the exchange needs from its surroundings.
 class CanalGravacao {
@@ -21,13 +35,54 @@ class CanalGravacao {
     virtual void envia_registro(int indice, int c1, int c2, int c3, int c4) = 0;
     // Writes the end command 0x92, likewise.
     virtual void envia_fim() = 0;
-    // Waits for the answer to the message last written: RESPOSTA_SIM, RESPOSTA_NAO,
-    // or anything else when none came in time.
-    [[nodiscard]] virtual int espera_resposta() = 0;
+    // Waits for the answer to the message last written.
+    [[nodiscard]] virtual RespostaTeclado espera_resposta() = 0;
     // Progress: one step before every message written, one back after every record
     // rejected or unanswered (73 steps in a complete exchange).
     virtual void avanca(int passos) { (void)passos; }
 };
+
+// The port went away in the middle of an exchange (the control has closed it).
+struct PortaPerdidaNaGravacao {};
+// The program is ending in the middle of an exchange.
+struct ProgramaEncerrando {};
+
+// The exchange over the serial control: records framed as the keyboard expects them,
+// and after each message at most 101 pauses of 5 ms, the answer looked at after each
+// pause. Counts what the keyboard answered. Throws PortaPerdidaNaGravacao when the
+// port goes away, ProgramaEncerrando when the pauses end because the program does.
+class TrocaSerial final : public CanalGravacao {
+  public:
+    // The answers arrive in `celula` (the window's answer cell, which its receive
+    // handler and keyboard filter fill); without one, the exchange hears the port.
+    explicit TrocaSerial(MSComm& porta, std::int16_t* celula = nullptr);
+    ~TrocaSerial() override { QObject::disconnect(ligacao_); }
+    TrocaSerial(const TrocaSerial&) = delete;
+    TrocaSerial& operator=(const TrocaSerial&) = delete;
+    void envia_registro(int indice, int c1, int c2, int c3, int c4) override;
+    void envia_fim() override;
+    [[nodiscard]] RespostaTeclado espera_resposta() override;
+    void avanca(int passos) override {
+        if (ao_avancar) ao_avancar(passos);
+    }
+
+    std::function<void(int passos)> ao_avancar;  // progress, as avanca() gives it
+    std::function<void(int aceitos)> ao_aceitar; // after each key or sentinel record taken
+    int aceitos = 0;     // key and sentinel records the keyboard took, which stay in it
+    int respostas = 0;   // messages answered at all
+    bool calado = false; // the last message went unanswered
+
+  private:
+    MSComm& porta_;
+    std::int16_t propria_ = 0; // the answer cell when none is given
+    std::int16_t& celula_;
+    QMetaObject::Connection ligacao_;
+    bool de_layout_ = false; // the message last written is a key or sentinel record
+};
+
+// Opens the control on port `numero` with `parametros` ("57600,N,8,1") and sets it up
+// for an exchange: buffers emptied, one event and one byte per byte received.
+void abre_para_gravacao(MSComm& porta, int numero, const QString& parametros);
 
 enum class ResultadoGravacao { Gravado, Abandonado };
 
@@ -41,11 +96,9 @@ inline constexpr int REGISTROS_LAYOUT = QTD_TECLAS + QTD_SLOTS - PRIMEIRO_SENTIN
 [[nodiscard]] QString texto_gravacao_parcial(int aceitos);
 
 // Runs the exchange. The flags record and the end command go out only when no
-// record was abandoned; their answers are awaited but not judged.
-[[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
-                                                 int opcoes);
-// The same, with the options byte asked for once the sentinel phase is over, so that
-// it is sent as the option boxes stand at that moment.
+// record was abandoned; their answers are awaited but not judged. The options byte
+// is asked for once the sentinel phase is over, so that it is sent as the option
+// boxes stand at that moment.
 [[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
                                                  const std::function<int()>& opcoes);
 

@@ -4,12 +4,8 @@
 
 namespace vantora {
 
-int byte_opcoes(int autoriza, int display_norva, int display_bnc) {
-    int b = 0;
-    if (autoriza == 0) b |= 1;
-    if (display_norva == 1) b |= 2;
-    if (display_bnc == 1) b |= 4;
-    return b;
+int byte_opcoes(const std::array<int, 3>& caixas) {
+    return (caixas[0] == 0 ? 1 : 0) | (caixas[1] == 1 ? 2 : 0) | (caixas[2] == 1 ? 4 : 0);
 }
 
 std::optional<QString> valor_fora_da_faixa(const CodigosLayout& codigos) {

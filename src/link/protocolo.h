@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <optional>
 
 namespace vantora {
@@ -14,14 +15,12 @@ inline constexpr unsigned char INICIO_REGISTRO = 0x91;   // starts a 6-byte data
 inline constexpr unsigned char COMANDO_FIM = 0x92;       // ends the transfer
 inline constexpr unsigned char RESPOSTA_ACEITO = 0x35;   // "5"
 inline constexpr unsigned char RESPOSTA_RECUSADO = 0x31; // "1"
-inline constexpr int RESPOSTA_SIM = 45;                  // on-screen key Y: the record was accepted
-inline constexpr int RESPOSTA_NAO = 85;                  // on-screen key N: the record was rejected
 inline constexpr int PASSOS_GRAVACAO = 73;               // 65 keys, 6 sentinels, flags, end
 
 // The options byte of the flags record from the three check-box values (0, 1, 2):
 // bit 0 when the authorisation box is unchecked, bit 1 and bit 2 when the Norva and
 // BNC display protocols are checked. A greyed box sets nothing.
-[[nodiscard]] int byte_opcoes(int autoriza, int display_norva, int display_bnc);
+[[nodiscard]] int byte_opcoes(const std::array<int, 3>& caixas);
 
 // Names the first value the exchange would send that lies outside 0..255 (entries
 // 0..64 and 66..71 of the four tables), in a message for the operator; nothing when

@@ -216,14 +216,10 @@ public:
     [[nodiscard]] std::int16_t Porta_Serial_Verifica();
     bool Abre_Porta_Serial(int posicao, const QString& parametros);
     void Fecha_Porta_Serial();
-    void Envia_Registro(int indice, int c1, int c2, int c3, int c4);
-    void Envia_Fim();
     void MSComm1_OnComm();
     // The box's ListIndex: the item chosen last, -1 once text is typed or set.
     [[nodiscard]] int cmbserialterm_ListIndex();
     [[nodiscard]] bool gravacao_em_curso() const { return gravando_; }
-    // Waits for the answer to the message last written (at most 101 pauses of 5 ms).
-    [[nodiscard]] int espera_resposta();
 
 private:
     MSComm* cria_MSComm1();

@@ -6,7 +6,7 @@
 #include "capture/travas.h"
 #include "catalogue/catalogo.h"
 #include "comum/falsos.h"
-#include "link/protocolo.h"
+#include "link/gravacao.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -222,8 +222,9 @@ class TesteCaptura : public QObject {
     void captura_suspensa() {
         Janela j;
         j->Captura_Suspensa = 1;
-        for (const auto& [e, resposta] : {std::pair{Ev{29, 'y', 'p', Qt::Key_Y}, RESPOSTA_SIM},
-                                          {Ev{57, 'n', 'p', Qt::Key_N}, RESPOSTA_NAO}}) {
+        for (const auto& [e, resposta] :
+             {std::pair{Ev{29, 'y', 'p', Qt::Key_Y}, int(RespostaTeclado::Aceito)},
+              {Ev{57, 'n', 'p', Qt::Key_N}, int(RespostaTeclado::Recusado)}}) {
             tecla(j.janela.get(), e);
             QCOMPARE(j->Resposta_Teclado, resposta);
         }

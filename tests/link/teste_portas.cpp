@@ -45,11 +45,14 @@ struct JanelaPortas : JanelaDeTeste {
 
 // A keyboard answering from a script (accepting once it runs out).
 struct CanalRoteirizado : CanalGravacao {
-    QList<int> respostas, enviados;
+    QList<RespostaTeclado> respostas;
+    QList<int> enviados;
     int progresso = 0;
     void envia_registro(int indice, int, int, int, int) override { enviados << indice; }
     void envia_fim() override { enviados << 0x92; }
-    int espera_resposta() override { return respostas.isEmpty() ? RESPOSTA_SIM : respostas.takeFirst(); }
+    RespostaTeclado espera_resposta() override {
+        return respostas.isEmpty() ? RespostaTeclado::Aceito : respostas.takeFirst();
+    }
     void avanca(int p) override { progresso += p; }
 };
 
@@ -301,8 +304,9 @@ class TestePortas : public QObject {
     void falhas_espalhadas() {
         CanalRoteirizado canal;
         for (int i = 0; i < 71; ++i)
-            canal.respostas << 0 << 0 << RESPOSTA_SIM;
-        QVERIFY(executa_gravacao(canal, CodigosLayout{}, 0) == ResultadoGravacao::Gravado);
+            canal.respostas << RespostaTeclado::Nenhuma << RespostaTeclado::Nenhuma
+                            << RespostaTeclado::Aceito;
+        QVERIFY(executa_gravacao(canal, CodigosLayout{}, [] { return 0; }) == ResultadoGravacao::Gravado);
         QCOMPARE(canal.enviados.count(1), 3);
         QCOMPARE(canal.enviados.size(), 71 * 3 + 2);
         QCOMPARE(canal.progresso, 73);

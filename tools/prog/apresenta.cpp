@@ -58,7 +58,7 @@ QString legenda_exibida(int codigo, const Catalogo& catalogo) {
     return visivel || s.isEmpty() ? s : QStringLiteral("<%1>").arg(codigo);
 }
 
-QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m) {
+QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
     constexpr int LARGURA = 8;
     QString s;
     const auto celula = [](const QString& t) { return t.left(LARGURA - 1).leftJustified(LARGURA); };
@@ -95,17 +95,17 @@ QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m)
                         : QStringLiteral("desmarcada");
     };
     s += QStringLiteral("\nOpções:\n");
-    s += QStringLiteral("  Autoriza modificar layout por outro protocolo: %1\n").arg(caixa(l.opcoes[0]));
-    s += QStringLiteral("  Ativa protocolo Display Norva Serial: %1\n").arg(caixa(l.opcoes[1]));
-    s += QStringLiteral("  Ativa protocolo Display BNC: %1\n").arg(caixa(l.opcoes[2]));
+    s += QStringLiteral("  Autoriza modificar layout por outro protocolo: %1\n")
+             .arg(caixa(l.caixas[Layout::Prot]));
+    s +=
+        QStringLiteral("  Ativa protocolo Display Norva Serial: %1\n").arg(caixa(l.caixas[Layout::ProtDisp]));
+    s += QStringLiteral("  Ativa protocolo Display BNC: %1\n").arg(caixa(l.caixas[Layout::ProtDispBNC]));
     s += QStringLiteral("  Byte de opções enviado ao teclado: 0x%1\n")
-             .arg(QString::number(byte_opcoes(l.opcoes[0], l.opcoes[1], l.opcoes[2]), 16)
-                      .toUpper()
-                      .rightJustified(2, QLatin1Char('0')));
+             .arg(QString::number(byte_opcoes(l.caixas), 16).toUpper().rightJustified(2, QLatin1Char('0')));
     return s;
 }
 
-QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m) {
+QString layout_em_csv(const Layout& l, const Catalogo& c, Modelo m) {
     QString s = QStringLiteral(
         "tecla,linha,coluna,codigo1,codigo2,codigo3,codigo4,legenda1,legenda2,legenda3,legenda4\n");
     for (int r = 0; r < linhas(m); ++r) {
@@ -122,7 +122,7 @@ QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m) {
     return s;
 }
 
-QString sentinelas_em_csv(const LayoutApresentado& l, const Catalogo& c) {
+QString sentinelas_em_csv(const Layout& l, const Catalogo& c) {
     static const std::array<const char*, 3> CAMPOS = {"inicial", "final", "erro"};
     QString s = QStringLiteral(
         "entrada,trilha,campo,codigo1,codigo2,codigo3,codigo4,legenda1,legenda2,legenda3,legenda4\n");
@@ -198,8 +198,8 @@ struct Notas {
 // table leaves its line empty and the others keep theirs. A caption is shrunk to
 // fit its line, never below MINIMO_PT; below that it is cut and marked. Without a
 // painter only the notes are gathered.
-void desenhaLegendas(QPainter* p, const LayoutApresentado& l, const Catalogo& c, const FolhaLegenda& f,
-                     double mm, const Bloco& b, QPointF origem, Notas& notas) {
+void desenhaLegendas(QPainter* p, const Layout& l, const Catalogo& c, const FolhaLegenda& f, double mm,
+                     const Bloco& b, QPointF origem, Notas& notas) {
     const double passo = f.passoMm * mm;
     const double minimo = MINIMO_PT * PONTO_MM * mm;
     if (p) p->setPen(Qt::black);
@@ -237,8 +237,8 @@ void desenhaLegendas(QPainter* p, const LayoutApresentado& l, const Catalogo& c,
     }
 }
 
-void desenhaFolha(QPainter& p, const LayoutApresentado& l, const Catalogo& c, const FolhaLegenda& f,
-                  double mm, const Bloco& b) {
+void desenhaFolha(QPainter& p, const Layout& l, const Catalogo& c, const FolhaLegenda& f, double mm,
+                  const Bloco& b) {
     Notas notas;
     const int cols = b.qtdColunas;
     const int qtdLinhas = b.qtdLinhas;
@@ -311,8 +311,7 @@ QString motivo_de_falha(const QString& caminho, const QString& textoQt) {
 
 } // namespace
 
-QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const Catalogo& c,
-                      const FolhaLegenda& f) {
+QString grava_legenda(const QString& caminho, const Layout& l, const Catalogo& c, const FolhaLegenda& f) {
     if (!(f.passoMm >= 5.0 && f.passoMm <= 60.0)) return QStringLiteral("passo fora da faixa de 5 a 60 mm");
     const QString ext = QFileInfo(caminho).suffix().toLower();
     const int cols = colunas(f.modelo);

@@ -4,19 +4,13 @@
 // 44-key model).
 
 #include "catalogue/catalogo.h"
-#include "editor/tabelas.h"
+#include "files/layout.h"
 
 #include <QString>
-#include <array>
 
 namespace vantora {
 
 enum class Modelo { Teclas65, Teclas44 };
-
-struct LayoutApresentado {
-    CodigosLayout codigos;
-    std::array<int, 3> opcoes{}; // Prot, ProtDisp, ProtDispBNC check-box values
-};
 
 [[nodiscard]] inline int linhas(Modelo m) {
     return m == Modelo::Teclas65 ? 5 : 4;
@@ -29,13 +23,13 @@ struct LayoutApresentado {
 // character cannot be seen (controls of the code page, blanks), shows as <value>.
 [[nodiscard]] QString legenda_exibida(int codigo, const Catalogo& catalogo);
 
-[[nodiscard]] QString layout_em_texto(const LayoutApresentado& l, const Catalogo& c, Modelo m);
+[[nodiscard]] QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m);
 // Keys, rows and columns are numbered from 1, as everywhere in vantora-prog and in
 // the window's messages: key n (= 13 (row - 1) + column) is entry T(n-1) of the file
 // and the keyboard's record n.
-[[nodiscard]] QString layout_em_csv(const LayoutApresentado& l, const Catalogo& c, Modelo m);
+[[nodiscard]] QString layout_em_csv(const Layout& l, const Catalogo& c, Modelo m);
 // The six sentinels as the keyboard receives them: entry (66..71), track (2, 3), field.
-[[nodiscard]] QString sentinelas_em_csv(const LayoutApresentado& l, const Catalogo& c);
+[[nodiscard]] QString sentinelas_em_csv(const Layout& l, const Catalogo& c);
 
 struct FolhaLegenda {
     double passoMm = 19.05; // key pitch
@@ -44,7 +38,7 @@ struct FolhaLegenda {
 
 // Writes the legend sheet; the format follows the extension (.pdf or .png).
 // Returns an empty text on success, otherwise the reason.
-[[nodiscard]] QString grava_legenda(const QString& caminho, const LayoutApresentado& l, const Catalogo& c,
+[[nodiscard]] QString grava_legenda(const QString& caminho, const Layout& l, const Catalogo& c,
                                     const FolhaLegenda& folha);
 
 } // namespace vantora

@@ -3,7 +3,6 @@
 #include "apresenta.h"
 #include "editor/conversao.h"
 #include "files/layout.h"
-#include "link/espera.h"
 #include "link/gravacao.h"
 #include "link/mscomm.h"
 #include "link/portas.h"
@@ -94,36 +93,10 @@ bool terminal(std::FILE* f) {
 }
 
 bool le_perfil(const QString& caminho, PerfilPrivado& ini) {
-    const QFileInfo info(caminho);
     QString motivo;
-    QByteArray bytes;
-    if (!info.exists()) {
-        motivo = QStringLiteral("arquivo não encontrado");
-    } else if (info.isDir()) {
-        motivo = QStringLiteral("é uma pasta, não um arquivo");
-    } else if (!info.isFile()) {
-        motivo = QStringLiteral("não é um arquivo comum");
-    } else if (info.size() > PerfilPrivado::LIMITE_BYTES) {
-        motivo = QStringLiteral("arquivo grande demais para um layout (%1 MB; o limite é %2 MB)")
-                     .arg(info.size() / (1024 * 1024))
-                     .arg(PerfilPrivado::LIMITE_BYTES / (1024 * 1024));
-    } else if (!info.isReadable()) {
-        motivo = QStringLiteral("sem permissão para ler o arquivo");
-    } else {
-        QFile f(caminho);
-        if (!f.open(QIODevice::ReadOnly))
-            motivo = QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString());
-        else if (bytes = f.read(PerfilPrivado::LIMITE_BYTES + 1); f.error() != QFileDevice::NoError)
-            motivo = QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString());
-        else if (bytes.size() > PerfilPrivado::LIMITE_BYTES)
-            motivo = QStringLiteral("arquivo grande demais para um layout");
-    }
-    if (!motivo.isEmpty()) {
-        reclama(QStringLiteral("%1: %2").arg(caminho, motivo));
-        return false;
-    }
-    ini = PerfilPrivado::de_bytes(bytes);
-    return true;
+    ini = PerfilPrivado::le_arquivo(caminho, &motivo);
+    if (!motivo.isEmpty()) reclama(QStringLiteral("%1: %2").arg(caminho, motivo));
+    return motivo.isEmpty();
 }
 
 namespace {
@@ -148,9 +121,15 @@ bool le_layout(const QString& caminho, Layout& layout) {
     return true;
 }
 
+// --model of "show" and "legend", and the model it names (said so when none).
+QCommandLineOption opcao_modelo() {
+    return {QStringLiteral("model"), QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
+            QStringLiteral("65|44"), QStringLiteral("65")};
+}
 std::optional<Modelo> modelo(const QString& texto) {
     if (texto == QLatin1String("65")) return Modelo::Teclas65;
     if (texto == QLatin1String("44")) return Modelo::Teclas44;
+    reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(texto));
     return std::nullopt;
 }
 
@@ -262,63 +241,6 @@ extern "C" void ao_sinal(int sinal) {
     std::signal(sinal, SIG_DFL); // a second one ends the program at once
 }
 
-struct Interrompido {};
-
-// The exchange over the serial control, answers read as the window's receive
-// handler reads them. Counts what the keyboard answered, to tell a keyboard that
-// refused from one that never answered or stopped answering, and a partly
-// programmed one.
-class CanalSerial final : public CanalGravacao {
-  public:
-    CanalSerial(MSComm& porta, std::atomic<int>& aceitos) : aceitos(aceitos), porta_(porta) {
-        QObject::connect(&porta_, &MSComm::OnComm, &porta_, [this] {
-            if (porta_.CommEvent() != comEvReceive) return;
-            const QByteArray b = porta_.Input();
-            if (b.isEmpty()) return;
-            if (uchar(b[0]) == RESPOSTA_ACEITO)
-                resposta_ = RESPOSTA_SIM;
-            else if (uchar(b[0]) == RESPOSTA_RECUSADO)
-                resposta_ = RESPOSTA_NAO;
-        });
-    }
-    // After SIGINT or SIGTERM nothing more goes out; the answer to the message
-    // already written was awaited, so that what the keyboard took is known.
-    void envia_registro(int indice, int c1, int c2, int c3, int c4) override {
-        if (sinal_recebido) throw Interrompido{};
-        resposta_ = 0;
-        registro_ = indice != 0; // the flags record is no record of the layout
-        for (int v : {int(INICIO_REGISTRO), indice, c1, c2, c3, c4})
-            porta_.setOutput(QByteArray(1, char(v)));
-    }
-    void envia_fim() override {
-        if (sinal_recebido) throw Interrompido{};
-        resposta_ = 0;
-        registro_ = false;
-        porta_.setOutput(QByteArray(1, char(COMANDO_FIM)));
-    }
-    int espera_resposta() override {
-        for (int contador = 0; contador <= 100; ++contador) {
-            Aguarda_Ms(5);
-            if (porta_.PortaPerdida())
-                throw ErroExecucao(ERRO_SERIAL_ESCRITA, QStringLiteral("a porta deixou de responder"));
-            if (resposta_ == RESPOSTA_SIM || resposta_ == RESPOSTA_NAO) break;
-        }
-        calado = resposta_ != RESPOSTA_SIM && resposta_ != RESPOSTA_NAO;
-        if (!calado) ++respostas;
-        if (resposta_ == RESPOSTA_SIM && registro_) ++aceitos;
-        return resposta_;
-    }
-
-    std::atomic<int>& aceitos; // key and sentinel records accepted: the progress shown
-    int respostas = 0;
-    bool calado = false; // the last message went unanswered
-
-  private:
-    MSComm& porta_;
-    int resposta_ = 0;
-    bool registro_ = false;
-};
-
 // The window sends what its sentinel boxes show: box 0 of a row holds the row's
 // default when table 1 has 0 there. A file sent from here goes out the same way.
 CodigosLayout como_a_janela_envia(CodigosLayout c) {
@@ -342,16 +264,7 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
     AberturaPortasQt abertura(inventario);
     MSComm porta(&abertura);
     try {
-        porta.setSettings(parametros);
-        porta.setCommPort(1);
-        porta.setPortOpen(true);
-        porta.setInBufferCount(0);
-        porta.setOutBufferCount(0);
-        porta.setNullDiscard(false);
-        porta.setSThreshold(1);
-        porta.setRThreshold(1);
-        porta.setInputLen(1);
-        porta.setInputMode(0);
+        abre_para_gravacao(porta, 1, parametros);
     } catch (const ErroExecucao& e) {
         if (e.numero() == ERRO_PORTA_ABERTA)
             return {ERRO, QStringLiteral(
@@ -362,10 +275,25 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
                           .arg(e.numero())
                           .arg(e.descricao())};
     }
-    CanalSerial canal(porta, aceitos);
+    TrocaSerial canal(porta);
+    // After SIGINT or SIGTERM nothing more goes out; the answer to the message already
+    // written was awaited, so that what the keyboard took is known.
+    canal.ao_avancar = [](int passos) {
+        if (passos > 0 && sinal_recebido) throw ProgramaEncerrando{};
+    };
+    canal.ao_aceitar = [&aceitos](int n) { aceitos = n; };
     Resultado r;
+    const auto erro = [&](int numero, const QString& descricao) -> Resultado {
+        if (canal.respostas == 0)
+            return {SEM_RESPOSTA, QStringLiteral("%1: o teclado não respondeu (%2); nada foi gravado")
+                                      .arg(alvo.nome, descricao)};
+        return {ERRO, QStringLiteral("%1: erro %2 (%3) durante a gravação; %4")
+                          .arg(alvo.nome)
+                          .arg(numero)
+                          .arg(descricao, texto_gravacao_parcial(canal.aceitos))};
+    };
     try {
-        if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Gravado)
+        if (executa_gravacao(canal, codigos, [opcoes] { return opcoes; }) == ResultadoGravacao::Gravado)
             r = {OK, QStringLiteral("%1: Gravação do teclado efetuada.").arg(alvo.nome)};
         else if (canal.respostas == 0)
             r = {SEM_RESPOSTA,
@@ -381,18 +309,13 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
             r = {RECUSADO,
                  QStringLiteral("%1: Erro de comunicação com o teclado (o teclado não aceitou o layout); %2")
                      .arg(alvo.nome, texto_gravacao_parcial(canal.aceitos))};
-    } catch (const Interrompido&) {
+    } catch (const ProgramaEncerrando&) {
         r = {INTERROMPIDO, QStringLiteral("%1: gravação interrompida; %2")
                                .arg(alvo.nome, texto_gravacao_parcial(canal.aceitos))};
+    } catch (const PortaPerdidaNaGravacao&) {
+        r = erro(ERRO_SERIAL_ESCRITA, QStringLiteral("a porta deixou de responder"));
     } catch (const ErroExecucao& e) {
-        if (canal.respostas == 0)
-            r = {SEM_RESPOSTA, QStringLiteral("%1: o teclado não respondeu (%2); nada foi gravado")
-                                   .arg(alvo.nome, e.descricao())};
-        else
-            r = {ERRO, QStringLiteral("%1: erro %2 (%3) durante a gravação; %4")
-                           .arg(alvo.nome)
-                           .arg(e.numero())
-                           .arg(e.descricao(), texto_gravacao_parcial(canal.aceitos))};
+        r = erro(e.numero(), e.descricao());
     }
     porta.setPortOpen(false);
     return r;
@@ -629,8 +552,7 @@ int send(const QStringList& args) {
         reclama(*problema);
         return ERRO;
     }
-    const int opcoes = byte_opcoes(layout.caixas[Layout::Prot], layout.caixas[Layout::ProtDisp],
-                                   layout.caixas[Layout::ProtDispBNC]);
+    const int opcoes = byte_opcoes(layout.caixas);
 
     QStringList portas = p.values(porta);
     if (portas.isEmpty()) {
@@ -687,9 +609,7 @@ int send(const QStringList& args) {
 int show(const QStringList& args) {
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("ARQUIVO"), QStringLiteral("O arquivo de layout (*.key)."));
-    const QCommandLineOption mod(QStringLiteral("model"),
-                                 QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
-                                 QStringLiteral("65|44"), QStringLiteral("65"));
+    const QCommandLineOption mod = opcao_modelo();
     const QCommandLineOption formato(QStringLiteral("format"), QStringLiteral("text (padrão) ou csv."),
                                      QStringLiteral("text|csv"), QStringLiteral("text"));
     const QCommandLineOption sentinelas(
@@ -718,10 +638,7 @@ int show(const QStringList& args) {
     if (!argumentos(p, QStringLiteral("show"), 1)) return ERRO;
     const auto m = modelo(p.value(mod));
     const QString f = p.value(formato);
-    if (!m) {
-        reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(p.value(mod)));
-        return ERRO;
-    }
+    if (!m) return ERRO;
     if (f != QLatin1String("text") && f != QLatin1String("csv")) {
         reclama(QStringLiteral("formato inválido: %1 (use --format text ou --format csv)").arg(f));
         return ERRO;
@@ -734,11 +651,11 @@ int show(const QStringList& args) {
     if (!le_layout(p.positionalArguments().first(), layout)) return ERRO;
     Catalogo cat;
     cat.preenche();
-    const LayoutApresentado l{layout.codigos, layout.caixas};
     if (f != QLatin1String("csv"))
-        escreve(stdout, layout_em_texto(l, cat, *m));
+        escreve(stdout, layout_em_texto(layout, cat, *m));
     else
-        escreve(stdout, p.isSet(sentinelas) ? sentinelas_em_csv(l, cat) : layout_em_csv(l, cat, *m));
+        escreve(stdout,
+                p.isSet(sentinelas) ? sentinelas_em_csv(layout, cat) : layout_em_csv(layout, cat, *m));
     return OK;
 }
 
@@ -748,9 +665,7 @@ int legend(const QStringList& args) {
     const QCommandLineOption saida(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                    QStringLiteral("A folha: SAIDA.pdf (A4) ou SAIDA.png (300 dpi)."),
                                    QStringLiteral("SAIDA"));
-    const QCommandLineOption mod(QStringLiteral("model"),
-                                 QStringLiteral("65 (Vantora, padrão) ou 44 (Norva)."),
-                                 QStringLiteral("65|44"), QStringLiteral("65"));
+    const QCommandLineOption mod = opcao_modelo();
     const QCommandLineOption passo(
         QStringLiteral("pitch"),
         QStringLiteral("Distância entre teclas em milímetros, com ponto ou vírgula (padrão 19.05)."),
@@ -771,17 +686,14 @@ int legend(const QStringList& args) {
             args, status))
         return status;
     if (!argumentos(p, QStringLiteral("legend"), 1)) return ERRO;
-    const auto m = modelo(p.value(mod));
     bool passoOk = false;
     const double mm = QString(p.value(passo)).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&passoOk);
     if (!p.isSet(saida)) {
         reclama(QStringLiteral("indique a folha: -o SAIDA.pdf ou -o SAIDA.png (vantora-prog legend --help)"));
         return ERRO;
     }
-    if (!m) {
-        reclama(QStringLiteral("modelo inválido: %1 (use --model 65 ou --model 44)").arg(p.value(mod)));
-        return ERRO;
-    }
+    const auto m = modelo(p.value(mod));
+    if (!m) return ERRO;
     if (!passoOk) {
         reclama(QStringLiteral("passo inválido: %1 (milímetros, como 19.05 ou 19,05)").arg(p.value(passo)));
         return ERRO;
@@ -809,7 +721,7 @@ int legend(const QStringList& args) {
     FolhaLegenda folha;
     folha.modelo = *m;
     folha.passoMm = mm;
-    const QString erro = grava_legenda(p.value(saida), {layout.codigos, layout.caixas}, cat, folha);
+    const QString erro = grava_legenda(p.value(saida), layout, cat, folha);
     if (!erro.isEmpty()) {
         reclama(QStringLiteral("%1: %2").arg(p.value(saida), erro));
         return ERRO;

@@ -173,10 +173,12 @@ class Verificacao {
     }
 
     void opcoes() {
-        const std::array<const char*, 3> chaves = {"Prot", "ProtDisp", "ProtDispBNC"};
         for (int c = 0; c < 3; ++c) {
-            const QString chave = QString::fromLatin1(chaves[std::size_t(c)]);
-            const QString v = Le_Ini(ini_, QStringLiteral("Teclado"), chave);
+            PosicaoLeitura onde;
+            onde.opcao = c;
+            const QString chave = onde.chave();
+            const ValorLido lido = le_valor(ini_, onde);
+            const QString& v = lido.texto;
             const int l = linha(QStringLiteral("Teclado"), chave);
             if (v == QLatin1String(" ")) {
                 aviso(l, QStringLiteral("Teclado"), chave,
@@ -184,21 +186,18 @@ class Verificacao {
                           ? QStringLiteral(
                                 "o valor começa com \"-2\" e é lido como ausente: a caixa fica desmarcada")
                           : QStringLiteral("ausente: a caixa fica desmarcada"));
-                continue;
-            }
-            try {
-                const int n = converte_numero_inicial(v);
-                if (n < 0 || n > 2)
-                    anota(l, QStringLiteral("Teclado"), chave,
-                          QStringLiteral("valor %1 fora de 0, 1 e 2: %2")
-                              .arg(n)
-                              .arg(parada(c, 0, -1, ERRO_PROPRIEDADE)));
-                else if (const QString como = lido_como(QStringLiteral("Teclado"), chave, v, n);
-                         !como.isEmpty())
-                    aviso(l, QStringLiteral("Teclado"), chave, como);
-            } catch (const ErroExecucao& e) {
+            } else if (lido.erro && lido.erro->numero() == ERRO_PROPRIEDADE) {
                 anota(l, QStringLiteral("Teclado"), chave,
-                      QStringLiteral("%1 fora da faixa: %2").arg(citado(v), parada(c, 0, -1, e.numero())));
+                      QStringLiteral("valor %1 fora de 0, 1 e 2: %2")
+                          .arg(lido.valor)
+                          .arg(parada(c, 0, -1, ERRO_PROPRIEDADE)));
+            } else if (lido.erro) {
+                anota(l, QStringLiteral("Teclado"), chave,
+                      QStringLiteral("%1 fora da faixa: %2")
+                          .arg(citado(v), parada(c, 0, -1, lido.erro->numero())));
+            } else if (const QString como = lido_como(QStringLiteral("Teclado"), chave, v, lido.valor);
+                       !como.isEmpty()) {
+                aviso(l, QStringLiteral("Teclado"), chave, como);
             }
         }
     }
@@ -233,7 +232,11 @@ class Verificacao {
                 const QString chave = QStringLiteral("T%1").arg(i);
                 const bool sentinela = i >= PRIMEIRO_SENTINELA;
                 if (sentinela && !sentinelas) break; // told above, in one line
-                const QString v = Le_Ini(ini_, secao, chave);
+                PosicaoLeitura onde;
+                onde.tabela = n;
+                onde.entrada = i;
+                const ValorLido lido = le_valor(ini_, onde);
+                const QString& v = lido.texto;
                 const int l = linha(secao, chave);
                 if (v == QLatin1String(" ")) {
                     const QString ausente =
@@ -248,16 +251,15 @@ class Verificacao {
                               QStringLiteral("%1: %2").arg(ausente, parada(-1, n, i, ERRO_TIPOS)));
                     continue;
                 }
-                int valor = 0;
-                try {
-                    valor = sentinela ? converte_numero_inicial(v) : converte_inteiro(v);
-                } catch (const ErroExecucao& e) {
+                if (lido.erro) {
+                    const int e = lido.erro->numero();
                     anota(l, secao, nome_entrada(i),
-                          (e.numero() == ERRO_TIPOS ? QStringLiteral("%1 não é um número: %2")
-                                                    : QStringLiteral("%1 fora de -32768 a 32767: %2"))
-                              .arg(citado(v), parada(-1, n, i, e.numero())));
+                          (e == ERRO_TIPOS ? QStringLiteral("%1 não é um número: %2")
+                                           : QStringLiteral("%1 fora de -32768 a 32767: %2"))
+                              .arg(citado(v), parada(-1, n, i, e)));
                     continue;
                 }
+                const int valor = lido.valor;
                 if (i != 65 && (valor < 0 || valor > 255)) {
                     anota(l, secao, nome_entrada(i),
                           QStringLiteral("código %1 fora de 0 a 255: a gravação no teclado é recusada")
