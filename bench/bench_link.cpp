@@ -5,8 +5,8 @@
 #include "link/portas.h"
 #include "link/vigia_portas.h"
 #include "shell/Frm_Grava.h"
-#include "shell/configuracao.h"
-#include "shell/mensagens.h"
+#include "base/configuracao.h"
+#include "base/mensagens.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // never a crash, only errors 13 and 6, and the two conversions agree wherever the
 // strict one accepts the text.
 #include "editor/conversao.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <QString>
 #include <cstdint>

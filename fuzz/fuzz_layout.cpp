@@ -3,7 +3,7 @@
 // byte-order mark), and a layout saved over any file must read back as it was saved.
 #include "files/ini.h"
 #include "files/layout.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <array>
 #include <cstdint>

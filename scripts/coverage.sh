@@ -35,7 +35,7 @@ for f in dados["files"]:
                 soma[g][2] += 1
                 soma[g][3] += b["count"] > 0
 print(f"{'subsystem':<10} {'lines':>16} {'branches':>18}")
-for g in ["shell", "catalogue", "editor", "capture", "files", "link", "tools", "total"]:
+for g in ["base", "shell", "catalogue", "editor", "capture", "files", "link", "tools", "total"]:
     if g not in soma: continue
     l, lc, b, bc = soma[g]
     print(f"{g:<10} {100*lc/l:6.1f}% {lc:5}/{l:<5} {100*bc/max(b,1):6.1f}% {bc:5}/{b:<5}")

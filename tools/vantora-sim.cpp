@@ -6,8 +6,8 @@
 // as the keyboard does: "5" accepted, "1" rejected. At the end command it prints the
 // layout it received and can write it as a .key file.
 #include "files/layout.h"
-#include "shell/erro.h"
-#include "shell/idioma.h"
+#include "base/erro.h"
+#include "base/idioma.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -23,14 +23,14 @@ EstadoTeclado& Frm_Grava::estado_teclado() {
 
 // Installs the PC keyboard filter.
 void Frm_Grava::Ativa_Captura() {
-    Modulo_Teclado().InstallHook(*this, WH_KEYBOARD);
+    Modulo_Teclado().InstallHook();
     // The lamps' own observer of the lock keys stays ahead of the filter.
     if (!servicos.travas) observa_travas_sistema();
 }
 
 // Removes the PC keyboard filter.
 void Frm_Grava::Desativa_Captura() {
-    Modulo_Teclado().RemoveHook(*this, WH_KEYBOARD);
+    Modulo_Teclado().RemoveHook();
 }
 
 bool Frm_Grava::captura_instalada() const {

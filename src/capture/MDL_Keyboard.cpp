@@ -43,39 +43,19 @@ void MDL_Keyboard::esquece_tudo() {
     tradutor.esquece_tudo();
 }
 
-int MDL_Keyboard::indice_hook(int hookType) {
-    if (hookType < PRIMEIRO_TIPO_HOOK || hookType > ULTIMO_TIPO_HOOK) throw ErroExecucao(ERRO_SUBSCRITO);
-    return hookType - PRIMEIRO_TIPO_HOOK;
-}
-
-bool MDL_Keyboard::InstallHook(Frm_Grava& /*form*/, int hookType) {
-    armadilha(*janela_.servicos.mensagens, QStringLiteral("InstallHook"), modulo(MODULO), [&] {
-        std::int32_t& handle = Hook_Teclado[indice_hook(hookType)];
-        if (handle != 0) return;
-        // Only the keyboard filter of this thread can be granted.
-        if (hookType == WH_KEYBOARD && qApp && instalacao_ == 0) {
-            // Nothing was seen while the filter was off.
-            esquece_tudo();
-            qApp->installEventFilter(this);
-            instalacao_ = proxima_instalacao();
-            handle = instalacao_;
-        } else {
-            handle = 0;
-        }
-    });
+bool MDL_Keyboard::InstallHook() {
+    if (Hook_Teclado == 0 && qApp) {
+        // Nothing was seen while the filter was off.
+        esquece_tudo();
+        qApp->installEventFilter(this);
+        Hook_Teclado = proxima_instalacao();
+    }
     return true;
 }
 
-void MDL_Keyboard::RemoveHook(Frm_Grava& /*form*/, int hookType) {
-    armadilha(*janela_.servicos.mensagens, QStringLiteral("RemoveHook"), modulo(MODULO), [&] {
-        std::int32_t& handle = Hook_Teclado[indice_hook(hookType)];
-        // A handle that is not ours (zero included) is refused, and that is ignored.
-        if (handle != 0 && handle == instalacao_) {
-            if (qApp) qApp->removeEventFilter(this);
-            instalacao_ = 0;
-        }
-        handle = 0;
-    });
+void MDL_Keyboard::RemoveHook() {
+    if (Hook_Teclado != 0 && qApp) qApp->removeEventFilter(this);
+    Hook_Teclado = 0;
 }
 
 int MDL_Keyboard::KeyboardProc(int code, int virtualKey, std::uint32_t eventWord) {

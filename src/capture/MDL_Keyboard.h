@@ -7,7 +7,6 @@
 #include "capture/traducao.h"
 
 #include <QObject>
-#include <array>
 #include <bitset>
 #include <cstdint>
 
@@ -15,29 +14,24 @@ namespace vantora {
 
 class Frm_Grava;
 
-// Hook types are numbered -1 to 14; the capture uses the thread keyboard hook.
-inline constexpr int WH_KEYBOARD = 2;
-inline constexpr int PRIMEIRO_TIPO_HOOK = -1;
-inline constexpr int ULTIMO_TIPO_HOOK = 14;
-
 class MDL_Keyboard : public QObject {
     Q_OBJECT
   public:
     // A child of the window; the filter goes away with it.
     explicit MDL_Keyboard(Frm_Grava& janela);
 
-    // One handle per hook type -1..14 (index hookType + 1); zero when not installed.
-    std::array<std::int32_t, 16> Hook_Teclado{};
+    // Handle of the thread keyboard hook, the only one the capture uses; zero when
+    // not installed.
+    std::int32_t Hook_Teclado = 0;
 
-    // Installs the filter as a hook of that type unless one is stored (only the
-    // keyboard hook is granted; other types store zero). Error 9 outside -1..14.
-    bool InstallHook(Frm_Grava& form, int hookType);
+    // Installs the filter unless a handle is stored.
+    bool InstallHook();
     // Removes the hook with the stored handle (zero included) and stores zero.
-    void RemoveHook(Frm_Grava& form, int hookType);
+    void RemoveHook();
     // The filter proper: 1 = consumed, 0 = the event goes on to the window.
     int KeyboardProc(int code, int virtualKey, std::uint32_t eventWord);
 
-    [[nodiscard]] bool instalado() const { return Hook_Teclado[WH_KEYBOARD + 1] != 0; }
+    [[nodiscard]] bool instalado() const { return Hook_Teclado != 0; }
 
     // Native key events are read as this platform gives them (tests set it).
     TradutorTeclado tradutor;
@@ -47,10 +41,8 @@ class MDL_Keyboard : public QObject {
 
   private:
     [[nodiscard]] bool para_dialogo(QObject* destino) const;
-    [[nodiscard]] static int indice_hook(int hookType);
 
     Frm_Grava& janela_;
-    std::int32_t instalacao_ = 0; // handle of the filter installed on the application
     // Keys whose press this filter took as a keystroke for the window. Only they act
     // (on repeat and release): a key pressed in a dialog, in another program or
     // before the window had the keyboard assigns nothing when it comes up here.

@@ -1,6 +1,6 @@
 #include "conversao.h"
 
-#include "../shell/erro.h"
+#include "base/erro.h"
 
 #include <QLocale>
 #include <cmath>

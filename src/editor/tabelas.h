@@ -5,6 +5,8 @@
 // Slots 0..64 are the programmable keys (row k / 13, column k % 13), 65 the hidden
 // placeholder key, 66..71 the card-reader sentinels (table N holds character N).
 
+#include "base/pagina.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -35,13 +37,6 @@ struct CodigosLayout {
                a.Codigos_Tab3 == b.Codigos_Tab3 && a.Codigos_Tab4 == b.Codigos_Tab4;
     }
 };
-
-// The character of code 0..255 in the Windows-1252 code page (the code page in
-// which the catalogue turns characters into codes).
-[[nodiscard]] QChar caractere_ansi(int codigo);
-
-// Code of a character in Windows-1252, or -1 when it has none.
-[[nodiscard]] int codigo_ansi(QChar c);
 
 // Caption a programmable key shows for code c: control-code name below 32, "Space",
 // "DEL", otherwise the character. Error 9 for a negative code, 5 above 255.

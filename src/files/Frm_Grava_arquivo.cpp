@@ -36,11 +36,8 @@ void Frm_Grava::mnu_Abrir_Click() {
         const bool filtro = captura_instalada();
         Desativa_Captura();
         try {
-            Arquivo_Atual =
-                servicos.dialogo
-                    ? servicos.dialogo->abrir(QStringLiteral("Abri Layout Teclado Ordavi"), FILTRO,
-                                              pasta_dos_dialogos(pasta_arquivos), QString())
-                    : QString();
+            Arquivo_Atual = servicos.dialogo->abrir(QStringLiteral("Abri Layout Teclado Ordavi"), FILTRO,
+                                                    pasta_dos_dialogos(pasta_arquivos), QString());
         } catch (...) {
             if (filtro) Ativa_Captura();
             throw;
@@ -70,11 +67,8 @@ void Frm_Grava::mnuSalvar_Click() {
         Desativa_Captura();
         Captura_Suspensa = 1;
         copia_sentinelas();
-        Arquivo_Atual =
-            servicos.dialogo
-                ? servicos.dialogo->salvar(QStringLiteral("Salvar Layout Teclado Ordavi"), FILTRO,
-                                           pasta_dos_dialogos(pasta_arquivos), QStringLiteral("vantora"))
-                : QString();
+        Arquivo_Atual = servicos.dialogo->salvar(QStringLiteral("Salvar Layout Teclado Ordavi"), FILTRO,
+                                                 pasta_dos_dialogos(pasta_arquivos), QStringLiteral("vantora"));
         if (Arquivo_Atual.isEmpty()) return;
         pasta_arquivos = pasta_de(Arquivo_Atual);
         // Anything of that name counts, hidden files and folders too.

@@ -1,7 +1,7 @@
 #include "ini.h"
 
-#include "../editor/tabelas.h"
-#include "../shell/erro.h"
+#include "base/pagina.h"
+#include "base/erro.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "layout.h"
 
 #include "editor/conversao.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <QStringList>
 

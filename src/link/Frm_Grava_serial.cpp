@@ -4,7 +4,7 @@
 #include "editor/conversao.h"
 #include "link/gravacao.h"
 #include "link/protocolo.h"
-#include "shell/configuracao.h"
+#include "base/configuracao.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -79,13 +79,11 @@ void Frm_Grava::ListaPortasCbserial(bool so_avisos_novos) {
         // Ports the list had to leave out (an extra port under a number already taken).
         // The port watch's refills tell only what was not told before: a box popping
         // up by itself each time an adapter comes or goes would say nothing new.
-        if (servicos.inventario) {
-            const QStringList avisos = servicos.inventario->avisos();
-            for (const QString& aviso : avisos) {
-                if (!so_avisos_novos || !avisos_vistos_.contains(aviso)) servicos.mensagens->informa(aviso);
-            }
-            avisos_vistos_ = avisos;
+        const QStringList avisos = servicos.inventario->avisos();
+        for (const QString& aviso : avisos) {
+            if (!so_avisos_novos || !avisos_vistos_.contains(aviso)) servicos.mensagens->informa(aviso);
         }
+        avisos_vistos_ = avisos;
     });
 }
 
@@ -155,8 +153,7 @@ bool Frm_Grava::Abre_Porta_Serial(int posicao, const QString& parametros) {
         }
         abre_para_gravacao(*MSComm1, converte_inteiro(entrada.Numero), parametros);
         resultado = true;
-        if (servicos.configuracao)
-            servicos.configuracao->grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), entrada.Numero);
+        servicos.configuracao->grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), entrada.Numero);
         return true;
     } catch (const ErroExecucao& e) {
         if (e.numero() == ERRO_PORTA_ABERTA)
@@ -175,10 +172,8 @@ void Frm_Grava::Fecha_Porta_Serial() {
 }
 
 void Frm_Grava::poe_porta_guardada() {
-    const QString porta = servicos.configuracao
-                              ? servicos.configuracao->le(QStringLiteral("Sistema"), QStringLiteral("Serial"),
-                                                          QStringLiteral("1"))
-                              : QStringLiteral("1");
+    const QString porta =
+        servicos.configuracao->le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1"));
     cmbserialterm->setCurrentIndex(-1);
     cmbserialterm->setEditText(porta);
     indice_escolhido_ = -1;

@@ -1,44 +1,17 @@
 #include "link/mscomm.h"
 
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <QSerialPort>
-#include <QStringList>
 
 namespace vantora {
 
 ParametrosSerial le_parametros(const QString& texto) {
-    const QStringList campos = texto.split(QLatin1Char(','));
-    if (campos.size() != 4) throw ErroExecucao(ERRO_PROPRIEDADE);
-    ParametrosSerial p;
-    bool ok = false;
-    p.velocidade = campos[0].trimmed().toInt(&ok);
-    if (!ok || p.velocidade < 50 || p.velocidade > 4000000) throw ErroExecucao(ERRO_PROPRIEDADE);
-    const QString paridade = campos[1].trimmed().toUpper();
-    if (paridade == QLatin1String("N"))
-        p.paridade = Paridade::Nenhuma;
-    else if (paridade == QLatin1String("E"))
-        p.paridade = Paridade::Par;
-    else if (paridade == QLatin1String("O"))
-        p.paridade = Paridade::Impar;
-    else if (paridade == QLatin1String("M"))
-        p.paridade = Paridade::Marca;
-    else if (paridade == QLatin1String("S"))
-        p.paridade = Paridade::Espaco;
-    else
-        throw ErroExecucao(ERRO_PROPRIEDADE);
-    p.bitsDados = campos[2].trimmed().toInt(&ok);
-    if (!ok || p.bitsDados < 4 || p.bitsDados > 8) throw ErroExecucao(ERRO_PROPRIEDADE);
-    const QString parada = campos[3].trimmed();
-    if (parada == QLatin1String("1"))
-        p.parada = BitsParada::Um;
-    else if (parada == QLatin1String("1.5"))
-        p.parada = BitsParada::UmEMeio;
-    else if (parada == QLatin1String("2"))
-        p.parada = BitsParada::Dois;
-    else
-        throw ErroExecucao(ERRO_PROPRIEDADE);
-    return p;
+    for (const int velocidade : {9600, 57600}) {
+        if (texto.compare(QString::number(velocidade) + QLatin1String(",N,8,1"), Qt::CaseInsensitive) == 0)
+            return {velocidade};
+    }
+    throw ErroExecucao(ERRO_PROPRIEDADE);
 }
 
 MSComm::MSComm(AberturaPortas* abertura, QObject* pai) : QObject(pai), abertura_(abertura) {
@@ -71,7 +44,6 @@ void MSComm::setPortOpen(bool abrir) {
     if (!d || !d->isOpen()) throw ErroExecucao(ERRO_SERIAL_HARDWARE);
     entrada_.clear();
     perdida_ = false;
-    enviados_ = 0;
     commEvent_ = 0;
     connect(d.get(), &QIODevice::readyRead, this, &MSComm::recebe);
     if (auto* sp = qobject_cast<QSerialPort*>(d.get())) {
@@ -138,7 +110,6 @@ void MSComm::setOutput(const QByteArray& bytes) {
     if (!PortOpen()) throw ErroExecucao(ERRO_PORTA_FECHADA);
     if (dispositivo_->write(bytes) != bytes.size())
         throw ErroExecucao(ERRO_SERIAL_ESCRITA, QStringLiteral("Falha na escrita da porta serial"));
-    enviados_ += bytes.size();
 }
 
 QByteArray MSComm::Input() {

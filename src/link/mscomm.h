@@ -24,29 +24,19 @@ enum NumeroErroSerial : int {
 };
 
 // Event codes of CommEvent.
-inline constexpr int comEvSend = 1;
 inline constexpr int comEvReceive = 2;
 // The device went away while open (an adapter pulled out, the other end hung up).
 // The control is closed already when this is raised.
 inline constexpr int comEventPortaPerdida = 1012;
 
-enum class Paridade { Nenhuma, Par, Impar, Marca, Espaco };
-enum class BitsParada { Um, UmEMeio, Dois };
-
-// A settings text such as "9600,N,8,1", taken apart.
+// The line the keyboard speaks: no parity, 8 data bits, 1 stop bit, at one of two
+// speeds.
 struct ParametrosSerial {
     int velocidade = 9600;
-    Paridade paridade = Paridade::Nenhuma;
-    int bitsDados = 8;
-    BitsParada parada = BitsParada::Um;
-    friend bool operator==(const ParametrosSerial& a, const ParametrosSerial& b) {
-        return a.velocidade == b.velocidade && a.paridade == b.paridade && a.bitsDados == b.bitsDados &&
-               a.parada == b.parada;
-    }
 };
 
-// Reads "rate,parity,data,stop" (letters in any case, blanks around fields allowed).
-// Throws error 380 for anything else.
+// Reads "9600,N,8,1" or "57600,N,8,1" (letters in any case). Throws error 380 for
+// anything else.
 [[nodiscard]] ParametrosSerial le_parametros(const QString& texto);
 
 // Seam: opens a serial port by its number. The real one resolves the number through
@@ -64,8 +54,6 @@ class MSComm : public QObject {
   public:
     explicit MSComm(AberturaPortas* abertura, QObject* pai = nullptr);
     ~MSComm() override;
-
-    void defineAbertura(AberturaPortas* abertura) { abertura_ = abertura; }
 
     [[nodiscard]] std::int16_t CommPort() const { return commPort_; }
     // Error 8005 while open; 8002 for a number below 1.
@@ -106,8 +94,6 @@ class MSComm : public QObject {
 
     // True once the open device went away, until the next opening.
     [[nodiscard]] bool PortaPerdida() const { return perdida_; }
-    // Bytes written since the last opening (for the benchmark and the tests).
-    [[nodiscard]] qint64 BytesEnviados() const { return enviados_; }
 
   signals:
     // Raised for each received byte (CommEvent 2) and once when the device is lost
@@ -131,7 +117,6 @@ class MSComm : public QObject {
     int inputMode_ = 0;
     int commEvent_ = 0;
     bool perdida_ = false;
-    qint64 enviados_ = 0;
 };
 
 } // namespace vantora

@@ -173,34 +173,6 @@ class PortaWindows final : public QIODevice {
     std::atomic<bool> perdida_{false};
 };
 
-BYTE paridade_windows(Paridade p) {
-    switch (p) {
-    case Paridade::Nenhuma:
-        return NOPARITY;
-    case Paridade::Par:
-        return EVENPARITY;
-    case Paridade::Impar:
-        return ODDPARITY;
-    case Paridade::Marca:
-        return MARKPARITY;
-    case Paridade::Espaco:
-        return SPACEPARITY;
-    }
-    return NOPARITY;
-}
-
-BYTE parada_windows(BitsParada b) {
-    switch (b) {
-    case BitsParada::Um:
-        return ONESTOPBIT;
-    case BitsParada::UmEMeio:
-        return ONE5STOPBITS;
-    case BitsParada::Dois:
-        return TWOSTOPBITS;
-    }
-    return ONESTOPBIT;
-}
-
 } // namespace
 
 std::unique_ptr<QIODevice> abre_porta_windows(const QString& nome, const ParametrosSerial& p) {
@@ -218,11 +190,11 @@ std::unique_ptr<QIODevice> abre_porta_windows(const QString& nome, const Paramet
     bool ok = GetCommState(h, &dcb);
     if (ok) {
         dcb.BaudRate = DWORD(p.velocidade);
-        dcb.ByteSize = BYTE(p.bitsDados);
-        dcb.Parity = paridade_windows(p.paridade);
-        dcb.StopBits = parada_windows(p.parada);
+        dcb.ByteSize = 8;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = ONESTOPBIT;
         dcb.fBinary = TRUE;
-        dcb.fParity = p.paridade != Paridade::Nenhuma;
+        dcb.fParity = FALSE;
         dcb.fOutxCtsFlow = FALSE;
         dcb.fOutxDsrFlow = FALSE;
         dcb.fDtrControl = DTR_CONTROL_ENABLE;

@@ -8,7 +8,7 @@
 // bytes to the window's thread with readyRead, on Wine and on Windows alike.
 
 #include "link/mscomm.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <QIODevice>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "link/portas.h"
 
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #ifdef Q_OS_WIN
 #include "link/porta_windows.h"
@@ -226,35 +226,6 @@ class InventarioSistema : public InventarioPortas {
     QStringList avisos_;
 };
 
-#ifndef Q_OS_WIN
-QSerialPort::Parity paridadeQt(Paridade p) {
-    switch (p) {
-    case Paridade::Nenhuma:
-        return QSerialPort::NoParity;
-    case Paridade::Par:
-        return QSerialPort::EvenParity;
-    case Paridade::Impar:
-        return QSerialPort::OddParity;
-    case Paridade::Marca:
-        return QSerialPort::MarkParity;
-    case Paridade::Espaco:
-        return QSerialPort::SpaceParity;
-    }
-    return QSerialPort::NoParity;
-}
-
-QSerialPort::StopBits paradaQt(BitsParada b) {
-    switch (b) {
-    case BitsParada::Um:
-        return QSerialPort::OneStop;
-    case BitsParada::UmEMeio:
-        return QSerialPort::OneAndHalfStop;
-    case BitsParada::Dois:
-        return QSerialPort::TwoStop;
-    }
-    return QSerialPort::OneStop;
-}
-#endif
 
 } // namespace
 
@@ -272,9 +243,8 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
     if (!porta->open(QIODevice::ReadWrite))
         throw erro_de_abertura(porta->error(), caminho, porta->errorString(),
                                [](const QString& c) { return QFileInfo(c).isWritable(); });
-    const bool ok = porta->setBaudRate(p.velocidade) &&
-                    porta->setDataBits(static_cast<QSerialPort::DataBits>(p.bitsDados)) &&
-                    porta->setParity(paridadeQt(p.paridade)) && porta->setStopBits(paradaQt(p.parada)) &&
+    const bool ok = porta->setBaudRate(p.velocidade) && porta->setDataBits(QSerialPort::Data8) &&
+                    porta->setParity(QSerialPort::NoParity) && porta->setStopBits(QSerialPort::OneStop) &&
                     porta->setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
         const QString motivo = porta->errorString();
@@ -287,36 +257,19 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
 
 // --- Mdl_Serial ---
 
-QString numero_do_nome(const QString& nome) {
-    const qsizetype p = nome.indexOf(QLatin1String("(COM"));
-    if (p < 0) return QString();
-    QString resto = nome.mid(p + 4);
-    resto.chop(1);
-    return resto;
-}
-
-QString escapa_id(const QString& id) {
-    QString r = id;
-    r.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    return r;
-}
-
 void Mdl_Serial::Busca_Portas() {
     Qtd_Portas = 0;
     Lista_Portas.assign(1, Info_Porta{});
     if (!inventario_) return;
     for (const DispositivoSerial& d : inventario_->lista()) {
-        if (!d.nome.contains(QLatin1String("(COM"))) continue;
-        Lista_Portas.push_back({d.nome, numero_do_nome(d.nome), escapa_id(d.id)});
+        Lista_Portas.push_back({d.nome, QString::number(d.numero), d.id});
         ++Qtd_Portas;
     }
 }
 
-bool Mdl_Serial::Porta_Presente(const QString& id_escapado) const {
+bool Mdl_Serial::Porta_Presente(const QString& id) const {
     if (!inventario_) return false;
     try {
-        QString id = id_escapado;
-        id.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
         return !inventario_->nome_por_id(id).isEmpty();
     } catch (...) {
         return false;

@@ -3,7 +3,7 @@
 // the stored port setting keep its meaning, and the port list of module Mdl_Serial.
 
 #include "link/mscomm.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <QList>
 #include <QString>
@@ -96,14 +96,8 @@ class AberturaPortasQt : public AberturaPortas {
 struct Info_Porta {
     QString Nome;
     QString Numero;
-    QString Id_Dispositivo; // backslashes doubled
+    QString Id_Dispositivo;
 };
-
-// "USB Serial Port (COM12)" gives "12": what follows the first "(COM", less the last
-// character. Empty when the name has no "(COM".
-[[nodiscard]] QString numero_do_nome(const QString& nome);
-// Doubles every backslash: ACPI\PNP0501\1 becomes ACPI\\PNP0501\\1.
-[[nodiscard]] QString escapa_id(const QString& id);
 
 class Mdl_Serial {
   public:
@@ -113,9 +107,8 @@ class Mdl_Serial {
     // Rebuilds the list from the inventory; an inventory failure reaches the caller
     // with the entries added before it kept.
     void Busca_Portas();
-    // True when the device with this (escaped) identifier is present; any failure
-    // gives false.
-    [[nodiscard]] bool Porta_Presente(const QString& id_escapado) const;
+    // True when the device with this identifier is present; any failure gives false.
+    [[nodiscard]] bool Porta_Presente(const QString& id) const;
 
     // Entry 0 is never used; entries 1..Qtd_Portas are the ports found.
     std::vector<Info_Porta> Lista_Portas{Info_Porta{}};

@@ -1,11 +1,14 @@
 #include "Frm_Grava.h"
 
+#include "base/configuracao.h"
 #include "catalogue/geometria.h"
-#include "shell/configuracao.h"
+#include "files/dialogo_qt.h"
+#include "shell/mensagens_qt.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
@@ -73,7 +76,36 @@ QString indexado(const char* nome, int i) {
 
 } // namespace
 
-Frm_Grava::Frm_Grava(const Servicos& s, QWidget* pai) : QMainWindow(pai), servicos(s) {
+struct Frm_Grava::Proprios {
+    std::unique_ptr<MensagensQt> mensagens;
+    std::unique_ptr<ConfiguracaoUsuario> configuracao;
+    std::unique_ptr<InventarioPortas> inventario;
+    std::unique_ptr<AberturaPortasQt> portas;
+    std::unique_ptr<SinalPortas> sinal_portas;
+    std::unique_ptr<DialogoArquivoQt> dialogo;
+
+    Servicos completa(Servicos s, QWidget* janela) {
+        auto falta = [](auto*& seam, auto& proprio, auto cria) {
+            if (!seam) seam = (proprio = cria()).get();
+        };
+        falta(s.mensagens, mensagens, [janela] { return std::make_unique<MensagensQt>(janela); });
+        // The setting is kept under the application name (the executable's, given by main).
+        falta(s.configuracao, configuracao,
+              [] { return criaConfiguracaoSistema(QCoreApplication::applicationName()); });
+        falta(s.inventario, inventario, [] { return criaInventarioSistema(); });
+        falta(s.portas, portas, [&s] { return std::make_unique<AberturaPortasQt>(*s.inventario); });
+        falta(s.sinal_portas, sinal_portas, [] { return criaSinalPortasSistema(); });
+        falta(s.dialogo, dialogo, [janela] {
+            auto d = std::make_unique<DialogoArquivoQt>();
+            d->definePai(janela);
+            return d;
+        });
+        return s;
+    }
+};
+
+Frm_Grava::Frm_Grava(const Servicos& s, QWidget* pai)
+    : QMainWindow(pai), proprios_(std::make_unique<Proprios>()), servicos(proprios_->completa(s, this)) {
     setObjectName(QStringLiteral("Frm_Grava"));
     setWindowTitle(QStringLiteral("Corvalo USB/Serial"));
     setFont(fonteBase());

@@ -12,13 +12,14 @@
 #include "editor/tabelas.h"
 #include "link/portas.h"
 #include "link/vigia_portas.h"
-#include "shell/armadilha.h"
+#include "base/armadilha.h"
 #include "shell/controles.h"
 #include "shell/servicos.h"
 
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -202,6 +203,11 @@ public:
     // Sets a check box from such a value; error 380 for any other.
     static void define_caixa(QCheckBox* caixa, int valor);
 
+  private:
+    struct Proprios; // the platform's own seams, for those not given
+    std::unique_ptr<Proprios> proprios_;
+
+  public:
     Servicos servicos;
 
     // --- Link (src/link): the serial control, the port list and the exchange ---

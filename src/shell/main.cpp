@@ -1,10 +1,7 @@
 // Starts the configurator: one window, the platform's seams, the event loop.
 #include "link/portas.h"
-#include "files/dialogo_qt.h"
 #include "shell/Frm_Grava.h"
-#include "shell/configuracao.h"
-#include "shell/idioma.h"
-#include "shell/mensagens_qt.h"
+#include "base/idioma.h"
 #include "shell/medida.h"
 
 #include <QApplication>
@@ -64,24 +61,10 @@ int main(int argc, char* argv[]) {
     // where Qt has none for it.
     vantora::instalaTraducaoQt(app);
 
-    vantora::MensagensQt mensagens;
-    auto configuracao = vantora::criaConfiguracaoSistema(nome);
+    // The other seams are the platform's own, made by the window.
     vantora::Servicos servicos;
-    servicos.mensagens = &mensagens;
-    servicos.configuracao = configuracao.get();
-    vantora::AberturaPortasQt portas(*inventario);
     servicos.inventario = inventario.get();
-    servicos.portas = &portas;
-    // The port box follows adapters plugged in or pulled out.
-    const auto sinal_portas = vantora::criaSinalPortasSistema();
-    servicos.sinal_portas = sinal_portas.get();
-    // files: the Open and Save dialogs
-    vantora::DialogoArquivoQt dialogo;
-    servicos.dialogo = &dialogo;
-
     vantora::Frm_Grava janela(servicos);
-    mensagens.definePai(&janela);
-    dialogo.definePai(&janela);
     if (!janela.Form_Load())
         return 1;
     janela.show();

@@ -1,6 +1,6 @@
 #include "mensagens_qt.h"
 
-#include "erro.h"
+#include "base/erro.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,5 +1,5 @@
 #pragma once
-#include "mensagens.h"
+#include "base/mensagens.h"
 
 class QWidget;
 

@@ -1,6 +1,7 @@
 #pragma once
 // The platform facilities the window reaches through seams, given at construction.
-// The program passes the real ones; tests pass stand-ins.
+// Tests pass stand-ins; a seam left null is the platform's own, which the window
+// makes (the lock-key state included).
 
 namespace vantora {
 
@@ -19,10 +20,9 @@ struct Servicos {
     InventarioPortas* inventario = nullptr;
     AberturaPortas* portas = nullptr;
     // Notice of adapters plugged in or pulled out, after which the inventory is asked
-    // again; null leaves the list to "Atualiza" and the port choice.
+    // again.
     SinalPortas* sinal_portas = nullptr;
-    // capture: the lock-key state for the lamps; null means the platform's own.
-    EstadoTeclado* travas = nullptr;
+    EstadoTeclado* travas = nullptr; // capture: the lock-key state for the lamps
     DialogoArquivo* dialogo = nullptr; // files: the Open and Save dialogs
 };
 

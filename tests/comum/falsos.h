@@ -5,8 +5,8 @@
 #include "files/dialogo.h"
 #include "link/portas.h"
 #include "shell/Frm_Grava.h"
-#include "shell/configuracao.h"
-#include "shell/mensagens.h"
+#include "base/configuracao.h"
+#include "base/mensagens.h"
 
 #include <QBuffer>
 #include <QMap>

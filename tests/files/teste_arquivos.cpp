@@ -9,7 +9,7 @@
 #include "files/dialogo_qt.h"
 #include "files/ini.h"
 #include "files/layout.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <QApplication>
 #include <QCheckBox>

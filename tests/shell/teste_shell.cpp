@@ -3,9 +3,9 @@
 // in the real window by teste_textos_qt.sh).
 #include "comum/falsos.h"
 
-#include "shell/armadilha.h"
-#include "shell/configuracao.h"
-#include "shell/idioma.h"
+#include "base/armadilha.h"
+#include "base/configuracao.h"
+#include "base/idioma.h"
 
 #include <QTemporaryDir>
 #include <QTranslator>

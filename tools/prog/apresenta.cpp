@@ -1,7 +1,7 @@
 #include "apresenta.h"
 
 #include "link/protocolo.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <QFileInfo>
 #include <QImage>

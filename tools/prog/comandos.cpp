@@ -7,8 +7,8 @@
 #include "link/mscomm.h"
 #include "link/portas.h"
 #include "link/protocolo.h"
-#include "shell/configuracao.h"
-#include "shell/erro.h"
+#include "base/configuracao.h"
+#include "base/erro.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>

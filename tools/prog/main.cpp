@@ -3,7 +3,7 @@
 // It runs on the same code as the window: the layout file format, the port list and
 // the programming exchange.
 #include "comandos.h"
-#include "shell/idioma.h"
+#include "base/idioma.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

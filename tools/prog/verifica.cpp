@@ -4,7 +4,7 @@
 #include "editor/conversao.h"
 #include "files/layout.h"
 #include "link/protocolo.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

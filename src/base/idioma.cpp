@@ -1,4 +1,4 @@
-#include "shell/idioma.h"
+#include "base/idioma.h"
 
 #include <QCoreApplication>
 #include <QTranslator>
