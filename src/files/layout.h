@@ -13,7 +13,7 @@
 
 #include "editor/tabelas.h"
 #include "files/ini.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <QString>
 #include <array>

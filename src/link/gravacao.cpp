@@ -3,7 +3,7 @@
 #include "link/espera.h"
 #include "link/mscomm.h"
 #include "link/protocolo.h"
-#include "shell/erro.h"
+#include "base/erro.h"
 
 #include <array>
 
