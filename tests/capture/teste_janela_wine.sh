@@ -30,20 +30,7 @@ encerra() {
 trap encerra EXIT
 
 set +e
-falhas=0
-falha() {
-    echo "FAIL: $1"
-    grep -v '^Tab1 \([2-9][0-9]\|1[2-9]\) ' "$rel" 2>/dev/null # the report, but for the untouched keys
-    falhas=$((falhas + 1))
-}
-# espera LINE [seconds]: waits until the report holds LINE exactly.
-espera() {
-    local fim=$((SECONDS + ${2:-5}))
-    until grep -qxF -- "$1" "$rel" 2>/dev/null; do
-        [ $SECONDS -lt "$fim" ] || { falha "expected \"$1\""; return 1; }
-        sleep 0.05
-    done
-}
+source "$(dirname "$0")/../comum/relatorio.sh"
 # procura TITLE SECONDS: the visible window of that title (xdotool's own wait gives
 # up when a window it looks at goes away meanwhile, as Wine's do at start).
 procura() {
@@ -66,13 +53,8 @@ inicia() {
     xdotool mousemove --window "$janela" 400 300 windowfocus --sync "$janela"
     sleep 0.5
 }
-# digita KEYCODE LINE...: types the key with that X keycode, held down for 50 ms as
-# by a hand, and waits for each LINE.
-digita() {
-    xdotool keydown "$1" sleep 0.05 keyup "$1"
-    shift
-    for linha in "$@"; do espera "$linha"; done
-}
+# tecla KEYCODE: types the key with that X keycode, held down for 50 ms as a hand would.
+tecla() { xdotool keydown "$1" sleep 0.05 keyup "$1"; }
 # lampadas LEDS: the Num, Caps and Scroll lamps as drawn on the screen (bright or dark
 # green, left to right along the row that crosses them) are LEDS, soon after (the
 # report is written before the window is painted again).

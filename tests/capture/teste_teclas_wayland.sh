@@ -62,26 +62,7 @@ espera_tecla_ms=200
 tecla() { "${como_nobody[@]}" env WAYLAND_DISPLAY="$sock" wtype -s "$espera_tecla_ms" -k "$1"; }
 
 set +e
-falhas=0
-falha() {
-    echo "FAIL: $1"
-    grep -v '^Tab1 \([2-9][0-9]\|1[2-9]\) ' "$rel" 2>/dev/null # the report, but for the untouched keys
-    falhas=$((falhas + 1))
-}
-# espera LINE [seconds]: waits until the report holds LINE exactly (0: holds it now).
-espera() {
-    local fim=$((SECONDS + ${2:-5}))
-    until grep -qxF -- "$1" "$rel" 2>/dev/null; do
-        [ $SECONDS -lt "$fim" ] || { falha "expected \"$1\""; return 1; }
-        sleep 0.02
-    done
-}
-# digita KEY LINE...: types KEY and waits for each LINE.
-digita() {
-    tecla "$1"
-    shift
-    for linha in "$@"; do espera "$linha"; done
-}
+source "$(dirname "$0")/../comum/relatorio.sh"
 # lampada KEY LEDS: toggles a lock key; the lamps follow within one 250 ms tick (plus
 # a little for the report and this loop).
 lampada() {
