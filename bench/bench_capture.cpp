@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     teste::JanelaDeTeste j;
-    j->Modulo_Teclado().tradutor.define_plataforma(Plataforma::X11);
+    j.cap->Modulo_Teclado().tradutor.define_plataforma(Plataforma::X11);
     QObject* alvo = j.janela.get();
 
     // A press and a release of A (X keycode 38) and of F1 (67), by turns.
@@ -64,7 +64,7 @@ int main(int argc, char* argv[]) {
         }
     };
     teclas(); // warm-up
-    if (j->codigos.tabela(1)[0] == 0 || !j->captura_instalada()) {
+    if (j.ed->codigos.tabela(1)[0] == 0 || !j.cap->captura_instalada()) {
         std::fprintf(stderr, "bench_capture: the keystrokes were not captured\n");
         return 1;
     }
@@ -80,7 +80,7 @@ int main(int argc, char* argv[]) {
                         soma = soma + r.palavra;
                 }
             }));
-    const Catalogo& cat = j->padroes;
+    const Catalogo& cat = j.pc->padroes;
     const QString achado = QStringLiteral("C01E000165");
     const QString ausente = QStringLiteral("C15C000192");
     imprime("  catalogue lookup, A (key 61)", mede([&] {
@@ -94,7 +94,7 @@ int main(int argc, char* argv[]) {
     int k = 61;
     imprime("  assignment alone (Lbl_TeclaLB_Click)", mede([&] {
                 for (int i = 0; i < TECLAS_POR_EXECUCAO; ++i) {
-                    j->Lbl_TeclaLB_Click(k);
+                    j.ed->Lbl_TeclaLB_Click(k);
                     k = k == 61 ? 2 : 61;
                 }
             }));

@@ -4,6 +4,7 @@
 #include "comum/falsos.h"
 #include "link/portas.h"
 #include "link/vigia_portas.h"
+#include "link/ligacao.h"
 #include "shell/Frm_Grava.h"
 #include "base/configuracao.h"
 #include "base/mensagens.h"
@@ -48,10 +49,10 @@ double uma_gravacao(const QString& simulador, bool rapido) {
     s.portas = &portas;
     Frm_Grava janela(s);
     janela.Form_Load();
-    janela.Opt_9600[rapido ? 1 : 0]->setChecked(true);
+    janela.ligacao().Opt_9600[rapido ? 1 : 0]->setChecked(true);
     QElapsedTimer t;
     t.start();
-    janela.Cmd_Grava_Teclado_Click();
+    janela.ligacao().Cmd_Grava_Teclado_Click();
     const double segundos = double(t.nsecsElapsed()) / 1e9;
     sim.kill();
     sim.waitForFinished(2000);

@@ -1,23 +1,16 @@
 #!/usr/bin/env python3
 """Checks that the folders of src/ include only downwards:
-base < catalogue < editor < files, link, capture < the window.
-The window is shell/ and every source a folder gives to vantora_janela (the
-Frm_Grava_* handlers, the keyboard filter, the Qt dialogs). Peers do not include
-each other. Prints each upward include and fails when there is one."""
+base < catalogue < editor < capture < files, link < shell (the window).
+Each folder's controller lies with the rest of its folder: the window only
+assembles them. Peers do not include each other. Prints each upward include and
+fails when there is one."""
 import pathlib, re, sys
 
 src = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parent.parent / "src")
-NIVEL = {"base": 0, "catalogue": 1, "editor": 2, "files": 3, "link": 3, "capture": 3, "shell": 9}
-JANELA = 9
-
-janela = set()
-for lista in src.glob("*/CMakeLists.txt"):
-    for bloco in re.findall(r"target_sources\(vantora_janela\s+PRIVATE([^)]*)\)", lista.read_text()):
-        janela |= {f"{lista.parent.name}/{n}" for n in bloco.split()}
+NIVEL = {"base": 0, "catalogue": 1, "editor": 2, "capture": 3, "files": 4, "link": 4, "shell": 9}
 
 def nivel(caminho):
-    pasta = caminho.split("/")[0]
-    return JANELA if caminho in janela else NIVEL[pasta]
+    return NIVEL[caminho.split("/")[0]]
 
 erros = []
 for arquivo in sorted(src.glob("*/*.[ch]*")):
@@ -34,7 +27,7 @@ for arquivo in sorted(src.glob("*/*.[ch]*")):
             continue
         n_de, n_alvo = nivel(de), nivel(alvo)
         mesma = alvo.split("/")[0] == de.split("/")[0]
-        if n_alvo > n_de or (n_alvo == n_de and not mesma and n_de != JANELA):
+        if n_alvo > n_de or (n_alvo == n_de and not mesma):
             erros.append(f"{de} -> {alvo}")
 
 for e in erros:

@@ -1,6 +1,7 @@
 #include "MDL_Keyboard.h"
 
-#include "shell/Frm_Grava.h"
+#include "base/armadilha.h"
+#include "capture/captura.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -28,8 +29,9 @@ std::int32_t proxima_instalacao() {
 
 } // namespace
 
-MDL_Keyboard::MDL_Keyboard(Frm_Grava& janela)
-    : QObject(&janela), tradutor(plataforma_por_nome(QGuiApplication::platformName())), janela_(janela) {
+MDL_Keyboard::MDL_Keyboard(Captura& captura, QWidget& janela)
+    : QObject(&captura), tradutor(plataforma_por_nome(QGuiApplication::platformName())), captura_(captura),
+      janela_(janela) {
     setObjectName(QStringLiteral("MDL_Keyboard"));
     // Keys released while another window (ours or another program's) has the
     // keyboard never reach us: forget them all as the window loses it.
@@ -62,14 +64,14 @@ int MDL_Keyboard::KeyboardProc(int code, int virtualKey, std::uint32_t eventWord
     if (code < 0) return 1;
     int resultado = 1;
     const bool ok =
-        armadilha(*janela_.servicos.mensagens, QStringLiteral("KeyboardProc"), modulo(MODULO), [&] {
+        armadilha(captura_.mensagens(), QStringLiteral("KeyboardProc"), modulo(MODULO), [&] {
             const QString w = QString::number(eventWord, 16).toUpper();
             const QString v = QString::number(virtualKey);
             if (eventWord & BIT_TRANSICAO) {
                 // The left Ctrl half of Alt Gr, released while Alt is still down.
-                if (w != QLatin1String("E01D0001")) janela_.Localiza_TeclaPC(w + v);
+                if (w != QLatin1String("E01D0001")) captura_.Localiza_TeclaPC(w + v);
             } else if (pressao_consultada(w)) {
-                janela_.Localiza_TeclaPC(w + v);
+                captura_.Localiza_TeclaPC(w + v);
             }
         });
     if (!ok) resultado = 0;
@@ -131,7 +133,7 @@ bool MDL_Keyboard::eventFilter(QObject* destino, QEvent* e) {
     for (const RelatoTecla& r : tradutor.traduz(nativo)) {
         if (KeyboardProc(0, r.teclaVirtual, r.palavra) == 0) resultado = 0;
     }
-    janela_.relata_estado();
+    captura_.relata();
     if (resultado == 0) {
         liberado_ = {e, tipo, k->timestamp(), k->nativeScanCode()};
         return false;

@@ -7,18 +7,20 @@
 #include "capture/traducao.h"
 
 #include <QObject>
+#include <QWidget>
 #include <bitset>
 #include <cstdint>
 
 namespace vantora {
 
-class Frm_Grava;
+class Captura;
 
 class MDL_Keyboard : public QObject {
     Q_OBJECT
   public:
-    // A child of the window; the filter goes away with it.
-    explicit MDL_Keyboard(Frm_Grava& janela);
+    // A child of the capture; the filter goes away with it. Keys count for `janela`
+    // only, and only while it has the keyboard.
+    MDL_Keyboard(Captura& captura, QWidget& janela);
 
     // Handle of the thread keyboard hook, the only one the capture uses; zero when
     // not installed.
@@ -42,7 +44,8 @@ class MDL_Keyboard : public QObject {
   private:
     [[nodiscard]] bool para_dialogo(QObject* destino) const;
 
-    Frm_Grava& janela_;
+    Captura& captura_;
+    QWidget& janela_;
     // Keys whose press this filter took as a keystroke for the window. Only they act
     // (on repeat and release): a key pressed in a dialog, in another program or
     // before the window had the keyboard assigns nothing when it comes up here.

@@ -1,5 +1,6 @@
 // Starts the configurator: one window, the platform's seams, the event loop.
 #include "link/portas.h"
+#include "files/arquivos.h"
 #include "shell/Frm_Grava.h"
 #include "base/idioma.h"
 #include "shell/medida.h"
@@ -70,7 +71,7 @@ int main(int argc, char* argv[]) {
     janela.show();
     // A layout file named on the command line opens once the window is up.
     if (const QString arquivo = QCoreApplication::arguments().value(1); !arquivo.isEmpty())
-        QTimer::singleShot(0, &janela, [&janela, arquivo] { janela.abre_arquivo(arquivo); });
+        QTimer::singleShot(0, &janela, [&janela, arquivo] { janela.arquivos().abre_arquivo(arquivo); });
     vantora::ganchosDeMedida(janela);
     return app.exec();
 }

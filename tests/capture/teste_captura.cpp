@@ -130,10 +130,10 @@ void tecla(QObject* alvo, const Ev& e, const QString& texto = {}) {
 
 // A loaded window whose filter reads X11's native data.
 struct Janela : JanelaDeTeste {
-    Janela() { janela->Modulo_Teclado().tradutor.define_plataforma(Plataforma::X11); }
-    [[nodiscard]] const Tabela& tab1() const { return janela->codigos.tabela(1); }
+    Janela() { cap->Modulo_Teclado().tradutor.define_plataforma(Plataforma::X11); }
+    [[nodiscard]] const Tabela& tab1() const { return ed->codigos.tabela(1); }
     [[nodiscard]] std::int32_t handle() const {
-        return janela->Modulo_Teclado().Hook_Teclado;
+        return cap->Modulo_Teclado().Hook_Teclado;
     }
 };
 
@@ -221,12 +221,12 @@ class TesteCaptura : public QObject {
     // Suspended capture (while records go out) answers the keyboard: Y yes, N no.
     void captura_suspensa() {
         Janela j;
-        j->Captura_Suspensa = 1;
+        j.cap->suspende();
         for (const auto& [e, resposta] :
              {std::pair{Ev{29, 'y', 'p', Qt::Key_Y}, int(RespostaTeclado::Aceito)},
               {Ev{57, 'n', 'p', Qt::Key_N}, int(RespostaTeclado::Recusado)}}) {
             tecla(j.janela.get(), e);
-            QCOMPARE(j->Resposta_Teclado, resposta);
+            QCOMPARE(j.lig->Resposta_Teclado, resposta);
         }
         QCOMPARE(j.tab1()[0], 0);
     }
@@ -236,7 +236,7 @@ class TesteCaptura : public QObject {
     // page (which removes the filter) get their keys.
     void para_quem_vao_as_teclas() {
         Janela j;
-        QLineEdit* porta = j->cmbserialterm->lineEdit();
+        QLineEdit* porta = j.lig->cmbserialterm->lineEdit();
         porta->clear();
         QVERIFY(envia(porta, TECLA_A, QStringLiteral("a")));
         envia(porta, como(TECLA_A, 's'), QStringLiteral("a"));
@@ -247,17 +247,17 @@ class TesteCaptura : public QObject {
         QLineEdit outra;
         tecla(&outra, TECLA_A, QStringLiteral("a"));
         QCOMPARE(outra.text(), QStringLiteral("a"));
-        QCOMPARE(j->Tecla_Atual, 1);
+        QCOMPARE(j.ed->Tecla_Atual, 1);
 
-        j->seleciona_aba(5);
-        QVERIFY(!j->captura_instalada());
-        QLineEdit* caixa = j->Txt_Inicial[0];
+        j.ed->seleciona_aba(5);
+        QVERIFY(!j.cap->captura_instalada());
+        QLineEdit* caixa = j.ed->Txt_Inicial[0];
         caixa->clear();
         tecla(caixa, TECLA_A, QStringLiteral("a"));
         QCOMPARE(caixa->text(), QStringLiteral("a"));
         QCOMPARE(j.tab1()[1], 0);
-        j->seleciona_aba(1);
-        QVERIFY(j->captura_instalada());
+        j.ed->seleciona_aba(1);
+        QVERIFY(j.cap->captura_instalada());
     }
 
     // Installing twice installs once; removing twice is no error and leaves zero;
@@ -265,31 +265,31 @@ class TesteCaptura : public QObject {
     void instala_e_remove() {
         Janela j;
         const std::int32_t h = j.handle();
-        j->Ativa_Captura();
+        j.cap->Ativa_Captura();
         QCOMPARE(j.handle(), h);
-        j->Desativa_Captura();
-        j->Desativa_Captura();
+        j.cap->Desativa_Captura();
+        j.cap->Desativa_Captura();
         QCOMPARE(j.handle(), 0);
         tecla(j.janela.get(), F1);
-        QCOMPARE(j->Tecla_Atual, 0);
-        j->Ativa_Captura();
+        QCOMPARE(j.ed->Tecla_Atual, 0);
+        j.cap->Ativa_Captura();
         tecla(j.janela.get(), F1);
-        QCOMPARE(j->Tecla_Atual, 1);
+        QCOMPARE(j.ed->Tecla_Atual, 1);
         QVERIFY(j.mensagens.vistas.empty());
 
-        MDL_Keyboard& m = j->Modulo_Teclado();
-        QVERIFY(j->captura_instalada());
+        MDL_Keyboard& m = j.cap->Modulo_Teclado();
+        QVERIFY(j.cap->captura_instalada());
         // A negative code is neither examined nor passed on; presses are ignored but
         // for the keys reported as already down.
         j.mensagens.vistas.clear();
-        j->Lbl_TeclaLBtab_Click(0);
+        j.ed->Lbl_TeclaLBtab_Click(0);
         QCOMPARE(m.KeyboardProc(-1, 112, 0xC03B0001u), 1);
-        QCOMPARE(j->Tecla_Atual, 0);
+        QCOMPARE(j.ed->Tecla_Atual, 0);
         QCOMPARE(m.KeyboardProc(0, 112, 0xC03B0001u), 1);
-        QCOMPARE(j->Tecla_Atual, 1);
+        QCOMPARE(j.ed->Tecla_Atual, 1);
         QCOMPARE(m.KeyboardProc(0, 112, 0x403B0001u), 1);
         QCOMPARE(m.KeyboardProc(0, 17, 0xE01D0001u), 1);
-        QCOMPARE(j->Tecla_Atual, 1);
+        QCOMPARE(j.ed->Tecla_Atual, 1);
         QCOMPARE(m.KeyboardProc(0, 255, 0x407D0001u), 1);
         QCOMPARE(j.tab1()[1], 8);
         QVERIFY(j.mensagens.vistas.empty());
@@ -302,18 +302,18 @@ class TesteCaptura : public QObject {
     void lampadas() {
         TravasFalsas travas;
         JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.travas = &travas; });
-        QVERIFY(j->Tmr_POSICAO->isActive());
-        j->shpKeys[3]->setFillColor(BRANCO);
+        QVERIFY(j.ed->Tmr_POSICAO->isActive());
+        j.cap->shpKeys[3]->setFillColor(BRANCO);
         travas.estados = {{VK_CAPITAL, std::int16_t(0x8000)}, {VK_SCROLL, std::int16_t(0x8001)}};
-        j->Tmr_POSICAO_Timer();
+        j.ed->Tmr_POSICAO_Timer();
         const std::uint32_t L = 0x00FF00u, D = 0x008000u;
-        QCOMPARE((QList<std::uint32_t>{j->shpKeys[0]->FillColor(), j->shpKeys[1]->FillColor(),
-                                       j->shpKeys[2]->FillColor(), j->shpKeys[3]->FillColor()}),
+        QCOMPARE((QList<std::uint32_t>{j.cap->shpKeys[0]->FillColor(), j.cap->shpKeys[1]->FillColor(),
+                                       j.cap->shpKeys[2]->FillColor(), j.cap->shpKeys[3]->FillColor()}),
                  (QList<std::uint32_t>{D, L, L, BRANCO}));
         JanelaDeTeste sem;
-        sem->shpKeys[1]->setFillColor(BRANCO);
-        sem->Atualiza_Leds();
-        QCOMPARE(sem->shpKeys[1]->FillColor(), D);
+        sem.cap->shpKeys[1]->setFillColor(BRANCO);
+        sem.cap->Atualiza_Leds();
+        QCOMPARE(sem.cap->shpKeys[1]->FillColor(), D);
     }
 };
 

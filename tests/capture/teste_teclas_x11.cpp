@@ -64,16 +64,16 @@ struct JanelaReal : DialogosQt, JanelaDeTeste {
         QList<int> r;
         for (int t = 1; t <= 4; ++t)
             for (int k = 0; k < 65; ++k)
-                r << janela->codigos.tabela(t)[size_t(k)];
+                r << ed->codigos.tabela(t)[size_t(k)];
         return r;
     }
     // A key typed on the window assigns its code to the selected key.
     void confere_tecla_ordinaria() const {
         QVERIFY(ativa(janela.get()));
-        const int k = janela->Tecla_Atual;
+        const int k = ed->Tecla_Atual;
         xdo({"key", "a"});
-        QTRY_COMPARE(int(janela->codigos.Codigos_Tab1[size_t(k)]), 65);
-        QCOMPARE(int(janela->Tecla_Atual), k + 1);
+        QTRY_COMPARE(int(ed->codigos.Codigos_Tab1[size_t(k)]), 65);
+        QCOMPARE(int(ed->Tecla_Atual), k + 1);
     }
 };
 
@@ -87,20 +87,20 @@ class TesteTeclasX11 : public QObject {
     void teclas_reais() {
         JanelaReal j;
         QVERIFY(ativa(j.janela.get()));
-        const Tabela& t1 = j->codigos.tabela(1);
+        const Tabela& t1 = j.ed->codigos.tabela(1);
         const auto lampadas = [&j] {
             QString s;
             for (int i = 0; i < 3; ++i)
-                s += j->shpKeys[i]->FillColor() == VERDE ? '1' : '0';
+                s += j.cap->shpKeys[i]->FillColor() == VERDE ? '1' : '0';
             return s;
         };
         // digita(X keycode, key of table 1 it fills, code, caption, PC key chosen)
         const auto digita = [&](const char* tecla, int k, int codigo, const char* legenda, int pc) {
             xdo({"key", tecla});
             QTRY_COMPARE(int(t1[k]), codigo);
-            QCOMPARE(j->Lbl_TeclaLBtab[k]->caption(), QString::fromUtf8(legenda));
-            QCOMPARE(j->Tecla_PC_Atual, pc);
-            QCOMPARE(j->Tecla_Atual, k + 1);
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption(), QString::fromUtf8(legenda));
+            QCOMPARE(j.ed->Tecla_PC_Atual, pc);
+            QCOMPARE(j.ed->Tecla_Atual, k + 1);
         };
         // The lamps follow a lock key within one 250 ms tick, and a little more.
         const auto lampada = [&](const char* tecla, const char* acesas) {
@@ -108,7 +108,7 @@ class TesteTeclasX11 : public QObject {
             QTRY_COMPARE_WITH_TIMEOUT(lampadas(), QString::fromLatin1(acesas), 700);
         };
         QTRY_COMPARE(lampadas(), QStringLiteral("000"));
-        QCOMPARE(j->Tecla_Atual, 0);
+        QCOMPARE(j.ed->Tecla_Atual, 0);
         digita("38", 0, 65, "A", 61);
         digita("67", 1, 1, "SOH", 2);
         digita("36", 2, 13, "CR", 52);
@@ -119,8 +119,8 @@ class TesteTeclasX11 : public QObject {
         digita("108", 6, 62, ">", 100); // Alt Gr: one assignment, its Ctrl half is ignored
         digita("97", 7, 63, "?", 90);   // the ABNT "/" key (scan code 73h)
         xdo({"key", "134"});            // Right Windows: not in the catalogue
-        QTRY_COMPARE(j->Txt_dado->text(), QStringLiteral("15C000192"));
-        QCOMPARE(j->Tecla_Atual, 8);
+        QTRY_COMPARE(j.cap->Txt_dado->text(), QStringLiteral("15C000192"));
+        QCOMPARE(j.ed->Tecla_Atual, 8);
 
         lampada("66", "110"); // Caps Lock
         QTRY_COMPARE(int(t1[8]), 123);
@@ -131,12 +131,12 @@ class TesteTeclasX11 : public QObject {
 
         // The ABNT "/" key held down: every auto-repeat press chooses key 90 again,
         // and the release once more (the server repeats after 660 ms, 25 times a second).
-        const int antes = j->Tecla_Atual;
+        const int antes = j.ed->Tecla_Atual;
         xdo({"keydown", "97"});
         QTest::qWait(1200);
         xdo({"keyup", "97"});
         QTest::qWait(500);
-        const int depois = j->Tecla_Atual;
+        const int depois = j.ed->Tecla_Atual;
         QVERIFY2(depois - antes >= 3, qPrintable(QStringLiteral("%1 -> %2").arg(antes).arg(depois)));
         QCOMPARE(int(std::count(t1.begin(), t1.end(), 63)), depois - antes + 1);
     }
@@ -160,7 +160,7 @@ class TesteTeclasX11 : public QObject {
         QFETCH(QString, tecla);
         JanelaReal j;
         QVERIFY(ativa(j.janela.get()));
-        j->Lbl_TeclaLBtab_Click(20);
+        j.ed->Lbl_TeclaLBtab_Click(20);
         const QList<int> antes = j.teclas();
         const QString arquivo = dir_.filePath(comando + ".key");
         if (comando == "sobrescrever") QVERIFY(QFile(arquivo).open(QIODevice::WriteOnly));
@@ -186,17 +186,17 @@ class TesteTeclasX11 : public QObject {
         });
         operador.start(20);
         if (comando == "abrir")
-            j->mnu_Abrir_Click();
+            j.arq->mnu_Abrir_Click();
         else if (comando == "erro")
             xdo({"key", "133"}); // Left Windows, the hidden key without a code: error 13
         else
-            j->mnuSalvar_Click();
+            j.arq->mnuSalvar_Click();
         QTRY_VERIFY(respondido);
         QVERIFY(ativa(j.janela.get()));
         xdo({"keyup", tecla});
         QTest::qWait(300);
         QCOMPARE(j.teclas(), antes);
-        QCOMPARE(int(j->Tecla_Atual), 20);
+        QCOMPARE(int(j.ed->Tecla_Atual), 20);
         if (comando != "abrir") QVERIFY(QFileInfo(arquivo).size() > 0 || comando == "erro");
         j.confere_tecla_ordinaria();
     }
@@ -206,7 +206,7 @@ class TesteTeclasX11 : public QObject {
     void alt_solto_fora_da_janela() {
         JanelaReal j;
         QVERIFY(ativa(j.janela.get()));
-        j->Lbl_TeclaLBtab_Click(30);
+        j.ed->Lbl_TeclaLBtab_Click(30);
         xdo({"keydown", "Alt_L"});
         QTest::qWait(100);
         xdo({"mousemove", "--sync", "1020", "760"});
@@ -223,8 +223,8 @@ class TesteTeclasX11 : public QObject {
         aponta(j.janela.get());
         QVERIFY(ativa(j.janela.get()));
         xdo({"key", "Control_L"});
-        QTRY_COMPARE(int(j->Tecla_Atual), 31);
-        QCOMPARE(int(j->Tecla_PC_Atual), j->padroes.localiza(QStringLiteral("C01D000117")));
+        QTRY_COMPARE(int(j.ed->Tecla_Atual), 31);
+        QCOMPARE(int(j.ed->Tecla_PC_Atual), j.pc->padroes.localiza(QStringLiteral("C01D000117")));
         j.confere_tecla_ordinaria();
     }
 
@@ -233,29 +233,29 @@ class TesteTeclasX11 : public QObject {
     void mouse() {
         JanelaReal j;
         QVERIFY(ativa(j.janela.get()));
-        j->Lbl_TeclaLBtab_Click(12);
-        aponta(j->TabStrip->tabBar());
+        j.ed->Lbl_TeclaLBtab_Click(12);
+        aponta(j.ed->TabStrip->tabBar());
         for (const char* botao : {"5", "5", "5", "5", "4"})
             xdo({"click", botao});
         QTest::qWait(200);
-        QCOMPARE(j->aba_atual(), 1);
-        QCOMPARE(int(j->Tecla_Atual), 12);
-        QVERIFY(j->captura_instalada());
+        QCOMPARE(j.ed->aba_atual(), 1);
+        QCOMPARE(int(j.ed->Tecla_Atual), 12);
+        QVERIFY(j.cap->captura_instalada());
 
-        aponta(j->Lbl_TeclaLB[61]); // "A"
+        aponta(j.pc->Lbl_TeclaLB[61]); // "A"
         xdo({"click", "--repeat", "2", "--delay", "60", "1"});
-        QTRY_COMPARE(int(j->codigos.Codigos_Tab1[12]), 65);
+        QTRY_COMPARE(int(j.ed->codigos.Codigos_Tab1[12]), 65);
         QTest::qWait(200);
-        QCOMPARE(int(j->Tecla_Atual), 13);
-        QCOMPARE(int(j->codigos.Codigos_Tab1[13]), 0);
+        QCOMPARE(int(j.ed->Tecla_Atual), 13);
+        QCOMPARE(int(j.ed->codigos.Codigos_Tab1[13]), 0);
 
-        Frm_Grava::define_caixa(j->Chk_Prot44serial, 2);
-        aponta(j->Chk_Prot44serial, {8, j->Chk_Prot44serial->height() / 2});
+        Editor::define_caixa(j.ed->Chk_Prot44serial, 2);
+        aponta(j.ed->Chk_Prot44serial, {8, j.ed->Chk_Prot44serial->height() / 2});
         QList<int> estados;
         for (int i = 0; i < 3; ++i) {
             xdo({"click", "1"});
             QTest::qWait(150);
-            estados << Frm_Grava::valor_caixa(j->Chk_Prot44serial);
+            estados << Editor::valor_caixa(j.ed->Chk_Prot44serial);
         }
         QCOMPARE(estados, (QList<int>{1, 0, 1}));
     }

@@ -45,20 +45,20 @@ class TesteCatalogo : public QObject {
     // "Sem Código" lies over key 0, no two visible keys overlap and all lie inside.
     void teclado_na_janela() {
         teste::JanelaDeTeste j;
-        QCOMPARE(j->Lbl_TeclaLB[106]->retanguloTwips(), j->Sp_TeclaLB[106]->retanguloTwips());
-        QCOMPARE(j->Lbl_TeclaLB[106]->retanguloTwips().width(), 810);
+        QCOMPARE(j.pc->Lbl_TeclaLB[106]->retanguloTwips(), j.pc->Sp_TeclaLB[106]->retanguloTwips());
+        QCOMPARE(j.pc->Lbl_TeclaLB[106]->retanguloTwips().width(), 810);
         for (int k : {105, 109, 111})
-            QVERIFY(j->Lbl_TeclaLB[k]->isHidden() && j->Sp_TeclaLB[k]->isHidden());
-        QCOMPARE(j->Lbl_TeclaLBnula->geometry(), j->Lbl_TeclaLB[0]->geometry());
+            QVERIFY(j.pc->Lbl_TeclaLB[k]->isHidden() && j.pc->Sp_TeclaLB[k]->isHidden());
+        QCOMPARE(j.pc->Lbl_TeclaLBnula->geometry(), j.pc->Lbl_TeclaLB[0]->geometry());
         const QRect janela(0, 0, 10035, 6705);
         int visiveis = 0;
         for (int a = 0; a <= 108; ++a) {
-            auto* la = j->Lbl_TeclaLB[a];
+            auto* la = j.pc->Lbl_TeclaLB[a];
             if (!la || la->isHidden()) continue;
             ++visiveis;
             QVERIFY2(janela.contains(la->retanguloTwips()), qPrintable(QString::number(a)));
             for (int b = a + 1; b <= 108; ++b) {
-                auto* lb = j->Lbl_TeclaLB[b];
+                auto* lb = j.pc->Lbl_TeclaLB[b];
                 if (lb && !lb->isHidden())
                     QVERIFY2(!la->retanguloTwips().intersects(lb->retanguloTwips()),
                              qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));

@@ -4,6 +4,11 @@
 #include "capture/travas.h" // capture
 #include "files/dialogo.h"
 #include "link/portas.h"
+#include "capture/captura.h"
+#include "catalogue/teclado_pc.h"
+#include "editor/editor.h"
+#include "files/arquivos.h"
+#include "link/ligacao.h"
 #include "shell/Frm_Grava.h"
 #include "base/configuracao.h"
 #include "base/mensagens.h"
@@ -149,10 +154,21 @@ struct JanelaDeTeste {
     SinalPortas sinal_portas; // emitted for an adapter plugged in or pulled out
     Servicos servicos{&mensagens, &configuracao, &inventario, &portas, &sinal_portas, nullptr, &dialogo};
     std::unique_ptr<Frm_Grava> janela;
+    // Its controllers.
+    TecladoPC* pc = nullptr;
+    Editor* ed = nullptr;
+    Captura* cap = nullptr;
+    Arquivos* arq = nullptr;
+    Ligacao* lig = nullptr;
 
     explicit JanelaDeTeste(const std::function<void(JanelaDeTeste&)>& prepara = {}, bool carregar = true) {
         if (prepara) prepara(*this);
         janela = std::make_unique<Frm_Grava>(servicos);
+        pc = &janela->teclado_pc();
+        ed = &janela->editor();
+        cap = &janela->captura();
+        arq = &janela->arquivos();
+        lig = &janela->ligacao();
         if (carregar) janela->Form_Load();
     }
     Frm_Grava* operator->() const { return janela.get(); }

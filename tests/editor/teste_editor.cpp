@@ -22,9 +22,9 @@ void clica(QWidget* w) {
 }
 
 // The sentinel boxes, row by row.
-QString sentinelas(Frm_Grava& j) {
+QString sentinelas(Editor& ed) {
     QStringList l;
-    for (auto* linha : j.linhas_sentinela())
+    for (auto* linha : ed.linhas_sentinela())
         for (auto* caixa : *linha)
             l << caixa->text();
     return l.join(' ');
@@ -114,37 +114,37 @@ class TesteEditor : public QObject {
         QFETCH(QString, legenda);
         QFETCH(QString, dica);
         JanelaDeTeste j;
-        QCOMPARE(legenda_codigo(codigo, j->padroes), legenda);
+        QCOMPARE(legenda_codigo(codigo, j.pc->padroes), legenda);
         QCOMPARE(dica_codigo(codigo), dica);
         if (codigo >= 128) QCOMPARE(codigo_ansi(legenda.at(0)), codigo);
-        j->Lbl_TeclaLBtab_Click(4);
-        j->insere_codigo(codigo);
-        QCOMPARE(int(j->codigos.Codigos_Tab1[4]), codigo);
-        QCOMPARE(j->Lbl_TeclaLBtab[4]->caption(), legenda);
-        QCOMPARE(j->Lbl_TeclaLBtab[4]->toolTip(), dica);
-        QCOMPARE(j->Tecla_Atual, 5);
+        j.ed->Lbl_TeclaLBtab_Click(4);
+        j.ed->insere_codigo(codigo);
+        QCOMPARE(int(j.ed->codigos.Codigos_Tab1[4]), codigo);
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->caption(), legenda);
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->toolTip(), dica);
+        QCOMPARE(j.ed->Tecla_Atual, 5);
     }
 
     // The selected key blinks green/cyan; a new selection paints the old one white.
     void selecao_e_pisca() {
         JanelaDeTeste j;
-        clica(j->Lbl_TeclaLBtab[5]);
-        j->Tmr_POSICAO_Timer();
-        QCOMPARE(j->Sp_TeclaLBtab[5]->BackColor(), 0x00FF00u);
-        QCOMPARE(j->Sp_TeclaLB[0]->BackColor(), 0x00FFFFu);
-        j->Tmr_POSICAO_Timer();
-        QCOMPARE(j->Sp_TeclaLBtab[5]->BackColor(), 0x00FFFFu);
-        QCOMPARE(j->Sp_TeclaLB[0]->BackColor(), 0xC0FFFFu);
-        clica(j->Lbl_TeclaLBtab[20]);
-        QCOMPARE(j->Tecla_Atual, 20);
-        j->Tmr_POSICAO_Timer();
+        clica(j.ed->Lbl_TeclaLBtab[5]);
+        j.ed->Tmr_POSICAO_Timer();
+        QCOMPARE(j.ed->Sp_TeclaLBtab[5]->BackColor(), 0x00FF00u);
+        QCOMPARE(j.pc->Sp_TeclaLB[0]->BackColor(), 0x00FFFFu);
+        j.ed->Tmr_POSICAO_Timer();
+        QCOMPARE(j.ed->Sp_TeclaLBtab[5]->BackColor(), 0x00FFFFu);
+        QCOMPARE(j.pc->Sp_TeclaLB[0]->BackColor(), 0xC0FFFFu);
+        clica(j.ed->Lbl_TeclaLBtab[20]);
+        QCOMPARE(j.ed->Tecla_Atual, 20);
+        j.ed->Tmr_POSICAO_Timer();
         int coloridas = 0;
-        for (auto* s : j->Sp_TeclaLBtab)
+        for (auto* s : j.ed->Sp_TeclaLBtab)
             coloridas += s->BackColor() != BRANCO;
         QCOMPARE(coloridas, 1);
-        j->Fase_Pisca = 7; // another phase changes nothing
-        j->Tmr_POSICAO_Timer();
-        QCOMPARE(j->Sp_TeclaLBtab[20]->BackColor(), 0x00FF00u);
+        j.ed->Fase_Pisca = 7; // another phase changes nothing
+        j.ed->Tmr_POSICAO_Timer();
+        QCOMPARE(j.ed->Sp_TeclaLBtab[20]->BackColor(), 0x00FF00u);
     }
 
     // Clicks on the PC keyboard assign and advance; "Sem Código" clears; the last key
@@ -152,23 +152,23 @@ class TesteEditor : public QObject {
     void atribui_codigo() {
         JanelaDeTeste j;
         for (int k : {18, 19, 20, 21})
-            clica(j->Lbl_TeclaLB[k]);
-        QCOMPARE(j->Tecla_Atual, 4);
-        QCOMPARE(j->codigos.Codigos_Tab1[0], 33);
-        QCOMPARE(j->Lbl_TeclaLBtab[1]->caption(), QStringLiteral("@"));
-        clica(j->Lbl_TeclaLBtab[1]);
-        clica(j->Lbl_TeclaLBnula);
-        QCOMPARE(j->codigos.Codigos_Tab1[1], 0);
-        QCOMPARE(j->Lbl_TeclaLBtab[1]->caption(), QString());
-        QCOMPARE(j->Tecla_Atual, 2);
-        QCOMPARE(j->Tecla_PC_Atual, 0);
-        clica(j->Lbl_TeclaLBtab[64]);
-        clica(j->Lbl_TeclaLB[39]);
-        QCOMPARE(j->codigos.Codigos_Tab1[64], 11);
-        QCOMPARE(j->Tecla_Atual, 0);
-        j->insere_codigo(-1);
+            clica(j.pc->Lbl_TeclaLB[k]);
+        QCOMPARE(j.ed->Tecla_Atual, 4);
+        QCOMPARE(j.ed->codigos.Codigos_Tab1[0], 33);
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[1]->caption(), QStringLiteral("@"));
+        clica(j.ed->Lbl_TeclaLBtab[1]);
+        clica(j.pc->Lbl_TeclaLBnula);
+        QCOMPARE(j.ed->codigos.Codigos_Tab1[1], 0);
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[1]->caption(), QString());
+        QCOMPARE(j.ed->Tecla_Atual, 2);
+        QCOMPARE(j.ed->Tecla_PC_Atual, 0);
+        clica(j.ed->Lbl_TeclaLBtab[64]);
+        clica(j.pc->Lbl_TeclaLB[39]);
+        QCOMPARE(j.ed->codigos.Codigos_Tab1[64], 11);
+        QCOMPARE(j.ed->Tecla_Atual, 0);
+        j.ed->insere_codigo(-1);
         QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("Error 9 (")));
-        j->insere_codigo(300);
+        j.ed->insere_codigo(300);
         QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("Error 5 (")));
     }
 
@@ -176,23 +176,23 @@ class TesteEditor : public QObject {
     // a key selected is the trap's error 13 and changes nothing.
     void sem_selecao_e_tecla_oculta() {
         JanelaDeTeste j;
-        j->Tecla_Atual = TECLA_NENHUMA;
-        clica(j->Lbl_TeclaLB[61]);
-        QCOMPARE(j->Tecla_PC_Atual, 61);
-        j->insere_codigo(65);
-        QCOMPARE(j->Tecla_PC_Atual, 0);
-        QVERIFY(j->codigos == CodigosLayout{});
-        j->Lbl_TeclaLB_Click(109);
+        j.ed->Tecla_Atual = TECLA_NENHUMA;
+        clica(j.pc->Lbl_TeclaLB[61]);
+        QCOMPARE(j.ed->Tecla_PC_Atual, 61);
+        j.ed->insere_codigo(65);
+        QCOMPARE(j.ed->Tecla_PC_Atual, 0);
+        QVERIFY(j.ed->codigos == CodigosLayout{});
+        j.ed->Lbl_TeclaLB_Click(109);
         QVERIFY(j.mensagens.vistas.empty());
-        clica(j->Lbl_TeclaLBtab[5]);
-        clica(j->Lbl_TeclaLB[61]);
-        clica(j->Lbl_TeclaLBtab[5]);
-        j->Lbl_TeclaLB_Click(109); // Left Windows, reported by the keyboard filter
+        clica(j.ed->Lbl_TeclaLBtab[5]);
+        clica(j.pc->Lbl_TeclaLB[61]);
+        clica(j.ed->Lbl_TeclaLBtab[5]);
+        j.ed->Lbl_TeclaLB_Click(109); // Left Windows, reported by the keyboard filter
         QCOMPARE(j.mensagens.textos(), QStringList{erro_em("Lbl_TeclaLB_Click", "13 (Tipos incompatíveis)")});
         QCOMPARE(j.mensagens.vistas[0].icone, Icone::Nenhum);
         QVERIFY(j.mensagens.vistas[0].titulo.isEmpty()); // the application's title
-        QCOMPARE(j->Tecla_Atual, 5);
-        QCOMPARE(j->codigos.Codigos_Tab1[5], 65);
+        QCOMPARE(j.ed->Tecla_Atual, 5);
+        QCOMPARE(j.ed->codigos.Codigos_Tab1[5], 65);
     }
 
     // A table switch steps back to the key just given a code (not from key 0 or none)
@@ -200,104 +200,104 @@ class TesteEditor : public QObject {
     // table; a code the rule cannot name stops the refresh, reported by the tab.
     void troca_de_tabela() {
         JanelaDeTeste j;
-        clica(j->Lbl_TeclaLBtab[12]);
-        clica(j->Lbl_TeclaLB[61]);
-        j->TabStrip->setCurrentIndex(1);
-        QCOMPARE(j->Tecla_Atual, 12);
-        QCOMPARE(j->Lbl_tab->caption(), QStringLiteral("2"));
-        QCOMPARE(j->Lbl_TeclaLBtab[12]->caption(), QString());
-        clica(j->Lbl_TeclaLB[62]);
-        QCOMPARE(j->codigos.Codigos_Tab2[12], 83);
-        QCOMPARE(j->codigos.Codigos_Tab1[12], 65);
-        j->TabStrip->setCurrentIndex(4);
-        QVERIFY(j->Frame[0]->isHidden() && !j->Frame[2]->isHidden());
-        QCOMPARE(j->Tecla_Atual, 13);
-        clica(j->Lbl_TeclaLB[61]);
+        clica(j.ed->Lbl_TeclaLBtab[12]);
+        clica(j.pc->Lbl_TeclaLB[61]);
+        j.ed->TabStrip->setCurrentIndex(1);
+        QCOMPARE(j.ed->Tecla_Atual, 12);
+        QCOMPARE(j.ed->Lbl_tab->caption(), QStringLiteral("2"));
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[12]->caption(), QString());
+        clica(j.pc->Lbl_TeclaLB[62]);
+        QCOMPARE(j.ed->codigos.Codigos_Tab2[12], 83);
+        QCOMPARE(j.ed->codigos.Codigos_Tab1[12], 65);
+        j.ed->TabStrip->setCurrentIndex(4);
+        QVERIFY(j.ed->Frame[0]->isHidden() && !j.ed->Frame[2]->isHidden());
+        QCOMPARE(j.ed->Tecla_Atual, 13);
+        clica(j.pc->Lbl_TeclaLB[61]);
         for (int n = 1; n <= 4; ++n)
-            QCOMPARE(j->codigos.tabela(n)[13], 0);
-        j->TabStrip->setCurrentIndex(0);
-        QVERIFY(!j->Frame[0]->isHidden() && j->Frame[2]->isHidden());
-        QCOMPARE(j->Tecla_Atual, 13);
-        QCOMPARE(j->Lbl_TeclaLBtab[12]->caption(), QStringLiteral("A"));
-        j->Lbl_TeclaLBtab_Click(0);
-        j->TabStrip->setCurrentIndex(2);
-        QCOMPARE(j->Tecla_Atual, 0);
-        j->Tecla_Atual = TECLA_NENHUMA;
-        j->TabStrip->setCurrentIndex(3);
-        QCOMPARE(j->Tecla_Atual, TECLA_NENHUMA);
-        j->codigos.Codigos_Tab2[3] = -5;
-        j->codigos.Codigos_Tab2[2] = 66;
-        j->codigos.Codigos_Tab2[4] = 67;
-        j->mostra_tabela(0); // out of range: nothing shown, nothing reported
-        j->mostra_tabela(5);
+            QCOMPARE(j.ed->codigos.tabela(n)[13], 0);
+        j.ed->TabStrip->setCurrentIndex(0);
+        QVERIFY(!j.ed->Frame[0]->isHidden() && j.ed->Frame[2]->isHidden());
+        QCOMPARE(j.ed->Tecla_Atual, 13);
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[12]->caption(), QStringLiteral("A"));
+        j.ed->Lbl_TeclaLBtab_Click(0);
+        j.ed->TabStrip->setCurrentIndex(2);
+        QCOMPARE(j.ed->Tecla_Atual, 0);
+        j.ed->Tecla_Atual = TECLA_NENHUMA;
+        j.ed->TabStrip->setCurrentIndex(3);
+        QCOMPARE(j.ed->Tecla_Atual, TECLA_NENHUMA);
+        j.ed->codigos.Codigos_Tab2[3] = -5;
+        j.ed->codigos.Codigos_Tab2[2] = 66;
+        j.ed->codigos.Codigos_Tab2[4] = 67;
+        j.ed->mostra_tabela(0); // out of range: nothing shown, nothing reported
+        j.ed->mostra_tabela(5);
         QVERIFY(j.mensagens.vistas.empty());
-        j->TabStrip->setCurrentIndex(1);
+        j.ed->TabStrip->setCurrentIndex(1);
         QVERIFY(j.mensagens.ultima().endsWith(
             QStringLiteral("in procedure TabStrip_Click of Formulário Frm_Grava")));
-        QCOMPARE(j->Lbl_TeclaLBtab[2]->caption(), QStringLiteral("B"));
-        QCOMPARE(j->Lbl_TeclaLBtab[4]->caption(), QString());
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[2]->caption(), QStringLiteral("B"));
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->caption(), QString());
     }
 
     // The 44-key model hides the keys it lacks (nothing of them under the mouse), the
     // advance skips them, and unchecking brings them back with their captions.
     void modelo_44() {
         JanelaDeTeste j;
-        j->codigos.Codigos_Tab1[60] = 65;
-        j->Chk_Tec44->setChecked(true);
+        j.ed->codigos.Codigos_Tab1[60] = 65;
+        j.ed->Chk_Tec44->setChecked(true);
         QList<int> ocultas, percurso;
         for (int k = 0; k <= 65; ++k)
-            if (j->Lbl_TeclaLBtab[k]->isHidden() && j->Sp_TeclaLBtab[k]->isHidden()) ocultas << k;
+            if (j.ed->Lbl_TeclaLBtab[k]->isHidden() && j.ed->Sp_TeclaLBtab[k]->isHidden()) ocultas << k;
         QCOMPARE(ocultas, (QList<int>{11, 12, 24, 25, 37, 38, 50, 51, 52, 53, 54,
                                       55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65}));
         for (int k : {10, 49}) { // the ends of the first and the last row
-            j->Lbl_TeclaLBtab_Click(k);
-            j->insere_codigo(49);
-            percurso << j->Tecla_Atual;
+            j.ed->Lbl_TeclaLBtab_Click(k);
+            j.ed->insere_codigo(49);
+            percurso << j.ed->Tecla_Atual;
         }
         QCOMPARE(percurso, (QList<int>{13, 0}));
         j->show();
-        QVERIFY(j->Frame[0]->childAt(j->Lbl_TeclaLBtab[60]->geometry().center()) != j->Lbl_TeclaLBtab[60]);
-        j->Chk_Tec44->setChecked(false);
-        j->TabStrip->setCurrentIndex(1);
-        j->TabStrip->setCurrentIndex(0);
-        QCOMPARE(j->Frame[0]->childAt(j->Lbl_TeclaLBtab[60]->geometry().center()), j->Lbl_TeclaLBtab[60]);
-        QCOMPARE(j->Lbl_TeclaLBtab[60]->caption(), QStringLiteral("A"));
+        QVERIFY(j.ed->Frame[0]->childAt(j.ed->Lbl_TeclaLBtab[60]->geometry().center()) != j.ed->Lbl_TeclaLBtab[60]);
+        j.ed->Chk_Tec44->setChecked(false);
+        j.ed->TabStrip->setCurrentIndex(1);
+        j.ed->TabStrip->setCurrentIndex(0);
+        QCOMPARE(j.ed->Frame[0]->childAt(j.ed->Lbl_TeclaLBtab[60]->geometry().center()), j.ed->Lbl_TeclaLBtab[60]);
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[60]->caption(), QStringLiteral("A"));
     }
 
     // New empties the tables and boxes without a question and leaves the options; the
     // boxes then copy back until the first one without a number.
     void novo_e_sentinelas() {
         JanelaDeTeste j;
-        j->Chk_Tec44->setChecked(true);
-        clica(j->Lbl_TeclaLBtab[3]);
-        clica(j->Lbl_TeclaLB[61]);
-        j->TabStrip->setCurrentIndex(4);
-        j->mnuNovo->trigger();
-        QCOMPARE(j->aba_atual(), 1);
-        QCOMPARE(j->Tecla_Atual, 0);
-        QVERIFY(j->codigos == CodigosLayout{});
-        QCOMPARE(j->Lbl_TeclaLBtab[3]->caption(), QString());
-        QCOMPARE(sentinelas(*j.janela), "02 0 0 0 03 0 0 0 10 0 0 0 04 0 0 0 05 0 0 0 10 0 0 0");
-        QVERIFY(j->Chk_Tec44->isChecked());
+        j.ed->Chk_Tec44->setChecked(true);
+        clica(j.ed->Lbl_TeclaLBtab[3]);
+        clica(j.pc->Lbl_TeclaLB[61]);
+        j.ed->TabStrip->setCurrentIndex(4);
+        j->menu().mnuNovo->trigger();
+        QCOMPARE(j.ed->aba_atual(), 1);
+        QCOMPARE(j.ed->Tecla_Atual, 0);
+        QVERIFY(j.ed->codigos == CodigosLayout{});
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[3]->caption(), QString());
+        QCOMPARE(sentinelas(*j.ed), "02 0 0 0 03 0 0 0 10 0 0 0 04 0 0 0 05 0 0 0 10 0 0 0");
+        QVERIFY(j.ed->Chk_Tec44->isChecked());
         QVERIFY(j.mensagens.vistas.empty());
-        j->copia_sentinelas();
-        QCOMPARE(j->codigos.Codigos_Tab1[66], 2);
-        QCOMPARE(j->codigos.Codigos_Tab1[69], 4);
-        j->Txt_Inicial[0]->setText(QStringLiteral("7"));
-        j->Txt_Final[2]->setText(QStringLiteral("x"));
-        j->Txt_InicialT3[0]->setText(QStringLiteral("9"));
-        QVERIFY_THROWS_EXCEPTION(ErroExecucao, j->copia_sentinelas());
-        QCOMPARE(j->codigos.Codigos_Tab1[66], 7);
-        QCOMPARE(j->codigos.Codigos_Tab1[69], 4); // after the bad box: not reached
+        j.ed->copia_sentinelas();
+        QCOMPARE(j.ed->codigos.Codigos_Tab1[66], 2);
+        QCOMPARE(j.ed->codigos.Codigos_Tab1[69], 4);
+        j.ed->Txt_Inicial[0]->setText(QStringLiteral("7"));
+        j.ed->Txt_Final[2]->setText(QStringLiteral("x"));
+        j.ed->Txt_InicialT3[0]->setText(QStringLiteral("9"));
+        QVERIFY_THROWS_EXCEPTION(ErroExecucao, j.ed->copia_sentinelas());
+        QCOMPARE(j.ed->codigos.Codigos_Tab1[66], 7);
+        QCOMPARE(j.ed->codigos.Codigos_Tab1[69], 4); // after the bad box: not reached
     }
 
     // Exit asks nothing; a failing start-up reports the trap's error and closes.
     void sair_e_falha_na_carga() {
         JanelaDeTeste j;
         j->show();
-        clica(j->Lbl_TeclaLB[61]);
-        j->mnuSair->trigger();
-        QVERIFY(!j->isVisible() && !j->Tmr_POSICAO->isActive());
+        clica(j.pc->Lbl_TeclaLB[61]);
+        j->menu().mnuSair->trigger();
+        QVERIFY(!j->isVisible() && !j.ed->Tmr_POSICAO->isActive());
         QVERIFY(j.mensagens.vistas.empty());
         struct : teste::ConfiguracaoFalsa {
             QString le(const QString&, const QString&, const QString&) override {
@@ -308,7 +308,7 @@ class TesteEditor : public QObject {
         f->show();
         QVERIFY(!f->Form_Load());
         QCOMPARE(f.mensagens.textos(), QStringList{erro_em("Form_Load", "13 (Tipos incompatíveis)")});
-        QVERIFY(!f->isVisible() && !f->Tmr_POSICAO->isActive());
+        QVERIFY(!f->isVisible() && !f.ed->Tmr_POSICAO->isActive());
     }
 };
 

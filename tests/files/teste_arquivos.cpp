@@ -98,23 +98,23 @@ QString erro_em(const QString& proc) {
 QStringList estado(const JanelaDeTeste& j) {
     QStringList e;
     for (int n = 1; n <= 4; ++n)
-        for (auto v : j->codigos.tabela(n))
+        for (auto v : j.ed->codigos.tabela(n))
             e << QString::number(v);
-    for (QCheckBox* c : {j->Chk_Autoriza_prot, j->Chk_Prot44serial, j->Chk_Prot44serialBNC})
-        e << QString::number(Frm_Grava::valor_caixa(c));
-    for (auto* linha : j->linhas_sentinela())
+    for (QCheckBox* c : {j.ed->Chk_Autoriza_prot, j.ed->Chk_Prot44serial, j.ed->Chk_Prot44serialBNC})
+        e << QString::number(Editor::valor_caixa(c));
+    for (auto* linha : j.ed->linhas_sentinela())
         for (QLineEdit* caixa : *linha)
             e << caixa->text();
-    return e << QString::number(j->Tecla_Atual) << QString::number(j->aba_atual());
+    return e << QString::number(j.ed->Tecla_Atual) << QString::number(j.ed->aba_atual());
 }
 
 // A window with a layout of its own on view, key 7 selected.
 void prepara(JanelaDeTeste& j) {
-    j->codigos.Codigos_Tab1[0] = 9;
-    j->codigos.Codigos_Tab3[66] = 5;
-    j->Chk_Prot44serial->setCheckState(Qt::Checked);
-    j->mostra_sentinelas();
-    j->Lbl_TeclaLBtab_Click(7);
+    j.ed->codigos.Codigos_Tab1[0] = 9;
+    j.ed->codigos.Codigos_Tab3[66] = 5;
+    j.ed->Chk_Prot44serial->setCheckState(Qt::Checked);
+    j.ed->mostra_sentinelas();
+    j.ed->Lbl_TeclaLBtab_Click(7);
 }
 
 // Answers the next real file dialog with `nome` typed into its name box, as the
@@ -425,22 +425,22 @@ class TesteArquivos : public QObject {
     void abrir_e_salvar() {
         JanelaDeTeste j;
         prepara(j);
-        j->Txt_lcmErroT3[3]->setText(QStringLiteral("065"));
-        const bool filtro = j->captura_instalada();
+        j.ed->Txt_lcmErroT3[3]->setText(QStringLiteral("065"));
+        const bool filtro = j.cap->captura_instalada();
         const QStringList antes = estado(j);
         j.dialogo.aoMostrar = [&](const DialogoVisto&) {
-            QCOMPARE(j->Captura_Suspensa, std::int16_t(1));
-            QVERIFY(!j->captura_instalada());
-            j->Localiza_TeclaPC(QStringLiteral("C01E000165")); // release of A: on-screen key 61, code 65
+            QVERIFY(j.cap->suspensa());
+            QVERIFY(!j.cap->captura_instalada());
+            j.cap->Localiza_TeclaPC(QStringLiteral("C01E000165")); // release of A: on-screen key 61, code 65
         };
-        j->mnu_Abrir_Click();
+        j.arq->mnu_Abrir_Click();
         QCOMPARE(estado(j), antes);
-        QCOMPARE(j->captura_instalada(), filtro);
-        j->seleciona_aba(5);
-        j->mnuSalvar_Click();
-        QCOMPARE(j->Resposta_Teclado, std::int16_t(61));
-        QCOMPARE(j->codigos.Codigos_Tab4[71], std::int16_t(65));
-        QVERIFY(!j->captura_instalada());
+        QCOMPARE(j.cap->captura_instalada(), filtro);
+        j.ed->seleciona_aba(5);
+        j.arq->mnuSalvar_Click();
+        QCOMPARE(j.lig->Resposta_Teclado, std::int16_t(61));
+        QCOMPARE(j.ed->codigos.Codigos_Tab4[71], std::int16_t(65));
+        QVERIFY(!j.cap->captura_instalada());
         QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
         for (const DialogoVisto& d : j.dialogo.vistos) {
             QCOMPARE(d.titulo,
@@ -449,14 +449,14 @@ class TesteArquivos : public QObject {
             QCOMPARE(d.filtro, FILTRO);
             QCOMPARE(d.pasta, pasta_inicial(QCoreApplication::applicationDirPath()));
         }
-        QVERIFY(j.mensagens.vistas.empty() && j->Arquivo_Atual.isEmpty());
-        j->Txt_Inicial[3]->setText(QStringLiteral("9"));
-        j->Txt_Final[2]->setText(QStringLiteral("ab"));
-        j->mnuSalvar_Click();
+        QVERIFY(j.mensagens.vistas.empty() && j.arq->Arquivo_Atual.isEmpty());
+        j.ed->Txt_Inicial[3]->setText(QStringLiteral("9"));
+        j.ed->Txt_Final[2]->setText(QStringLiteral("ab"));
+        j.arq->mnuSalvar_Click();
         QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
         QCOMPARE(j.mensagens.textos(), QStringList{erro_em("mnuSalvar_Click")});
-        QCOMPARE(j->codigos.Codigos_Tab4[66], std::int16_t(9));
-        QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
+        QCOMPARE(j.ed->codigos.Codigos_Tab4[66], std::int16_t(9));
+        QVERIFY(!j.cap->suspensa());
 
         QTemporaryDir dir;
         const QString outro = dir.filePath("o.key"), ruim = dir.filePath("r.key"),
@@ -469,16 +469,16 @@ class TesteArquivos : public QObject {
                                                     QStringConverter::Utf16LE)));
         j.dialogo.aoMostrar = nullptr;
         j.dialogo.respostas = {outro, ruim, unicode};
-        j->TabStrip->setCurrentIndex(1); // table 2 on view; key 6 selected
+        j.ed->TabStrip->setCurrentIndex(1); // table 2 on view; key 6 selected
         const QStringList agora = estado(j);
-        j->mnu_Abrir_Click();
+        j.arq->mnu_Abrir_Click();
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
         QCOMPARE(j.mensagens.vistas.back().icone, Icone::Informacao);
         QCOMPARE(estado(j), agora);
         // Stopped at a sentinel out of range: what was read before it stays set and is
         // shown (the table on view, the sentinel boxes read); the other boxes keep what
         // they showed, which Save and the send take.
-        j->mnu_Abrir_Click();
+        j.arq->mnu_Abrir_Click();
         QCOMPARE(
             j.mensagens.ultima(),
             QStringLiteral("Error 6 (Estouro) in procedure mnu_Abrir_Click of Formulário Frm_Grava\n\nO "
@@ -487,35 +487,35 @@ class TesteArquivos : public QObject {
                            "arquivo; o resto continua como estava."));
         const Layout e = exemplo();
         for (int k = 0; k <= 64; ++k) {
-            QCOMPARE(j->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.codigos.Codigos_Tab2[k], j->padroes));
-            QCOMPARE(j->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.codigos.Codigos_Tab2[k]));
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.codigos.Codigos_Tab2[k], j.pc->padroes));
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.codigos.Codigos_Tab2[k]));
         }
         QStringList caixas;
-        for (auto* linha : {&j->Txt_Inicial, &j->Txt_Final})
+        for (auto* linha : {&j.ed->Txt_Inicial, &j.ed->Txt_Final})
             for (QLineEdit* caixa : *linha)
                 caixas << caixa->text();
         QCOMPARE(caixas, (QStringList{texto_sentinela(e.codigos, 66, 0), texto_sentinela(e.codigos, 66, 1),
                                       texto_sentinela(e.codigos, 66, 2), texto_sentinela(e.codigos, 66, 3),
                                       texto_sentinela(e.codigos, 67, 0), texto_sentinela(e.codigos, 67, 1),
                                       "ab", "0"}));
-        QCOMPARE(j->Txt_lcmErroT3[3]->text(), QStringLiteral("065"));
-        QCOMPARE(j->Chk_Prot44serialBNC->checkState(), Qt::PartiallyChecked);
-        QCOMPARE(j->Tecla_Atual, std::int16_t(6));
-        QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
+        QCOMPARE(j.ed->Txt_lcmErroT3[3]->text(), QStringLiteral("065"));
+        QCOMPARE(j.ed->Chk_Prot44serialBNC->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(j.ed->Tecla_Atual, std::int16_t(6));
+        QVERIFY(!j.cap->suspensa());
         // A layout Notepad saved as "Unicode" opens as it would in its own encoding.
-        j->Chk_Tec44->setCheckState(Qt::Checked);
-        j->mnu_Abrir_Click();
+        j.ed->Chk_Tec44->setCheckState(Qt::Checked);
+        j.arq->mnu_Abrir_Click();
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(3));
-        QVERIFY(j->codigos == exemplo().codigos);
-        QCOMPARE(j->Chk_Prot44serialBNC->checkState(), Qt::PartiallyChecked);
-        QCOMPARE(j->Chk_Tec44->checkState(), Qt::Checked);
-        QCOMPARE(j->Txt_lcmErroT3[3]->text(), QStringLiteral("10"));
-        QCOMPARE(j->Tecla_Atual, std::int16_t(TECLA_NENHUMA));
-        QCOMPARE(j->Sp_TeclaLBtab[6]->BackColor(), BRANCO);
-        QCOMPARE(j->aba_atual(), 1);
-        QCOMPARE(j->captura_instalada(), filtro);
-        QCOMPARE(j->Lbl_TeclaLBtab[0]->caption(),
-                 legenda_codigo(exemplo().codigos.Codigos_Tab1[0], j->padroes));
+        QVERIFY(j.ed->codigos == exemplo().codigos);
+        QCOMPARE(j.ed->Chk_Prot44serialBNC->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(j.ed->Chk_Tec44->checkState(), Qt::Checked);
+        QCOMPARE(j.ed->Txt_lcmErroT3[3]->text(), QStringLiteral("10"));
+        QCOMPARE(j.ed->Tecla_Atual, std::int16_t(TECLA_NENHUMA));
+        QCOMPARE(j.ed->Sp_TeclaLBtab[6]->BackColor(), BRANCO);
+        QCOMPARE(j.ed->aba_atual(), 1);
+        QCOMPARE(j.cap->captura_instalada(), filtro);
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(),
+                 legenda_codigo(exemplo().codigos.Codigos_Tab1[0], j.pc->padroes));
     }
 
     // A sentinel code longer than the three characters typed by hand shows whole, is
@@ -529,18 +529,18 @@ class TesteArquivos : public QObject {
         const QString caminho = dir.filePath("longa.key");
         QVERIFY(grava_bytes(caminho, texto_layout(l)));
         j.dialogo.respostas = {caminho, caminho};
-        j->mnu_Abrir_Click();
-        QCOMPARE(j->Txt_Final[0]->text(), QStringLiteral("1000"));
-        QCOMPARE(j->Txt_lcmErroT3[2]->text(), QStringLiteral("-100"));
-        j->mnuSalvar_Click();
+        j.arq->mnu_Abrir_Click();
+        QCOMPARE(j.ed->Txt_Final[0]->text(), QStringLiteral("1000"));
+        QCOMPARE(j.ed->Txt_lcmErroT3[2]->text(), QStringLiteral("-100"));
+        j.arq->mnuSalvar_Click();
         QVERIFY(le_bytes(caminho).contains("\r\nT67=1000\r\n"));
         QCOMPARE(PerfilPrivado::le_arquivo(caminho).le("Tab3", "T71", "", 255), QStringLiteral("-100"));
-        j->Cmd_Grava_Teclado_Click();
+        j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY2(j.mensagens.ultima().contains("\"Sentinela Final, Leitor Trilha 2\" (LCM) tem o valor 1000"),
                  qPrintable(j.mensagens.ultima()));
-        j->Txt_Inicial[1]->clear();
-        QTest::keyClicks(j->Txt_Inicial[1], "12345");
-        QCOMPARE(j->Txt_Inicial[1]->text(), QStringLiteral("123"));
+        j.ed->Txt_Inicial[1]->clear();
+        QTest::keyClicks(j.ed->Txt_Inicial[1], "12345");
+        QCOMPARE(j.ed->Txt_Inicial[1]->text(), QStringLiteral("123"));
     }
 
     // Save over an existing file (hidden too) asks first: on Nao the file stays, on Sim
@@ -554,21 +554,21 @@ class TesteArquivos : public QObject {
         QVERIFY(grava_bytes(oculto, velho));
         JanelaDeTeste j;
         prepara(j);
-        j->Txt_Final[1]->setText(QStringLiteral(" 63 "));
+        j.ed->Txt_Final[1]->setText(QStringLiteral(" 63 "));
         j.dialogo.respostas = {oculto, oculto, sem_pasta};
         j.mensagens.respostas = {Resposta::Nao, Resposta::Sim};
-        j->mnuSalvar_Click();
-        QCOMPARE(j->codigos.Codigos_Tab2[67], std::int16_t(63));
+        j.arq->mnuSalvar_Click();
+        QCOMPARE(j.ed->codigos.Codigos_Tab2[67], std::int16_t(63));
         QCOMPARE(le_bytes(oculto), velho);
-        j->mnuSalvar_Click();
+        j.arq->mnuSalvar_Click();
         const QByteArray agora = le_bytes(oculto);
         Layout l;
         QVERIFY(Le_Layout(PerfilPrivado::de_bytes(agora), l));
-        QCOMPARE(l.codigos, j->codigos);
+        QCOMPARE(l.codigos, j.ed->codigos);
         QCOMPARE(l.caixas, (std::array<int, 3>{1, 1, 0}));
         QVERIFY(agora.contains("\r\ntipo = Vantora\r\n") && agora.contains("\r\n[Outra]\r\nx=1\r\n"));
-        j->mnuSalvar_Click();
-        QCOMPARE(j->Arquivo_Atual, sem_pasta);
+        j.arq->mnuSalvar_Click();
+        QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
         const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + oculto;
         QCOMPARE(j.mensagens.textos(),
                  (QStringList{pergunta, pergunta,
@@ -578,7 +578,7 @@ class TesteArquivos : public QObject {
                                        QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath()))}));
         const MensagemVista& m = j.mensagens.vistas[0];
         QVERIFY(m.titulo == "SALVAR ARQUIVO" && m.botoes == Botoes::SimNao && m.padrao == Resposta::Sim);
-        QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
+        QVERIFY(!j.cap->suspensa());
     }
 
     // The filter in Qt's form and the suffix a save adds; the folder the dialogs open in.
@@ -631,24 +631,24 @@ class TesteArquivos : public QObject {
         QVERIFY(grava_bytes(a + "/ruim.key", sem_linha("Tab3", "T10")));
         DialogoArquivoQt dialogo;
         JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.dialogo = &dialogo; });
-        j->abre_arquivo(a + "/ruim.key");
-        Operador(a + "/ruim.key"), j->mnu_Abrir_Click();
+        j.arq->abre_arquivo(a + "/ruim.key");
+        Operador(a + "/ruim.key"), j.arq->mnu_Abrir_Click();
         QCOMPARE(j.mensagens.textos().size(), 2);
         QVERIFY(j.mensagens.textos()[0].startsWith(erro_em("mnu_Abrir_Click")));
         QCOMPARE(j.mensagens.textos()[1], j.mensagens.textos()[0]);
-        j->abre_arquivo(dir.filePath("falta.key"));
+        j.arq->abre_arquivo(dir.filePath("falta.key"));
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
-        j->abre_arquivo(bom);
-        QVERIFY(j->codigos == exemplo().codigos);
+        j.arq->abre_arquivo(bom);
+        QVERIFY(j.ed->codigos == exemplo().codigos);
         const auto pasta_do = [&](bool salvar, const QString& nome) {
             Operador op(nome);
-            salvar ? j->mnuSalvar_Click() : j->mnu_Abrir_Click();
+            salvar ? j.arq->mnuSalvar_Click() : j.arq->mnu_Abrir_Click();
             return op.pasta;
         };
         QCOMPARE(pasta_do(false, "bom.key"), a);
         QCOMPARE(pasta_do(true, b + "/novo"), a);
         QCOMPARE(pasta_do(false, "novo.key"), b);
-        QCOMPARE(j->Arquivo_Atual, QDir::toNativeSeparators(b + "/novo.key"));
+        QCOMPARE(j.arq->Arquivo_Atual, QDir::toNativeSeparators(b + "/novo.key"));
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(3));
     }
 };

@@ -39,16 +39,16 @@ struct JanelaLigacao : JanelaDeTeste {
 };
 
 // The state every way out of an exchange leaves behind.
-void confere_ocioso(const Frm_Grava& j) {
-    QCOMPARE(j.Cmd_Grava_Teclado_Tag, QStringLiteral("0"));
-    QCOMPARE(int(j.Captura_Suspensa), 0);
-    QVERIFY(j.Frm_Envia->isHidden());
-    QVERIFY(j.Tmr_POSICAO->isActive());
-    for (QAction* a : {j.mnu_Abrir, j.mnuSalvar, j.mnuNovo, j.mnu_ativa_serial})
+void confere_ocioso(const JanelaDeTeste& j) {
+    QVERIFY(!j.cap->suspensa());
+    QVERIFY(j.lig->Frm_Envia->isHidden());
+    QVERIFY(j.ed->Tmr_POSICAO->isActive());
+    const auto& m = j->menu();
+    for (QAction* a : {m.mnu_Abrir, m.mnuSalvar, m.mnuNovo, m.mnu_ativa_serial})
         QVERIFY(a->isEnabled());
-    QVERIFY(j.Cmd_Grava_Teclado->isEnabled());
-    QVERIFY(!j.gravacao_em_curso());
-    QVERIFY(!j.MSComm1->PortOpen());
+    QVERIFY(j.lig->Cmd_Grava_Teclado->isEnabled());
+    QVERIFY(!j.lig->gravacao_em_curso());
+    QVERIFY(!j.lig->MSComm1->PortOpen());
 }
 
 const QString SUCESSO = QStringLiteral("Gravação do teclado efetuada.");
@@ -83,12 +83,12 @@ class TesteLigacao : public QObject {
         Emulador sim(rapida ? QStringList{"--saida", key, "--ruido"} : QStringList{"--saida", key});
         JanelaLigacao j(sim);
         j.dialogo.respostas = {QStringLiteral(VANTORA_EXEMPLOS "/mercado.key")};
-        j->mnu_Abrir_Click();
-        j->Opt_9600[rapida ? 1 : 0]->setChecked(true);
-        Frm_Grava::define_caixa(j->Chk_Autoriza_prot, caixas[0]);
-        Frm_Grava::define_caixa(j->Chk_Prot44serial, caixas[1]);
-        Frm_Grava::define_caixa(j->Chk_Prot44serialBNC, caixas[2]);
-        j->Cmd_Grava_Teclado->click();
+        j.arq->mnu_Abrir_Click();
+        j.lig->Opt_9600[rapida ? 1 : 0]->setChecked(true);
+        Editor::define_caixa(j.ed->Chk_Autoriza_prot, caixas[0]);
+        Editor::define_caixa(j.ed->Chk_Prot44serial, caixas[1]);
+        Editor::define_caixa(j.ed->Chk_Prot44serialBNC, caixas[2]);
+        j.lig->Cmd_Grava_Teclado->click();
 
         QCOMPARE(j.mensagens.textos(), QStringList{SUCESSO});
         QCOMPARE(j.mensagens.vistas[0].icone, Icone::Informacao);
@@ -107,8 +107,8 @@ class TesteLigacao : public QObject {
         QStringList recebido = sim.linhas.mid(fim, sim.linhas.indexOf("FIM_LAYOUT") + 1 - fim);
         QCOMPARE(recebido.removeAll("GRAVADO " + key), 1);
         QCOMPARE(recebido, esperado.split('\n', Qt::SkipEmptyParts));
-        QCOMPARE(j->PBar->value(), 73);
-        confere_ocioso(*j.janela);
+        QCOMPARE(j.lig->PBar->value(), 73);
+        confere_ocioso(j);
         // The emulator's layout file holds what arrived.
         QFile f(key);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -133,7 +133,7 @@ class TesteLigacao : public QObject {
         QFETCH(int, envios);
         Emulador sim(argumentos);
         JanelaLigacao j(sim);
-        j->Cmd_Grava_Teclado->click();
+        j.lig->Cmd_Grava_Teclado->click();
         QString texto = QStringLiteral("Erro de comunicação com o teclado");
         if (aceitos > 0)
             texto += QStringLiteral(
@@ -147,8 +147,8 @@ class TesteLigacao : public QObject {
             indices << i;
         QCOMPARE(sim.indices(), indices + QList<int>(envios, aceitos + 1));
         QVERIFY(!sim.tem(QStringLiteral("FIM")));
-        QCOMPARE(j->PBar->value(), aceitos);
-        confere_ocioso(*j.janela);
+        QCOMPARE(j.lig->PBar->value(), aceitos);
+        confere_ocioso(j);
     }
 
     // While the records go out every command that would disturb them is off and a second
@@ -158,38 +158,39 @@ class TesteLigacao : public QObject {
         Emulador sim;
         JanelaLigacao j(sim);
         Frm_Grava* w = j.janela.get();
+        Ligacao* lig = j.lig;
         bool suspensos = false;
         QStringList por_cima;
         sim.aoLer = [&](const QString& l) {
             if (l.startsWith(QLatin1String("REGISTRO 10:"))) {
-                suspensos = !w->Cmd_Grava_Teclado->isEnabled() && !w->mnu_Abrir->isEnabled() &&
-                            !w->mnuSalvar->isEnabled() && !w->mnuNovo->isEnabled() &&
-                            !w->mnu_ativa_serial->isEnabled() &&
-                            w->Cmd_Grava_Teclado_Tag == QLatin1String("1") && w->Captura_Suspensa == 1 &&
-                            !w->Frm_Envia->isHidden() && !w->Tmr_POSICAO->isActive();
-                QTimer::singleShot(0, w, [w] {
-                    w->Cmd_Grava_Teclado_Click(); // ignored
-                    w->mnu_ativa_serial_Click();  // ignored
+                const auto& m = w->menu();
+                suspensos = !lig->Cmd_Grava_Teclado->isEnabled() && !m.mnu_Abrir->isEnabled() &&
+                            !m.mnuSalvar->isEnabled() && !m.mnuNovo->isEnabled() &&
+                            !m.mnu_ativa_serial->isEnabled() && lig->gravacao_em_curso() &&
+                            j.cap->suspensa() && !lig->Frm_Envia->isHidden() && !j.ed->Tmr_POSICAO->isActive();
+                QTimer::singleShot(0, w, [lig] {
+                    lig->Cmd_Grava_Teclado_Click(); // ignored
+                    lig->mnu_ativa_serial_Click();  // ignored
                 });
             }
             if (!l.startsWith(QLatin1String("REGISTRO 66:"))) return;
-            w->Chk_Prot44serial->setChecked(true);
+            j.ed->Chk_Prot44serial->setChecked(true);
             // What a click or a paint finds at the frame's corners and on the PC keys row.
-            const QRect r = w->Frm_Envia->geometry();
+            const QRect r = lig->Frm_Envia->geometry();
             for (const QPoint& p :
                  {r.bottomLeft() + QPoint(8, -8), r.bottomRight() - QPoint(8, 8), r.center()}) {
                 QWidget* achado = w->centralWidget()->childAt(p);
-                if (achado != w->Frm_Envia && !w->Frm_Envia->isAncestorOf(achado))
+                if (achado != lig->Frm_Envia && !lig->Frm_Envia->isAncestorOf(achado))
                     por_cima << (achado ? achado->objectName() : QStringLiteral("-"));
             }
         };
-        j->Cmd_Grava_Teclado_Click();
+        j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY(suspensos);
         QCOMPARE(j.mensagens.textos(), QStringList{SUCESSO});
         QVERIFY(sim.espera(QStringLiteral("FIM_LAYOUT")));
         QCOMPARE(por_cima, QStringList{});
         QCOMPARE(sim.valor(QStringLiteral("OPCOES")), QStringLiteral("2"));
-        confere_ocioso(*w);
+        confere_ocioso(j);
     }
 
     // The emulator writes what it received with the configurator's writer: a full disk
@@ -203,7 +204,7 @@ class TesteLigacao : public QObject {
         if (!disco.motivo_sem.isEmpty()) QSKIP(qPrintable(disco.motivo_sem));
         Emulador sim({QStringLiteral("--saida"), disco.caminho(QStringLiteral("recebido.key"))});
         JanelaLigacao j(sim);
-        j->Cmd_Grava_Teclado_Click();
+        j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY(sim.espera(QStringLiteral("FIM_LAYOUT")));
         QVERIFY(sim.processo.waitForFinished(5000));
         QCOMPARE(sim.processo.exitCode(), 1);
@@ -223,13 +224,13 @@ class TesteLigacao : public QObject {
         JanelaLigacao j(sim);
         QElapsedTimer t;
         t.start();
-        j->Cmd_Grava_Teclado_Click();
+        j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY2(t.elapsed() < 3000, "the exchange ended soon after the line went");
         QVERIFY(j.mensagens.ultima().startsWith(DESLIGADA + QStringLiteral(" durante a gravação")));
         QCOMPARE(j.mensagens.vistas[0].titulo, QStringLiteral("Grava Dados Teclado"));
         QVERIFY(sim.espera(QStringLiteral("DESLIGADO")));
         QCOMPARE(sim.indices().size(), 10);
-        confere_ocioso(*j.janela);
+        confere_ocioso(j);
         QTest::qWait(100);
         QCOMPARE(j.mensagens.vistas.size(), size_t(1)); // nothing more reported afterwards
     }
@@ -241,14 +242,14 @@ class TesteLigacao : public QObject {
         Emulador sim;
         JanelaLigacao j(sim);
         const auto grava = [&j] {
-            j->Cmd_Grava_Teclado_Click();
-            confere_ocioso(*j.janela);
+            j.lig->Cmd_Grava_Teclado_Click();
+            confere_ocioso(j);
         };
-        j->cmbserialterm->setEditText(QStringLiteral("COM250"));
+        j.lig->cmbserialterm->setEditText(QStringLiteral("COM250"));
         grava();
-        j->codigos.Codigos_Tab2[7] = 300;
+        j.ed->codigos.Codigos_Tab2[7] = 300;
         grava();
-        (*j->linhas_sentinela()[0])[0]->clear();
+        (*j.ed->linhas_sentinela()[0])[0]->clear();
         grava();
         QCOMPARE(
             j.mensagens.textos(),
@@ -260,7 +261,7 @@ class TesteLigacao : public QObject {
         QTest::qWait(50);
         QVERIFY(sim.indices().isEmpty());
         QVERIFY(!sim.tem(QStringLiteral("IGNORADO")));
-        QCOMPARE(j->PBar->value(), 0);
+        QCOMPARE(j.lig->PBar->value(), 0);
     }
 
     // Another program holds the port: refused; once it lets go, capture opens it. Bytes
@@ -277,45 +278,45 @@ class TesteLigacao : public QObject {
         outro.start(QStringLiteral(SEGURA_PORTA), {sim.caminho});
         QVERIFY(outro.waitForReadyRead(5000));
         QCOMPARE(outro.readLine().trimmed(), QByteArray("SEGURA"));
-        j->mnu_ativa_serial_Click();
+        j.lig->mnu_ativa_serial_Click();
         QCOMPARE(j.mensagens.textos(),
                  QStringList{QStringLiteral("Não foi possivel abrir esta porta serial")});
         QCOMPARE(j.mensagens.vistas[0].icone, Icone::Nenhum);
-        QCOMPARE(j->Shp_Captura_serial->FillColor(), BRANCO);
+        QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
         outro.closeWriteChannel();
         QVERIFY(outro.waitForFinished(5000));
 #endif
         const size_t vistas = j.mensagens.vistas.size();
-        j->mnu_ativa_serial_Click();
-        QCOMPARE(j->Shp_Captura_serial->FillColor(), 0x8000u);
+        j.lig->mnu_ativa_serial_Click();
+        QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), 0x8000u);
         QCOMPARE(j.configuracao.valores.value(QStringLiteral("Sistema/Serial")), QString::number(PORTA));
-        j->Lbl_TeclaLBtab_Click(3);
+        j.ed->Lbl_TeclaLBtab_Click(3);
         sim.comando(QStringLiteral("envia 41 35 31 00"));
-        QTRY_COMPARE(int(j->Tecla_Atual), 7);
-        const auto& t1 = j->codigos.Codigos_Tab1;
+        QTRY_COMPARE(int(j.ed->Tecla_Atual), 7);
+        const auto& t1 = j.ed->codigos.Codigos_Tab1;
         QCOMPARE((QList<int>{t1[3], t1[4], t1[5], t1[6]}), (QList<int>{65, 53, 49, 0}));
-        QCOMPARE(int(j->Resposta_Teclado), 0);
-        j->mnu_ativa_serial_Click();
+        QCOMPARE(int(j.lig->Resposta_Teclado), 0);
+        j.lig->mnu_ativa_serial_Click();
         sim.comando(QStringLiteral("envia 0d"));
         QTRY_COMPARE(int(t1[7]), 13);
 
-        j->Cmd_Grava_Teclado_Click();
+        j.lig->Cmd_Grava_Teclado_Click();
         QCOMPARE(j.mensagens.ultima(), SUCESSO);
-        QCOMPARE(j->Shp_Captura_serial->FillColor(), BRANCO);
-        confere_ocioso(*j.janela);
-        j->Lbl_TeclaLBtab_Click(0);
+        QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
+        confere_ocioso(j);
+        j.ed->Lbl_TeclaLBtab_Click(0);
         sim.comando(QStringLiteral("envia 41"));
         QVERIFY(sim.espera(QStringLiteral("ENVIADO 41")));
         QTest::qWait(50);
         QCOMPARE(int(t1[0]), 0);
 
-        j->mnu_ativa_serial_Click();
+        j.lig->mnu_ativa_serial_Click();
         sim.comando(QStringLiteral("desliga"));
-        QTRY_VERIFY(!j->MSComm1->PortOpen());
+        QTRY_VERIFY(!j.lig->MSComm1->PortOpen());
         QTest::qWait(100);
         QCOMPARE(j.mensagens.vistas.size(), vistas + 2);
         QVERIFY(j.mensagens.ultima().startsWith(DESLIGADA));
-        QCOMPARE(j->Shp_Captura_serial->FillColor(), BRANCO);
+        QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
     }
 
     // Last: once told to quit, the program's event loops no longer run.
@@ -329,11 +330,11 @@ class TesteLigacao : public QObject {
         };
         QElapsedTimer t;
         t.start();
-        j->Cmd_Grava_Teclado_Click();
+        j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY(t.elapsed() < 1000);
         QVERIFY(j.mensagens.vistas.empty());
-        QVERIFY(!j->MSComm1->PortOpen());
-        QCOMPARE(j->Cmd_Grava_Teclado_Tag, QStringLiteral("0"));
+        QVERIFY(!j.lig->MSComm1->PortOpen());
+        QVERIFY(!j.lig->gravacao_em_curso());
         QVERIFY(sim.indices().size() <= 6);
     }
 };

@@ -31,15 +31,15 @@ struct JanelaPortas : JanelaDeTeste {
     JanelaPortas() : JanelaDeTeste([](JanelaDeTeste& j) { j.inventario.dispositivos = DOIS_DISPOSITIVOS; }) {}
     [[nodiscard]] QStringList itens() const {
         QStringList r;
-        for (int i = 0; i < janela->cmbserialterm->count(); ++i)
-            r << janela->cmbserialterm->itemText(i);
+        for (int i = 0; i < lig->cmbserialterm->count(); ++i)
+            r << lig->cmbserialterm->itemText(i);
         return r;
     }
     // Typed into the box, as the operator does; the port number the window takes.
     [[nodiscard]] int digita(const QString& texto) const {
-        janela->cmbserialterm->lineEdit()->clear();
-        QTest::keyClicks(janela->cmbserialterm->lineEdit(), texto);
-        return janela->Porta_Serial_Verifica();
+        lig->cmbserialterm->lineEdit()->clear();
+        QTest::keyClicks(lig->cmbserialterm->lineEdit(), texto);
+        return lig->Porta_Serial_Verifica();
     }
 };
 
@@ -121,13 +121,13 @@ class TestePortas : public QObject {
         const DispositivoSerial com5{
             QStringLiteral("USB Serial Port (COM5)"), QStringLiteral("USB\\5"), {}, 5};
         const DispositivoSerial com1 = j.inventario.dispositivos.at(1);
-        QSignalSpy refeita(j->cmbserialterm->model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy refeita(j.lig->cmbserialterm->model(), &QAbstractItemModel::rowsInserted);
         const auto olha = [&j] {
             const int antes = j.inventario.listas;
             emit j.sinal_portas.mudou();
-            QTRY_VERIFY(j.inventario.listas > antes && !j->Vigia_Portas.verificando());
+            QTRY_VERIFY(j.inventario.listas > antes && !j.lig->Vigia_Portas.verificando());
         };
-        j->cmbserialterm->setCurrentIndex(1); // COM1 chosen
+        j.lig->cmbserialterm->setCurrentIndex(1); // COM1 chosen
         olha();
         QCOMPARE(refeita.count(), 0);
         // A port appears ahead of the chosen one, with a port left out of the list.
@@ -135,32 +135,32 @@ class TestePortas : public QObject {
         j.inventario.dispositivos.prepend(com5);
         olha();
         QCOMPARE(j.itens(), (QStringList{"COM5", "COM3", "COM1"}));
-        QCOMPARE(int(j->Porta_Serial_Verifica()), 3);
+        QCOMPARE(int(j.lig->Porta_Serial_Verifica()), 3);
         QCOMPARE(j.mensagens.textos(), QStringList{"COM7 deixada de fora"});
         // The chosen adapter pulled out keeps its text, no longer a choice; plugged
         // back, it is chosen again; the message is not repeated.
         j.inventario.dispositivos.removeLast();
         olha();
         QCOMPARE(j.itens(), (QStringList{"COM5", "COM3"}));
-        QCOMPARE(j->cmbserialterm->currentText(), QStringLiteral("COM1"));
-        QCOMPARE(j->cmbserialterm_ListIndex(), -1);
+        QCOMPARE(j.lig->cmbserialterm->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(j.lig->cmbserialterm_ListIndex(), -1);
         j.inventario.dispositivos.append(com1);
         olha();
-        QCOMPARE(j->cmbserialterm_ListIndex(), 2);
+        QCOMPARE(j.lig->cmbserialterm_ListIndex(), 2);
         QCOMPARE(j.mensagens.vistas.size(), size_t(1));
         // "Atualiza" tells it again.
-        j->Lbl_Atualiza_Click();
+        j.lig->Lbl_Atualiza_Click();
         QCOMPARE(j.mensagens.vistas.size(), size_t(2));
         // Typed text survives a refill, cursor included.
-        j->cmbserialterm->lineEdit()->clear();
-        QTest::keyClicks(j->cmbserialterm->lineEdit(), QStringLiteral("35"));
-        j->cmbserialterm->lineEdit()->setCursorPosition(1);
+        j.lig->cmbserialterm->lineEdit()->clear();
+        QTest::keyClicks(j.lig->cmbserialterm->lineEdit(), QStringLiteral("35"));
+        j.lig->cmbserialterm->lineEdit()->setCursorPosition(1);
         j.inventario.dispositivos.removeFirst();
         refeita.clear();
         olha();
         const int feitas = refeita.count();
-        QCOMPARE(j->cmbserialterm->currentText(), QStringLiteral("35"));
-        QCOMPARE(j->cmbserialterm->lineEdit()->cursorPosition(), 1);
+        QCOMPARE(j.lig->cmbserialterm->currentText(), QStringLiteral("35"));
+        QCOMPARE(j.lig->cmbserialterm->lineEdit()->cursorPosition(), 1);
         // A failing inventory, then an unchanged one, leave the box alone.
         j.inventario.falha = ERRO_TIPOS;
         olha();
@@ -170,11 +170,11 @@ class TestePortas : public QObject {
         QCOMPARE(j.mensagens.vistas.size(), size_t(2));
         // A port that comes while the drop-down is open shows once it closes, with no
         // further notice from the system.
-        j->cmbserialterm->showPopup();
+        j.lig->cmbserialterm->showPopup();
         j.inventario.dispositivos.append(com5);
         olha();
         QCOMPARE(refeita.count(), feitas);
-        j->cmbserialterm->hidePopup();
+        j.lig->cmbserialterm->hidePopup();
         QTRY_VERIFY(j.itens().contains("COM5"));
     }
 
@@ -206,52 +206,52 @@ class TestePortas : public QObject {
         JanelaPortas j;
         QCOMPARE(j.itens(), (QStringList{"COM3", "COM1"}));
         // Start-up leaves the stored setting typed in the box, no item selected.
-        QCOMPARE(j->cmbserialterm->currentText(), QStringLiteral("1"));
-        QCOMPARE(j->cmbserialterm_ListIndex(), -1);
+        QCOMPARE(j.lig->cmbserialterm->currentText(), QStringLiteral("1"));
+        QCOMPARE(j.lig->cmbserialterm_ListIndex(), -1);
         // Typing "1": the box is refilled and COM1 selected.
         QCOMPARE(j.digita(QStringLiteral("1")), 2);
-        QCOMPARE(j->cmbserialterm->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(j.lig->cmbserialterm->currentText(), QStringLiteral("COM1"));
         QCOMPARE(j.digita(QStringLiteral("7")), 0); // a number no port has
-        QCOMPARE(j->cmbserialterm->currentIndex(), -1);
+        QCOMPARE(j.lig->cmbserialterm->currentIndex(), -1);
         QCOMPARE(j.digita(QStringLiteral(" 3 ")), 1);
         // The capture command with COM1 typed (a name, no number): the number error.
         QCOMPARE(j.digita(QStringLiteral("COM1")), 0);
-        j->mnu_ativa_serial_Click();
+        j.lig->mnu_ativa_serial_Click();
         QCOMPARE(j.mensagens.vistas.at(0).icone, Icone::Informacao);
         QVERIFY(j.portas.aberturas.empty());
 
-        QVERIFY(j->Abre_Porta_Serial(1, QStringLiteral("9600,N,8,1")));
+        QVERIFY(j.lig->Abre_Porta_Serial(1, QStringLiteral("9600,N,8,1")));
         QCOMPARE(j.portas.aberturas[0].numero, 3);
         QCOMPARE(j.configuracao.valores.value(QStringLiteral("Sistema/Serial")), QStringLiteral("3"));
         j.configuracao.valores.clear();
-        QVERIFY(j->Abre_Porta_Serial(1, QStringLiteral("9600,n,8,1")));
+        QVERIFY(j.lig->Abre_Porta_Serial(1, QStringLiteral("9600,n,8,1")));
         QCOMPARE(j.portas.aberturas.size(), size_t(1));
         QVERIFY(j.configuracao.valores.isEmpty());
-        QVERIFY(j->Abre_Porta_Serial(1, QStringLiteral("57600,N,8,1")));
+        QVERIFY(j.lig->Abre_Porta_Serial(1, QStringLiteral("57600,N,8,1")));
         QCOMPARE(j.portas.aberturas[1].parametros.velocidade, 57600);
-        QVERIFY(j->Abre_Porta_Serial(2, QStringLiteral("57600,N,8,1")));
+        QVERIFY(j.lig->Abre_Porta_Serial(2, QStringLiteral("57600,N,8,1")));
         QCOMPARE(j.portas.aberturas[2].numero, 1);
         // After a refresh the box holds 1 and the next choice is the entry numbered 1.
-        j->Lbl_Atualiza_Click();
-        QCOMPARE(int(j->Porta_Serial_Verifica()), 2);
-        j->Fecha_Porta_Serial();
+        j.lig->Lbl_Atualiza_Click();
+        QCOMPARE(int(j.lig->Porta_Serial_Verifica()), 2);
+        j.lig->Fecha_Porta_Serial();
         j.inventario.dispositivos.removeFirst();
-        QVERIFY(!j->Abre_Porta_Serial(1, QStringLiteral("9600,N,8,1")));
+        QVERIFY(!j.lig->Abre_Porta_Serial(1, QStringLiteral("9600,N,8,1")));
 
         // An error the pseudo-terminal cannot give (a bad number): the capture command
         // reports it, paints white and stores no port; an exchange stops there too.
         j.configuracao.valores.clear();
         j.portas.erro = 8002;
-        j->mnu_ativa_serial_Click();
-        QCOMPARE(j->Shp_Captura_serial->FillColor(), BRANCO);
-        QVERIFY(!j->MSComm1->PortOpen());
+        j.lig->mnu_ativa_serial_Click();
+        QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
+        QVERIFY(!j.lig->MSComm1->PortOpen());
         QVERIFY(j.configuracao.valores.isEmpty());
-        j->Cmd_Grava_Teclado_Click();
-        QCOMPARE(j->Cmd_Grava_Teclado_Tag, QStringLiteral("0"));
+        j.lig->Cmd_Grava_Teclado_Click();
+        QVERIFY(!j.lig->gravacao_em_curso());
 
         j.inventario.falha = 75;
-        j->Lbl_Atualiza_Click();
-        j->mnu_ativa_serial_Click();
+        j.lig->Lbl_Atualiza_Click();
+        j.lig->mnu_ativa_serial_Click();
         QVERIFY(j.itens().isEmpty());
         const QString erro = QStringLiteral("Este programa executou um erro numero 8002");
         const QString falha = QStringLiteral(

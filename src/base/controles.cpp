@@ -1,5 +1,7 @@
 #include "controles.h"
 
+#include <QFontDatabase>
+#include <QFrame>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -92,6 +94,43 @@ void Forma::paintEvent(QPaintEvent*) {
         break;
     }
     }
+}
+
+QFont fonteBase(int pontos, bool negrito) {
+    static const bool temOriginal = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")) ||
+                                    QFontDatabase::hasFamily(QStringLiteral("Microsoft Sans Serif"));
+    QFont f;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
+                   QStringLiteral("DejaVu Sans")});
+    f.setPointSizeF(temOriginal ? pontos : pontos - 0.5);
+    f.setBold(negrito);
+    return f;
+}
+
+Rotulo* rotulo(QWidget* pai, const QString& nome, const QString& texto, int e, int t, int l, int a,
+               Qt::Alignment alinhamento) {
+    auto* r = new Rotulo(pai, nome, texto);
+    r->colocaTwips(e, t, l, a);
+    r->setAlignment(alinhamento);
+    return r;
+}
+
+Forma* forma(QWidget* pai, const QString& nome, int e, int t, int l, int a, Forma::Tipo tipo) {
+    auto* f = new Forma(pai, nome, tipo);
+    f->colocaTwips(e, t, l, a);
+    return f;
+}
+
+QFrame* moldura(QWidget* pai, const QString& nome, int e, int t, int l, int a) {
+    auto* f = coloca(new QFrame(pai), nome, e, t, l, a);
+    f->setFrameShape(QFrame::Box);
+    f->setFrameShadow(QFrame::Sunken);
+    return f;
+}
+
+QString indexado(const char* nome, int i) {
+    return QStringLiteral("%1_%2").arg(QLatin1String(nome)).arg(i);
 }
 
 } // namespace vantora

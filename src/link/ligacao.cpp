@@ -1,14 +1,14 @@
-// Port discovery, the programming exchange and serial capture, as the window reaches them.
-#include "shell/Frm_Grava.h"
+#include "link/ligacao.h"
 
+#include "base/armadilha.h"
+#include "base/configuracao.h"
+#include "capture/captura.h"
 #include "editor/conversao.h"
+#include "editor/editor.h"
 #include "link/gravacao.h"
 #include "link/protocolo.h"
-#include "base/configuracao.h"
 
 #include <QAbstractItemView>
-#include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -35,40 +35,88 @@ bool e_numerico(const QString& texto) {
     }
 }
 
-QString parametros_escolhidos(const Frm_Grava& j) {
-    return j.Opt_9600[1]->isChecked() ? QStringLiteral("57600,N,8,1") : QStringLiteral("9600,N,8,1");
+// "O teclado ficou parcialmente gravado: ... grave-o de novo." as a sentence.
+QString frase(const QString& texto) {
+    return texto.left(1).toUpper() + texto.mid(1) + QLatin1Char('.');
 }
 
 } // namespace
 
-MSComm* Frm_Grava::cria_MSComm1() {
-    auto* c = new MSComm(servicos.portas, this);
-    connect(c, &MSComm::OnComm, this, &Frm_Grava::MSComm1_OnComm);
-    return c;
+Ligacao::Ligacao(Editor& editor, Captura& captura, Mensagens& mensagens, ConfiguracaoUsuario& configuracao,
+                 InventarioPortas& inventario, AberturaPortas& portas, QObject* pai)
+    : QObject(pai), MSComm1(new MSComm(&portas, this)), serial(&inventario), Vigia_Portas(&inventario, serial),
+      editor_(editor), captura_(captura), mensagens_(mensagens), configuracao_(configuracao),
+      inventario_(inventario) {
+    connect(MSComm1, &MSComm::OnComm, this, &Ligacao::MSComm1_OnComm);
+    connect(&Vigia_Portas, &VigiaPortas::mudou, this, &Ligacao::acompanha_portas);
+    // A PC key pressed during the exchange lands in the answer cell.
+    connect(&captura_, &Captura::resposta, this, [this](int k) { Resposta_Teclado = static_cast<std::int16_t>(k); });
 }
 
-// The box is editable: choosing an item selects it, typing leaves no item selected,
-// as the port choice expects. Qt keeps the last chosen index while text is typed,
-// so the choice is followed here.
-void Frm_Grava::liga_cmbserialterm() {
-    if (cmbserialterm_ligado_) return;
-    cmbserialterm_ligado_ = true;
+template <class F> bool Ligacao::trap(const QString& procedimento, F&& corpo) {
+    return armadilha(mensagens_, procedimento, formulario(), std::forward<F>(corpo));
+}
+
+void Ligacao::monta(QWidget* area) {
+    Frm_Envia = coloca(new QGroupBox(QStringLiteral("Enviando dados para o teclado"), area),
+                       QStringLiteral("Frm_Envia"), 570, 2040, 6315, 1860);
+    PBar = coloca(new QProgressBar(Frm_Envia), QStringLiteral("PBar"), 180, 405, 5955, 1095);
+    PBar->setRange(0, 73);
+    PBar->setValue(0);
+    Frm_Envia->setAutoFillBackground(true);
+    Frm_Envia->hide();
+
+    Cmd_Grava_Teclado = coloca(new QPushButton(QStringLiteral("Envia Configuração para o Teclado"), area),
+                               QStringLiteral("Cmd_Grava_Teclado"), 7035, 30, 2910, 510);
+    connect(Cmd_Grava_Teclado, &QPushButton::clicked, this, [this] { Cmd_Grava_Teclado_Click(); });
+    Label9 = rotulo(area, QStringLiteral("Label9"), QStringLiteral("Porta Serial:"), 6990, 630, 855, 195);
+    cmbserialterm = coloca(new QComboBox(area), QStringLiteral("cmbserialterm"), 7830, 570, 1005, 315);
+    cmbserialterm->setEditable(true);
+    cmbserialterm->setInsertPolicy(QComboBox::NoInsert);
+    cmbserialterm->addItems(
+        {QStringLiteral("Com1"), QStringLiteral("Com2"), QStringLiteral("Com3"), QStringLiteral("Com4")});
+    // The box is editable: choosing an item selects it, typing leaves no item selected,
+    // as the port choice expects. Qt keeps the last chosen index while text is typed,
+    // so the choice is followed here.
     indice_escolhido_ = cmbserialterm->currentIndex();
     connect(cmbserialterm, &QComboBox::currentIndexChanged, this, [this](int i) { indice_escolhido_ = i; });
     connect(cmbserialterm, &QComboBox::activated, this, [this](int i) { indice_escolhido_ = i; });
     connect(cmbserialterm->lineEdit(), &QLineEdit::textEdited, this, [this] { indice_escolhido_ = -1; });
-    connect(&Vigia_Portas, &VigiaPortas::mudou, this, &Frm_Grava::acompanha_portas);
+    Lbl_Atualiza =
+        rotulo(area, QStringLiteral("Lbl_Atualiza"), QStringLiteral("Atualiza"), 8880, 630, 555, 195);
+    QFont sublinhada = fonteBase();
+    sublinhada.setUnderline(true);
+    Lbl_Atualiza->setFont(sublinhada);
+    Lbl_Atualiza->setForegroundRole(QPalette::Highlight);
+    Lbl_Atualiza->setCursor(Qt::PointingHandCursor);
+    connect(Lbl_Atualiza, &Rotulo::clicked, this, [this] { Lbl_Atualiza_Click(); });
+    Shp_Captura_serial =
+        forma(area, QStringLiteral("Shp_Captura_serial"), 9660, 600, 255, 255, Forma::Tipo::Circulo);
+    Shp_Captura_serial->setPreenchido(true);
+    Shp_Captura_serial->setFillColor(BRANCO);
+
+    Opt_9600[0] = coloca(new QRadioButton(QStringLiteral("9600 bps"), area), indexado("Opt_9600", 0), 7110,
+                         870, 1035, 195);
+    Opt_9600[1] = coloca(new QRadioButton(QStringLiteral("57600 bps"), area), indexado("Opt_9600", 1), 8460,
+                         900, 1275, 195);
+    Opt_9600[1]->setChecked(true);
 }
 
-int Frm_Grava::cmbserialterm_ListIndex() {
-    liga_cmbserialterm();
-    return indice_escolhido_;
+void Ligacao::inicia() {
+    ListaPortasCbserial();
+    poe_porta_guardada();
+}
+
+void Ligacao::vigia(SinalPortas* sinal) {
+    Vigia_Portas.inicia(sinal);
+}
+
+QString Ligacao::parametros_escolhidos() const {
+    return Opt_9600[1]->isChecked() ? QStringLiteral("57600,N,8,1") : QStringLiteral("9600,N,8,1");
 }
 
 // Searches the serial ports and fills the port box with "COM" + number.
-void Frm_Grava::ListaPortasCbserial(bool so_avisos_novos) {
-    liga_cmbserialterm();
-    serial.defineInventario(servicos.inventario);
+void Ligacao::ListaPortasCbserial(bool so_avisos_novos) {
     trap(QStringLiteral("ListaPortasCbserial"), [this, so_avisos_novos] {
         cmbserialterm->clear();
         serial.Busca_Portas();
@@ -79,15 +127,15 @@ void Frm_Grava::ListaPortasCbserial(bool so_avisos_novos) {
         // Ports the list had to leave out (an extra port under a number already taken).
         // The port watch's refills tell only what was not told before: a box popping
         // up by itself each time an adapter comes or goes would say nothing new.
-        const QStringList avisos = servicos.inventario->avisos();
+        const QStringList avisos = inventario_.avisos();
         for (const QString& aviso : avisos) {
-            if (!so_avisos_novos || !avisos_vistos_.contains(aviso)) servicos.mensagens->informa(aviso);
+            if (!so_avisos_novos || !avisos_vistos_.contains(aviso)) mensagens_.informa(aviso);
         }
         avisos_vistos_ = avisos;
     });
 }
 
-void Frm_Grava::acompanha_portas() {
+void Ligacao::acompanha_portas() {
     // Not during an exchange, which holds a position in the list, nor under the open
     // drop-down: another look, a little later, finds the difference again.
     if (gravando_ || cmbserialterm->view()->isVisible()) {
@@ -113,8 +161,7 @@ void Frm_Grava::acompanha_portas() {
     indice_escolhido_ = i;
 }
 
-std::int16_t Frm_Grava::Porta_Serial_Verifica() {
-    liga_cmbserialterm();
+std::int16_t Ligacao::Porta_Serial_Verifica() {
     const int escolhido = indice_escolhido_;
     if (escolhido >= 0) return static_cast<std::int16_t>(escolhido + 1);
     const QString texto = cmbserialterm->currentText();
@@ -134,15 +181,14 @@ std::int16_t Frm_Grava::Porta_Serial_Verifica() {
     return static_cast<std::int16_t>(lembrado);
 }
 
-bool Frm_Grava::Abre_Porta_Serial(int posicao, const QString& parametros) {
+bool Ligacao::Abre_Porta_Serial(int posicao, const QString& parametros) {
     bool resultado = false;
     try {
         if (posicao < 0 || size_t(posicao) >= serial.Lista_Portas.size()) throw ErroExecucao(ERRO_SUBSCRITO);
         const Info_Porta entrada = serial.Lista_Portas[size_t(posicao)];
         if (!serial.Porta_Presente(entrada.Id_Dispositivo)) {
             if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
-            servicos.mensagens->informa(QStringLiteral("Porta: ") + entrada.Nome +
-                                        QStringLiteral(" não localizada"));
+            mensagens_.informa(QStringLiteral("Porta: ") + entrada.Nome + QStringLiteral(" não localizada"));
             return false;
         }
         if (MSComm1->PortOpen()) {
@@ -153,33 +199,33 @@ bool Frm_Grava::Abre_Porta_Serial(int posicao, const QString& parametros) {
         }
         abre_para_gravacao(*MSComm1, converte_inteiro(entrada.Numero), parametros);
         resultado = true;
-        servicos.configuracao->grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), entrada.Numero);
+        configuracao_.grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), entrada.Numero);
         return true;
     } catch (const ErroExecucao& e) {
         if (e.numero() == ERRO_PORTA_ABERTA)
-            servicos.mensagens->simples(QStringLiteral("Não foi possivel abrir esta porta serial"));
+            mensagens_.simples(QStringLiteral("Não foi possivel abrir esta porta serial"));
         else
-            servicos.mensagens->simples(QStringLiteral("Este programa executou um erro numero ") +
-                                        QString::number(e.numero()));
+            mensagens_.simples(QStringLiteral("Este programa executou um erro numero ") +
+                               QString::number(e.numero()));
     } catch (const std::exception&) {
-        servicos.mensagens->simples(QStringLiteral("Este programa executou um erro numero 51"));
+        mensagens_.simples(QStringLiteral("Este programa executou um erro numero 51"));
     }
     return resultado;
 }
 
-void Frm_Grava::Fecha_Porta_Serial() {
+void Ligacao::Fecha_Porta_Serial() {
     if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
 }
 
-void Frm_Grava::poe_porta_guardada() {
+void Ligacao::poe_porta_guardada() {
     const QString porta =
-        servicos.configuracao->le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1"));
+        configuracao_.le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1"));
     cmbserialterm->setCurrentIndex(-1);
     cmbserialterm->setEditText(porta);
     indice_escolhido_ = -1;
 }
 
-void Frm_Grava::Lbl_Atualiza_Click() {
+void Ligacao::Lbl_Atualiza_Click() {
     ListaPortasCbserial();
     try {
         poe_porta_guardada();
@@ -188,90 +234,66 @@ void Frm_Grava::Lbl_Atualiza_Click() {
     }
 }
 
-namespace {
-// "O teclado ficou parcialmente gravado: ... grave-o de novo." as a sentence.
-QString frase(const QString& texto) {
-    return texto.left(1).toUpper() + texto.mid(1) + QLatin1Char('.');
-}
-} // namespace
-
-void Frm_Grava::Cmd_Grava_Teclado_Click() {
+void Ligacao::Cmd_Grava_Teclado_Click() {
     if (gravando_) return;
     gravando_ = true;
     // No second exchange, file command or capture command starts inside this one.
-    struct Comando {
-        QObject* objeto;
-        bool habilitado;
-    };
-    const auto habilita = [](QObject* o, bool v) {
-        if (auto* a = qobject_cast<QAction*>(o))
-            a->setEnabled(v);
-        else if (auto* w = qobject_cast<QWidget*>(o))
-            w->setEnabled(v);
-    };
-    std::vector<Comando> comandos;
-    for (QObject* o : std::initializer_list<QObject*>{Cmd_Grava_Teclado, mnu_Abrir, mnuSalvar, mnuNovo,
-                                                      mnu_ativa_serial}) {
-        if (!o) continue;
-        const bool antes = qobject_cast<QAction*>(o) ? qobject_cast<QAction*>(o)->isEnabled()
-                                                     : qobject_cast<QWidget*>(o)->isEnabled();
-        comandos.push_back({o, antes});
-        habilita(o, false);
-    }
+    const bool habilitado = Cmd_Grava_Teclado->isEnabled();
+    Cmd_Grava_Teclado->setEnabled(false);
+    emit gravacao(true);
 
-    // Step 12 (and the tail of step 11): back to idle.
+    // Back to idle.
     const auto encerra = [this] {
-        Captura_Suspensa = 0;
-        Tmr_POSICAO->start();
+        captura_.retoma();
+        editor_.retoma_pisca();
         Frm_Envia->hide();
+    };
+    const auto erro = [&](int numero, const QString& descricao) {
+        encerra();
+        mostraErro(mensagens_, numero, descricao, QStringLiteral("Cmd_Grava_Teclado_Click"), formulario());
     };
 
     try {
-        Cmd_Grava_Teclado_Tag = QStringLiteral("1");
         Shp_Captura_serial->setFillColor(BRANCO);
-        Tmr_POSICAO->stop();
+        editor_.para_pisca();
         Frm_Envia->show();
         Frm_Envia->raise(); // above the on-screen keyboard, laid out after it
         PBar->setMaximum(PASSOS_GRAVACAO);
         PBar->setValue(0);
-        Captura_Suspensa = 1;
-        copia_sentinelas();
+        captura_.suspende();
+        editor_.copia_sentinelas();
 
         // Every value is checked before the first byte, so the keyboard is never left
         // half programmed by a code that cannot be sent.
-        if (const auto problema = valor_fora_da_faixa(codigos)) {
+        if (const auto problema = valor_fora_da_faixa(editor_.codigos)) {
             encerra();
-            servicos.mensagens->avisa(*problema, tituloGravacao());
+            mensagens_.avisa(*problema, tituloGravacao());
         } else if (const int posicao = Porta_Serial_Verifica(); posicao == 0) {
-            servicos.mensagens->informa(QStringLiteral("Erro no Numero da Porta Serial"));
+            mensagens_.informa(QStringLiteral("Erro no Numero da Porta Serial"));
             cmbserialterm->setFocus();
             encerra();
         } else {
-            if (Abre_Porta_Serial(posicao, parametros_escolhidos(*this))) {
+            if (Abre_Porta_Serial(posicao, parametros_escolhidos())) {
                 try {
                     // The boxes may change while the records go out: read them last.
-                    const auto opcoes = [this] {
-                        return byte_opcoes({valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
-                                            valor_caixa(Chk_Prot44serialBNC)});
-                    };
+                    const auto opcoes = [this] { return byte_opcoes(editor_.opcoes()); };
                     TrocaSerial canal(*MSComm1, &Resposta_Teclado);
                     canal.ao_avancar = [this](int passos) { PBar->setValue(PBar->value() + passos); };
                     try {
-                        if (executa_gravacao(canal, codigos, opcoes) == ResultadoGravacao::Abandonado) {
+                        if (executa_gravacao(canal, editor_.codigos, opcoes) == ResultadoGravacao::Abandonado) {
                             // After the keyboard's own words, what it now holds, when it took
                             // some records before refusing.
                             QString texto = QStringLiteral("Erro de comunicação com o teclado");
                             if (canal.aceitos > 0)
                                 texto +=
                                     QStringLiteral("\n\n") + frase(texto_gravacao_parcial(canal.aceitos));
-                            servicos.mensagens->avisa(texto, tituloGravacao());
+                            mensagens_.avisa(texto, tituloGravacao());
                         } else {
-                            servicos.mensagens->informa(QStringLiteral("Gravação do teclado efetuada."),
-                                                        tituloGravacao());
+                            mensagens_.informa(QStringLiteral("Gravação do teclado efetuada."), tituloGravacao());
                         }
                     } catch (const PortaPerdidaNaGravacao&) {
                         // Reported once here; the control has closed the port already.
-                        servicos.mensagens->avisa(
+                        mensagens_.avisa(
                             QStringLiteral("A porta serial deixou de responder durante a gravação (adaptador "
                                            "desconectado?). ") +
                                 frase(texto_gravacao_parcial(canal.aceitos)),
@@ -284,34 +306,26 @@ void Frm_Grava::Cmd_Grava_Teclado_Click() {
             encerra();
             Fecha_Porta_Serial();
         }
-        Cmd_Grava_Teclado_Tag = QStringLiteral("0");
     } catch (const ErroExecucao& e) {
-        encerra();
-        mostraErro(*servicos.mensagens, e.numero(), e.descricao(), QStringLiteral("Cmd_Grava_Teclado_Click"),
-                   formulario());
-        Cmd_Grava_Teclado_Tag = QStringLiteral("0");
+        erro(e.numero(), e.descricao());
     } catch (const std::exception& e) {
-        encerra();
-        mostraErro(*servicos.mensagens, 51, QString::fromLocal8Bit(e.what()),
-                   QStringLiteral("Cmd_Grava_Teclado_Click"), formulario());
-        Cmd_Grava_Teclado_Tag = QStringLiteral("0");
+        erro(51, QString::fromLocal8Bit(e.what()));
     }
-    for (const Comando& c : comandos)
-        habilita(c.objeto, c.habilitado);
+    Cmd_Grava_Teclado->setEnabled(habilitado);
     gravando_ = false;
+    emit gravacao(false);
 }
 
 // Receive handler: during an exchange "5" and "1" answer the record last sent (other
 // bytes are ignored); otherwise every byte becomes the code of the selected key.
-void Frm_Grava::MSComm1_OnComm() {
+void Ligacao::MSComm1_OnComm() {
     const int evento = MSComm1->CommEvent();
     if (evento == comEventPortaPerdida) {
         // Inside an exchange the exchange reports it; here capture has ended.
-        if (Cmd_Grava_Teclado_Tag.toInt() == 0) {
+        if (!gravando_) {
             Shp_Captura_serial->setFillColor(BRANCO);
-            servicos.mensagens->avisa(
-                QStringLiteral("A porta serial deixou de responder (adaptador desconectado?). "
-                               "A captura serial foi desligada."));
+            mensagens_.avisa(QStringLiteral("A porta serial deixou de responder (adaptador desconectado?). "
+                                            "A captura serial foi desligada."));
         }
         return;
     }
@@ -319,27 +333,24 @@ void Frm_Grava::MSComm1_OnComm() {
     const QByteArray entrada = MSComm1->Input();
     if (entrada.isEmpty()) return;
     const int b = static_cast<unsigned char>(entrada.at(0));
-    if (Cmd_Grava_Teclado_Tag.toInt() == 0) {
-        insere_codigo(b);
+    if (!gravando_) {
+        editor_.insere_codigo(b);
         return;
     }
-    if (const RespostaTeclado r = resposta_do_byte(static_cast<unsigned char>(b));
-        r != RespostaTeclado::Nenhuma)
+    if (const RespostaTeclado r = resposta_do_byte(static_cast<unsigned char>(b)); r != RespostaTeclado::Nenhuma)
         Resposta_Teclado = static_cast<std::int16_t>(r);
 }
 
-void Frm_Grava::mnu_ativa_serial_Click() {
+void Ligacao::mnu_ativa_serial_Click() {
     if (gravando_) return;
     trap(QStringLiteral("mnu_ativa_serial_Click"), [this] {
         Shp_Captura_serial->setFillColor(BRANCO);
         const int posicao = Porta_Serial_Verifica();
         if (posicao != 0) {
-            if (Abre_Porta_Serial(posicao, parametros_escolhidos(*this)))
-                Shp_Captura_serial->setFillColor(0x8000);
+            if (Abre_Porta_Serial(posicao, parametros_escolhidos())) Shp_Captura_serial->setFillColor(0x8000);
         } else {
-            servicos.mensagens->informa(QStringLiteral("Erro no Numero da Porta Serial"));
+            mensagens_.informa(QStringLiteral("Erro no Numero da Porta Serial"));
             cmbserialterm->setFocus();
-            Cmd_Grava_Teclado_Tag = QStringLiteral("0");
         }
     });
 }

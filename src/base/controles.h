@@ -3,12 +3,15 @@
 // colours, both placed in twips (15 twips to a pixel; Qt scales on high-DPI screens).
 
 #include <QColor>
+#include <QFont>
 #include <QEvent>
 #include <QLabel>
 #include <QRect>
 #include <QValidator>
 #include <QWidget>
 #include <cstdint>
+
+class QFrame;
 
 namespace vantora {
 
@@ -105,5 +108,24 @@ class Forma : public QWidget {
     bool preenchido_ = false;
     QRect twips_;
 };
+
+// The window's font: MS Sans Serif where the system has it; elsewhere a font of close
+// metrics, a half point smaller because it runs a little wider.
+[[nodiscard]] QFont fonteBase(int pontos = 8, bool negrito = false);
+
+// Placing controls by name in twips, as the window lays them out.
+template <class W> W* coloca(W* w, const QString& nome, int esquerda, int topo, int largura, int altura) {
+    w->setObjectName(nome);
+    w->setGeometry(twips(esquerda, topo, largura, altura));
+    return w;
+}
+Rotulo* rotulo(QWidget* pai, const QString& nome, const QString& texto, int e, int t, int l, int a,
+               Qt::Alignment alinhamento = Qt::AlignLeft | Qt::AlignTop);
+Forma* forma(QWidget* pai, const QString& nome, int e, int t, int l, int a,
+             Forma::Tipo tipo = Forma::Tipo::Retangulo);
+// A sunken frame.
+QFrame* moldura(QWidget* pai, const QString& nome, int e, int t, int l, int a);
+// Name of element i of a control array: "Lbl_TeclaLB_5".
+[[nodiscard]] QString indexado(const char* nome, int i);
 
 } // namespace vantora

@@ -1,5 +1,7 @@
-// Filling the key catalogue and laying out the on-screen PC keyboard.
-#include "shell/Frm_Grava.h"
+#include "catalogue/teclado_pc.h"
+
+#include "base/erro.h"
+#include "catalogue/geometria.h"
 
 namespace vantora {
 
@@ -10,10 +12,38 @@ void exigeRotulo(const QWidget* w) {
 }
 } // namespace
 
-void Frm_Grava::Carrega_Padroes() {
+void TecladoPC::monta(QWidget* area) {
+    for (int k = 0; k <= 111; ++k) {
+        const auto r = forma_tecla_pc(k);
+        if (!r) continue;
+        auto* sp = forma(area, indexado("Sp_TeclaLB", k), r->esquerda, r->topo, r->largura, r->altura);
+        sp->setFundoOpaco(true);
+        sp->setBackColor(BRANCO);
+        Sp_TeclaLB[k] = sp;
+    }
+    for (int k = 0; k <= 111; ++k) {
+        const auto r = rotulo_tecla_pc(k);
+        if (!r) continue;
+        const QString design = k == 109   ? QStringLiteral("Iniciar")
+                               : k == 111 ? QStringLiteral("Atalho")
+                                          : QStringLiteral("Esc");
+        auto* lb = rotulo(area, indexado("Lbl_TeclaLB", k), design, r->esquerda, r->topo, r->largura,
+                          r->altura, Qt::AlignCenter);
+        connect(lb, &Rotulo::clicked, this, [this, k] { emit clicada(k); });
+        Lbl_TeclaLB[k] = lb;
+    }
+    for (int k : {109, 111}) {
+        Lbl_TeclaLB[k]->hide();
+        Sp_TeclaLB[k]->hide();
+    }
+    Lbl_TeclaLBnula = rotulo(area, QStringLiteral("Lbl_TeclaLBnula"), QStringLiteral("Sem Código"), 7125,
+                             5100, 645, 435, Qt::AlignCenter);
+    connect(Lbl_TeclaLBnula, &Rotulo::clicked, this, [this] { emit nula_clicada(); });
+}
+
+void TecladoPC::Carrega_Padroes() {
     padroes.preenche_identificadores_e_legendas();
 
-    // Layout pass: captions from the catalogue, and the folds its markers ask for.
     // With the catalogue as it stands only the numeric-pad 0 folds (label 105 into 106).
     for (int k = 1; k <= 108; ++k) {
         exigeRotulo(Lbl_TeclaLB[k]);

@@ -1,0 +1,145 @@
+#include "files/arquivos.h"
+
+#include "base/armadilha.h"
+#include "capture/captura.h"
+#include "editor/editor.h"
+#include "files/dialogo.h"
+#include "files/layout.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace vantora {
+namespace {
+
+const QString FILTRO = QStringLiteral("laytou teclado Ordavi (*.key)|*.key");
+
+// The folder of the layout file opened or saved last while it exists, else the
+// first folder.
+QString pasta_dos_dialogos(const QString& pasta_arquivos) {
+    if (!pasta_arquivos.isEmpty() && QFileInfo(pasta_arquivos).isDir()) return pasta_arquivos;
+    return pasta_inicial(QCoreApplication::applicationDirPath());
+}
+
+QString pasta_de(const QString& arquivo) {
+    return QFileInfo(arquivo).absolutePath();
+}
+
+} // namespace
+
+Arquivos::Arquivos(Editor& editor, Captura& captura, Mensagens& mensagens, DialogoArquivo& dialogo,
+                   QObject* pai)
+    : QObject(pai), editor_(editor), captura_(captura), mensagens_(mensagens), dialogo_(dialogo) {}
+
+template <class F> bool Arquivos::trap(const QString& procedimento, F&& corpo) {
+    return armadilha(mensagens_, procedimento, formulario(), std::forward<F>(corpo));
+}
+
+void Arquivos::mnu_Abrir_Click() {
+    trap(QStringLiteral("mnu_Abrir_Click"), [this] {
+        captura_.suspende();
+        // The dialog must receive typing: the filter comes off while it shows and
+        // goes back as it was found.
+        const bool filtro = captura_.captura_instalada();
+        captura_.Desativa_Captura();
+        try {
+            Arquivo_Atual = dialogo_.abrir(QStringLiteral("Abri Layout Teclado Ordavi"), FILTRO,
+                                           pasta_dos_dialogos(pasta_arquivos), QString());
+        } catch (...) {
+            if (filtro) captura_.Ativa_Captura();
+            throw;
+        }
+        if (filtro) captura_.Ativa_Captura();
+        if (Arquivo_Atual.isEmpty()) return;
+        pasta_arquivos = pasta_de(Arquivo_Atual);
+        Le_Layout();
+    });
+    captura_.retoma();
+}
+
+void Arquivos::abre_arquivo(const QString& caminho) {
+    trap(QStringLiteral("mnu_Abrir_Click"), [this, &caminho] {
+        // The form the dialog gives: a full path in the system's notation.
+        Arquivo_Atual = QDir::toNativeSeparators(QFileInfo(caminho).absoluteFilePath());
+        pasta_arquivos = pasta_de(Arquivo_Atual);
+        Le_Layout();
+    });
+}
+
+void Arquivos::mnuSalvar_Click() {
+    // On the card-reader page the filter stays off, so that the sentinel boxes keep
+    // receiving typing.
+    const bool pagina_lcm = editor_.aba_atual() == 5;
+    trap(QStringLiteral("mnuSalvar_Click"), [this] {
+        captura_.Desativa_Captura();
+        captura_.suspende();
+        editor_.copia_sentinelas();
+        Arquivo_Atual = dialogo_.salvar(QStringLiteral("Salvar Layout Teclado Ordavi"), FILTRO,
+                                        pasta_dos_dialogos(pasta_arquivos), QStringLiteral("vantora"));
+        if (Arquivo_Atual.isEmpty()) return;
+        pasta_arquivos = pasta_de(Arquivo_Atual);
+        // Anything of that name counts, hidden files and folders too.
+        const QFileInfo info(Arquivo_Atual);
+        if (info.exists() || info.isSymLink()) {
+            const Resposta r = mensagens_.mostra(
+                QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + Arquivo_Atual,
+                QStringLiteral("SALVAR ARQUIVO"), Icone::Nenhum, Botoes::SimNao, Resposta::Sim);
+            if (r != Resposta::Sim) return;
+        }
+        Grava_Layout();
+    });
+    if (!pagina_lcm) captura_.Ativa_Captura();
+    captura_.retoma();
+}
+
+void Arquivos::Grava_Layout() {
+    Layout layout;
+    layout.codigos = editor_.codigos;
+    layout.caixas = editor_.opcoes();
+    // The whole file is composed from the lines it has now and written once.
+    PerfilPrivado ini = PerfilPrivado::le_para_gravar(Arquivo_Atual);
+    vantora::Grava_Layout(ini, layout);
+    ini.salva(Arquivo_Atual);
+}
+
+void Arquivos::Le_Layout() {
+    const PerfilPrivado ini = PerfilPrivado::le_arquivo(Arquivo_Atual);
+    Layout layout;
+    layout.codigos = editor_.codigos;
+    layout.caixas = editor_.opcoes();
+    // What the reader set before a failing read stays set, in the window too.
+    auto aplica = [&](const PosicaoLeitura& onde) {
+        editor_.codigos = layout.codigos;
+        editor_.define_opcoes(layout.caixas);
+        editor_.mostra_lido_ate(onde.entrada, onde.tabela);
+    };
+    PosicaoLeitura onde;
+    bool deste_teclado = false;
+    try {
+        deste_teclado = vantora::Le_Layout(ini, layout, &onde);
+    } catch (ErroExecucao& e) {
+        aplica(onde);
+        const QString lido = onde.lido_antes();
+        e.defineComplemento(
+            QStringLiteral("O arquivo foi lido só até a entrada %1, que não pôde ser lida: ")
+                .arg(onde.nome()) +
+            (lido.isEmpty()
+                 ? QStringLiteral("nada dele ficou na janela.")
+                 : QStringLiteral("a janela ficou com %1 do arquivo; o resto continua como estava.")
+                       .arg(lido)));
+        throw;
+    } catch (...) {
+        aplica(onde);
+        throw;
+    }
+    if (!deste_teclado) {
+        mensagens_.informa(mensagemOutroTeclado(), QStringLiteral("Vantora"));
+        return;
+    }
+    editor_.codigos = layout.codigos;
+    editor_.define_opcoes(layout.caixas);
+    editor_.mostra_aberto();
+}
+
+} // namespace vantora
