@@ -1,13 +1,13 @@
 // A full programming exchange against vantora-sim (answering only after the bytes
 // would have crossed the line), at 57600 and 9600 bit/s: median of several runs,
 // beside the floor of 73 pauses of 5 ms plus the line time of 433 bytes and 73 answers.
-#include "comum/falsos.h"
-#include "link/portas.h"
-#include "link/vigia_portas.h"
-#include "link/ligacao.h"
-#include "shell/Frm_Grava.h"
 #include "base/configuracao.h"
 #include "base/mensagens.h"
+#include "comum/falsos.h"
+#include "link/ligacao.h"
+#include "link/portas.h"
+#include "link/vigia_portas.h"
+#include "shell/Frm_Grava.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

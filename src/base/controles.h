@@ -3,8 +3,8 @@
 // colours, both placed in twips (15 twips to a pixel; Qt scales on high-DPI screens).
 
 #include <QColor>
-#include <QFont>
 #include <QEvent>
+#include <QFont>
 #include <QLabel>
 #include <QRect>
 #include <QValidator>

@@ -10,39 +10,39 @@
 
 namespace vantora {
 
-Captura::Captura(QWidget& janela, TecladoPC& teclado, Editor& editor, Mensagens& mensagens, EstadoTeclado* travas,
-                 QObject* pai)
-    : QObject(pai), janela_(janela), teclado_(teclado), editor_(editor), mensagens_(mensagens), travas_(travas) {}
+Captura::Captura(QWidget& janela, TecladoPC& teclado, Editor& editor, Mensagens& mensagens,
+                 EstadoTeclado* travas, QObject* pai)
+    : QObject(pai), janela_(janela), teclado_(teclado), editor_(editor), mensagens_(mensagens),
+      travas_(travas) {}
 
 void Captura::monta(QWidget* area) {
+    // Each lamp's column: its caption, background box, lamp and symbol (object names
+    // as the controls are named).
     struct Coluna {
-        Rotulo** legenda;
         const char* nomeLegenda;
         const char* texto;
         int esquerdaLegenda;
-        Forma** fundo;
         const char* nomeFundo;
         int esquerdaFundo;
         int esquerdaLampada;
-        Rotulo** simbolo;
         const char* nomeSimbolo;
         int esquerdaSimbolo;
     };
     const std::array<Coluna, 4> colunas = {{
-        {&Label1_0, "Label1_0", "Num", 8130, &Shape1, "Shape1", 8160, 8190, &Label4, "Label4", 8295},
-        {&Label2, "Label2", "Caps", 8565, &Shape3, "Shape3", 8610, 8640, &Label5, "Label5", 8745},
-        {&Label3, "Label3", "Scroll", 9030, &Shape4, "Shape4", 9060, 9090, &Label6, "Label6", 9180},
-        {&Label8, "Label8", "ON", 9510, &Shape2, "Shape2", 9540, 9570, &Label7, "Label7", 9660},
+        {"Label1_0", "Num", 8130, "Shape1", 8160, 8190, "Label4", 8295},
+        {"Label2", "Caps", 8565, "Shape3", 8610, 8640, "Label5", 8745},
+        {"Label3", "Scroll", 9030, "Shape4", 9060, 9090, "Label6", 9180},
+        {"Label8", "ON", 9510, "Shape2", 9540, 9570, "Label7", 9660},
     }};
     for (const Coluna& c : colunas) {
-        *c.fundo = forma(area, QString::fromLatin1(c.nomeFundo), c.esquerdaFundo, 3450, 450, 585);
-        (*c.fundo)->setFundoOpaco(true);
-        (*c.fundo)->setBackColor(CIANO_CLARO);
+        Forma* fundo = forma(area, QString::fromLatin1(c.nomeFundo), c.esquerdaFundo, 3450, 450, 585);
+        fundo->setFundoOpaco(true);
+        fundo->setBackColor(CIANO_CLARO);
     }
     for (int i = 0; i < 4; ++i) {
         const Coluna& c = colunas[i];
-        *c.legenda = rotulo(area, QString::fromLatin1(c.nomeLegenda), QString::fromLatin1(c.texto),
-                            c.esquerdaLegenda, 3450, 450, 195, Qt::AlignCenter);
+        rotulo(area, QString::fromLatin1(c.nomeLegenda), QString::fromLatin1(c.texto), c.esquerdaLegenda,
+               3450, 450, 195, Qt::AlignCenter);
         shpKeys[i] = forma(area, indexado("shpKeys", i), c.esquerdaLampada, 3825, 375, 165,
                            Forma::Tipo::RetanguloArredondado);
         shpKeys[i]->setPreenchido(true);
@@ -50,12 +50,12 @@ void Captura::monta(QWidget* area) {
         // Character F2 of the Wingdings symbol font, a down arrow pointing at the lamp;
         // where that font is missing, the same arrow from Unicode.
         static const bool wingdings = QFontDatabase::hasFamily(QStringLiteral("Wingdings"));
-        *c.simbolo =
+        Rotulo* simbolo =
             rotulo(area, QString::fromLatin1(c.nomeSimbolo), QString(QChar(wingdings ? 0xF0F2 : 0x21E9)),
                    c.esquerdaSimbolo, 3615, 195, 255, Qt::AlignCenter);
-        QFont simbolo = fonteBase(12);
-        if (wingdings) simbolo.setFamilies({QStringLiteral("Wingdings")});
-        (*c.simbolo)->setFont(simbolo);
+        QFont fonte = fonteBase(12);
+        if (wingdings) fonte.setFamilies({QStringLiteral("Wingdings")});
+        simbolo->setFont(fonte);
     }
 
     Txt_dado = coloca(new QLineEdit(QStringLiteral("Txt_dado"), area), QStringLiteral("Txt_dado"), 8505, 3495,
@@ -118,7 +118,8 @@ void Captura::Atualiza_Leds() {
 }
 
 std::array<bool, 3> Captura::lampadas() const {
-    return {shpKeys[0]->FillColor() == VERDE, shpKeys[1]->FillColor() == VERDE, shpKeys[2]->FillColor() == VERDE};
+    return {shpKeys[0]->FillColor() == VERDE, shpKeys[1]->FillColor() == VERDE,
+            shpKeys[2]->FillColor() == VERDE};
 }
 
 } // namespace vantora

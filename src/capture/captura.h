@@ -53,20 +53,8 @@ class Captura : public QObject {
     // Tells that something a key or the lamps changed may be worth reporting.
     void relata() { emit estado_mudou(); }
 
-    // Lock lamps: caption labels, background boxes, lamps, symbol labels.
-    Rotulo* Label1_0 = nullptr; // "Num"
-    Rotulo* Label2 = nullptr;
-    Rotulo* Label3 = nullptr;
-    Rotulo* Label8 = nullptr;
-    Forma* Shape1 = nullptr;
-    Forma* Shape2 = nullptr;
-    Forma* Shape3 = nullptr;
-    Forma* Shape4 = nullptr;
+    // The lamps Num, Caps, Scroll and ON.
     std::array<Forma*, 4> shpKeys{};
-    Rotulo* Label4 = nullptr;
-    Rotulo* Label5 = nullptr;
-    Rotulo* Label6 = nullptr;
-    Rotulo* Label7 = nullptr;
     QLineEdit* Txt_dado = nullptr;
 
   signals:

@@ -79,21 +79,18 @@ void Editor::monta(QWidget* area) {
 
 void Editor::monta_leitor_cartao() {
     QWidget* p = Frame[2];
-    Label1[1] =
-        rotulo(p, indexado("Label1", 1),
-               QStringLiteral("Sentinelas Leitor de Cartão Magnético, Digite o Código ascii dos caracter "
-                              "desejado, máximo 4 caracteres por sentinela."),
-               270, 180, 5385, 435);
-    Shape[1] = forma(p, indexado("Shape", 1), 240, 780, 2775, 1395);
-    Shape[2] = forma(p, indexado("Shape", 2), 3090, 780, 2745, 1395);
-    Label1[8] = rotulo(p, indexado("Label1", 8), QStringLiteral("Leitor Trilha 2"), 1140, 870, 1500, 195);
-    Label1[9] = rotulo(p, indexado("Label1", 9), QStringLiteral("Leitor Trilha 3"), 3960, 870, 1500, 195);
+    rotulo(p, indexado("Label1", 1),
+           QStringLiteral("Sentinelas Leitor de Cartão Magnético, Digite o Código ascii dos caracter "
+                          "desejado, máximo 4 caracteres por sentinela."),
+           270, 180, 5385, 435);
+    forma(p, indexado("Shape", 1), 240, 780, 2775, 1395);
+    forma(p, indexado("Shape", 2), 3090, 780, 2745, 1395);
+    rotulo(p, indexado("Label1", 8), QStringLiteral("Leitor Trilha 2"), 1140, 870, 1500, 195);
+    rotulo(p, indexado("Label1", 9), QStringLiteral("Leitor Trilha 3"), 3960, 870, 1500, 195);
     const std::array<const char*, 3> textos = {"Sentinela Inicial:", "Sentinela Final:", "Erro de Leitura:"};
     for (int i = 0; i < 3; ++i) {
-        Label1[2 + i] = rotulo(p, indexado("Label1", 2 + i), QString::fromLatin1(textos[i]), 330,
-                               1200 + 300 * i, 1230, 195);
-        Label1[5 + i] = rotulo(p, indexado("Label1", 5 + i), QString::fromLatin1(textos[i]), 3180,
-                               1230 + 300 * i, 1200, 195);
+        rotulo(p, indexado("Label1", 2 + i), QString::fromLatin1(textos[i]), 330, 1200 + 300 * i, 1230, 195);
+        rotulo(p, indexado("Label1", 5 + i), QString::fromLatin1(textos[i]), 3180, 1230 + 300 * i, 1200, 195);
     }
     const auto caixas = [&](std::array<QLineEdit*, 4>& linha, const char* nome, int esquerda0, int topo,
                             const char* texto0) {

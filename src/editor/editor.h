@@ -86,8 +86,6 @@ class Editor : public QObject {
     QCheckBox* Chk_Tec44 = nullptr;
     std::array<Rotulo*, 66> Lbl_TeclaLBtab{};
     std::array<Forma*, 66> Sp_TeclaLBtab{};
-    std::array<Rotulo*, 10> Label1{}; // 1..9 on the card-reader page
-    std::array<Forma*, 3> Shape{};    // 1, 2 on the card-reader page
     std::array<QLineEdit*, 4> Txt_Inicial{};
     std::array<QLineEdit*, 4> Txt_Final{};
     std::array<QLineEdit*, 4> Txt_lcmErro{};

@@ -44,13 +44,14 @@ QString frase(const QString& texto) {
 
 Ligacao::Ligacao(Editor& editor, Captura& captura, Mensagens& mensagens, ConfiguracaoUsuario& configuracao,
                  InventarioPortas& inventario, AberturaPortas& portas, QObject* pai)
-    : QObject(pai), MSComm1(new MSComm(&portas, this)), serial(&inventario), Vigia_Portas(&inventario, serial),
-      editor_(editor), captura_(captura), mensagens_(mensagens), configuracao_(configuracao),
-      inventario_(inventario) {
+    : QObject(pai), MSComm1(new MSComm(&portas, this)), serial(&inventario),
+      Vigia_Portas(&inventario, serial), editor_(editor), captura_(captura), mensagens_(mensagens),
+      configuracao_(configuracao), inventario_(inventario) {
     connect(MSComm1, &MSComm::OnComm, this, &Ligacao::MSComm1_OnComm);
     connect(&Vigia_Portas, &VigiaPortas::mudou, this, &Ligacao::acompanha_portas);
     // A PC key pressed during the exchange lands in the answer cell.
-    connect(&captura_, &Captura::resposta, this, [this](int k) { Resposta_Teclado = static_cast<std::int16_t>(k); });
+    connect(&captura_, &Captura::resposta, this,
+            [this](int k) { Resposta_Teclado = static_cast<std::int16_t>(k); });
 }
 
 template <class F> bool Ligacao::trap(const QString& procedimento, F&& corpo) {
@@ -69,7 +70,7 @@ void Ligacao::monta(QWidget* area) {
     Cmd_Grava_Teclado = coloca(new QPushButton(QStringLiteral("Envia Configuração para o Teclado"), area),
                                QStringLiteral("Cmd_Grava_Teclado"), 7035, 30, 2910, 510);
     connect(Cmd_Grava_Teclado, &QPushButton::clicked, this, [this] { Cmd_Grava_Teclado_Click(); });
-    Label9 = rotulo(area, QStringLiteral("Label9"), QStringLiteral("Porta Serial:"), 6990, 630, 855, 195);
+    rotulo(area, QStringLiteral("Label9"), QStringLiteral("Porta Serial:"), 6990, 630, 855, 195);
     cmbserialterm = coloca(new QComboBox(area), QStringLiteral("cmbserialterm"), 7830, 570, 1005, 315);
     cmbserialterm->setEditable(true);
     cmbserialterm->setInsertPolicy(QComboBox::NoInsert);
@@ -82,7 +83,7 @@ void Ligacao::monta(QWidget* area) {
     connect(cmbserialterm, &QComboBox::currentIndexChanged, this, [this](int i) { indice_escolhido_ = i; });
     connect(cmbserialterm, &QComboBox::activated, this, [this](int i) { indice_escolhido_ = i; });
     connect(cmbserialterm->lineEdit(), &QLineEdit::textEdited, this, [this] { indice_escolhido_ = -1; });
-    Lbl_Atualiza =
+    Rotulo* Lbl_Atualiza =
         rotulo(area, QStringLiteral("Lbl_Atualiza"), QStringLiteral("Atualiza"), 8880, 630, 555, 195);
     QFont sublinhada = fonteBase();
     sublinhada.setUnderline(true);
@@ -280,7 +281,8 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
                     TrocaSerial canal(*MSComm1, &Resposta_Teclado);
                     canal.ao_avancar = [this](int passos) { PBar->setValue(PBar->value() + passos); };
                     try {
-                        if (executa_gravacao(canal, editor_.codigos, opcoes) == ResultadoGravacao::Abandonado) {
+                        if (executa_gravacao(canal, editor_.codigos, opcoes) ==
+                            ResultadoGravacao::Abandonado) {
                             // After the keyboard's own words, what it now holds, when it took
                             // some records before refusing.
                             QString texto = QStringLiteral("Erro de comunicação com o teclado");
@@ -289,7 +291,8 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
                                     QStringLiteral("\n\n") + frase(texto_gravacao_parcial(canal.aceitos));
                             mensagens_.avisa(texto, tituloGravacao());
                         } else {
-                            mensagens_.informa(QStringLiteral("Gravação do teclado efetuada."), tituloGravacao());
+                            mensagens_.informa(QStringLiteral("Gravação do teclado efetuada."),
+                                               tituloGravacao());
                         }
                     } catch (const PortaPerdidaNaGravacao&) {
                         // Reported once here; the control has closed the port already.
@@ -337,7 +340,8 @@ void Ligacao::MSComm1_OnComm() {
         editor_.insere_codigo(b);
         return;
     }
-    if (const RespostaTeclado r = resposta_do_byte(static_cast<unsigned char>(b)); r != RespostaTeclado::Nenhuma)
+    if (const RespostaTeclado r = resposta_do_byte(static_cast<unsigned char>(b));
+        r != RespostaTeclado::Nenhuma)
         Resposta_Teclado = static_cast<std::int16_t>(r);
 }
 

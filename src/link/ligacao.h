@@ -63,9 +63,7 @@ class Ligacao : public QObject {
     [[nodiscard]] bool gravacao_em_curso() const { return gravando_; }
 
     QPushButton* Cmd_Grava_Teclado = nullptr;
-    Rotulo* Label9 = nullptr;
     QComboBox* cmbserialterm = nullptr;
-    Rotulo* Lbl_Atualiza = nullptr;
     Forma* Shp_Captura_serial = nullptr;
     std::array<QRadioButton*, 2> Opt_9600{};
     QGroupBox* Frm_Envia = nullptr;

@@ -89,7 +89,8 @@ Frm_Grava::Frm_Grava(const Servicos& s, QWidget* pai) : QMainWindow(pai) {
         connect(acao, &QAction::triggered, this, handler);
     };
     Menu& m = p_->menu;
-    adiciona(m.mnuNovo, QStringLiteral("mnuNovo"), QStringLiteral("Novo"), [this] { p_->editor.mnuNovo_Click(); });
+    adiciona(m.mnuNovo, QStringLiteral("mnuNovo"), QStringLiteral("Novo"),
+             [this] { p_->editor.mnuNovo_Click(); });
     adiciona(m.mnu_Abrir, QStringLiteral("mnu_Abrir"), QStringLiteral("Abrir"),
              [this] { p_->arquivos.mnu_Abrir_Click(); });
     adiciona(m.mnuSalvar, QStringLiteral("mnuSalvar"), QStringLiteral("Salvar"),

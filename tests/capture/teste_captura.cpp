@@ -132,9 +132,7 @@ void tecla(QObject* alvo, const Ev& e, const QString& texto = {}) {
 struct Janela : JanelaDeTeste {
     Janela() { cap->Modulo_Teclado().tradutor.define_plataforma(Plataforma::X11); }
     [[nodiscard]] const Tabela& tab1() const { return ed->codigos.tabela(1); }
-    [[nodiscard]] std::int32_t handle() const {
-        return cap->Modulo_Teclado().Hook_Teclado;
-    }
+    [[nodiscard]] std::int32_t handle() const { return cap->Modulo_Teclado().Hook_Teclado; }
 };
 
 } // namespace

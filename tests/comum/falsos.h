@@ -1,17 +1,17 @@
 #pragma once
 // Stand-ins for the window's seams, shared by the window tests.
 
-#include "capture/travas.h" // capture
-#include "files/dialogo.h"
-#include "link/portas.h"
+#include "base/configuracao.h"
+#include "base/mensagens.h"
 #include "capture/captura.h"
+#include "capture/travas.h" // capture
 #include "catalogue/teclado_pc.h"
 #include "editor/editor.h"
 #include "files/arquivos.h"
+#include "files/dialogo.h"
 #include "link/ligacao.h"
+#include "link/portas.h"
 #include "shell/Frm_Grava.h"
-#include "base/configuracao.h"
-#include "base/mensagens.h"
 
 #include <QBuffer>
 #include <QMap>

@@ -256,11 +256,13 @@ class TesteEditor : public QObject {
         }
         QCOMPARE(percurso, (QList<int>{13, 0}));
         j->show();
-        QVERIFY(j.ed->Frame[0]->childAt(j.ed->Lbl_TeclaLBtab[60]->geometry().center()) != j.ed->Lbl_TeclaLBtab[60]);
+        QVERIFY(j.ed->Frame[0]->childAt(j.ed->Lbl_TeclaLBtab[60]->geometry().center()) !=
+                j.ed->Lbl_TeclaLBtab[60]);
         j.ed->Chk_Tec44->setChecked(false);
         j.ed->TabStrip->setCurrentIndex(1);
         j.ed->TabStrip->setCurrentIndex(0);
-        QCOMPARE(j.ed->Frame[0]->childAt(j.ed->Lbl_TeclaLBtab[60]->geometry().center()), j.ed->Lbl_TeclaLBtab[60]);
+        QCOMPARE(j.ed->Frame[0]->childAt(j.ed->Lbl_TeclaLBtab[60]->geometry().center()),
+                 j.ed->Lbl_TeclaLBtab[60]);
         QCOMPARE(j.ed->Lbl_TeclaLBtab[60]->caption(), QStringLiteral("A"));
     }
 
@@ -269,7 +271,8 @@ class TesteEditor : public QObject {
     // shows what track 2 shows, unlike after New.
     void novo_e_sentinelas() {
         JanelaDeTeste j;
-        QCOMPARE(sentinelas(*j.ed), "02 00 00 00 03 00 00 00 10 00 00 00 02 00 00 00 03 00 00 00 10 00 00 00");
+        QCOMPARE(sentinelas(*j.ed),
+                 "02 00 00 00 03 00 00 00 10 00 00 00 02 00 00 00 03 00 00 00 10 00 00 00");
         j.ed->Chk_Tec44->setChecked(true);
         clica(j.ed->Lbl_TeclaLBtab[3]);
         clica(j.pc->Lbl_TeclaLB[61]);

@@ -3,13 +3,13 @@
 // the layout reader and writer (golden files, the "-2" rule, the type check, what a
 // failing read leaves set), and the "Abrir" and "Salvar" commands of the window with
 // the real Qt file dialogs behind them.
+#include "base/erro.h"
 #include "comum/disco.h"
 #include "comum/falsos.h"
 #include "files/dialogo.h"
 #include "files/dialogo_qt.h"
 #include "files/ini.h"
 #include "files/layout.h"
-#include "base/erro.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -487,7 +487,8 @@ class TesteArquivos : public QObject {
                            "arquivo; o resto continua como estava."));
         const Layout e = exemplo();
         for (int k = 0; k <= 64; ++k) {
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.codigos.Codigos_Tab2[k], j.pc->padroes));
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption(),
+                     legenda_codigo(e.codigos.Codigos_Tab2[k], j.pc->padroes));
             QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.codigos.Codigos_Tab2[k]));
         }
         QStringList caixas;

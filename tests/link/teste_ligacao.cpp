@@ -167,7 +167,8 @@ class TesteLigacao : public QObject {
                 suspensos = !lig->Cmd_Grava_Teclado->isEnabled() && !m.mnu_Abrir->isEnabled() &&
                             !m.mnuSalvar->isEnabled() && !m.mnuNovo->isEnabled() &&
                             !m.mnu_ativa_serial->isEnabled() && lig->gravacao_em_curso() &&
-                            j.cap->suspensa() && !lig->Frm_Envia->isHidden() && !j.ed->Tmr_POSICAO->isActive();
+                            j.cap->suspensa() && !lig->Frm_Envia->isHidden() &&
+                            !j.ed->Tmr_POSICAO->isActive();
                 QTimer::singleShot(0, w, [lig] {
                     lig->Cmd_Grava_Teclado_Click(); // ignored
                     lig->mnu_ativa_serial_Click();  // ignored
