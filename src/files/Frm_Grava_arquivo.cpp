@@ -87,7 +87,7 @@ void Frm_Grava::mnuSalvar_Click() {
 
 void Frm_Grava::Grava_Layout() {
     Layout layout;
-    layout.codigos = codigos;
+    layout.tabelas = codigos.tabelas;
     layout.caixas = {valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial),
                      valor_caixa(Chk_Prot44serialBNC)};
     // The whole file is composed from the lines it has now and written once.
@@ -99,13 +99,13 @@ void Frm_Grava::Grava_Layout() {
 void Frm_Grava::Le_Layout() {
     const PerfilPrivado ini = PerfilPrivado::le_arquivo(Arquivo_Atual);
     Layout layout;
-    layout.codigos = codigos;
+    layout.tabelas = codigos.tabelas;
     const std::array<QCheckBox*, 3> caixas = {Chk_Autoriza_prot, Chk_Prot44serial, Chk_Prot44serialBNC};
     for (int c = 0; c < 3; ++c)
         layout.caixas[c] = valor_caixa(caixas[c]);
     // What the reader set before a failing read stays set, in the window too.
     auto aplica = [&] {
-        codigos = layout.codigos;
+        codigos.tabelas = layout.tabelas;
         for (int c = 0; c < 3; ++c) {
             if (layout.caixas[c] != valor_caixa(caixas[c])) define_caixa(caixas[c], layout.caixas[c]);
         }

@@ -126,7 +126,7 @@ public:
 
     // --- State shared by the subsystems ---
     Catalogo padroes;
-    CodigosLayout codigos;
+    Layout codigos;
     std::int16_t Tecla_Atual = 0;
     std::int16_t Tecla_PC_Atual = 0;
     std::int16_t Fase_Pisca = 0;

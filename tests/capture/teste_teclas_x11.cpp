@@ -72,7 +72,7 @@ struct JanelaReal : DialogosQt, JanelaDeTeste {
         QVERIFY(ativa(janela.get()));
         const int k = janela->Tecla_Atual;
         xdo({"key", "a"});
-        QTRY_COMPARE(int(janela->codigos.Codigos_Tab1[size_t(k)]), 65);
+        QTRY_COMPARE(int(janela->codigos.tabela(1)[size_t(k)]), 65);
         QCOMPARE(int(janela->Tecla_Atual), k + 1);
     }
 };
@@ -244,10 +244,10 @@ class TesteTeclasX11 : public QObject {
 
         aponta(j->Lbl_TeclaLB[61]); // "A"
         xdo({"click", "--repeat", "2", "--delay", "60", "1"});
-        QTRY_COMPARE(int(j->codigos.Codigos_Tab1[12]), 65);
+        QTRY_COMPARE(int(j->codigos.tabela(1)[12]), 65);
         QTest::qWait(200);
         QCOMPARE(int(j->Tecla_Atual), 13);
-        QCOMPARE(int(j->codigos.Codigos_Tab1[13]), 0);
+        QCOMPARE(int(j->codigos.tabela(1)[13]), 0);
 
         Frm_Grava::define_caixa(j->Chk_Prot44serial, 2);
         aponta(j->Chk_Prot44serial, {8, j->Chk_Prot44serial->height() / 2});

@@ -119,7 +119,7 @@ class TesteEditor : public QObject {
         if (codigo >= 128) QCOMPARE(codigo_ansi(legenda.at(0)), codigo);
         j->Lbl_TeclaLBtab_Click(4);
         j->insere_codigo(codigo);
-        QCOMPARE(int(j->codigos.Codigos_Tab1[4]), codigo);
+        QCOMPARE(int(j->codigos.tabela(1)[4]), codigo);
         QCOMPARE(j->Lbl_TeclaLBtab[4]->caption(), legenda);
         QCOMPARE(j->Lbl_TeclaLBtab[4]->toolTip(), dica);
         QCOMPARE(j->Tecla_Atual, 5);
@@ -154,17 +154,17 @@ class TesteEditor : public QObject {
         for (int k : {18, 19, 20, 21})
             clica(j->Lbl_TeclaLB[k]);
         QCOMPARE(j->Tecla_Atual, 4);
-        QCOMPARE(j->codigos.Codigos_Tab1[0], 33);
+        QCOMPARE(j->codigos.tabela(1)[0], 33);
         QCOMPARE(j->Lbl_TeclaLBtab[1]->caption(), QStringLiteral("@"));
         clica(j->Lbl_TeclaLBtab[1]);
         clica(j->Lbl_TeclaLBnula);
-        QCOMPARE(j->codigos.Codigos_Tab1[1], 0);
+        QCOMPARE(j->codigos.tabela(1)[1], 0);
         QCOMPARE(j->Lbl_TeclaLBtab[1]->caption(), QString());
         QCOMPARE(j->Tecla_Atual, 2);
         QCOMPARE(j->Tecla_PC_Atual, 0);
         clica(j->Lbl_TeclaLBtab[64]);
         clica(j->Lbl_TeclaLB[39]);
-        QCOMPARE(j->codigos.Codigos_Tab1[64], 11);
+        QCOMPARE(j->codigos.tabela(1)[64], 11);
         QCOMPARE(j->Tecla_Atual, 0);
         j->insere_codigo(-1);
         QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("Error 9 (")));
@@ -181,7 +181,7 @@ class TesteEditor : public QObject {
         QCOMPARE(j->Tecla_PC_Atual, 61);
         j->insere_codigo(65);
         QCOMPARE(j->Tecla_PC_Atual, 0);
-        QVERIFY(j->codigos == CodigosLayout{});
+        QVERIFY(j->codigos == Layout{});
         j->Lbl_TeclaLB_Click(109);
         QVERIFY(j.mensagens.vistas.empty());
         clica(j->Lbl_TeclaLBtab[5]);
@@ -192,7 +192,7 @@ class TesteEditor : public QObject {
         QCOMPARE(j.mensagens.vistas[0].icone, Icone::Nenhum);
         QVERIFY(j.mensagens.vistas[0].titulo.isEmpty()); // the application's title
         QCOMPARE(j->Tecla_Atual, 5);
-        QCOMPARE(j->codigos.Codigos_Tab1[5], 65);
+        QCOMPARE(j->codigos.tabela(1)[5], 65);
     }
 
     // A table switch steps back to the key just given a code (not from key 0 or none)
@@ -207,8 +207,8 @@ class TesteEditor : public QObject {
         QCOMPARE(j->Lbl_tab->caption(), QStringLiteral("2"));
         QCOMPARE(j->Lbl_TeclaLBtab[12]->caption(), QString());
         clica(j->Lbl_TeclaLB[62]);
-        QCOMPARE(j->codigos.Codigos_Tab2[12], 83);
-        QCOMPARE(j->codigos.Codigos_Tab1[12], 65);
+        QCOMPARE(j->codigos.tabela(2)[12], 83);
+        QCOMPARE(j->codigos.tabela(1)[12], 65);
         j->TabStrip->setCurrentIndex(4);
         QVERIFY(j->Frame[0]->isHidden() && !j->Frame[2]->isHidden());
         QCOMPARE(j->Tecla_Atual, 13);
@@ -225,9 +225,9 @@ class TesteEditor : public QObject {
         j->Tecla_Atual = TECLA_NENHUMA;
         j->TabStrip->setCurrentIndex(3);
         QCOMPARE(j->Tecla_Atual, TECLA_NENHUMA);
-        j->codigos.Codigos_Tab2[3] = -5;
-        j->codigos.Codigos_Tab2[2] = 66;
-        j->codigos.Codigos_Tab2[4] = 67;
+        j->codigos.tabela(2)[3] = -5;
+        j->codigos.tabela(2)[2] = 66;
+        j->codigos.tabela(2)[4] = 67;
         j->mostra_tabela(0); // out of range: nothing shown, nothing reported
         j->mostra_tabela(5);
         QVERIFY(j.mensagens.vistas.empty());
@@ -242,7 +242,7 @@ class TesteEditor : public QObject {
     // advance skips them, and unchecking brings them back with their captions.
     void modelo_44() {
         JanelaDeTeste j;
-        j->codigos.Codigos_Tab1[60] = 65;
+        j->codigos.tabela(1)[60] = 65;
         j->Chk_Tec44->setChecked(true);
         QList<int> ocultas, percurso;
         for (int k = 0; k <= 65; ++k)
@@ -275,20 +275,20 @@ class TesteEditor : public QObject {
         j->mnuNovo->trigger();
         QCOMPARE(j->aba_atual(), 1);
         QCOMPARE(j->Tecla_Atual, 0);
-        QVERIFY(j->codigos == CodigosLayout{});
+        QVERIFY(j->codigos == Layout{});
         QCOMPARE(j->Lbl_TeclaLBtab[3]->caption(), QString());
         QCOMPARE(sentinelas(*j.janela), "02 0 0 0 03 0 0 0 10 0 0 0 04 0 0 0 05 0 0 0 10 0 0 0");
         QVERIFY(j->Chk_Tec44->isChecked());
         QVERIFY(j.mensagens.vistas.empty());
         j->copia_sentinelas();
-        QCOMPARE(j->codigos.Codigos_Tab1[66], 2);
-        QCOMPARE(j->codigos.Codigos_Tab1[69], 4);
+        QCOMPARE(j->codigos.tabela(1)[66], 2);
+        QCOMPARE(j->codigos.tabela(1)[69], 4);
         j->Txt_Inicial[0]->setText(QStringLiteral("7"));
         j->Txt_Final[2]->setText(QStringLiteral("x"));
         j->Txt_InicialT3[0]->setText(QStringLiteral("9"));
         QVERIFY_THROWS_EXCEPTION(ErroExecucao, j->copia_sentinelas());
-        QCOMPARE(j->codigos.Codigos_Tab1[66], 7);
-        QCOMPARE(j->codigos.Codigos_Tab1[69], 4); // after the bad box: not reached
+        QCOMPARE(j->codigos.tabela(1)[66], 7);
+        QCOMPARE(j->codigos.tabela(1)[69], 4); // after the bad box: not reached
     }
 
     // Exit asks nothing; a failing start-up reports the trap's error and closes.

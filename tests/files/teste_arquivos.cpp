@@ -86,7 +86,7 @@ Layout marcado() {
     Layout l;
     l.caixas = {1, 1, 1};
     for (int n = 1; n <= 4; ++n)
-        l.codigos.tabela(n).fill(1111);
+        l.tabela(n).fill(1111);
     return l;
 }
 
@@ -110,8 +110,8 @@ QStringList estado(const JanelaDeTeste& j) {
 
 // A window with a layout of its own on view, key 7 selected.
 void prepara(JanelaDeTeste& j) {
-    j->codigos.Codigos_Tab1[0] = 9;
-    j->codigos.Codigos_Tab3[66] = 5;
+    j->codigos.tabela(1)[0] = 9;
+    j->codigos.tabela(3)[66] = 5;
     j->Chk_Prot44serial->setCheckState(Qt::Checked);
     j->mostra_sentinelas();
     j->Lbl_TeclaLBtab_Click(7);
@@ -333,10 +333,10 @@ class TesteArquivos : public QObject {
     void texto_de_arquivo_novo() {
         const Layout l = exemplo();
         QCOMPARE(l.caixas, (std::array<int, 3>{1, 0, 2}));
-        QCOMPARE(l.codigos.Codigos_Tab1[1], std::int16_t(39));
-        QCOMPARE(l.codigos.Codigos_Tab3[1], std::int16_t(255));
-        QCOMPARE(l.codigos.Codigos_Tab4[5], std::int16_t(-32768));
-        QCOMPARE(l.codigos.Codigos_Tab1[67], std::int16_t(63));
+        QCOMPARE(l.tabela(1)[1], std::int16_t(39));
+        QCOMPARE(l.tabela(3)[1], std::int16_t(255));
+        QCOMPARE(l.tabela(4)[5], std::int16_t(-32768));
+        QCOMPARE(l.tabela(1)[67], std::int16_t(63));
         QCOMPARE(texto_layout(l), le_bytes(dados("layout_novo.key")));
     }
 
@@ -404,12 +404,12 @@ class TesteArquivos : public QObject {
         if (erro == 0 && caixa >= 0)
             e.caixas[caixa] = esperado;
         else if (erro == 0 && chave != "Tipo")
-            e.codigos.tabela(n)[i] = std::int16_t(esperado);
+            e.tabela(n)[i] = std::int16_t(esperado);
         for (int c = caixa; erro > 0 && c >= 0 && c < 3; ++c)
             e.caixas[c] = 1;
         for (int m = 1; erro > 0 && m <= 4; ++m)
             for (int k = 0; k < QTD_SLOTS; ++k)
-                if (caixa >= 0 || k > i || (k == i && m >= n)) e.codigos.tabela(m)[k] = 1111;
+                if (caixa >= 0 || k > i || (k == i && m >= n)) e.tabela(m)[k] = 1111;
         QVERIFY(l == e);
     }
 
@@ -439,7 +439,7 @@ class TesteArquivos : public QObject {
         j->seleciona_aba(5);
         j->mnuSalvar_Click();
         QCOMPARE(j->Resposta_Teclado, std::int16_t(61));
-        QCOMPARE(j->codigos.Codigos_Tab4[71], std::int16_t(65));
+        QCOMPARE(j->codigos.tabela(4)[71], std::int16_t(65));
         QVERIFY(!j->captura_instalada());
         QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
         for (const DialogoVisto& d : j.dialogo.vistos) {
@@ -455,7 +455,7 @@ class TesteArquivos : public QObject {
         j->mnuSalvar_Click();
         QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
         QCOMPARE(j.mensagens.textos(), QStringList{erro_em("mnuSalvar_Click")});
-        QCOMPARE(j->codigos.Codigos_Tab4[66], std::int16_t(9));
+        QCOMPARE(j->codigos.tabela(4)[66], std::int16_t(9));
         QCOMPARE(j->Captura_Suspensa, std::int16_t(0));
 
         QTemporaryDir dir;
@@ -487,17 +487,16 @@ class TesteArquivos : public QObject {
                            "arquivo; o resto continua como estava."));
         const Layout e = exemplo();
         for (int k = 0; k <= 64; ++k) {
-            QCOMPARE(j->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.codigos.Codigos_Tab2[k], j->padroes));
-            QCOMPARE(j->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.codigos.Codigos_Tab2[k]));
+            QCOMPARE(j->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.tabela(2)[k], j->padroes));
+            QCOMPARE(j->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.tabela(2)[k]));
         }
         QStringList caixas;
         for (auto* linha : {&j->Txt_Inicial, &j->Txt_Final})
             for (QLineEdit* caixa : *linha)
                 caixas << caixa->text();
-        QCOMPARE(caixas, (QStringList{texto_sentinela(e.codigos, 66, 0), texto_sentinela(e.codigos, 66, 1),
-                                      texto_sentinela(e.codigos, 66, 2), texto_sentinela(e.codigos, 66, 3),
-                                      texto_sentinela(e.codigos, 67, 0), texto_sentinela(e.codigos, 67, 1),
-                                      "ab", "0"}));
+        QCOMPARE(caixas, (QStringList{texto_sentinela(e, 66, 0), texto_sentinela(e, 66, 1),
+                                      texto_sentinela(e, 66, 2), texto_sentinela(e, 66, 3),
+                                      texto_sentinela(e, 67, 0), texto_sentinela(e, 67, 1), "ab", "0"}));
         QCOMPARE(j->Txt_lcmErroT3[3]->text(), QStringLiteral("065"));
         QCOMPARE(j->Chk_Prot44serialBNC->checkState(), Qt::PartiallyChecked);
         QCOMPARE(j->Tecla_Atual, std::int16_t(6));
@@ -506,7 +505,7 @@ class TesteArquivos : public QObject {
         j->Chk_Tec44->setCheckState(Qt::Checked);
         j->mnu_Abrir_Click();
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(3));
-        QVERIFY(j->codigos == exemplo().codigos);
+        QVERIFY(j->codigos.tabelas == exemplo().tabelas);
         QCOMPARE(j->Chk_Prot44serialBNC->checkState(), Qt::PartiallyChecked);
         QCOMPARE(j->Chk_Tec44->checkState(), Qt::Checked);
         QCOMPARE(j->Txt_lcmErroT3[3]->text(), QStringLiteral("10"));
@@ -514,8 +513,7 @@ class TesteArquivos : public QObject {
         QCOMPARE(j->Sp_TeclaLBtab[6]->BackColor(), BRANCO);
         QCOMPARE(j->aba_atual(), 1);
         QCOMPARE(j->captura_instalada(), filtro);
-        QCOMPARE(j->Lbl_TeclaLBtab[0]->caption(),
-                 legenda_codigo(exemplo().codigos.Codigos_Tab1[0], j->padroes));
+        QCOMPARE(j->Lbl_TeclaLBtab[0]->caption(), legenda_codigo(exemplo().tabela(1)[0], j->padroes));
     }
 
     // A sentinel code longer than the three characters typed by hand shows whole, is
@@ -523,8 +521,8 @@ class TesteArquivos : public QObject {
     void sentinela_longa() {
         JanelaDeTeste j;
         Layout l; // every key code 0, so that only the sentinels can be refused
-        l.codigos.Codigos_Tab1[67] = 1000;
-        l.codigos.Codigos_Tab3[71] = -100;
+        l.tabela(1)[67] = 1000;
+        l.tabela(3)[71] = -100;
         QTemporaryDir dir;
         const QString caminho = dir.filePath("longa.key");
         QVERIFY(grava_bytes(caminho, texto_layout(l)));
@@ -558,13 +556,13 @@ class TesteArquivos : public QObject {
         j.dialogo.respostas = {oculto, oculto, sem_pasta};
         j.mensagens.respostas = {Resposta::Nao, Resposta::Sim};
         j->mnuSalvar_Click();
-        QCOMPARE(j->codigos.Codigos_Tab2[67], std::int16_t(63));
+        QCOMPARE(j->codigos.tabela(2)[67], std::int16_t(63));
         QCOMPARE(le_bytes(oculto), velho);
         j->mnuSalvar_Click();
         const QByteArray agora = le_bytes(oculto);
         Layout l;
         QVERIFY(Le_Layout(PerfilPrivado::de_bytes(agora), l));
-        QCOMPARE(l.codigos, j->codigos);
+        QVERIFY(l.tabelas == j->codigos.tabelas);
         QCOMPARE(l.caixas, (std::array<int, 3>{1, 1, 0}));
         QVERIFY(agora.contains("\r\ntipo = Vantora\r\n") && agora.contains("\r\n[Outra]\r\nx=1\r\n"));
         j->mnuSalvar_Click();
@@ -639,7 +637,7 @@ class TesteArquivos : public QObject {
         j->abre_arquivo(dir.filePath("falta.key"));
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
         j->abre_arquivo(bom);
-        QVERIFY(j->codigos == exemplo().codigos);
+        QVERIFY(j->codigos.tabelas == exemplo().tabelas);
         const auto pasta_do = [&](bool salvar, const QString& nome) {
             Operador op(nome);
             salvar ? j->mnuSalvar_Click() : j->mnu_Abrir_Click();

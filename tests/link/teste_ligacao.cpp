@@ -246,7 +246,7 @@ class TesteLigacao : public QObject {
         };
         j->cmbserialterm->setEditText(QStringLiteral("COM250"));
         grava();
-        j->codigos.Codigos_Tab2[7] = 300;
+        j->codigos.tabela(2)[7] = 300;
         grava();
         (*j->linhas_sentinela()[0])[0]->clear();
         grava();
@@ -292,7 +292,7 @@ class TesteLigacao : public QObject {
         j->Lbl_TeclaLBtab_Click(3);
         sim.comando(QStringLiteral("envia 41 35 31 00"));
         QTRY_COMPARE(int(j->Tecla_Atual), 7);
-        const auto& t1 = j->codigos.Codigos_Tab1;
+        const auto& t1 = j->codigos.tabela(1);
         QCOMPARE((QList<int>{t1[3], t1[4], t1[5], t1[6]}), (QList<int>{65, 53, 49, 0}));
         QCOMPARE(int(j->Resposta_Teclado), 0);
         j->mnu_ativa_serial_Click();

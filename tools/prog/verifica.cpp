@@ -27,8 +27,12 @@ struct Problema {
 };
 
 const QSet<QString>& secoesNossas() {
-    static const QSet<QString> s = {QStringLiteral("teclado"), QStringLiteral("tab1"), QStringLiteral("tab2"),
-                                    QStringLiteral("tab3"), QStringLiteral("tab4")};
+    static const QSet<QString> s = [] {
+        QSet<QString> r = {QStringLiteral("teclado")};
+        for (int n = 1; n <= QTD_TABELAS; ++n)
+            r.insert(QStringLiteral("tab%1").arg(n));
+        return r;
+    }();
     return s;
 }
 
@@ -48,7 +52,7 @@ bool numero_simples(const QString& v) {
 // and the send takes, the row's default.
 QString envio_sentinela_zero(int tabela, int entrada) {
     if (tabela != 1) return QStringLiteral("a janela envia 0 (nenhum caractere)");
-    const QString padrao = texto_sentinela(CodigosLayout(), entrada, 0);
+    const QString padrao = texto_sentinela(Layout(), entrada, 0);
     return QStringLiteral("a janela mostra e envia o padrão %1").arg(converte_inteiro(padrao));
 }
 
@@ -173,7 +177,7 @@ class Verificacao {
     }
 
     void opcoes() {
-        for (int c = 0; c < 3; ++c) {
+        for (int c = 0; c < QTD_OPCOES; ++c) {
             PosicaoLeitura onde;
             onde.opcao = c;
             const QString chave = onde.chave();
@@ -203,7 +207,7 @@ class Verificacao {
     }
 
     void tabelas() {
-        for (int n = 1; n <= 4; ++n) {
+        for (int n = 1; n <= QTD_TABELAS; ++n) {
             const QString secao = QStringLiteral("Tab%1").arg(n);
             bool alguma = false, sentinelas = false;
             for (int i = 0; i < QTD_SLOTS; ++i) {
@@ -219,8 +223,8 @@ class Verificacao {
             }
             if (!sentinelas) {
                 QStringList padroes;
-                for (int i = PRIMEIRO_SENTINELA; i < QTD_SLOTS; ++i)
-                    padroes << QString::number(converte_inteiro(texto_sentinela(CodigosLayout(), i, 0)));
+                for (const LinhaSentinela& linha : LINHAS_SENTINELA)
+                    padroes << QString::number(converte_inteiro(QString::fromLatin1(linha.padrao)));
                 const QString ultimo = padroes.takeLast();
                 aviso(linha(secao, QString()), secao, QString(),
                       QStringLiteral("T66–T71 ausentes: lidos como 0, %1")
@@ -277,9 +281,10 @@ class Verificacao {
     // Keys the format does not name are ignored by the window; they may be typing mistakes.
     void desconhecidas() {
         QSet<QString> conhecidas;
-        for (const char* c : {"tipo", "prot", "protdisp", "protdispbnc"})
-            conhecidas.insert(QStringLiteral("teclado\n") + QString::fromLatin1(c));
-        for (int n = 1; n <= 4; ++n)
+        conhecidas.insert(QStringLiteral("teclado\ntipo"));
+        for (const OpcaoLayout& o : OPCOES_LAYOUT)
+            conhecidas.insert(QStringLiteral("teclado\n") + dobra(QString::fromLatin1(o.chave)));
+        for (int n = 1; n <= QTD_TABELAS; ++n)
             for (int i = 0; i < QTD_SLOTS; ++i)
                 conhecidas.insert(QStringLiteral("tab%1\nt%2").arg(n).arg(i));
         for (const auto& l : todas_) {
