@@ -213,8 +213,8 @@ class TesteEditor : public QObject {
         QVERIFY(j->Frame[0]->isHidden() && !j->Frame[2]->isHidden());
         QCOMPARE(j->Tecla_Atual, 13);
         clica(j->Lbl_TeclaLB[61]);
-        for (int n = 1; n <= 4; ++n)
-            QCOMPARE(j->codigos.tabela(n)[13], 0);
+        for (const Tabela& t : j->codigos.tabelas)
+            QCOMPARE(t[13], 0);
         j->TabStrip->setCurrentIndex(0);
         QVERIFY(!j->Frame[0]->isHidden() && j->Frame[2]->isHidden());
         QCOMPARE(j->Tecla_Atual, 13);

@@ -84,9 +84,9 @@ const QString FILTRO = QStringLiteral("laytou teclado Ordavi (*.key)|*.key");
 // A layout none of whose values is in a file, to see what a read has set.
 Layout marcado() {
     Layout l;
-    l.caixas = {1, 1, 1};
-    for (int n = 1; n <= 4; ++n)
-        l.tabela(n).fill(1111);
+    l.caixas.fill(1);
+    for (Tabela& t : l.tabelas)
+        t.fill(1111);
     return l;
 }
 
@@ -97,8 +97,8 @@ QString erro_em(const QString& proc) {
 // What the operator sees of a layout: tables, option boxes, sentinel boxes, selection.
 QStringList estado(const JanelaDeTeste& j) {
     QStringList e;
-    for (int n = 1; n <= 4; ++n)
-        for (auto v : j->codigos.tabela(n))
+    for (const Tabela& t : j->codigos.tabelas)
+        for (auto v : t)
             e << QString::number(v);
     for (QCheckBox* c : {j->Chk_Autoriza_prot, j->Chk_Prot44serial, j->Chk_Prot44serialBNC})
         e << QString::number(Frm_Grava::valor_caixa(c));
@@ -332,7 +332,7 @@ class TesteArquivos : public QObject {
     // the same bytes.
     void texto_de_arquivo_novo() {
         const Layout l = exemplo();
-        QCOMPARE(l.caixas, (std::array<int, 3>{1, 0, 2}));
+        QCOMPARE(l.caixas, (decltype(l.caixas){1, 0, 2}));
         QCOMPARE(l.tabela(1)[1], std::int16_t(39));
         QCOMPARE(l.tabela(3)[1], std::int16_t(255));
         QCOMPARE(l.tabela(4)[5], std::int16_t(-32768));
@@ -398,16 +398,18 @@ class TesteArquivos : public QObject {
         }
         // The order of reading: the option boxes, then entry by entry, tables 1 to 4
         // within an entry.
-        const int caixa = QStringList{"Prot", "ProtDisp", "ProtDispBNC"}.indexOf(chave);
+        int caixa = QTD_OPCOES - 1;
+        while (caixa >= 0 && chave != QLatin1String(OPCOES_LAYOUT[size_t(caixa)].chave))
+            --caixa;
         const int n = secao.back().digitValue(), i = chave.mid(1).toInt();
         Layout e = erro < 0 ? marcado() : exemplo();
         if (erro == 0 && caixa >= 0)
             e.caixas[caixa] = esperado;
         else if (erro == 0 && chave != "Tipo")
             e.tabela(n)[i] = std::int16_t(esperado);
-        for (int c = caixa; erro > 0 && c >= 0 && c < 3; ++c)
+        for (int c = caixa; erro > 0 && c >= 0 && c < QTD_OPCOES; ++c)
             e.caixas[c] = 1;
-        for (int m = 1; erro > 0 && m <= 4; ++m)
+        for (int m = 1; erro > 0 && m <= QTD_TABELAS; ++m)
             for (int k = 0; k < QTD_SLOTS; ++k)
                 if (caixa >= 0 || k > i || (k == i && m >= n)) e.tabela(m)[k] = 1111;
         QVERIFY(l == e);
@@ -563,7 +565,7 @@ class TesteArquivos : public QObject {
         Layout l;
         QVERIFY(Le_Layout(PerfilPrivado::de_bytes(agora), l));
         QVERIFY(l.tabelas == j->codigos.tabelas);
-        QCOMPARE(l.caixas, (std::array<int, 3>{1, 1, 0}));
+        QCOMPARE(l.caixas, (decltype(l.caixas){1, 1, 0}));
         QVERIFY(agora.contains("\r\ntipo = Vantora\r\n") && agora.contains("\r\n[Outra]\r\nx=1\r\n"));
         j->mnuSalvar_Click();
         QCOMPARE(j->Arquivo_Atual, sem_pasta);
