@@ -265,9 +265,27 @@ class TesteEditor : public QObject {
     }
 
     // New empties the tables and boxes without a question and leaves the options; the
-    // boxes then copy back until the first one without a number.
+    // boxes then copy back until the first one without a number. The window follows the
+    // layout's description: its option boxes, and its sentinel rows in slot order, each
+    // under its captions, box 0 showing at start-up a text that differs on purpose from
+    // the row's default New shows (track 3 starts as track 2).
     void novo_e_sentinelas() {
         JanelaDeTeste j;
+        for (const OpcaoLayout& o : OPCOES_LAYOUT) {
+            const auto* c = j->findChild<QCheckBox*>(QLatin1String(o.controle));
+            QVERIFY2(c && c->text() == QLatin1String(o.legenda) && Frm_Grava::valor_caixa(c) == o.padrao, o.chave);
+        }
+        QStringList legendas;
+        for (const QLabel* l : j->Frame[2]->findChildren<QLabel*>())
+            legendas << l->text();
+        const auto linhas = j->linhas_sentinela();
+        for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
+            const LinhaSentinela& s = LINHAS_SENTINELA[i];
+            QCOMPARE(s.slot, PRIMEIRO_SENTINELA + int(i));
+            QCOMPARE((*linhas[i])[0]->objectName(), QLatin1String(s.controle) + QLatin1String("_0"));
+            QCOMPARE((*linhas[i])[0]->text(), QLatin1String(s.inicial));
+            QVERIFY(legendas.contains(QLatin1String(s.legenda)) && legendas.contains(legenda_trilha(s.trilha)));
+        }
         j->Chk_Tec44->setChecked(true);
         clica(j->Lbl_TeclaLBtab[3]);
         clica(j->Lbl_TeclaLB[61]);
@@ -277,7 +295,10 @@ class TesteEditor : public QObject {
         QCOMPARE(j->Tecla_Atual, 0);
         QVERIFY(j->codigos == Layout{});
         QCOMPARE(j->Lbl_TeclaLBtab[3]->caption(), QString());
-        QCOMPARE(sentinelas(*j.janela), "02 0 0 0 03 0 0 0 10 0 0 0 04 0 0 0 05 0 0 0 10 0 0 0");
+        QString novos;
+        for (const LinhaSentinela& s : LINHAS_SENTINELA)
+            novos += QLatin1String(s.padrao) + QStringLiteral(" 0 0 0 ");
+        QCOMPARE(sentinelas(*j.janela), novos.trimmed());
         QVERIFY(j->Chk_Tec44->isChecked());
         QVERIFY(j.mensagens.vistas.empty());
         j->copia_sentinelas();
