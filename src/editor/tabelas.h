@@ -1,6 +1,7 @@
 #pragma once
-// The layout model: four code tables of 72 signed 16-bit entries, and the rules
-// that turn a code into a key's caption and tooltip.
+// The layout model: QTD_TABELAS (four) code tables of 72 signed 16-bit entries, the
+// option boxes and the sentinel rows, and the rules that turn a code into a key's
+// caption and tooltip.
 //
 // Slots 0..64 are the programmable keys (row k / 13, column k % 13), 65 the hidden
 // placeholder key, 66..71 the card-reader sentinels (table N holds character N).
@@ -24,14 +25,15 @@ inline constexpr int PRIMEIRO_SENTINELA = 66;
 
 using Tabela = std::array<std::int16_t, QTD_SLOTS>;
 
-// What a layout is made of. Adding to it touches these files:
-// - a code table: QTD_TABELAS here, the tab that shows it in the window
-//   (src/shell/Frm_Grava.cpp), and the data record of src/link/gravacao.cpp, which
-//   carries four codes on the wire;
-// - an option box: OPCOES_LAYOUT here and its check box in src/shell/Frm_Grava.cpp;
-// - a sentinel row: LINHAS_SENTINELA here and its boxes in src/shell/Frm_Grava.cpp.
-// The file reader and writer, the exchange, vantora-prog and the tests follow these
-// tables.
+// What a layout is made of, described once here. Adding to it touches:
+// - a code table: QTD_TABELAS here, the window's tab for it (src/shell/Frm_Grava.cpp),
+//   and the keyboard's data record, which carries four codes (src/link/gravacao.cpp);
+// - an option box: OPCOES_LAYOUT here and its check box (src/shell/Frm_Grava.cpp);
+// - a sentinel row: LINHAS_SENTINELA and QTD_SLOTS here (one more file key and
+//   record) and its boxes (src/shell/Frm_Grava.cpp).
+// The layout file's reader and writer, the options byte, the exchange, vantora-prog
+// and the tests follow these tables. The emulator (tools/vantora-sim.cpp) keeps its
+// own copy of the wire format on purpose, to check the exchange against.
 inline constexpr int QTD_TABELAS = 4;
 
 // The option boxes, in the order of the file's section "Teclado": file key, the
@@ -54,7 +56,7 @@ inline constexpr std::array<OpcaoLayout, 3> OPCOES_LAYOUT = {{
 inline constexpr int QTD_OPCOES = static_cast<int>(OPCOES_LAYOUT.size());
 
 // The card reader's sentinel rows, slots 66..71 in order: slot, the window's row of
-// four boxes, the text box 0 shows when table 1 holds 0 (as after "Novo"), the text
+// boxes (one per table), the text box 0 shows when table 1 holds 0 (as after "Novo"), the text
 // box 0 shows when the window starts (track 3 shows track 2's on purpose), the row's
 // caption, the reader's track, and the row's field in vantora-prog's CSV.
 struct LinhaSentinela {
@@ -76,6 +78,13 @@ inline constexpr std::array<LinhaSentinela, 6> LINHAS_SENTINELA = {{
 }};
 inline constexpr int QTD_SENTINELAS = static_cast<int>(LINHAS_SENTINELA.size());
 static_assert(PRIMEIRO_SENTINELA + QTD_SENTINELAS == QTD_SLOTS);
+static_assert(
+    [] {
+        for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i)
+            if (LINHAS_SENTINELA[i].slot != PRIMEIRO_SENTINELA + static_cast<int>(i)) return false;
+        return true;
+    }(),
+    "the sentinel rows are the last slots, in order");
 
 // A layout: the code tables and the option boxes.
 struct Layout {

@@ -59,12 +59,12 @@ struct JanelaReal : DialogosQt, JanelaDeTeste {
         janela->move(0, 0);
         janela->show();
     }
-    // The codes of the 65 keys in the four tables.
+    // The codes of the 65 keys in every table.
     [[nodiscard]] QList<int> teclas() const {
         QList<int> r;
-        for (int t = 1; t <= 4; ++t)
-            for (int k = 0; k < 65; ++k)
-                r << janela->codigos.tabela(t)[size_t(k)];
+        for (const Tabela& t : janela->codigos.tabelas)
+            for (int k = 0; k < QTD_TECLAS; ++k)
+                r << t[size_t(k)];
         return r;
     }
     // A key typed on the window assigns its code to the selected key.

@@ -281,7 +281,6 @@ class TesteEditor : public QObject {
         const auto linhas = j->linhas_sentinela();
         for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
             const LinhaSentinela& s = LINHAS_SENTINELA[i];
-            QCOMPARE(s.slot, PRIMEIRO_SENTINELA + int(i));
             QCOMPARE((*linhas[i])[0]->objectName(), QLatin1String(s.controle) + QLatin1String("_0"));
             QCOMPARE((*linhas[i])[0]->text(), QLatin1String(s.inicial));
             QVERIFY(legendas.contains(QLatin1String(s.legenda)) && legendas.contains(legenda_trilha(s.trilha)));
