@@ -20,8 +20,8 @@ std::optional<QString> valor_fora_da_faixa(const Layout& codigos) {
                 return QStringLiteral("A tecla %1 (linha %2, coluna %3) tem o código %4 na Tabela 0%5; "
                                       "os códigos vão de 0 a 255. Nada foi enviado ao teclado.")
                     .arg(k + 1)
-                    .arg(k / 13 + 1)
-                    .arg(k % 13 + 1)
+                    .arg(k / TECLAS_POR_LINHA + 1)
+                    .arg(k % TECLAS_POR_LINHA + 1)
                     .arg(v)
                     .arg(t);
         }
