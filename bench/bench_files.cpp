@@ -46,9 +46,9 @@ int main(int argc, char** argv) {
 
     Layout l;
     l.caixas = {1, 0, 2};
-    for (int n = 1; n <= 4; ++n)
+    for (int n = 1; n <= QTD_TABELAS; ++n)
         for (int i = 0; i < QTD_SLOTS; ++i)
-            l.codigos.tabela(n)[i] = static_cast<std::int16_t>((i * 37 + n * 11) % 256);
+            l.tabela(n)[i] = static_cast<std::int16_t>((i * 37 + n * 11) % 256);
     PerfilPrivado novo;
     Grava_Layout(novo, l);
     const QByteArray bytes = novo.texto();

@@ -31,15 +31,15 @@ Layout layout_de(const std::uint8_t* d, std::size_t n) {
         x ^= x << 5;
         return x;
     };
-    for (int c = 0; c < 3; ++c)
-        l.caixas[c] = static_cast<int>(proximo() % 3);
-    for (int t = 1; t <= 4; ++t) {
+    for (int& c : l.caixas)
+        c = static_cast<int>(proximo() % 3);
+    for (int t = 1; t <= QTD_TABELAS; ++t) {
         for (int i = 0; i < QTD_SLOTS; ++i) {
             auto v = static_cast<std::int16_t>(proximo() % 5 == 0 ? proximo() : proximo() % 256);
             // A value written as "-2..." reads as a missing key: the files have always
             // worked that way, so the editor never produces one.
             if (QString::number(v).startsWith(QLatin1String("-2"))) v = 0;
-            l.codigos.tabela(t)[i] = v;
+            l.tabela(t)[i] = v;
         }
     }
     return l;
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         falha("the layout read in memory differs from the one saved");
     PerfilPrivado de_novo = PerfilPrivado::de_bytes(texto);
     Layout relido;
-    relido.caixas = {2, 2, 2};
+    relido.caixas.fill(2);
     if (!Le_Layout(de_novo, relido) || !(relido == salvo))
         falha("the layout read from the saved text differs from the one saved");
     Grava_Layout(de_novo, salvo);

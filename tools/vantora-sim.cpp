@@ -298,10 +298,9 @@ class Teclado : public QObject {
         const int op = recebido_.opcoes < 0 ? 0 : recebido_.opcoes;
         vantora::Layout l;
         l.caixas = {(op & 1) ? 0 : 1, (op >> 1) & 1, (op >> 2) & 1};
-        for (int tab = 1; tab <= 4; ++tab)
+        for (int tab = 1; tab <= vantora::QTD_TABELAS; ++tab)
             for (int i = 0; i < ENTRADAS; ++i)
-                l.codigos.tabela(tab)[size_t(i)] =
-                    std::int16_t(recebido_.entradas[size_t(i)][size_t(tab - 1)]);
+                l.tabela(tab)[size_t(i)] = std::int16_t(recebido_.entradas[size_t(i)][size_t(tab - 1)]);
         try {
             vantora::PerfilPrivado ini;
             vantora::Grava_Layout(ini, l);

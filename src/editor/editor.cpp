@@ -30,8 +30,9 @@ template <class F> bool Editor::trap(const QString& procedimento, F&& corpo) {
 void Editor::monta(QWidget* area) {
     TabStrip = coloca(new QTabWidget(area), QStringLiteral("TabStrip"), 90, 240, 6855, 2985);
     TabStrip->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 6px; }"));
-    for (const char* aba : {"Tabela 01", "Tabela 02", "Tabela 03", "Tabela 04", "LCM"})
-        TabStrip->addTab(new QWidget(TabStrip), QString::fromLatin1(aba));
+    for (int t = 1; t <= QTD_TABELAS; ++t)
+        TabStrip->addTab(new QWidget(TabStrip), QStringLiteral("Tabela %1").arg(t, 2, 10, QLatin1Char('0')));
+    TabStrip->addTab(new QWidget(TabStrip), QStringLiteral("LCM"));
     TabStrip->setCurrentIndex(0);
     connect(TabStrip, &QTabWidget::currentChanged, this, [this] { TabStrip_Click(); });
     // Tabs change by a click only: a wheel turn would step the selection back.
@@ -46,12 +47,12 @@ void Editor::monta(QWidget* area) {
     Lbl_tab->setFont(fonteBase(24, true));
 
     // The programmable keyboard: 5 rows of 13 keys, and key 65 off the grid, hidden.
-    for (int k = 0; k <= 65; ++k) {
-        const int col = k % 13;
-        const int lin = k / 13;
+    for (int k = 0; k <= QTD_TECLAS; ++k) {
+        const int col = k % TECLAS_POR_LINHA;
+        const int lin = k / TECLAS_POR_LINHA;
         auto* sp = new Forma(Frame[0], indexado("Sp_TeclaLBtab", k));
         auto* lb = new Rotulo(Frame[0], indexado("Lbl_TeclaLBtab", k));
-        if (k < 65) {
+        if (k < QTD_TECLAS) {
             sp->colocaTwips(135 + 450 * col, 135 + 450 * lin, 465, 495);
             lb->colocaTwips(165 + 450 * col, 165 + 450 * lin, 405, 435);
         } else {
@@ -85,45 +86,60 @@ void Editor::monta_leitor_cartao() {
            270, 180, 5385, 435);
     forma(p, indexado("Shape", 1), 240, 780, 2775, 1395);
     forma(p, indexado("Shape", 2), 3090, 780, 2745, 1395);
-    rotulo(p, indexado("Label1", 8), QStringLiteral("Leitor Trilha 2"), 1140, 870, 1500, 195);
-    rotulo(p, indexado("Label1", 9), QStringLiteral("Leitor Trilha 3"), 3960, 870, 1500, 195);
-    const std::array<const char*, 3> textos = {"Sentinela Inicial:", "Sentinela Final:", "Erro de Leitura:"};
-    for (int i = 0; i < 3; ++i) {
-        rotulo(p, indexado("Label1", 2 + i), QString::fromLatin1(textos[i]), 330, 1200 + 300 * i, 1230, 195);
-        rotulo(p, indexado("Label1", 5 + i), QString::fromLatin1(textos[i]), 3180, 1230 + 300 * i, 1200, 195);
-    }
-    const auto caixas = [&](std::array<QLineEdit*, 4>& linha, const char* nome, int esquerda0, int topo,
-                            const char* texto0) {
-        for (int b = 0; b < 4; ++b) {
-            auto* t = coloca(new QLineEdit(p), indexado(nome, b), esquerda0 + 330 * b, topo, 345, 285);
+    // Where each track's rows lie: its caption over them, each row's caption at its
+    // left and its boxes 300 twips below the row before.
+    struct Coluna {
+        int trilha, esquerda_trilha, esquerda_legenda, largura_legenda, topo_legenda, esquerda_caixas,
+            topo_caixas;
+    };
+    static constexpr std::array<Coluna, 2> colunas = {
+        {{2, 1140, 330, 1230, 1200, 1560, 1155}, {3, 3960, 3180, 1200, 1230, 4380, 1170}}};
+    int legenda = 2; // Label1_2.. name the row captions, Label1_8.. the track captions
+    for (std::size_t c = 0; c < colunas.size(); ++c)
+        rotulo(p, indexado("Label1", 8 + int(c)), legenda_trilha(colunas[c].trilha),
+               colunas[c].esquerda_trilha, 870, 1500, 195);
+    std::array<int, 2> linhas_na_coluna{};
+    for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
+        const LinhaSentinela& s = LINHAS_SENTINELA[i];
+        const std::size_t c = s.trilha == colunas[0].trilha ? 0 : 1;
+        const Coluna& col = colunas[c];
+        const int desce = 300 * linhas_na_coluna[c]++;
+        rotulo(p, indexado("Label1", legenda++), QString::fromLatin1(s.legenda), col.esquerda_legenda,
+               col.topo_legenda + desce, col.largura_legenda, 195);
+        for (int b = 0; b < QTD_TABELAS; ++b) {
+            auto* t = coloca(new QLineEdit(p), indexado(s.controle, b), col.esquerda_caixas + 330 * b,
+                             col.topo_caixas + desce, 345, 285);
             // Three characters when typing; a longer code from a file shows whole.
             t->setValidator(new LimiteDigitacao(3, t));
-            t->setText(b == 0 ? QString::fromLatin1(texto0) : QStringLiteral("00"));
-            linha[b] = t;
+            t->setText(b == 0 ? QString::fromLatin1(s.inicial) : QStringLiteral("00"));
+            Txt_Sentinela[i][std::size_t(b)] = t;
         }
-    };
-    caixas(Txt_Inicial, "Txt_Inicial", 1560, 1155, "02");
-    caixas(Txt_Final, "Txt_Final", 1560, 1455, "03");
-    caixas(Txt_lcmErro, "Txt_lcmErro", 1560, 1755, "10");
-    caixas(Txt_InicialT3, "Txt_InicialT3", 4380, 1170, "02");
-    caixas(Txt_FinalT3, "Txt_FinalT3", 4380, 1470, "03");
-    caixas(Txt_lcmErroT3, "Txt_lcmErroT3", 4380, 1770, "10");
+    }
 }
 
 void Editor::monta_opcoes(QWidget* area) {
-    Chk_Prot44serial = coloca(new QCheckBox(QStringLiteral("Ativa protocolo Display Norva Serial"), area),
-                              QStringLiteral("Chk_Prot44serial"), 7020, 2610, 2925, 195);
-    Chk_Prot44serialBNC = coloca(new QCheckBox(QStringLiteral("Ativa protocolo Display BNC"), area),
-                                 QStringLiteral("Chk_Prot44serialBNC"), 7020, 2850, 2925, 195);
-    Chk_Prot44serialBNC->setToolTip(QStringLiteral("Altera o ACK = 0x06h"));
-    Chk_Autoriza_prot =
-        coloca(new QCheckBox(QStringLiteral("Autoriza modificar layout por outro protocolo"), area),
-               QStringLiteral("Chk_Autoriza_prot"), 7020, 3060, 2925, 345);
-    Chk_Autoriza_prot->setChecked(true);
-    Chk_Autoriza_prot->hide();
-    // Greyed only as a file left it: the operator's click makes it a plain box again.
-    for (QCheckBox* c : {Chk_Prot44serial, Chk_Prot44serialBNC, Chk_Autoriza_prot})
+    // Where each box lies, in the order they are made (the Tab key's): its option, top
+    // and height; the one that authorises other protocols is kept but never shown.
+    struct Lugar {
+        int opcao, topo, altura;
+        bool visivel;
+    };
+    static constexpr std::array<Lugar, 3> lugares = {
+        {{1, 2610, 195, true}, {2, 2850, 195, true}, {0, 3060, 345, false}}};
+    static_assert(lugares.size() == QTD_OPCOES, "every option box has its place");
+    for (const Lugar& l : lugares) {
+        const OpcaoLayout& o = OPCOES_LAYOUT[std::size_t(l.opcao)];
+        auto* c = coloca(new QCheckBox(QString::fromUtf8(o.legenda), area), QString::fromLatin1(o.controle),
+                         7020, l.topo, 2925, l.altura);
+        define_caixa(c, o.padrao);
+        c->setVisible(l.visivel);
+        // Greyed only as a file left it: the operator's click makes it a plain box again.
         connect(c, &QCheckBox::clicked, c, [c] { c->setTristate(false); });
+        connect(c, &QCheckBox::stateChanged, this,
+                [this, c, i = std::size_t(l.opcao)] { codigos.caixas[i] = valor_caixa(c); });
+        Chk_Opcao[std::size_t(l.opcao)] = c;
+    }
+    Chk_Opcao[2]->setToolTip(QStringLiteral("Altera o ACK = 0x06h"));
 }
 
 void Editor::inicia() {
@@ -137,11 +153,11 @@ void Editor::limpa_tabelas() {
 }
 
 void Editor::mostra_tabela(int tabela) {
-    if (tabela >= 1 && tabela <= 4) atualiza_teclas(codigos.tabela(tabela));
+    if (tabela >= 1 && tabela <= QTD_TABELAS) atualiza_teclas(codigos.tabela(tabela));
 }
 
 void Editor::atualiza_teclas(const Tabela& tabela) {
-    for (int k = 0; k <= 64; ++k) {
+    for (int k = 0; k < QTD_TECLAS; ++k) {
         Lbl_TeclaLBtab[k]->setCaption(legenda_codigo(tabela[k], teclado_.padroes));
         Lbl_TeclaLBtab[k]->setToolTip(dica_codigo(tabela[k]));
     }
@@ -149,6 +165,10 @@ void Editor::atualiza_teclas(const Tabela& tabela) {
 
 int Editor::aba_atual() const {
     return TabStrip->currentIndex() + 1;
+}
+
+bool Editor::na_pagina_cartao() const {
+    return aba_atual() == QTD_TABELAS + 1;
 }
 
 void Editor::seleciona_aba(int n) {
@@ -166,7 +186,7 @@ void Editor::Lbl_TeclaLBtab_Click(int Index) {
 void Editor::TabStrip_Click() {
     trap(QStringLiteral("TabStrip_Click"), [this] {
         const int t = aba_atual();
-        if (t == 5) {
+        if (na_pagina_cartao()) {
             Frame[0]->hide();
             Frame[2]->show();
             Lbl_tab->setCaption(QString());
@@ -231,8 +251,7 @@ void Editor::insere_tecla(int tecla, int indice) {
     // The hidden keys 109 and 111 have no code: converting their empty text fails
     // (error 13) before anything changes.
     const std::int16_t codigo = converte_inteiro(texto);
-    const int t = aba_atual();
-    if (t >= 1 && t <= 4) codigos.tabela(t)[tecla] = codigo;
+    if (!na_pagina_cartao()) codigos.tabela(aba_atual())[tecla] = codigo;
     Lbl_TeclaLBtab[tecla]->setCaption(teclado_.Lbl_TeclaLB[indice]->caption());
     Lbl_TeclaLBtab[tecla]->setToolTip(texto + QStringLiteral(" (") +
                                       QString::number(static_cast<std::uint16_t>(codigo), 16).toUpper() +
@@ -244,8 +263,7 @@ void Editor::insere_codigo(int Dado) {
         teclado_.Sp_TeclaLB[Tecla_PC_Atual]->setBackColor(BRANCO);
         Tecla_PC_Atual = 0;
         if (Tecla_Atual == TECLA_NENHUMA) return;
-        const int t = aba_atual();
-        if (t >= 1 && t <= 4) codigos.tabela(t)[Tecla_Atual] = static_cast<std::int16_t>(Dado);
+        if (!na_pagina_cartao()) codigos.tabela(aba_atual())[Tecla_Atual] = static_cast<std::int16_t>(Dado);
         Lbl_TeclaLBtab[Tecla_Atual]->setCaption(legenda_codigo(Dado, teclado_.padroes));
         Lbl_TeclaLBtab[Tecla_Atual]->setToolTip(dica_codigo(Dado));
         Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
@@ -285,43 +303,35 @@ void Editor::mnuNovo_Click() {
     mostra_sentinelas();
 }
 
-std::array<std::array<QLineEdit*, 4>*, 6> Editor::linhas_sentinela() {
-    return {&Txt_Inicial, &Txt_Final, &Txt_lcmErro, &Txt_InicialT3, &Txt_FinalT3, &Txt_lcmErroT3};
-}
-
 void Editor::mostra_sentinelas() {
-    const auto linhas = linhas_sentinela();
-    for (int i = 0; i < 6; ++i) {
-        for (int b = 0; b < 4; ++b)
-            (*linhas[i])[b]->setText(texto_sentinela(codigos, PRIMEIRO_SENTINELA + i, b));
+    for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
+        for (int b = 0; b < QTD_TABELAS; ++b)
+            Txt_Sentinela[i][std::size_t(b)]->setText(texto_sentinela(codigos, LINHAS_SENTINELA[i].slot, b));
     }
 }
 
 void Editor::copia_sentinelas() {
-    const auto linhas = linhas_sentinela();
-    for (int i = 0; i < 6; ++i) {
-        for (int b = 0; b < 4; ++b)
-            codigos.tabela(b + 1)[PRIMEIRO_SENTINELA + i] = converte_inteiro((*linhas[i])[b]->text());
+    for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
+        for (int b = 0; b < QTD_TABELAS; ++b)
+            codigos.tabela(b + 1)[LINHAS_SENTINELA[i].slot] =
+                converte_inteiro(Txt_Sentinela[i][std::size_t(b)]->text());
     }
 }
 
-std::array<int, 3> Editor::opcoes() const {
-    return {valor_caixa(Chk_Autoriza_prot), valor_caixa(Chk_Prot44serial), valor_caixa(Chk_Prot44serialBNC)};
-}
-
-void Editor::define_opcoes(const std::array<int, 3>& valores) {
-    const std::array<QCheckBox*, 3> caixas = {Chk_Autoriza_prot, Chk_Prot44serial, Chk_Prot44serialBNC};
-    for (int c = 0; c < 3; ++c) {
-        if (valores[c] != valor_caixa(caixas[c])) define_caixa(caixas[c], valores[c]);
+void Editor::define_layout(const Layout& layout) {
+    codigos.tabelas = layout.tabelas;
+    for (std::size_t c = 0; c < Chk_Opcao.size(); ++c) {
+        if (layout.caixas[c] != valor_caixa(Chk_Opcao[c])) define_caixa(Chk_Opcao[c], layout.caixas[c]);
+        codigos.caixas[c] = layout.caixas[c];
     }
 }
 
 // A code no caption can show leaves its key's caption empty, its tooltip still giving
 // the value, so that every key is shown.
 void Editor::mostra_lido_ate(int entrada, int tabela) {
-    if (const int t = aba_atual(); t >= 1 && t <= 4) {
-        const Tabela& valores = codigos.tabela(t);
-        for (int k = 0; k <= 64; ++k) {
+    if (!na_pagina_cartao()) {
+        const Tabela& valores = codigos.tabela(aba_atual());
+        for (int k = 0; k < QTD_TECLAS; ++k) {
             QString legenda;
             try {
                 legenda = legenda_codigo(valores[k], teclado_.padroes);
@@ -331,10 +341,10 @@ void Editor::mostra_lido_ate(int entrada, int tabela) {
             Lbl_TeclaLBtab[k]->setToolTip(dica_codigo(valores[k]));
         }
     }
-    const auto linhas = linhas_sentinela();
-    for (int s = PRIMEIRO_SENTINELA; s <= entrada; ++s) {
-        for (int b = 0; b < 4 && (s < entrada || b + 1 < tabela); ++b)
-            (*linhas[s - PRIMEIRO_SENTINELA])[b]->setText(texto_sentinela(codigos, s, b));
+    for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
+        const int s = LINHAS_SENTINELA[i].slot;
+        for (int b = 0; b < QTD_TABELAS && (s < entrada || (s == entrada && b + 1 < tabela)); ++b)
+            Txt_Sentinela[i][std::size_t(b)]->setText(texto_sentinela(codigos, s, b));
     }
 }
 

@@ -58,11 +58,11 @@ class Editor : public QObject {
     void para_pisca();
     void retoma_pisca();
 
-    // The option boxes as the layout and the exchange read them: 0, 1 or 2 (greyed),
-    // in the layout's order (Prot, ProtDisp, ProtDispBNC).
-    [[nodiscard]] std::array<int, 3> opcoes() const;
-    // Sets the boxes whose value differs; error 380 for a value outside 0..2.
-    void define_opcoes(const std::array<int, 3>& valores);
+    // The layout on view becomes `layout`: its tables, and the option boxes whose value
+    // differs (error 380 for a value outside 0..2, the tables then already set).
+    void define_layout(const Layout& layout);
+    // Whether the card-reader page is on view.
+    [[nodiscard]] bool na_pagina_cartao() const;
     // After a layout read that stopped at entry `entrada` of table `tabela` (1..4):
     // the table on view and the sentinel boxes of the entries read show what the tables
     // now hold; the other boxes keep their text, which Save and the send take.
@@ -70,12 +70,14 @@ class Editor : public QObject {
     // After a layout read: the sentinels shown, nothing selected, table 1 on view.
     void mostra_aberto();
 
-    // The 24 sentinel boxes, row by row (slot 66..71), boxes 0..3.
-    [[nodiscard]] std::array<std::array<QLineEdit*, 4>*, 6> linhas_sentinela();
+    // Check-box value as the layout reads it: 0, 1 or 2 (greyed).
     [[nodiscard]] static int valor_caixa(const QCheckBox* caixa);
+    // Sets a check box from such a value; error 380 for any other.
     static void define_caixa(QCheckBox* caixa, int valor);
 
-    CodigosLayout codigos;
+    // The layout on view: the code tables Codigos_Tab1..Codigos_Tab4 and the option
+    // boxes' values, which follow the boxes as they change.
+    Layout codigos;
     std::int16_t Tecla_Atual = 0;
     std::int16_t Tecla_PC_Atual = 0;
     std::int16_t Fase_Pisca = 0;
@@ -86,15 +88,12 @@ class Editor : public QObject {
     QCheckBox* Chk_Tec44 = nullptr;
     std::array<Rotulo*, 66> Lbl_TeclaLBtab{};
     std::array<Forma*, 66> Sp_TeclaLBtab{};
-    std::array<QLineEdit*, 4> Txt_Inicial{};
-    std::array<QLineEdit*, 4> Txt_Final{};
-    std::array<QLineEdit*, 4> Txt_lcmErro{};
-    std::array<QLineEdit*, 4> Txt_InicialT3{};
-    std::array<QLineEdit*, 4> Txt_FinalT3{};
-    std::array<QLineEdit*, 4> Txt_lcmErroT3{};
-    QCheckBox* Chk_Prot44serial = nullptr;
-    QCheckBox* Chk_Prot44serialBNC = nullptr;
-    QCheckBox* Chk_Autoriza_prot = nullptr;
+    // The sentinel rows' boxes (Txt_Inicial, Txt_Final, ... Txt_lcmErroT3), in the order
+    // of LINHAS_SENTINELA, boxes 0..3 for tables 1..4.
+    std::array<std::array<QLineEdit*, QTD_TABELAS>, QTD_SENTINELAS> Txt_Sentinela{};
+    // The option boxes (Chk_Autoriza_prot, Chk_Prot44serial, Chk_Prot44serialBNC), in the
+    // order of OPCOES_LAYOUT.
+    std::array<QCheckBox*, QTD_OPCOES> Chk_Opcao{};
     QTimer* Tmr_POSICAO = nullptr;
 
   signals:

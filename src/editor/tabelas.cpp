@@ -5,32 +5,18 @@
 
 namespace vantora {
 
-Tabela& CodigosLayout::tabela(int n) {
-    return const_cast<Tabela&>(static_cast<const CodigosLayout*>(this)->tabela(n));
+Tabela& Layout::tabela(int n) {
+    return const_cast<Tabela&>(static_cast<const Layout*>(this)->tabela(n));
 }
 
-const Tabela& CodigosLayout::tabela(int n) const {
-    switch (n) {
-    case 1:
-        return Codigos_Tab1;
-    case 2:
-        return Codigos_Tab2;
-    case 3:
-        return Codigos_Tab3;
-    case 4:
-        return Codigos_Tab4;
-    default:
-        throw ErroExecucao(ERRO_SUBSCRITO);
-    }
+const Tabela& Layout::tabela(int n) const {
+    if (n < 1 || n > QTD_TABELAS) throw ErroExecucao(ERRO_SUBSCRITO);
+    return tabelas[static_cast<std::size_t>(n - 1)];
 }
 
-void CodigosLayout::limpa_tabelas() {
-    for (int i = 0; i < QTD_SLOTS; ++i) {
-        Codigos_Tab1[i] = 0;
-        Codigos_Tab2[i] = 0;
-        Codigos_Tab3[i] = 0;
-        Codigos_Tab4[i] = 0;
-    }
+void Layout::limpa_tabelas() {
+    for (Tabela& t : tabelas)
+        t.fill(0);
 }
 
 QString legenda_codigo(int c, const Catalogo& catalogo) {
@@ -47,10 +33,21 @@ QString dica_codigo(int c) {
            QString::number(static_cast<std::uint16_t>(c), 16).toUpper() + QStringLiteral("h)");
 }
 
-QString texto_sentinela(const CodigosLayout& codigos, int slot, int caixa) {
+QString texto_sentinela(const Layout& codigos, int slot, int caixa) {
     const int valor = codigos.tabela(caixa + 1).at(slot);
-    if (caixa == 0 && valor == 0) return QString::fromLatin1(PADRAO_SENTINELA.at(slot - PRIMEIRO_SENTINELA));
+    if (caixa == 0 && valor == 0)
+        return QString::fromLatin1(LINHAS_SENTINELA.at(std::size_t(slot - PRIMEIRO_SENTINELA)).padrao);
     return QString::number(valor);
+}
+
+QString legenda_trilha(int trilha) {
+    return QStringLiteral("Leitor Trilha %1").arg(trilha);
+}
+
+QString nome_sentinela(const LinhaSentinela& linha) {
+    QString legenda = QString::fromLatin1(linha.legenda);
+    legenda.chop(1); // the colon
+    return legenda + QStringLiteral(", ") + legenda_trilha(linha.trilha);
 }
 
 } // namespace vantora

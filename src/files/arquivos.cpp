@@ -70,7 +70,7 @@ void Arquivos::abre_arquivo(const QString& caminho) {
 void Arquivos::mnuSalvar_Click() {
     // On the card-reader page the filter stays off, so that the sentinel boxes keep
     // receiving typing.
-    const bool pagina_lcm = editor_.aba_atual() == 5;
+    const bool pagina_lcm = editor_.na_pagina_cartao();
     trap(QStringLiteral("mnuSalvar_Click"), [this] {
         captura_.Desativa_Captura();
         captura_.suspende();
@@ -94,24 +94,18 @@ void Arquivos::mnuSalvar_Click() {
 }
 
 void Arquivos::Grava_Layout() {
-    Layout layout;
-    layout.codigos = editor_.codigos;
-    layout.caixas = editor_.opcoes();
     // The whole file is composed from the lines it has now and written once.
     PerfilPrivado ini = PerfilPrivado::le_para_gravar(Arquivo_Atual);
-    vantora::Grava_Layout(ini, layout);
+    vantora::Grava_Layout(ini, editor_.codigos);
     ini.salva(Arquivo_Atual);
 }
 
 void Arquivos::Le_Layout() {
     const PerfilPrivado ini = PerfilPrivado::le_arquivo(Arquivo_Atual);
-    Layout layout;
-    layout.codigos = editor_.codigos;
-    layout.caixas = editor_.opcoes();
+    Layout layout = editor_.codigos;
     // What the reader set before a failing read stays set, in the window too.
     auto aplica = [&](const PosicaoLeitura& onde) {
-        editor_.codigos = layout.codigos;
-        editor_.define_opcoes(layout.caixas);
+        editor_.define_layout(layout);
         editor_.mostra_lido_ate(onde.entrada, onde.tabela);
     };
     PosicaoLeitura onde;
@@ -137,8 +131,7 @@ void Arquivos::Le_Layout() {
         mensagens_.informa(mensagemOutroTeclado(), QStringLiteral("Vantora"));
         return;
     }
-    editor_.codigos = layout.codigos;
-    editor_.define_opcoes(layout.caixas);
+    editor_.define_layout(layout);
     editor_.mostra_aberto();
 }
 

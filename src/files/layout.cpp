@@ -9,13 +9,19 @@ namespace vantora {
 namespace {
 
 const QString TECLADO = QStringLiteral("Teclado");
-const std::array<QString, 3> NOMES_CAIXAS = {QStringLiteral("Prot"), QStringLiteral("ProtDisp"),
-                                             QStringLiteral("ProtDispBNC")};
+
+QString chave_opcao(int c) {
+    return QString::fromLatin1(OPCOES_LAYOUT[static_cast<std::size_t>(c)].chave);
+}
 
 // The section and key names, made once: a layout reads and writes 292 keys.
 const QString& secao_tabela(int n) {
-    static const std::array<QString, 5> nomes = {QString(), QStringLiteral("Tab1"), QStringLiteral("Tab2"),
-                                                 QStringLiteral("Tab3"), QStringLiteral("Tab4")};
+    static const std::array<QString, QTD_TABELAS + 1> nomes = [] {
+        std::array<QString, QTD_TABELAS + 1> r;
+        for (int t = 1; t <= QTD_TABELAS; ++t)
+            r[static_cast<std::size_t>(t)] = QStringLiteral("Tab") + QString::number(t);
+        return r;
+    }();
     return nomes[static_cast<std::size_t>(n)];
 }
 const QString& chave_entrada(int i) {
@@ -46,11 +52,11 @@ void Grava_Ini(PerfilPrivado& ini, const QString& secao, const QString& chave, c
 
 void Grava_Layout(PerfilPrivado& ini, const Layout& layout) {
     Grava_Ini(ini, TECLADO, QStringLiteral("Tipo"), tipoLayout());
-    for (int c = 0; c < 3; ++c)
-        Grava_Ini(ini, TECLADO, NOMES_CAIXAS[c], QString::number(layout.caixas[c]));
+    for (int c = 0; c < QTD_OPCOES; ++c)
+        Grava_Ini(ini, TECLADO, chave_opcao(c), QString::number(layout.caixas[static_cast<std::size_t>(c)]));
     for (int i = 0; i < QTD_SLOTS; ++i) {
-        for (int n = 1; n <= 4; ++n)
-            Grava_Ini(ini, secao_tabela(n), chave_entrada(i), QString::number(layout.codigos.tabela(n)[i]));
+        for (int n = 1; n <= QTD_TABELAS; ++n)
+            Grava_Ini(ini, secao_tabela(n), chave_entrada(i), QString::number(layout.tabela(n)[i]));
     }
 }
 
@@ -64,27 +70,50 @@ QString PosicaoLeitura::secao() const {
 }
 
 QString PosicaoLeitura::chave() const {
-    return opcao >= 0 ? NOMES_CAIXAS[static_cast<std::size_t>(opcao)] : chave_entrada(entrada);
+    return opcao >= 0 ? chave_opcao(opcao) : chave_entrada(entrada);
 }
 
 QString PosicaoLeitura::nome() const {
     return QStringLiteral("[%1] %2").arg(secao(), opcao >= 0 ? chave() : nome_entrada(entrada));
 }
 
-QString PosicaoLeitura::lido_antes() const {
-    if (opcao == 1) return QStringLiteral("a opção Prot");
-    if (opcao == 2) return QStringLiteral("as opções Prot e ProtDisp");
-    if (opcao >= 0 || tabela < 1) return {};
-    QStringList partes{QStringLiteral("as três opções")};
-    if (entrada == 1) partes << QStringLiteral("T0 das quatro tabelas");
-    if (entrada > 1) partes << QStringLiteral("T0–T%1 das quatro tabelas").arg(entrada - 1);
-    static const std::array<const char*, 3> anteriores = {"da Tab1", "da Tab1 e da Tab2",
-                                                          "da Tab1, da Tab2 e da Tab3"};
-    if (tabela > 1)
-        partes << QStringLiteral("T%1 %2").arg(entrada).arg(
-            QLatin1String(anteriores[std::size_t(tabela - 2)]));
+namespace {
+
+// "a", "a e b", "a, b e c"
+QString em_lista(QStringList partes) {
     const QString ultima = partes.takeLast();
     return partes.isEmpty() ? ultima : partes.join(QStringLiteral(", ")) + QStringLiteral(" e ") + ultima;
+}
+
+// A count of options or tables, in words.
+QString por_extenso(int n) {
+    static const std::array<const char*, 10> nomes = {"zero",  "uma",  "duas", "três", "quatro",
+                                                      "cinco", "seis", "sete", "oito", "nove"};
+    return n >= 0 && n < 10 ? QString::fromUtf8(nomes[static_cast<std::size_t>(n)]) : QString::number(n);
+}
+
+} // namespace
+
+QString PosicaoLeitura::lido_antes() const {
+    if (opcao == 1) return QStringLiteral("a opção ") + chave_opcao(0);
+    if (opcao > 1) {
+        QStringList chaves;
+        for (int c = 0; c < opcao; ++c)
+            chaves << chave_opcao(c);
+        return QStringLiteral("as opções ") + em_lista(chaves);
+    }
+    if (opcao >= 0 || tabela < 1) return {};
+    QStringList partes{QStringLiteral("as %1 opções").arg(por_extenso(QTD_OPCOES))};
+    const QString todas = QStringLiteral("das %1 tabelas").arg(por_extenso(QTD_TABELAS));
+    if (entrada == 1) partes << QStringLiteral("T0 ") + todas;
+    if (entrada > 1) partes << QStringLiteral("T0–T%1 ").arg(entrada - 1) + todas;
+    if (tabela > 1) {
+        QStringList anteriores;
+        for (int t = 1; t < tabela; ++t)
+            anteriores << QStringLiteral("da ") + secao_tabela(t);
+        partes << QStringLiteral("T%1 ").arg(entrada) + em_lista(anteriores);
+    }
+    return em_lista(partes);
 }
 
 ValorLido le_valor(const PerfilPrivado& ini, const PosicaoLeitura& onde) {
@@ -110,17 +139,17 @@ bool Le_Layout(const PerfilPrivado& ini, Layout& layout, PosicaoLeitura* onde) {
         if (v.erro) throw *v.erro;
         return v.valor;
     };
-    for (int c = 0; c < 3; ++c) {
+    for (int c = 0; c < QTD_OPCOES; ++c) {
         p.opcao = c;
-        layout.caixas[c] = valor();
+        layout.caixas[static_cast<std::size_t>(c)] = valor();
     }
     p.opcao = -1;
     // The keys must all be there; the sentinels may be missing (0).
     for (int i = 0; i < QTD_SLOTS; ++i) {
         p.entrada = i;
-        for (int n = 1; n <= 4; ++n) {
+        for (int n = 1; n <= QTD_TABELAS; ++n) {
             p.tabela = n;
-            layout.codigos.tabela(n)[i] = valor();
+            layout.tabela(n)[i] = valor();
         }
     }
     p = PosicaoLeitura();

@@ -1,6 +1,6 @@
 #pragma once
-// The layout file: section "Teclado" (file type and the three protocol options) and
-// sections "Tab1".."Tab4" with keys T0..T71, one per entry of the code tables.
+// The layout file: section "Teclado" (file type and the option boxes of OPCOES_LAYOUT)
+// and sections "Tab1".."Tab4" with keys T0..T71, one per entry of the code tables.
 //
 //   [Teclado]            [Tab1]      [Tab2]  ...
 //   Tipo=Vantora         T0=27       T0=0
@@ -21,16 +21,6 @@
 
 namespace vantora {
 
-// What a layout file holds: the four code tables and the three option boxes.
-struct Layout {
-    enum Caixa { Prot, ProtDisp, ProtDispBNC };
-    CodigosLayout codigos;
-    std::array<int, 3> caixas{1, 0, 0}; // Chk_Autoriza_prot, Chk_Prot44serial, Chk_Prot44serialBNC
-    friend bool operator==(const Layout& a, const Layout& b) {
-        return a.codigos == b.codigos && a.caixas == b.caixas;
-    }
-};
-
 // The file type written into every layout, and the message for a file without it.
 inline QString tipoLayout() {
     return QStringLiteral("Vantora");
@@ -47,8 +37,8 @@ inline QString mensagemOutroTeclado() {
 // One key into the store.
 void Grava_Ini(PerfilPrivado& ini, const QString& secao, const QString& chave, const QString& valor);
 
-// Writes the 292 keys of the layout, in the order of a new file: Teclado's four keys,
-// then T0 of Tab1..Tab4, T1 of Tab1..Tab4, and so on.
+// Writes the keys of the layout (292), in the order of a new file: Teclado's Tipo and
+// options, then T0 of Tab1..Tab4, T1 of Tab1..Tab4, and so on.
 void Grava_Layout(PerfilPrivado& ini, const Layout& layout);
 
 // "T5 (tecla 6)": an entry's key name with the key number the tools and the window's
@@ -58,8 +48,8 @@ void Grava_Layout(PerfilPrivado& ini, const Layout& layout);
 // The key the layout reader reads last. Le_Layout keeps it up to date, so that after
 // a read that failed it names the key that failed and tells what was set before it.
 struct PosicaoLeitura {
-    int opcao = -1;                      // 0..2 (Prot, ProtDisp, ProtDispBNC) while the options are read
-    int tabela = 0;                      // 1..4 while the tables are read
+    int opcao = -1;                      // index in OPCOES_LAYOUT while the options are read
+    int tabela = 0;                      // 1..QTD_TABELAS while the tables are read
     int entrada = -1;                    // 0..71, likewise
     [[nodiscard]] QString secao() const; // "Teclado", "Tab2"
     [[nodiscard]] QString chave() const; // "ProtDisp", "T5"

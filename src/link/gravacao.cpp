@@ -15,12 +15,13 @@ constexpr int LIMITE_FALHAS = 6;
 
 // Sends one key or sentinel record until it is accepted or the failures add up to
 // the limit.
-void envia_ate_aceito(CanalGravacao& canal, const CodigosLayout& c, int indice, int slot, int& falhas) {
+void envia_ate_aceito(CanalGravacao& canal, const Layout& c, int indice, int slot, int& falhas) {
     const auto i = static_cast<size_t>(slot);
+    static_assert(QTD_TABELAS == 4, "a data record carries one code of each of four tables");
+    const auto& t = c.tabelas;
     for (;;) {
         canal.avanca(1);
-        canal.envia_registro(indice, c.Codigos_Tab1[i], c.Codigos_Tab2[i], c.Codigos_Tab3[i],
-                             c.Codigos_Tab4[i]);
+        canal.envia_registro(indice, t[0][i], t[1][i], t[2][i], t[3][i]);
         const RespostaTeclado r = canal.espera_resposta();
         if (r == RespostaTeclado::Aceito) {
             falhas = 0;
@@ -119,7 +120,7 @@ QString texto_gravacao_parcial(int aceitos) {
                  : QStringLiteral("as 65 teclas e %1 sentinela(s)").arg(aceitos - QTD_TECLAS));
 }
 
-ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
+ResultadoGravacao executa_gravacao(CanalGravacao& canal, const Layout& codigos,
                                    const std::function<int()>& opcoes) {
     int falhas = 0;
     // Key record i carries entry i - 1; entry 65 (the placeholder key) is never sent.

@@ -99,7 +99,7 @@ inline constexpr int REGISTROS_LAYOUT = QTD_TECLAS + QTD_SLOTS - PRIMEIRO_SENTIN
 // record was abandoned; their answers are awaited but not judged. The options byte
 // is asked for once the sentinel phase is over, so that it is sent as the option
 // boxes stand at that moment.
-[[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const CodigosLayout& codigos,
+[[nodiscard]] ResultadoGravacao executa_gravacao(CanalGravacao& canal, const Layout& codigos,
                                                  const std::function<int()>& opcoes);
 
 } // namespace vantora

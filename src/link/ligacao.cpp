@@ -62,7 +62,7 @@ void Ligacao::monta(QWidget* area) {
     Frm_Envia = coloca(new QGroupBox(QStringLiteral("Enviando dados para o teclado"), area),
                        QStringLiteral("Frm_Envia"), 570, 2040, 6315, 1860);
     PBar = coloca(new QProgressBar(Frm_Envia), QStringLiteral("PBar"), 180, 405, 5955, 1095);
-    PBar->setRange(0, 73);
+    PBar->setRange(0, PASSOS_GRAVACAO);
     PBar->setValue(0);
     Frm_Envia->setAutoFillBackground(true);
     Frm_Envia->hide();
@@ -277,7 +277,7 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
             if (Abre_Porta_Serial(posicao, parametros_escolhidos())) {
                 try {
                     // The boxes may change while the records go out: read them last.
-                    const auto opcoes = [this] { return byte_opcoes(editor_.opcoes()); };
+                    const auto opcoes = [this] { return byte_opcoes(editor_.codigos.caixas); };
                     TrocaSerial canal(*MSComm1, &Resposta_Teclado);
                     canal.ao_avancar = [this](int passos) { PBar->setValue(PBar->value() + passos); };
                     try {

@@ -4,37 +4,36 @@
 
 namespace vantora {
 
-int byte_opcoes(const std::array<int, 3>& caixas) {
-    return (caixas[0] == 0 ? 1 : 0) | (caixas[1] == 1 ? 2 : 0) | (caixas[2] == 1 ? 4 : 0);
+int byte_opcoes(const std::array<int, QTD_OPCOES>& caixas) {
+    int byte = 0;
+    for (std::size_t c = 0; c < OPCOES_LAYOUT.size(); ++c)
+        if (caixas[c] == OPCOES_LAYOUT[c].liga) byte |= 1 << OPCOES_LAYOUT[c].bit;
+    return byte;
 }
 
-std::optional<QString> valor_fora_da_faixa(const CodigosLayout& codigos) {
+std::optional<QString> valor_fora_da_faixa(const Layout& codigos) {
     const auto fora = [](int v) { return v < 0 || v > 255; };
     for (int k = 0; k < QTD_TECLAS; ++k) {
-        for (int t = 1; t <= 4; ++t) {
+        for (int t = 1; t <= QTD_TABELAS; ++t) {
             const int v = codigos.tabela(t)[k];
             if (fora(v))
                 return QStringLiteral("A tecla %1 (linha %2, coluna %3) tem o código %4 na Tabela 0%5; "
                                       "os códigos vão de 0 a 255. Nada foi enviado ao teclado.")
                     .arg(k + 1)
-                    .arg(k / 13 + 1)
-                    .arg(k % 13 + 1)
+                    .arg(k / TECLAS_POR_LINHA + 1)
+                    .arg(k % TECLAS_POR_LINHA + 1)
                     .arg(v)
                     .arg(t);
         }
     }
-    static const std::array<const char*, 6> nomes = {
-        "Sentinela Inicial, Leitor Trilha 2", "Sentinela Final, Leitor Trilha 2",
-        "Erro de Leitura, Leitor Trilha 2",   "Sentinela Inicial, Leitor Trilha 3",
-        "Sentinela Final, Leitor Trilha 3",   "Erro de Leitura, Leitor Trilha 3"};
-    for (int i = 0; i < 6; ++i) {
-        for (int t = 1; t <= 4; ++t) {
-            const int v = codigos.tabela(t)[PRIMEIRO_SENTINELA + i];
+    for (const LinhaSentinela& linha : LINHAS_SENTINELA) {
+        for (int t = 1; t <= QTD_TABELAS; ++t) {
+            const int v = codigos.tabela(t)[linha.slot];
             if (fora(v))
                 return QStringLiteral("A caixa %1 de \"%2\" (LCM) tem o valor %3; os códigos vão de 0 a 255. "
                                       "Nada foi enviado ao teclado.")
                     .arg(t)
-                    .arg(QString::fromUtf8(nomes[size_t(i)]))
+                    .arg(nome_sentinela(linha))
                     .arg(v);
         }
     }

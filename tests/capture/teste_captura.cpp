@@ -249,7 +249,7 @@ class TesteCaptura : public QObject {
 
         j.ed->seleciona_aba(5);
         QVERIFY(!j.cap->captura_instalada());
-        QLineEdit* caixa = j.ed->Txt_Inicial[0];
+        QLineEdit* caixa = j.ed->Txt_Sentinela[0][0];
         caixa->clear();
         tecla(caixa, TECLA_A, QStringLiteral("a"));
         QCOMPARE(caixa->text(), QStringLiteral("a"));

@@ -59,12 +59,12 @@ struct JanelaReal : DialogosQt, JanelaDeTeste {
         janela->move(0, 0);
         janela->show();
     }
-    // The codes of the 65 keys in the four tables.
+    // The codes of the 65 keys in every table.
     [[nodiscard]] QList<int> teclas() const {
         QList<int> r;
-        for (int t = 1; t <= 4; ++t)
-            for (int k = 0; k < 65; ++k)
-                r << ed->codigos.tabela(t)[size_t(k)];
+        for (const Tabela& t : ed->codigos.tabelas)
+            for (int k = 0; k < QTD_TECLAS; ++k)
+                r << t[size_t(k)];
         return r;
     }
     // A key typed on the window assigns its code to the selected key.
@@ -72,7 +72,7 @@ struct JanelaReal : DialogosQt, JanelaDeTeste {
         QVERIFY(ativa(janela.get()));
         const int k = ed->Tecla_Atual;
         xdo({"key", "a"});
-        QTRY_COMPARE(int(ed->codigos.Codigos_Tab1[size_t(k)]), 65);
+        QTRY_COMPARE(int(ed->codigos.tabela(1)[size_t(k)]), 65);
         QCOMPARE(int(ed->Tecla_Atual), k + 1);
     }
 };
@@ -244,18 +244,18 @@ class TesteTeclasX11 : public QObject {
 
         aponta(j.pc->Lbl_TeclaLB[61]); // "A"
         xdo({"click", "--repeat", "2", "--delay", "60", "1"});
-        QTRY_COMPARE(int(j.ed->codigos.Codigos_Tab1[12]), 65);
+        QTRY_COMPARE(int(j.ed->codigos.tabela(1)[12]), 65);
         QTest::qWait(200);
         QCOMPARE(int(j.ed->Tecla_Atual), 13);
-        QCOMPARE(int(j.ed->codigos.Codigos_Tab1[13]), 0);
+        QCOMPARE(int(j.ed->codigos.tabela(1)[13]), 0);
 
-        Editor::define_caixa(j.ed->Chk_Prot44serial, 2);
-        aponta(j.ed->Chk_Prot44serial, {8, j.ed->Chk_Prot44serial->height() / 2});
+        Editor::define_caixa(j.ed->Chk_Opcao[1], 2);
+        aponta(j.ed->Chk_Opcao[1], {8, j.ed->Chk_Opcao[1]->height() / 2});
         QList<int> estados;
         for (int i = 0; i < 3; ++i) {
             xdo({"click", "1"});
             QTest::qWait(150);
-            estados << Editor::valor_caixa(j.ed->Chk_Prot44serial);
+            estados << Editor::valor_caixa(j.ed->Chk_Opcao[1]);
         }
         QCOMPARE(estados, (QList<int>{1, 0, 1}));
     }

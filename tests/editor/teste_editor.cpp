@@ -24,8 +24,8 @@ void clica(QWidget* w) {
 // The sentinel boxes, row by row.
 QString sentinelas(Editor& ed) {
     QStringList l;
-    for (auto* linha : ed.linhas_sentinela())
-        for (auto* caixa : *linha)
+    for (const auto& linha : ed.Txt_Sentinela)
+        for (auto* caixa : linha)
             l << caixa->text();
     return l.join(' ');
 }
@@ -119,7 +119,7 @@ class TesteEditor : public QObject {
         if (codigo >= 128) QCOMPARE(codigo_ansi(legenda.at(0)), codigo);
         j.ed->Lbl_TeclaLBtab_Click(4);
         j.ed->insere_codigo(codigo);
-        QCOMPARE(int(j.ed->codigos.Codigos_Tab1[4]), codigo);
+        QCOMPARE(int(j.ed->codigos.tabela(1)[4]), codigo);
         QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->caption(), legenda);
         QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->toolTip(), dica);
         QCOMPARE(j.ed->Tecla_Atual, 5);
@@ -154,17 +154,17 @@ class TesteEditor : public QObject {
         for (int k : {18, 19, 20, 21})
             clica(j.pc->Lbl_TeclaLB[k]);
         QCOMPARE(j.ed->Tecla_Atual, 4);
-        QCOMPARE(j.ed->codigos.Codigos_Tab1[0], 33);
+        QCOMPARE(j.ed->codigos.tabela(1)[0], 33);
         QCOMPARE(j.ed->Lbl_TeclaLBtab[1]->caption(), QStringLiteral("@"));
         clica(j.ed->Lbl_TeclaLBtab[1]);
         clica(j.pc->Lbl_TeclaLBnula);
-        QCOMPARE(j.ed->codigos.Codigos_Tab1[1], 0);
+        QCOMPARE(j.ed->codigos.tabela(1)[1], 0);
         QCOMPARE(j.ed->Lbl_TeclaLBtab[1]->caption(), QString());
         QCOMPARE(j.ed->Tecla_Atual, 2);
         QCOMPARE(j.ed->Tecla_PC_Atual, 0);
         clica(j.ed->Lbl_TeclaLBtab[64]);
         clica(j.pc->Lbl_TeclaLB[39]);
-        QCOMPARE(j.ed->codigos.Codigos_Tab1[64], 11);
+        QCOMPARE(j.ed->codigos.tabela(1)[64], 11);
         QCOMPARE(j.ed->Tecla_Atual, 0);
         j.ed->insere_codigo(-1);
         QVERIFY(j.mensagens.ultima().startsWith(QStringLiteral("Error 9 (")));
@@ -181,7 +181,7 @@ class TesteEditor : public QObject {
         QCOMPARE(j.ed->Tecla_PC_Atual, 61);
         j.ed->insere_codigo(65);
         QCOMPARE(j.ed->Tecla_PC_Atual, 0);
-        QVERIFY(j.ed->codigos == CodigosLayout{});
+        QVERIFY(j.ed->codigos == Layout{});
         j.ed->Lbl_TeclaLB_Click(109);
         QVERIFY(j.mensagens.vistas.empty());
         clica(j.ed->Lbl_TeclaLBtab[5]);
@@ -192,7 +192,7 @@ class TesteEditor : public QObject {
         QCOMPARE(j.mensagens.vistas[0].icone, Icone::Nenhum);
         QVERIFY(j.mensagens.vistas[0].titulo.isEmpty()); // the application's title
         QCOMPARE(j.ed->Tecla_Atual, 5);
-        QCOMPARE(j.ed->codigos.Codigos_Tab1[5], 65);
+        QCOMPARE(j.ed->codigos.tabela(1)[5], 65);
     }
 
     // A table switch steps back to the key just given a code (not from key 0 or none)
@@ -207,14 +207,14 @@ class TesteEditor : public QObject {
         QCOMPARE(j.ed->Lbl_tab->caption(), QStringLiteral("2"));
         QCOMPARE(j.ed->Lbl_TeclaLBtab[12]->caption(), QString());
         clica(j.pc->Lbl_TeclaLB[62]);
-        QCOMPARE(j.ed->codigos.Codigos_Tab2[12], 83);
-        QCOMPARE(j.ed->codigos.Codigos_Tab1[12], 65);
+        QCOMPARE(j.ed->codigos.tabela(2)[12], 83);
+        QCOMPARE(j.ed->codigos.tabela(1)[12], 65);
         j.ed->TabStrip->setCurrentIndex(4);
         QVERIFY(j.ed->Frame[0]->isHidden() && !j.ed->Frame[2]->isHidden());
         QCOMPARE(j.ed->Tecla_Atual, 13);
         clica(j.pc->Lbl_TeclaLB[61]);
-        for (int n = 1; n <= 4; ++n)
-            QCOMPARE(j.ed->codigos.tabela(n)[13], 0);
+        for (const Tabela& t : j.ed->codigos.tabelas)
+            QCOMPARE(t[13], 0);
         j.ed->TabStrip->setCurrentIndex(0);
         QVERIFY(!j.ed->Frame[0]->isHidden() && j.ed->Frame[2]->isHidden());
         QCOMPARE(j.ed->Tecla_Atual, 13);
@@ -225,9 +225,9 @@ class TesteEditor : public QObject {
         j.ed->Tecla_Atual = TECLA_NENHUMA;
         j.ed->TabStrip->setCurrentIndex(3);
         QCOMPARE(j.ed->Tecla_Atual, TECLA_NENHUMA);
-        j.ed->codigos.Codigos_Tab2[3] = -5;
-        j.ed->codigos.Codigos_Tab2[2] = 66;
-        j.ed->codigos.Codigos_Tab2[4] = 67;
+        j.ed->codigos.tabela(2)[3] = -5;
+        j.ed->codigos.tabela(2)[2] = 66;
+        j.ed->codigos.tabela(2)[4] = 67;
         j.ed->mostra_tabela(0); // out of range: nothing shown, nothing reported
         j.ed->mostra_tabela(5);
         QVERIFY(j.mensagens.vistas.empty());
@@ -242,7 +242,7 @@ class TesteEditor : public QObject {
     // advance skips them, and unchecking brings them back with their captions.
     void modelo_44() {
         JanelaDeTeste j;
-        j.ed->codigos.Codigos_Tab1[60] = 65;
+        j.ed->codigos.tabela(1)[60] = 65;
         j.ed->Chk_Tec44->setChecked(true);
         QList<int> ocultas, percurso;
         for (int k = 0; k <= 65; ++k)
@@ -280,20 +280,20 @@ class TesteEditor : public QObject {
         j->menu().mnuNovo->trigger();
         QCOMPARE(j.ed->aba_atual(), 1);
         QCOMPARE(j.ed->Tecla_Atual, 0);
-        QVERIFY(j.ed->codigos == CodigosLayout{});
+        QVERIFY(j.ed->codigos == Layout{});
         QCOMPARE(j.ed->Lbl_TeclaLBtab[3]->caption(), QString());
         QCOMPARE(sentinelas(*j.ed), "02 0 0 0 03 0 0 0 10 0 0 0 04 0 0 0 05 0 0 0 10 0 0 0");
         QVERIFY(j.ed->Chk_Tec44->isChecked());
         QVERIFY(j.mensagens.vistas.empty());
         j.ed->copia_sentinelas();
-        QCOMPARE(j.ed->codigos.Codigos_Tab1[66], 2);
-        QCOMPARE(j.ed->codigos.Codigos_Tab1[69], 4);
-        j.ed->Txt_Inicial[0]->setText(QStringLiteral("7"));
-        j.ed->Txt_Final[2]->setText(QStringLiteral("x"));
-        j.ed->Txt_InicialT3[0]->setText(QStringLiteral("9"));
+        QCOMPARE(j.ed->codigos.tabela(1)[66], 2);
+        QCOMPARE(j.ed->codigos.tabela(1)[69], 4);
+        j.ed->Txt_Sentinela[0][0]->setText(QStringLiteral("7"));
+        j.ed->Txt_Sentinela[1][2]->setText(QStringLiteral("x"));
+        j.ed->Txt_Sentinela[3][0]->setText(QStringLiteral("9"));
         QVERIFY_THROWS_EXCEPTION(ErroExecucao, j.ed->copia_sentinelas());
-        QCOMPARE(j.ed->codigos.Codigos_Tab1[66], 7);
-        QCOMPARE(j.ed->codigos.Codigos_Tab1[69], 4); // after the bad box: not reached
+        QCOMPARE(j.ed->codigos.tabela(1)[66], 7);
+        QCOMPARE(j.ed->codigos.tabela(1)[69], 4); // after the bad box: not reached
     }
 
     // Exit asks nothing; a failing start-up reports the trap's error and closes.

@@ -84,9 +84,9 @@ const QString FILTRO = QStringLiteral("laytou teclado Ordavi (*.key)|*.key");
 // A layout none of whose values is in a file, to see what a read has set.
 Layout marcado() {
     Layout l;
-    l.caixas = {1, 1, 1};
-    for (int n = 1; n <= 4; ++n)
-        l.codigos.tabela(n).fill(1111);
+    l.caixas.fill(1);
+    for (Tabela& t : l.tabelas)
+        t.fill(1111);
     return l;
 }
 
@@ -97,22 +97,22 @@ QString erro_em(const QString& proc) {
 // What the operator sees of a layout: tables, option boxes, sentinel boxes, selection.
 QStringList estado(const JanelaDeTeste& j) {
     QStringList e;
-    for (int n = 1; n <= 4; ++n)
-        for (auto v : j.ed->codigos.tabela(n))
+    for (const Tabela& t : j.ed->codigos.tabelas)
+        for (auto v : t)
             e << QString::number(v);
-    for (QCheckBox* c : {j.ed->Chk_Autoriza_prot, j.ed->Chk_Prot44serial, j.ed->Chk_Prot44serialBNC})
+    for (QCheckBox* c : j.ed->Chk_Opcao)
         e << QString::number(Editor::valor_caixa(c));
-    for (auto* linha : j.ed->linhas_sentinela())
-        for (QLineEdit* caixa : *linha)
+    for (const auto& linha : j.ed->Txt_Sentinela)
+        for (QLineEdit* caixa : linha)
             e << caixa->text();
     return e << QString::number(j.ed->Tecla_Atual) << QString::number(j.ed->aba_atual());
 }
 
 // A window with a layout of its own on view, key 7 selected.
 void prepara(JanelaDeTeste& j) {
-    j.ed->codigos.Codigos_Tab1[0] = 9;
-    j.ed->codigos.Codigos_Tab3[66] = 5;
-    j.ed->Chk_Prot44serial->setCheckState(Qt::Checked);
+    j.ed->codigos.tabela(1)[0] = 9;
+    j.ed->codigos.tabela(3)[66] = 5;
+    j.ed->Chk_Opcao[1]->setCheckState(Qt::Checked);
     j.ed->mostra_sentinelas();
     j.ed->Lbl_TeclaLBtab_Click(7);
 }
@@ -332,11 +332,11 @@ class TesteArquivos : public QObject {
     // the same bytes.
     void texto_de_arquivo_novo() {
         const Layout l = exemplo();
-        QCOMPARE(l.caixas, (std::array<int, 3>{1, 0, 2}));
-        QCOMPARE(l.codigos.Codigos_Tab1[1], std::int16_t(39));
-        QCOMPARE(l.codigos.Codigos_Tab3[1], std::int16_t(255));
-        QCOMPARE(l.codigos.Codigos_Tab4[5], std::int16_t(-32768));
-        QCOMPARE(l.codigos.Codigos_Tab1[67], std::int16_t(63));
+        QCOMPARE(l.caixas, (decltype(l.caixas){1, 0, 2}));
+        QCOMPARE(l.tabela(1)[1], std::int16_t(39));
+        QCOMPARE(l.tabela(3)[1], std::int16_t(255));
+        QCOMPARE(l.tabela(4)[5], std::int16_t(-32768));
+        QCOMPARE(l.tabela(1)[67], std::int16_t(63));
         QCOMPARE(texto_layout(l), le_bytes(dados("layout_novo.key")));
     }
 
@@ -398,18 +398,20 @@ class TesteArquivos : public QObject {
         }
         // The order of reading: the option boxes, then entry by entry, tables 1 to 4
         // within an entry.
-        const int caixa = QStringList{"Prot", "ProtDisp", "ProtDispBNC"}.indexOf(chave);
+        int caixa = QTD_OPCOES - 1;
+        while (caixa >= 0 && chave != QLatin1String(OPCOES_LAYOUT[size_t(caixa)].chave))
+            --caixa;
         const int n = secao.back().digitValue(), i = chave.mid(1).toInt();
         Layout e = erro < 0 ? marcado() : exemplo();
         if (erro == 0 && caixa >= 0)
             e.caixas[caixa] = esperado;
         else if (erro == 0 && chave != "Tipo")
-            e.codigos.tabela(n)[i] = std::int16_t(esperado);
-        for (int c = caixa; erro > 0 && c >= 0 && c < 3; ++c)
+            e.tabela(n)[i] = std::int16_t(esperado);
+        for (int c = caixa; erro > 0 && c >= 0 && c < QTD_OPCOES; ++c)
             e.caixas[c] = 1;
-        for (int m = 1; erro > 0 && m <= 4; ++m)
+        for (int m = 1; erro > 0 && m <= QTD_TABELAS; ++m)
             for (int k = 0; k < QTD_SLOTS; ++k)
-                if (caixa >= 0 || k > i || (k == i && m >= n)) e.codigos.tabela(m)[k] = 1111;
+                if (caixa >= 0 || k > i || (k == i && m >= n)) e.tabela(m)[k] = 1111;
         QVERIFY(l == e);
     }
 
@@ -425,7 +427,7 @@ class TesteArquivos : public QObject {
     void abrir_e_salvar() {
         JanelaDeTeste j;
         prepara(j);
-        j.ed->Txt_lcmErroT3[3]->setText(QStringLiteral("065"));
+        j.ed->Txt_Sentinela[5][3]->setText(QStringLiteral("065"));
         const bool filtro = j.cap->captura_instalada();
         const QStringList antes = estado(j);
         j.dialogo.aoMostrar = [&](const DialogoVisto&) {
@@ -439,7 +441,7 @@ class TesteArquivos : public QObject {
         j.ed->seleciona_aba(5);
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.lig->Resposta_Teclado, std::int16_t(61));
-        QCOMPARE(j.ed->codigos.Codigos_Tab4[71], std::int16_t(65));
+        QCOMPARE(j.ed->codigos.tabela(4)[71], std::int16_t(65));
         QVERIFY(!j.cap->captura_instalada());
         QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
         for (const DialogoVisto& d : j.dialogo.vistos) {
@@ -450,12 +452,12 @@ class TesteArquivos : public QObject {
             QCOMPARE(d.pasta, pasta_inicial(QCoreApplication::applicationDirPath()));
         }
         QVERIFY(j.mensagens.vistas.empty() && j.arq->Arquivo_Atual.isEmpty());
-        j.ed->Txt_Inicial[3]->setText(QStringLiteral("9"));
-        j.ed->Txt_Final[2]->setText(QStringLiteral("ab"));
+        j.ed->Txt_Sentinela[0][3]->setText(QStringLiteral("9"));
+        j.ed->Txt_Sentinela[1][2]->setText(QStringLiteral("ab"));
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
         QCOMPARE(j.mensagens.textos(), QStringList{erro_em("mnuSalvar_Click")});
-        QCOMPARE(j.ed->codigos.Codigos_Tab4[66], std::int16_t(9));
+        QCOMPARE(j.ed->codigos.tabela(4)[66], std::int16_t(9));
         QVERIFY(!j.cap->suspensa());
 
         QTemporaryDir dir;
@@ -487,36 +489,33 @@ class TesteArquivos : public QObject {
                            "arquivo; o resto continua como estava."));
         const Layout e = exemplo();
         for (int k = 0; k <= 64; ++k) {
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption(),
-                     legenda_codigo(e.codigos.Codigos_Tab2[k], j.pc->padroes));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.codigos.Codigos_Tab2[k]));
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.tabela(2)[k], j.pc->padroes));
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.tabela(2)[k]));
         }
         QStringList caixas;
-        for (auto* linha : {&j.ed->Txt_Inicial, &j.ed->Txt_Final})
+        for (auto* linha : {&j.ed->Txt_Sentinela[0], &j.ed->Txt_Sentinela[1]})
             for (QLineEdit* caixa : *linha)
                 caixas << caixa->text();
-        QCOMPARE(caixas, (QStringList{texto_sentinela(e.codigos, 66, 0), texto_sentinela(e.codigos, 66, 1),
-                                      texto_sentinela(e.codigos, 66, 2), texto_sentinela(e.codigos, 66, 3),
-                                      texto_sentinela(e.codigos, 67, 0), texto_sentinela(e.codigos, 67, 1),
-                                      "ab", "0"}));
-        QCOMPARE(j.ed->Txt_lcmErroT3[3]->text(), QStringLiteral("065"));
-        QCOMPARE(j.ed->Chk_Prot44serialBNC->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(caixas, (QStringList{texto_sentinela(e, 66, 0), texto_sentinela(e, 66, 1),
+                                      texto_sentinela(e, 66, 2), texto_sentinela(e, 66, 3),
+                                      texto_sentinela(e, 67, 0), texto_sentinela(e, 67, 1), "ab", "0"}));
+        QCOMPARE(j.ed->Txt_Sentinela[5][3]->text(), QStringLiteral("065"));
+        QCOMPARE(j.ed->Chk_Opcao[2]->checkState(), Qt::PartiallyChecked);
         QCOMPARE(j.ed->Tecla_Atual, std::int16_t(6));
         QVERIFY(!j.cap->suspensa());
         // A layout Notepad saved as "Unicode" opens as it would in its own encoding.
         j.ed->Chk_Tec44->setCheckState(Qt::Checked);
         j.arq->mnu_Abrir_Click();
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(3));
-        QVERIFY(j.ed->codigos == exemplo().codigos);
-        QCOMPARE(j.ed->Chk_Prot44serialBNC->checkState(), Qt::PartiallyChecked);
+        QVERIFY(j.ed->codigos.tabelas == exemplo().tabelas);
+        QCOMPARE(j.ed->Chk_Opcao[2]->checkState(), Qt::PartiallyChecked);
         QCOMPARE(j.ed->Chk_Tec44->checkState(), Qt::Checked);
-        QCOMPARE(j.ed->Txt_lcmErroT3[3]->text(), QStringLiteral("10"));
+        QCOMPARE(j.ed->Txt_Sentinela[5][3]->text(), QStringLiteral("10"));
         QCOMPARE(j.ed->Tecla_Atual, std::int16_t(TECLA_NENHUMA));
         QCOMPARE(j.ed->Sp_TeclaLBtab[6]->BackColor(), BRANCO);
         QCOMPARE(j.ed->aba_atual(), 1);
         QCOMPARE(j.cap->captura_instalada(), filtro);
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(),
-                 legenda_codigo(exemplo().codigos.Codigos_Tab1[0], j.pc->padroes));
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), legenda_codigo(exemplo().tabela(1)[0], j.pc->padroes));
     }
 
     // A sentinel code longer than the three characters typed by hand shows whole, is
@@ -524,24 +523,24 @@ class TesteArquivos : public QObject {
     void sentinela_longa() {
         JanelaDeTeste j;
         Layout l; // every key code 0, so that only the sentinels can be refused
-        l.codigos.Codigos_Tab1[67] = 1000;
-        l.codigos.Codigos_Tab3[71] = -100;
+        l.tabela(1)[67] = 1000;
+        l.tabela(3)[71] = -100;
         QTemporaryDir dir;
         const QString caminho = dir.filePath("longa.key");
         QVERIFY(grava_bytes(caminho, texto_layout(l)));
         j.dialogo.respostas = {caminho, caminho};
         j.arq->mnu_Abrir_Click();
-        QCOMPARE(j.ed->Txt_Final[0]->text(), QStringLiteral("1000"));
-        QCOMPARE(j.ed->Txt_lcmErroT3[2]->text(), QStringLiteral("-100"));
+        QCOMPARE(j.ed->Txt_Sentinela[1][0]->text(), QStringLiteral("1000"));
+        QCOMPARE(j.ed->Txt_Sentinela[5][2]->text(), QStringLiteral("-100"));
         j.arq->mnuSalvar_Click();
         QVERIFY(le_bytes(caminho).contains("\r\nT67=1000\r\n"));
         QCOMPARE(PerfilPrivado::le_arquivo(caminho).le("Tab3", "T71", "", 255), QStringLiteral("-100"));
         j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY2(j.mensagens.ultima().contains("\"Sentinela Final, Leitor Trilha 2\" (LCM) tem o valor 1000"),
                  qPrintable(j.mensagens.ultima()));
-        j.ed->Txt_Inicial[1]->clear();
-        QTest::keyClicks(j.ed->Txt_Inicial[1], "12345");
-        QCOMPARE(j.ed->Txt_Inicial[1]->text(), QStringLiteral("123"));
+        j.ed->Txt_Sentinela[0][1]->clear();
+        QTest::keyClicks(j.ed->Txt_Sentinela[0][1], "12345");
+        QCOMPARE(j.ed->Txt_Sentinela[0][1]->text(), QStringLiteral("123"));
     }
 
     // Save over an existing file (hidden too) asks first: on Nao the file stays, on Sim
@@ -555,18 +554,18 @@ class TesteArquivos : public QObject {
         QVERIFY(grava_bytes(oculto, velho));
         JanelaDeTeste j;
         prepara(j);
-        j.ed->Txt_Final[1]->setText(QStringLiteral(" 63 "));
+        j.ed->Txt_Sentinela[1][1]->setText(QStringLiteral(" 63 "));
         j.dialogo.respostas = {oculto, oculto, sem_pasta};
         j.mensagens.respostas = {Resposta::Nao, Resposta::Sim};
         j.arq->mnuSalvar_Click();
-        QCOMPARE(j.ed->codigos.Codigos_Tab2[67], std::int16_t(63));
+        QCOMPARE(j.ed->codigos.tabela(2)[67], std::int16_t(63));
         QCOMPARE(le_bytes(oculto), velho);
         j.arq->mnuSalvar_Click();
         const QByteArray agora = le_bytes(oculto);
         Layout l;
         QVERIFY(Le_Layout(PerfilPrivado::de_bytes(agora), l));
-        QCOMPARE(l.codigos, j.ed->codigos);
-        QCOMPARE(l.caixas, (std::array<int, 3>{1, 1, 0}));
+        QVERIFY(l.tabelas == j.ed->codigos.tabelas);
+        QCOMPARE(l.caixas, (decltype(l.caixas){1, 1, 0}));
         QVERIFY(agora.contains("\r\ntipo = Vantora\r\n") && agora.contains("\r\n[Outra]\r\nx=1\r\n"));
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
@@ -640,7 +639,7 @@ class TesteArquivos : public QObject {
         j.arq->abre_arquivo(dir.filePath("falta.key"));
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
         j.arq->abre_arquivo(bom);
-        QVERIFY(j.ed->codigos == exemplo().codigos);
+        QVERIFY(j.ed->codigos.tabelas == exemplo().tabelas);
         const auto pasta_do = [&](bool salvar, const QString& nome) {
             Operador op(nome);
             salvar ? j.arq->mnuSalvar_Click() : j.arq->mnu_Abrir_Click();

@@ -85,9 +85,8 @@ class TesteLigacao : public QObject {
         j.dialogo.respostas = {QStringLiteral(VANTORA_EXEMPLOS "/mercado.key")};
         j.arq->mnu_Abrir_Click();
         j.lig->Opt_9600[rapida ? 1 : 0]->setChecked(true);
-        Editor::define_caixa(j.ed->Chk_Autoriza_prot, caixas[0]);
-        Editor::define_caixa(j.ed->Chk_Prot44serial, caixas[1]);
-        Editor::define_caixa(j.ed->Chk_Prot44serialBNC, caixas[2]);
+        for (int c = 0; c < QTD_OPCOES; ++c)
+            Editor::define_caixa(j.ed->Chk_Opcao[size_t(c)], caixas[c]);
         j.lig->Cmd_Grava_Teclado->click();
 
         QCOMPARE(j.mensagens.textos(), QStringList{SUCESSO});
@@ -175,7 +174,7 @@ class TesteLigacao : public QObject {
                 });
             }
             if (!l.startsWith(QLatin1String("REGISTRO 66:"))) return;
-            j.ed->Chk_Prot44serial->setChecked(true);
+            j.ed->Chk_Opcao[1]->setChecked(true);
             // What a click or a paint finds at the frame's corners and on the PC keys row.
             const QRect r = lig->Frm_Envia->geometry();
             for (const QPoint& p :
@@ -248,9 +247,9 @@ class TesteLigacao : public QObject {
         };
         j.lig->cmbserialterm->setEditText(QStringLiteral("COM250"));
         grava();
-        j.ed->codigos.Codigos_Tab2[7] = 300;
+        j.ed->codigos.tabela(2)[7] = 300;
         grava();
-        (*j.ed->linhas_sentinela()[0])[0]->clear();
+        j.ed->Txt_Sentinela[0][0]->clear();
         grava();
         QCOMPARE(
             j.mensagens.textos(),
@@ -294,7 +293,7 @@ class TesteLigacao : public QObject {
         j.ed->Lbl_TeclaLBtab_Click(3);
         sim.comando(QStringLiteral("envia 41 35 31 00"));
         QTRY_COMPARE(int(j.ed->Tecla_Atual), 7);
-        const auto& t1 = j.ed->codigos.Codigos_Tab1;
+        const auto& t1 = j.ed->codigos.tabela(1);
         QCOMPARE((QList<int>{t1[3], t1[4], t1[5], t1[6]}), (QList<int>{65, 53, 49, 0}));
         QCOMPARE(int(j.lig->Resposta_Teclado), 0);
         j.lig->mnu_ativa_serial_Click();

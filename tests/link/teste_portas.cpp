@@ -304,7 +304,7 @@ class TestePortas : public QObject {
         for (int i = 0; i < 71; ++i)
             canal.respostas << RespostaTeclado::Nenhuma << RespostaTeclado::Nenhuma
                             << RespostaTeclado::Aceito;
-        QVERIFY(executa_gravacao(canal, CodigosLayout{}, [] { return 0; }) == ResultadoGravacao::Gravado);
+        QVERIFY(executa_gravacao(canal, Layout{}, [] { return 0; }) == ResultadoGravacao::Gravado);
         QCOMPARE(canal.enviados.count(1), 3);
         QCOMPARE(canal.enviados.size(), 71 * 3 + 2);
         QCOMPARE(canal.progresso, 73);

@@ -18,19 +18,24 @@ namespace vantora {
 
 namespace {
 
-struct Sentinela {
-    int slot;
-    const char* nome;
-};
-constexpr std::array<Sentinela, 6> SENTINELAS = {{{66, "Trilha 2, sentinela inicial"},
-                                                  {67, "Trilha 2, sentinela final"},
-                                                  {68, "Trilha 2, erro de leitura"},
-                                                  {69, "Trilha 3, sentinela inicial"},
-                                                  {70, "Trilha 3, sentinela final"},
-                                                  {71, "Trilha 3, erro de leitura"}}};
+// "Trilha 2, sentinela inicial"
+QString nome_da_linha(const LinhaSentinela& st) {
+    QString legenda = QString::fromLatin1(st.legenda).toLower();
+    legenda.chop(1); // the colon
+    return QStringLiteral("Trilha %1, ").arg(st.trilha) + legenda;
+}
 
 int tecla(int linha, int coluna) {
-    return linha * 13 + coluna;
+    return linha * TECLAS_POR_LINHA + coluna;
+}
+
+// "codigo1,codigo2,...,legenda1,legenda2,..."
+QString colunas_das_tabelas() {
+    QStringList c;
+    for (const char* nome : {"codigo", "legenda"})
+        for (int n = 1; n <= QTD_TABELAS; ++n)
+            c << QString::fromLatin1(nome) + QString::number(n);
+    return c.join(QLatin1Char(','));
 }
 
 QString csvCampo(QString s) {
@@ -72,21 +77,21 @@ QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
         for (int col = 0; col < colunas(m); ++col)
             cabecalho += celula(QStringLiteral("[%1]").arg(tecla(r, col) + 1));
         fecha(cabecalho);
-        for (int n = 1; n <= 4; ++n) {
+        for (int n = 1; n <= QTD_TABELAS; ++n) {
             QString linha = QStringLiteral("  T%1  ").arg(n);
             for (int col = 0; col < colunas(m); ++col)
-                linha += celula(legenda_exibida(l.codigos.tabela(n)[tecla(r, col)], c));
+                linha += celula(legenda_exibida(l.tabela(n)[tecla(r, col)], c));
             fecha(linha);
         }
         s += QLatin1Char('\n');
     }
-    s += QStringLiteral("Sentinelas do leitor de cartão (caixas 1 a 4 da página LCM):\n");
-    for (const Sentinela& st : SENTINELAS) {
-        QString linha = QStringLiteral("  %1:").arg(QString::fromUtf8(st.nome)).leftJustified(32);
+    s += QStringLiteral("Sentinelas do leitor de cartão (caixas 1 a %1 da página LCM):\n").arg(QTD_TABELAS);
+    for (const LinhaSentinela& st : LINHAS_SENTINELA) {
+        QString linha = QStringLiteral("  %1:").arg(nome_da_linha(st)).leftJustified(32);
         // As the window's boxes show them (and the keyboard receives them): box 0 holds the
         // row's default where table 1 has 0.
-        for (int caixa = 0; caixa < 4; ++caixa)
-            linha += QStringLiteral(" %1").arg(texto_sentinela(l.codigos, st.slot, caixa), 4);
+        for (int caixa = 0; caixa < QTD_TABELAS; ++caixa)
+            linha += QStringLiteral(" %1").arg(texto_sentinela(l, st.slot, caixa), 4);
         s += linha + QLatin1Char('\n');
     }
     const auto caixa = [](int v) {
@@ -95,27 +100,24 @@ QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
                         : QStringLiteral("desmarcada");
     };
     s += QStringLiteral("\nOpções:\n");
-    s += QStringLiteral("  Autoriza modificar layout por outro protocolo: %1\n")
-             .arg(caixa(l.caixas[Layout::Prot]));
-    s +=
-        QStringLiteral("  Ativa protocolo Display Norva Serial: %1\n").arg(caixa(l.caixas[Layout::ProtDisp]));
-    s += QStringLiteral("  Ativa protocolo Display BNC: %1\n").arg(caixa(l.caixas[Layout::ProtDispBNC]));
+    for (std::size_t o = 0; o < OPCOES_LAYOUT.size(); ++o)
+        s +=
+            QStringLiteral("  %1: %2\n").arg(QString::fromUtf8(OPCOES_LAYOUT[o].legenda), caixa(l.caixas[o]));
     s += QStringLiteral("  Byte de opções enviado ao teclado: 0x%1\n")
              .arg(QString::number(byte_opcoes(l.caixas), 16).toUpper().rightJustified(2, QLatin1Char('0')));
     return s;
 }
 
 QString layout_em_csv(const Layout& l, const Catalogo& c, Modelo m) {
-    QString s = QStringLiteral(
-        "tecla,linha,coluna,codigo1,codigo2,codigo3,codigo4,legenda1,legenda2,legenda3,legenda4\n");
+    QString s = QStringLiteral("tecla,linha,coluna,") + colunas_das_tabelas() + QLatin1Char('\n');
     for (int r = 0; r < linhas(m); ++r) {
         for (int col = 0; col < colunas(m); ++col) {
             const int k = tecla(r, col);
             QStringList campos = {QString::number(k + 1), QString::number(r + 1), QString::number(col + 1)};
-            for (int n = 1; n <= 4; ++n)
-                campos << QString::number(l.codigos.tabela(n)[k]);
-            for (int n = 1; n <= 4; ++n)
-                campos << csvCampo(legenda_exibida(l.codigos.tabela(n)[k], c));
+            for (int n = 1; n <= QTD_TABELAS; ++n)
+                campos << QString::number(l.tabela(n)[k]);
+            for (int n = 1; n <= QTD_TABELAS; ++n)
+                campos << csvCampo(legenda_exibida(l.tabela(n)[k], c));
             s += campos.join(QLatin1Char(',')) + QLatin1Char('\n');
         }
     }
@@ -123,17 +125,14 @@ QString layout_em_csv(const Layout& l, const Catalogo& c, Modelo m) {
 }
 
 QString sentinelas_em_csv(const Layout& l, const Catalogo& c) {
-    static const std::array<const char*, 3> CAMPOS = {"inicial", "final", "erro"};
-    QString s = QStringLiteral(
-        "entrada,trilha,campo,codigo1,codigo2,codigo3,codigo4,legenda1,legenda2,legenda3,legenda4\n");
-    for (const Sentinela& st : SENTINELAS) {
-        const int i = st.slot - PRIMEIRO_SENTINELA;
-        QStringList campos = {QString::number(st.slot), QString::number(i < 3 ? 2 : 3),
-                              QString::fromLatin1(CAMPOS[size_t(i % 3)])};
+    QString s = QStringLiteral("entrada,trilha,campo,") + colunas_das_tabelas() + QLatin1Char('\n');
+    for (const LinhaSentinela& st : LINHAS_SENTINELA) {
+        QStringList campos = {QString::number(st.slot), QString::number(st.trilha),
+                              QString::fromLatin1(st.campo)};
         // What the keyboard receives: box 0 holds the row's default where table 1 has 0.
-        std::array<int, 4> v{};
-        for (int caixa = 0; caixa < 4; ++caixa)
-            v[size_t(caixa)] = texto_sentinela(l.codigos, st.slot, caixa).toInt();
+        std::array<int, QTD_TABELAS> v{};
+        for (int caixa = 0; caixa < QTD_TABELAS; ++caixa)
+            v[size_t(caixa)] = texto_sentinela(l, st.slot, caixa).toInt();
         for (int x : v)
             campos << QString::number(x);
         for (int x : v)
@@ -208,9 +207,9 @@ void desenhaLegendas(QPainter* p, const Layout& l, const Catalogo& c, const Folh
             const int k = tecla(b.primeiraLinha + r, b.primeiraColuna + col);
             const QRectF celula(origem.x() + col * passo, origem.y() + r * passo, passo, passo);
             const QRectF interior = celula.adjusted(passo * 0.06, passo * 0.06, -passo * 0.06, -passo * 0.06);
-            const double faixa = interior.height() / 4;
-            for (int n = 1; n <= 4; ++n) {
-                QString texto = legenda_exibida(l.codigos.tabela(n)[k], c);
+            const double faixa = interior.height() / QTD_TABELAS;
+            for (int n = 1; n <= QTD_TABELAS; ++n) {
+                QString texto = legenda_exibida(l.tabela(n)[k], c);
                 if (texto.isEmpty()) continue;
                 QFont fonte(QStringLiteral("Liberation Sans"));
                 fonte.setBold(n == 1);
@@ -277,8 +276,13 @@ void desenhaFolha(QPainter& p, const Layout& l, const Catalogo& c, const FolhaLe
     p.setPen(Qt::black);
     const double y0 = origem.y() + altura + marca + 2 * mm;
     const double linha = PONTO_MM * 9 * mm;
+    QStringList tabelas{QStringLiteral("1 (negrito)")};
+    for (int n = 2; n <= QTD_TABELAS; ++n)
+        tabelas << QString::number(n);
+    const QString ultima = tabelas.takeLast();
     p.drawText(QRectF(origem.x(), y0, 200 * mm, linha), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Linhas de cada tecla: tabelas 1 (negrito), 2, 3 e 4."));
+               QStringLiteral("Linhas de cada tecla: tabelas %1 e %2.")
+                   .arg(tabelas.join(QStringLiteral(", ")), ultima));
     const int porColuna = qMax(1, int((altura + 2 * MARGEM_MM * mm) / linha));
     double coluna = 44 * mm; // as wide as the widest note
     for (const Notas::Nota& n : notas.lista)

@@ -12,11 +12,22 @@ namespace vantora {
 
 enum class Modelo { Teclas65, Teclas44 };
 
+// Whether key `tecla` (0..64) is on the keyboard of model m.
+[[nodiscard]] inline bool no_modelo(Modelo m, int tecla) {
+    return m == Modelo::Teclas65 || !oculta_no_modelo_44(tecla);
+}
+// A model's keys are a block from the top left: its rows and columns.
 [[nodiscard]] inline int linhas(Modelo m) {
-    return m == Modelo::Teclas65 ? 5 : 4;
+    int n = 0;
+    while (n * TECLAS_POR_LINHA < QTD_TECLAS && no_modelo(m, n * TECLAS_POR_LINHA))
+        ++n;
+    return n;
 }
 [[nodiscard]] inline int colunas(Modelo m) {
-    return m == Modelo::Teclas65 ? 13 : 11;
+    int n = 0;
+    while (n < TECLAS_POR_LINHA && no_modelo(m, n))
+        ++n;
+    return n;
 }
 
 // Caption of a code for display. A value the keyboard cannot take, and a code whose

@@ -243,9 +243,9 @@ extern "C" void ao_sinal(int sinal) {
 
 // The window sends what its sentinel boxes show: box 0 of a row holds the row's
 // default when table 1 has 0 there. A file sent from here goes out the same way.
-CodigosLayout como_a_janela_envia(CodigosLayout c) {
-    for (int slot = PRIMEIRO_SENTINELA; slot < QTD_SLOTS; ++slot)
-        c.Codigos_Tab1[size_t(slot)] = converte_inteiro(texto_sentinela(c, slot, 0));
+Layout como_a_janela_envia(Layout c) {
+    for (const LinhaSentinela& linha : LINHAS_SENTINELA)
+        c.tabela(1)[size_t(linha.slot)] = converte_inteiro(texto_sentinela(c, linha.slot, 0));
     return c;
 }
 
@@ -258,8 +258,8 @@ constexpr int INTERROMPIDO = 130; // as a shell reports a program ended by Ctrl-
 
 // One whole exchange on one port; runs on a thread of its own, which the pauses of
 // the exchange keep processing events for its port.
-Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const CodigosLayout& codigos,
-                           int opcoes, std::atomic<int>& aceitos) {
+Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Layout& codigos, int opcoes,
+                           std::atomic<int>& aceitos) {
     UmaPorta inventario(alvo);
     AberturaPortasQt abertura(inventario);
     MSComm porta(&abertura);
@@ -327,8 +327,8 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Co
 // each port ends when one by one, a result line per port. SIGINT and SIGTERM stop
 // every exchange before its next message; each port then says what its keyboard took, and
 // the status is 130. Returns the highest status.
-int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const CodigosLayout& codigos,
-                 int opcoes, bool umPorUm) {
+int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layout& codigos, int opcoes,
+                 bool umPorUm) {
     constexpr int REGISTROS = REGISTROS_LAYOUT;
     const int n = int(alvos.size());
     std::vector<std::atomic<int>> aceitos(static_cast<size_t>(n));
@@ -541,9 +541,9 @@ int send(const QStringList& args) {
     }
     Layout layout;
     if (!le_layout(p.positionalArguments().first(), layout)) return ERRO;
-    CodigosLayout codigos;
+    Layout codigos;
     try {
-        codigos = como_a_janela_envia(layout.codigos);
+        codigos = como_a_janela_envia(layout);
     } catch (const ErroExecucao&) {
         return ERRO; // cannot happen: the display rule gives numbers
     }
@@ -710,7 +710,7 @@ int legend(const QStringList& args) {
     if (!le_layout(entrada, layout)) return ERRO;
     // A sheet for a layout no keyboard can take is printed, but said so.
     try {
-        if (const auto problema = valor_fora_da_faixa(como_a_janela_envia(layout.codigos)))
+        if (const auto problema = valor_fora_da_faixa(como_a_janela_envia(layout)))
             reclama(QStringLiteral("aviso: %1 \"vantora-prog send\" não grava este layout; a folha mostra o "
                                    "que o arquivo tem.")
                         .arg(QString(*problema).remove(QStringLiteral(" Nada foi enviado ao teclado."))));

@@ -27,8 +27,12 @@ struct Problema {
 };
 
 const QSet<QString>& secoesNossas() {
-    static const QSet<QString> s = {QStringLiteral("teclado"), QStringLiteral("tab1"), QStringLiteral("tab2"),
-                                    QStringLiteral("tab3"), QStringLiteral("tab4")};
+    static const QSet<QString> s = [] {
+        QSet<QString> r = {QStringLiteral("teclado")};
+        for (int n = 1; n <= QTD_TABELAS; ++n)
+            r.insert(QStringLiteral("tab%1").arg(n));
+        return r;
+    }();
     return s;
 }
 
@@ -48,8 +52,17 @@ bool numero_simples(const QString& v) {
 // and the send takes, the row's default.
 QString envio_sentinela_zero(int tabela, int entrada) {
     if (tabela != 1) return QStringLiteral("a janela envia 0 (nenhum caractere)");
-    const QString padrao = texto_sentinela(CodigosLayout(), entrada, 0);
+    const QString padrao = texto_sentinela(Layout(), entrada, 0);
     return QStringLiteral("a janela mostra e envia o padrão %1").arg(converte_inteiro(padrao));
+}
+
+// The rows' defaults, in order: "2, 3, 10, 4, 5 ou 10".
+QString padroes_sentinela(const QString& conjuncao) {
+    QStringList padroes;
+    for (const LinhaSentinela& linha : LINHAS_SENTINELA)
+        padroes << QString::number(converte_inteiro(QString::fromLatin1(linha.padrao)));
+    const QString ultimo = padroes.takeLast();
+    return padroes.join(QStringLiteral(", ")) + conjuncao + ultimo;
 }
 
 QString dobra(const QString& s) {
@@ -173,7 +186,7 @@ class Verificacao {
     }
 
     void opcoes() {
-        for (int c = 0; c < 3; ++c) {
+        for (int c = 0; c < QTD_OPCOES; ++c) {
             PosicaoLeitura onde;
             onde.opcao = c;
             const QString chave = onde.chave();
@@ -203,7 +216,7 @@ class Verificacao {
     }
 
     void tabelas() {
-        for (int n = 1; n <= 4; ++n) {
+        for (int n = 1; n <= QTD_TABELAS; ++n) {
             const QString secao = QStringLiteral("Tab%1").arg(n);
             bool alguma = false, sentinelas = false;
             for (int i = 0; i < QTD_SLOTS; ++i) {
@@ -213,19 +226,18 @@ class Verificacao {
             }
             if (!alguma) {
                 anota(linha(secao, QString()), secao, QString(),
-                      QStringLiteral("T0–T71 ausentes: %1")
+                      QStringLiteral("T0–T%1 ausentes: %2")
+                          .arg(QTD_SLOTS - 1)
                           .arg(parada(-1, n, 0, ERRO_TIPOS, QStringLiteral("em T0"))));
                 continue;
             }
             if (!sentinelas) {
-                QStringList padroes;
-                for (int i = PRIMEIRO_SENTINELA; i < QTD_SLOTS; ++i)
-                    padroes << QString::number(converte_inteiro(texto_sentinela(CodigosLayout(), i, 0)));
-                const QString ultimo = padroes.takeLast();
                 aviso(linha(secao, QString()), secao, QString(),
-                      QStringLiteral("T66–T71 ausentes: lidos como 0, %1")
-                          .arg(n == 1 ? QStringLiteral("a janela mostra e envia os padrões %1 e %2")
-                                            .arg(padroes.join(QStringLiteral(", ")), ultimo)
+                      QStringLiteral("T%1–T%2 ausentes: lidos como 0, %3")
+                          .arg(PRIMEIRO_SENTINELA)
+                          .arg(QTD_SLOTS - 1)
+                          .arg(n == 1 ? QStringLiteral("a janela mostra e envia os padrões ") +
+                                            padroes_sentinela(QStringLiteral(" e "))
                                       : envio_sentinela_zero(n, PRIMEIRO_SENTINELA)));
             }
             for (int i = 0; i < QTD_SLOTS; ++i) {
@@ -277,9 +289,10 @@ class Verificacao {
     // Keys the format does not name are ignored by the window; they may be typing mistakes.
     void desconhecidas() {
         QSet<QString> conhecidas;
-        for (const char* c : {"tipo", "prot", "protdisp", "protdispbnc"})
-            conhecidas.insert(QStringLiteral("teclado\n") + QString::fromLatin1(c));
-        for (int n = 1; n <= 4; ++n)
+        conhecidas.insert(QStringLiteral("teclado\ntipo"));
+        for (const OpcaoLayout& o : OPCOES_LAYOUT)
+            conhecidas.insert(QStringLiteral("teclado\n") + dobra(QString::fromLatin1(o.chave)));
+        for (int n = 1; n <= QTD_TABELAS; ++n)
             for (int i = 0; i < QTD_SLOTS; ++i)
                 conhecidas.insert(QStringLiteral("tab%1\nt%2").arg(n).arg(i));
         for (const auto& l : todas_) {
@@ -324,12 +337,13 @@ int check(const QStringList& args) {
                 "aviso: o que a janela ignora ou lê de um jeito que o texto não diz (chaves e seções "
                 "desconhecidas, seções e chaves repetidas, opções ausentes, sentinelas T66–T71 ausentes "
                 "ou que não são números, lidas como 0, quando o primeiro caractere vai como o padrão da "
-                "linha: 2, 3, 10, 4, 5 ou 10; valores como 2.5, 1e2 ou &H41 e valores de mais de 254 "
+                "linha: %1; valores como 2.5, 1e2 ou &H41 e valores de mais de 254 "
                 "caracteres, cada um com o que a janela lê).\n"
                 "Um arquivo em UTF-8 ou UTF-16 com BOM (\"UTF-8\" e \"Unicode\" do Bloco de Notas) é "
                 "lido como texto; a primeira linha diz a codificação.\n"
                 "Saída: 0 sem erros (com --strict, sem erros nem avisos), 1 com erros (ou avisos com "
-                "--strict), 2 arquivo ilegível."),
+                "--strict), 2 arquivo ilegível.")
+                .arg(padroes_sentinela(QStringLiteral(" ou "))),
             args, status))
         return status;
     if (!argumentos(p, QStringLiteral("check"), 1)) return 2;
