@@ -167,9 +167,6 @@ Ligacao& Frm_Grava::ligacao() {
 const Frm_Grava::Menu& Frm_Grava::menu() const {
     return p_->menu;
 }
-const Servicos& Frm_Grava::servicos() const {
-    return p_->servicos;
-}
 
 bool Frm_Grava::Form_Load() {
     const bool ok = armadilha(*p_->servicos.mensagens, QStringLiteral("Form_Load"), formulario(), [this] {

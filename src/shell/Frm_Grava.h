@@ -50,7 +50,6 @@ class Frm_Grava : public QMainWindow {
         QAction* mnuSair = nullptr;
     };
     [[nodiscard]] const Menu& menu() const;
-    [[nodiscard]] const Servicos& servicos() const;
 
   protected:
     void closeEvent(QCloseEvent* e) override;
