@@ -326,7 +326,6 @@ class TesteArquivos : public QObject {
                         int esperado) {
             QTest::newRow(nome) << QString(s) << QString(c) << v << erro << esperado;
         };
-        linha("letras", "Tab2", "T5", "AB", ERRO_TIPOS, 0);
         linha("-20", "Tab2", "T5", "-20", ERRO_TIPOS, 0); // "-2" reads as missing
         linha("chave ausente", "Tab3", "T10", "<sem>", ERRO_TIPOS, 0);
         linha("sentinela 12abc", "Tab1", "T66", "12abc", 0, 12);
