@@ -26,21 +26,9 @@ falha() {
 # termina TEXT: exit 1 after any failure, else TEXT.
 termina() { [ "$falhas" -eq 0 ] || { echo "$falhas check(s) failed"; exit 1; }; echo "$1"; }
 # ate SECONDS COMMAND...: COMMAND run until it succeeds; false once SECONDS have passed.
-ate() {
-    local fim=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $fim ] || return 1
-        sleep 0.05
-    done
-}
+ate() { local fim=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -lt $fim ] || return 1; sleep 0.05; done; }
 # fundo NAME COMMAND...: COMMAND in the background, its output in $dir/NAME.log.
-fundo() {
-    local nome=$1
-    shift
-    "$@" >"$dir/$nome.log" 2>&1 &
-    echo $! >"$dir/$nome.pid"
-}
+fundo() { local nome=$1; shift; "$@" >"$dir/$nome.log" 2>&1 & echo $! >"$dir/$nome.pid"; }
 # sim NAME VANTORA-SIM [OPTIONS...]: the emulator as `fundo NAME`; prints its port.
 sim() {
     fundo "$@"
@@ -50,8 +38,4 @@ sim() {
 # espera LINE [SECONDS]: the report holds LINE, within SECONDS (5).
 espera() { ate "${2:-5}" grep -qxF -- "$1" "$rel" 2>/dev/null || { falha "expected \"$1\""; return 1; }; }
 # digita KEY LINE...: types KEY (with the script's `tecla`) and waits for each LINE.
-digita() {
-    tecla "$1"
-    shift
-    for linha in "$@"; do espera "$linha"; done
-}
+digita() { tecla "$1"; shift; for linha; do espera "$linha"; done; }

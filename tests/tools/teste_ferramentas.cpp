@@ -269,17 +269,15 @@ class TesteFerramentas : public QObject {
 
     // How an exchange ends, told apart: refused, partly programmed, never answered.
     void send_falhas() {
+        // clang-format off
         const QList<std::tuple<QStringList, int, QString>> casos = {
             {{"--rejeita", "6"}, 1, "não aceitou o layout); o teclado não foi alterado"},
-            {{"--rejeita", "6", "--a-partir", "11"},
-             1,
-             "parcialmente gravado: aceitou 10 de 71 registros (teclas 1 a 10)"},
-            {{"--silencia", "3", "--a-partir", "8"},
-             3,
-             "parou de responder no registro 8; o teclado ficou "
-             "parcialmente gravado: aceitou 7 de 71"},
+            {{"--rejeita", "6", "--a-partir", "11"}, 1, "parcialmente gravado: aceitou 10 de 71 registros (teclas 1 a 10)"},
+            {{"--silencia", "3", "--a-partir", "8"}, 3,
+             "parou de responder no registro 8; o teclado ficou parcialmente gravado: aceitou 7 de 71"},
             {{"--desliga", "5"}, 2, "aceitou 4 de 71 registros"},
             {{"--desliga", "1"}, 3, "o teclado não respondeu"}};
+        // clang-format on
         for (const auto& [sim, status, trecho] : casos) {
             Emulador e(sim);
             const Saida r = roda({"send", EXEMPLO, "--port", e.caminho});
