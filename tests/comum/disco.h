@@ -20,25 +20,15 @@ namespace vantora::teste {
 
 // As `ulimit -f` with SIGXFSZ ignored: a write past `bytes` fails with EFBIG (also in
 // the processes started meanwhile).
-class LimiteTamanho {
-  public:
-    explicit LimiteTamanho(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &antes_);
-        sinal_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit r = antes_;
-        r.rlim_cur = bytes;
+struct LimiteTamanho {
+    explicit LimiteTamanho(rlim_t bytes) : sinal(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &antes);
+        const rlimit r{bytes, antes.rlim_max};
         setrlimit(RLIMIT_FSIZE, &r);
     }
-    ~LimiteTamanho() {
-        setrlimit(RLIMIT_FSIZE, &antes_);
-        std::signal(SIGXFSZ, sinal_);
-    }
-    LimiteTamanho(const LimiteTamanho&) = delete;
-    LimiteTamanho& operator=(const LimiteTamanho&) = delete;
-
-  private:
-    rlimit antes_{};
-    void (*sinal_)(int) = SIG_DFL;
+    ~LimiteTamanho() { setrlimit(RLIMIT_FSIZE, &antes), std::signal(SIGXFSZ, sinal); }
+    rlimit antes{};
+    void (*sinal)(int);
 };
 
 // A folder holding `arquivo` with `conteudo`. `cheia`: a 16 KB tmpfs, the rest of its

@@ -14,11 +14,7 @@
 #   it, and its wineserver); `wine.sh --fim DIR` ends that wineserver and removes DIR.
 # Exit 77 (skipped) when Wine is not installed.
 
-verifica_wine() {
-    for f in wine wineboot wineserver; do
-        command -v "$f" >/dev/null || { echo "SKIP: $f is not installed (scripts/windows.sh installs it)"; exit 77; }
-    done
-}
+verifica_wine() { for f in wine wineboot wineserver; do command -v "$f" >/dev/null || { echo "SKIP: $f is not installed (scripts/windows.sh installs it)"; exit 77; }; done; }
 
 # Wine's own set-up offers to download Mono and Gecko: not wanted, and not needed; its
 # menu builder would copy Start-menu entries and file types into the host's desktop.
@@ -26,10 +22,7 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" W
 
 # Wine keeps the host's QT_ variables from Windows programs (they name Linux plugins
 # and paths) and passes WINEQT_x as QT_x instead: those set now are passed on.
-passa_qt() {
-    local v
-    for v in $(compgen -e QT_); do export "WINE$v=${!v}"; done
-}
+passa_qt() { local v; for v in $(compgen -e QT_); do export "WINE$v=${!v}"; done; }
 
 faz_prefixo() {
     mkdir -p "$1"
