@@ -69,7 +69,7 @@ class Emulador {
                            argumentos);
         QObject::connect(&relogio_, &QTimer::timeout, [this] { le(); });
         relogio_.start(2);
-        QTest::qWaitFor([this] { return !caminho.isEmpty() && dispositivo_presente(caminho); }, 5000);
+        (void)QTest::qWaitFor([this] { return !caminho.isEmpty() && dispositivo_presente(caminho); }, 5000);
     }
     ~Emulador() {
         comando(QStringLiteral("sai")); // Wine cannot kill a Linux process
