@@ -32,10 +32,7 @@ class Emulador {
     explicit Emulador(const QStringList& argumentos = {}) {
         QObject::connect(&processo, &QProcess::readyReadStandardOutput, [this] { le(); });
         processo.start(QStringLiteral(VANTORA_SIM), argumentos);
-        QElapsedTimer t;
-        t.start();
-        while (processo.waitForStarted(5000) && caminho.isEmpty() && t.elapsed() < 5000)
-            if (processo.waitForReadyRead(100)) le();
+        (void)QTest::qWaitFor([this] { return !caminho.isEmpty(); }, 5000);
     }
     ~Emulador() {
         processo.kill();
