@@ -15,42 +15,23 @@
 # below are those of the real keys.
 #
 # Usage: teste_janela_wine.sh vantora-config.exe (in a folder with its DLLs).
-set -euo pipefail
+set -uo pipefail
 programa=${1:?usage: teste_janela_wine.sh vantora-config.exe}
-command -v import >/dev/null || { echo "SKIP: ImageMagick's import is not installed"; exit 77; }
+source "$(dirname "$0")/../comum/driver.sh"
+requer import
 export LC_ALL=C.UTF-8
-dir=$(mktemp -d)
-rel="$dir/relatorio.txt"
-pty_pid=""
-encerra() {
-    wineserver -k 2>/dev/null || true
-    [ -n "$pty_pid" ] && kill "$pty_pid" 2>/dev/null || true
-    rm -rf "$dir"
-}
-trap encerra EXIT
-
-set +e
-source "$(dirname "$0")/../comum/relatorio.sh"
-# procura TITLE SECONDS: the visible window of that title (xdotool's own wait gives
-# up when a window it looks at goes away meanwhile, as Wine's do at start).
-procura() {
-    local fim=$((SECONDS + $2)) w=""
-    until [ -n "$w" ] || [ $SECONDS -ge $fim ]; do
-        w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
-        sleep 0.2
-    done
-    echo "$w"
-}
+# janela TITLE: the visible window of that title (xdotool's own wait gives up when a
+# window it looks at goes away meanwhile, as Wine's do at start).
+janela() { w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) && [ -n "$w" ]; }
 # inicia: starts the program, finds its window by its title and gives it the keyboard.
-janela=""
 inicia() {
     rm -f "$rel"
     (cd "$dir" && exec env VANTORA_RELATORIO="Z:$rel" wine "$programa" >>"$dir/programa.log" 2>&1) &
     disown
-    janela=$(procura '^Corvalo USB/Serial$' 60)
-    [ -n "$janela" ] || { echo "FAIL: no window \"Corvalo USB/Serial\""; cat "$dir/programa.log"; exit 1; }
+    ate 60 janela '^Corvalo USB/Serial$' || { echo "FAIL: no window \"Corvalo USB/Serial\""; cat "$dir/programa.log"; exit 1; }
+    principal=$w
     espera "Captura=1" 30 || { cat "$dir/programa.log"; exit 1; }
-    xdotool mousemove --window "$janela" 400 300 windowfocus --sync "$janela"
+    xdotool mousemove --window "$principal" 400 300 windowfocus --sync "$principal"
     sleep 0.5
 }
 # tecla KEYCODE: types the key with that X keycode, held down for 50 ms as a hand would.
@@ -58,23 +39,18 @@ tecla() { xdotool keydown "$1" sleep 0.05 keyup "$1"; }
 # lampadas LEDS: the Num, Caps and Scroll lamps as drawn on the screen (bright or dark
 # green, left to right along the row that crosses them) are LEDS, soon after (the
 # report is written before the window is painted again).
-lampadas() {
-    local tela="" fim=$((SECONDS + 2))
-    while [ "$tela" != "$1" ] && [ $SECONDS -lt $fim ]; do
-        import -window root "$dir/tela.png"
-        tela=$(tela_lampadas)
-    done
-    [ "$tela" = "$1" ] || falha "lamps on the screen: $tela, expected $1"
-}
-tela_lampadas() {
-    convert "$dir/tela.png" txt:- | awk -F'[,: ]+' '
+lampadas() { ate 2 na_tela "$1" || falha "lamps on the screen: $tela, expected $1"; }
+na_tela() {
+    import -window root "$dir/tela.png"
+    tela=$(convert "$dir/tela.png" txt:- | awk -F'[,: ]+' '
         /#00FF00/ { c[$2] = c[$2] "," $1 ":1" } /#008000/ { c[$2] = c[$2] "," $1 ":0" }
         END {
             for (y in c) { n = split(c[y], p, ","); if (n > max) { max = n; linha = c[y] } }
             n = split(linha, p, ","); ultimo = -9
             for (i = 2; i <= n; i++) { split(p[i], q, ":"); if (q[1] > ultimo + 1) s = s q[2]; ultimo = q[1] }
             print substr(s, 1, 3)
-        }'
+        }')
+    [ "$tela" = "$1" ]
 }
 
 # Num Lock and Caps Lock go on while no window of the program has the keyboard: Wine
@@ -101,12 +77,11 @@ espera "Tecla_Atual=12"
 
 # Saved through the window's own menu and the system's file dialog (typed into: the
 # folder, before the name it offers), the layout holds the codes the keys assigned.
-xdotool mousemove --window "$janela" 101 8 click 1
-dialogo=$(procura '^Salvar Layout Teclado Ordavi$' 20)
-xdotool mousemove --window "$dialogo" 200 100 sleep 0.5 type --delay 20 "Z:$(tr / '\\' <<<"$dir")\\"
+xdotool mousemove --window "$principal" 101 8 click 1
+ate 20 janela '^Salvar Layout Teclado Ordavi$'
+xdotool mousemove --window "$w" 200 100 sleep 0.5 type --delay 20 "Z:$(tr / '\\' <<<"$dir")\\"
 xdotool key Return
-fim=$((SECONDS + 10))
-until [ -s "$dir/vantora.key" ] || [ $SECONDS -ge $fim ]; do sleep 0.2; done
+ate 10 test -s "$dir/vantora.key"
 gravado=$(tr -d '\r' <"$dir/vantora.key" 2>/dev/null | grep -A12 '^\[Tab1\]' | tail -n +2 | tr '\n' ' ')
 [ "$gravado" = "T0=65 T1=1 T2=13 T3=55 T4=23 T5=55 T6=10 T7=199 T8=63 T9=92 T10=62 T11=123 " ] ||
     falha "saved through the file dialog: \"$gravado\""
@@ -115,22 +90,16 @@ gravado=$(tr -d '\r' <"$dir/vantora.key" 2>/dev/null | grep -A12 '^\[Tab1\]' | t
 # the port in the box and stores it in the registry, and the port box shows what is
 # stored there at the next start.
 chave='HKCU\Software\VB and VBA Program Settings\vantora-config\Sistema'
-python3 -c 'import os, pty, time; m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(600)' \
-    >"$dir/pty" &
-pty_pid=$!
-until [ -s "$dir/pty" ]; do sleep 0.05; done
-porta_com 1 "$(cat "$dir/pty")"
-xdotool mousemove --window "$janela" 178 8 click 1
-fim=$((SECONDS + 10))
-until wine reg query "$chave" /v Serial 2>/dev/null | grep -q 'Serial *REG_SZ *1'; do
-    [ $SECONDS -lt $fim ] || { falha "COM1 opened, but not stored in $chave"; break; }
-    sleep 0.5
-done
+fundo pty python3 -c 'import os, pty, time; m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(600)'
+ate 10 test -s "$dir/pty.log"
+porta_com 1 "$(cat "$dir/pty.log")"
+xdotool mousemove --window "$principal" 178 8 click 1
+guardada() { wine reg query "$chave" /v Serial 2>/dev/null | grep -q 'Serial *REG_SZ *1'; }
+ate 10 guardada || falha "COM1 opened, but not stored in $chave"
 wine taskkill /f /im vantora-config.exe >/dev/null 2>&1
-for _ in $(seq 100); do xdotool search --name '^Corvalo USB/Serial$' >/dev/null || break; sleep 0.1; done
+ate 10 eval "! xdotool search --name '^Corvalo USB/Serial$' >/dev/null"
 wine reg add "$chave" /v Serial /d 7 /f >/dev/null 2>&1
 inicia
 espera "Porta=7"
 
-[ "$falhas" -eq 0 ] || { echo "$falhas check(s) failed"; exit 1; }
-echo "the window under Wine: all checks passed"
+termina "the window under Wine: all checks passed"

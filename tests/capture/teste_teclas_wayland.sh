@@ -8,23 +8,10 @@
 # every change); every check runs, failures are counted.
 # Usage: teste_teclas_wayland.sh PROGRAM. Exit 77 (skipped) when sway, wtype or Qt's
 # wayland plugin is missing, or when sway cannot start here.
-set -euo pipefail
+set -uo pipefail
 programa=${1:?usage: teste_teclas_wayland.sh PROGRAM}
-dir=$(mktemp -d)
-rel="$dir/relatorio.txt"
-app=""
-sway_pid=""
-encerra() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null || true
-    [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$dir"
-}
-trap encerra EXIT
-
-for f in sway wtype setpriv; do
-    command -v "$f" >/dev/null || { echo "SKIP: $f is not installed (scripts/deps.sh installs it)"; exit 77; }
-done
+source "$(dirname "$0")/../comum/driver.sh"
+requer sway wtype setpriv
 ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
     { echo "SKIP: Qt's wayland plugin (qt6-wayland) is not installed"; exit 77; }
 chmod 755 "$dir"
@@ -35,34 +22,21 @@ chown -R 65534:65534 "$dir"
 # The command prefix that runs as nobody. A prefix, not a shell function: a function
 # put in the background runs in a subshell, and killing that would leave sway and the
 # program running.
-if [ "$(id -u)" -eq 0 ]; then
-    como_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$dir" XDG_RUNTIME_DIR="$dir/run")
-else
-    como_nobody=(env HOME="$dir" XDG_RUNTIME_DIR="$dir/run")
-fi
+como_nobody=(env HOME="$dir" XDG_RUNTIME_DIR="$dir/run")
+[ "$(id -u)" -ne 0 ] || como_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups "${como_nobody[@]}")
 printf 'input * xkb_layout br\ninput * xkb_variant abnt2\ndefault_border none\n' >"$dir/config"
-"${como_nobody[@]}" env -u WAYLAND_DISPLAY -u DISPLAY WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-    WLR_RENDERER=pixman sway -c "$dir/config" >"$dir/sway.log" 2>&1 &
-sway_pid=$!
-sock=""
-for _ in $(seq 100); do
-    sock=$(cd "$dir/run" 2>/dev/null && ls wayland-* 2>/dev/null | grep -v lock | head -n1 || true)
-    [ -n "$sock" ] && break
-    kill -0 "$sway_pid" 2>/dev/null || break
-    sleep 0.1
-done
+fundo sway "${como_nobody[@]}" env -u WAYLAND_DISPLAY -u DISPLAY WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+    WLR_RENDERER=pixman sway -c "$dir/config"
+soquete() { sock=$(cd "$dir/run" && ls wayland-* 2>/dev/null | grep -v lock | head -n1) || ! kill -0 "$(cat "$dir/sway.pid")"; }
+ate 10 soquete 2>/dev/null
 [ -n "$sock" ] || { echo "SKIP: sway could not start here"; tail -5 "$dir/sway.log"; exit 77; }
-"${como_nobody[@]}" env -u DISPLAY WAYLAND_DISPLAY="$sock" QT_QPA_PLATFORM=wayland XDG_CONFIG_HOME="$dir" \
-    VANTORA_RELATORIO="$rel" "$programa" >"$dir/programa.log" 2>&1 &
-app=$!
+fundo programa "${como_nobody[@]}" env -u DISPLAY WAYLAND_DISPLAY="$sock" QT_QPA_PLATFORM=wayland \
+    XDG_CONFIG_HOME="$dir" VANTORA_RELATORIO="$rel" "$programa"
 # One key per wtype: each run uploads a keymap of its own, and sway takes the keyboard
 # from the window and gives it back for it. A key already down when the window gets
 # the keyboard back is not a keystroke for the window, so wtype waits first.
 espera_tecla_ms=200
 tecla() { "${como_nobody[@]}" env WAYLAND_DISPLAY="$sock" wtype -s "$espera_tecla_ms" -k "$1"; }
-
-set +e
-source "$(dirname "$0")/../comum/relatorio.sh"
 # lampada KEY LEDS: toggles a lock key; the lamps follow within one 250 ms tick (plus
 # a little for the report and this loop).
 lampada() {
@@ -95,5 +69,4 @@ lampada Scroll_Lock 111
 lampada Caps_Lock 101
 tecla a
 espera "Leds=101" 0
-[ "$falhas" -eq 0 ] || { echo "$falhas check(s) failed"; exit 1; }
-echo "real keystrokes on Wayland: all checks passed"
+termina "real keystrokes on Wayland: all checks passed"

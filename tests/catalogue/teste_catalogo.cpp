@@ -15,21 +15,14 @@ class TesteCatalogo : public QObject {
   private slots:
     void initTestCase() { cat.preenche(); }
 
-    void localiza_data() {
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<int>("tecla");
-        QTest::newRow("solta") << "C03B0001112" << 2;
-        QTest::newRow("pressionada") << "003B0001112" << 2;
-        QTest::newRow("pelo identificador alternativo") << "C00E00018" << 31;
-        QTest::newRow("Enter e a metade de cima") << "C01C000113" << 52;
-        QTest::newRow("Enter do teclado numerico") << "C11C000113" << 96;
-        QTest::newRow("Home nao e o 7 do teclado numerico") << "C147000136" << 33;
-        QTest::newRow("marcador 0 nunca acha") << "0" << 0;
-    }
+    // How an identifier finds its key: pressed as released, by the alternative
+    // identifier, Enter's upper half, Home apart from the numeric-pad 7, a marker never.
+    // (The keys of the ABNT2 keyboard by their release: teste_captura.)
     void localiza() {
-        QFETCH(QString, id);
-        QFETCH(int, tecla);
-        QCOMPARE(cat.localiza(id), tecla);
+        const QList<QPair<QString, int>> casos = {
+            {"003B0001112", 2}, {"C00E00018", 31}, {"C01C000113", 52}, {"C147000136", 33}, {"0", 0}};
+        for (const auto& [id, tecla] : casos)
+            QCOMPARE(cat.localiza(id), tecla);
     }
 
     // The caption of every on-screen key is what the caption rule gives for its code.

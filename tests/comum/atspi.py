@@ -6,19 +6,14 @@ import time
 import pyatspi
 
 
-def procura(no, aceita, achados=None, profundidade=0):
+def procura(no, aceita, profundidade=0):
     """Every node under no, itself included, that aceita accepts."""
-    achados = [] if achados is None else achados
-    if no is None or profundidade > 40:
-        return achados
     try:
-        if aceita(no):
-            achados.append(no)
-        for i in range(no.childCount):
-            procura(no.getChildAtIndex(i), aceita, achados, profundidade + 1)
-    except Exception:  # a node that went away while being read
-        pass
-    return achados
+        filhos = [procura(no.getChildAtIndex(i), aceita, profundidade + 1)
+                  for i in range(no.childCount if profundidade < 40 else 0)]
+        return ([no] if aceita(no) else []) + sum(filhos, [])
+    except Exception:  # none, or a node that went away while being read
+        return []
 
 
 def espera(obtem, o_que, segundos=30):

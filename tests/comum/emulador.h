@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTest>
 #include <functional>
@@ -31,10 +32,7 @@ class Emulador {
     explicit Emulador(const QStringList& argumentos = {}) {
         QObject::connect(&processo, &QProcess::readyReadStandardOutput, [this] { le(); });
         processo.start(QStringLiteral(VANTORA_SIM), argumentos);
-        QElapsedTimer t;
-        t.start();
-        while (processo.waitForStarted(5000) && caminho.isEmpty() && t.elapsed() < 5000)
-            if (processo.waitForReadyRead(100)) le();
+        (void)QTest::qWaitFor([this] { return !caminho.isEmpty(); }, 5000);
     }
     ~Emulador() {
         processo.kill();
@@ -68,10 +66,7 @@ class Emulador {
                            argumentos);
         QObject::connect(&relogio_, &QTimer::timeout, [this] { le(); });
         relogio_.start(2);
-        QElapsedTimer t;
-        t.start();
-        while ((caminho.isEmpty() || !dispositivo_presente(caminho)) && t.elapsed() < 5000)
-            QTest::qWait(10);
+        (void)QTest::qWaitFor([this] { return !caminho.isEmpty() && dispositivo_presente(caminho); }, 5000);
     }
     ~Emulador() {
         comando(QStringLiteral("sai")); // Wine cannot kill a Linux process
@@ -86,25 +81,17 @@ class Emulador {
 
     // Waits, processing events, for a line that starts with `inicio`.
     bool espera(const QString& inicio, int ms = 5000) {
-        QElapsedTimer t;
-        t.start();
-        while (!tem(inicio) && t.elapsed() < ms)
-            QTest::qWait(5);
-        return tem(inicio);
+        return QTest::qWaitFor([&] { return tem(inicio); }, ms);
     }
     [[nodiscard]] QStringList comecando(const QString& inicio) const {
-        QStringList r;
-        for (const QString& l : linhas)
-            if (l.startsWith(inicio)) r << l;
-        return r;
+        return linhas.filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(inicio)));
     }
     [[nodiscard]] bool tem(const QString& inicio) const {
         return !comecando(inicio).isEmpty();
     }
     // What follows "NOME " on the first line so named ("BYTES 433" gives "433").
     [[nodiscard]] QString valor(const QString& nome) const {
-        const QStringList l = comecando(nome + QLatin1Char(' '));
-        return l.isEmpty() ? QString() : l.first().mid(nome.size() + 1);
+        return comecando(nome + QLatin1Char(' ')).value(0).mid(nome.size() + 1);
     }
     // The index byte of every record received, in order, from the lines
     // "REGISTRO n: 91 ii cc cc cc cc -> 5".

@@ -9,16 +9,10 @@ set -uo pipefail
 aqui=$(cd "$(dirname "$0")" && pwd)
 source "$aqui/../comum/atspi.sh"
 inicia_atspi
-"$2" >"$ATSPI_DIR/sim.txt" 2>&1 &
-ATSPI_PIDS+=($!)
-for _ in $(seq 100); do
-    terminal=$(sed -n 's/^PORTA //p' "$ATSPI_DIR/sim.txt")
-    [ -n "$terminal" ] && break
-    sleep 0.1
-done
-[ -n "$terminal" ] || { echo "vantora-sim did not start"; cat "$ATSPI_DIR/sim.txt"; exit 1; }
+terminal=$(sim sim "$2")
+[ -n "$terminal" ] || exit 1
 # Port 9 was opened last time; it is not there yet.
-mkdir -p "$ATSPI_DIR/config/vantora-config"
-printf '[Sistema]\nSerial=9\n' >"$ATSPI_DIR/config/vantora-config/vantora-config.conf"
-le_atspi "$aqui/teste_adaptador_ao_vivo.py" "$terminal" "$ATSPI_DIR/adaptador" -- \
-    VANTORA_EXTRA_PORTS="9=$ATSPI_DIR/adaptador" "$1"
+mkdir -p "$dir/config/vantora-config"
+printf '[Sistema]\nSerial=9\n' >"$dir/config/vantora-config/vantora-config.conf"
+le_atspi "$aqui/teste_adaptador_ao_vivo.py" "$terminal" "$dir/adaptador" -- \
+    VANTORA_EXTRA_PORTS="9=$dir/adaptador" "$1"

@@ -10,39 +10,27 @@ RAIZ=$(cd "$(dirname "$0")/../.." && pwd)
 for p in "$LINUX/vantora-sim" "$LINUX/vantora-prog"; do
     [ -x "$p" ] || { echo "SKIP: sem $p (construa o Linux em build/)"; exit 77; }
 done
+source "$RAIZ/tests/comum/driver.sh"
 source "$RAIZ/tests/comum/wine.sh"
-TMP=$(mktemp -d)
-trap 'para_wine; kill $(cat "$TMP"/*.pid) 2>/dev/null; rm -rf "$TMP"' EXIT
-# A prefix of its own: Wine is restarted in it to map the ports.
-inicia_wine "$TMP"
-falha() { echo "FALHOU: $*"; exit 1; }
-
-# An emulator with the given options; its output in $TMP/NOME. Prints its port.
-sim() {
-    local nome=$1; shift
-    "$LINUX/vantora-sim" "$@" >"$TMP/$nome" 2>&1 &
-    echo $! >"$TMP/$nome.pid"
-    for _ in $(seq 50); do grep -q '^PORTA ' "$TMP/$nome" && break; sleep 0.1; done
-    sed -n 's/^PORTA //p' "$TMP/$nome"
-}
+inicia_wine # a prefix of its own: Wine is restarted in it to map the ports
 # What a program wrote, without CRs and without the port named in it.
 texto() { tr -d '\r' <"$1" | sed 's/^vantora-prog: [^:]*: //'; }
 
-wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(sim bom)" /f >/dev/null 2>&1
-wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(sim cai --desliga 5)" /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(sim bom "$LINUX/vantora-sim")" /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(sim cai "$LINUX/vantora-sim" --desliga 5)" /f >/dev/null 2>&1
 wineserver -k; wineserver -w # the ports are mapped when Wine starts
 
-wine "$PROG" ports >"$TMP/ports" 2>/dev/null
-for n in 7 8; do grep -q "^COM$n	COM$n	" <(texto "$TMP/ports") || falha "COM$n fora de: $(cat "$TMP/ports")"; done
+wine "$PROG" ports >"$dir/ports" 2>/dev/null
+for n in 7 8; do grep -q "^COM$n	COM$n	" <(texto "$dir/ports") || falha "COM$n fora de: $(cat "$dir/ports")"; done
 
-wine "$PROG" send "$RAIZ/examples/mercado.key" --port COM7 --speed 9600 >"$TMP/out" 2>"$TMP/err" ||
-    falha "send COM7: $(texto "$TMP/err")"
-for _ in $(seq 50); do grep -q '^FIM_LAYOUT' "$TMP/bom" && break; sleep 0.1; done
-diff <(sed -n '/^FIM$/,$p' "$TMP/bom") "$RAIZ/tests/data/prog_send.txt" || falha "layout recebido em COM7"
+wine "$PROG" send "$RAIZ/examples/mercado.key" --port COM7 --speed 9600 >"$dir/out" 2>"$dir/err" ||
+    falha "send COM7: $(texto "$dir/err")"
+ate 5 grep -q '^FIM_LAYOUT' "$dir/bom.log"
+diff <(sed -n '/^FIM$/,$p' "$dir/bom.log") "$RAIZ/tests/data/prog_send.txt" || falha "layout recebido em COM7"
 
-wine "$PROG" send "$RAIZ/examples/mercado.key" --port com8 >/dev/null 2>"$TMP/err.win"
+wine "$PROG" send "$RAIZ/examples/mercado.key" --port com8 >/dev/null 2>"$dir/err.win"
 status=$?
-"$LINUX/vantora-prog" send "$RAIZ/examples/mercado.key" --port "$(sim linux --desliga 5)" 2>"$TMP/err.linux"
+"$LINUX/vantora-prog" send "$RAIZ/examples/mercado.key" --port "$(sim linux "$LINUX/vantora-sim" --desliga 5)" 2>"$dir/err.linux"
 [ "$status" = $? ] || falha "status $status no Windows"
-diff <(texto "$TMP/err.win") <(texto "$TMP/err.linux") || falha "mensagem da linha desligada"
-echo "ok: COM7 e COM8 listadas; layout gravado igual a prog_send.txt; linha desligada como no Linux"
+diff <(texto "$dir/err.win") <(texto "$dir/err.linux") || falha "mensagem da linha desligada"
+termina "ok: COM7 e COM8 listadas; layout gravado igual a prog_send.txt; linha desligada como no Linux"

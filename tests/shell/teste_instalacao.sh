@@ -10,16 +10,12 @@ set -u
 construcao="$1"
 aqui=$(cd "$(dirname "$0")" && pwd)
 cmake="${2:-cmake}"
-raiz=$(mktemp -d)
-trap 'rm -rf "$raiz"' EXIT
-falhas=0
-falha() { echo "FALHOU: $*"; falhas=$((falhas + 1)); }
+source "$aqui/../comum/driver.sh"
 
-if ! "$cmake" --install "$construcao" --prefix "$raiz/usr" >"$raiz/instalacao.log" 2>&1; then
-    cat "$raiz/instalacao.log"; echo "FALHOU: cmake --install"; exit 1
-fi
-p="$raiz/usr"
-cd "$raiz"
+"$cmake" --install "$construcao" --prefix "$dir/usr" >"$dir/instalacao.log" 2>&1 ||
+    { cat "$dir/instalacao.log"; echo "FAIL: cmake --install"; exit 1; }
+p="$dir/usr"
+cd "$dir"
 
 for b in vantora-config vantora-prog vantora-sim; do
     [ -x "$p/bin/$b" ] || falha "bin/$b ausente"
@@ -27,10 +23,9 @@ for b in vantora-config vantora-prog vantora-sim; do
     [[ $versao =~ ^$b\ [0-9]+\.[0-9]+ ]] || falha "$b --version: $versao"
 done
 ajuda=$("$p/bin/vantora-prog" --help 2>&1) || falha "vantora-prog --help saiu com $?"
-grep -q '^Uso: vantora-prog COMANDO' <<<"$ajuda" || falha "vantora-prog --help sem o uso: $ajuda"
 # The window opens and the program quits by itself (VANTORA_SAIR_AO_MOSTRAR) on the
 # offscreen platform and in a private X server; without any display it says so in one line.
-export XDG_CONFIG_HOME="$raiz"
+export XDG_CONFIG_HOME="$dir"
 VANTORA_SAIR_AO_MOSTRAR=1 QT_QPA_PLATFORM=offscreen timeout 60 "$p/bin/vantora-config" || falha "offscreen"
 VANTORA_SAIR_AO_MOSTRAR=1 timeout 60 bash "$aqui/../comum/xvfb.sh" "$p/bin/vantora-config"
 rc=$?
@@ -38,16 +33,13 @@ rc=$?
 # A layout named at start (as a file manager opens one) is on show, read from the
 # window's test-only report; one of another keyboard gives Open's message, and the
 # window stays.
-mkdir "$raiz/pasta com espaço"
-printf '[Teclado]\r\nTipo=Outro\r\n' >"$raiz/pasta com espaço/outro.key"
-for caso in "$aqui/../../examples/mercado.key|Tab1 0 65 A" "$raiz/pasta com espaço/outro.key|Caixa=Arquivo referente a outro teclado"; do
-    rm -f "$raiz/relatorio.txt"
-    QT_QPA_PLATFORM=offscreen VANTORA_RELATORIO="$raiz/relatorio.txt" "$p/bin/vantora-config" "${caso%|*}" &
-    for _ in $(seq 100); do grep -qxF "${caso#*|}" "$raiz/relatorio.txt" 2>/dev/null && break; sleep 0.1; done
-    grep -qxF "${caso#*|}" "$raiz/relatorio.txt" 2>/dev/null || falha "vantora-config ${caso%|*}: sem \"${caso#*|}\""
-    kill -0 $! 2>/dev/null || falha "vantora-config ${caso%|*} terminou"
-    kill $! 2>/dev/null
-    wait $! 2>/dev/null
+mkdir "$dir/pasta com espaço"
+printf '[Teclado]\r\nTipo=Outro\r\n' >"$dir/pasta com espaço/outro.key"
+for caso in "$aqui/../../examples/mercado.key|Tab1 0 65 A" "$dir/pasta com espaço/outro.key|Caixa=Arquivo referente a outro teclado"; do
+    rm -f "$rel"
+    fundo janela env QT_QPA_PLATFORM=offscreen VANTORA_RELATORIO="$rel" "$p/bin/vantora-config" "${caso%|*}"
+    espera "${caso#*|}" 10
+    kill "$(cat "$dir/janela.pid")" || falha "vantora-config ${caso%|*} terminou"
 done
 sem_tela=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$p/bin/vantora-config" 2>&1)
 rc=$?
@@ -73,11 +65,9 @@ for b in $(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$meta"); do [ -x "$p/bin
 grep -q 'usermod -aG dialout' "$p/share/doc/vantora-config/README.Debian" || falha "README.Debian sem o grupo dialout"
 
 # The layout file type: *.key is a layout, and the menu entry opens it.
-if XDG_DATA_DIRS="$p/share" update-mime-database "$p/share/mime" >"$raiz/mime.log" 2>&1 && [ ! -s "$raiz/mime.log" ]; then
-    grep -qx '[0-9]*:application/x-vantora-layout:\*\.key' "$p/share/mime/globs2" || falha "globs2 sem *.key"
-else
-    falha "update-mime-database: $(cat "$raiz/mime.log")"
-fi
+XDG_DATA_DIRS="$p/share" update-mime-database "$p/share/mime" >"$dir/mime.log" 2>&1 && [ ! -s "$dir/mime.log" ] ||
+    falha "update-mime-database: $(cat "$dir/mime.log")"
+grep -qx '[0-9]*:application/x-vantora-layout:\*\.key' "$p/share/mime/globs2" || falha "globs2 sem *.key"
 grep -qx 'MimeType=application/x-vantora-layout;' "$desktop" && grep -q '^Exec=.* %f$' "$desktop" ||
     falha "a entrada do menu não abre layouts"
 
@@ -106,21 +96,14 @@ for s in $saidas; do
 done
 
 [ $falhas -eq 0 ] || exit 1
-if ! command -v desktop-file-validate >/dev/null || ! command -v appstreamcli >/dev/null; then
-    echo "SKIP: desktop-file-validate ou appstreamcli ausente (pacotes desktop-file-utils, appstream)"
-    exit 77
-fi
+requer desktop-file-validate appstreamcli
 desktop-file-validate "$desktop" || falha "desktop-file-validate"
 appstreamcli validate --no-net --strict "$meta" || falha "appstreamcli validate"
-appstreamcli validate-tree --no-net "$raiz" || falha "appstreamcli validate-tree"
+appstreamcli validate-tree --no-net "$dir" || falha "appstreamcli validate-tree"
 # The Debian package as scripts/package.sh makes it: no lintian error or warning
 # beyond those its override file justifies.
-command -v lintian >/dev/null || { echo "SKIP: lintian ausente (scripts/deps.sh o instala)"; exit 77; }
+requer lintian
 cpack="$(dirname "$(command -v "$cmake")")/cpack"
-if (cd "$construcao" && "$cpack" -G DEB -B "$raiz/pacote") >"$raiz/cpack.log" 2>&1; then
-    relato=$(lintian --fail-on error,warning "$raiz"/pacote/*.deb 2>&1) ||
-        falha "lintian: $(grep -v 'root privileges' <<<"$relato")"
-else
-    falha "cpack: $(cat "$raiz/cpack.log")"
-fi
-[ $falhas -eq 0 ]
+(cd "$construcao" && "$cpack" -G DEB -B "$dir/pacote") >"$dir/cpack.log" 2>&1 || falha "cpack: $(cat "$dir/cpack.log")"
+relato=$(lintian --fail-on error,warning "$dir"/pacote/*.deb 2>&1) || falha "lintian: $(grep -v 'root privileges' <<<"$relato")"
+termina "instalação: ok"

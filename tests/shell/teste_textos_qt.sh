@@ -11,22 +11,15 @@ source "$aqui/../comum/atspi.sh"
 inicia_atspi
 unset LC_ALL LC_MESSAGES LANGUAGE # the language is LANG's alone
 
-falhas=0
 # confere LANG EXPECTED...: the Save dialog's buttons include each expected name.
 confere() {
     local lang=$1 botoes
     shift
     botoes=$(le_atspi "$aqui/botoes_do_salvar.py" -- LANG="$lang" "$programa")
-    for esperado in "$@"; do
-        if ! grep -qx -- "$esperado" <<<"$botoes"; then
-            echo "FALHOU LANG=$lang: sem o botão \"$esperado\"; botões lidos: ${botoes//$'\n'/ | }"
-            falhas=$((falhas + 1))
-        fi
-    done
+    for b; do grep -qx -- "$b" <<<"$botoes" || falha "LANG=$lang: no button \"$b\"; read: ${botoes//$'\n'/ | }"; done
 }
 
 confere pt_BR.UTF-8 Salvar Cancelar "Exibição detalhada"
 confere sv_SE.UTF-8 Salvar Cancelar # Qt has no Swedish: Portuguese
 confere de_DE.UTF-8 Speichern Abbrechen
-[ $falhas -eq 0 ] && echo "textos_qt: ok"
-exit $falhas
+termina "textos_qt: ok"
