@@ -550,31 +550,11 @@ class TesteArquivos : public QObject {
             QCOMPARE(pasta_inicial(p), documentos);
     }
 
-    // The real dialogs: ".key" added to a name typed without extension, an existing
-    // name asks nothing of Qt's own, the filter and folder given.
-    void dialogo_de_verdade() {
-        QTemporaryDir dir;
-        QVERIFY(grava_bytes(dir.filePath("existe.key"), "x"));
-        DialogoArquivoQt dialogo;
-        const QList<QStringList> casos = {{"salvar", "meu", "meu.key"},
-                                          {"salvar", "meu.txt", "meu.txt"},
-                                          {"salvar", "existe", "existe.key"},
-                                          {"abrir", "existe.key", "existe.key"}};
-        for (const QStringList& c : casos) {
-            Operador op(c[1]);
-            const QString r = c[0] == "salvar" ? dialogo.salvar("Salvar", FILTRO, dir.path(), "vantora")
-                                               : dialogo.abrir("Abrir", FILTRO, dir.path(), QString());
-            QVERIFY2(op.visto && op.caixas.isEmpty(), qPrintable(c.join(' ') + ' ' + op.caixas.join(' ')));
-            QCOMPARE(r, QDir::toNativeSeparators(dir.filePath(c[2])));
-            QCOMPARE(op.filtros, QStringList{"laytou teclado Ordavi (*.key)"});
-            QCOMPARE(op.pasta, QFileInfo(dir.path()).absoluteFilePath());
-        }
-    }
-
     // A layout named at start opens as "Abrir" opens it, with the same message when it
-    // is faulty; the real dialogs then start in its folder, and in that of the file
-    // saved last.
-    void arquivo_na_partida() {
+    // is faulty. The real dialogs then start in its folder, and in that of the file
+    // saved last, with the filter given; ".key" is added to a name typed without
+    // extension, and an existing name asks nothing of Qt's own (only the window asks).
+    void arquivo_na_partida_e_dialogos() {
         QTemporaryDir dir;
         const QString a = dir.filePath("com espaço"), b = dir.filePath("b"), bom = a + "/bom.key";
         QVERIFY(QDir().mkpath(a) && QDir().mkpath(b));
@@ -594,13 +574,19 @@ class TesteArquivos : public QObject {
         const auto pasta_do = [&](bool salvar, const QString& nome) {
             Operador op(nome);
             salvar ? j.arq->mnuSalvar_Click() : j.arq->mnu_Abrir_Click();
-            return op.pasta;
+            const bool so_o_dialogo = op.caixas.isEmpty() && op.filtros == QStringList{"laytou teclado Ordavi (*.key)"};
+            return so_o_dialogo ? op.pasta : op.caixas.join(' ') + op.filtros.join(' ');
         };
         QCOMPARE(pasta_do(false, "bom.key"), a);
         QCOMPARE(pasta_do(true, b + "/novo"), a);
+        QCOMPARE(pasta_do(true, "meu.txt"), b);
+        QCOMPARE(j.arq->Arquivo_Atual, QDir::toNativeSeparators(b + "/meu.txt"));
+        QCOMPARE(pasta_do(true, "novo"), b);
         QCOMPARE(pasta_do(false, "novo.key"), b);
         QCOMPARE(j.arq->Arquivo_Atual, QDir::toNativeSeparators(b + "/novo.key"));
-        QCOMPARE(j.mensagens.vistas.size(), std::size_t(3));
+        QCOMPARE(j.mensagens.textos().mid(3),
+                 QStringList{QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") +
+                             QDir::toNativeSeparators(b + "/novo.key")});
     }
 };
 
