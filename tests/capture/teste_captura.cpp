@@ -210,7 +210,7 @@ class TesteCaptura : public QObject {
     // gets nothing. Events without native data, another window of ours and the "LCM"
     // page (which removes the filter) get their keys. Suspended capture (while records
     // go out) answers the keyboard: Y yes, N no.
-    void para_quem_vao_as_teclas() {
+    void filtro_da_janela() {
         Janela j;
         j.cap->suspende();
         for (const auto& [e, resposta] :
@@ -243,12 +243,10 @@ class TesteCaptura : public QObject {
         QCOMPARE(j.tab1()[1], 0);
         j.ed->seleciona_aba(1);
         QVERIFY(j.cap->captura_instalada());
-    }
 
-    // Installing twice installs once; removing twice is no error and leaves zero;
-    // installed again, keys are captured again.
-    void instala_e_remove() {
-        Janela j;
+        // Installing twice installs once; removing twice is no error and leaves zero;
+        // installed again, keys are captured again.
+        j.ed->Lbl_TeclaLBtab_Click(0);
         const std::int32_t h = j.handle();
         j.cap->Ativa_Captura();
         QCOMPARE(j.handle(), h);
