@@ -574,7 +574,8 @@ class TesteArquivos : public QObject {
         const auto pasta_do = [&](bool salvar, const QString& nome) {
             Operador op(nome);
             salvar ? j.arq->mnuSalvar_Click() : j.arq->mnu_Abrir_Click();
-            const bool so_o_dialogo = op.caixas.isEmpty() && op.filtros == QStringList{"laytou teclado Ordavi (*.key)"};
+            const bool so_o_dialogo =
+                op.caixas.isEmpty() && op.filtros == QStringList{"laytou teclado Ordavi (*.key)"};
             return so_o_dialogo ? op.pasta : op.caixas.join(' ') + op.filtros.join(' ');
         };
         QCOMPARE(pasta_do(false, "bom.key"), a);
