@@ -310,8 +310,8 @@ class TesteArquivos : public QObject {
     void valores_data() {
         QTest::addColumn<QString>("secao");
         QTest::addColumn<QString>("chave");
-        QTest::addColumn<QString>("valor"); // "<sem>": the line removed
-        QTest::addColumn<int>("erro");      // -1: the type refused
+        QTest::addColumn<QString>("valor");
+        QTest::addColumn<int>("erro"); // -1: the type refused
         QTest::addColumn<int>("esperado");
         auto linha = [](const char* nome, const char* s, const char* c, const QString& v, int erro,
                         int esperado) {
@@ -321,7 +321,6 @@ class TesteArquivos : public QObject {
         linha("sentinela 12abc", "Tab1", "T66", "12abc", 0, 12);
         linha("sentinela -21", "Tab1", "T66", "-21", 0, 0);
         linha("sentinela 40000", "Tab1", "T66", "40000", ERRO_ESTOURO, 0);
-        linha("sentinela ausente", "Tab4", "T71", "<sem>", 0, 0);
         linha("Prot 1.5", "Teclado", "Prot", "1.5", 0, 2);
         linha("Prot -1", "Teclado", "Prot", "-1", ERRO_PROPRIEDADE, 0);
         linha("ProtDispBNC 3", "Teclado", "ProtDispBNC", "3", ERRO_PROPRIEDADE, 0);
@@ -335,9 +334,8 @@ class TesteArquivos : public QObject {
         QFETCH(QString, valor);
         QFETCH(int, erro);
         QFETCH(int, esperado);
-        PerfilPrivado ini =
-            PerfilPrivado::de_bytes(valor == "<sem>" ? sem_linha(secao, chave) : texto_layout(exemplo()));
-        if (valor != "<sem>") ini.grava(secao, chave, valor);
+        PerfilPrivado ini = PerfilPrivado::de_bytes(texto_layout(exemplo()));
+        ini.grava(secao, chave, valor);
         Layout l = marcado();
         try {
             QCOMPARE(Le_Layout(ini, l) ? 0 : -1, erro);
