@@ -108,15 +108,6 @@ QStringList estado(const JanelaDeTeste& j) {
     return e << QString::number(j.ed->Tecla_Atual) << QString::number(j.ed->aba_atual());
 }
 
-// A window with a layout of its own on view, key 7 selected.
-void prepara(JanelaDeTeste& j) {
-    j.ed->codigos.tabela(1)[0] = 9;
-    j.ed->codigos.tabela(3)[66] = 5;
-    j.ed->Chk_Opcao[1]->setCheckState(Qt::Checked);
-    j.ed->mostra_sentinelas();
-    j.ed->Lbl_TeclaLBtab_Click(7);
-}
-
 // Answers the next real file dialog with `nome` typed into its name box, as the
 // operator does; a message box of Qt's own on the way is recorded and refused.
 struct Operador {
@@ -319,19 +310,17 @@ class TesteArquivos : public QObject {
     void valores_data() {
         QTest::addColumn<QString>("secao");
         QTest::addColumn<QString>("chave");
-        QTest::addColumn<QString>("valor"); // "<sem>": the line removed
-        QTest::addColumn<int>("erro");      // -1: the type refused
+        QTest::addColumn<QString>("valor");
+        QTest::addColumn<int>("erro"); // -1: the type refused
         QTest::addColumn<int>("esperado");
         auto linha = [](const char* nome, const char* s, const char* c, const QString& v, int erro,
                         int esperado) {
             QTest::newRow(nome) << QString(s) << QString(c) << v << erro << esperado;
         };
         linha("-20", "Tab2", "T5", "-20", ERRO_TIPOS, 0); // "-2" reads as missing
-        linha("chave ausente", "Tab3", "T10", "<sem>", ERRO_TIPOS, 0);
         linha("sentinela 12abc", "Tab1", "T66", "12abc", 0, 12);
         linha("sentinela -21", "Tab1", "T66", "-21", 0, 0);
         linha("sentinela 40000", "Tab1", "T66", "40000", ERRO_ESTOURO, 0);
-        linha("sentinela ausente", "Tab4", "T71", "<sem>", 0, 0);
         linha("Prot 1.5", "Teclado", "Prot", "1.5", 0, 2);
         linha("Prot -1", "Teclado", "Prot", "-1", ERRO_PROPRIEDADE, 0);
         linha("ProtDispBNC 3", "Teclado", "ProtDispBNC", "3", ERRO_PROPRIEDADE, 0);
@@ -345,9 +334,8 @@ class TesteArquivos : public QObject {
         QFETCH(QString, valor);
         QFETCH(int, erro);
         QFETCH(int, esperado);
-        PerfilPrivado ini =
-            PerfilPrivado::de_bytes(valor == "<sem>" ? sem_linha(secao, chave) : texto_layout(exemplo()));
-        if (valor != "<sem>") ini.grava(secao, chave, valor);
+        PerfilPrivado ini = PerfilPrivado::de_bytes(texto_layout(exemplo()));
+        ini.grava(secao, chave, valor);
         Layout l = marcado();
         try {
             QCOMPARE(Le_Layout(ini, l) ? 0 : -1, erro);
@@ -383,8 +371,12 @@ class TesteArquivos : public QObject {
     // one loads tables and boxes (not the model box), clears the selection and shows
     // table 1.
     void abrir_e_salvar() {
-        JanelaDeTeste j;
-        prepara(j);
+        JanelaDeTeste j; // a layout of its own on view, key 7 selected
+        j.ed->codigos.tabela(1)[0] = 9;
+        j.ed->codigos.tabela(3)[66] = 5;
+        j.ed->Chk_Opcao[1]->setCheckState(Qt::Checked);
+        j.ed->mostra_sentinelas();
+        j.ed->Lbl_TeclaLBtab_Click(7);
         j.ed->Txt_Sentinela[5][3]->setText(QStringLiteral("065"));
         const bool filtro = j.cap->captura_instalada();
         const QStringList antes = estado(j);
@@ -463,8 +455,7 @@ class TesteArquivos : public QObject {
         QVERIFY(!j.cap->suspensa());
         // A layout Notepad saved as "Unicode" opens as it would in its own encoding.
         j.ed->Chk_Tec44->setCheckState(Qt::Checked);
-        j.arq->mnu_Abrir_Click();
-        QCOMPARE(j.mensagens.vistas.size(), std::size_t(3));
+        j.arq->mnu_Abrir_Click(); // no message: the list after the third is the saves' below
         QVERIFY(j.ed->codigos.tabelas == exemplo().tabelas);
         QCOMPARE(j.ed->Chk_Opcao[2]->checkState(), Qt::PartiallyChecked);
         QCOMPARE(j.ed->Chk_Tec44->checkState(), Qt::Checked);
@@ -474,69 +465,58 @@ class TesteArquivos : public QObject {
         QCOMPARE(j.ed->aba_atual(), 1);
         QCOMPARE(j.cap->captura_instalada(), filtro);
         QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), legenda_codigo(exemplo().tabela(1)[0], j.pc->padroes));
-    }
 
-    // A sentinel code longer than the three characters typed by hand shows whole, is
-    // saved whole, and the send refuses it by box and value; typing still stops at 3.
-    void sentinela_longa() {
-        JanelaDeTeste j;
+        // Save over an existing file (hidden too) asks first: on Nao the file stays, on Sim
+        // the layout's keys are replaced and the other lines kept, the option boxes as
+        // they stand. A refused write is the trap's message with the file and the reason,
+        // without a question for a file that is not there. A sentinel code longer than
+        // the three characters typed by hand shows whole, is saved whole, and the send
+        // refuses it by box and value; typing still stops at 3.
+        const QString oculto = dir.filePath(".oculto.key"), sem_pasta = dir.filePath("nao/existe.key");
+        const QString longa = dir.filePath("longa.key");
+        const QByteArray velho = le_bytes(dados("existente.key"));
+        QVERIFY(grava_bytes(oculto, velho));
         Layout l; // every key code 0, so that only the sentinels can be refused
         l.tabela(1)[67] = 1000;
         l.tabela(3)[71] = -100;
-        QTemporaryDir dir;
-        const QString caminho = dir.filePath("longa.key");
-        QVERIFY(grava_bytes(caminho, texto_layout(l)));
-        j.dialogo.respostas = {caminho, caminho};
+        QVERIFY(grava_bytes(longa, texto_layout(l)));
+        j.ed->Chk_Opcao[1]->setCheckState(Qt::Checked);
+        j.ed->Txt_Sentinela[1][1]->setText(QStringLiteral(" 63 "));
+        j.dialogo.respostas = {oculto, oculto, sem_pasta, longa, longa};
+        j.mensagens.respostas = {Resposta::Nao, Resposta::Sim};
+        j.arq->mnuSalvar_Click();
+        QCOMPARE(j.ed->codigos.tabela(2)[67], std::int16_t(63));
+        QCOMPARE(le_bytes(oculto), velho);
+        j.arq->mnuSalvar_Click();
+        PerfilPrivado ini = PerfilPrivado::de_bytes(velho); // the writer, pinned by its golden files
+        Grava_Layout(ini, j.ed->codigos);
+        QCOMPARE(le_bytes(oculto), ini.texto());
+        QCOMPARE(j.ed->codigos.caixas, (decltype(e.caixas){1, 1, 2}));
+        j.arq->mnuSalvar_Click();
+        QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
+        const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + oculto;
+        QCOMPARE(j.mensagens.textos().mid(3),
+                 (QStringList{pergunta, pergunta,
+                              QStringLiteral("Error 75 (Não foi possível gravar o arquivo %1: a pasta %2 não "
+                                             "existe) in procedure mnuSalvar_Click of Formulário Frm_Grava")
+                                  .arg(QDir::toNativeSeparators(sem_pasta),
+                                       QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath()))}));
+        const MensagemVista& m = j.mensagens.vistas[3];
+        QVERIFY(m.titulo == "SALVAR ARQUIVO" && m.botoes == Botoes::SimNao && m.padrao == Resposta::Sim);
+        QVERIFY(!j.cap->suspensa());
+
         j.arq->mnu_Abrir_Click();
         QCOMPARE(j.ed->Txt_Sentinela[1][0]->text(), QStringLiteral("1000"));
         QCOMPARE(j.ed->Txt_Sentinela[5][2]->text(), QStringLiteral("-100"));
         j.arq->mnuSalvar_Click();
-        QVERIFY(le_bytes(caminho).contains("\r\nT67=1000\r\n"));
-        QCOMPARE(PerfilPrivado::le_arquivo(caminho).le("Tab3", "T71", "", 255), QStringLiteral("-100"));
+        QVERIFY(le_bytes(longa).contains("\r\nT67=1000\r\n"));
+        QCOMPARE(PerfilPrivado::le_arquivo(longa).le("Tab3", "T71", "", 255), QStringLiteral("-100"));
         j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY2(j.mensagens.ultima().contains("\"Sentinela Final, Leitor Trilha 2\" (LCM) tem o valor 1000"),
                  qPrintable(j.mensagens.ultima()));
         j.ed->Txt_Sentinela[0][1]->clear();
         QTest::keyClicks(j.ed->Txt_Sentinela[0][1], "12345");
         QCOMPARE(j.ed->Txt_Sentinela[0][1]->text(), QStringLiteral("123"));
-    }
-
-    // Save over an existing file (hidden too) asks first: on Nao the file stays, on Sim
-    // the layout's keys are replaced and the other lines kept. A refused write is the
-    // trap's message with the file and the reason, without a question for a file that
-    // is not there.
-    void salvar() {
-        QTemporaryDir dir;
-        const QString oculto = dir.filePath(".oculto.key"), sem_pasta = dir.filePath("nao/existe.key");
-        const QByteArray velho = le_bytes(dados("existente.key"));
-        QVERIFY(grava_bytes(oculto, velho));
-        JanelaDeTeste j;
-        prepara(j);
-        j.ed->Txt_Sentinela[1][1]->setText(QStringLiteral(" 63 "));
-        j.dialogo.respostas = {oculto, oculto, sem_pasta};
-        j.mensagens.respostas = {Resposta::Nao, Resposta::Sim};
-        j.arq->mnuSalvar_Click();
-        QCOMPARE(j.ed->codigos.tabela(2)[67], std::int16_t(63));
-        QCOMPARE(le_bytes(oculto), velho);
-        j.arq->mnuSalvar_Click();
-        const QByteArray agora = le_bytes(oculto);
-        Layout l;
-        QVERIFY(Le_Layout(PerfilPrivado::de_bytes(agora), l));
-        QVERIFY(l.tabelas == j.ed->codigos.tabelas);
-        QCOMPARE(l.caixas, (decltype(l.caixas){1, 1, 0}));
-        QVERIFY(agora.contains("\r\ntipo = Vantora\r\n") && agora.contains("\r\n[Outra]\r\nx=1\r\n"));
-        j.arq->mnuSalvar_Click();
-        QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
-        const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + oculto;
-        QCOMPARE(j.mensagens.textos(),
-                 (QStringList{pergunta, pergunta,
-                              QStringLiteral("Error 75 (Não foi possível gravar o arquivo %1: a pasta %2 não "
-                                             "existe) in procedure mnuSalvar_Click of Formulário Frm_Grava")
-                                  .arg(QDir::toNativeSeparators(sem_pasta),
-                                       QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath()))}));
-        const MensagemVista& m = j.mensagens.vistas[0];
-        QVERIFY(m.titulo == "SALVAR ARQUIVO" && m.botoes == Botoes::SimNao && m.padrao == Resposta::Sim);
-        QVERIFY(!j.cap->suspensa());
     }
 
     // The filter in Qt's form and the suffix a save adds; the folder the dialogs open in.
@@ -557,31 +537,11 @@ class TesteArquivos : public QObject {
             QCOMPARE(pasta_inicial(p), documentos);
     }
 
-    // The real dialogs: ".key" added to a name typed without extension, an existing
-    // name asks nothing of Qt's own, the filter and folder given.
-    void dialogo_de_verdade() {
-        QTemporaryDir dir;
-        QVERIFY(grava_bytes(dir.filePath("existe.key"), "x"));
-        DialogoArquivoQt dialogo;
-        const QList<QStringList> casos = {{"salvar", "meu", "meu.key"},
-                                          {"salvar", "meu.txt", "meu.txt"},
-                                          {"salvar", "existe", "existe.key"},
-                                          {"abrir", "existe.key", "existe.key"}};
-        for (const QStringList& c : casos) {
-            Operador op(c[1]);
-            const QString r = c[0] == "salvar" ? dialogo.salvar("Salvar", FILTRO, dir.path(), "vantora")
-                                               : dialogo.abrir("Abrir", FILTRO, dir.path(), QString());
-            QVERIFY2(op.visto && op.caixas.isEmpty(), qPrintable(c.join(' ') + ' ' + op.caixas.join(' ')));
-            QCOMPARE(r, QDir::toNativeSeparators(dir.filePath(c[2])));
-            QCOMPARE(op.filtros, QStringList{"laytou teclado Ordavi (*.key)"});
-            QCOMPARE(op.pasta, QFileInfo(dir.path()).absoluteFilePath());
-        }
-    }
-
     // A layout named at start opens as "Abrir" opens it, with the same message when it
-    // is faulty; the real dialogs then start in its folder, and in that of the file
-    // saved last.
-    void arquivo_na_partida() {
+    // is faulty. The real dialogs then start in its folder, and in that of the file
+    // saved last, with the filter given; ".key" is added to a name typed without
+    // extension, and an existing name asks nothing of Qt's own (only the window asks).
+    void arquivo_na_partida_e_dialogos() {
         QTemporaryDir dir;
         const QString a = dir.filePath("com espaço"), b = dir.filePath("b"), bom = a + "/bom.key";
         QVERIFY(QDir().mkpath(a) && QDir().mkpath(b));
@@ -601,13 +561,20 @@ class TesteArquivos : public QObject {
         const auto pasta_do = [&](bool salvar, const QString& nome) {
             Operador op(nome);
             salvar ? j.arq->mnuSalvar_Click() : j.arq->mnu_Abrir_Click();
-            return op.pasta;
+            const bool so_o_dialogo =
+                op.caixas.isEmpty() && op.filtros == QStringList{"laytou teclado Ordavi (*.key)"};
+            return so_o_dialogo ? op.pasta : op.caixas.join(' ') + op.filtros.join(' ');
         };
         QCOMPARE(pasta_do(false, "bom.key"), a);
         QCOMPARE(pasta_do(true, b + "/novo"), a);
+        QCOMPARE(pasta_do(true, "meu.txt"), b);
+        QCOMPARE(j.arq->Arquivo_Atual, QDir::toNativeSeparators(b + "/meu.txt"));
+        QCOMPARE(pasta_do(true, "novo"), b);
         QCOMPARE(pasta_do(false, "novo.key"), b);
         QCOMPARE(j.arq->Arquivo_Atual, QDir::toNativeSeparators(b + "/novo.key"));
-        QCOMPARE(j.mensagens.vistas.size(), std::size_t(3));
+        QCOMPARE(j.mensagens.textos().mid(3),
+                 QStringList{QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") +
+                             QDir::toNativeSeparators(b + "/novo.key")});
     }
 };
 
