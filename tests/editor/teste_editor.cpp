@@ -62,6 +62,7 @@ class TesteEditor : public QObject {
         linha("octal", false, "&O17", 15);
         linha("maximo", false, "32767", 32767);
         linha("32768", false, "32768", 0, ERRO_ESTOURO);
+        linha("32767.3 arredonda para dentro", false, "32767.3", 32767);
         linha("32767.5 arredonda para fora", false, "32767.5", 0, ERRO_ESTOURO);
         linha("-32769", false, "-32769", 0, ERRO_ESTOURO);
         linha("&H10000", false, "&H10000", 0, ERRO_ESTOURO);

@@ -473,7 +473,8 @@ class TesteArquivos : public QObject {
         // the three characters typed by hand shows whole, is saved whole, and the send
         // refuses it by box and value; typing still stops at 3.
         const QString oculto = dir.filePath(".oculto.key"), sem_pasta = dir.filePath("nao/existe.key");
-        const QString longa = dir.filePath("longa.key");
+        const QString longa = dir.filePath("longa.key"), pasta = dir.filePath("pasta.key");
+        QVERIFY(QDir(dir.path()).mkdir("pasta.key")); // anything of that name is asked about
         const QByteArray velho = le_bytes(dados("existente.key"));
         QVERIFY(grava_bytes(oculto, velho));
         Layout l; // every key code 0, so that only the sentinels can be refused
@@ -482,8 +483,8 @@ class TesteArquivos : public QObject {
         QVERIFY(grava_bytes(longa, texto_layout(l)));
         j.ed->Chk_Opcao[1]->setCheckState(Qt::Checked);
         j.ed->Txt_Sentinela[1][1]->setText(QStringLiteral(" 63 "));
-        j.dialogo.respostas = {oculto, oculto, sem_pasta, longa, longa};
-        j.mensagens.respostas = {Resposta::Nao, Resposta::Sim};
+        j.dialogo.respostas = {oculto, oculto, sem_pasta, pasta, longa, longa};
+        j.mensagens.respostas = {Resposta::Nao, Resposta::Sim, Resposta::Nao};
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.ed->codigos.tabela(2)[67], std::int16_t(63));
         QCOMPARE(le_bytes(oculto), velho);
@@ -494,13 +495,15 @@ class TesteArquivos : public QObject {
         QCOMPARE(j.ed->codigos.caixas, (decltype(e.caixas){1, 1, 2}));
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
+        j.arq->mnuSalvar_Click();
         const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + oculto;
         QCOMPARE(j.mensagens.textos().mid(3),
                  (QStringList{pergunta, pergunta,
                               QStringLiteral("Error 75 (Não foi possível gravar o arquivo %1: a pasta %2 não "
                                              "existe) in procedure mnuSalvar_Click of Formulário Frm_Grava")
                                   .arg(QDir::toNativeSeparators(sem_pasta),
-                                       QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath()))}));
+                                       QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath())),
+                              QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + pasta}));
         const MensagemVista& m = j.mensagens.vistas[3];
         QVERIFY(m.titulo == "SALVAR ARQUIVO" && m.botoes == Botoes::SimNao && m.padrao == Resposta::Sim);
         QVERIFY(!j.cap->suspensa());
