@@ -89,10 +89,6 @@ class Emulador {
     [[nodiscard]] bool tem(const QString& inicio) const {
         return !comecando(inicio).isEmpty();
     }
-    // What follows "NOME " on the first line so named ("BYTES 433" gives "433").
-    [[nodiscard]] QString valor(const QString& nome) const {
-        return comecando(nome + QLatin1Char(' ')).value(0).mid(nome.size() + 1);
-    }
     // The index byte of every record received, in order, from the lines
     // "REGISTRO n: 91 ii cc cc cc cc -> 5".
     [[nodiscard]] QList<int> indices() const {
