@@ -7,7 +7,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>

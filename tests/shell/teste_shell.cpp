@@ -57,9 +57,6 @@ class TesteShell : public QObject {
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray texto = f.readAll();
         QVERIFY(texto.contains("[Sistema]\nSerial=3"));
-        auto outra = criaConfiguracaoSistema(QStringLiteral("vantora-config"));
-        QCOMPARE(outra->le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1")),
-                 QStringLiteral("3"));
 #endif
     }
 
