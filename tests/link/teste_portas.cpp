@@ -110,7 +110,6 @@ class TestePortas : public QObject {
         JanelaPortas j;
         const DispositivoSerial com5{
             QStringLiteral("USB Serial Port (COM5)"), QStringLiteral("USB\\5"), {}, 5};
-        const DispositivoSerial com1 = j.inventario.dispositivos.at(1);
         QSignalSpy refeita(j.lig->cmbserialterm->model(), &QAbstractItemModel::rowsInserted);
         const auto olha = [&j] {
             const int antes = j.inventario.listas;
@@ -127,7 +126,7 @@ class TestePortas : public QObject {
         QCOMPARE(j.mensagens.textos(), QStringList{"COM7 deixada de fora"});
         // The chosen adapter pulled out keeps its text, no longer a choice; plugged
         // back, it is chosen again; the message is not repeated.
-        j.inventario.dispositivos.removeLast();
+        const DispositivoSerial com1 = j.inventario.dispositivos.takeLast();
         olha();
         QCOMPARE(j.itens(), (QStringList{"COM5", "COM3"}));
         QCOMPARE(j.lig->cmbserialterm->currentText(), QStringLiteral("COM1"));
