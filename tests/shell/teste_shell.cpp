@@ -55,8 +55,7 @@ class TesteShell : public QObject {
         }
         QFile f(dir.path() + QStringLiteral("/vantora-config/vantora-config.conf"));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray texto = f.readAll();
-        QVERIFY(texto.contains("[Sistema]\nSerial=3"));
+        QVERIFY(f.readAll().contains("[Sistema]\nSerial=3"));
 #endif
     }
 
