@@ -53,7 +53,7 @@ class Emulador {
         comandos_.setFileName(pasta_.filePath(QStringLiteral("comandos")));
         comandos_.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
         saida_.setFileName(pasta_.filePath(QStringLiteral("saida")));
-        const QString ligacao = prefixo() + QStringLiteral("/dosdevices/com250");
+        const QString ligacao = qEnvironmentVariable("WINEPREFIX") + QStringLiteral("/dosdevices/com250");
         // The emulator with the commands file as its input, until it ends; its port
         // linked as COM250 once it has printed it.
         const QString script = QStringLiteral(
@@ -76,9 +76,6 @@ class Emulador {
         comandos_.write((texto + QLatin1Char('\n')).toLocal8Bit());
     }
 #endif
-    Emulador(const Emulador&) = delete;
-    Emulador& operator=(const Emulador&) = delete;
-
     // Waits, processing events, for a line that starts with `inicio`.
     bool espera(const QString& inicio, int ms = 5000) {
         return QTest::qWaitFor([&] { return tem(inicio); }, ms);
@@ -88,10 +85,6 @@ class Emulador {
     }
     [[nodiscard]] bool tem(const QString& inicio) const {
         return !comecando(inicio).isEmpty();
-    }
-    // What follows "NOME " on the first line so named ("BYTES 433" gives "433").
-    [[nodiscard]] QString valor(const QString& nome) const {
-        return comecando(nome + QLatin1Char(' ')).value(0).mid(nome.size() + 1);
     }
     // The index byte of every record received, in order, from the lines
     // "REGISTRO n: 91 ii cc cc cc cc -> 5".
@@ -129,15 +122,12 @@ class Emulador {
         }
     }
 #ifdef Q_OS_WIN
-    static QString prefixo() {
-        return qEnvironmentVariable("WINEPREFIX");
-    }
     // "C:/users/x" as Linux sees it; a path on Z: is the Linux path itself.
     static QString unix(const QString& caminho) {
         const QString drive = caminho.left(2).toLower();
-        return drive == QLatin1String("z:")
-                   ? caminho.mid(2)
-                   : prefixo() + QStringLiteral("/dosdevices/") + drive + caminho.mid(2);
+        return drive == QLatin1String("z:") ? caminho.mid(2)
+                                            : qEnvironmentVariable("WINEPREFIX") +
+                                                  QStringLiteral("/dosdevices/") + drive + caminho.mid(2);
     }
     QTemporaryDir pasta_;
     QFile comandos_, saida_;

@@ -94,16 +94,12 @@ class AberturaFalsa : public AberturaPortas {
   public:
     std::unique_ptr<QIODevice> abre(int numero, const ParametrosSerial& parametros) override {
         if (erro) throw ErroExecucao(erro);
-        aberturas.push_back({numero, parametros});
+        aberturas << QStringLiteral("%1 %2").arg(numero).arg(parametros.velocidade);
         auto b = std::make_unique<QBuffer>();
         b->open(QIODevice::ReadWrite);
         return b;
     }
-    struct Abertura {
-        int numero;
-        ParametrosSerial parametros;
-    };
-    std::vector<Abertura> aberturas;
+    QStringList aberturas; // "COM number, speed" of each
     int erro = 0;
 };
 
