@@ -12,26 +12,23 @@
 # Usage: teste_teclas.sh x11|wayland PROGRAM. Exit 77 (skipped) when a tool or Qt's
 # wayland plugin is missing, or when sway cannot start here.
 set -uo pipefail
-plataforma=${1:?usage: teste_teclas.sh x11|wayland PROGRAM}
-programa=${2:?usage: teste_teclas.sh x11|wayland PROGRAM}
+programa=${2:?usage: teste_teclas.sh x11|wayland PROGRAM} plataforma=$1
 source "$(dirname "$0")/../comum/xvfb.sh"
-espera_tecla_ms=0
 if [ "$plataforma" = x11 ]; then
     inicia_xvfb
-    fundo programa env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$dir" VANTORA_RELATORIO="$rel" "$programa"
-    declare -A x=([a]=38 [F1]=67 [Return]=36 [KP_Home]=79 [KP_7]=79 [KP_Enter]=104 [ccedilla]=47 [dead_acute]=34
-        [slash]=97 [ISO_Level3_Shift]=108 [Super_R]=134 [Num_Lock]=77 [Caps_Lock]=66 [Scroll_Lock]=78)
-    tecla() { xdotool key "${x[$1]}"; }
-    segura() { xdotool keydown "${x[$1]}" sleep 1.2 keyup "${x[$1]}"; }
+    fundo programa env QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$dir" VANTORA_RELATORIO="$rel" "$programa"
+    # X keycodes for the names xdotool would type otherwise: slash as Alt Gr+Q, the pad 7
+    # with Num Lock pressed around it, other Alt Gr and Windows keys.
+    declare -A x=([slash]=97 [KP_7]=79 [ISO_Level3_Shift]=108 [Super_R]=134)
+    tecla() { xdotool key "${x[$1]:-$1}"; }
+    segura() { xdotool keydown "${x[$1]:-$1}" sleep 1.2 keyup "${x[$1]:-$1}"; }
     timeout 15 xdotool search --sync --onlyvisible --name '^Corvalo USB/Serial$' windowfocus --sync
 else
     requer sway wtype setpriv
     ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
         { echo "SKIP: Qt's wayland plugin (qt6-wayland) is not installed"; exit 77; }
-    chmod 755 "$dir"
     mkdir -m 700 "$dir/run"
-    cp "$programa" "$dir/"
-    programa="$dir/$(basename "$programa")"
+    cp "$programa" "$dir/vantora-config" && programa=$dir/vantora-config
     chown -R 65534:65534 "$dir"
     # The command prefix that runs as nobody. A prefix, not a shell function: a function
     # put in the background runs in a subshell, and killing that would leave sway and the
@@ -50,9 +47,9 @@ else
     # from the window and gives it back for it. A key already down when the window gets
     # the keyboard back is not a keystroke for the window, so wtype waits first.
     espera_tecla_ms=200
-    wtype_() { "${como_nobody[@]}" env WAYLAND_DISPLAY="$sock" wtype -s "$espera_tecla_ms" "$@"; }
-    tecla() { wtype_ -k "$1"; }
-    segura() { wtype_ -P "$1" -s 1200 -p "$1"; }
+    wtype=("${como_nobody[@]}" env WAYLAND_DISPLAY="$sock" wtype -s "$espera_tecla_ms")
+    tecla() { "${wtype[@]}" -k "$1"; }
+    segura() { "${wtype[@]}" -P "$1" -s 1200 -p "$1"; }
     sleep 0.5 # the window has the keyboard once sway has mapped it
 fi
 # lampada KEY LEDS [LINE...]: toggles a lock key; the lamps follow within one 250 ms
@@ -60,13 +57,11 @@ fi
 lampada() {
     local t0=$(date +%s%3N)
     digita "$1" "Leds=$2" "${@:3}"
-    local t=$(($(date +%s%3N) - t0 - espera_tecla_ms))
+    local t=$(($(date +%s%3N) - t0 - ${espera_tecla_ms:-0}))
     [ "$t" -le 700 ] && echo "lamps $2 shown after ${t} ms" || falha "lamps $2 after ${t} ms"
 }
-valor() { sed -n "s/^$1=//p" "$rel"; }
 
 espera "Leds=000" 15 || { cat "$dir/programa.log"; exit 1; }
-espera "Tecla_Atual=0"
 digita a "Tab1 0 65 A" "Tecla_PC_Atual=61"
 digita F1 "Tab1 1 1 SOH" "Tecla_PC_Atual=2"
 digita Return "Tab1 2 13 CR" "Tecla_PC_Atual=52"
@@ -85,15 +80,15 @@ lampada Num_Lock 001 "Tecla_Atual=15"
 lampada Scroll_Lock 000 "Tecla_Atual=16"
 # Alt Gr is left out on Wayland: under sway its press is now and then lost on the
 # way to the window, and its release alone reads as a left Ctrl.
-alt_gr=0
-[ "$plataforma" = wayland ] || { digita ISO_Level3_Shift "Tab1 16 62 >" "Tecla_PC_Atual=100"; alt_gr=1; }
-# Right Windows, not in the catalogue, assigns nothing (nor does Alt Gr's Ctrl half).
-digita Super_R "Txt_dado=15C000192" "Tecla_Atual=$((16 + alt_gr))"
+[ "$plataforma" = wayland ] || digita ISO_Level3_Shift "Tab1 16 62 >" "Tecla_PC_Atual=100"
+# Right Windows, not in the catalogue, assigns nothing (nor does Alt Gr's Ctrl half):
+# the next key is 16, or 17 after Alt Gr's one assignment.
+k=$((16 + $(grep -c '^Tab1 16 62 >$' "$rel")))
+digita Super_R "Txt_dado=15C000192" "Tecla_Atual=$k"
 
 # The ABNT "/" key held down: every auto-repeat press chooses key 90 again, and the
-# release once more (held 1.2 s; repeats come after 660 ms, 25 times a second).
-antes=$(valor Tecla_Atual)
+# release once more (held 1.2 s: repeats start after some 600 ms, 25 a second).
 segura slash && sleep 0.5
-mais=$(($(valor Tecla_Atual) - antes)) n=$(grep -c '^Tab1 [0-9]* 63 ?$' "$rel")
+mais=$(($(sed -n 's/^Tecla_Atual=//p' "$rel") - k)) n=$(grep -c '^Tab1 [0-9]* 63 ?$' "$rel")
 [ "$mais" -ge 3 ] && [ "$n" -eq $((mais + 1)) ] || falha "held down: $mais keys chosen, $n keys 63"
 termina "real keystrokes on $plataforma: all checks passed"
