@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Real keystrokes on the real program, the same keys on X11 and on Wayland: what each
 # key assigns, the lock lamps following the lock keys within one tick, a key held
-# down. X11: a private Xvfb with the ABNT2 keymap (tests/comum/xvfb.sh) and xdotool
-# sending X keycodes. Wayland: a headless sway with the ABNT2 keymap and the virtual
-# keyboard wtype, the program on Qt's wayland plugin; sway refuses to run as root, so
-# the three run as nobody with their own runtime folder, the program copied there (the
-# checkout may lie in a folder nobody cannot enter, such as /root). The results are
-# read from the program's test-only report (VANTORA_RELATORIO=path: selection, table 1
-# with captions, the lamps, rewritten on every change); every check runs, failures
-# are counted.
+# down. X11: a private Xvfb with the ABNT2 keymap (tests/comum/xvfb.sh) and xdotool.
+# Wayland: a headless sway with the ABNT2 keymap and the virtual keyboard wtype, the
+# program on Qt's wayland plugin; sway refuses to run as root, so the three run as
+# nobody with the temporary folder as their runtime folder, the program copied there
+# (the checkout may lie in a folder nobody cannot enter, such as /root). The results
+# are read from the program's test-only report (VANTORA_RELATORIO=path: selection,
+# table 1 with captions, the lamps, rewritten on every change); every check runs,
+# failures are counted.
 # Usage: teste_teclas.sh x11|wayland PROGRAM. Exit 77 (skipped) when a tool or Qt's
 # wayland plugin is missing, or when sway cannot start here.
 set -uo pipefail
@@ -27,18 +27,17 @@ else
     requer sway wtype setpriv
     ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
         { echo "SKIP: Qt's wayland plugin (qt6-wayland) is not installed"; exit 77; }
-    mkdir -m 700 "$dir/run"
     cp "$programa" "$dir/vantora-config" && programa=$dir/vantora-config
     chown -R 65534:65534 "$dir"
     # The command prefix that runs as nobody. A prefix, not a shell function: a function
     # put in the background runs in a subshell, and killing that would leave sway and the
     # program running.
-    como_nobody=(env HOME="$dir" XDG_RUNTIME_DIR="$dir/run")
+    como_nobody=(env HOME="$dir" XDG_RUNTIME_DIR="$dir")
     [ "$(id -u)" -ne 0 ] || como_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups "${como_nobody[@]}")
     printf 'input * xkb_layout br\ninput * xkb_variant abnt2\ndefault_border none\n' >"$dir/config"
     fundo sway "${como_nobody[@]}" env -u WAYLAND_DISPLAY -u DISPLAY WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
         WLR_RENDERER=pixman sway -c "$dir/config"
-    soquete() { sock=$(cd "$dir/run" && ls wayland-* 2>/dev/null | grep -v lock | head -n1) || ! kill -0 "$(cat "$dir/sway.pid")"; }
+    soquete() { sock=$(cd "$dir" && ls wayland-* 2>/dev/null | grep -v lock | head -n1) || ! kill -0 "$(cat "$dir/sway.pid")"; }
     ate 10 soquete 2>/dev/null
     [ -n "$sock" ] || { echo "SKIP: sway could not start here"; tail -5 "$dir/sway.log"; exit 77; }
     fundo programa "${como_nobody[@]}" env -u DISPLAY WAYLAND_DISPLAY="$sock" QT_QPA_PLATFORM=wayland \

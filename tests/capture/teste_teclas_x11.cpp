@@ -12,11 +12,8 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 using namespace vantora;
