@@ -1,10 +1,9 @@
 // The real window in a private X server with the ABNT2 keymap (tests/comum/xvfb.sh),
 // with Qt's own message boxes and file dialogs, driven by xdotool as an operator
-// would: what each key assigns, the lock lamps following the lock keys within one
-// tick, a key held down; keys that close the real dialogs, focus that moves away with
-// a key held, wheel turns, double-clicks and clicks on check boxes. Each of the latter
-// checks that the layout took nothing it should not have, and that the next ordinary
-// key still assigns.
+// would: keys that close the real dialogs, focus that moves away with a key held,
+// wheel turns, double-clicks and clicks on check boxes. Each checks that the layout
+// took nothing it should not have, and that the next ordinary key still assigns.
+// What each key assigns on the real program is tests/capture/teste_teclas.sh.
 #include "comum/falsos.h"
 #include "files/dialogo_qt.h"
 #include "shell/mensagens_qt.h"
@@ -13,11 +12,8 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 using namespace vantora;
@@ -85,62 +81,6 @@ class TesteTeclasX11 : public QObject {
     QTemporaryDir dir_;
 
   private slots:
-    void teclas_reais() {
-        JanelaReal j;
-        const Tabela& t1 = j.ed->codigos.tabela(1);
-        const auto lampadas = [&j] {
-            QString s;
-            for (int i = 0; i < 3; ++i)
-                s += j.cap->shpKeys[i]->FillColor() == VERDE ? '1' : '0';
-            return s;
-        };
-        // digita(X keycode, key of table 1 it fills, code, caption, PC key chosen)
-        const auto digita = [&](const char* tecla, int k, int codigo, const char* legenda, int pc) {
-            xdo({"key", tecla});
-            QTRY_COMPARE(int(t1[k]), codigo);
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption(), QString::fromUtf8(legenda));
-            QCOMPARE(j.ed->Tecla_PC_Atual, pc);
-            QCOMPARE(j.ed->Tecla_Atual, k + 1);
-        };
-        // The lamps follow a lock key within one 250 ms tick, and a little more.
-        const auto lampada = [&](const char* tecla, const char* acesas) {
-            xdo({"key", tecla});
-            QTRY_COMPARE_WITH_TIMEOUT(lampadas(), QString::fromLatin1(acesas), 700);
-        };
-        QTRY_COMPARE(lampadas(), QStringLiteral("000"));
-        QCOMPARE(j.ed->Tecla_Atual, 0);
-        digita("38", 0, 65, "A", 61);
-        digita("67", 1, 1, "SOH", 2);
-        digita("36", 2, 13, "CR", 52);
-        digita("79", 3, 55, "7", 56); // numeric pad 7, Num Lock off (KP_Home)
-        lampada("77", "100");         // Num Lock on: assigns ETB as well
-        QTRY_COMPARE(int(t1[4]), 23);
-        digita("79", 5, 55, "7", 56);   // numeric pad 7, Num Lock on (KP_7)
-        digita("108", 6, 62, ">", 100); // Alt Gr: one assignment, its Ctrl half is ignored
-        digita("97", 7, 63, "?", 90);   // the ABNT "/" key (scan code 73h)
-        xdo({"key", "134"});            // Right Windows: not in the catalogue
-        QTRY_COMPARE(j.cap->Txt_dado->text(), QStringLiteral("15C000192"));
-        QCOMPARE(j.ed->Tecla_Atual, 8);
-
-        lampada("66", "110"); // Caps Lock
-        QTRY_COMPARE(int(t1[8]), 123);
-        lampada("78", "111"); // Scroll Lock
-        lampada("77", "011"); // Num Lock off
-        lampada("66", "001"); // Caps Lock off
-        lampada("78", "000"); // Scroll Lock off
-
-        // The ABNT "/" key held down: every auto-repeat press chooses key 90 again,
-        // and the release once more (the server repeats after 660 ms, 25 times a second).
-        const int antes = j.ed->Tecla_Atual;
-        xdo({"keydown", "97"});
-        QTest::qWait(1200);
-        xdo({"keyup", "97"});
-        QTest::qWait(500);
-        const int depois = j.ed->Tecla_Atual;
-        QVERIFY2(depois - antes >= 3, qPrintable(QStringLiteral("%1 -> %2").arg(antes).arg(depois)));
-        QCOMPARE(int(std::count(t1.begin(), t1.end(), 63)), depois - antes + 1);
-    }
-
     // A key that closes a dialog (on its press) comes up in the window: nothing is
     // assigned, on the press nor on the release. The file dialogs and the message boxes
     // answer the keyboard alike, whichever key closes them.
