@@ -1,8 +1,8 @@
 // Starts the configurator: one window, the platform's seams, the event loop.
-#include "link/portas.h"
-#include "files/arquivos.h"
-#include "shell/Frm_Grava.h"
 #include "base/idioma.h"
+#include "files/arquivos.h"
+#include "link/portas.h"
+#include "shell/Frm_Grava.h"
 #include "shell/medida.h"
 
 #include <QApplication>
@@ -11,6 +11,28 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+#ifdef Q_OS_UNIX
+// The end of the session, a kill or Ctrl-C in the terminal closes the program as "Sair"
+// does, through its event loop: an exchange under way stops, the port is closed and
+// everything held is let go in order. The handler only writes a byte for the loop.
+int aviso_de_sinal[2] = {-1, -1};
+void encerra_ao_sinal(QApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, aviso_de_sinal) != 0) return;
+    auto* aviso = new QSocketNotifier(aviso_de_sinal[1], QSocketNotifier::Read, &app);
+    QObject::connect(aviso, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+    for (const int sinal : {SIGTERM, SIGINT, SIGHUP})
+        std::signal(sinal, [](int) { (void)!::write(aviso_de_sinal[0], "x", 1); });
+}
+#endif
+} // namespace
 
 int main(int argc, char* argv[]) {
     // --help and --version answer at once, with or without a display.
@@ -61,13 +83,15 @@ int main(int argc, char* argv[]) {
     // Qt's file dialogs and standard buttons in the system's language, Portuguese
     // where Qt has none for it.
     vantora::instalaTraducaoQt(app);
+#ifdef Q_OS_UNIX
+    encerra_ao_sinal(app);
+#endif
 
     // The other seams are the platform's own, made by the window.
     vantora::Servicos servicos;
     servicos.inventario = inventario.get();
     vantora::Frm_Grava janela(servicos);
-    if (!janela.Form_Load())
-        return 1;
+    if (!janela.Form_Load()) return 1;
     janela.show();
     // A layout file named on the command line opens once the window is up.
     if (const QString arquivo = QCoreApplication::arguments().value(1); !arquivo.isEmpty())

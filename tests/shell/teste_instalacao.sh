@@ -39,7 +39,9 @@ for caso in "$aqui/../../examples/mercado.key|Tab1 0 65 A" "$dir/pasta com espaÃ
     rm -f "$rel"
     fundo janela env QT_QPA_PLATFORM=offscreen VANTORA_RELATORIO="$rel" "$p/bin/vantora-config" "${caso%|*}"
     espera "${caso#*|}" 10
+    # A kill closes the window as "Sair" does: a normal exit.
     kill "$(cat "$dir/janela.pid")" || falha "vantora-config ${caso%|*} terminou"
+    wait "$(cat "$dir/janela.pid")" || falha "vantora-config ${caso%|*}: saÃ­da $? depois de SIGTERM"
 done
 sem_tela=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$p/bin/vantora-config" 2>&1)
 rc=$?
