@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Line and branch coverage of src/ and tools/ by the whole CTest suite, per subsystem:
 #   scripts/coverage.sh            (Debug --coverage build in build-cov/, then gcovr)
+# Counters are updated atomically: the program has threads of its own (the port watch,
+# the serial reader), whose racing updates could leave a count negative.
 # Prints one table; the figures are what the suite exercises, not a pass/fail gate.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +12,7 @@ if ! command -v gcovr >/dev/null; then
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends gcovr >/dev/null
 fi
 if [ ! -f build-cov/build.ninja ]; then
-    cmake -S . -B build-cov -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage \
+    cmake -S . -B build-cov -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic" \
         -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage >/dev/null
 fi
 cmake --build build-cov -j"$(nproc)"
