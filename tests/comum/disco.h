@@ -73,11 +73,6 @@ class PastaRecusada {
     bool montada_ = false, trocado_ = false;
 };
 
-struct DiscoCheio : PastaRecusada {
-    DiscoCheio(const QString& arquivo, const QByteArray& conteudo)
-        : PastaRecusada(arquivo, conteudo, true, false) {}
-};
-
 } // namespace vantora::teste
 
 #endif

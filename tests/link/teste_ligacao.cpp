@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -65,6 +66,66 @@ void confere_ocioso(const JanelaDeTeste& j) {
 
 const QString SUCESSO = QStringLiteral("Gravação do teclado efetuada.");
 
+// The layout of mercado.key sent at one speed with the option boxes (Autoriza,
+// NORVA, BNC) as `caixas`, which give the flags byte `opcoes`.
+void grava_tudo(bool rapida, const QList<int>& caixas, int opcoes) {
+    QTemporaryDir dir;
+    const QString key = dir.filePath(QStringLiteral("recebido.key"));
+    JanelaLigacao j(rapida ? QStringList{"--saida", key, "--ruido"} : QStringList{"--saida", key});
+    j.dialogo.respostas = {QStringLiteral(VANTORA_EXEMPLOS "/mercado.key")};
+    j.arq->mnu_Abrir_Click();
+    j.lig->Opt_9600[rapida ? 1 : 0]->setChecked(true);
+    for (int c = 0; c < QTD_OPCOES; ++c)
+        Editor::define_caixa(j.ed->Chk_Opcao[size_t(c)], caixas[c]);
+    Ligacao* lig = j.lig;
+    QString suspensos;
+    QStringList por_cima;
+    j.sim.aoLer = [&](const QString& l) {
+        if (l.startsWith(QLatin1String("REGISTRO 10:"))) {
+            suspensos = repouso(j);
+            QTimer::singleShot(0, lig, [lig] {
+                lig->Cmd_Grava_Teclado_Click(); // ignored
+                lig->mnu_ativa_serial_Click();  // ignored
+            });
+        }
+        if (!l.startsWith(QLatin1String("REGISTRO 66:"))) return;
+        j.ed->Chk_Opcao[1]->setChecked(true);
+        // What a click or a paint finds at the frame's corners and on the PC keys row.
+        const QRect r = lig->Frm_Envia->geometry();
+        for (const QPoint& p : {r.bottomLeft() + QPoint(8, -8), r.bottomRight() - QPoint(8, 8), r.center()}) {
+            QWidget* achado = j->centralWidget()->childAt(p);
+            if (achado != lig->Frm_Envia && !lig->Frm_Envia->isAncestorOf(achado))
+                por_cima << (achado ? achado->objectName() : QStringLiteral("-"));
+        }
+    };
+    j.lig->Cmd_Grava_Teclado->click();
+
+    QCOMPARE(suspensos, QStringLiteral("000000000"));
+    QCOMPARE(por_cima, QStringList{});
+    QCOMPARE(j.mensagens.textos(), QStringList{SUCESSO});
+    QCOMPARE(j.mensagens.vistas[0].icone, Icone::Informacao);
+    QVERIFY(j.sim.espera(QStringLiteral("FIM_LAYOUT")));
+    QList<int> ordem(72); // key records 1..65, sentinel records 66..71, the flags record (0)
+    std::iota(ordem.begin(), ordem.end() - 1, 1);
+    QCOMPARE(j.sim.indices(), ordem);
+    QFile g(qEnvironmentVariable("VANTORA_DADOS") + QStringLiteral("/prog_send.txt"));
+    QVERIFY(g.open(QIODevice::ReadOnly));
+    const QString esperado = QString::fromUtf8(g.readAll())
+                                 .replace("VELOCIDADE 9600", rapida ? "VELOCIDADE 57600" : "VELOCIDADE 9600")
+                                 .replace("OPCOES 0", "OPCOES " + QString::number(opcoes));
+    const QStringList& linhas = j.sim.linhas;
+    const qsizetype fim = linhas.indexOf("FIM");
+    QStringList recebido = linhas.mid(fim, linhas.indexOf("FIM_LAYOUT") + 1 - fim);
+    QCOMPARE(recebido.removeAll("GRAVADO " + key), 1);
+    QCOMPARE(recebido, esperado.split('\n', Qt::SkipEmptyParts));
+    QCOMPARE(j.lig->PBar->value(), 73);
+    confere_ocioso(j);
+    // The emulator's layout file holds what arrived.
+    QFile f(key);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().contains("[Tab1]\r\nT0=65\r\n"));
+}
+
 } // namespace
 
 class TesteLigacao : public QObject {
@@ -81,117 +142,45 @@ class TesteLigacao : public QObject {
     // greyed box sets no bit; NORVA is ticked during them). While the records go out
     // every command that would disturb them is off and a second click starts nothing;
     // the sending frame lies above every control.
-    void gravacao_completa_data() {
-        QTest::addColumn<bool>("rapida");       // 57600, with noise (06 FA FE) before each answer
-        QTest::addColumn<QList<int>>("caixas"); // Autoriza, NORVA, BNC
-        QTest::addColumn<int>("opcoes");
-        QTest::newRow("9600, sem autorizacao, dois protocolos") << false << QList<int>{0, 1, 1} << 7;
-        QTest::newRow("57600 com ruido, caixas acinzentadas") << true << QList<int>{2, 2, 2} << 2;
-    }
     void gravacao_completa() {
-        QFETCH(bool, rapida);
-        QFETCH(QList<int>, caixas);
-        QFETCH(int, opcoes);
-        QTemporaryDir dir;
-        const QString key = dir.filePath(QStringLiteral("recebido.key"));
-        JanelaLigacao j(rapida ? QStringList{"--saida", key, "--ruido"} : QStringList{"--saida", key});
-        j.dialogo.respostas = {QStringLiteral(VANTORA_EXEMPLOS "/mercado.key")};
-        j.arq->mnu_Abrir_Click();
-        j.lig->Opt_9600[rapida ? 1 : 0]->setChecked(true);
-        for (int c = 0; c < QTD_OPCOES; ++c)
-            Editor::define_caixa(j.ed->Chk_Opcao[size_t(c)], caixas[c]);
-        Ligacao* lig = j.lig;
-        QString suspensos;
-        QStringList por_cima;
-        j.sim.aoLer = [&](const QString& l) {
-            if (l.startsWith(QLatin1String("REGISTRO 10:"))) {
-                suspensos = repouso(j);
-                QTimer::singleShot(0, lig, [lig] {
-                    lig->Cmd_Grava_Teclado_Click(); // ignored
-                    lig->mnu_ativa_serial_Click();  // ignored
-                });
-            }
-            if (!l.startsWith(QLatin1String("REGISTRO 66:"))) return;
-            j.ed->Chk_Opcao[1]->setChecked(true);
-            // What a click or a paint finds at the frame's corners and on the PC keys row.
-            const QRect r = lig->Frm_Envia->geometry();
-            for (const QPoint& p :
-                 {r.bottomLeft() + QPoint(8, -8), r.bottomRight() - QPoint(8, 8), r.center()}) {
-                QWidget* achado = j->centralWidget()->childAt(p);
-                if (achado != lig->Frm_Envia && !lig->Frm_Envia->isAncestorOf(achado))
-                    por_cima << (achado ? achado->objectName() : QStringLiteral("-"));
-            }
-        };
-        j.lig->Cmd_Grava_Teclado->click();
-
-        QCOMPARE(suspensos, QStringLiteral("000000000"));
-        QCOMPARE(por_cima, QStringList{});
-        QCOMPARE(j.mensagens.textos(), QStringList{SUCESSO});
-        QCOMPARE(j.mensagens.vistas[0].icone, Icone::Informacao);
-        QVERIFY(j.sim.espera(QStringLiteral("FIM_LAYOUT")));
-        QList<int> ordem(72); // key records 1..65, sentinel records 66..71, the flags record (0)
-        std::iota(ordem.begin(), ordem.end() - 1, 1);
-        QCOMPARE(j.sim.indices(), ordem);
-        QFile g(qEnvironmentVariable("VANTORA_DADOS") + QStringLiteral("/prog_send.txt"));
-        QVERIFY(g.open(QIODevice::ReadOnly));
-        const QString esperado =
-            QString::fromUtf8(g.readAll())
-                .replace("VELOCIDADE 9600", rapida ? "VELOCIDADE 57600" : "VELOCIDADE 9600")
-                .replace("OPCOES 0", "OPCOES " + QString::number(opcoes));
-        const QStringList& linhas = j.sim.linhas;
-        const qsizetype fim = linhas.indexOf("FIM");
-        QStringList recebido = linhas.mid(fim, linhas.indexOf("FIM_LAYOUT") + 1 - fim);
-        QCOMPARE(recebido.removeAll("GRAVADO " + key), 1);
-        QCOMPARE(recebido, esperado.split('\n', Qt::SkipEmptyParts));
-        QCOMPARE(j.lig->PBar->value(), 73);
-        confere_ocioso(j);
-        // The emulator's layout file holds what arrived.
-        QFile f(key);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(f.readAll().contains("[Tab1]\r\nT0=65\r\n"));
+        grava_tudo(false, {0, 1, 1}, 7); // 9600, no authorisation, two protocols
+        grava_tudo(true, {2, 2, 2}, 2);  // 57600 with noise (06 FA FE) before each answer, greyed boxes
     }
 
     // A rejection costs one failure and a record left unanswered two; at six the exchange
     // is abandoned, without the flags record or the end command. A line that hangs up
     // ends it at once. A keyboard that took some records first is said to be partly
     // programmed. One message, nothing more afterwards.
-    void gravacao_interrompida_data() {
-        QTest::addColumn<QStringList>("argumentos");
-        QTest::addColumn<QString>("texto");
-        QTest::addColumn<int>("aceitos");
-        QTest::addColumn<int>("envios"); // of the record after them
-        QTest::addColumn<int>("barra");  // the progress: a failed record is taken back
+    void gravacao_interrompida() {
         const QString recusa = QStringLiteral("Erro de comunicação com o teclado");
         const QString parcial = QStringLiteral("O teclado ficou parcialmente gravado: aceitou %1 de 71 "
                                                "registros (teclas 1 a %1); grave-o de novo.");
-        QTest::newRow("uma recusa e silencio")
-            << QStringList{"--rejeita", "1", "--silencia", "10"} << recusa << 0 << 4 << 0;
-        QTest::newRow("seis recusas depois de 10") << QStringList{"--rejeita", "6", "--a-partir", "11"}
-                                                   << recusa + "\n\n" + parcial.arg(10) << 10 << 6 << 10;
-        QTest::newRow("linha desligada no registro 10")
-            << QStringList{"--desliga", "10"}
-            << "A porta serial deixou de responder durante a gravação (adaptador desconectado?). " +
-                   parcial.arg(9)
-            << 9 << 1 << 10;
-    }
-    void gravacao_interrompida() {
-        QFETCH(QStringList, argumentos);
-        QFETCH(QString, texto);
-        QFETCH(int, aceitos);
-        QFETCH(int, envios);
-        QFETCH(int, barra);
-        JanelaLigacao j(argumentos);
-        j.lig->Cmd_Grava_Teclado->click();
-        QTest::qWait(100); // anything still on its way arrives
-        QCOMPARE(j.mensagens.textos(), QStringList{texto});
-        QCOMPARE(j.mensagens.vistas[0].icone, Icone::Exclamacao);
-        QCOMPARE(j.mensagens.vistas[0].titulo, QStringLiteral("Grava Dados Teclado"));
-        QList<int> indices(aceitos + envios, aceitos + 1);
-        std::iota(indices.begin(), indices.begin() + aceitos, 1);
-        QCOMPARE(j.sim.indices(), indices);
-        QVERIFY(!j.sim.tem(QStringLiteral("FIM")));
-        QCOMPARE(j.lig->PBar->value(), barra);
-        confere_ocioso(j);
+        const QString desligada = QStringLiteral(
+            "A porta serial deixou de responder durante a gravação (adaptador desconectado?). ");
+        // envios: of the record after those accepted; barra: the progress, a failed record taken back.
+        struct Caso {
+            QStringList argumentos;
+            QString texto;
+            int aceitos, envios, barra;
+        };
+        const Caso casos[] = {
+            {{"--rejeita", "1", "--silencia", "10"}, recusa, 0, 4, 0},
+            {{"--rejeita", "6", "--a-partir", "11"}, recusa + "\n\n" + parcial.arg(10), 10, 6, 10},
+            {{"--desliga", "10"}, desligada + parcial.arg(9), 9, 1, 10}};
+        for (const Caso& c : casos) {
+            JanelaLigacao j(c.argumentos);
+            j.lig->Cmd_Grava_Teclado->click();
+            QTest::qWait(100); // anything still on its way arrives
+            QCOMPARE(j.mensagens.textos(), QStringList{c.texto});
+            QCOMPARE(j.mensagens.vistas[0].icone, Icone::Exclamacao);
+            QCOMPARE(j.mensagens.vistas[0].titulo, QStringLiteral("Grava Dados Teclado"));
+            QList<int> indices(c.aceitos + c.envios, c.aceitos + 1);
+            std::iota(indices.begin(), indices.begin() + c.aceitos, 1);
+            QCOMPARE(j.sim.indices(), indices);
+            QVERIFY(!j.sim.tem(QStringLiteral("FIM")));
+            QCOMPARE(j.lig->PBar->value(), c.barra);
+            confere_ocioso(j);
+        }
     }
 
     // The emulator writes what it received with the configurator's writer: a full disk
@@ -201,7 +190,7 @@ class TesteLigacao : public QObject {
         QSKIP("the full disk is a Linux tmpfs, written by the Linux emulator");
 #else
         const QByteArray velho = "[Teclado]\r\nTipo=Vantora\r\n";
-        DiscoCheio disco(QStringLiteral("recebido.key"), velho);
+        PastaRecusada disco(QStringLiteral("recebido.key"), velho, true, false); // a full disk
         if (!disco.motivo_sem.isEmpty()) QSKIP(qPrintable(disco.motivo_sem));
         JanelaLigacao j({QStringLiteral("--saida"), disco.caminho(QStringLiteral("recebido.key"))});
         j.lig->Cmd_Grava_Teclado_Click();
@@ -246,7 +235,7 @@ class TesteLigacao : public QObject {
         QCOMPARE(j.lig->PBar->value(), 0);
     }
 
-    // Another program holds the port: refused; once it lets go, capture opens it. Bytes
+    // The port held by another opener: refused; once it lets go, capture opens it. Bytes
     // arriving outside an exchange become codes of the selected key, "5" and "1" too;
     // the command again at the same settings keeps the port; an exchange then uses that
     // port and closes it, after which bytes become nothing. Capture on again, the line
@@ -254,18 +243,16 @@ class TesteLigacao : public QObject {
     void captura_serial() {
         JanelaLigacao j;
         j.configuracao.valores.clear();
-#ifdef SEGURA_PORTA // Wine lets a second program open a COM port that one holds
-        QProcess outro;
-        outro.start(QStringLiteral(SEGURA_PORTA), {j.sim.caminho});
-        QVERIFY(outro.waitForReadyRead(5000));
-        QCOMPARE(outro.readLine().trimmed(), QByteArray("SEGURA"));
+#ifdef Q_OS_UNIX // Wine lets a second opening of a COM port through
+        // Another holder of the port, by the same lock another program would take.
+        QSerialPort outro(j.sim.caminho);
+        QVERIFY(outro.open(QIODevice::ReadWrite));
         j.lig->mnu_ativa_serial_Click();
         QCOMPARE(j.mensagens.textos(),
                  QStringList{QStringLiteral("Não foi possivel abrir esta porta serial")});
         QCOMPARE(j.mensagens.vistas[0].icone, Icone::Nenhum);
         QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
-        outro.closeWriteChannel();
-        QVERIFY(outro.waitForFinished(5000));
+        outro.close();
 #endif
         const size_t vistas = j.mensagens.vistas.size();
         j.lig->mnu_ativa_serial_Click();
