@@ -41,59 +41,51 @@ class TesteEditor : public QObject {
   private slots:
     // The whole-number conversion (strict: the layout codes) and the leading-number
     // one (lenient: the sentinel boxes); the error number, or 0 and the value.
-    void conversao_data() {
-        QTest::addColumn<bool>("leniente");
-        QTest::addColumn<QString>("texto");
-        QTest::addColumn<int>("esperado");
-        QTest::addColumn<int>("erro");
-        auto linha = [](const char* nome, bool leniente, const QString& texto, int esperado, int erro = 0) {
-            QTest::newRow(nome) << leniente << texto << esperado << erro;
-        };
-        linha("zeros e brancos em volta", false, "\t 0065  ", 65);
-        linha("mais", false, "+3", 3);
-        linha("12.5 arredonda para o par", false, "12.5", 12);
-        linha("-12.5 arredonda para o par", false, "-12.5", -12);
-        linha("2.51", false, "2.51", 3);
-        linha("so a fracao", false, "-.5", 0);
-        linha("ponto final", false, "5.", 5);
-        linha("expoente D", false, "1d2", 100);
-        linha("hexadecimal minusculo", false, "&Hff", 255);
-        linha("&HFFFF", false, "&HFFFF", -1);
-        linha("octal", false, "&O17", 15);
-        linha("maximo", false, "32767", 32767);
-        linha("32768", false, "32768", 0, ERRO_ESTOURO);
-        linha("32767.3 arredonda para dentro", false, "32767.3", 32767);
-        linha("32767.5 arredonda para fora", false, "32767.5", 0, ERRO_ESTOURO);
-        linha("-32769", false, "-32769", 0, ERRO_ESTOURO);
-        linha("&H10000", false, "&H10000", 0, ERRO_ESTOURO);
-        linha("400 digitos", false, "1" + QString(400, QLatin1Char('0')), 0, ERRO_ESTOURO);
-        linha("letras", false, "abc", 0, ERRO_TIPOS);
-        linha("so o ponto", false, ".", 0, ERRO_TIPOS);
-        linha("outra base", false, "&Z1", 0, ERRO_TIPOS);
-        linha("&H41 e lixo", false, "&H41x", 0, ERRO_TIPOS);
-        linha("digito arabe", false, QString(QChar(0x0661)), 0, ERRO_TIPOS);
-        linha("leniente: vazio", true, "", 0);
-        linha("leniente: numero e letras", true, "  -7x", -7);
-        linha("leniente: ponto e letra", true, ".5x", 0);
-        linha("leniente: e sem expoente", true, "7e", 7);
-        linha("leniente: expoente minusculo", true, "1e-400x", 0);
-        linha("leniente: &H sem digitos", true, "&Hzz", 0);
-        linha("leniente: 40000", true, "40000", 0, ERRO_ESTOURO);
-        linha("leniente: &H longo demais", true, "&H1234567890", 0, ERRO_ESTOURO);
-    }
     void conversao() {
-        QFETCH(bool, leniente);
-        QFETCH(QString, texto);
-        QFETCH(int, esperado);
-        QFETCH(int, erro);
-        int numero = 0, valor = 12345;
-        try {
-            valor = leniente ? converte_numero_inicial(texto) : converte_inteiro(texto);
-        } catch (const ErroExecucao& e) {
-            numero = e.numero();
+        // Lenient, the text, the value, the error number (0: none).
+        const std::tuple<bool, QString, int, int> casos[] = {
+            {false, "\t 0065  ", 65, 0}, // zeros and blanks around
+            {false, "+3", 3, 0},
+            {false, "12.5", 12, 0}, // halves round to even
+            {false, "-12.5", -12, 0},
+            {false, "2.51", 3, 0},
+            {false, "-.5", 0, 0},
+            {false, "5.", 5, 0},
+            {false, "1d2", 100, 0}, // exponent D
+            {false, "&Hff", 255, 0},
+            {false, "&HFFFF", -1, 0},
+            {false, "&O17", 15, 0},
+            {false, "32767", 32767, 0},
+            {false, "32768", 0, ERRO_ESTOURO},
+            {false, "32767.3", 32767, 0}, // rounds back into range
+            {false, "32767.5", 0, ERRO_ESTOURO},
+            {false, "-32769", 0, ERRO_ESTOURO},
+            {false, "&H10000", 0, ERRO_ESTOURO},
+            {false, "1" + QString(400, QLatin1Char('0')), 0, ERRO_ESTOURO},
+            {false, "abc", 0, ERRO_TIPOS},
+            {false, ".", 0, ERRO_TIPOS},
+            {false, "&Z1", 0, ERRO_TIPOS}, // another base
+            {false, "&H41x", 0, ERRO_TIPOS},
+            {false, QString(QChar(0x0661)), 0, ERRO_TIPOS}, // an Arabic-Indic digit
+            {true, "", 0, 0},
+            {true, "  -7x", -7, 0},
+            {true, ".5x", 0, 0},
+            {true, "7e", 7, 0}, // e without an exponent
+            {true, "1e-400x", 0, 0},
+            {true, "&Hzz", 0, 0}, // &H without digits
+            {true, "40000", 0, ERRO_ESTOURO},
+            {true, "&H1234567890", 0, ERRO_ESTOURO}};
+        for (const auto& [leniente, texto, esperado, erro] : casos) {
+            int numero = 0, valor = 12345;
+            try {
+                valor = leniente ? converte_numero_inicial(texto) : converte_inteiro(texto);
+            } catch (const ErroExecucao& e) {
+                numero = e.numero();
+            }
+            QVERIFY2(
+                numero == erro && (erro != 0 || valor == esperado),
+                qPrintable(QStringLiteral("\"%1\": erro %2, valor %3").arg(texto).arg(numero).arg(valor)));
         }
-        QCOMPARE(numero, erro);
-        if (erro == 0) QCOMPARE(valor, esperado);
     }
 
     // The caption and tooltip of a code as the editor shows them once the code is

@@ -307,58 +307,46 @@ class TesteArquivos : public QObject {
 
     // One value of the example file changed: what it loads as; or the error it stops
     // with, what was read before it staying set; or the type refused, nothing set.
-    void valores_data() {
-        QTest::addColumn<QString>("secao");
-        QTest::addColumn<QString>("chave");
-        QTest::addColumn<QString>("valor");
-        QTest::addColumn<int>("erro"); // -1: the type refused
-        QTest::addColumn<int>("esperado");
-        auto linha = [](const char* nome, const char* s, const char* c, const QString& v, int erro,
-                        int esperado) {
-            QTest::newRow(nome) << QString(s) << QString(c) << v << erro << esperado;
-        };
-        linha("-20", "Tab2", "T5", "-20", ERRO_TIPOS, 0); // "-2" reads as missing
-        linha("sentinela 12abc", "Tab1", "T66", "12abc", 0, 12);
-        linha("sentinela -21", "Tab1", "T66", "-21", 0, 0);
-        linha("sentinela 40000", "Tab1", "T66", "40000", ERRO_ESTOURO, 0);
-        linha("Prot 1.5", "Teclado", "Prot", "1.5", 0, 2);
-        linha("Prot -1", "Teclado", "Prot", "-1", ERRO_PROPRIEDADE, 0);
-        linha("ProtDispBNC 3", "Teclado", "ProtDispBNC", "3", ERRO_PROPRIEDADE, 0);
-        linha("ProtDispBNC 70000", "Teclado", "ProtDispBNC", "70000", ERRO_ESTOURO, 0);
-        linha("Tipo entre aspas", "Teclado", "Tipo", "\"Vantora\"", 0, 0);
-        linha("Tipo vantora", "Teclado", "Tipo", "vantora", -1, 0);
-    }
     void valores() {
-        QFETCH(QString, secao);
-        QFETCH(QString, chave);
-        QFETCH(QString, valor);
-        QFETCH(int, erro);
-        QFETCH(int, esperado);
-        PerfilPrivado ini = PerfilPrivado::de_bytes(texto_layout(exemplo()));
-        ini.grava(secao, chave, valor);
-        Layout l = marcado();
-        try {
-            QCOMPARE(Le_Layout(ini, l) ? 0 : -1, erro);
-        } catch (const ErroExecucao& e) {
-            QCOMPARE(e.numero(), erro);
+        // The section, key and value written; the error (-1: the type refused); the value loaded.
+        const std::tuple<QString, QString, QString, int, int> casos[] = {
+            {"Tab2", "T5", "-20", ERRO_TIPOS, 0}, // "-2" reads as missing
+            {"Tab1", "T66", "12abc", 0, 12},
+            {"Tab1", "T66", "-21", 0, 0},
+            {"Tab1", "T66", "40000", ERRO_ESTOURO, 0},
+            {"Teclado", "Prot", "1.5", 0, 2},
+            {"Teclado", "Prot", "-1", ERRO_PROPRIEDADE, 0},
+            {"Teclado", "ProtDispBNC", "3", ERRO_PROPRIEDADE, 0},
+            {"Teclado", "ProtDispBNC", "70000", ERRO_ESTOURO, 0},
+            {"Teclado", "Tipo", "\"Vantora\"", 0, 0},
+            {"Teclado", "Tipo", "vantora", -1, 0}};
+        for (const auto& [secao, chave, valor, erro, esperado] : casos) {
+            PerfilPrivado ini = PerfilPrivado::de_bytes(texto_layout(exemplo()));
+            ini.grava(secao, chave, valor);
+            Layout l = marcado();
+            try {
+                QCOMPARE(Le_Layout(ini, l) ? 0 : -1, erro);
+            } catch (const ErroExecucao& e) {
+                QCOMPARE(e.numero(), erro);
+            }
+            // The order of reading: the option boxes, then entry by entry, tables 1 to 4
+            // within an entry.
+            int caixa = QTD_OPCOES - 1;
+            while (caixa >= 0 && chave != QLatin1String(OPCOES_LAYOUT[size_t(caixa)].chave))
+                --caixa;
+            const int n = secao.back().digitValue(), i = chave.mid(1).toInt();
+            Layout e = erro < 0 ? marcado() : exemplo();
+            if (erro == 0 && caixa >= 0)
+                e.caixas[caixa] = esperado;
+            else if (erro == 0 && chave != "Tipo")
+                e.tabela(n)[i] = std::int16_t(esperado);
+            for (int c = caixa; erro > 0 && c >= 0 && c < QTD_OPCOES; ++c)
+                e.caixas[c] = 1;
+            for (int m = 1; erro > 0 && m <= QTD_TABELAS; ++m)
+                for (int k = 0; k < QTD_SLOTS; ++k)
+                    if (caixa >= 0 || k > i || (k == i && m >= n)) e.tabela(m)[k] = 1111;
+            QVERIFY2(l == e, qPrintable(secao + " " + chave + "=" + valor));
         }
-        // The order of reading: the option boxes, then entry by entry, tables 1 to 4
-        // within an entry.
-        int caixa = QTD_OPCOES - 1;
-        while (caixa >= 0 && chave != QLatin1String(OPCOES_LAYOUT[size_t(caixa)].chave))
-            --caixa;
-        const int n = secao.back().digitValue(), i = chave.mid(1).toInt();
-        Layout e = erro < 0 ? marcado() : exemplo();
-        if (erro == 0 && caixa >= 0)
-            e.caixas[caixa] = esperado;
-        else if (erro == 0 && chave != "Tipo")
-            e.tabela(n)[i] = std::int16_t(esperado);
-        for (int c = caixa; erro > 0 && c >= 0 && c < QTD_OPCOES; ++c)
-            e.caixas[c] = 1;
-        for (int m = 1; erro > 0 && m <= QTD_TABELAS; ++m)
-            for (int k = 0; k < QTD_SLOTS; ++k)
-                if (caixa >= 0 || k > i || (k == i && m >= n)) e.tabela(m)[k] = 1111;
-        QVERIFY(l == e);
     }
 
     // Open and Save in one window. Cancelled dialogs change nothing but copy the sentinel
