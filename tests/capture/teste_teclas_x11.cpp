@@ -85,61 +85,11 @@ class TesteTeclasX11 : public QObject {
     // assigned, on the press nor on the release. A file dialog accepted with Enter and
     // cancelled with Esc, the window's own question answered with Enter (its default,
     // Sim), a message box opened by a key and closed with Enter.
-    void tecla_que_fecha_dialogo_data() {
-        QTest::addColumn<QString>("comando");
-        QTest::addColumn<QString>("tecla");
-        QTest::newRow("Salvar aceito com Enter") << "salvar"
-                                                 << "Return";
-        QTest::newRow("Abrir cancelado com Esc") << "abrir"
-                                                 << "Escape";
-        QTest::newRow("sobrescrever respondido com Enter") << "sobrescrever"
-                                                           << "Return";
-        QTest::newRow("caixa de erro aberta por uma tecla, fechada com Enter") << "erro"
-                                                                               << "Return";
-    }
     void tecla_que_fecha_dialogo() {
-        QFETCH(QString, comando);
-        QFETCH(QString, tecla);
-        JanelaReal j;
-        j.ed->Lbl_TeclaLBtab_Click(20);
-        const QList<int> antes = j.teclas();
-        const QString arquivo = dir_.filePath(comando + ".key");
-        if (comando == "sobrescrever") QVERIFY(QFile(arquivo).open(QIODevice::WriteOnly));
-        // While the command runs its dialogs: file dialogs get the name; the last
-        // dialog gets the key pressed down, and it goes up once the window has the
-        // keyboard again, as when the operator lets go a moment later.
-        QTimer operador;
-        QWidget* respondido = nullptr;
-        connect(&operador, &QTimer::timeout, this, [&] {
-            QWidget* d = QApplication::activeModalWidget();
-            if (!d || d == respondido || !d->isVisible()) return;
-            respondido = d;
-            if (auto* fd = qobject_cast<QFileDialog*>(d)) {
-                fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(arquivo);
-                if (comando == "sobrescrever") {
-                    QTimer::singleShot(0, fd, [fd] { static_cast<QDialog*>(fd)->accept(); });
-                    return;
-                }
-            }
-            operador.stop();
-            QVERIFY(ativa(d));
-            xdo({"keydown", tecla});
-        });
-        operador.start(20);
-        if (comando == "abrir")
-            j.arq->mnu_Abrir_Click();
-        else if (comando == "erro")
-            xdo({"key", "133"}); // Left Windows, the hidden key without a code: error 13
-        else
-            j.arq->mnuSalvar_Click();
-        QTRY_VERIFY(respondido);
-        QVERIFY(ativa(j.janela.get()));
-        xdo({"keyup", tecla});
-        QTest::qWait(300);
-        QCOMPARE(j.teclas(), antes);
-        QCOMPARE(int(j.ed->Tecla_Atual), 20);
-        if (comando != "abrir") QVERIFY(QFileInfo(arquivo).size() > 0 || comando == "erro");
-        j.confere_tecla_ordinaria();
+        fecha_dialogo("salvar", "Return");       // Save accepted with Enter
+        fecha_dialogo("abrir", "Escape");        // Open cancelled with Esc
+        fecha_dialogo("sobrescrever", "Return"); // the overwrite question answered with Enter
+        fecha_dialogo("erro", "Return");         // an error box opened by a key, closed with Enter
     }
 
     // Alt pressed in the window and let go while another program has the keyboard:
@@ -189,6 +139,52 @@ class TesteTeclasX11 : public QObject {
             estados << Editor::valor_caixa(j.ed->Chk_Opcao[1]);
         }
         QCOMPARE(estados, (QList<int>{1, 0, 1}));
+    }
+
+  private:
+    // Runs `comando` and closes its last dialog with `tecla`.
+    void fecha_dialogo(const QString& comando, const QString& tecla) {
+        if (QTest::currentTestFailed()) return; // one failure is enough
+        JanelaReal j;
+        j.ed->Lbl_TeclaLBtab_Click(20);
+        const QList<int> antes = j.teclas();
+        const QString arquivo = dir_.filePath(comando + ".key");
+        if (comando == "sobrescrever") QVERIFY(QFile(arquivo).open(QIODevice::WriteOnly));
+        // While the command runs its dialogs: file dialogs get the name; the last
+        // dialog gets the key pressed down, and it goes up once the window has the
+        // keyboard again, as when the operator lets go a moment later.
+        QTimer operador;
+        QWidget* respondido = nullptr;
+        connect(&operador, &QTimer::timeout, this, [&] {
+            QWidget* d = QApplication::activeModalWidget();
+            if (!d || d == respondido || !d->isVisible()) return;
+            respondido = d;
+            if (auto* fd = qobject_cast<QFileDialog*>(d)) {
+                fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(arquivo);
+                if (comando == "sobrescrever") {
+                    QTimer::singleShot(0, fd, [fd] { static_cast<QDialog*>(fd)->accept(); });
+                    return;
+                }
+            }
+            operador.stop();
+            QVERIFY(ativa(d));
+            xdo({"keydown", tecla});
+        });
+        operador.start(20);
+        if (comando == "abrir")
+            j.arq->mnu_Abrir_Click();
+        else if (comando == "erro")
+            xdo({"key", "133"}); // Left Windows, the hidden key without a code: error 13
+        else
+            j.arq->mnuSalvar_Click();
+        QTRY_VERIFY(respondido);
+        QVERIFY(ativa(j.janela.get()));
+        xdo({"keyup", tecla});
+        QTest::qWait(300);
+        QCOMPARE(j.teclas(), antes);
+        QCOMPARE(int(j.ed->Tecla_Atual), 20);
+        if (comando != "abrir") QVERIFY(QFileInfo(arquivo).size() > 0 || comando == "erro");
+        j.confere_tecla_ordinaria();
     }
 };
 
