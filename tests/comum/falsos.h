@@ -14,6 +14,7 @@
 #include "shell/Frm_Grava.h"
 
 #include <QBuffer>
+#include <QLineEdit>
 #include <QMap>
 #include <QStringList>
 #include <atomic>
@@ -138,6 +139,20 @@ class DialogoArquivoFalso : public DialogoArquivo {
         return proxima(respostas, QString());
     }
 };
+
+// The trap's box for error 13 in a procedure of the window.
+inline QString erro_em(const QString& proc) {
+    return QStringLiteral("Error 13 (Tipos incompatíveis) in procedure %1 of Formulário Frm_Grava").arg(proc);
+}
+
+// The texts of the sentinel boxes, row by row.
+inline QStringList textos_sentinela(const Editor& ed) {
+    QStringList l;
+    for (const auto& linha : ed.Txt_Sentinela)
+        for (const QLineEdit* caixa : linha)
+            l << caixa->text();
+    return l;
+}
 
 // A window with stand-in seams, loaded as at start-up. `prepara` runs before the
 // window is made: it may put other seams into `servicos` or set what start-up reads.

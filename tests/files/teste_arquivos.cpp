@@ -90,10 +90,6 @@ Layout marcado() {
     return l;
 }
 
-QString erro_em(const QString& proc) {
-    return QStringLiteral("Error 13 (Tipos incompatíveis) in procedure %1 of Formulário Frm_Grava").arg(proc);
-}
-
 // What the operator sees of a layout: tables, option boxes, sentinel boxes, selection.
 QStringList estado(const JanelaDeTeste& j) {
     QStringList e;
@@ -102,10 +98,8 @@ QStringList estado(const JanelaDeTeste& j) {
             e << QString::number(v);
     for (QCheckBox* c : j.ed->Chk_Opcao)
         e << QString::number(Editor::valor_caixa(c));
-    for (const auto& linha : j.ed->Txt_Sentinela)
-        for (QLineEdit* caixa : linha)
-            e << caixa->text();
-    return e << QString::number(j.ed->Tecla_Atual) << QString::number(j.ed->aba_atual());
+    return e << textos_sentinela(*j.ed) << QString::number(j.ed->Tecla_Atual)
+             << QString::number(j.ed->aba_atual());
 }
 
 // Answers the next real file dialog with `nome` typed into its name box, as the
@@ -430,13 +424,10 @@ class TesteArquivos : public QObject {
             QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.tabela(2)[k], j.pc->padroes));
             QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.tabela(2)[k]));
         }
-        QStringList caixas;
-        for (auto* linha : {&j.ed->Txt_Sentinela[0], &j.ed->Txt_Sentinela[1]})
-            for (QLineEdit* caixa : *linha)
-                caixas << caixa->text();
-        QCOMPARE(caixas, (QStringList{texto_sentinela(e, 66, 0), texto_sentinela(e, 66, 1),
-                                      texto_sentinela(e, 66, 2), texto_sentinela(e, 66, 3),
-                                      texto_sentinela(e, 67, 0), texto_sentinela(e, 67, 1), "ab", "0"}));
+        QCOMPARE(textos_sentinela(*j.ed).mid(0, 8),
+                 (QStringList{texto_sentinela(e, 66, 0), texto_sentinela(e, 66, 1), texto_sentinela(e, 66, 2),
+                              texto_sentinela(e, 66, 3), texto_sentinela(e, 67, 0), texto_sentinela(e, 67, 1),
+                              "ab", "0"}));
         QCOMPARE(j.ed->Txt_Sentinela[5][3]->text(), QStringLiteral("065"));
         QCOMPARE(j.ed->Chk_Opcao[2]->checkState(), Qt::PartiallyChecked);
         QCOMPARE(j.ed->Tecla_Atual, std::int16_t(6));

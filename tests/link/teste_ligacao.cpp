@@ -228,8 +228,7 @@ class TesteLigacao : public QObject {
             (QStringList{QStringLiteral("Erro no Numero da Porta Serial"),
                          QStringLiteral("A tecla 8 (linha 1, coluna 8) tem o código 256 na Tabela 02; os "
                                         "códigos vão de 0 a 255. Nada foi enviado ao teclado."),
-                         QStringLiteral("Error 13 (Tipos incompatíveis) in procedure "
-                                        "Cmd_Grava_Teclado_Click of Formulário Frm_Grava")}));
+                         erro_em("Cmd_Grava_Teclado_Click")}));
         QTest::qWait(50);
         QVERIFY(j.sim.indices().isEmpty());
         QVERIFY(!j.sim.tem(QStringLiteral("IGNORADO")));
