@@ -14,6 +14,7 @@
 #include "shell/Frm_Grava.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QLineEdit>
 #include <QMap>
 #include <QStringList>
@@ -139,6 +140,13 @@ class DialogoArquivoFalso : public DialogoArquivo {
         return proxima(respostas, QString());
     }
 };
+
+// A file's bytes, or a text naming the file when it cannot be read.
+inline QByteArray le_bytes(const QString& caminho) {
+    QFile f(caminho);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<sem arquivo ") + caminho.toUtf8() + '>';
+    return f.readAll();
+}
 
 // The trap's box for error 13 in a procedure of the window.
 inline QString erro_em(const QString& proc) {

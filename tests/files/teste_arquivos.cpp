@@ -37,12 +37,6 @@ QString dados(const QString& nome) {
     return qEnvironmentVariable("VANTORA_DADOS", QStringLiteral("tests/data")) + QLatin1Char('/') + nome;
 }
 
-QByteArray le_bytes(const QString& caminho) {
-    QFile f(caminho);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<sem arquivo ") + caminho.toUtf8() + '>';
-    return f.readAll();
-}
-
 bool grava_bytes(const QString& caminho, const QByteArray& bytes) {
     QFile f(caminho);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();

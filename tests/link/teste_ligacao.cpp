@@ -109,11 +109,10 @@ void grava_tudo(bool rapida, const QList<int>& caixas, int opcoes) {
     QList<int> ordem(72); // key records 1..65, sentinel records 66..71, the flags record (0)
     std::iota(ordem.begin(), ordem.end() - 1, 1);
     QCOMPARE(j.sim.indices(), ordem);
-    QFile g(qEnvironmentVariable("VANTORA_DADOS") + QStringLiteral("/prog_send.txt"));
-    QVERIFY(g.open(QIODevice::ReadOnly));
-    const QString esperado = QString::fromUtf8(g.readAll())
-                                 .replace("VELOCIDADE 9600", rapida ? "VELOCIDADE 57600" : "VELOCIDADE 9600")
-                                 .replace("OPCOES 0", "OPCOES " + QString::number(opcoes));
+    const QString esperado =
+        QString::fromUtf8(le_bytes(qEnvironmentVariable("VANTORA_DADOS") + "/prog_send.txt"))
+            .replace("VELOCIDADE 9600", rapida ? "VELOCIDADE 57600" : "VELOCIDADE 9600")
+            .replace("OPCOES 0", "OPCOES " + QString::number(opcoes));
     const QStringList& linhas = j.sim.linhas;
     const qsizetype fim = linhas.indexOf("FIM");
     QStringList recebido = linhas.mid(fim, linhas.indexOf("FIM_LAYOUT") + 1 - fim);
@@ -122,9 +121,7 @@ void grava_tudo(bool rapida, const QList<int>& caixas, int opcoes) {
     QCOMPARE(j.lig->PBar->value(), 73);
     confere_ocioso(j);
     // The emulator's layout file holds what arrived.
-    QFile f(key);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QVERIFY(f.readAll().contains("[Tab1]\r\nT0=65\r\n"));
+    QVERIFY(le_bytes(key).contains("[Tab1]\r\nT0=65\r\n"));
 }
 
 } // namespace
@@ -202,9 +199,7 @@ class TesteLigacao : public QObject {
         QVERIFY2(erro.contains(QStringLiteral("não foi gravado")) &&
                      erro.contains(QStringLiteral("sem espaço no dispositivo")),
                  qPrintable(erro));
-        QFile f(disco.caminho(QStringLiteral("recebido.key")));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), velho);
+        QCOMPARE(le_bytes(disco.caminho(QStringLiteral("recebido.key"))), velho);
 #endif
     }
 

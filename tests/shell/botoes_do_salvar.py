@@ -1,5 +1,5 @@
 # Reads the buttons of the dialog that the menu command "Salvar" opens in the running
-# configurator, prints them one a line and closes the dialog with its cancel button.
+# configurator and prints them one a line.
 import pyatspi
 from atspi import espera, procura, programa
 
@@ -15,11 +15,4 @@ except Exception:
     pass
 dialogo = espera(lambda: procura(app, lambda n: n.getRoleName() in ("dialog", "file chooser")), "o diálogo")[0]
 botoes = espera(lambda: procura(dialogo, lambda n: n.getRoleName() == "push button"), "os botões")
-print("\n".join(b.name for b in botoes), flush=True)
-pyatspi.setTimeout(5000, 5000)
-for b in botoes:
-    if b.name in ("Cancelar", "Cancel", "Abbrechen"):
-        try:
-            b.queryAction().doAction(0)
-        except Exception:
-            pass
+print("\n".join(b.name for b in botoes), flush=True)  # the program is ended with the dialog open

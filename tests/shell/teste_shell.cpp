@@ -53,9 +53,8 @@ class TesteShell : public QObject {
                      QStringLiteral("1"));
             cfg->grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("3"));
         }
-        QFile f(dir.path() + QStringLiteral("/vantora-config/vantora-config.conf"));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(f.readAll().contains("[Sistema]\nSerial=3"));
+        QVERIFY(teste::le_bytes(dir.path() + "/vantora-config/vantora-config.conf")
+                    .contains("[Sistema]\nSerial=3"));
 #endif
     }
 
