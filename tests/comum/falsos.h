@@ -62,12 +62,14 @@ class MensagensFalsas : public Mensagens {
 class ConfiguracaoFalsa : public ConfiguracaoUsuario {
   public:
     QString le(const QString& secao, const QString& chave, const QString& padrao) override {
+        if (falha) throw ErroExecucao(falha);
         return valores.value(secao + QLatin1Char('/') + chave, padrao);
     }
     void grava(const QString& secao, const QString& chave, const QString& valor) override {
         valores[secao + QLatin1Char('/') + chave] = valor;
     }
     QMap<QString, QString> valores;
+    int falha = 0; // error number a read raises, 0 for none
 };
 
 // --- Link (src/link): a device inventory and a port opener under the test's control ---

@@ -252,12 +252,7 @@ class TesteEditor : public QObject {
 
     // A failing start-up reports the trap's error and closes.
     void falha_na_carga() {
-        struct : teste::ConfiguracaoFalsa {
-            QString le(const QString&, const QString&, const QString&) override {
-                throw ErroExecucao(ERRO_TIPOS);
-            }
-        } quebrada;
-        JanelaDeTeste f([&](JanelaDeTeste& f) { f.servicos.configuracao = &quebrada; }, false);
+        JanelaDeTeste f([](JanelaDeTeste& f) { f.configuracao.falha = ERRO_TIPOS; }, false);
         f->show();
         QVERIFY(!f->Form_Load());
         QCOMPARE(f.mensagens.textos(), QStringList{teste::erro_em("Form_Load")});

@@ -216,7 +216,6 @@ class TesteFerramentas : public QObject {
         QTemporaryDir fechada(QDir::tempPath() + "/vantora-XXXXXX"); // reachable by anyone, written by none
         QVERIFY(QFile::setPermissions(fechada.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                           QFileDevice::ReadOther | QFileDevice::ExeOther));
-        const QStringList ninguem = como_ninguem();
         const QList<QPair<QStringList, QString>> saidas = {
             {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
             {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
@@ -224,7 +223,7 @@ class TesteFerramentas : public QObject {
              "sem permissão para gravar na pasta " + fechada.path()}};
         for (const auto& [args, motivo] : saidas) {
             const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
-            const Saida r = comoNinguem ? roda(ninguem + QStringList{"legend"} + args, "setpriv")
+            const Saida r = comoNinguem ? roda(como_ninguem() + QStringList{"legend"} + args, "setpriv")
                                         : roda(QStringList{"legend"} + args);
             QVERIFY2(r.status == 2 && r.err.contains(motivo) && !r.err.contains("QPainter"),
                      qPrintable(r.err));
