@@ -26,6 +26,14 @@ QString InventarioPortas::caminho(int numero) {
     return r;
 }
 
+QString InventarioPortas::nome_por_id(const QString& id) {
+    QString nome;
+    for (const DispositivoSerial& d : lista()) {
+        if (d.id == id) nome = d.nome;
+    }
+    return nome;
+}
+
 bool dispositivo_presente(const QString& caminho) {
 #ifdef Q_OS_WIN
     return porta_windows_presente(caminho);
@@ -212,20 +220,11 @@ class InventarioSistema : public InventarioPortas {
         return avisos_;
     }
 
-    QString nome_por_id(const QString& id) override {
-        QString nome;
-        for (const DispositivoSerial& d : lista()) {
-            if (d.id == id) nome = d.nome;
-        }
-        return nome;
-    }
-
   private:
     mutable std::mutex mutex_; // guards primeira_ and avisos_
     std::future<QList<QSerialPortInfo>> primeira_;
     QStringList avisos_;
 };
-
 
 } // namespace
 

@@ -2,8 +2,8 @@
 // The serial ports of the machine: the inventory seam, the COM numbering that makes
 // the stored port setting keep its meaning, and the port list of module Mdl_Serial.
 
-#include "link/mscomm.h"
 #include "base/erro.h"
+#include "link/mscomm.h"
 
 #include <QList>
 #include <QString>
@@ -29,13 +29,13 @@ class InventarioPortas {
     virtual ~InventarioPortas() = default;
     // The serial devices present, in the inventory's order. May throw ErroExecucao.
     [[nodiscard]] virtual QList<DispositivoSerial> lista() = 0;
-    // Name of the device with this identifier, empty when it is not present.
-    [[nodiscard]] virtual QString nome_por_id(const QString& id) = 0;
     // What the last lista() had to leave out, one line each, for the operator.
     [[nodiscard]] virtual QStringList avisos() const { return {}; }
     // What opens the port of this COM number (the last device listed with it wins),
     // empty when none has it.
     [[nodiscard]] QString caminho(int numero);
+    // Name of the device with this identifier (the last listed), empty when it is not present.
+    [[nodiscard]] QString nome_por_id(const QString& id);
 };
 
 // COM number of a Linux serial device by its path: /dev/ttyS0-31 are 1-32,

@@ -80,12 +80,6 @@ class InventarioFalso : public InventarioPortas {
         if (falha) throw ErroExecucao(falha);
         return dispositivos;
     }
-    QString nome_por_id(const QString& id) override {
-        QString nome;
-        for (const auto& d : dispositivos)
-            if (d.id == id) nome = d.nome;
-        return nome;
-    }
     QStringList avisos() const override { return avisosDaLista; }
     QList<DispositivoSerial> dispositivos;
     QStringList avisosDaLista;

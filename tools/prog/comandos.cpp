@@ -1,14 +1,14 @@
 #include "comandos.h"
 
 #include "apresenta.h"
+#include "base/configuracao.h"
+#include "base/erro.h"
 #include "editor/conversao.h"
 #include "files/layout.h"
 #include "link/gravacao.h"
 #include "link/mscomm.h"
 #include "link/portas.h"
 #include "link/protocolo.h"
-#include "base/configuracao.h"
-#include "base/erro.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -222,9 +222,6 @@ class UmaPorta final : public InventarioPortas {
     QList<DispositivoSerial> lista() override {
         if (!dispositivo_presente(alvo_.caminho)) return {};
         return {{alvo_.nome + QStringLiteral(" (COM1)"), alvo_.caminho, alvo_.caminho, 1}};
-    }
-    QString nome_por_id(const QString& id) override {
-        return id == alvo_.caminho && dispositivo_presente(id) ? alvo_.nome : QString();
     }
 
   private:
