@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using vantora::teste::Emulador;
@@ -229,9 +230,112 @@ class TesteFerramentas : public QObject {
                      qPrintable(r.err));
         }
         QCOMPARE(esperado(copia), esperado(EXEMPLO));
+        // Only a regular file is replaced: a pipe, a link to one, a folder and a link
+        // that leads nowhere are refused before anything is opened (a pipe would block
+        // the writer: the run would time out) and stay as they were. A link to a regular
+        // file has that file replaced, as a save does, with its permissions.
+        const QString cano = dir.filePath("cano.png"), elo = dir.filePath("elo-cano.png"),
+                      pasta = dir.filePath("pasta.png"), morto = dir.filePath("morto.png");
+        QVERIFY(mkfifo(QFile::encodeName(cano).constData(), 0644) == 0 && QFile::link(cano, elo) &&
+                QDir().mkdir(pasta) && QFile::link(dir.filePath("nenhum/l.png"), morto));
+        const QList<QPair<QString, QString>> especiais = {
+            {cano, cano + ": não é um arquivo comum"},
+            {elo, elo + ": o atalho não leva a um arquivo comum"},
+            {pasta, pasta + ": é uma pasta, não um arquivo"},
+            {morto, morto + ": o atalho não leva a um arquivo"}};
+        for (const auto& [saida, motivo] : especiais) {
+            const Saida r = roda({"legend", EXEMPLO, "-o", saida});
+            QVERIFY2(r.status == 2 && r.err.contains(motivo) && r.out.isEmpty(), qPrintable(saida + r.err));
+        }
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(cano).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QCOMPARE(QFileInfo(elo).symLinkTarget(), cano);
+        QVERIFY(QFileInfo(pasta).isDir() && QDir(pasta).isEmpty() && QFileInfo(morto).isSymLink() &&
+                !QFileInfo::exists(dir.filePath("nenhum")));
+        const QString alvo = dir.filePath("alvo.png"), atalho = dir.filePath("atalho.png");
+        QFile velho(alvo);
+        QVERIFY(
+            velho.open(QIODevice::WriteOnly) && velho.write("velho") == 5 &&
+            velho.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+        velho.close();
+        QVERIFY(QFile::link(alvo, atalho));
+        QCOMPARE(roda({"legend", EXEMPLO, "-o", atalho}).status, 0);
+        QVERIFY(QFileInfo(atalho).isSymLink() && !QImage(alvo).isNull());
+        QVERIFY(::stat(QFile::encodeName(alvo).constData(), &st) == 0 && (st.st_mode & 07777) == 0640);
         const QString png = dir.filePath("l.png");
         QCOMPARE(roda({"legend", EXEMPLO, "-o", png, "--model", "44", "--pitch", "18"}).status, 0);
         QCOMPARE(QImage(png).width(), int((11 * 18 + 28) * 300 / 25.4 + 0.5));
+    }
+
+    // What comes from outside reaches the terminal as text. A file's sections, keys and
+    // values with control characters (a section that would retitle and clear the
+    // terminal, a value that would hide the lines after it, a NUL that would cut the
+    // line) are shown escaped, accents as they are. Names that are no UTF-8 (bytes, on
+    // Linux) are the files the user named, read and written, and shown escaped. A code
+    // of -32768 shows whole in the grid.
+    void texto_de_fora() {
+        const QString controles = dir.filePath("controles.key");
+        QFile f(controles);
+        const char bytes[] = "[Teclado]\nTipo=Vantora\n[\x1b]0;x\x07\x1b[2J]\n[a\0b]\n[Tab1]\nx\0y=1\n"
+                             "T0=\x1b[8mabc\nT1=\\x41\x7f\x81\xe9\n";
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes, sizeof bytes - 1) == sizeof bytes - 1);
+        f.close();
+        const Saida c = roda({"check", controles});
+        QCOMPARE(c.status, 1);
+        for (const QString linha : {":3: aviso: [\\x1b]0;x\\x07\\x1b[2J]: seção desconhecida: ignorada\n",
+                                    ":4: aviso: [a\\x00b]: seção desconhecida: ignorada\n",
+                                    ":6: aviso: [Tab1] x\\x00y: chave desconhecida: ignorada\n",
+                                    ":7: erro: [Tab1] T0 (tecla 1): \"\\x1b[8mabc\" não é um número",
+                                    ":8: erro: [Tab1] T1 (tecla 2): \"\\x5cx41\\x7f\\x81é\" não é um número"})
+            QVERIFY2(c.out.contains(controles + linha), qPrintable(linha + "\n" + c.out));
+        static const QRegularExpression controle(QStringLiteral("[\\x00-\\x09\\x0b-\\x1f\\x7f-\\x9f]"));
+        QVERIFY2(!c.out.contains(controle), qPrintable(c.out));
+
+        // \377.key, a copy of the example, a link to it and what the commands make of them.
+        const QByteArray pasta = QFile::encodeName(dir.path()) + '/';
+        const auto le = [](const QByteArray& nome) {
+            QByteArray r(1 << 20, '\0');
+            const int fd = ::open(nome.constData(), O_RDONLY | O_CLOEXEC);
+            const ssize_t n = fd >= 0 ? ::read(fd, r.data(), size_t(r.size())) : -1;
+            if (fd >= 0) ::close(fd);
+            r.resize(qMax<ssize_t>(n, 0));
+            return r;
+        };
+        const QByteArray exemplo = le(QFile::encodeName(EXEMPLO));
+        const int fd = ::open(pasta + "\xff.key", O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        QVERIFY(fd >= 0 && ::write(fd, exemplo.constData(), size_t(exemplo.size())) == exemplo.size());
+        ::close(fd);
+        QVERIFY(::symlink("\xff.key", pasta + "elo-bytes.png") == 0);
+        const auto em_bytes = [&](const QString& comando) { // octal escapes of printf for the bytes
+            return roda({"-c", "cd \"$1\" && exec \"$0\" " + comando, VANTORA_PROG, dir.path()}, "sh");
+        };
+        const Saida check = em_bytes("check \"$(printf '\\377.key')\"");
+        QVERIFY2(check.status == 0 && check.out == "\\xff.key: sem problemas\n",
+                 qPrintable(check.out + check.err));
+        const Saida folha = em_bytes("legend \"$(printf '\\377.key')\" -o \"$(printf '\\376.png')\"");
+        QVERIFY2(folha.status == 0 && folha.out == "Legendas gravadas em \\xfe.png\n", qPrintable(folha.err));
+        QVERIFY(!QImage::fromData(le(pasta + "\xfe.png")).isNull());
+        QVERIFY(::access(pasta + "\xef\xbf\xbd.png", F_OK) != 0); // U+FFFD: the name Qt would have made
+        const Saida proprio = em_bytes("legend \"$(printf '\\377.key')\" -o elo-bytes.png");
+        QVERIFY2(proprio.status == 2 && proprio.err.contains("a saída é o próprio arquivo de layout"),
+                 qPrintable(proprio.err));
+        QCOMPARE(le(pasta + "\xff.key"), exemplo);
+        for (const char* nome : {"\xff.key", "\xfe.png"}) // Qt's removal of the folder does not reach them
+            QVERIFY(::unlink(pasta + nome) == 0);
+        const Saida nada = em_bytes("show \"$(printf '\\375\\033.key')\"");
+        QVERIFY2(nada.status == 2 && nada.err.contains("\\xfd\\x1b.key: arquivo não encontrado"),
+                 qPrintable(nada.err));
+
+        QFile menor(dir.filePath("menor.key"));
+        QVERIFY(menor.open(QIODevice::WriteOnly) &&
+                menor.write(QString::fromLatin1(exemplo)
+                                .replace(QRegularExpression("(?m)^T0=.*$"), "T0=-32768")
+                                .toLatin1()) > 0);
+        menor.close();
+        const Saida grade = roda({"show", menor.fileName()});
+        QVERIFY2(grade.status == 0 && grade.out.contains("\n  T1  <-32768> ") &&
+                     grade.out.contains("\n  T4  <-32768>"),
+                 qPrintable(grade.out));
     }
 
     // `ports` lists the extra ports and names the entries it leaves out; a number

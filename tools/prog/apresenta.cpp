@@ -3,16 +3,28 @@
 #include "link/protocolo.h"
 #include "base/erro.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace vantora {
 
@@ -47,7 +59,98 @@ QString csvCampo(QString s) {
     return s;
 }
 
+// Length of the UTF-8 sequence at b[i], 0 when none starts there.
+qsizetype sequencia_utf8(QByteArrayView b, qsizetype i) {
+    const auto c = uchar(b[i]);
+    if (c < 0x80) return 1;
+    qsizetype n = 0;
+    char32_t minimo = 0;
+    if (c >= 0xC2 && c <= 0xDF)
+        n = 2, minimo = 0x80;
+    else if (c >= 0xE0 && c <= 0xEF)
+        n = 3, minimo = 0x800;
+    else if (c >= 0xF0 && c <= 0xF4)
+        n = 4, minimo = 0x10000;
+    else
+        return 0;
+    if (i + n > b.size()) return 0;
+    char32_t v = c & (0x7F >> n);
+    for (qsizetype k = 1; k < n; ++k) {
+        const auto d = uchar(b[i + k]);
+        if ((d & 0xC0) != 0x80) return 0;
+        v = (v << 6) | (d & 0x3F);
+    }
+    return v < minimo || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF) ? 0 : n;
+}
+
+// A byte kept by nome_do_argumento: a low surrogate with no high one before it.
+int byte_solto(const QString& s, qsizetype i) {
+    const char16_t u = s[i].unicode();
+    if (u < 0xDC80 || u > 0xDCFF || (i > 0 && s[i - 1].isHighSurrogate())) return -1;
+    return u - 0xDC00;
+}
+
 } // namespace
+
+QString visivel(const QString& texto) {
+    QString r;
+    r.reserve(texto.size());
+    const auto hexa = [](QChar c) { return std::isxdigit(static_cast<unsigned char>(c.toLatin1())) != 0; };
+    const auto escape = [&r](int byte) {
+        r += QStringLiteral("\\x") + QString::number(byte, 16).rightJustified(2, QLatin1Char('0'));
+    };
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const QChar c = texto[i];
+        const char16_t u = c.unicode();
+        if (const int b = byte_solto(texto, i); b >= 0)
+            escape(b);
+        else if (c.isLowSurrogate()
+                     ? i == 0 || !texto[i - 1].isHighSurrogate()
+                     : c.isHighSurrogate() && (i + 1 == texto.size() || !texto[i + 1].isLowSurrogate()))
+            r += QChar::ReplacementCharacter; // half a character: nothing a terminal can show
+        else if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            escape(u);
+        else if (u == u'\\' && i + 3 < texto.size() && texto[i + 1] == QLatin1Char('x') &&
+                 hexa(texto[i + 2]) && hexa(texto[i + 3]))
+            escape(u); // a backslash that reads as an escape
+        else
+            r += c;
+    }
+    return r;
+}
+
+QString nome_do_argumento(QByteArrayView bytes) {
+    QString r;
+    for (qsizetype i = 0; i < bytes.size();) {
+        qsizetype j = i;
+        for (qsizetype n; j < bytes.size() && (n = sequencia_utf8(bytes, j)) > 0;)
+            j += n;
+        r += QString::fromUtf8(bytes.sliced(i, j - i));
+        if (j < bytes.size()) r += QChar(char16_t(0xDC00 + uchar(bytes[j++])));
+        i = j;
+    }
+    return r;
+}
+
+bool tem_bytes_soltos(const QString& nome) {
+    for (qsizetype i = 0; i < nome.size(); ++i)
+        if (byte_solto(nome, i) >= 0) return true;
+    return false;
+}
+
+QByteArray nome_no_sistema(const QString& nome) {
+    if (!tem_bytes_soltos(nome)) return QFile::encodeName(nome);
+    QByteArray r;
+    qsizetype inicio = 0;
+    for (qsizetype i = 0; i < nome.size(); ++i) {
+        const int b = byte_solto(nome, i);
+        if (b < 0) continue;
+        r += QStringView(nome).sliced(inicio, i - inicio).toUtf8();
+        r += char(b);
+        inicio = i + 1;
+    }
+    return r + QStringView(nome).sliced(inicio).toUtf8();
+}
 
 QString legenda_exibida(int codigo, const Catalogo& catalogo) {
     if (codigo < 0 || codigo > 255) return QStringLiteral("<%1>").arg(codigo);
@@ -64,9 +167,16 @@ QString legenda_exibida(int codigo, const Catalogo& catalogo) {
 }
 
 QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
-    constexpr int LARGURA = 8;
+    // Captions are cut to the cell; a code shown as <value> never is ("<-32768>"): the
+    // cells widen to the longest.
+    int largura = 8;
+    for (int k = 0; k < QTD_TECLAS; ++k)
+        for (int n = 1; n <= QTD_TABELAS; ++n)
+            if (const int v = l.tabela(n)[k];
+                no_modelo(m, k) && legenda_exibida(v, c) == QStringLiteral("<%1>").arg(v))
+                largura = qMax(largura, int(legenda_exibida(v, c).size()) + 1);
     QString s;
-    const auto celula = [](const QString& t) { return t.left(LARGURA - 1).leftJustified(LARGURA); };
+    const auto celula = [largura](const QString& t) { return t.left(largura - 1).leftJustified(largura); };
     for (int r = 0; r < linhas(m); ++r) {
         const auto fecha = [&s](QString linha) {
             while (linha.endsWith(QLatin1Char(' ')))
@@ -313,6 +423,89 @@ QString motivo_de_falha(const QString& caminho, const QString& textoQt) {
     return QStringLiteral("não foi possível gravar o arquivo (%1)").arg(textoQt);
 }
 
+#ifdef Q_OS_UNIX
+// Why the system refused to write in `pasta`, in the words of motivo_de_falha.
+QString motivo_do_sistema(int erro, const QByteArray& pasta) {
+    const QString nome = nome_do_argumento(pasta);
+    if (erro == EACCES || erro == EPERM || erro == EROFS)
+        return QStringLiteral("sem permissão para gravar na pasta %1").arg(nome);
+    if (erro == ENOENT || erro == ENOTDIR) return QStringLiteral("a pasta %1 não existe").arg(nome);
+    if (erro == ENOSPC) return QStringLiteral("sem espaço no dispositivo");
+    return QStringLiteral("não foi possível gravar o arquivo (%1)")
+        .arg(QString::fromLocal8Bit(std::strerror(erro)));
+}
+
+// What QSaveFile does, for a name Qt cannot reach (bytes that are no UTF-8): a
+// temporary file beside the one a link leads to, renamed over it once whole, with
+// the permissions of the file it replaces.
+QString grava_pelo_sistema(const QByteArray& nome, const QByteArray& dados, const struct stat* existente) {
+    QByteArray destino = nome;
+    if (existente) {
+        if (char* real = ::realpath(nome.constData(), nullptr)) {
+            destino = real;
+            std::free(real);
+        }
+    }
+    const qsizetype barra = destino.lastIndexOf('/');
+    const QByteArray pasta = barra < 0 ? QByteArray(".") : barra == 0 ? QByteArray("/") : destino.left(barra);
+    const QByteArray base = destino.mid(barra + 1);
+    const int dir = ::open(pasta.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return motivo_do_sistema(errno, pasta);
+    QByteArray temporario;
+    int fd = -1;
+    for (int tentativa = 0; fd < 0 && tentativa < 100; ++tentativa) {
+        temporario = ".vantora-prog-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        fd = ::openat(dir, temporario.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    int erro = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        if (existente && ::fchmod(fd, existente->st_mode & 07777) != 0) erro = errno;
+        for (qsizetype feito = 0; erro == 0 && feito < dados.size();) {
+            const ssize_t n = ::write(fd, dados.constData() + feito, size_t(dados.size() - feito));
+            if (n > 0)
+                feito += n;
+            else if (n == 0 || errno != EINTR)
+                erro = n == 0 ? EIO : errno;
+        }
+        if (::close(fd) != 0 && erro == 0) erro = errno;
+        if (erro == 0 && ::renameat(dir, temporario.constData(), dir, base.constData()) != 0) erro = errno;
+        if (erro != 0) ::unlinkat(dir, temporario.constData(), 0);
+    }
+    ::close(dir);
+    return erro == 0 ? QString() : motivo_do_sistema(erro, pasta);
+}
+#endif
+
+// Replaces the file `caminho` with `dados`, whole or not at all. What is no regular
+// file (a folder, a pipe, a device, and a link to one) is left alone; a link to a
+// regular file has that file replaced, as a save does.
+QString grava_arquivo(const QString& caminho, const QByteArray& dados) {
+#ifdef Q_OS_UNIX
+    const QByteArray nome = nome_no_sistema(caminho);
+    struct stat st {};
+    const bool existe = ::lstat(nome.constData(), &st) == 0;
+    if (existe) {
+        const bool atalho = S_ISLNK(st.st_mode);
+        if (::stat(nome.constData(), &st) != 0) return QStringLiteral("o atalho não leva a um arquivo");
+        if (S_ISDIR(st.st_mode)) return QStringLiteral("é uma pasta, não um arquivo");
+        if (!S_ISREG(st.st_mode))
+            return atalho ? QStringLiteral("o atalho não leva a um arquivo comum")
+                          : QStringLiteral("não é um arquivo comum");
+    }
+    if (tem_bytes_soltos(caminho)) return grava_pelo_sistema(nome, dados, existe ? &st : nullptr);
+#else
+    const QFileInfo info(caminho);
+    if (info.isDir()) return QStringLiteral("é uma pasta, não um arquivo");
+    if (info.isSymLink() && !info.exists()) return QStringLiteral("o atalho não leva a um arquivo");
+    if (info.exists() && !info.isFile()) return QStringLiteral("não é um arquivo comum");
+#endif
+    QSaveFile arquivo(caminho);
+    if (!arquivo.open(QIODevice::WriteOnly) || arquivo.write(dados) != dados.size() || !arquivo.commit())
+        return motivo_de_falha(caminho, arquivo.errorString());
+    return {};
+}
+
 } // namespace
 
 QString grava_legenda(const QString& caminho, const Layout& l, const Catalogo& c, const FolhaLegenda& f) {
@@ -335,9 +528,9 @@ QString grava_legenda(const QString& caminho, const Layout& l, const Catalogo& c
         const auto paisagem = porPagina(297.0, 210.0);
         const bool emPaisagem = paginas(paisagem) < paginas(retrato);
         const auto [linhasPorPagina, colunasPorPagina] = emPaisagem ? paisagem : retrato;
-        QSaveFile arquivo(caminho);
-        if (!arquivo.open(QIODevice::WriteOnly)) return motivo_de_falha(caminho, arquivo.errorString());
-        QPdfWriter pdf(&arquivo);
+        QBuffer folhas;
+        folhas.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&folhas);
         pdf.setResolution(600);
         pdf.setTitle(QStringLiteral("Legendas do teclado"));
         pdf.setCreator(QStringLiteral("vantora-prog"));
@@ -356,8 +549,8 @@ QString grava_legenda(const QString& caminho, const Layout& l, const Catalogo& c
                              {r, qMin(linhasPorPagina, lins - r), col, qMin(colunasPorPagina, cols - col)});
             }
         }
-        if (!p.end() || !arquivo.commit()) return motivo_de_falha(caminho, arquivo.errorString());
-        return {};
+        if (!p.end()) return QStringLiteral("não foi possível criar o arquivo");
+        return grava_arquivo(caminho, folhas.data());
     }
     if (ext == QLatin1String("png")) {
         constexpr double DPI = 300.0;
@@ -380,10 +573,10 @@ QString grava_legenda(const QString& caminho, const Layout& l, const Catalogo& c
             p.setRenderHint(QPainter::TextAntialiasing, true);
             desenhaFolha(p, l, c, f, mm, {0, lins, 0, cols});
         }
-        QSaveFile arquivo(caminho);
-        if (!arquivo.open(QIODevice::WriteOnly) || !img.save(&arquivo, "PNG") || !arquivo.commit())
-            return motivo_de_falha(caminho, arquivo.errorString());
-        return {};
+        QBuffer folha;
+        folha.open(QIODevice::WriteOnly);
+        if (!img.save(&folha, "PNG")) return QStringLiteral("não foi possível criar o arquivo");
+        return grava_arquivo(caminho, folha.data());
     }
     return QStringLiteral("formato desconhecido: use a extensão .pdf ou .png");
 }

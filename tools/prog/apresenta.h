@@ -6,9 +6,24 @@
 #include "catalogue/catalogo.h"
 #include "files/layout.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace vantora {
+
+// Text from a file or from the command line as a terminal can show it: control
+// characters (C0, DEL, C1), and the bytes of a name that are no UTF-8, as \xHH; a
+// backslash that would read as such an escape as \x5c. Everything else, accents
+// included, as it is.
+[[nodiscard]] QString visivel(const QString& texto);
+
+// A name given on the command line, byte for byte: each byte that is no UTF-8 is kept
+// as a lone U+DC80..U+DCFF, so that the name comes back whole.
+[[nodiscard]] QString nome_do_argumento(QByteArrayView bytes);
+// The bytes the system knows a name by (the ones the user gave).
+[[nodiscard]] QByteArray nome_no_sistema(const QString& nome);
+// Whether a name holds bytes that are no UTF-8: Qt's file classes do not reach it.
+[[nodiscard]] bool tem_bytes_soltos(const QString& nome);
 
 enum class Modelo { Teclas65, Teclas44 };
 
@@ -47,7 +62,8 @@ struct FolhaLegenda {
     Modelo modelo = Modelo::Teclas65;
 };
 
-// Writes the legend sheet; the format follows the extension (.pdf or .png).
+// Writes the legend sheet; the format follows the extension (.pdf or .png). Only a
+// regular file is replaced (a link to one: the file it leads to), whole or not at all.
 // Returns an empty text on success, otherwise the reason.
 [[nodiscard]] QString grava_legenda(const QString& caminho, const Layout& l, const Catalogo& c,
                                     const FolhaLegenda& folha);

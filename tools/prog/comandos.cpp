@@ -44,8 +44,9 @@ constexpr int SEM_RESPOSTA = 3; // nothing ever answered on the port
 void diz(const QString& texto) {
     escreve(stdout, texto + QLatin1Char('\n'));
 }
+// Names and values in a message may come from outside: shown escaped.
 void reclama(const QString& texto) {
-    escreve(stderr, QStringLiteral("vantora-prog: ") + texto + QLatin1Char('\n'));
+    escreve(stderr, QStringLiteral("vantora-prog: ") + visivel(texto) + QLatin1Char('\n'));
 }
 
 #ifdef Q_OS_WIN
@@ -92,9 +93,40 @@ bool terminal(std::FILE* f) {
 #endif
 }
 
+namespace {
+
+// Qt's file classes reach a file by a name made of text; one given with bytes that
+// are no UTF-8 is reached through the descriptor the system opens for it.
+class PeloSistema {
+  public:
+    explicit PeloSistema(const QString& nome) : caminho_(nome) {
+#ifdef Q_OS_LINUX
+        if (!tem_bytes_soltos(nome)) return;
+        fd_ = ::open(nome_no_sistema(nome).constData(), O_PATH | O_CLOEXEC);
+        if (fd_ >= 0) caminho_ = QStringLiteral("/proc/self/fd/%1").arg(fd_);
+#endif
+    }
+    ~PeloSistema() {
+#ifdef Q_OS_UNIX
+        if (fd_ >= 0) ::close(fd_);
+#endif
+    }
+    PeloSistema(const PeloSistema&) = delete;
+    PeloSistema& operator=(const PeloSistema&) = delete;
+    [[nodiscard]] const QString& caminho() const {
+        return caminho_;
+    }
+
+  private:
+    QString caminho_;
+    int fd_ = -1;
+};
+
+} // namespace
+
 bool le_perfil(const QString& caminho, PerfilPrivado& ini) {
     QString motivo;
-    ini = PerfilPrivado::le_arquivo(caminho, &motivo);
+    ini = PerfilPrivado::le_arquivo(PeloSistema(caminho).caminho(), &motivo);
     if (!motivo.isEmpty()) reclama(QStringLiteral("%1: %2").arg(caminho, motivo));
     return motivo.isEmpty();
 }
@@ -119,6 +151,20 @@ bool le_layout(const QString& caminho, Layout& layout) {
         return false;
     }
     return true;
+}
+
+// Whether two names lead to one existing file (through links too).
+bool mesmo_arquivo(const QString& a, const QString& b) {
+#ifdef Q_OS_UNIX
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(nome_no_sistema(a).constData(), &sa) == 0 &&
+           ::stat(nome_no_sistema(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+#else
+    const QString canonico = QFileInfo(a).canonicalFilePath(); // empty when it does not exist
+    return !canonico.isEmpty() && canonico == QFileInfo(b).canonicalFilePath();
+#endif
 }
 
 // --model of "show" and "legend", and the model it names (said so when none).
@@ -696,8 +742,7 @@ int legend(const QStringList& args) {
         return ERRO;
     }
     const QString entrada = p.positionalArguments().first();
-    const QString canonico = QFileInfo(p.value(saida)).canonicalFilePath(); // empty when it does not exist
-    if (!canonico.isEmpty() && canonico == QFileInfo(entrada).canonicalFilePath()) {
+    if (mesmo_arquivo(p.value(saida), entrada)) {
         reclama(QStringLiteral("%1: a saída é o próprio arquivo de layout; escolha outro nome para a folha "
                                "(o layout não foi alterado)")
                     .arg(p.value(saida)));
@@ -723,7 +768,7 @@ int legend(const QStringList& args) {
         reclama(QStringLiteral("%1: %2").arg(p.value(saida), erro));
         return ERRO;
     }
-    diz(QStringLiteral("Legendas gravadas em %1").arg(p.value(saida)));
+    diz(QStringLiteral("Legendas gravadas em %1").arg(visivel(p.value(saida))));
     return OK;
 }
 

@@ -3,6 +3,8 @@
 // It runs on the same code as the window: the layout file format, the port list and
 // the programming exchange.
 #include "comandos.h"
+
+#include "apresenta.h"
 #include "base/idioma.h"
 
 #include <QCoreApplication>
@@ -52,7 +54,15 @@ int main(int argc, char* argv[]) {
     // Qt's own texts (its option parser's messages) in Portuguese, as ours are.
     vantora::instalaTraducaoQt(*app, QLocale(QLocale::Portuguese, QLocale::Brazil));
 
+#ifdef Q_OS_UNIX
+    // The names as given, byte for byte: arguments() turns bytes that are no UTF-8
+    // into U+FFFD, and the file named so is another one.
+    QStringList args;
+    for (int i = 2; i < argc; ++i)
+        args << vantora::nome_do_argumento(QByteArrayView(argv[i]));
+#else
     QStringList args = QCoreApplication::arguments().mid(2);
+#endif
     const QString c = QString::fromLocal8Bit(comando);
     if (c == QLatin1String("ports")) return vantora::prog::ports(args);
     if (c == QLatin1String("send")) return vantora::prog::send(args);
@@ -68,8 +78,9 @@ int main(int argc, char* argv[]) {
         vantora::prog::escreve(c.isEmpty() ? stderr : stdout, QString::fromUtf8(AJUDA));
         return c.isEmpty() ? 2 : 0;
     }
-    vantora::prog::escreve(
-        stderr,
-        QStringLiteral("vantora-prog: comando desconhecido: %1\n\n%2").arg(c, QString::fromUtf8(AJUDA)));
+    vantora::prog::escreve(stderr,
+                           QStringLiteral("vantora-prog: comando desconhecido: %1\n\n%2")
+                               .arg(vantora::visivel(vantora::nome_do_argumento(QByteArrayView(comando))),
+                                    QString::fromUtf8(AJUDA)));
     return 2;
 }

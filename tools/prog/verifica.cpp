@@ -1,6 +1,7 @@
 // "check": every problem of a layout file, each with its section, key and line.
 #include "comandos.h"
 
+#include "apresenta.h"
 #include "editor/conversao.h"
 #include "files/layout.h"
 #include "link/protocolo.h"
@@ -354,7 +355,7 @@ int check(const QStringList& args) {
     if (ini.codificacao() != PerfilPrivado::Codificacao::Ansi)
         escreve(stdout,
                 QStringLiteral("%1: texto em %2: a janela o lê%3\n")
-                    .arg(caminho, PerfilPrivado::nome_codificacao(ini.codificacao()),
+                    .arg(visivel(caminho), PerfilPrivado::nome_codificacao(ini.codificacao()),
                          ini.tem_caracteres_fora_do_1252()
                              ? QStringLiteral(", mas não o salva por cima: tem caracteres que não existem em "
                                               "Windows-1252")
@@ -370,18 +371,20 @@ int check(const QStringList& args) {
     for (const Problema& pr : v.problemas) {
         const QString onde = pr.linha > 0 ? QStringLiteral("%1:%2").arg(caminho).arg(pr.linha) : caminho;
         const QString chave = pr.chave.isEmpty() ? QString() : QLatin1Char(' ') + pr.chave;
-        escreve(stdout, QStringLiteral("%1: %2: [%3]%4: %5\n")
-                            .arg(onde, pr.aviso ? QStringLiteral("aviso") : QStringLiteral("erro"), pr.secao,
-                                 chave, pr.texto));
+        // Section names, keys and values as the file has them, control characters escaped.
+        escreve(stdout, visivel(QStringLiteral("%1: %2: [%3]%4: %5")
+                                    .arg(onde, pr.aviso ? QStringLiteral("aviso") : QStringLiteral("erro"),
+                                         pr.secao, chave, pr.texto)) +
+                            QLatin1Char('\n'));
         erros += pr.aviso ? 0 : 1;
     }
     const int avisos = int(v.problemas.size()) - erros;
     if (v.problemas.empty()) {
-        escreve(stdout, caminho + QStringLiteral(": sem problemas\n"));
+        escreve(stdout, visivel(caminho) + QStringLiteral(": sem problemas\n"));
         return 0;
     }
     escreve(stdout, QStringLiteral("%1: %2 erro(s), %3 aviso(s)\n")
-                        .arg(caminho, QString::number(erros), QString::number(avisos)));
+                        .arg(visivel(caminho), QString::number(erros), QString::number(avisos)));
     return erros > 0 || p.isSet(estrito) ? 1 : 0;
 }
 
