@@ -261,11 +261,10 @@ constexpr int SINAIS_QUE_INTERROMPEM[] = {SIGINT, SIGTERM,
 extern "C" void ao_sinal(int sinal) {
     int nenhum = 0;
     sinal_recebido.compare_exchange_strong(nenhum, sinal);
-#ifdef SIGPIPE
-    // Every later write to the closed pipe raises it again: those writes fail instead.
-    if (sinal == SIGPIPE) return;
-#endif
-    std::signal(sinal, SIG_DFL); // a second one ends the program at once
+    // A second Ctrl-C or SIGTERM ends the program at once. Not so the others: a closed
+    // terminal's hang-up comes twice (from the system and from the shell), and every
+    // later write to a closed pipe raises SIGPIPE again.
+    if (sinal == SIGINT || sinal == SIGTERM) std::signal(sinal, SIG_DFL);
 }
 
 // The window sends what its sentinel boxes show: box 0 of a row holds the row's
