@@ -4,6 +4,11 @@
 
 #ifdef Q_OS_WIN
 #include "link/porta_windows.h"
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #endif
 
 #include <QFileInfo>
@@ -238,7 +243,26 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
 #ifdef Q_OS_WIN
     return abre_porta_windows(caminho, p);
 #else
+    // Qt's lock file goes by the name the port is opened by, and root passes the
+    // exclusive opening: one device reached by two names (/dev/ttyUSB0 and a link to
+    // it) would be opened twice. The device itself is locked too, on a descriptor of
+    // its own taken before Qt sets the line up (a second opening must not change the
+    // speed under the first one), and let go when the port closes. A device that
+    // cannot be opened or locked here is left to Qt's opening, as before.
     auto porta = std::make_unique<QSerialPort>(caminho);
+    const int fd = ::open(QFile::encodeName(caminho).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        std::shared_ptr<int> trava(new int(fd), [](int* f) {
+            if (*f >= 0) ::close(*f);
+            delete f;
+        });
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+            throw ErroExecucao(ERRO_PORTA_ABERTA, QStringLiteral("A porta %1 já está aberta").arg(caminho));
+        QObject::connect(porta.get(), &QIODevice::aboutToClose, porta.get(), [trava] {
+            if (*trava >= 0) ::close(*trava);
+            *trava = -1;
+        });
+    }
     if (!porta->open(QIODevice::ReadWrite))
         throw erro_de_abertura(porta->error(), caminho, porta->errorString(),
                                [](const QString& c) { return QFileInfo(c).isWritable(); });

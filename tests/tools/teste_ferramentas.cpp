@@ -12,7 +12,9 @@
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using vantora::teste::Emulador;
@@ -26,11 +28,13 @@ struct Saida {
 
 // Runs vantora-prog (or another program) in tests/data, processing events meanwhile so
 // that the emulators in this process keep reading, and calling `enquanto`. With
-// `terminal`, its stderr is a pseudo-terminal, as in a shell.
+// `terminal`, its stderr is a pseudo-terminal, as in a shell; with `saida`, its stdout
+// is that descriptor.
 Saida roda(const QStringList& args, const QString& programa = QStringLiteral(VANTORA_PROG),
-           bool terminal = false, const std::function<void(QProcess&)>& enquanto = {}) {
+           bool terminal = false, const std::function<void(QProcess&)>& enquanto = {}, int saida = -1) {
     QProcess p;
     p.setWorkingDirectory(QStringLiteral(VANTORA_DADOS));
+    if (saida >= 0) p.setChildProcessModifier([saida] { ::dup2(saida, STDOUT_FILENO); });
     const int mestre = terminal ? posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK) : -1;
     if (mestre >= 0 && grantpt(mestre) == 0 && unlockpt(mestre) == 0)
         p.setStandardErrorFile(QString::fromLocal8Bit(ptsname(mestre)));
@@ -106,6 +110,14 @@ class TesteFerramentas : public QObject {
         sim.comando("envia zz");
         QVERIFY(sim.espera("ERRO envia: \"zz\""));
         QCOMPARE(roda({}).status, 2);
+        // A pipe and a socket given as the port, each named for what it is.
+        const QString fifo = dir.filePath("fifo"), soquete = dir.filePath("soquete");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        sockaddr_un endereco{};
+        endereco.sun_family = AF_UNIX;
+        qstrncpy(endereco.sun_path, QFile::encodeName(soquete).constData(), sizeof endereco.sun_path);
+        const int ouvinte = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(ouvinte, reinterpret_cast<const sockaddr*>(&endereco), sizeof endereco) == 0);
         const QList<QPair<QStringList, QString>> erros = {
             {{"grava"}, "comando desconhecido: grava"},
             {{"show", "--nada", EXEMPLO}, "nada"},
@@ -118,9 +130,16 @@ class TesteFerramentas : public QObject {
             {{"legend", EXEMPLO}, "indique a folha: -o SAIDA.pdf"},
             {{"send", EXEMPLO, "--port", "/dev/null"}, "/dev/null: não é um dispositivo serial"},
             {{"send", EXEMPLO, "--port", "prog_erros.key"},
-             "não é um dispositivo serial (é um arquivo comum)"},
+             "prog_erros.key: é um arquivo comum, não um dispositivo serial"},
+            {{"send", EXEMPLO, "--port", fifo}, fifo + ": é um pipe (FIFO), não um dispositivo serial"},
+            {{"send", EXEMPLO, "--port", soquete}, soquete + ": é um socket, não um dispositivo serial"},
+            {{"send", EXEMPLO, "--port", dir.path()},
+             dir.path() + ": é uma pasta, não um dispositivo serial"},
             {{"send", EXEMPLO, "--speed", "1200"}, "velocidade inválida: 1200"},
             {{"send", EXEMPLO, "--port", "COM31999"}, "COM31999: porta não encontrada"},
+            {{"send", EXEMPLO, "--port", "COM99999999999"}, "COM99999999999: número de porta fora da faixa"},
+            {{"send", EXEMPLO, "--port", "32768"}, "32768: número de porta fora da faixa"},
+            {{"send", EXEMPLO, "--port", "com0"}, "com0: número de porta fora da faixa"},
             // refused before any port is looked for: nothing goes out
             {{"send", "prog_estranhos.key", "--port", "COM31999"}, "tem o código 300 na Tabela 03"},
             {{VANTORA_SIM, "--rejeita", "abc"}, "valor inválido para --rejeita"},
@@ -129,6 +148,7 @@ class TesteFerramentas : public QObject {
             const Saida s = args[0] == VANTORA_SIM ? roda(args.mid(1), VANTORA_SIM) : roda(args);
             QVERIFY2(s.status == 2 && s.err.contains(trecho), qPrintable(s.err));
         }
+        ::close(ouvinte);
     }
 
     // Whole outputs of show and check, with their exit statuses. show: text and CSV, the
@@ -387,15 +407,18 @@ class TesteFerramentas : public QObject {
             QVERIFY2(r.status == status && r.err.contains(trecho), qPrintable(r.err));
             QVERIFY(!e.espera("FIM_LAYOUT", 50));
         }
-        // Ctrl-C mid-exchange: the progress line ends with what the keyboard took, the
-        // result the same count, the count the keyboard itself took, and the status is a
-        // shell's for an interrupt.
-        for (const int sinal : {SIGINT, SIGTERM}) {
+        // Ctrl-C mid-exchange, a closed terminal (whose hang-up comes twice: from the
+        // system and from the shell), a broken pipe: the progress line ends with what the
+        // keyboard took, the result the same count, the count the keyboard itself took,
+        // and the status is a shell's for an interrupt.
+        for (const int sinal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
             Emulador e({"--atraso", "20"});
-            bool dito = false;
+            int ditos = 0;
             const Saida r =
                 roda({"send", EXEMPLO, "--port", e.caminho}, VANTORA_PROG, true, [&](QProcess& p) {
-                    if (!dito && e.tem("REGISTRO 10:")) dito = ::kill(pid_t(p.processId()), sinal) == 0;
+                    if (ditos < (sinal == SIGHUP ? 2 : 1) && e.tem("REGISTRO 10:") &&
+                        p.state() == QProcess::Running)
+                        ditos += ::kill(pid_t(p.processId()), sinal) == 0;
                 });
             const auto m =
                 QRegularExpression(" (\\d+)/71 interrompida\x1b\\[K\r\n.*gravação interrompida; o teclado "
@@ -406,6 +429,60 @@ class TesteFerramentas : public QObject {
                      qPrintable(r.err.right(400)));
             QVERIFY(!e.espera("FIM_LAYOUT", 50));
             QCOMPARE(e.comecando("REGISTRO ").filter("-> 5").size(), m.captured(2).toInt()); // what it took
+        }
+        // stdout a pipe whose reader has ended: the program lives on, the result lines
+        // go to stderr, and --one-by-one starts no port after it, as after Ctrl-C.
+        int cano[2];
+        QVERIFY(::pipe2(cano, O_CLOEXEC) == 0);
+        ::close(cano[0]);
+        for (const bool umPorUm : {false, true}) {
+            Emulador a, b;
+            QStringList args{"send", EXEMPLO, "--port", a.caminho, "--port", b.caminho};
+            if (umPorUm) args << "--one-by-one";
+            const Saida r = roda(args, VANTORA_PROG, false, {}, cano[1]);
+            const QString ok = QStringLiteral("vantora-prog: %1: Gravação do teclado efetuada.\n");
+            QCOMPARE(r.status, 130);
+            QCOMPARE(r.err, ok.arg(a.caminho) + (umPorUm ? "vantora-prog: " + b.caminho +
+                                                               ": gravação interrompida antes de começar; o "
+                                                               "teclado não foi alterado\n"
+                                                         : ok.arg(b.caminho)));
+            QVERIFY(a.espera("FIM_LAYOUT"));
+            QCOMPARE(b.espera("FIM_LAYOUT", umPorUm ? 50 : 5000), !umPorUm);
+        }
+        ::close(cano[1]);
+    }
+
+    // One device reached by two names, its path and a link to it, is one keyboard:
+    // while one send programs it, a second one is refused, by root (who passes the
+    // exclusive opening) and by an unprivileged user; the first goes on undisturbed.
+    void send_um_dispositivo_dois_nomes() {
+        for (const bool comoNinguem : {false, true}) {
+            if (comoNinguem && geteuid() != 0) break; // the first round ran unprivileged already
+            Emulador e({"--atraso", "20"});
+            const QString elo = alcance.filePath(comoNinguem ? "elo-ninguem" : "elo");
+            QVERIFY(QFile::link(e.caminho, elo));
+            if (comoNinguem)
+                QVERIFY(QFile::setPermissions(e.caminho, QFile::permissions(e.caminho) | QFile::ReadOther |
+                                                             QFile::WriteOther));
+            const QString programa = comoNinguem ? QStringLiteral("setpriv") : QStringLiteral(VANTORA_PROG);
+            const auto send = [&](const QString& porta) {
+                const QStringList args{"send", alcance.filePath("mercado.key"), "--port", porta, "--speed",
+                                       "9600"};
+                return comoNinguem ? como_ninguem() + args : args;
+            };
+            QProcess primeiro;
+            primeiro.start(programa, send(e.caminho));
+            QVERIFY(e.espera("REGISTRO 1:"));
+            const Saida segundo = roda(send(elo), programa);
+            QVERIFY2(segundo.status == 2 &&
+                         segundo.err.contains(elo + ": Não foi possivel abrir esta porta serial (ocupada por "
+                                                    "outro programa)"),
+                     qPrintable(segundo.err));
+            QVERIFY(QTest::qWaitFor([&] { return primeiro.state() == QProcess::NotRunning; }, 60000));
+            QCOMPARE(primeiro.readAllStandardOutput(),
+                     e.caminho.toLocal8Bit() + ": Gravação do teclado efetuada.\n");
+            QVERIFY(e.espera("FIM_LAYOUT"));
+            QCOMPARE(e.linhas.mid(e.linhas.indexOf("FIM")).join('\n') + '\n', esperado("prog_send.txt"));
         }
     }
 

@@ -195,8 +195,15 @@ QString nao_e_serial(const QString& caminho) {
     const QByteArray c = QFile::encodeName(caminho);
     struct stat st {};
     if (::stat(c.constData(), &st) != 0) return {};
-    if (S_ISDIR(st.st_mode)) return QStringLiteral("é uma pasta, não um dispositivo serial");
-    if (!S_ISCHR(st.st_mode)) return QStringLiteral("não é um dispositivo serial (é um arquivo comum)");
+    if (!S_ISCHR(st.st_mode)) {
+        const QString tipo = S_ISDIR(st.st_mode)    ? QStringLiteral("uma pasta")
+                             : S_ISFIFO(st.st_mode) ? QStringLiteral("um pipe (FIFO)")
+                             : S_ISSOCK(st.st_mode) ? QStringLiteral("um socket")
+                             : S_ISBLK(st.st_mode)  ? QStringLiteral("um dispositivo de blocos (um disco)")
+                             : S_ISREG(st.st_mode)  ? QStringLiteral("um arquivo comum")
+                                                    : QStringLiteral("um arquivo especial");
+        return QStringLiteral("é %1, não um dispositivo serial").arg(tipo);
+    }
     const int fd = ::open(c.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return {}; // the opening proper will tell why
     const bool tty = isatty(fd);
@@ -219,7 +226,13 @@ std::optional<Alvo> resolve_porta(const QList<DispositivoSerial>& dispositivos,
     const auto m = com.match(texto.trimmed());
     std::optional<Alvo> r;
     if (m.hasMatch()) {
-        const int numero = m.captured(1).toInt();
+        bool ok = false;
+        const int numero = m.captured(1).toInt(&ok);
+        if (!ok || numero < 1 || numero > 32767) {
+            reclama(QStringLiteral("%1: número de porta fora da faixa (as portas vão de COM1 a COM32767)")
+                        .arg(texto));
+            return std::nullopt;
+        }
         const DispositivoSerial* listado = nullptr;
         for (const DispositivoSerial& d : dispositivos) // the last one listed with it wins
             if (d.numero == numero) listado = &d;
@@ -274,14 +287,30 @@ class UmaPorta final : public InventarioPortas {
     Alvo alvo_;
 };
 
-// Set by SIGINT and SIGTERM while keyboards are being programmed: each exchange
-// stops before its next message, and the program says what each keyboard took.
+// Set by SIGINT, SIGTERM, SIGHUP (the terminal or the SSH session closed) and
+// SIGPIPE (stdout or stderr a pipe whose reader has ended) while keyboards are being
+// programmed: each exchange stops before its next message, and the program says what
+// each keyboard took.
 std::atomic<int> sinal_recebido{0};
 static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
+// The signals that stop the programming (the last two exist on Unix only).
+constexpr int SINAIS_QUE_INTERROMPEM[] = {SIGINT, SIGTERM,
+#ifdef SIGHUP
+                                          SIGHUP,
+#endif
+#ifdef SIGPIPE
+                                          SIGPIPE
+#endif
+};
+
 extern "C" void ao_sinal(int sinal) {
-    sinal_recebido = sinal;
-    std::signal(sinal, SIG_DFL); // a second one ends the program at once
+    int nenhum = 0;
+    sinal_recebido.compare_exchange_strong(nenhum, sinal);
+    // A second Ctrl-C or SIGTERM ends the program at once. Not so the others: a closed
+    // terminal's hang-up comes twice (from the system and from the shell), and every
+    // later write to a closed pipe raises SIGPIPE again.
+    if (sinal == SIGINT || sinal == SIGTERM) std::signal(sinal, SIG_DFL);
 }
 
 // The window sends what its sentinel boxes show: box 0 of a row holds the row's
@@ -319,7 +348,7 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const La
                           .arg(e.descricao())};
     }
     TrocaSerial canal(porta);
-    // After SIGINT or SIGTERM nothing more goes out; the answer to the message already
+    // After one of those signals nothing more goes out; the answer to the message already
     // written was awaited, so that what the keyboard took is known.
     canal.ao_avancar = [](int passos) {
         if (passos > 0 && sinal_recebido) throw ProgramaEncerrando{};
@@ -367,9 +396,10 @@ Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const La
 // Programs the ports, all at once or one after another. On a terminal, a progress
 // line per port on stderr (redrawn in place): the records the keyboard has taken,
 // counted as the result line counts them, and how the port ended. At the end, or as
-// each port ends when one by one, a result line per port. SIGINT and SIGTERM stop
-// every exchange before its next message; each port then says what its keyboard took, and
-// the status is 130. Returns the highest status.
+// each port ends when one by one, a result line per port. SIGINT, SIGTERM, SIGHUP and
+// SIGPIPE stop every exchange before its next message; each port then says what its
+// keyboard took (on stderr when stdout is gone), and the status is 130. Returns the
+// highest status.
 int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layout& codigos, int opcoes,
                  bool umPorUm) {
     constexpr int REGISTROS = REGISTROS_LAYOUT;
@@ -435,14 +465,19 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
     };
     const auto informa = [&](int i) {
         const Resultado& r = resultados[size_t(i)];
-        if (r.status == OK)
-            diz(r.texto);
-        else
+        if (r.status != OK) {
             reclama(r.texto);
+            return;
+        }
+        diz(r.texto);
+        // stdout refused it (a closed pipe, a full disk): what the keyboard took is
+        // still told.
+        if (std::ferror(stdout)) reclama(r.texto);
     };
     sinal_recebido = 0;
-    const auto antesInt = std::signal(SIGINT, ao_sinal);
-    const auto antesTerm = std::signal(SIGTERM, ao_sinal);
+    std::vector<void (*)(int)> antes;
+    for (const int sinal : SINAIS_QUE_INTERROMPEM)
+        antes.push_back(std::signal(sinal, ao_sinal));
     if (umPorUm) {
         for (int i = 0; i < n; ++i) {
             if (sinal_recebido)
@@ -459,8 +494,8 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
         for (int i = 0; i < n; ++i)
             informa(i);
     }
-    std::signal(SIGINT, antesInt);
-    std::signal(SIGTERM, antesTerm);
+    for (size_t i = 0; i < antes.size(); ++i)
+        std::signal(SINAIS_QUE_INTERROMPEM[i], antes[i]);
     int pior = OK;
     for (const Resultado& r : resultados)
         pior = qMax(pior, r.status);
@@ -569,14 +604,20 @@ int send(const QStringList& args) {
                 "65, como em \"show\".\n"
                 "Uma porta indicada duas vezes (pelo número e pelo caminho, por exemplo) é gravada uma vez. "
                 "Um número que VANTORA_EXTRA_PORTS dá a outro dispositivo que o do sistema, ou a dois, é "
-                "recusado. Ctrl-C (SIGINT ou SIGTERM) para todas as gravações e diz o que cada teclado "
-                "aceitou.\n"
+                "recusado. Ctrl-C (SIGINT ou SIGTERM), o terminal fechado (SIGHUP) ou a saída num pipe "
+                "fechado (SIGPIPE) para todas as gravações e diz o que cada teclado aceitou (em stderr "
+                "quando stdout não aceita mais nada).\n"
                 "Saída (com várias portas, a maior): 0 gravado; 1 o teclado respondeu mas não aceitou o "
                 "layout; 2 arquivo, porta ou uso com problema (ou a porta caiu no meio da gravação); 3 o "
                 "teclado não respondeu ou parou de responder; 130 interrompida."),
             args, status))
         return status;
     if (!argumentos(p, QStringLiteral("send"), 1)) return ERRO;
+#ifdef SIGPIPE
+    // A message to a closed pipe fails instead of ending the program; while keyboards
+    // are being programmed, it stops them (grava_portas).
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     const QString bps = p.value(velocidade);
     if (bps != QLatin1String("9600") && bps != QLatin1String("57600")) {
         reclama(QStringLiteral("velocidade inválida: %1 (use 9600 ou 57600)").arg(bps));
