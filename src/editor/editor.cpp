@@ -157,10 +157,15 @@ void Editor::mostra_tabela(int tabela) {
 }
 
 void Editor::atualiza_teclas(const Tabela& tabela) {
-    for (int k = 0; k < QTD_TECLAS; ++k) {
-        Lbl_TeclaLBtab[k]->setCaption(legenda_codigo(tabela[k], teclado_.padroes));
-        Lbl_TeclaLBtab[k]->setToolTip(dica_codigo(tabela[k]));
-    }
+    for (int k = 0; k < QTD_TECLAS; ++k)
+        mostra_codigo(k, tabela[k]);
+}
+
+// Every code has a caption (a file's 300 or -1 shows as "<300>", "<-1>"), so a key
+// never keeps the caption of a table no longer on view.
+void Editor::mostra_codigo(int tecla, int codigo) {
+    Lbl_TeclaLBtab[tecla]->setCaption(legenda_codigo(codigo, teclado_.padroes));
+    Lbl_TeclaLBtab[tecla]->setToolTip(dica_codigo(codigo));
 }
 
 int Editor::aba_atual() const {
@@ -252,10 +257,7 @@ void Editor::insere_tecla(int tecla, int indice) {
     // (error 13) before anything changes.
     const std::int16_t codigo = converte_inteiro(texto);
     if (!na_pagina_cartao()) codigos.tabela(aba_atual())[tecla] = codigo;
-    Lbl_TeclaLBtab[tecla]->setCaption(teclado_.Lbl_TeclaLB[indice]->caption());
-    Lbl_TeclaLBtab[tecla]->setToolTip(texto + QStringLiteral(" (") +
-                                      QString::number(static_cast<std::uint16_t>(codigo), 16).toUpper() +
-                                      QStringLiteral("h)"));
+    mostra_codigo(tecla, codigo);
 }
 
 void Editor::insere_codigo(int Dado) {
@@ -264,8 +266,7 @@ void Editor::insere_codigo(int Dado) {
         Tecla_PC_Atual = 0;
         if (Tecla_Atual == TECLA_NENHUMA) return;
         if (!na_pagina_cartao()) codigos.tabela(aba_atual())[Tecla_Atual] = static_cast<std::int16_t>(Dado);
-        Lbl_TeclaLBtab[Tecla_Atual]->setCaption(legenda_codigo(Dado, teclado_.padroes));
-        Lbl_TeclaLBtab[Tecla_Atual]->setToolTip(dica_codigo(Dado));
+        mostra_codigo(Tecla_Atual, Dado);
         Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
         avanca_selecao();
     });
@@ -326,21 +327,8 @@ void Editor::define_layout(const Layout& layout) {
     }
 }
 
-// A code no caption can show leaves its key's caption empty, its tooltip still giving
-// the value, so that every key is shown.
 void Editor::mostra_lido_ate(int entrada, int tabela) {
-    if (!na_pagina_cartao()) {
-        const Tabela& valores = codigos.tabela(aba_atual());
-        for (int k = 0; k < QTD_TECLAS; ++k) {
-            QString legenda;
-            try {
-                legenda = legenda_codigo(valores[k], teclado_.padroes);
-            } catch (const ErroExecucao&) {
-            }
-            Lbl_TeclaLBtab[k]->setCaption(legenda);
-            Lbl_TeclaLBtab[k]->setToolTip(dica_codigo(valores[k]));
-        }
-    }
+    if (!na_pagina_cartao()) mostra_tabela(aba_atual());
     for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
         const int s = LINHAS_SENTINELA[i].slot;
         for (int b = 0; b < QTD_TABELAS && (s < entrada || (s == entrada && b + 1 < tabela)); ++b)
