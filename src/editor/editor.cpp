@@ -5,13 +5,46 @@
 #include "editor/conversao.h"
 
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 namespace vantora {
+namespace {
+
+// A code shown as its number ("<-32768>") is drawn narrower, then smaller, until it
+// fits its key: narrow digits read better than small ones (any 16-bit code fits at the
+// window's size). The catalogue's captions keep
+// the window's font (a few, such as "Space", touch the key's edges and always have).
+// The tooltip and the name a screen reader says carry the code whole either way.
+void cabe_na_tecla(Rotulo* r) {
+    constexpr qreal MENOR_CORPO = 6;
+    constexpr int MENOR_LARGURA = 60; // percent of the font's own width
+    const QString texto = r->caption();
+    QFont f = r->parentWidget()->font();
+    // What is drawn must fit, not the blank the brackets leave at either end (a little
+    // more than half a pixel each at this size).
+    const qreal largura = r->contentsRect().width() + 1.5;
+    const bool numero = texto.size() > 1 && texto.startsWith(QLatin1Char('<'));
+    if (!numero || QFontMetricsF(f).horizontalAdvance(texto) <= largura) {
+        if (r->testAttribute(Qt::WA_SetFont)) r->setFont(QFont());
+        return;
+    }
+    int estreita = 100;
+    for (;;) {
+        estreita = int(100 * largura / QFontMetricsF(f).horizontalAdvance(texto));
+        if (estreita >= MENOR_LARGURA || f.pointSizeF() - 0.5 < MENOR_CORPO) break;
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    }
+    f.setStretch(std::max(estreita, 50));
+    r->setFont(f);
+}
+
+} // namespace
 
 Editor::Editor(TecladoPC& teclado, Mensagens& mensagens, QObject* pai)
     : QObject(pai), teclado_(teclado), mensagens_(mensagens) {
@@ -166,6 +199,7 @@ void Editor::atualiza_teclas(const Tabela& tabela) {
 void Editor::mostra_codigo(int tecla, int codigo) {
     Lbl_TeclaLBtab[tecla]->setCaption(legenda_codigo(codigo, teclado_.padroes));
     Lbl_TeclaLBtab[tecla]->setToolTip(dica_codigo(codigo));
+    cabe_na_tecla(Lbl_TeclaLBtab[tecla]);
 }
 
 int Editor::aba_atual() const {
