@@ -5,13 +5,46 @@
 #include "editor/conversao.h"
 
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 namespace vantora {
+namespace {
+
+// A code shown as its number ("<-32768>") is drawn narrower, then smaller, until it
+// fits its key: narrow digits read better than small ones (any 16-bit code fits at the
+// window's size). The catalogue's captions keep
+// the window's font (a few, such as "Space", touch the key's edges and always have).
+// The tooltip and the name a screen reader says carry the code whole either way.
+void cabe_na_tecla(Rotulo* r) {
+    constexpr qreal MENOR_CORPO = 6;
+    constexpr int MENOR_LARGURA = 60; // percent of the font's own width
+    const QString texto = r->caption();
+    QFont f = r->parentWidget()->font();
+    // What is drawn must fit, not the blank the brackets leave at either end (a little
+    // more than half a pixel each at this size).
+    const qreal largura = r->contentsRect().width() + 1.5;
+    const bool numero = texto.size() > 1 && texto.startsWith(QLatin1Char('<'));
+    if (!numero || QFontMetricsF(f).horizontalAdvance(texto) <= largura) {
+        if (r->testAttribute(Qt::WA_SetFont)) r->setFont(QFont());
+        return;
+    }
+    int estreita = 100;
+    for (;;) {
+        estreita = int(100 * largura / QFontMetricsF(f).horizontalAdvance(texto));
+        if (estreita >= MENOR_LARGURA || f.pointSizeF() - 0.5 < MENOR_CORPO) break;
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    }
+    f.setStretch(std::max(estreita, 50));
+    r->setFont(f);
+}
+
+} // namespace
 
 Editor::Editor(TecladoPC& teclado, Mensagens& mensagens, QObject* pai)
     : QObject(pai), teclado_(teclado), mensagens_(mensagens) {
@@ -157,10 +190,16 @@ void Editor::mostra_tabela(int tabela) {
 }
 
 void Editor::atualiza_teclas(const Tabela& tabela) {
-    for (int k = 0; k < QTD_TECLAS; ++k) {
-        Lbl_TeclaLBtab[k]->setCaption(legenda_codigo(tabela[k], teclado_.padroes));
-        Lbl_TeclaLBtab[k]->setToolTip(dica_codigo(tabela[k]));
-    }
+    for (int k = 0; k < QTD_TECLAS; ++k)
+        mostra_codigo(k, tabela[k]);
+}
+
+// Every code has a caption (a file's 300 or -1 shows as "<300>", "<-1>"), so a key
+// never keeps the caption of a table no longer on view.
+void Editor::mostra_codigo(int tecla, int codigo) {
+    Lbl_TeclaLBtab[tecla]->setCaption(legenda_codigo(codigo, teclado_.padroes));
+    Lbl_TeclaLBtab[tecla]->setToolTip(dica_codigo(codigo));
+    cabe_na_tecla(Lbl_TeclaLBtab[tecla]);
 }
 
 int Editor::aba_atual() const {
@@ -252,10 +291,7 @@ void Editor::insere_tecla(int tecla, int indice) {
     // (error 13) before anything changes.
     const std::int16_t codigo = converte_inteiro(texto);
     if (!na_pagina_cartao()) codigos.tabela(aba_atual())[tecla] = codigo;
-    Lbl_TeclaLBtab[tecla]->setCaption(teclado_.Lbl_TeclaLB[indice]->caption());
-    Lbl_TeclaLBtab[tecla]->setToolTip(texto + QStringLiteral(" (") +
-                                      QString::number(static_cast<std::uint16_t>(codigo), 16).toUpper() +
-                                      QStringLiteral("h)"));
+    mostra_codigo(tecla, codigo);
 }
 
 void Editor::insere_codigo(int Dado) {
@@ -264,8 +300,7 @@ void Editor::insere_codigo(int Dado) {
         Tecla_PC_Atual = 0;
         if (Tecla_Atual == TECLA_NENHUMA) return;
         if (!na_pagina_cartao()) codigos.tabela(aba_atual())[Tecla_Atual] = static_cast<std::int16_t>(Dado);
-        Lbl_TeclaLBtab[Tecla_Atual]->setCaption(legenda_codigo(Dado, teclado_.padroes));
-        Lbl_TeclaLBtab[Tecla_Atual]->setToolTip(dica_codigo(Dado));
+        mostra_codigo(Tecla_Atual, Dado);
         Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
         avanca_selecao();
     });
@@ -326,21 +361,8 @@ void Editor::define_layout(const Layout& layout) {
     }
 }
 
-// A code no caption can show leaves its key's caption empty, its tooltip still giving
-// the value, so that every key is shown.
 void Editor::mostra_lido_ate(int entrada, int tabela) {
-    if (!na_pagina_cartao()) {
-        const Tabela& valores = codigos.tabela(aba_atual());
-        for (int k = 0; k < QTD_TECLAS; ++k) {
-            QString legenda;
-            try {
-                legenda = legenda_codigo(valores[k], teclado_.padroes);
-            } catch (const ErroExecucao&) {
-            }
-            Lbl_TeclaLBtab[k]->setCaption(legenda);
-            Lbl_TeclaLBtab[k]->setToolTip(dica_codigo(valores[k]));
-        }
-    }
+    if (!na_pagina_cartao()) mostra_tabela(aba_atual());
     for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
         const int s = LINHAS_SENTINELA[i].slot;
         for (int b = 0; b < QTD_TABELAS && (s < entrada || (s == entrada && b + 1 < tabela)); ++b)

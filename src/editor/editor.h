@@ -105,6 +105,8 @@ class Editor : public QObject {
 
   private:
     void monta_leitor_cartao();
+    // Key `tecla` shows `codigo`: the caption rule's caption, the code in its tooltip.
+    void mostra_codigo(int tecla, int codigo);
     void avanca_selecao();
     template <class F> bool trap(const QString& procedimento, F&& corpo);
 

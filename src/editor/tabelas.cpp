@@ -20,12 +20,13 @@ void Layout::limpa_tabelas() {
 }
 
 QString legenda_codigo(int c, const Catalogo& catalogo) {
-    if (c < 0) throw ErroExecucao(ERRO_SUBSCRITO);
-    if (c < 32) return catalogo.Nome_Codigo[c];
+    const QString numero = QStringLiteral("<%1>").arg(c);
+    if (c < 0 || c > 255) return numero;
+    if (c < 32) return catalogo.Nome_Codigo[std::size_t(c)];
     if (c == 32) return QStringLiteral("Space");
     if (c == 127) return QStringLiteral("DEL");
-    if (c > 255) throw ErroExecucao(ERRO_CHAMADA_INVALIDA);
-    return QString(caractere_ansi(c));
+    const QChar ch = caractere_ansi(c);
+    return ch.isPrint() && !ch.isSpace() ? QString(ch) : numero;
 }
 
 QString dica_codigo(int c) {

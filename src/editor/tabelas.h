@@ -108,11 +108,17 @@ struct Layout {
     }
 };
 
-// Caption a programmable key shows for code c: control-code name below 32, "Space",
-// "DEL", otherwise the character. Error 9 for a negative code, 5 above 255.
+// Caption a programmable key shows for code c: nothing for 0 (no code), the control
+// code's name below 32, "Space", "DEL", otherwise the character in the keyboard's code
+// page. A code no caption can show is its number in angle brackets ("<300>", "<-1>"),
+// never nothing nor another key's caption: one outside 0..255 (a file may hold any
+// 16-bit value, and it stays what the file said) or a character nobody can see (the
+// code page's undefined 129, 141, 143, 144 and 157, the no-break space 160, the soft
+// hyphen 173). Every code has a caption; vantora-prog prints the same.
 [[nodiscard]] QString legenda_codigo(int codigo, const Catalogo& catalogo);
 
-// Tooltip for code c: "65 (41h)".
+// Tooltip for code c, also what a screen reader says of the key: "65 (41h)", and
+// "-1 (FFFFh)" for a negative code, in the file's 16 bits.
 [[nodiscard]] QString dica_codigo(int codigo);
 
 // Sentinel display rule: text of box `caixa` (0..3) of the row of `slot` (66..71):
