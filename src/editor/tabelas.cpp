@@ -26,7 +26,9 @@ QString legenda_codigo(int c, const Catalogo& catalogo) {
     if (c == 32) return QStringLiteral("Space");
     if (c == 127) return QStringLiteral("DEL");
     const QChar ch = caractere_ansi(c);
-    return ch.isPrint() && !ch.isSpace() ? QString(ch) : numero;
+    // The code page's five holes have no character at all; every other code is its
+    // character, even one that prints as a blank (160) or not at all (173).
+    return ch.category() == QChar::Other_Control ? numero : QString(ch);
 }
 
 QString dica_codigo(int c) {

@@ -112,9 +112,8 @@ struct Layout {
 // code's name below 32, "Space", "DEL", otherwise the character in the keyboard's code
 // page. A code no caption can show is its number in angle brackets ("<300>", "<-1>"),
 // never nothing nor another key's caption: one outside 0..255 (a file may hold any
-// 16-bit value, and it stays what the file said) or a character nobody can see (the
-// code page's undefined 129, 141, 143, 144 and 157, the no-break space 160, the soft
-// hyphen 173). Every code has a caption; vantora-prog prints the same.
+// 16-bit value, and it stays what the file said) or one the code page leaves undefined
+// (129, 141, 143, 144 and 157). Every code has a caption.
 [[nodiscard]] QString legenda_codigo(int codigo, const Catalogo& catalogo);
 
 // Tooltip for code c, also what a screen reader says of the key: "65 (41h)", and

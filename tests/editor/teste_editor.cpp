@@ -133,7 +133,7 @@ class TesteEditor : public QObject {
 
     // The caption and tooltip of a code as the editor shows them once the code is
     // assigned; a caption outside ASCII reads back as its code; a code nobody could
-    // see as a character shows its number.
+    // find in the code page shows its number.
     void legenda() {
         JanelaDeTeste j;
         const std::tuple<int, const char*, const char*> casos[] = {
@@ -145,8 +145,8 @@ class TesteEditor : public QObject {
             {255, "ÿ", "255 (FFh)"},
             {129, "<129>", "129 (81h)"}, // undefined in the code page
             {157, "<157>", "157 (9Dh)"},
-            {160, "<160>", "160 (A0h)"}, // no-break space
-            {173, "<173>", "173 (ADh)"}, // soft hyphen
+            {160, "\u00a0", "160 (A0h)"}, // no-break space: the character, as any other
+            {173, "\u00ad", "173 (ADh)"}, // soft hyphen
             {256, "<256>", "256 (100h)"},
             {-1, "<-1>", "-1 (FFFFh)"}};
         for (const auto& [codigo, legenda, dica] : casos) {
