@@ -18,11 +18,13 @@
 
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <optional>
 #include <termios.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 
@@ -40,6 +42,8 @@ constexpr int TECLAS = 65;             // key record k (1..65) carries entry k -
 constexpr int PRIMEIRO_SENTINELA = 66; // sentinel records 66..71 carry entries 66..71
 constexpr int ENTRADAS = 72;           // entries of each table; entry 65 is never sent
 constexpr int TEMPO_PARA_SAIR_MS = 50; // the last answer leaves before the program ends
+// The longest delay: an hour, far beyond any wait and well within what a timer takes.
+constexpr int ATRASO_MAXIMO_MS = 3600000;
 
 void linha(const QString& texto) {
     std::fputs(texto.toLocal8Bit().constData(), stdout);
@@ -47,11 +51,22 @@ void linha(const QString& texto) {
     std::fflush(stdout);
 }
 
-// A whole number from `minimo` up, as an option or a command gives it.
-std::optional<int> inteiro(const QString& texto, int minimo) {
+// A whole number from `minimo` up to `maximo`, as an option or a command gives it.
+std::optional<int> inteiro(const QString& texto, int minimo, int maximo = INT_MAX) {
     bool ok = false;
     const int n = texto.trimmed().toInt(&ok);
-    return ok && n >= minimo ? std::optional<int>(n) : std::nullopt;
+    return ok && n >= minimo && n <= maximo ? std::optional<int>(n) : std::nullopt;
+}
+
+// The records an option names, counted from 1: "K" that one, "K-L" K to L, "K-" from K on.
+std::optional<std::pair<int, int>> faixa_de_registros(const QString& texto) {
+    const QStringList p = texto.trimmed().split(QLatin1Char('-'));
+    const auto de = inteiro(p[0], 1);
+    if (!de || p.size() > 2) return std::nullopt;
+    if (p.size() == 1) return std::pair{*de, *de};
+    if (p[1].trimmed().isEmpty()) return std::pair{*de, INT_MAX};
+    const auto ate = inteiro(p[1], *de);
+    return ate ? std::optional<std::pair<int, int>>(std::pair{*de, *ate}) : std::nullopt;
 }
 
 // Bytes in hex, such as "41" or "0d", each 00 to FF; the first that is not one is
@@ -84,10 +99,13 @@ class Teclado : public QObject {
     int rejeitar = 0;   // next records to reject
     int silenciar = 0;  // next records to leave unanswered (after the rejections)
     int aPartir = 1;    // the behaviours above start at this record
-    int atrasoMs = 0;   // answer late
+    int atrasoMs = 0;   // answer late (0 to ATRASO_MAXIMO_MS), the records below
     bool ruido = false; // 0x06, 0xFA, 0xFE before each answer
     bool ritmo = false; // answer after the bytes would have crossed the line
     int desligaApos = 0;
+    // The records answered late, first and last (the end command counts as the record
+    // after the last one received).
+    std::pair<int, int> atrasados{1, INT_MAX};
     bool sairNoFim = false;
     QString saida;
 
@@ -211,16 +229,18 @@ class Teclado : public QObject {
         return int(qint64(bytes) * bits * 1000000 / bps);
     }
 
-    void responde(char resposta, int bytesNaLinha) {
+    // The answer to record number `registro`.
+    void responde(char resposta, int bytesNaLinha, int registro) {
         QByteArray b;
         if (ruido) b.append("\x06\xFA\xFE", 3);
         b.append(resposta);
-        int atrasoUs = atrasoMs * 1000;
+        const bool atrasado = registro >= atrasados.first && registro <= atrasados.second;
+        qint64 atrasoUs = atrasado ? qint64(atrasoMs) * 1000 : 0;
         if (ritmo) atrasoUs += tempo_linha_us(bytesNaLinha + int(b.size()));
         if (atrasoUs <= 0)
             envia(b);
         else
-            QTimer::singleShot((atrasoUs + 999) / 1000, Qt::PreciseTimer, this, [this, b] { envia(b); });
+            QTimer::singleShot(int((atrasoUs + 999) / 1000), Qt::PreciseTimer, this, [this, b] { envia(b); });
     }
 
     void fecha_registro() {
@@ -258,7 +278,7 @@ class Teclado : public QObject {
         linha(QStringLiteral("REGISTRO %1: %2 -> %3")
                   .arg(registros_)
                   .arg(QString::fromLatin1(r.toHex(' ')), QString(QLatin1Char(resposta))));
-        if (resposta != SEM_RESPOSTA) responde(resposta, TAMANHO_REGISTRO);
+        if (resposta != SEM_RESPOSTA) responde(resposta, TAMANHO_REGISTRO, registros_);
     }
 
     void fim() {
@@ -282,7 +302,7 @@ class Teclado : public QObject {
         linha(QStringLiteral("OPCOES %1").arg(recebido_.opcoes));
         const bool gravado = saida.isEmpty() || grava_key();
         linha(QStringLiteral("FIM_LAYOUT"));
-        responde(ACEITO, 1);
+        responde(ACEITO, 1, registros_ + 1);
         // What was received is lost: the script that asked for the file must know.
         if (!gravado) QTimer::singleShot(TEMPO_PARA_SAIR_MS, qApp, [] { QCoreApplication::exit(1); });
         bytes_ = 0;
@@ -358,7 +378,14 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Recusas e silêncios começam no registro K (contando repetições)."),
         QStringLiteral("K"));
     const QCommandLineOption atraso(
-        QStringLiteral("atraso"), QStringLiteral("Responde MS milissegundos depois."), QStringLiteral("MS"));
+        QStringLiteral("atraso"),
+        QStringLiteral("Responde MS milissegundos depois (de 0 a %1).").arg(ATRASO_MAXIMO_MS),
+        QStringLiteral("MS"));
+    const QCommandLineOption atrasados(
+        QStringLiteral("atrasados"),
+        QStringLiteral("Só o registro K (K-L: de K a L; K-: de K em diante; contando repetições) "
+                       "responde com o atraso."),
+        QStringLiteral("K"));
     const QCommandLineOption ruido(QStringLiteral("ruido"),
                                    QStringLiteral("Envia 06 FA FE antes de cada resposta."));
     const QCommandLineOption ritmo(
@@ -376,7 +403,7 @@ int main(int argc, char* argv[]) {
                                    QStringLiteral("ARQUIVO"));
     const QCommandLineOption sai(QStringLiteral("sai-no-fim"),
                                  QStringLiteral("Termina depois do comando de fim."));
-    p.addOptions({rejeita, silencia, aPartir, atraso, ruido, ritmo, desliga, envia, saida, sai});
+    p.addOptions({rejeita, silencia, aPartir, atraso, atrasados, ruido, ritmo, desliga, envia, saida, sai});
     // Qt's own texts (help, unknown options, missing values) in Portuguese; every
     // usage error exits with 2.
     if (!p.parse(app.arguments())) return falha_de_uso(p.errorText());
@@ -385,14 +412,23 @@ int main(int argc, char* argv[]) {
     if (!p.positionalArguments().isEmpty())
         return falha_de_uso(QStringLiteral("argumento a mais: ") + p.positionalArguments().constFirst());
     // Counts from 0 (from 1 for --a-partir and --desliga, whose 0 would mean nothing).
-    const std::pair<const QCommandLineOption*, int> limites[] = {
-        {&rejeita, 0}, {&silencia, 0}, {&aPartir, 1}, {&atraso, 0}, {&desliga, 1}};
-    for (const auto& [opcao, minimo] : limites) {
-        if (p.isSet(*opcao) && !inteiro(p.value(*opcao), minimo))
-            return falha_de_uso(QStringLiteral("valor inválido para --%1: \"%2\" (um número de %3 em diante)")
-                                    .arg(opcao->names().constFirst(), p.value(*opcao))
-                                    .arg(minimo));
+    const std::tuple<const QCommandLineOption*, int, int> limites[] = {{&rejeita, 0, INT_MAX},
+                                                                       {&silencia, 0, INT_MAX},
+                                                                       {&aPartir, 1, INT_MAX},
+                                                                       {&atraso, 0, ATRASO_MAXIMO_MS},
+                                                                       {&desliga, 1, INT_MAX}};
+    const auto invalido = [&p](const QCommandLineOption& opcao, const QString& certo) {
+        return falha_de_uso(QStringLiteral("valor inválido para --%1: \"%2\" (%3)")
+                                .arg(opcao.names().constFirst(), p.value(opcao), certo));
+    };
+    for (const auto& [opcao, minimo, maximo] : limites) {
+        if (p.isSet(*opcao) && !inteiro(p.value(*opcao), minimo, maximo))
+            return invalido(*opcao, maximo == INT_MAX
+                                        ? QStringLiteral("um número de %1 em diante").arg(minimo)
+                                        : QStringLiteral("um número de %1 a %2").arg(minimo).arg(maximo));
     }
+    const auto faixa = faixa_de_registros(p.isSet(atrasados) ? p.value(atrasados) : QStringLiteral("1-"));
+    if (!faixa) return invalido(atrasados, QStringLiteral("K, K-L ou K-, registros de 1 em diante"));
     QString ruim;
     const auto iniciais = bytes_hex(p.value(envia).split(QLatin1Char(','), Qt::SkipEmptyParts), ruim);
     if (!iniciais) return falha_de_uso(QStringLiteral("valor inválido para --envia: ") + nao_e_byte(ruim));
@@ -402,6 +438,7 @@ int main(int argc, char* argv[]) {
     t.silenciar = p.value(silencia).toInt();
     t.aPartir = p.isSet(aPartir) ? p.value(aPartir).toInt() : 1;
     t.atrasoMs = p.value(atraso).toInt();
+    t.atrasados = *faixa;
     t.ruido = p.isSet(ruido);
     t.ritmo = p.isSet(ritmo);
     t.desligaApos = p.value(desliga).toInt();

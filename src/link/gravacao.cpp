@@ -12,6 +12,14 @@ namespace vantora {
 namespace {
 
 constexpr int LIMITE_FALHAS = 6;
+constexpr int PAUSA_MS = 5;
+constexpr int PAUSAS_RESPOSTA = 101; // the wait for one answer
+// How long the line must stay without an answer before a record that went unanswered
+// goes out again: as long as the wait itself.
+constexpr qint64 QUIETO_MS = qint64(PAUSAS_RESPOSTA) * PAUSA_MS;
+// Late answers in a row (none answered in its first wait between them) after which a
+// keyboard counts as no longer answering: its answers, all in doubt, fail their records.
+constexpr int LIMITE_TARDIAS = 3;
 
 // Sends one key or sentinel record until it is accepted or the failures add up to
 // the limit.
@@ -65,6 +73,7 @@ void TrocaSerial::envia_registro(int indice, int c1, int c2, int c3, int c4) {
     }
     celula_ = 0;
     de_layout_ = indice != 0; // the flags record is no record of the layout
+    conta_envio(indice);
     for (int v : valores)
         porta_.setOutput(QByteArray(1, static_cast<char>(v)));
 }
@@ -72,18 +81,68 @@ void TrocaSerial::envia_registro(int indice, int c1, int c2, int c3, int c4) {
 void TrocaSerial::envia_fim() {
     celula_ = 0;
     de_layout_ = false;
+    conta_envio(-1);
     porta_.setOutput(QByteArray(1, static_cast<char>(COMANDO_FIM)));
 }
 
-RespostaTeclado TrocaSerial::espera_resposta() {
-    for (int contador = 0; contador <= 100; ++contador) {
-        if (!Aguarda_Ms(5)) throw ProgramaEncerrando{};
-        if (porta_.PortaPerdida()) throw PortaPerdidaNaGravacao{};
-        if (resposta_da_tecla(celula_) != RespostaTeclado::Nenhuma) break;
+void TrocaSerial::conta_envio(int indice) {
+    if (indice != indice_ || envios_ == 0) {
+        indice_ = indice;
+        envios_ = ouvidas_ = 0;
+        em_duvida_ = false;
+        desde_primeiro_.start();
     }
-    const RespostaTeclado r = resposta_da_tecla(celula_);
+    ++envios_;
+    espalhado_ms_ = desde_primeiro_.elapsed();
+}
+
+void TrocaSerial::pausa() {
+    if (!Aguarda_Ms(PAUSA_MS)) throw ProgramaEncerrando{};
+    if (porta_.PortaPerdida()) throw PortaPerdidaNaGravacao{};
+}
+
+// Pauses until `ms` go by without an answer, discarding the answers that arrive (the
+// answer cell is emptied first). False when more answers came than the record was
+// sent: the line follows no exchange, and its answers cannot be trusted.
+bool TrocaSerial::aquieta(qint64 ms) {
+    celula_ = 0;
+    QElapsedTimer quieto;
+    quieto.start();
+    while (quieto.elapsed() < ms) {
+        pausa();
+        if (resposta_da_tecla(celula_) == RespostaTeclado::Nenhuma) continue;
+        celula_ = 0;
+        ++respostas;
+        ++tardias_;
+        if (++ouvidas_ > envios_) return false;
+        quieto.restart();
+    }
+    return true;
+}
+
+RespostaTeclado TrocaSerial::espera_resposta() {
+    RespostaTeclado r = RespostaTeclado::Nenhuma;
+    for (int contador = 0; contador < PAUSAS_RESPOSTA && r == RespostaTeclado::Nenhuma; ++contador) {
+        pausa();
+        r = resposta_da_tecla(celula_);
+    }
+    if (r != RespostaTeclado::Nenhuma) {
+        ++ouvidas_;
+        ++respostas;
+        if (!em_duvida_) tardias_ = 0;
+    }
+    if (de_layout_ && r == RespostaTeclado::Nenhuma) {
+        // Its answer may still be on its way: not to be taken for the next send's.
+        em_duvida_ = true;
+        (void)aquieta(QUIETO_MS);
+    } else if (de_layout_ && em_duvida_) {
+        // A send before this one went unanswered: its answer comes, if at all, about as
+        // long after this one's as the sends lay apart; until the line is quiet that
+        // long, the next record waits. A line that keeps answering, or a keyboard
+        // whose answers keep coming late, leaves this answer in doubt too.
+        if (!aquieta(QUIETO_MS + espalhado_ms_) || tardias_ >= LIMITE_TARDIAS) r = RespostaTeclado::Nenhuma;
+    }
     calado = r == RespostaTeclado::Nenhuma;
-    if (!calado) ++respostas;
     if (r == RespostaTeclado::Aceito && de_layout_) {
         ++aceitos;
         if (ao_aceitar) ao_aceitar(aceitos);

@@ -7,6 +7,7 @@
 
 #include "editor/tabelas.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -51,6 +52,15 @@ struct ProgramaEncerrando {};
 // and after each message at most 101 pauses of 5 ms, the answer looked at after each
 // pause. Counts what the keyboard answered. Throws PortaPerdidaNaGravacao when the
 // port goes away, ProgramaEncerrando when the pauses end because the program does.
+//
+// An answer later than its wait belongs to no send still waiting: after a key or
+// sentinel record went unanswered the line is left to go quiet (what arrives is
+// discarded) before the record goes out again, and once the record is answered after
+// such a silence, quiet again before the next record, for as long as its sends were
+// spread over and more, so that a second answer to the same record is never taken for
+// the next one's. A keyboard whose answers keep coming late (three in a row) ends as one
+// that stopped answering. Without a silence nothing of this runs: the timing stays the
+// wait's.
 class TrocaSerial final : public CanalGravacao {
   public:
     // The answers arrive in `celula` (the window's answer cell, which its receive
@@ -69,15 +79,27 @@ class TrocaSerial final : public CanalGravacao {
     std::function<void(int passos)> ao_avancar;  // progress, as avanca() gives it
     std::function<void(int aceitos)> ao_aceitar; // after each key or sentinel record taken
     int aceitos = 0;     // key and sentinel records the keyboard took, which stay in it
-    int respostas = 0;   // messages answered at all
-    bool calado = false; // the last message went unanswered
+    int respostas = 0;   // answers heard at all, late ones included
+    bool calado = false; // the last message got no answer that counts (none in its wait)
 
   private:
+    void conta_envio(int indice);
+    void pausa();
+    [[nodiscard]] bool aquieta(qint64 ms);
+
     MSComm& porta_;
     std::int16_t propria_ = 0; // the answer cell when none is given
     std::int16_t& celula_;
     QMetaObject::Connection ligacao_;
     bool de_layout_ = false; // the message last written is a key or sentinel record
+    // The record last written (its index; -1 for the end command) and its sends so far.
+    int indice_ = -1;
+    int envios_ = 0;
+    int ouvidas_ = 0;              // answers heard to its sends, in their wait or late
+    bool em_duvida_ = false;       // one of its sends went unanswered: its answer may still come
+    QElapsedTimer desde_primeiro_; // since its first send
+    qint64 espalhado_ms_ = 0;      // from its first send to its last
+    int tardias_ = 0;              // late answers since a record was answered without a silence
 };
 
 // Opens the control on port `numero` with `parametros` ("57600,N,8,1") and sets it up

@@ -148,7 +148,9 @@ class TesteLigacao : public QObject {
     // A rejection costs one failure and a record left unanswered two; at six the exchange
     // is abandoned, without the flags record or the end command. A line that hangs up
     // ends it at once. A keyboard that took some records first is said to be partly
-    // programmed. One message, nothing more afterwards.
+    // programmed. One message, nothing more afterwards. Answers later than the wait,
+    // which the window hears through its answer cell, count as none and go to no other
+    // record: the refusal of record 30 once went to record 31, and the window said done.
     void gravacao_interrompida() {
         const QString recusa = QStringLiteral("Erro de comunicação com o teclado");
         const QString parcial = QStringLiteral("O teclado ficou parcialmente gravado: aceitou %1 de 71 "
@@ -164,7 +166,8 @@ class TesteLigacao : public QObject {
         const Caso casos[] = {
             {{"--rejeita", "1", "--silencia", "10"}, recusa, 0, 4, 0},
             {{"--rejeita", "6", "--a-partir", "11"}, recusa + "\n\n" + parcial.arg(10), 10, 6, 10},
-            {{"--desliga", "10"}, desligada + parcial.arg(9), 9, 1, 10}};
+            {{"--desliga", "10"}, desligada + parcial.arg(9), 9, 1, 10},
+            {{"--atraso", "600", "--rejeita", "1", "--a-partir", "30"}, recusa, 0, 3, 0}};
         for (const Caso& c : casos) {
             JanelaLigacao j(c.argumentos);
             j.lig->Cmd_Grava_Teclado->click();
