@@ -400,9 +400,10 @@ void PerfilPrivado::analisa() {
     cabecalhos_.reserve(colchetes);
     for (std::size_t l = 0; l < qtd; ++l) {
         const auto [p, k] = original(l);
-        if (analisa_linha(Trecho{p, k}).tipo != Tipo::Cabecalho) continue;
+        const Analise a = analisa_linha(Trecho{p, k});
+        if (a.tipo != Tipo::Cabecalho) continue;
         cabecalhos_.push_back(static_cast<std::uint32_t>(l));
-        indexa_secao(static_cast<std::uint32_t>(cabecalhos_.size() - 1));
+        indexa_secao(static_cast<std::uint32_t>(cabecalhos_.size() - 1), hash_nome(a.nome));
     }
 }
 
@@ -412,24 +413,31 @@ std::pair<const char*, qsizetype> PerfilPrivado::nome_secao(std::uint32_t secao)
     return {t.p, t.n};
 }
 
-void PerfilPrivado::indexa_secao(std::uint32_t secao) {
+void PerfilPrivado::indexa_secao(std::uint32_t secao, std::uint32_t hash) {
     if (2 * (qtd_nomes_ + 1) > tabela_secoes_.size()) {
-        std::vector<std::uint32_t> velha(std::max<std::size_t>(16, 2 * tabela_secoes_.size()));
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> velha(
+            std::max<std::size_t>(16, 2 * tabela_secoes_.size()));
         velha.swap(tabela_secoes_);
-        qtd_nomes_ = 0;
-        for (const std::uint32_t s : velha)
-            if (s != 0) indexa_secao(s - 1);
+        const std::size_t mascara = tabela_secoes_.size() - 1;
+        for (const auto& v : velha) {
+            if (v.second == 0) continue;
+            std::size_t i = v.first & mascara;
+            while (tabela_secoes_[i].second != 0)
+                i = (i + 1) & mascara;
+            tabela_secoes_[i] = v;
+        }
     }
     const auto [p, k] = nome_secao(secao);
     const Trecho nome{p, k};
     const std::size_t mascara = tabela_secoes_.size() - 1;
-    for (std::size_t i = hash_nome(nome) & mascara;; i = (i + 1) & mascara) {
-        std::uint32_t& s = tabela_secoes_[i];
+    for (std::size_t i = hash & mascara;; i = (i + 1) & mascara) {
+        auto& [h, s] = tabela_secoes_[i];
         if (s == 0) {
-            s = secao + 1;
+            tabela_secoes_[i] = {hash, secao + 1};
             ++qtd_nomes_;
             return;
         }
+        if (h != hash) continue;
         const auto [pe, ke] = nome_secao(s - 1);
         if (mesmo_nome(Trecho{pe, ke}, nome)) return; // only the first of a name is ever found
     }
@@ -475,9 +483,11 @@ std::uint32_t PerfilPrivado::insercao(std::uint32_t secao) const {
 int PerfilPrivado::acha_secao(QStringView dobrado, std::uint32_t hash) const {
     if (!tabela_secoes_.empty()) {
         const std::size_t mascara = tabela_secoes_.size() - 1;
-        for (std::size_t i = hash & mascara; tabela_secoes_[i] != 0; i = (i + 1) & mascara) {
-            const auto [p, k] = nome_secao(tabela_secoes_[i] - 1);
-            if (mesmo_nome(Trecho{p, k}, dobrado)) return static_cast<int>(tabela_secoes_[i] - 1);
+        for (std::size_t i = hash & mascara; tabela_secoes_[i].second != 0; i = (i + 1) & mascara) {
+            const auto [h, secao] = tabela_secoes_[i];
+            if (h != hash) continue;
+            const auto [p, k] = nome_secao(secao - 1);
+            if (mesmo_nome(Trecho{p, k}, dobrado)) return static_cast<int>(secao - 1);
         }
     }
     return indice_secoes_novas_.isEmpty() ? -1 : indice_secoes_novas_.value(dobrado.toString(), -1);

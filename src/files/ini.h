@@ -134,7 +134,7 @@ class PerfilPrivado {
     // The name of an original section as its header has it.
     [[nodiscard]] std::pair<const char*, qsizetype> nome_secao(std::uint32_t secao) const;
     // Puts an original section in tabela_secoes_ unless one of its name is there.
-    void indexa_secao(std::uint32_t secao);
+    void indexa_secao(std::uint32_t secao, std::uint32_t hash);
     [[nodiscard]] int acha_secao(QStringView dobrado, std::uint32_t hash) const;
     [[nodiscard]] Local acha_chave(int secao, QStringView dobrado, std::uint32_t hash) const;
     [[nodiscard]] const Indice& indice_chaves(std::uint32_t secao) const;
@@ -161,10 +161,10 @@ class PerfilPrivado {
     // its line break (CR LF, CR or LF) before the next line's start begins.
     std::vector<std::uint32_t> inicios_;
     std::vector<std::uint32_t> cabecalhos_; // header line of each original section, in file order
-    // The first original section of each name, by hash of the folded name: section
-    // number + 1 (0 when free), never more than half full. A name written a million
-    // times takes one place.
-    std::vector<std::uint32_t> tabela_secoes_;
+    // The first original section of each name, by hash of the folded name: the hash
+    // and the section number + 1 (0 when free), never more than half full. A name
+    // written a million times takes one place.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> tabela_secoes_;
     std::size_t qtd_nomes_ = 0;
     // Key lines of an original section, built on the first look-up in it.
     mutable std::unordered_map<std::uint32_t, Indice> indices_chaves_;
