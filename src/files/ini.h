@@ -26,8 +26,8 @@
 // text has characters Windows-1252 lacks is not saved over, so that none is lost.
 //
 // Reading is linear in the size of the file: line starts and hashed name indexes,
-// no copy per line, a few bytes for each line and section. A save composes the whole text and writes it once, through a
-// temporary file renamed over the original.
+// no copy per line, a few bytes for each line and section. A save composes the whole
+// text and writes it once, through a temporary file renamed over the original.
 
 #include <QByteArray>
 #include <QHash>
@@ -168,9 +168,9 @@ class PerfilPrivado {
     std::size_t qtd_nomes_ = 0;
     // Key lines of an original section, built on the first look-up in it.
     mutable std::unordered_map<std::uint32_t, Indice> indices_chaves_;
-    std::map<std::uint32_t, Acrescimos> acrescimos_; // original section -> keys added to it
-    std::vector<SecaoNova> secoes_novas_;              // numbered after the original ones
-    QHash<QString, int> indice_secoes_novas_;          // folded name -> section number
+    std::map<std::uint32_t, Acrescimos> acrescimos_;             // original section -> keys added to it
+    std::vector<SecaoNova> secoes_novas_;                        // numbered after the original ones
+    QHash<QString, int> indice_secoes_novas_;                    // folded name -> section number
     std::unordered_map<std::uint32_t, QByteArray> substituidas_; // original line -> new text
 };
 

@@ -199,8 +199,9 @@ class TesteFerramentas : public QObject {
         while (f.size() < 64LL * 1024 * 1024)
             QVERIFY(f.write(secoes) == secoes.size());
         f.close();
-        const Saida s = roda({"-c", "ulimit -v 1048576 && exec \"$0\" show \"$1\"", VANTORA_PROG, f.fileName()},
-                             QStringLiteral("sh"));
+        const Saida s =
+            roda({"-c", "ulimit -v 1048576 && exec \"$0\" show \"$1\"", VANTORA_PROG, f.fileName()},
+                 QStringLiteral("sh"));
         QVERIFY(f.remove());
         QCOMPARE(s.err, QString());
         QCOMPARE(s.status, 0);

@@ -174,7 +174,8 @@ class Verificacao {
                 tamanho += 2 + QString::number(fim->second).size();
             // Composed in place: a name repeated a million times lists a million lines.
             QString texto = QStringLiteral("seção repetida nas linhas %1 e ").arg(primeira);
-            const QString resto = QStringLiteral(": a janela lê só a da linha %1 e ignora a outra").arg(primeira);
+            const QString resto =
+                QStringLiteral(": a janela lê só a da linha %1 e ignora a outra").arg(primeira);
             texto.reserve(texto.size() + tamanho + resto.size());
             for (auto r = it; r != fim; ++r) {
                 if (r != it) texto += QStringLiteral(", ");
