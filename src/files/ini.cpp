@@ -96,19 +96,33 @@ Analise analisa_linha(Trecho linha) {
 constexpr std::uint64_t FNV_BASE = 14695981039346656037ull;
 constexpr std::uint64_t FNV_PRIMO = 1099511628211ull;
 
-std::uint64_t hash_nome(Trecho nome) {
+// Hashes of folded names, in 32 bits: 4 bytes beside each of millions of sections.
+std::uint32_t dobra_hash(std::uint64_t h) {
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+std::uint32_t hash_nome(Trecho nome) {
     const auto& d = tabelas1252().dobrado;
     std::uint64_t h = FNV_BASE;
     for (qsizetype i = 0; i < nome.n; ++i)
         h = (h ^ d[nome[i]]) * FNV_PRIMO;
-    return h;
+    return dobra_hash(h);
 }
 
-std::uint64_t hash_nome(QStringView dobrado) {
+std::uint32_t hash_nome(QStringView dobrado) {
     std::uint64_t h = FNV_BASE;
     for (const QChar c : dobrado)
         h = (h ^ c.unicode()) * FNV_PRIMO;
-    return h;
+    return dobra_hash(h);
+}
+
+bool mesmo_nome(Trecho a, Trecho b) {
+    if (a.n != b.n) return false;
+    const auto& d = tabelas1252().dobrado;
+    for (qsizetype i = 0; i < a.n; ++i) {
+        if (d[a[i]] != d[b[i]]) return false;
+    }
+    return true;
 }
 
 bool mesmo_nome(Trecho nome, QStringView dobrado) {
@@ -222,6 +236,24 @@ QString motivo_gravacao(const QFileDevice& f) {
     return s.isEmpty() ? QStringLiteral("falha na gravação") : s;
 }
 
+// At most `maximo` bytes of an open file, in a buffer the size the file has: a read
+// of `maximo` bytes at once would set the whole of it aside for the smallest file.
+QByteArray le_ate(QFile& f, qint64 maximo) {
+    QByteArray r;
+    r.resize(qsizetype(std::clamp<qint64>(f.size() + 1, 1, maximo)));
+    qsizetype lidos = 0;
+    for (;;) {
+        const qint64 n = f.read(r.data() + lidos, r.size() - lidos);
+        if (n <= 0) break;
+        lidos += qsizetype(n);
+        if (lidos < r.size()) continue;
+        if (r.size() >= maximo) break; // the file grew past the limit
+        r.resize(qsizetype(std::min<qint64>(qint64(r.size()) * 2, maximo)));
+    }
+    r.truncate(lidos);
+    return r;
+}
+
 enum class Leitura { Ok, Ausente, Falha };
 
 // Reads the file whole, or says why not.
@@ -327,7 +359,7 @@ PerfilPrivado PerfilPrivado::le_arquivo(const QString& caminho, QString* motivo)
     QFile f(caminho);
     if (!f.open(QIODevice::ReadOnly))
         return falha(QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString()));
-    const QByteArray bytes = f.read(LIMITE_BYTES + 1);
+    const QByteArray bytes = le_ate(f, LIMITE_BYTES + 1);
     if (f.error() != QFileDevice::NoError)
         return falha(QStringLiteral("não foi possível ler o arquivo (%1)").arg(f.errorString()));
     if (bytes.size() > LIMITE_BYTES) return falha(QStringLiteral("arquivo grande demais para um layout"));
@@ -344,72 +376,155 @@ PerfilPrivado PerfilPrivado::le_para_gravar(const QString& caminho) {
 void PerfilPrivado::analisa() {
     const char* d = bytes_.constData();
     const qsizetype n = bytes_.size();
-    qsizetype i = 0;
-    while (i < n) {
-        qsizetype j = i;
-        while (j < n && d[j] != '\n' && d[j] != '\r')
-            ++j;
-        linhas_.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j)});
-        if (j < n && d[j] == '\r' && j + 1 < n && d[j + 1] == '\n')
-            i = j + 2;
-        else
-            i = j + 1;
+    // The lines counted first, so that their starts take no more room than they need.
+    const auto proxima = [d, n](qsizetype i) {
+        while (i < n && d[i] != '\n' && d[i] != '\r')
+            ++i;
+        if (i < n && d[i] == '\r' && i + 1 < n && d[i + 1] == '\n') return i + 2;
+        return i + 1;
+    };
+    std::size_t qtd = 0;
+    std::size_t colchetes = 0; // lines that start with '[', the most headers there can be
+    for (qsizetype i = 0; i < n; i = proxima(i)) {
+        ++qtd;
+        qsizetype k = i;
+        while (k < n && (d[k] == ' ' || d[k] == '\t' || d[k] == '\v' || d[k] == '\f'))
+            ++k;
+        colchetes += k < n && d[k] == '[' ? 1 : 0;
     }
+    inicios_.reserve(qtd + 1);
+    for (qsizetype i = 0; i < n; i = proxima(i))
+        inicios_.push_back(static_cast<std::uint32_t>(i));
+    inicios_.push_back(static_cast<std::uint32_t>(n));
 
-    for (std::size_t l = 0; l < linhas_.size(); ++l) {
-        const Analise a =
-            analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
-        if (a.tipo == Tipo::Cabecalho) {
-            if (!secoes_.empty()) secoes_.back().fim = static_cast<std::uint32_t>(l);
-            Secao s;
-            s.cabecalho = s.insercao = static_cast<std::uint32_t>(l);
-            secoes_.push_back(std::move(s));
-            indice_secoes_.emplace_back(hash_nome(a.nome), static_cast<std::uint32_t>(secoes_.size() - 1));
-        } else if (!secoes_.empty() && !a.branca) {
-            secoes_.back().insercao = static_cast<std::uint32_t>(l);
+    cabecalhos_.reserve(colchetes);
+    for (std::size_t l = 0; l < qtd; ++l) {
+        const auto [p, k] = original(l);
+        const Analise a = analisa_linha(Trecho{p, k});
+        if (a.tipo != Tipo::Cabecalho) continue;
+        cabecalhos_.push_back(static_cast<std::uint32_t>(l));
+        indexa_secao(static_cast<std::uint32_t>(cabecalhos_.size() - 1), hash_nome(a.nome));
+    }
+}
+
+std::pair<const char*, qsizetype> PerfilPrivado::nome_secao(std::uint32_t secao) const {
+    const auto [p, k] = original(cabecalhos_[secao]);
+    const Trecho t = analisa_linha(Trecho{p, k}).nome;
+    return {t.p, t.n};
+}
+
+void PerfilPrivado::indexa_secao(std::uint32_t secao, std::uint32_t hash) {
+    if (2 * (qtd_nomes_ + 1) > tabela_secoes_.size()) {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> velha(
+            std::max<std::size_t>(16, 2 * tabela_secoes_.size()));
+        velha.swap(tabela_secoes_);
+        const std::size_t mascara = tabela_secoes_.size() - 1;
+        for (const auto& v : velha) {
+            if (v.second == 0) continue;
+            std::size_t i = v.first & mascara;
+            while (tabela_secoes_[i].second != 0)
+                i = (i + 1) & mascara;
+            tabela_secoes_[i] = v;
         }
     }
-    if (!secoes_.empty()) secoes_.back().fim = static_cast<std::uint32_t>(linhas_.size());
-    qtd_originais_ = secoes_.size();
-    std::sort(indice_secoes_.begin(), indice_secoes_.end());
+    const auto [p, k] = nome_secao(secao);
+    const Trecho nome{p, k};
+    const std::size_t mascara = tabela_secoes_.size() - 1;
+    for (std::size_t i = hash & mascara;; i = (i + 1) & mascara) {
+        auto& [h, s] = tabela_secoes_[i];
+        if (s == 0) {
+            tabela_secoes_[i] = {hash, secao + 1};
+            ++qtd_nomes_;
+            return;
+        }
+        if (h != hash) continue;
+        const auto [pe, ke] = nome_secao(s - 1);
+        if (mesmo_nome(Trecho{pe, ke}, nome)) return; // only the first of a name is ever found
+    }
+}
+
+std::pair<const char*, qsizetype> PerfilPrivado::original(std::size_t linha) const {
+    const char* d = bytes_.constData();
+    const std::uint32_t inicio = inicios_[linha];
+    std::uint32_t fim = inicios_[linha + 1];
+    // A line holds no CR or LF: whatever of them ends it is its line break.
+    if (fim > inicio && (d[fim - 1] == '\n' || d[fim - 1] == '\r')) {
+        --fim;
+        if (d[fim] == '\n' && fim > inicio && d[fim - 1] == '\r') --fim;
+    }
+    return {d + inicio, qsizetype(fim - inicio)};
 }
 
 std::pair<const char*, qsizetype> PerfilPrivado::conteudo(qsizetype linha) const {
-    const auto s = substituidas_.find(static_cast<std::uint32_t>(linha));
-    if (s != substituidas_.end()) return {s->second.constData(), s->second.size()};
-    const Linha& l = linhas_[static_cast<std::size_t>(linha)];
-    return {bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)};
-}
-
-int PerfilPrivado::acha_secao(QStringView dobrado, std::uint64_t hash) const {
-    auto it = std::lower_bound(indice_secoes_.begin(), indice_secoes_.end(),
-                               std::make_pair(hash, std::uint32_t(0)));
-    for (; it != indice_secoes_.end() && it->first == hash; ++it) {
-        const Linha& l = linhas_[secoes_[it->second].cabecalho];
-        const Analise a = analisa_linha(Trecho{bytes_.constData() + l.inicio, qsizetype(l.fim - l.inicio)});
-        if (mesmo_nome(a.nome, dobrado)) return static_cast<int>(it->second);
+    if (!substituidas_.empty()) {
+        const auto s = substituidas_.find(static_cast<std::uint32_t>(linha));
+        if (s != substituidas_.end()) return {s->second.constData(), s->second.size()};
     }
-    return secoes_novas_.isEmpty() ? -1 : secoes_novas_.value(dobrado.toString(), -1);
+    return original(static_cast<std::size_t>(linha));
 }
 
-void PerfilPrivado::indexa(const Secao& s) const {
-    s.indexada = true;
-    for (std::uint32_t l = s.cabecalho + 1; l < s.fim; ++l) {
+int PerfilPrivado::secao_da_linha(std::uint32_t linha) const {
+    return int(std::upper_bound(cabecalhos_.begin(), cabecalhos_.end(), linha) - cabecalhos_.begin()) - 1;
+}
+
+std::uint32_t PerfilPrivado::fim_secao(std::uint32_t secao) const {
+    return secao + 1 < cabecalhos_.size() ? cabecalhos_[secao + 1] : std::uint32_t(qtd_linhas());
+}
+
+std::uint32_t PerfilPrivado::insercao(std::uint32_t secao) const {
+    std::uint32_t l = fim_secao(secao) - 1;
+    for (; l > cabecalhos_[secao]; --l) {
+        const auto [p, k] = original(l);
+        if (!analisa_linha(Trecho{p, k}).branca) break;
+    }
+    return l;
+}
+
+int PerfilPrivado::acha_secao(QStringView dobrado, std::uint32_t hash) const {
+    if (!tabela_secoes_.empty()) {
+        const std::size_t mascara = tabela_secoes_.size() - 1;
+        for (std::size_t i = hash & mascara; tabela_secoes_[i].second != 0; i = (i + 1) & mascara) {
+            const auto [h, secao] = tabela_secoes_[i];
+            if (h != hash) continue;
+            const auto [p, k] = nome_secao(secao - 1);
+            if (mesmo_nome(Trecho{p, k}, dobrado)) return static_cast<int>(secao - 1);
+        }
+    }
+    return indice_secoes_novas_.isEmpty() ? -1 : indice_secoes_novas_.value(dobrado.toString(), -1);
+}
+
+const PerfilPrivado::Indice& PerfilPrivado::indice_chaves(std::uint32_t secao) const {
+    const auto achado = indices_chaves_.find(secao);
+    if (achado != indices_chaves_.end()) return achado->second;
+    Indice& indice = indices_chaves_[secao];
+    indice.reserve(fim_secao(secao) - cabecalhos_[secao] - 1); // the most there can be
+    for (std::uint32_t l = cabecalhos_[secao] + 1; l < fim_secao(secao); ++l) {
         const auto [p, n] = conteudo(l);
         const Analise a = analisa_linha(Trecho{p, n});
-        if (a.tipo == Tipo::Chave) s.indice.emplace_back(hash_nome(a.nome), l);
+        if (a.tipo == Tipo::Chave) indice.emplace_back(hash_nome(a.nome), l);
     }
-    std::sort(s.indice.begin(), s.indice.end());
+    std::sort(indice.begin(), indice.end());
+    return indice;
 }
 
-PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, QStringView dobrado, std::uint64_t hash) const {
+PerfilPrivado::Acrescimos* PerfilPrivado::acrescimos(int secao) {
+    if (static_cast<std::size_t>(secao) >= cabecalhos_.size())
+        return &secoes_novas_[static_cast<std::size_t>(secao) - cabecalhos_.size()].chaves;
+    const auto it = acrescimos_.find(static_cast<std::uint32_t>(secao));
+    return it == acrescimos_.end() ? nullptr : &it->second;
+}
+
+const PerfilPrivado::Acrescimos* PerfilPrivado::acrescimos(int secao) const {
+    return const_cast<PerfilPrivado*>(this)->acrescimos(secao);
+}
+
+PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, QStringView dobrado, std::uint32_t hash) const {
     Local r;
     r.secao = secao;
-    const Secao& s = secoes_[static_cast<std::size_t>(secao)];
-    if (static_cast<std::size_t>(secao) < qtd_originais_) {
-        if (!s.indexada) indexa(s);
-        auto it = std::lower_bound(s.indice.begin(), s.indice.end(), std::make_pair(hash, std::uint32_t(0)));
-        for (; it != s.indice.end() && it->first == hash; ++it) {
+    if (static_cast<std::size_t>(secao) < cabecalhos_.size()) {
+        const Indice& indice = indice_chaves(static_cast<std::uint32_t>(secao));
+        auto it = std::lower_bound(indice.begin(), indice.end(), std::make_pair(hash, std::uint32_t(0)));
+        for (; it != indice.end() && it->first == hash; ++it) {
             const auto [p, n] = conteudo(it->second);
             if (mesmo_nome(analisa_linha(Trecho{p, n}).nome, dobrado)) {
                 r.linha = it->second;
@@ -417,7 +532,8 @@ PerfilPrivado::Local PerfilPrivado::acha_chave(int secao, QStringView dobrado, s
             }
         }
     }
-    r.acrescimo = s.indice_acrescimos.isEmpty() ? -1 : s.indice_acrescimos.value(dobrado.toString(), -1);
+    const Acrescimos* a = acrescimos(secao);
+    r.acrescimo = !a || a->indice.isEmpty() ? -1 : a->indice.value(dobrado.toString(), -1);
     return r;
 }
 
@@ -436,8 +552,7 @@ QString PerfilPrivado::le(const QString& secao, const QString& chave, const QStr
             const auto [p, n] = conteudo(l.linha);
             linha = Trecho{p, n};
         } else if (l.acrescimo >= 0) {
-            const QByteArray& a =
-                secoes_[static_cast<std::size_t>(si)].acrescimos[static_cast<std::size_t>(l.acrescimo)];
+            const QByteArray& a = acrescimos(si)->linhas[static_cast<std::size_t>(l.acrescimo)];
             linha = Trecho{a.constData(), a.size()};
         }
         if (linha.p) {
@@ -467,45 +582,71 @@ void PerfilPrivado::grava(const QString& secao, const QString& chave, const QStr
 
     int si = acha_secao(ds, hash_nome(ds));
     if (si < 0) {
-        Secao s;
-        s.nome_novo = codifica(apara_nome(uma_linha(secao)));
-        const QString ds_escrito = dobra(decodifica(Trecho{s.nome_novo.constData(), s.nome_novo.size()}));
-        secoes_.push_back(std::move(s));
-        si = static_cast<int>(secoes_.size() - 1);
-        if (!secoes_novas_.contains(ds_escrito)) secoes_novas_.insert(ds_escrito, si);
+        SecaoNova s;
+        s.nome = codifica(apara_nome(uma_linha(secao)));
+        const QString ds_escrito = dobra(decodifica(Trecho{s.nome.constData(), s.nome.size()}));
+        secoes_novas_.push_back(std::move(s));
+        si = static_cast<int>(cabecalhos_.size() + secoes_novas_.size() - 1);
+        if (!indice_secoes_novas_.contains(ds_escrito)) indice_secoes_novas_.insert(ds_escrito, si);
     }
-    Secao& s = secoes_[static_cast<std::size_t>(si)];
     const Local l = acha_chave(si, dc, hash_nome(dc));
     const QByteArray v = codifica(uma_linha(valor));
     if (l.linha >= 0) {
         const auto [p, n] = conteudo(l.linha);
         substituidas_[static_cast<std::uint32_t>(l.linha)] = troca_valor(Trecho{p, n}, v);
     } else if (l.acrescimo >= 0) {
-        QByteArray& a = s.acrescimos[static_cast<std::size_t>(l.acrescimo)];
+        QByteArray& a = acrescimos(si)->linhas[static_cast<std::size_t>(l.acrescimo)];
         a = troca_valor(Trecho{a.constData(), a.size()}, v);
     } else {
-        s.acrescimos.push_back(linha_nova);
+        Acrescimos& s = static_cast<std::size_t>(si) < cabecalhos_.size()
+                            ? acrescimos_[static_cast<std::uint32_t>(si)]
+                            : *acrescimos(si);
+        s.linhas.push_back(linha_nova);
         // Found again by the name as it reads back from the file ('?' for a character
         // the code page lacks), not as it was asked for.
         const QString dc_escrito = dobra(decodifica(Trecho{nome_escrito.constData(), nome_escrito.size()}));
-        if (!s.indice_acrescimos.contains(dc_escrito))
-            s.indice_acrescimos.insert(dc_escrito, qsizetype(s.acrescimos.size() - 1));
+        if (!s.indice.contains(dc_escrito)) s.indice.insert(dc_escrito, qsizetype(s.linhas.size() - 1));
     }
 }
 
-std::vector<PerfilPrivado::LinhaNomeada> PerfilPrivado::linhas_nomeadas() const {
-    std::vector<LinhaNomeada> r;
-    QString secao;
-    const char* d = bytes_.constData();
-    for (std::size_t l = 0; l < linhas_.size(); ++l) {
-        const Analise a =
-            analisa_linha(Trecho{d + linhas_[l].inicio, qsizetype(linhas_[l].fim - linhas_[l].inicio)});
-        if (a.tipo == Tipo::Cabecalho) {
-            secao = decodifica(a.nome);
-            r.push_back({int(l) + 1, true, secao, QString(), QString()});
-        } else if (a.tipo == Tipo::Chave) {
-            r.push_back({int(l) + 1, false, secao, decodifica(a.nome), decodifica(a.valor)});
+void PerfilPrivado::percorre_linhas_nomeadas(const std::function<void(const LinhaNomeada&)>& visita) const {
+    LinhaNomeada r;
+    for (std::size_t l = 0; l < qtd_linhas(); ++l) {
+        const auto [p, n] = original(l);
+        const Analise a = analisa_linha(Trecho{p, n});
+        if (a.tipo == Tipo::Outra) continue;
+        r.numero = int(l) + 1;
+        r.cabecalho = a.tipo == Tipo::Cabecalho;
+        if (r.cabecalho) {
+            r.secao = decodifica(a.nome);
+            r.chave.clear();
+            r.valor.clear();
+        } else {
+            r.chave = decodifica(a.nome);
+            r.valor = decodifica(a.valor);
         }
+        visita(r);
+    }
+}
+
+PerfilPrivado::LinhaNomeada PerfilPrivado::linha_nomeada(int numero) const {
+    LinhaNomeada r;
+    if (numero < 1 || std::size_t(numero) > qtd_linhas()) return r;
+    const auto l = static_cast<std::uint32_t>(numero - 1);
+    const auto [p, n] = original(l);
+    const Analise a = analisa_linha(Trecho{p, n});
+    if (a.tipo == Tipo::Outra) return r;
+    r.numero = numero;
+    r.cabecalho = a.tipo == Tipo::Cabecalho;
+    if (r.cabecalho) {
+        r.secao = decodifica(a.nome);
+        return r;
+    }
+    r.chave = decodifica(a.nome);
+    r.valor = decodifica(a.valor);
+    if (const int s = secao_da_linha(l); s >= 0) {
+        const auto [ps, ns] = original(cabecalhos_[static_cast<std::size_t>(s)]);
+        r.secao = decodifica(analisa_linha(Trecho{ps, ns}).nome);
     }
     return r;
 }
@@ -513,10 +654,15 @@ std::vector<PerfilPrivado::LinhaNomeada> PerfilPrivado::linhas_nomeadas() const 
 QByteArray PerfilPrivado::texto() const {
     QByteArray r;
     qsizetype extra = 0;
-    for (const Secao& s : secoes_) {
-        extra += s.nome_novo.size() + 4;
-        for (const QByteArray& a : s.acrescimos)
-            extra += a.size() + 2;
+    const auto conta = [&extra](const Acrescimos& a) {
+        for (const QByteArray& l : a.linhas)
+            extra += l.size() + 2;
+    };
+    for (const auto& [s, a] : acrescimos_)
+        conta(a);
+    for (const SecaoNova& s : secoes_novas_) {
+        extra += s.nome.size() + 4;
+        conta(s.chaves);
     }
     for (const auto& [l, t] : substituidas_)
         extra += t.size();
@@ -529,23 +675,26 @@ QByteArray PerfilPrivado::texto() const {
         r += "\r\n";
         sem_fim = false;
     };
-    std::size_t proxima = 0; // next original section whose added keys are due
-    for (std::size_t l = 0; l < linhas_.size(); ++l) {
+    // The original sections with added keys, in file order, each with its line.
+    std::vector<std::pair<std::uint32_t, const Acrescimos*>> devidos;
+    devidos.reserve(acrescimos_.size());
+    for (const auto& [s, a] : acrescimos_)
+        devidos.emplace_back(insercao(s), &a);
+    auto proximo = devidos.cbegin();
+    for (std::size_t l = 0; l < qtd_linhas(); ++l) {
         const auto [p, n] = conteudo(static_cast<qsizetype>(l));
         r.append(p, n);
-        const std::uint32_t fim_quebra =
-            l + 1 < linhas_.size() ? linhas_[l + 1].inicio : static_cast<std::uint32_t>(bytes_.size());
-        r.append(bytes_.constData() + linhas_[l].fim, fim_quebra - linhas_[l].fim);
-        sem_fim = fim_quebra == linhas_[l].fim;
-        while (proxima < qtd_originais_ && secoes_[proxima].insercao <= l) {
-            for (const QByteArray& a : secoes_[proxima].acrescimos)
+        const auto [po, no] = original(l);
+        const char* fim_quebra = bytes_.constData() + inicios_[l + 1];
+        r.append(po + no, fim_quebra - (po + no));
+        sem_fim = fim_quebra == po + no;
+        for (; proximo != devidos.cend() && proximo->first <= l; ++proximo)
+            for (const QByteArray& a : proximo->second->linhas)
                 nova_linha(a);
-            ++proxima;
-        }
     }
-    for (std::size_t s = qtd_originais_; s < secoes_.size(); ++s) {
-        nova_linha('[' + secoes_[s].nome_novo + ']');
-        for (const QByteArray& a : secoes_[s].acrescimos)
+    for (const SecaoNova& s : secoes_novas_) {
+        nova_linha('[' + s.nome + ']');
+        for (const QByteArray& a : s.chaves.linhas)
             nova_linha(a);
     }
     return r;

@@ -25,15 +25,17 @@
 // it is written back as every layout is, in Windows-1252 without the mark. One whose
 // text has characters Windows-1252 lacks is not saved over, so that none is lost.
 //
-// Reading is linear in the size of the file: line spans and hashed name indexes,
-// no copy per line. A save composes the whole text and writes it once, through a
-// temporary file renamed over the original.
+// Reading is linear in the size of the file: line starts and hashed name indexes,
+// no copy per line, a few bytes for each line and section. A save composes the whole
+// text and writes it once, through a temporary file renamed over the original.
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -89,13 +91,18 @@ class PerfilPrivado {
     // The section headers and key lines of the file as read, in file order, with
     // their line numbers (from 1): for checking a file and pointing at its lines.
     struct LinhaNomeada {
-        int numero = 0;
+        int numero = 0;         // 0: no header or key line
         bool cabecalho = false; // a section header; otherwise a key line
         QString secao;          // the section it belongs to (empty before the first one)
         QString chave;
         QString valor; // as written, without surrounding blanks
     };
-    [[nodiscard]] std::vector<LinhaNomeada> linhas_nomeadas() const;
+    // Gives each of them to `visita`, in file order, one at a time: the names are
+    // decoded as the walk reaches them, never all held at once.
+    void percorre_linhas_nomeadas(const std::function<void(const LinhaNomeada&)>& visita) const;
+    // The header or key line `numero` (from 1) as the walk gives it; numero 0 when that
+    // line is neither.
+    [[nodiscard]] LinhaNomeada linha_nomeada(int numero) const;
 
     // Writes texto() to `caminho` in one go (temporary file renamed over the
     // original). On failure throws error 75 with a description that names the file
@@ -104,45 +111,67 @@ class PerfilPrivado {
     void salva(const QString& caminho) const;
 
   private:
-    struct Linha {
-        std::uint32_t inicio; // first byte
-        std::uint32_t fim;    // end of the content; the line break follows
+    // Keys added by grava() to one section, with their index by folded name.
+    struct Acrescimos {
+        std::vector<QByteArray> linhas;
+        QHash<QString, qsizetype> indice;
     };
-    struct Secao {
-        std::uint32_t cabecalho = 0;                 // header line (original sections)
-        std::uint32_t fim = 0;                       // one past its last original line
-        std::uint32_t insercao = 0;                  // new keys go after this line
-        QByteArray nome_novo;                        // header text of a section added by grava()
-        std::vector<QByteArray> acrescimos;          // key lines added by grava()
-        QHash<QString, qsizetype> indice_acrescimos; // folded name -> acrescimos index
-        // Key lines of the original lines, by hash of the folded name, built on the
-        // first look-up in this section.
-        mutable std::vector<std::pair<std::uint64_t, std::uint32_t>> indice;
-        mutable bool indexada = false;
+    // A section added by grava(), written at the end of the file.
+    struct SecaoNova {
+        QByteArray nome;
+        Acrescimos chaves;
     };
     // Where a key lives: an original line, or an added line of a section.
     struct Local {
-        int secao = -1;
+        int secao = -1;           // original sections first, then the added ones
         qsizetype linha = -1;     // original line, or -1
-        qsizetype acrescimo = -1; // index into acrescimos, or -1
+        qsizetype acrescimo = -1; // index into the section's added lines, or -1
     };
+    // Key name hashes and their lines, sorted.
+    using Indice = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 
     void analisa();
-    [[nodiscard]] int acha_secao(QStringView dobrado, std::uint64_t hash) const;
-    [[nodiscard]] Local acha_chave(int secao, QStringView dobrado, std::uint64_t hash) const;
-    void indexa(const Secao& s) const;
-    // The text of an original line as it now stands (without its line break).
+    // The name of an original section as its header has it.
+    [[nodiscard]] std::pair<const char*, qsizetype> nome_secao(std::uint32_t secao) const;
+    // Puts an original section in tabela_secoes_ unless one of its name is there.
+    void indexa_secao(std::uint32_t secao, std::uint32_t hash);
+    [[nodiscard]] int acha_secao(QStringView dobrado, std::uint32_t hash) const;
+    [[nodiscard]] Local acha_chave(int secao, QStringView dobrado, std::uint32_t hash) const;
+    [[nodiscard]] const Indice& indice_chaves(std::uint32_t secao) const;
+    [[nodiscard]] Acrescimos* acrescimos(int secao);
+    [[nodiscard]] const Acrescimos* acrescimos(int secao) const;
+    // The original section a line lies in, or -1 before the first one.
+    [[nodiscard]] int secao_da_linha(std::uint32_t linha) const;
+    // One past the last line of an original section.
+    [[nodiscard]] std::uint32_t fim_secao(std::uint32_t secao) const;
+    // The line after which keys added to an original section go: its last non-blank line.
+    [[nodiscard]] std::uint32_t insercao(std::uint32_t secao) const;
+    // An original line as read, and as it now stands (without its line break).
+    [[nodiscard]] std::pair<const char*, qsizetype> original(std::size_t linha) const;
     [[nodiscard]] std::pair<const char*, qsizetype> conteudo(qsizetype linha) const;
+    [[nodiscard]] std::size_t qtd_linhas() const { return inicios_.empty() ? 0 : inicios_.size() - 1; }
 
+    // A layout may hold millions of lines and sections: what every one of them costs
+    // is a number or two; the parts few of them need (added keys, key indexes) live
+    // beside them, for those only.
     QByteArray bytes_; // in Windows-1252
     Codificacao codificacao_ = Codificacao::Ansi;
     bool perdas_ = false;
-    std::vector<Linha> linhas_;
-    std::vector<Secao> secoes_; // original sections first, in file order
-    std::size_t qtd_originais_ = 0;
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> indice_secoes_; // originals, sorted
-    QHash<QString, int> secoes_novas_;                                   // folded name -> index
-    std::unordered_map<std::uint32_t, QByteArray> substituidas_;         // original line -> new text
+    // First byte of each line, then the end of the text; a line's content ends where
+    // its line break (CR LF, CR or LF) before the next line's start begins.
+    std::vector<std::uint32_t> inicios_;
+    std::vector<std::uint32_t> cabecalhos_; // header line of each original section, in file order
+    // The first original section of each name, by hash of the folded name: the hash
+    // and the section number + 1 (0 when free), never more than half full. A name
+    // written a million times takes one place.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> tabela_secoes_;
+    std::size_t qtd_nomes_ = 0;
+    // Key lines of an original section, built on the first look-up in it.
+    mutable std::unordered_map<std::uint32_t, Indice> indices_chaves_;
+    std::map<std::uint32_t, Acrescimos> acrescimos_;             // original section -> keys added to it
+    std::vector<SecaoNova> secoes_novas_;                        // numbered after the original ones
+    QHash<QString, int> indice_secoes_novas_;                    // folded name -> section number
+    std::unordered_map<std::uint32_t, QByteArray> substituidas_; // original line -> new text
 };
 
 } // namespace vantora

@@ -162,7 +162,8 @@ class TesteFerramentas : public QObject {
     // fail only with --strict); a repeated section told once, a missing table in one line;
     // a Notepad file (UTF-8 with BOM, CRLF) named as such, each value the window reads
     // otherwise than written and each sentinel sent as its default told, and where the
-    // window stops reading with what it keeps.
+    // window stops reading with what it keeps; sections repeated in blanks and case told
+    // once each, with every line of the name.
     void saidas() {
         const QList<std::tuple<QStringList, int, QString>> casos = {
             {{"show", EXEMPLO}, 0, "prog_show.txt"},
@@ -174,6 +175,7 @@ class TesteFerramentas : public QObject {
             {{"check", "prog_erros.key"}, 1, "prog_erros_check.txt"},
             {{"check", "prog_avisos.key"}, 0, "prog_avisos_check.txt"},
             {{"check", "prog_avisos.key", "--strict"}, 1, "prog_avisos_check.txt"},
+            {{"check", "prog_repetidas.key"}, 0, "prog_repetidas_check.txt"},
             {{"check", "prog_sem_tabela.key"}, 1, "prog_sem_tabela_check.txt"},
             {{"check", "prog_bloco_de_notas.key"}, 1, "prog_bloco_de_notas_check.txt"}};
         for (const auto& [args, status, saida] : casos) {
@@ -207,6 +209,28 @@ class TesteFerramentas : public QObject {
         const QStringList show{"show", fechado.fileName()};
         const Saida p = geteuid() == 0 ? roda(como_ninguem() + show, "setpriv") : roda(show);
         QVERIFY2(p.status == 2 && p.err.contains("sem permissão para ler o arquivo"), qPrintable(p.err));
+    }
+
+    // A layout of 64 MB, millions of sections of one name after the example, is shown as
+    // the example within 1 GB of address space: a few bytes for each of its lines.
+    void arquivo_enorme() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the sanitizers' own address space is no measure");
+#endif
+        QFile exemplo(EXEMPLO), f(dir.filePath("enorme64.key"));
+        QVERIFY(exemplo.open(QIODevice::ReadOnly) && f.open(QIODevice::WriteOnly));
+        QVERIFY(f.write(exemplo.readAll()) > 0);
+        const QByteArray secoes = QByteArray("[a]\r\n").repeated(200 * 1024);
+        while (f.size() < 64LL * 1024 * 1024)
+            QVERIFY(f.write(secoes) == secoes.size());
+        f.close();
+        const Saida s =
+            roda({"-c", "ulimit -v 1048576 && exec \"$0\" show \"$1\"", VANTORA_PROG, f.fileName()},
+                 QStringLiteral("sh"));
+        QVERIFY(f.remove());
+        QCOMPARE(s.err, QString());
+        QCOMPARE(s.status, 0);
+        QCOMPARE(s.out, esperado("prog_show.txt"));
     }
 
     // Long captions in all four tables, the third empty on every other key: each shows

@@ -12,8 +12,12 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <limits>
+#include <vector>
 
 namespace vantora::prog {
 
@@ -70,6 +74,62 @@ QString dobra(const QString& s) {
     return s.trimmed().toCaseFolded();
 }
 
+// Folded names (of sections, or of sections and keys) with the line each first
+// appears on, for files of millions of lines: each name costs a hash and a line
+// number, and is read back from the file only when its hash meets another's.
+class PrimeirasLinhas {
+  public:
+    // `nome` gives the folded name of a line noted here.
+    explicit PrimeirasLinhas(std::function<QString(int)> nome) : nome_(std::move(nome)) {}
+
+    // The line `dobrado` first appears on, or 0.
+    [[nodiscard]] int linha(const QString& dobrado) const {
+        if (vagas_.empty()) return 0;
+        const std::uint32_t h = hash(dobrado);
+        for (std::size_t i = h & (vagas_.size() - 1); vagas_[i].linha != 0; i = (i + 1) & (vagas_.size() - 1))
+            if (vagas_[i].hash == h && nome_(vagas_[i].linha) == dobrado) return vagas_[i].linha;
+        return 0;
+    }
+
+    // Notes that `dobrado` appears on line `numero`; gives the line it first appears on.
+    int anota(const QString& dobrado, int numero) {
+        if (const int primeira = linha(dobrado)) return primeira;
+        if (2 * (qtd_ + 1) > vagas_.size()) cresce();
+        const std::uint32_t h = hash(dobrado);
+        std::size_t i = h & (vagas_.size() - 1);
+        while (vagas_[i].linha != 0)
+            i = (i + 1) & (vagas_.size() - 1);
+        vagas_[i] = {h, numero};
+        ++qtd_;
+        return numero;
+    }
+
+  private:
+    struct Vaga {
+        std::uint32_t hash = 0;
+        int linha = 0; // 0: free
+    };
+    static std::uint32_t hash(const QString& s) {
+        const std::size_t h = qHash(s, std::size_t(0x9e3779b97f4a7c15ull));
+        return static_cast<std::uint32_t>(h ^ (std::uint64_t(h) >> 32));
+    }
+    void cresce() {
+        std::vector<Vaga> velhas(std::max<std::size_t>(16, vagas_.size() * 2));
+        velhas.swap(vagas_);
+        for (const Vaga& v : velhas) {
+            if (v.linha == 0) continue;
+            std::size_t i = v.hash & (vagas_.size() - 1);
+            while (vagas_[i].linha != 0)
+                i = (i + 1) & (vagas_.size() - 1);
+            vagas_[i] = v;
+        }
+    }
+
+    std::function<QString(int)> nome_;
+    std::vector<Vaga> vagas_; // open addressing, never more than half full
+    std::size_t qtd_ = 0;
+};
+
 class Verificacao {
   public:
     explicit Verificacao(const PerfilPrivado& ini) : ini_(ini) {
@@ -82,46 +142,50 @@ class Verificacao {
         }
         // The window reads the first section of a name only: a repeated one is reported
         // once, with all its lines, and its keys are not looked at one by one.
-        QHash<QString, QList<int>> repetidas;
+        std::vector<std::pair<int, int>> repetidas; // first line of the name, line of the repeat
         bool ignorada = false;
-        for (const auto& l : ini.linhas_nomeadas()) {
+        bool nossa = false;
+        QString secao; // folded
+        ini.percorre_linhas_nomeadas([&](const PerfilPrivado::LinhaNomeada& l) {
             if (l.cabecalho) {
-                const QString nome = dobra(l.secao);
-                ignorada = secoes_.contains(nome);
+                secao = dobra(l.secao);
+                const int primeira = secoes_.anota(secao, l.numero);
+                ignorada = primeira != l.numero;
+                nossa = secoesNossas().contains(secao);
                 if (ignorada)
-                    repetidas[nome] << l.numero;
-                else
-                    secoes_.insert(nome, l.numero);
-                if (!ignorada && !secoesNossas().contains(nome))
+                    repetidas.emplace_back(primeira, l.numero);
+                else if (!nossa)
                     aviso(l.numero, l.secao, {}, QStringLiteral("seção desconhecida: ignorada"));
-                continue;
+                return;
             }
-            if (ignorada) continue;
-            const QString id = dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave);
-            if (chaves_.contains(id))
+            if (ignorada) return;
+            const int primeira = chaves_.anota(secao + QLatin1Char('\n') + dobra(l.chave), l.numero);
+            if (primeira != l.numero)
                 aviso(l.numero, l.secao, l.chave,
-                      QStringLiteral("chave repetida: vale a da linha %1").arg(chaves_[id]));
-            else
-                chaves_.insert(id, l.numero);
-            todas_.push_back(l);
+                      QStringLiteral("chave repetida: vale a da linha %1").arg(primeira));
+            if (nossa) nossas_.push_back(l.numero);
+        });
+        std::stable_sort(repetidas.begin(), repetidas.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto it = repetidas.cbegin(); it != repetidas.cend();) {
+            const int primeira = it->first;
+            auto fim = it;
+            qsizetype tamanho = 0;
+            for (; fim != repetidas.cend() && fim->first == primeira; ++fim)
+                tamanho += 2 + QString::number(fim->second).size();
+            // Composed in place: a name repeated a million times lists a million lines.
+            QString texto = QStringLiteral("seção repetida nas linhas %1 e ").arg(primeira);
+            const QString resto =
+                QStringLiteral(": a janela lê só a da linha %1 e ignora a outra").arg(primeira);
+            texto.reserve(texto.size() + tamanho + resto.size());
+            for (auto r = it; r != fim; ++r) {
+                if (r != it) texto += QStringLiteral(", ");
+                texto += QString::number(r->second);
+            }
+            texto += resto;
+            aviso(primeira, ini.linha_nomeada(primeira).secao, {}, texto);
+            it = fim;
         }
-        for (auto it = repetidas.cbegin(); it != repetidas.cend(); ++it) {
-            QStringList outras;
-            for (int n : it.value())
-                outras << QString::number(n);
-            const int primeira = secoes_.value(it.key());
-            aviso(primeira, secao_escrita(ini, primeira), {},
-                  QStringLiteral(
-                      "seção repetida nas linhas %1 e %2: a janela lê só a da linha %1 e ignora a outra")
-                      .arg(primeira)
-                      .arg(outras.join(QStringLiteral(", "))));
-        }
-    }
-
-    static QString secao_escrita(const PerfilPrivado& ini, int linha) {
-        for (const auto& l : ini.linhas_nomeadas())
-            if (l.numero == linha) return l.secao;
-        return {};
     }
 
     void aviso(int linha, const QString& secao, const QString& chave, const QString& texto) {
@@ -134,11 +198,11 @@ class Verificacao {
 
     // Line of a key, or of its section's header when the key is missing.
     int linha(const QString& secao, const QString& chave) const {
-        const QString id = dobra(secao) + QLatin1Char('\n') + dobra(chave);
-        return chaves_.value(id, secoes_.value(dobra(secao), 0));
+        const int l = chaves_.linha(dobra(secao) + QLatin1Char('\n') + dobra(chave));
+        return l != 0 ? l : secoes_.linha(dobra(secao));
     }
     bool existe(const QString& secao, const QString& chave) const {
-        return chaves_.contains(dobra(secao) + QLatin1Char('\n') + dobra(chave));
+        return chaves_.linha(dobra(secao) + QLatin1Char('\n') + dobra(chave)) != 0;
     }
 
     // The end of an error that stops the window's Open: at the key where it stops, what
@@ -296,8 +360,8 @@ class Verificacao {
         for (int n = 1; n <= QTD_TABELAS; ++n)
             for (int i = 0; i < QTD_SLOTS; ++i)
                 conhecidas.insert(QStringLiteral("tab%1\nt%2").arg(n).arg(i));
-        for (const auto& l : todas_) {
-            if (!secoesNossas().contains(dobra(l.secao))) continue;
+        for (const int n : nossas_) {
+            const PerfilPrivado::LinhaNomeada l = ini_.linha_nomeada(n);
             if (!conhecidas.contains(dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave)))
                 aviso(l.numero, l.secao, l.chave,
                       dobra(l.secao) == QLatin1String("teclado")
@@ -312,9 +376,13 @@ class Verificacao {
     const PerfilPrivado& ini_;
     PosicaoLeitura parada_; // where the window's Open stops, when parou_
     bool parou_ = false;
-    QHash<QString, int> secoes_;
-    QHash<QString, int> chaves_;
-    std::vector<PerfilPrivado::LinhaNomeada> todas_;
+    // The names are read back from the file: a section's, and a key's with its section's.
+    PrimeirasLinhas secoes_{[this](int n) { return dobra(ini_.linha_nomeada(n).secao); }};
+    PrimeirasLinhas chaves_{[this](int n) {
+        const PerfilPrivado::LinhaNomeada l = ini_.linha_nomeada(n);
+        return dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave);
+    }};
+    std::vector<int> nossas_; // key lines of the first sections of our names
 };
 
 } // namespace
@@ -365,6 +433,7 @@ int check(const QStringList& args) {
     v.opcoes();
     v.tabelas();
     v.desconhecidas();
+    ini = PerfilPrivado(); // read no more: its memory goes before the report is composed
     std::stable_sort(v.problemas.begin(), v.problemas.end(),
                      [](const Problema& a, const Problema& b) { return a.linha < b.linha; });
     int erros = 0;
