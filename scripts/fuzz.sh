@@ -83,7 +83,7 @@ for alvo in "${alvos[@]}"; do
     # Alone: a target may keep state between inputs (fuzz_layout's round trips go by
     # count), and an input found by exploration reproduces as the first of a process.
     for entrada in "${regressao[@]}"; do
-        if ! "./bin/$alvo" -timeout=60 "${opcoes[@]}" "$entrada" >"$tmp/log" 2>&1; then
+        if ! "${fixo[@]}" "./bin/$alvo" -timeout=60 "${opcoes[@]}" "$entrada" >"$tmp/log" 2>&1; then
             cat "$tmp/log"
             echo "== $alvo: FALHOU na entrada de regressão ${entrada#"$raiz"/}" >&2
             exit 1
