@@ -34,7 +34,7 @@ fi
 [ ${#alvos[@]} -gt 0 ] || alvos=(fuzz_layout fuzz_conversao fuzz_traducao)
 declare -A sementes=([fuzz_layout]=tests/data/fuzz-layout [fuzz_conversao]=tests/data/fuzz-conversao
     [fuzz_traducao]=tests/data/fuzz-traducao)
-# Runs of the replay: each target some 5 to 10 s on an idle machine here (a run grows
+# Runs of the replay: each target some 3 to 15 s on two cores here (a run grows
 # slower as the inputs grow longer).
 declare -A execucoes=([fuzz_layout]=60000 [fuzz_conversao]=500000 [fuzz_traducao]=120000)
 for alvo in "${alvos[@]}"; do
