@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12, as root), builds, and runs every test:
 # the normal build, then an AddressSanitizer + UndefinedBehaviorSanitizer build
-# of the tests, then a short run of the fuzz targets, then the Windows build and its
-# tests under Wine (scripts/windows.sh; skipped, saying so, without a Qt for Windows).
-# Warnings are errors.
+# of the tests, then the fuzz targets' replay (scripts/fuzz.sh --replay: the regression
+# inputs one by one, then the seeds and those inputs mutated for a fixed number of runs
+# with a fixed seed, so the same commit gets the same verdict), then the Windows build
+# and its tests under Wine (scripts/windows.sh; skipped, saying so, without a Qt for
+# Windows). Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -23,9 +25,8 @@ cmake --build build-asan -j"$jobs"
     LSAN_OPTIONS="suppressions='$PWD/../tests/lsan.supp'" ctest --output-on-failure -j"$jobs")
 
 if [ -x scripts/fuzz.sh ]; then
-    echo "== fuzz (short run)"
-    scripts/fuzz.sh "${FUZZ_SEGUNDOS:-30}" fuzz_layout
-    scripts/fuzz.sh "${FUZZ_SEGUNDOS_CURTO:-10}" fuzz_conversao fuzz_traducao
+    echo "== fuzz (replay)"
+    scripts/fuzz.sh --replay
 fi
 scripts/windows.sh test
 echo "== all tests passed"

@@ -293,6 +293,18 @@ Leitura le_bytes(const QString& caminho, QByteArray& destino, QString& motivo) {
     return Leitura::Ok;
 }
 
+// The byte-order marks Notepad writes, as the profile functions of Windows know them.
+struct Marca {
+    const char* bytes;
+    qsizetype tamanho;
+    PerfilPrivado::Codificacao codificacao;
+    QStringConverter::Encoding decodificador;
+};
+constexpr std::array<Marca, 3> MARCAS = {
+    Marca{"\xEF\xBB\xBF", 3, PerfilPrivado::Codificacao::Utf8Bom, QStringConverter::Utf8},
+    Marca{"\xFF\xFE", 2, PerfilPrivado::Codificacao::Utf16LE, QStringConverter::Utf16LE},
+    Marca{"\xFE\xFF", 2, PerfilPrivado::Codificacao::Utf16BE, QStringConverter::Utf16BE}};
+
 } // namespace
 
 QString PerfilPrivado::nome_codificacao(Codificacao c) {
@@ -312,20 +324,10 @@ QString PerfilPrivado::nome_codificacao(Codificacao c) {
 PerfilPrivado PerfilPrivado::de_bytes(const QByteArray& bytes) {
     PerfilPrivado p;
     if (bytes.size() > LIMITE_BYTES) return p;
-    // The byte-order marks Notepad writes; the text after one is decoded and held in
-    // Windows-1252 like any other file.
-    struct Marca {
-        const char* bytes;
-        qsizetype tamanho;
-        Codificacao codificacao;
-        QStringConverter::Encoding decodificador;
-    };
-    static constexpr std::array<Marca, 3> marcas = {
-        Marca{"\xEF\xBB\xBF", 3, Codificacao::Utf8Bom, QStringConverter::Utf8},
-        Marca{"\xFF\xFE", 2, Codificacao::Utf16LE, QStringConverter::Utf16LE},
-        Marca{"\xFE\xFF", 2, Codificacao::Utf16BE, QStringConverter::Utf16BE}};
+    // The text after a byte-order mark is decoded and held in Windows-1252 like any
+    // other file.
     p.bytes_ = bytes;
-    for (const Marca& m : marcas) {
+    for (const Marca& m : MARCAS) {
         if (!bytes.startsWith(QByteArrayView(m.bytes, m.tamanho))) continue;
         QStringDecoder decodifica(m.decodificador, QStringConverter::Flag::Stateless);
         const QString texto = decodifica(QByteArrayView(bytes).sliced(m.tamanho));
@@ -341,6 +343,17 @@ PerfilPrivado PerfilPrivado::de_bytes(const QByteArray& bytes) {
     return p;
 }
 
+QString PerfilPrivado::motivo_recusa(const QByteArray& texto) {
+    for (const Marca& m : MARCAS) {
+        if (!texto.startsWith(QByteArrayView(m.bytes, m.tamanho))) continue;
+        return QStringLiteral("o texto começaria com \"%1\", que o Windows lê como marca de %2, e não "
+                              "seria lido como foi gravado; grave com outro nome")
+            .arg(decodifica(Trecho{m.bytes, m.tamanho}),
+                 nome_codificacao(m.codificacao).remove(QStringLiteral(" com BOM")));
+    }
+    return QString();
+}
+
 PerfilPrivado PerfilPrivado::le_arquivo(const QString& caminho, QString* motivo) {
     const auto falha = [motivo](const QString& texto) {
         if (motivo) *motivo = texto;
@@ -351,10 +364,14 @@ PerfilPrivado PerfilPrivado::le_arquivo(const QString& caminho, QString* motivo)
     if (info.isDir()) return falha(QStringLiteral("é uma pasta, não um arquivo"));
     if (!info.isFile())
         return falha(QStringLiteral("não é um arquivo comum")); // devices and pipes may never end
-    if (info.size() > LIMITE_BYTES)
-        return falha(QStringLiteral("arquivo grande demais para um layout (%1 MB; o limite é %2 MB)")
-                         .arg(info.size() / (1024 * 1024))
-                         .arg(LIMITE_BYTES / (1024 * 1024)));
+    if (info.size() > LIMITE_BYTES) {
+        // In bytes where the whole megabytes would read as the limit itself.
+        const qint64 mb = info.size() / (1024 * 1024), limite = LIMITE_BYTES / (1024 * 1024);
+        return falha(QStringLiteral("arquivo grande demais para um layout (%1; o limite é %2 MB)")
+                         .arg(mb > limite ? QStringLiteral("%1 MB").arg(mb)
+                                          : QStringLiteral("%1 bytes").arg(info.size()))
+                         .arg(limite));
+    }
     if (!info.isReadable()) return falha(QStringLiteral("sem permissão para ler o arquivo"));
     QFile f(caminho);
     if (!f.open(QIODevice::ReadOnly))
@@ -706,6 +723,8 @@ void PerfilPrivado::salva(const QString& caminho) const {
             caminho, QStringLiteral("o texto do arquivo (%1) tem caracteres que não existem em Windows-1252, "
                                     "a codificação em que os layouts são gravados; grave com outro nome")
                          .arg(nome_codificacao(codificacao_)));
+    const QByteArray t = texto();
+    if (const QString motivo = motivo_recusa(t); !motivo.isEmpty()) throw erro_gravacao(caminho, motivo);
     const QFileInfo info(caminho);
     if (info.isDir()) throw erro_gravacao(caminho, QStringLiteral("é uma pasta"));
     if (info.exists()) {
@@ -719,7 +738,6 @@ void PerfilPrivado::salva(const QString& caminho) const {
             caminho,
             QStringLiteral("a pasta %1 não existe").arg(QDir::toNativeSeparators(info.absolutePath())));
     }
-    const QByteArray t = texto();
     QSaveFile f(caminho);
     // Unbuffered, so that a full disk or a size limit fails the write itself: a
     // buffered text would only meet the failure in commit(), too late for some Qt

@@ -23,7 +23,9 @@
 // Notepad saves "UTF-8" and "Unicode" text, is read as the text it holds (UTF-8,
 // UTF-16 little- or big-endian), as the Windows profile functions read Unicode files;
 // it is written back as every layout is, in Windows-1252 without the mark. One whose
-// text has characters Windows-1252 lacks is not saved over, so that none is lost.
+// text has characters Windows-1252 lacks is not saved over, so that none is lost; nor
+// is a text that would begin with the bytes of a mark ("ÿþ", "þÿ", "ï»¿" in
+// Windows-1252), which Windows, and this store, would read back as other text.
 //
 // Reading is linear in the size of the file: line starts and hashed name indexes,
 // no copy per line, a few bytes for each line and section. A save composes the whole
@@ -104,10 +106,16 @@ class PerfilPrivado {
     // line is neither.
     [[nodiscard]] LinhaNomeada linha_nomeada(int numero) const;
 
+    // Why `texto` must not be written as a layout file, or an empty string when it may
+    // be: a text that begins with the bytes of a byte-order mark reads back as UTF-8 or
+    // UTF-16, here and in the Windows profile functions, not as the text written.
+    [[nodiscard]] static QString motivo_recusa(const QByteArray& texto);
+
     // Writes texto() to `caminho` in one go (temporary file renamed over the
     // original). On failure throws error 75 with a description that names the file
     // and the reason; the old file is then left as it was. A text read from a file
-    // with characters Windows-1252 lacks is refused the same way.
+    // with characters Windows-1252 lacks, and a text motivo_recusa() refuses, are
+    // refused the same way.
     void salva(const QString& caminho) const;
 
   private:

@@ -201,15 +201,60 @@ class TesteArquivos : public QObject {
         }
     }
 
-    // A folder and a pipe read as nothing, without blocking; a pipe is not saved over,
-    // nor a Notepad file with a character Windows-1252 lacks, which would be lost.
+    // A Notepad file whose text would not come back is read, but not saved over, the
+    // reason told and the old file kept byte for byte: a character Windows-1252 lacks
+    // would be lost; a text that would begin with the bytes of a byte-order mark would
+    // read back, here and on Windows, as UTF-16 or UTF-8. A folder and a pipe read as
+    // nothing, without blocking, and a pipe is not saved over; a file over the size
+    // limit reads as nothing, its size told never as the limit itself.
     void arquivos() {
         QTemporaryDir dir;
-        const QByteArray sorriso = bloco_de_notas(QStringLiteral("[S]\r\nk=☺\r\n"), QStringConverter::Utf8);
-        QVERIFY(grava_bytes(dir.filePath("s.key"), sorriso));
-        const PerfilPrivado s = PerfilPrivado::le_para_gravar(dir.filePath("s.key"));
-        QVERIFY_THROWS_EXCEPTION(ErroExecucao, s.salva(dir.filePath("s.key")));
-        QCOMPARE(le_bytes(dir.filePath("s.key")), sorriso);
+        const auto marca = [](const char* bytes, const char* codificacao) {
+            return QStringLiteral(
+                       "o texto começaria com \"%1\", que o Windows lê como marca de %2, e não seria "
+                       "lido como foi gravado; grave com outro nome")
+                .arg(QString::fromUtf8(bytes), QLatin1String(codificacao));
+        };
+        // clang-format off
+        const QList<std::tuple<QString, QStringConverter::Encoding, QString, QString>> recusados = {
+            {QStringLiteral("[S]\r\nk=☺\r\n"), QStringConverter::Utf8, "?",
+             "o texto do arquivo (UTF-8 com BOM) tem caracteres que não existem em Windows-1252, a codificação "
+             "em que os layouts são gravados; grave com outro nome"},
+            {QStringLiteral("ÿþ nota\r\n[S]\r\nk=1\r\n"), QStringConverter::Utf16LE, "1", marca("ÿþ", "UTF-16 LE")},
+            {QStringLiteral("þÿ\r\n[S]\r\nk=1\r\n"), QStringConverter::Utf16BE, "1", marca("þÿ", "UTF-16 BE")},
+            {QStringLiteral("ï»¿;\r\n[S]\r\nk=1\r\n"), QStringConverter::Utf8, "1", marca("ï»¿", "UTF-8")}};
+        // clang-format on
+        const QString caminho = dir.filePath("s.key");
+        for (const auto& [texto, codificacao, valor, motivo] : recusados) {
+            const QByteArray velho = bloco_de_notas(texto, codificacao);
+            QVERIFY(grava_bytes(caminho, velho));
+            PerfilPrivado s = PerfilPrivado::le_para_gravar(caminho);
+            QCOMPARE(s.le("S", "k", PADRAO, 255), valor);
+            s.grava("S", "j", "2");
+            QString erro;
+            try {
+                s.salva(caminho);
+            } catch (const ErroExecucao& e) {
+                QCOMPARE(e.numero(), int(ERRO_ARQUIVO));
+                erro = e.descricao();
+            }
+            QCOMPARE(erro, QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                               .arg(QDir::toNativeSeparators(caminho), motivo));
+            QCOMPARE(le_bytes(caminho), velho);
+        }
+        const QList<std::pair<qint64, QString>> grandes = {
+            {PerfilPrivado::LIMITE_BYTES + 1, QStringLiteral("268435457 bytes")},
+            {PerfilPrivado::LIMITE_BYTES + 1024 * 1024, QStringLiteral("257 MB")}};
+        for (const auto& [tamanho, dito] : grandes) {
+            QFile grande(dir.filePath("grande.key"));
+            QVERIFY(grande.open(QIODevice::WriteOnly) && grande.resize(tamanho)); // sparse
+            grande.close();
+            QString motivo;
+            QCOMPARE(PerfilPrivado::le_arquivo(grande.fileName(), &motivo).le("S", "k", PADRAO, 255), PADRAO);
+            QCOMPARE(
+                motivo,
+                QStringLiteral("arquivo grande demais para um layout (%1; o limite é 256 MB)").arg(dito));
+        }
         QVERIFY(QDir(dir.path()).mkdir("pasta.key"));
         QCOMPARE(PerfilPrivado::le_arquivo(dir.filePath("pasta.key")).le("S", "k", PADRAO, 255), PADRAO);
 #ifdef Q_OS_UNIX
@@ -493,6 +538,25 @@ class TesteArquivos : public QObject {
         j.ed->Txt_Sentinela[0][1]->clear();
         QTest::keyClicks(j.ed->Txt_Sentinela[0][1], "12345");
         QCOMPARE(j.ed->Txt_Sentinela[0][1]->text(), QStringLiteral("123"));
+
+        // A Notepad layout whose text begins with "ÿþ" opens, but Save does not write over
+        // it: in Windows-1252 the text would begin with a UTF-16 byte-order mark.
+        const QString marca = dir.filePath("marca.key");
+        const QByteArray com_marca =
+            bloco_de_notas(QStringLiteral("ÿþ\r\n") + QString::fromLatin1(texto_layout(exemplo())),
+                           QStringConverter::Utf16LE);
+        QVERIFY(grava_bytes(marca, com_marca));
+        j.dialogo.respostas = {marca, marca};
+        j.arq->mnu_Abrir_Click();
+        QVERIFY(j.ed->codigos.tabelas == exemplo().tabelas);
+        j.arq->mnuSalvar_Click();
+        QCOMPARE(j.mensagens.ultima(),
+                 QStringLiteral(
+                     "Error 75 (Não foi possível gravar o arquivo %1: o texto começaria com \"ÿþ\", que o "
+                     "Windows lê como marca de UTF-16 LE, e não seria lido como foi gravado; grave com "
+                     "outro nome) in procedure mnuSalvar_Click of Formulário Frm_Grava")
+                     .arg(QDir::toNativeSeparators(marca)));
+        QCOMPARE(le_bytes(marca), com_marca);
     }
 
     // The filter in Qt's form and the suffix a save adds; the folder the dialogs open in.
