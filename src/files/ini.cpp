@@ -347,7 +347,7 @@ QString PerfilPrivado::motivo_recusa(const QByteArray& texto) {
     for (const Marca& m : MARCAS) {
         if (!texto.startsWith(QByteArrayView(m.bytes, m.tamanho))) continue;
         return QStringLiteral("o texto começaria com \"%1\", que o Windows lê como marca de %2, e não "
-                              "seria lido como foi gravado; grave com outro nome")
+                              "seria lido como foi gravado; apague esses caracteres do início do arquivo num editor de texto")
             .arg(decodifica(Trecho{m.bytes, m.tamanho}),
                  nome_codificacao(m.codificacao).remove(QStringLiteral(" com BOM")));
     }

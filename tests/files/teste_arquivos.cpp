@@ -212,7 +212,7 @@ class TesteArquivos : public QObject {
         const auto marca = [](const char* bytes, const char* codificacao) {
             return QStringLiteral(
                        "o texto começaria com \"%1\", que o Windows lê como marca de %2, e não seria "
-                       "lido como foi gravado; grave com outro nome")
+                       "lido como foi gravado; apague esses caracteres do início do arquivo num editor de texto")
                 .arg(QString::fromUtf8(bytes), QLatin1String(codificacao));
         };
         // clang-format off
@@ -553,8 +553,8 @@ class TesteArquivos : public QObject {
         QCOMPARE(j.mensagens.ultima(),
                  QStringLiteral(
                      "Error 75 (Não foi possível gravar o arquivo %1: o texto começaria com \"ÿþ\", que o "
-                     "Windows lê como marca de UTF-16 LE, e não seria lido como foi gravado; grave com "
-                     "outro nome) in procedure mnuSalvar_Click of Formulário Frm_Grava")
+                     "Windows lê como marca de UTF-16 LE, e não seria lido como foi gravado; apague esses "
+                     "caracteres do início do arquivo num editor de texto) in procedure mnuSalvar_Click of Formulário Frm_Grava")
                      .arg(QDir::toNativeSeparators(marca)));
         QCOMPARE(le_bytes(marca), com_marca);
     }

@@ -420,14 +420,16 @@ int check(const QStringList& args) {
     PerfilPrivado ini;
     if (!le_perfil(caminho, ini)) return 2;
     // A file Notepad saved as "UTF-8" or "Unicode": read as text, saved back in Windows-1252.
-    if (ini.codificacao() != PerfilPrivado::Codificacao::Ansi)
-        escreve(stdout,
-                QStringLiteral("%1: texto em %2: a janela o lê%3\n")
-                    .arg(visivel(caminho), PerfilPrivado::nome_codificacao(ini.codificacao()),
-                         ini.tem_caracteres_fora_do_1252()
-                             ? QStringLiteral(", mas não o salva por cima: tem caracteres que não existem em "
-                                              "Windows-1252")
-                             : QStringLiteral(" e, ao salvar, grava em Windows-1252, sem BOM")));
+    if (ini.codificacao() != PerfilPrivado::Codificacao::Ansi) {
+        // Why Save would refuse to write over it, as Save itself says it.
+        QString recusa = ini.tem_caracteres_fora_do_1252()
+                             ? QStringLiteral("tem caracteres que não existem em Windows-1252")
+                             : PerfilPrivado::motivo_recusa(ini.texto());
+        escreve(stdout, QStringLiteral("%1: texto em %2: a janela o lê%3\n")
+                            .arg(visivel(caminho), PerfilPrivado::nome_codificacao(ini.codificacao()),
+                                 recusa.isEmpty() ? QStringLiteral(" e, ao salvar, grava em Windows-1252, sem BOM")
+                                                  : QStringLiteral(", mas não o salva por cima: ") + recusa));
+    }
     Verificacao v(ini);
     v.tipo();
     v.opcoes();
