@@ -16,6 +16,7 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
@@ -28,12 +29,14 @@ namespace vantora {
 class Captura;
 class ConfiguracaoUsuario;
 class Editor;
+class GravacaoSerial;
 
 class Ligacao : public QObject {
     Q_OBJECT
   public:
     Ligacao(Editor& editor, Captura& captura, Mensagens& mensagens, ConfiguracaoUsuario& configuracao,
             InventarioPortas& inventario, AberturaPortas& portas, QObject* pai = nullptr);
+    ~Ligacao() override;
 
     // The send button, the port box, "Atualiza", the capture lamp, the speeds and the
     // progress frame, in `area`.
@@ -49,7 +52,12 @@ class Ligacao : public QObject {
     // Puts the port last opened (the per-user setting "Sistema"/"Serial", "1" when
     // there is none) into the port box as typed text, no item selected.
     void poe_porta_guardada();
+    // Starts the exchange and returns; it goes on while the window runs, and ends with
+    // its message and `gravacao(false)`.
     void Cmd_Grava_Teclado_Click();
+    // The window is going away: an exchange under way stops at once, says nothing and
+    // closes the port.
+    void encerra_gravacao();
     void mnu_ativa_serial_Click();
     // The inventory no longer matches the port box: searched again as "Atualiza" does,
     // keeping the port chosen or the text typed.
@@ -73,9 +81,6 @@ class Ligacao : public QObject {
     Mdl_Serial serial;
     // Follows adapters plugged in or pulled out while the window is open.
     VigiaPortas Vigia_Portas;
-    // The keyboard's answer to the record last sent (or a PC key's index pressed
-    // meanwhile), read by the exchange.
-    std::int16_t Resposta_Teclado = 0;
 
   signals:
     // An exchange started (true) or ended (false).
@@ -83,6 +88,8 @@ class Ligacao : public QObject {
 
   private:
     template <class F> bool trap(const QString& procedimento, F&& corpo);
+    void encerra_envio();
+    void terminou_gravacao();
     [[nodiscard]] QString parametros_escolhidos() const;
 
     Editor& editor_;
@@ -94,6 +101,8 @@ class Ligacao : public QObject {
     QString escolha_ausente_;   // the item chosen, while its port is unplugged
     QStringList avisos_vistos_; // the port list's last messages (ports left out)
     bool gravando_ = false;
+    bool habilitado_ = true; // the send button as it stood before the exchange
+    std::unique_ptr<GravacaoSerial> troca_;
 };
 
 } // namespace vantora
