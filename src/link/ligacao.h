@@ -46,12 +46,7 @@ class Ligacao : public QObject {
     // From then on, adapters plugged in or pulled out refresh the box.
     void vigia(SinalPortas* sinal);
 
-    // so_avisos_novos: the port watch's refill, which repeats no message already shown.
-    void ListaPortasCbserial(bool so_avisos_novos = false);
     void Lbl_Atualiza_Click();
-    // Puts the port last opened (the per-user setting "Sistema"/"Serial", "1" when
-    // there is none) into the port box as typed text, no item selected.
-    void poe_porta_guardada();
     // Starts the exchange and returns; it goes on while the window runs, and ends with
     // its message and `gravacao(false)`.
     void Cmd_Grava_Teclado_Click();
@@ -59,13 +54,9 @@ class Ligacao : public QObject {
     // closes the port.
     void encerra_gravacao();
     void mnu_ativa_serial_Click();
-    // The inventory no longer matches the port box: searched again as "Atualiza" does,
-    // keeping the port chosen or the text typed.
-    void acompanha_portas();
     [[nodiscard]] std::int16_t Porta_Serial_Verifica();
     bool Abre_Porta_Serial(int posicao, const QString& parametros);
     void Fecha_Porta_Serial();
-    void MSComm1_OnComm();
     // The box's ListIndex: the item chosen last, -1 once text is typed or set.
     [[nodiscard]] int cmbserialterm_ListIndex() const { return indice_escolhido_; }
     [[nodiscard]] bool gravacao_em_curso() const { return gravando_; }
@@ -87,6 +78,15 @@ class Ligacao : public QObject {
     void gravacao(bool em_curso);
 
   private:
+    // so_avisos_novos: the port watch's refill, which repeats no message already shown.
+    void ListaPortasCbserial(bool so_avisos_novos = false);
+    // Puts the port last opened (the per-user setting "Sistema"/"Serial", "1" when
+    // there is none) into the port box as typed text, no item selected.
+    void poe_porta_guardada();
+    // The inventory no longer matches the port box: searched again as "Atualiza" does,
+    // keeping the port chosen or the text typed.
+    void acompanha_portas();
+    void MSComm1_OnComm();
     template <class F> bool trap(const QString& procedimento, F&& corpo);
     void encerra_envio();
     void terminou_gravacao();
