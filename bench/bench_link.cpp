@@ -52,7 +52,9 @@ double uma_gravacao(const QString& simulador, bool rapido) {
     janela.ligacao().Opt_9600[rapido ? 1 : 0]->setChecked(true);
     QElapsedTimer t;
     t.start();
-    janela.ligacao().Cmd_Grava_Teclado_Click();
+    janela.ligacao().Cmd_Grava_Teclado_Click(); // returns at once: the exchange runs in the event loop
+    while (janela.ligacao().gravacao_em_curso())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const double segundos = double(t.nsecsElapsed()) / 1e9;
     sim.kill();
     sim.waitForFinished(2000);

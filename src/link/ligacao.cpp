@@ -35,10 +35,9 @@ bool e_numerico(const QString& texto) {
     }
 }
 
-// "O teclado ficou parcialmente gravado: ... grave-o de novo." as a sentence.
-QString frase(const QString& texto) {
-    return texto.left(1).toUpper() + texto.mid(1) + QLatin1Char('.');
-}
+// The on-screen keys Y and N.
+constexpr int TECLA_SIM = 45;
+constexpr int TECLA_NAO = 85;
 
 } // namespace
 
@@ -49,10 +48,15 @@ Ligacao::Ligacao(Editor& editor, Captura& captura, Mensagens& mensagens, Configu
       configuracao_(configuracao), inventario_(inventario) {
     connect(MSComm1, &MSComm::OnComm, this, &Ligacao::MSComm1_OnComm);
     connect(&Vigia_Portas, &VigiaPortas::mudou, this, &Ligacao::acompanha_portas);
-    // A PC key pressed during the exchange lands in the answer cell.
-    connect(&captura_, &Captura::resposta, this,
-            [this](int k) { Resposta_Teclado = static_cast<std::int16_t>(k); });
+    // The keyboard filter hears the keyboard's "5" and "1" as the PC keys Y and N (the
+    // on-screen keys 45 and 85): typed during an exchange, they answer the record.
+    connect(&captura_, &Captura::resposta, this, [this](int k) {
+        if (troca_ && (k == TECLA_SIM || k == TECLA_NAO))
+            troca_->responde(k == TECLA_SIM ? RespostaTeclado::Aceito : RespostaTeclado::Recusado);
+    });
 }
+
+Ligacao::~Ligacao() = default;
 
 template <class F> bool Ligacao::trap(const QString& procedimento, F&& corpo) {
     return armadilha(mensagens_, procedimento, formulario(), std::forward<F>(corpo));
@@ -239,21 +243,14 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
     if (gravando_) return;
     gravando_ = true;
     // No second exchange, file command or capture command starts inside this one.
-    const bool habilitado = Cmd_Grava_Teclado->isEnabled();
+    habilitado_ = Cmd_Grava_Teclado->isEnabled();
     Cmd_Grava_Teclado->setEnabled(false);
     emit gravacao(true);
 
-    // Back to idle.
-    const auto encerra = [this] {
-        captura_.retoma();
-        editor_.retoma_pisca();
-        Frm_Envia->hide();
-    };
     const auto erro = [&](int numero, const QString& descricao) {
-        encerra();
+        encerra_envio();
         mostraErro(mensagens_, numero, descricao, QStringLiteral("Cmd_Grava_Teclado_Click"), formulario());
     };
-
     try {
         Shp_Captura_serial->setFillColor(BRANCO);
         editor_.para_pisca();
@@ -267,60 +264,70 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
         // Every value is checked before the first byte, so the keyboard is never left
         // half programmed by a code that cannot be sent.
         if (const auto problema = valor_fora_da_faixa(editor_.codigos)) {
-            encerra();
+            encerra_envio();
             mensagens_.avisa(*problema, tituloGravacao());
         } else if (const int posicao = Porta_Serial_Verifica(); posicao == 0) {
             mensagens_.informa(QStringLiteral("Erro no Numero da Porta Serial"));
             cmbserialterm->setFocus();
-            encerra();
-        } else {
-            if (Abre_Porta_Serial(posicao, parametros_escolhidos())) {
-                try {
-                    // The boxes may change while the records go out: read them last.
-                    const auto opcoes = [this] { return byte_opcoes(editor_.codigos.caixas); };
-                    TrocaSerial canal(*MSComm1, &Resposta_Teclado);
-                    canal.ao_avancar = [this](int passos) { PBar->setValue(PBar->value() + passos); };
-                    try {
-                        if (executa_gravacao(canal, editor_.codigos, opcoes) ==
-                            ResultadoGravacao::Abandonado) {
-                            // After the keyboard's own words, what it now holds, when it took
-                            // some records before refusing.
-                            QString texto = QStringLiteral("Erro de comunicação com o teclado");
-                            if (canal.aceitos > 0)
-                                texto +=
-                                    QStringLiteral("\n\n") + frase(texto_gravacao_parcial(canal.aceitos));
-                            mensagens_.avisa(texto, tituloGravacao());
-                        } else {
-                            mensagens_.informa(QStringLiteral("Gravação do teclado efetuada."),
-                                               tituloGravacao());
-                        }
-                    } catch (const PortaPerdidaNaGravacao&) {
-                        // Reported once here; the control has closed the port already.
-                        mensagens_.avisa(
-                            QStringLiteral("A porta serial deixou de responder durante a gravação (adaptador "
-                                           "desconectado?). ") +
-                                frase(texto_gravacao_parcial(canal.aceitos)),
-                            tituloGravacao());
-                    }
-                } catch (const ProgramaEncerrando&) {
-                    // Nothing more to say: the port is closed on the way out.
-                }
-            }
-            encerra();
+            encerra_envio();
+        } else if (!Abre_Porta_Serial(posicao, parametros_escolhidos())) {
+            encerra_envio();
             Fecha_Porta_Serial();
+        } else {
+            // The boxes may change while the records go out: read them last.
+            troca_ = std::make_unique<GravacaoSerial>(*MSComm1, editor_.codigos,
+                                                      [this] { return byte_opcoes(editor_.codigos.caixas); });
+            connect(troca_.get(), &GravacaoSerial::progrediu, PBar, &QProgressBar::setValue);
+            connect(troca_.get(), &GravacaoSerial::terminou, this, &Ligacao::terminou_gravacao);
+            troca_->inicia();
+            return;
         }
     } catch (const ErroExecucao& e) {
         erro(e.numero(), e.descricao());
     } catch (const std::exception& e) {
         erro(51, QString::fromLocal8Bit(e.what()));
     }
-    Cmd_Grava_Teclado->setEnabled(habilitado);
+    Cmd_Grava_Teclado->setEnabled(habilitado_);
     gravando_ = false;
     emit gravacao(false);
 }
 
-// Receive handler: during an exchange "5" and "1" answer the record last sent (other
-// bytes are ignored); otherwise every byte becomes the code of the selected key.
+// Back to idle.
+void Ligacao::encerra_envio() {
+    captura_.retoma();
+    editor_.retoma_pisca();
+    Frm_Envia->hide();
+}
+
+void Ligacao::terminou_gravacao() {
+    // This runs inside the exchange's own handler: it goes once that returns.
+    GravacaoSerial* troca = troca_.release();
+    troca->deleteLater();
+    const ResultadoTroca r = troca->resultado();
+    const QString texto = QString::fromStdString(texto_resultado(r, true));
+    if (r.fim == FimTroca::Erro) {
+        // As the error trap has it: the port stays as it is.
+        encerra_envio();
+        mostraErro(mensagens_, r.erro, QString::fromStdString(r.descricao),
+                   QStringLiteral("Cmd_Grava_Teclado_Click"), formulario());
+    } else {
+        if (r.fim == FimTroca::Gravado)
+            mensagens_.informa(texto, tituloGravacao());
+        else if (!texto.isEmpty())
+            mensagens_.avisa(texto, tituloGravacao());
+        encerra_envio();
+        Fecha_Porta_Serial();
+    }
+    Cmd_Grava_Teclado->setEnabled(habilitado_);
+    gravando_ = false;
+    emit gravacao(false);
+}
+
+void Ligacao::encerra_gravacao() {
+    if (troca_) troca_->encerra();
+}
+
+// Receive handler outside an exchange: every byte becomes the code of the selected key.
 void Ligacao::MSComm1_OnComm() {
     const int evento = MSComm1->CommEvent();
     if (evento == comEventPortaPerdida) {
@@ -332,17 +339,12 @@ void Ligacao::MSComm1_OnComm() {
         }
         return;
     }
-    if (evento != comEvReceive) return;
+    // During an exchange the exchange hears the port.
+    if (evento != comEvReceive || gravando_) return;
     const QByteArray entrada = MSComm1->Input();
     if (entrada.isEmpty()) return;
     const int b = static_cast<unsigned char>(entrada.at(0));
-    if (!gravando_) {
-        editor_.insere_codigo(b);
-        return;
-    }
-    if (const RespostaTeclado r = resposta_do_byte(static_cast<unsigned char>(b));
-        r != RespostaTeclado::Nenhuma)
-        Resposta_Teclado = static_cast<std::int16_t>(r);
+    editor_.insere_codigo(b);
 }
 
 void Ligacao::mnu_ativa_serial_Click() {

@@ -16,6 +16,7 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
@@ -28,12 +29,14 @@ namespace vantora {
 class Captura;
 class ConfiguracaoUsuario;
 class Editor;
+class GravacaoSerial;
 
 class Ligacao : public QObject {
     Q_OBJECT
   public:
     Ligacao(Editor& editor, Captura& captura, Mensagens& mensagens, ConfiguracaoUsuario& configuracao,
             InventarioPortas& inventario, AberturaPortas& portas, QObject* pai = nullptr);
+    ~Ligacao() override;
 
     // The send button, the port box, "Atualiza", the capture lamp, the speeds and the
     // progress frame, in `area`.
@@ -43,21 +46,17 @@ class Ligacao : public QObject {
     // From then on, adapters plugged in or pulled out refresh the box.
     void vigia(SinalPortas* sinal);
 
-    // so_avisos_novos: the port watch's refill, which repeats no message already shown.
-    void ListaPortasCbserial(bool so_avisos_novos = false);
     void Lbl_Atualiza_Click();
-    // Puts the port last opened (the per-user setting "Sistema"/"Serial", "1" when
-    // there is none) into the port box as typed text, no item selected.
-    void poe_porta_guardada();
+    // Starts the exchange and returns; it goes on while the window runs, and ends with
+    // its message and `gravacao(false)`.
     void Cmd_Grava_Teclado_Click();
+    // The window is going away: an exchange under way stops at once, says nothing and
+    // closes the port.
+    void encerra_gravacao();
     void mnu_ativa_serial_Click();
-    // The inventory no longer matches the port box: searched again as "Atualiza" does,
-    // keeping the port chosen or the text typed.
-    void acompanha_portas();
     [[nodiscard]] std::int16_t Porta_Serial_Verifica();
     bool Abre_Porta_Serial(int posicao, const QString& parametros);
     void Fecha_Porta_Serial();
-    void MSComm1_OnComm();
     // The box's ListIndex: the item chosen last, -1 once text is typed or set.
     [[nodiscard]] int cmbserialterm_ListIndex() const { return indice_escolhido_; }
     [[nodiscard]] bool gravacao_em_curso() const { return gravando_; }
@@ -73,16 +72,24 @@ class Ligacao : public QObject {
     Mdl_Serial serial;
     // Follows adapters plugged in or pulled out while the window is open.
     VigiaPortas Vigia_Portas;
-    // The keyboard's answer to the record last sent (or a PC key's index pressed
-    // meanwhile), read by the exchange.
-    std::int16_t Resposta_Teclado = 0;
 
   signals:
     // An exchange started (true) or ended (false).
     void gravacao(bool em_curso);
 
   private:
+    // so_avisos_novos: the port watch's refill, which repeats no message already shown.
+    void ListaPortasCbserial(bool so_avisos_novos = false);
+    // Puts the port last opened (the per-user setting "Sistema"/"Serial", "1" when
+    // there is none) into the port box as typed text, no item selected.
+    void poe_porta_guardada();
+    // The inventory no longer matches the port box: searched again as "Atualiza" does,
+    // keeping the port chosen or the text typed.
+    void acompanha_portas();
+    void MSComm1_OnComm();
     template <class F> bool trap(const QString& procedimento, F&& corpo);
+    void encerra_envio();
+    void terminou_gravacao();
     [[nodiscard]] QString parametros_escolhidos() const;
 
     Editor& editor_;
@@ -94,6 +101,8 @@ class Ligacao : public QObject {
     QString escolha_ausente_;   // the item chosen, while its port is unplugged
     QStringList avisos_vistos_; // the port list's last messages (ports left out)
     bool gravando_ = false;
+    bool habilitado_ = true; // the send button as it stood before the exchange
+    std::unique_ptr<GravacaoSerial> troca_;
 };
 
 } // namespace vantora

@@ -1,8 +1,17 @@
 #include "link/protocolo.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vantora {
+
+CodigosTroca codigos_da_troca(const Layout& codigos) {
+    static_assert(QTD_TABELAS == 4 && QTD_SLOTS == 72, "a data record carries one code of each of four tables");
+    CodigosTroca c{};
+    for (std::size_t t = 0; t < c.size(); ++t)
+        std::copy(codigos.tabelas[t].begin(), codigos.tabelas[t].end(), c[t].begin());
+    return c;
+}
 
 int byte_opcoes(const std::array<int, QTD_OPCOES>& caixas) {
     int byte = 0;

@@ -3,19 +3,16 @@
 // fits in a byte before the first one goes out.
 
 #include "editor/tabelas.h"
+#include "link/troca.h"
 
-#include <QByteArray>
 #include <QString>
 #include <array>
 #include <optional>
 
 namespace vantora {
 
-inline constexpr unsigned char INICIO_REGISTRO = 0x91;   // starts a 6-byte data record
-inline constexpr unsigned char COMANDO_FIM = 0x92;       // ends the transfer
-inline constexpr unsigned char RESPOSTA_ACEITO = 0x35;   // "5"
-inline constexpr unsigned char RESPOSTA_RECUSADO = 0x31; // "1"
-inline constexpr int PASSOS_GRAVACAO = 73;               // 65 keys, 6 sentinels, flags, end
+// The four tables' codes as the exchange sends them.
+[[nodiscard]] CodigosTroca codigos_da_troca(const Layout& codigos);
 
 // The options byte of the flags record from the check-box values (0, 1, 2): each box
 // of OPCOES_LAYOUT sets its bit when it holds its `liga` value (the authorisation box

@@ -187,6 +187,7 @@ bool Frm_Grava::Form_Load() {
 void Frm_Grava::Form_Unload() {
     if (p_->descarregada) return;
     p_->descarregada = true;
+    p_->ligacao.encerra_gravacao(); // an exchange under way stops, silently
     p_->captura.Desativa_Captura();
     p_->editor.para_pisca();
 }

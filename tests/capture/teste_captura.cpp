@@ -6,12 +6,12 @@
 #include "capture/travas.h"
 #include "catalogue/catalogo.h"
 #include "comum/falsos.h"
-#include "link/gravacao.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -209,11 +209,11 @@ class TesteCaptura : public QObject {
         m.tradutor.define_plataforma(Plataforma::X11); // the filter reads X11's native data
         const Tabela& tab1 = j.ed->codigos.tabela(1);
         j.cap->suspende();
+        QSignalSpy ouvidas(j.cap, &Captura::resposta);
         for (const auto& [e, resposta] :
-             {std::pair{Ev{29, 'y', 'p', Qt::Key_Y}, int(RespostaTeclado::Aceito)},
-              {Ev{57, 'n', 'p', Qt::Key_N}, int(RespostaTeclado::Recusado)}}) {
+             {std::pair{Ev{29, 'y', 'p', Qt::Key_Y}, 45}, {Ev{57, 'n', 'p', Qt::Key_N}, 85}}) { // on-screen Y, N
             tecla(j.janela.get(), e);
-            QCOMPARE(j.lig->Resposta_Teclado, resposta);
+            QCOMPARE(ouvidas.takeFirst().at(0).toInt(), resposta);
         }
         QCOMPARE(tab1[0], 0);
         j.cap->retoma();

@@ -17,6 +17,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -401,6 +402,7 @@ class TesteArquivos : public QObject {
         j.ed->Txt_Sentinela[5][3]->setText(QStringLiteral("065"));
         const bool filtro = j.cap->captura_instalada();
         const QStringList antes = estado(j);
+        QSignalSpy respostas(j.cap, &Captura::resposta);
         j.dialogo.aoMostrar = [&](const DialogoVisto&) {
             QVERIFY(j.cap->suspensa());
             QVERIFY(!j.cap->captura_instalada());
@@ -411,7 +413,7 @@ class TesteArquivos : public QObject {
         QCOMPARE(j.cap->captura_instalada(), filtro);
         j.ed->seleciona_aba(5);
         j.arq->mnuSalvar_Click();
-        QCOMPARE(j.lig->Resposta_Teclado, std::int16_t(61));
+        QCOMPARE(respostas.takeFirst().at(0).toInt(), 61);
         QCOMPARE(j.ed->codigos.tabela(4)[71], std::int16_t(65));
         QVERIFY(!j.cap->captura_instalada());
         QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));

@@ -3,6 +3,7 @@
 #include "comum/disco.h"
 #include "comum/emulador.h"
 #include "comum/falsos.h"
+#include "link/gravacao.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -58,10 +59,18 @@ QString repouso(const JanelaDeTeste& j) {
     return r;
 }
 
-// The state every way out of an exchange leaves behind.
+// The state every way out of an exchange leaves behind: the 1 ms timers asked for
+// during it (on Windows) let go too.
 void confere_ocioso(const JanelaDeTeste& j) {
     QCOMPARE(repouso(j), QStringLiteral("111111111"));
     QVERIFY(!j.lig->MSComm1->PortOpen());
+    QCOMPARE(ResolucaoTimer::pedidos(), 0);
+}
+
+// The send command, which returns at once; the exchange goes on while the window runs.
+void envia(const JanelaDeTeste& j) {
+    j.lig->Cmd_Grava_Teclado->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!j.lig->gravacao_em_curso(), 60000);
 }
 
 const QString SUCESSO = QStringLiteral("Gravação do teclado efetuada.");
@@ -83,7 +92,7 @@ void grava_tudo(bool rapida, const QList<int>& caixas, int opcoes) {
     QStringList por_cima;
     j.sim.aoLer = [&](const QString& l) {
         if (l.startsWith(QLatin1String("REGISTRO 10:"))) {
-            suspensos = repouso(j);
+            suspensos = repouso(j) + QString::number(ResolucaoTimer::pedidos());
             QTimer::singleShot(0, lig, [lig] {
                 lig->Cmd_Grava_Teclado_Click(); // ignored
                 lig->mnu_ativa_serial_Click();  // ignored
@@ -99,9 +108,9 @@ void grava_tudo(bool rapida, const QList<int>& caixas, int opcoes) {
                 por_cima << (achado ? achado->objectName() : QStringLiteral("-"));
         }
     };
-    j.lig->Cmd_Grava_Teclado->click();
+    envia(j);
 
-    QCOMPARE(suspensos, QStringLiteral("000000000"));
+    QCOMPARE(suspensos, QStringLiteral("0000000001"));
     QCOMPARE(por_cima, QStringList{});
     QCOMPARE(j.mensagens.textos(), QStringList{SUCESSO});
     QCOMPARE(j.mensagens.vistas[0].icone, Icone::Informacao);
@@ -148,9 +157,10 @@ class TesteLigacao : public QObject {
     // A rejection costs one failure and a record left unanswered two; at six the exchange
     // is abandoned, without the flags record or the end command. A line that hangs up
     // ends it at once. A keyboard that took some records first is said to be partly
-    // programmed. One message, nothing more afterwards. Answers later than the wait,
-    // which the window hears through its answer cell, count as none and go to no other
-    // record: the refusal of record 30 once went to record 31, and the window said done.
+    // programmed, one that never answered is said so. One message, nothing more
+    // afterwards. Answers later than the wait count as none and go to no other record:
+    // the refusal of record 30 once went to record 31, and the window said done. (Every
+    // way an exchange ends, on a virtual clock: teste_portas.)
     void gravacao_interrompida() {
         const QString recusa = QStringLiteral("Erro de comunicação com o teclado");
         const QString parcial = QStringLiteral("O teclado ficou parcialmente gravado: aceitou %1 de 71 "
@@ -164,13 +174,16 @@ class TesteLigacao : public QObject {
             int aceitos, envios, barra;
         };
         const Caso casos[] = {
-            {{"--rejeita", "1", "--silencia", "10"}, recusa, 0, 4, 0},
+            {{"--silencia", "3"},
+             recusa + "\n\nO teclado não respondeu (porta errada, teclado desligado ou desconectado?); nada "
+                      "foi gravado.",
+             0, 3, 0},
             {{"--rejeita", "6", "--a-partir", "11"}, recusa + "\n\n" + parcial.arg(10), 10, 6, 10},
             {{"--desliga", "10"}, desligada + parcial.arg(9), 9, 1, 10},
             {{"--atraso", "600", "--rejeita", "1", "--a-partir", "30"}, recusa, 0, 3, 0}};
         for (const Caso& c : casos) {
             JanelaLigacao j(c.argumentos);
-            j.lig->Cmd_Grava_Teclado->click();
+            envia(j);
             QTest::qWait(100); // anything still on its way arrives
             QCOMPARE(j.mensagens.textos(), QStringList{c.texto});
             QCOMPARE(j.mensagens.vistas[0].icone, Icone::Exclamacao);
@@ -265,7 +278,7 @@ class TesteLigacao : public QObject {
         j.sim.comando(QStringLiteral("envia 0d"));
         QTRY_COMPARE(int(t1[7]), 13);
 
-        j.lig->Cmd_Grava_Teclado_Click();
+        envia(j);
         QCOMPARE(j.mensagens.ultima(), SUCESSO);
         QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
         confere_ocioso(j);
@@ -285,22 +298,32 @@ class TesteLigacao : public QObject {
         QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
     }
 
-    // Last: once told to quit, the program's event loops no longer run.
-    // The program is told to quit while records go out: the exchange stops at once,
-    // says nothing more, and closes the port.
-    void programa_encerrado_no_meio() {
-        JanelaLigacao j;
+    // A "Y" typed on the PC while a record waits for its answer accepts it, as the
+    // keyboard's "5" does: record 5, which the keyboard leaves unanswered, goes once.
+    // "Sair" while records go out: the exchange stops at once, says nothing more, and
+    // closes the port.
+    void tecla_sim_e_sair_no_meio() {
+        JanelaLigacao j({"--silencia", "1", "--a-partir", "5"});
         j.sim.aoLer = [&](const QString& l) {
-            if (l.startsWith(QLatin1String("REGISTRO 5:"))) QCoreApplication::exit(0);
+            if (l.startsWith(QLatin1String("REGISTRO 5:"))) emit j.cap->resposta(45);
+        };
+        envia(j);
+        QCOMPARE(j.mensagens.textos(), QStringList{SUCESSO});
+        QCOMPARE(j.sim.indices().count(5), 1);
+
+        JanelaLigacao k;
+        k.sim.aoLer = [&](const QString& l) {
+            if (l.startsWith(QLatin1String("REGISTRO 5:"))) k->mnuSair_Click();
         };
         QElapsedTimer t;
         t.start();
-        j.lig->Cmd_Grava_Teclado_Click();
+        k.lig->Cmd_Grava_Teclado_Click();
+        QTRY_VERIFY(!k.lig->gravacao_em_curso());
         QVERIFY(t.elapsed() < 1000);
-        QVERIFY(j.mensagens.vistas.empty());
-        QVERIFY(!j.lig->MSComm1->PortOpen());
-        QVERIFY(!j.lig->gravacao_em_curso());
-        QVERIFY(j.sim.indices().size() <= 6);
+        QVERIFY(k.mensagens.vistas.empty());
+        QVERIFY(!k.lig->MSComm1->PortOpen());
+        QCOMPARE(ResolucaoTimer::pedidos(), 0);
+        QVERIFY(k.sim.indices().size() <= 6);
     }
 };
 

@@ -3,6 +3,7 @@
 // exchange's sequencing against a scripted keyboard.
 #include "comum/falsos.h"
 #include "link/gravacao.h"
+#include "link/troca.h"
 #include "link/protocolo.h"
 
 #include <QComboBox>
@@ -11,6 +12,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <climits>
+#include <map>
 #ifdef Q_OS_WIN
 #include <windows.h>
 // after windows.h, whose types it uses
@@ -42,18 +45,67 @@ struct JanelaPortas : JanelaDeTeste {
     }
 };
 
-// A keyboard answering from a script (accepting once it runs out).
-struct CanalRoteirizado : CanalGravacao {
-    QList<RespostaTeclado> respostas;
-    QList<int> enviados;
-    int progresso = 0;
-    void envia_registro(int indice, int, int, int, int) override { enviados << indice; }
-    void envia_fim() override { enviados << 0x92; }
-    RespostaTeclado espera_resposta() override {
-        return respostas.isEmpty() ? RespostaTeclado::Aceito : respostas.takeFirst();
-    }
-    void avanca(int p) override { progresso += p; }
+// A keyboard on a virtual clock, scripted as vantora-sim is: it rejects `rejeita`
+// and then leaves `silencia` records unanswered from record `a_partir` on (repeats
+// counted), answers `atraso` ms late the records in `atrasados` and 1 ms after the
+// others, and hangs up when record `desliga` arrives.
+struct TecladoVirtual {
+    int rejeita = 0, silencia = 0, a_partir = 1, atraso = 0;
+    std::pair<int, int> atrasados{1, INT_MAX};
+    int desliga = 0;
+    int cala = 0; // of every cala + 1 records, the first `cala` unanswered
 };
+
+// The exchange against it, in microseconds of real time: how it ended, the record
+// indices the keyboard got (0 the flags record), and where the bar stood.
+struct Desfecho {
+    ResultadoTroca r;
+    QList<int> indices;
+    int barra = 0;
+};
+Desfecho troca_virtual(TecladoVirtual k) {
+    using namespace std::chrono_literals;
+    Troca t(CodigosTroca{}, [] { return 0; });
+    Desfecho d;
+    std::multimap<Instante, unsigned char> a_caminho;
+    Instante agora{0};
+    int registros = 0;
+    for (AcoesTroca a = t.inicia(agora); !a.terminou;) {
+        for (std::size_t i = 0; i < a.escreve.size(); i += a.escreve[i] == COMANDO_FIM ? 1 : 6) {
+            const bool fim = a.escreve[i] == COMANDO_FIM;
+            if (!fim) d.indices << a.escreve[i + 1];
+            ++registros;
+            if (k.desliga > 0 && registros >= k.desliga) {
+                a = t.encerra(FimTroca::PortaPerdida);
+                break;
+            }
+            if (!fim && k.cala > 0 && registros % (k.cala + 1) != 0) continue;
+            unsigned char b = RESPOSTA_ACEITO;
+            if (!fim && registros >= k.a_partir && k.rejeita > 0) {
+                --k.rejeita;
+                b = RESPOSTA_RECUSADO;
+            } else if (!fim && registros >= k.a_partir && k.silencia > 0) {
+                --k.silencia;
+                continue;
+            }
+            const bool tarde = registros >= k.atrasados.first && registros <= k.atrasados.second;
+            a_caminho.emplace(agora + (tarde ? std::chrono::milliseconds(k.atraso) : 1ms), b);
+        }
+        if (a.terminou) break;
+        if (!a_caminho.empty() && a_caminho.begin()->first <= *a.prazo) {
+            agora = a_caminho.begin()->first;
+            const unsigned char b = a_caminho.begin()->second;
+            a_caminho.erase(a_caminho.begin());
+            a = t.recebe(&b, 1, agora);
+        } else {
+            agora = *a.prazo;
+            a = t.tempo(agora);
+        }
+    }
+    d.r = t.resultado();
+    d.barra = t.progresso();
+    return d;
+}
 
 } // namespace
 
@@ -278,18 +330,72 @@ class TestePortas : public QObject {
         QVERIFY_THROWS_EXCEPTION(ErroExecucao, c.setCommPort(5));
     }
 
-    // Failures spread over several records never add up: each accepted record starts
-    // the count again. Every record here is left unanswered twice (four failures of
-    // the six), goes out a third time and is accepted.
-    void falhas_espalhadas() {
-        CanalRoteirizado canal;
-        for (int i = 0; i < 71; ++i)
-            canal.respostas << RespostaTeclado::Nenhuma << RespostaTeclado::Nenhuma
-                            << RespostaTeclado::Aceito;
-        QVERIFY(executa_gravacao(canal, Layout{}, [] { return 0; }) == ResultadoGravacao::Gravado);
-        QCOMPARE(canal.enviados.count(1), 3);
-        QCOMPARE(canal.enviados.size(), 71 * 3 + 2);
-        QCOMPARE(canal.progresso, 73);
+    // The exchange on a virtual clock, every way it ends, worded for vantora-prog and
+    // for the window. A rejection costs one failure and a record left unanswered two;
+    // at six the exchange is abandoned. Failures spread over records never add up (each
+    // record left unanswered twice and then taken). Answers later than the wait are
+    // credited to no record: a record answered late goes out again once the line is
+    // quiet, a refusal is never taken for the next record's answer, three late answers
+    // in a row end as a keyboard that stopped answering, half an hour's delay is none.
+    void troca_no_relogio_virtual() {
+        const QString parcial = "o teclado ficou parcialmente gravado: aceitou %1 de 71 registros (teclas 1 a "
+                                "%1); grave-o de novo";
+        const QString recusa = "Erro de comunicação com o teclado";
+        const QString calado = "o teclado não respondeu (porta errada, teclado desligado ou desconectado?); "
+                               "nada foi gravado";
+        const QString intacto = "o teclado não foi alterado";
+        const auto ordem = [](int ate, QList<int> extra = {}) { // records 1..ate, `extra` sent again
+            QList<int> r;
+            for (int i = 1; i <= ate; ++i) {
+                r << i;
+                r << QList<int>(extra.count(i), i);
+            }
+            return r;
+        };
+        QList<int> todos = ordem(71) << 0;
+        struct Caso {
+            TecladoVirtual k;
+            FimTroca fim;
+            QList<int> indices;
+            QString prog, janela;
+        };
+        // clang-format off
+        const Caso casos[] = {
+            {{}, FimTroca::Gravado, todos, "Gravação do teclado efetuada.", "Gravação do teclado efetuada."},
+            {{0, 0, 1, 0, {1, INT_MAX}, 0, 2}, FimTroca::Gravado, (ordem(71, ordem(71) + ordem(71)) << 0),
+             "Gravação do teclado efetuada.", ""},
+            {{0, 0, 1, 600, {10, 10}}, FimTroca::Gravado, ordem(71, {10}) << 0, "Gravação do teclado efetuada.", ""},
+            {{0, 0, 1, 600, {10, 11}}, FimTroca::Gravado, ordem(71, {10, 10}) << 0, "Gravação do teclado efetuada.", ""},
+            {{0, 0, 1, 1200, {10, 10}}, FimTroca::Gravado, ordem(71, {10}) << 0, "Gravação do teclado efetuada.", ""},
+            {{6}, FimTroca::Recusado, QList<int>(6, 1),
+             recusa + " (o teclado não aceitou o layout); " + intacto, recusa},
+            {{6, 0, 11}, FimTroca::Recusado, ordem(10) << QList<int>(6, 11),
+             recusa + " (o teclado não aceitou o layout); " + parcial.arg(10), recusa + "\n\nO" + parcial.arg(10).mid(1) + "."},
+            {{1, 10}, FimTroca::ParouDeResponder, QList<int>(4, 1),
+             "o teclado parou de responder no registro 1; " + intacto, recusa},
+            {{0, 3, 8}, FimTroca::ParouDeResponder, ordem(7) << 8 << 8 << 8,
+             "o teclado parou de responder no registro 8; " + parcial.arg(7), ""},
+            {{1, 0, 30, 600}, FimTroca::ParouDeResponder, {1, 1, 1},
+             "o teclado parou de responder no registro 1; " + intacto, recusa},
+            {{0, 0, 1, 600, {11, INT_MAX}}, FimTroca::ParouDeResponder, ordem(10) << 11 << 11 << 11,
+             "o teclado parou de responder no registro 11; " + parcial.arg(10), ""},
+            {{0, 0, 1, 2147484}, FimTroca::NaoRespondeu, {1, 1, 1}, calado, recusa + "\n\nO" + calado.mid(1) + "."},
+            {{0, 0, 1, 0, {1, INT_MAX}, 5}, FimTroca::PortaPerdida, ordem(5),
+             "erro 8020 (a porta deixou de responder) durante a gravação; o teclado ficou parcialmente gravado: "
+             "aceitou 4 de 71 registros (teclas 1 a 4); grave-o de novo",
+             "A porta serial deixou de responder durante a gravação (adaptador desconectado?). O" +
+                 parcial.arg(4).mid(1) + "."},
+            {{0, 0, 1, 0, {1, INT_MAX}, 1}, FimTroca::PortaPerdida, {1},
+             "o teclado não respondeu (a porta deixou de responder); nada foi gravado", ""}};
+        // clang-format on
+        for (const Caso& c : casos) {
+            const Desfecho d = troca_virtual(c.k);
+            QCOMPARE(int(d.r.fim), int(c.fim));
+            QCOMPARE(d.indices, c.indices);
+            QCOMPARE(QString::fromStdString(texto_resultado(d.r, false)), c.prog);
+            if (!c.janela.isEmpty()) QCOMPARE(QString::fromStdString(texto_resultado(d.r, true)), c.janela);
+            QCOMPARE(d.barra, c.fim == FimTroca::Gravado ? 73 : d.r.aceitos + (c.fim == FimTroca::PortaPerdida));
+        }
     }
 };
 

@@ -11,15 +11,15 @@
 #include "link/protocolo.h"
 
 #include <QCommandLineParser>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -273,8 +273,7 @@ std::optional<Alvo> resolve_porta(const QList<DispositivoSerial>& dispositivos,
     return r;
 }
 
-// The one port an exchange opens, so that each exchange has an inventory of its own
-// and none is shared between threads.
+// The one port an exchange opens, so that each exchange has an inventory of its own.
 class UmaPorta final : public InventarioPortas {
   public:
     explicit UmaPorta(Alvo alvo) : alvo_(std::move(alvo)) {}
@@ -328,85 +327,50 @@ struct Resultado {
 
 constexpr int INTERROMPIDO = 130; // as a shell reports a program ended by Ctrl-C
 
-// One whole exchange on one port; runs on a thread of its own, which the pauses of
-// the exchange keep processing events for its port.
-Resultado grava_numa_porta(const Alvo& alvo, const QString& parametros, const Layout& codigos, int opcoes,
-                           std::atomic<int>& aceitos) {
-    UmaPorta inventario(alvo);
-    AberturaPortasQt abertura(inventario);
-    MSComm porta(&abertura);
-    try {
-        abre_para_gravacao(porta, 1, parametros);
-    } catch (const ErroExecucao& e) {
-        if (e.numero() == ERRO_PORTA_ABERTA)
-            return {ERRO, QStringLiteral(
-                              "%1: Não foi possivel abrir esta porta serial (ocupada por outro programa)")
-                              .arg(alvo.nome)};
-        return {ERRO, QStringLiteral("%1: erro %2 (%3) ao abrir a porta")
-                          .arg(alvo.nome)
-                          .arg(e.numero())
-                          .arg(e.descricao())};
+// The exit status of an exchange that ended so.
+int status_de(const ResultadoTroca& r) {
+    switch (r.fim) {
+    case FimTroca::Gravado:
+        return OK;
+    case FimTroca::Recusado:
+        return RECUSADO;
+    case FimTroca::ParouDeResponder:
+    case FimTroca::NaoRespondeu:
+        return SEM_RESPOSTA;
+    case FimTroca::Interrompido:
+        return INTERROMPIDO;
+    case FimTroca::PortaPerdida:
+    case FimTroca::Erro:
+        break;
     }
-    TrocaSerial canal(porta);
-    // After one of those signals nothing more goes out; the answer to the message already
-    // written was awaited, so that what the keyboard took is known.
-    canal.ao_avancar = [](int passos) {
-        if (passos > 0 && sinal_recebido) throw ProgramaEncerrando{};
-    };
-    canal.ao_aceitar = [&aceitos](int n) { aceitos = n; };
-    Resultado r;
-    const auto erro = [&](int numero, const QString& descricao) -> Resultado {
-        if (canal.respostas == 0)
-            return {SEM_RESPOSTA, QStringLiteral("%1: o teclado não respondeu (%2); nada foi gravado")
-                                      .arg(alvo.nome, descricao)};
-        return {ERRO, QStringLiteral("%1: erro %2 (%3) durante a gravação; %4")
-                          .arg(alvo.nome)
-                          .arg(numero)
-                          .arg(descricao, texto_gravacao_parcial(canal.aceitos))};
-    };
-    try {
-        if (executa_gravacao(canal, codigos, [opcoes] { return opcoes; }) == ResultadoGravacao::Gravado)
-            r = {OK, QStringLiteral("%1: Gravação do teclado efetuada.").arg(alvo.nome)};
-        else if (canal.respostas == 0)
-            r = {SEM_RESPOSTA,
-                 QStringLiteral("%1: o teclado não respondeu (porta errada, teclado desligado ou "
-                                "desconectado?); nada foi gravado")
-                     .arg(alvo.nome)};
-        else if (canal.calado)
-            r = {SEM_RESPOSTA, QStringLiteral("%1: o teclado parou de responder no registro %2; %3")
-                                   .arg(alvo.nome)
-                                   .arg(canal.aceitos + 1)
-                                   .arg(texto_gravacao_parcial(canal.aceitos))};
-        else
-            r = {RECUSADO,
-                 QStringLiteral("%1: Erro de comunicação com o teclado (o teclado não aceitou o layout); %2")
-                     .arg(alvo.nome, texto_gravacao_parcial(canal.aceitos))};
-    } catch (const ProgramaEncerrando&) {
-        r = {INTERROMPIDO, QStringLiteral("%1: gravação interrompida; %2")
-                               .arg(alvo.nome, texto_gravacao_parcial(canal.aceitos))};
-    } catch (const PortaPerdidaNaGravacao&) {
-        r = erro(ERRO_SERIAL_ESCRITA, QStringLiteral("a porta deixou de responder"));
-    } catch (const ErroExecucao& e) {
-        r = erro(e.numero(), e.descricao());
-    }
-    porta.setPortOpen(false);
-    return r;
+    return r.respostas == 0 ? SEM_RESPOSTA : ERRO;
 }
 
-// Programs the ports, all at once or one after another. On a terminal, a progress
-// line per port on stderr (redrawn in place): the records the keyboard has taken,
-// counted as the result line counts them, and how the port ended. At the end, or as
-// each port ends when one by one, a result line per port. SIGINT, SIGTERM, SIGHUP and
-// SIGPIPE stop every exchange before its next message; each port then says what its
-// keyboard took (on stderr when stdout is gone), and the status is 130. Returns the
-// highest status.
+// One port being programmed: its own inventory and opener, the control, the exchange.
+struct PortaEmGravacao {
+    explicit PortaEmGravacao(const Alvo& alvo) : inventario(alvo), abertura(inventario), porta(&abertura) {}
+    UmaPorta inventario;
+    AberturaPortasQt abertura;
+    MSComm porta;
+    std::unique_ptr<GravacaoSerial> troca;
+};
+
+// Programs the ports, all at once or one after another, every exchange on this
+// thread's one event loop. On a terminal, a progress line per port on stderr (redrawn
+// in place): the records the keyboard has taken, counted as the result line counts
+// them, and how the port ended. At the end, or as each port ends when one by one, a
+// result line per port. SIGINT, SIGTERM, SIGHUP and SIGPIPE stop every exchange before
+// its next message (the answer to the message already written is awaited, so that
+// what the keyboard took is known); each port then says what its keyboard took (on
+// stderr when stdout is gone), and the status is 130. Returns the highest status.
 int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layout& codigos, int opcoes,
                  bool umPorUm) {
     constexpr int REGISTROS = REGISTROS_LAYOUT;
     const int n = int(alvos.size());
-    std::vector<std::atomic<int>> aceitos(static_cast<size_t>(n));
+    std::vector<int> aceitos(static_cast<size_t>(n), 0);
     std::vector<Resultado> resultados(static_cast<size_t>(n));
     std::vector<bool> terminou(static_cast<size_t>(n), false);
+    std::vector<std::unique_ptr<PortaEmGravacao>> portas(static_cast<size_t>(n));
     const bool tty = terminal(stderr);
     int desenhadas = 0;
     const auto desenha = [&](int de, int ate) {
@@ -415,7 +379,7 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
         if (desenhadas > 0) s += QStringLiteral("\x1b[%1A").arg(desenhadas);
         constexpr int LARGURA = 40;
         for (int i = de; i < ate; ++i) {
-            const int feitos = qBound(0, aceitos[size_t(i)].load(), REGISTROS);
+            const int feitos = qBound(0, aceitos[size_t(i)], REGISTROS);
             const int cheio = feitos * LARGURA / REGISTROS;
             QString fim;
             if (terminou[size_t(i)]) {
@@ -434,35 +398,6 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
         desenhadas = ate - de;
         escreve(stderr, s);
     };
-    // Runs the exchanges of ports [de, ate) on threads of their own and waits for
-    // them, redrawing the progress meanwhile.
-    const auto roda = [&](int de, int ate) {
-        QEventLoop laco;
-        QTimer relogio;
-        relogio.setInterval(100);
-        QObject::connect(&relogio, &QTimer::timeout, &laco, [&] { desenha(de, ate); });
-        int faltam = ate - de;
-        std::vector<std::unique_ptr<QThread>> linhas;
-        for (int i = de; i < ate; ++i) {
-            linhas.emplace_back(QThread::create([&, i] {
-                resultados[size_t(i)] =
-                    grava_numa_porta(alvos[i], parametros, codigos, opcoes, aceitos[size_t(i)]);
-            }));
-            QObject::connect(linhas.back().get(), &QThread::finished, &laco, [&, i] {
-                terminou[size_t(i)] = true;
-                if (--faltam == 0) laco.quit();
-            });
-        }
-        for (auto& t : linhas)
-            t->start();
-        relogio.start();
-        desenha(de, ate);
-        if (faltam > 0) laco.exec();
-        for (auto& t : linhas)
-            t->wait();
-        desenha(de, ate);
-        desenhadas = 0;
-    };
     const auto informa = [&](int i) {
         const Resultado& r = resultados[size_t(i)];
         if (r.status != OK) {
@@ -474,25 +409,89 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
         // still told.
         if (std::ferror(stdout)) reclama(r.texto);
     };
+
+    QObject contexto;
+    bool rodando = false;
+    bool acabou_tudo = false;
+    int de = 0, ate = 0, faltam = 0, proxima = 0; // the ports under way: [de, ate)
+    QTimer relogio;
+    relogio.setInterval(100);
+    QObject::connect(&relogio, &QTimer::timeout, &contexto, [&] { desenha(de, ate); });
+    std::function<void()> proximas;
+    // Every end arrives from the event loop, one at a time.
+    const auto acaba = [&](int i, const Resultado& r) {
+        QTimer::singleShot(0, &contexto, [&, i, r] {
+            resultados[size_t(i)] = r;
+            terminou[size_t(i)] = true;
+            if (--faltam > 0) return;
+            desenha(de, ate);
+            desenhadas = 0;
+            for (int j = de; j < ate; ++j)
+                informa(j);
+            proximas();
+        });
+    };
+    const auto comeca = [&](int i) {
+        const Alvo& alvo = alvos[i];
+        auto& p = portas[size_t(i)] = std::make_unique<PortaEmGravacao>(alvo);
+        try {
+            abre_para_gravacao(p->porta, 1, parametros);
+        } catch (const ErroExecucao& e) {
+            acaba(i, {ERRO, e.numero() == ERRO_PORTA_ABERTA
+                                ? QStringLiteral("%1: Não foi possivel abrir esta porta serial (ocupada por "
+                                                 "outro programa)")
+                                      .arg(alvo.nome)
+                                : QStringLiteral("%1: erro %2 (%3) ao abrir a porta")
+                                      .arg(alvo.nome)
+                                      .arg(e.numero())
+                                      .arg(e.descricao())});
+            return;
+        }
+        p->troca = std::make_unique<GravacaoSerial>(p->porta, codigos, [opcoes] { return opcoes; });
+        GravacaoSerial* troca = p->troca.get();
+        troca->interromper = [] { return sinal_recebido != 0; };
+        QObject::connect(troca, &GravacaoSerial::progrediu, &contexto,
+                         [&aceitos, troca, i] { aceitos[size_t(i)] = troca->aceitos(); });
+        QObject::connect(troca, &GravacaoSerial::terminou, &contexto, [&, troca, i] {
+            const ResultadoTroca& r = troca->resultado();
+            portas[size_t(i)]->porta.setPortOpen(false);
+            acaba(i, {status_de(r),
+                      alvos[i].nome + QStringLiteral(": ") + QString::fromStdString(texto_resultado(r, false))});
+        });
+        troca->inicia();
+    };
+    proximas = [&] {
+        while (proxima < n) {
+            if (umPorUm && sinal_recebido) {
+                resultados[size_t(proxima)] = {
+                    INTERROMPIDO, QStringLiteral("%1: gravação interrompida antes de começar; o teclado "
+                                                 "não foi alterado")
+                                      .arg(alvos[proxima].nome)};
+                informa(proxima++);
+                continue;
+            }
+            de = proxima;
+            ate = proxima = umPorUm ? proxima + 1 : n;
+            faltam = ate - de;
+            desenha(de, ate);
+            for (int i = de; i < ate; ++i)
+                comeca(i);
+            return;
+        }
+        relogio.stop();
+        acabou_tudo = true;
+        if (rodando) QCoreApplication::exit(0);
+    };
+
     sinal_recebido = 0;
     std::vector<void (*)(int)> antes;
     for (const int sinal : SINAIS_QUE_INTERROMPEM)
         antes.push_back(std::signal(sinal, ao_sinal));
-    if (umPorUm) {
-        for (int i = 0; i < n; ++i) {
-            if (sinal_recebido)
-                resultados[size_t(i)] = {
-                    INTERROMPIDO, QStringLiteral("%1: gravação interrompida antes de começar; o teclado "
-                                                 "não foi alterado")
-                                      .arg(alvos[i].nome)};
-            else
-                roda(i, i + 1);
-            informa(i);
-        }
-    } else {
-        roda(0, n);
-        for (int i = 0; i < n; ++i)
-            informa(i);
+    relogio.start();
+    proximas();
+    if (!acabou_tudo) {
+        rodando = true;
+        QCoreApplication::exec();
     }
     for (size_t i = 0; i < antes.size(); ++i)
         std::signal(SINAIS_QUE_INTERROMPEM[i], antes[i]);
