@@ -21,7 +21,7 @@ wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(sim cai "$LINUX/vantora-si
 wineserver -k; wineserver -w # the ports are mapped when Wine starts
 
 wine "$PROG" ports >"$dir/ports" 2>/dev/null
-for n in 7 8; do grep -q "^COM$n	COM$n	" <(texto "$dir/ports") || falha "COM$n fora de: $(cat "$dir/ports")"; done
+for n in 7 8; do grep -q "^COM$n	" <(texto "$dir/ports") || falha "COM$n fora de: $(cat "$dir/ports")"; done
 
 wine "$PROG" send "$RAIZ/examples/mercado.key" --port COM7 --speed 9600 >"$dir/out" 2>"$dir/err" ||
     falha "send COM7: $(texto "$dir/err")"

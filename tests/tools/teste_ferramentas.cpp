@@ -13,6 +13,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <numeric>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -29,7 +30,7 @@ struct Saida {
 
 // Runs vantora-prog (or another program) in tests/data, processing events meanwhile so
 // that the emulators in this process keep reading, and calling `enquanto`. With
-// `terminal`, its stderr is a pseudo-terminal, as in a shell; with `saida`, its stdout
+// `terminal`, its stderr is a pseudo-terminal 60 columns wide, as in a shell; with `saida`, its stdout
 // is that descriptor.
 Saida roda(const QStringList& args, const QString& programa = QStringLiteral(VANTORA_PROG),
            bool terminal = false, const std::function<void(QProcess&)>& enquanto = {}, int saida = -1) {
@@ -37,8 +38,11 @@ Saida roda(const QStringList& args, const QString& programa = QStringLiteral(VAN
     p.setWorkingDirectory(QStringLiteral(VANTORA_DADOS));
     if (saida >= 0) p.setChildProcessModifier([saida] { ::dup2(saida, STDOUT_FILENO); });
     const int mestre = terminal ? posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK) : -1;
-    if (mestre >= 0 && grantpt(mestre) == 0 && unlockpt(mestre) == 0)
+    if (mestre >= 0 && grantpt(mestre) == 0 && unlockpt(mestre) == 0) {
+        const winsize tamanho{24, 60, 0, 0}; // a terminal 60 columns wide
+        ::ioctl(mestre, TIOCSWINSZ, &tamanho);
         p.setStandardErrorFile(QString::fromLocal8Bit(ptsname(mestre)));
+    }
     QByteArray tela;
     const auto le = [&] {
         char b[4096];
@@ -153,6 +157,17 @@ class TesteFerramentas : public QObject {
             QVERIFY2(s.status == 2 && s.err.contains(trecho), qPrintable(s.err));
         }
         ::close(ouvinte);
+        // The help on a terminal is broken at spaces to its width: the same words, no
+        // line the terminal would break; to a pipe it is as it was.
+        const Saida tela = roda({}, VANTORA_PROG, true), pipe = roda({});
+        QCOMPARE(tela.status, 2);
+        QCOMPARE(tela.err.simplified(), pipe.err.simplified());
+        QVERIFY(pipe.err.contains("\n  ports                 lista as portas seriais, como a caixa \"Porta Serial:\" "
+                                  "da janela\n"));
+        for (const QString& linha : QString(tela.err).remove('\r').split('\n'))
+            QVERIFY2(linha.size() < 60, qPrintable(linha));
+        QVERIFY2(tela.err.contains("\n                        caixa \"Porta Serial:\" da janela"),
+                 qPrintable(tela.err));
     }
 
     // Whole outputs of show and check, with their exit statuses. show: text and CSV, the

@@ -26,10 +26,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
-#ifdef Q_OS_WIN
-#include <io.h>
-#include <windows.h>
-#endif
 
 namespace vantora::prog {
 
@@ -48,52 +44,6 @@ void diz(const QString& texto) {
 void reclama(const QString& texto) {
     escreve(stderr, QStringLiteral("vantora-prog: ") + visivel(texto) + QLatin1Char('\n'));
 }
-
-#ifdef Q_OS_WIN
-// The console behind `f`, if it is one.
-HANDLE console(std::FILE* f) {
-    const auto h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
-    DWORD modo = 0;
-    return h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &modo) ? h : nullptr;
-}
-#endif
-
-} // namespace
-
-void escreve(std::FILE* f, const QString& texto) {
-#ifdef Q_OS_WIN
-    if (const HANDLE h = console(f)) {
-        std::fflush(f);
-        // in pieces: older consoles refuse long writes
-        for (qsizetype i = 0; i < texto.size(); i += 8192) {
-            const QStringView parte = QStringView(texto).mid(i, 8192);
-            DWORD escritos = 0;
-            WriteConsoleW(h, reinterpret_cast<const wchar_t*>(parte.utf16()), DWORD(parte.size()), &escritos,
-                          nullptr);
-        }
-        return;
-    }
-#endif
-    std::fputs(texto.toUtf8().constData(), f);
-    std::fflush(f);
-}
-
-bool terminal(std::FILE* f) {
-#ifdef Q_OS_UNIX
-    return isatty(fileno(f));
-#elif defined(Q_OS_WIN)
-    const HANDLE h = console(f);
-    DWORD modo = 0;
-    return h && GetConsoleMode(h, &modo) &&
-           ((modo & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
-            SetConsoleMode(h, modo | ENABLE_VIRTUAL_TERMINAL_PROCESSING));
-#else
-    (void)f;
-    return false;
-#endif
-}
-
-namespace {
 
 // Qt's file classes reach a file by a name made of text; one given with bytes that
 // are no UTF-8 is reached through the descriptor the system opens for it.
@@ -216,6 +166,13 @@ QString nao_e_serial(const QString& caminho) {
     return {};
 }
 
+// A port as messages name it: "COM33 (/dev/ttyUSB0)"; one opened by its own name, as
+// Windows ports are, just "COM7".
+QString nome_da_porta(int numero, const QString& caminho) {
+    const QString com = QStringLiteral("COM%1").arg(numero);
+    return caminho.compare(com, Qt::CaseInsensitive) == 0 ? com : QStringLiteral("%1 (%2)").arg(com, caminho);
+}
+
 // "COM33" (as `ports` prints it, in any letter case), "33", or a device path. A
 // number that VANTORA_EXTRA_PORTS gives to another device than the one listed under
 // it, or gives twice, is refused: the device it would reach is not certain.
@@ -262,11 +219,11 @@ std::optional<Alvo> resolve_porta(const QList<DispositivoSerial>& dispositivos,
                                                    .arg(dados.first())));
             return std::nullopt;
         }
-        return Alvo{QStringLiteral("COM%1 (%2)").arg(numero).arg(listado->caminho), listado->caminho};
+        return Alvo{nome_da_porta(numero, listado->caminho), listado->caminho};
     }
     for (const DispositivoSerial& d : dispositivos)
         if (d.caminho == texto)
-            r = Alvo{QStringLiteral("COM%1 (%2)").arg(d.numero).arg(d.caminho), d.caminho};
+            r = Alvo{nome_da_porta(d.numero, d.caminho), d.caminho};
     if (!r && dispositivo_presente(texto)) r = Alvo{texto, texto};
     if (!r)
         reclama(QStringLiteral("%1: porta não encontrada (vantora-prog ports lista as portas)").arg(texto));
@@ -371,12 +328,10 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
     std::vector<Resultado> resultados(static_cast<size_t>(n));
     std::vector<bool> terminou(static_cast<size_t>(n), false);
     std::vector<std::unique_ptr<PortaEmGravacao>> portas(static_cast<size_t>(n));
-    const bool tty = terminal(stderr);
-    int desenhadas = 0;
+    Progresso progresso(stderr);
     const auto desenha = [&](int de, int ate) {
-        if (!tty) return;
-        QString s;
-        if (desenhadas > 0) s += QStringLiteral("\x1b[%1A").arg(desenhadas);
+        if (!progresso.ativo()) return;
+        QStringList s;
         constexpr int LARGURA = 40;
         for (int i = de; i < ate; ++i) {
             const int feitos = qBound(0, aceitos[size_t(i)], REGISTROS);
@@ -388,15 +343,14 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
                       : st == INTERROMPIDO ? QStringLiteral(" interrompida")
                                            : QStringLiteral(" FALHOU");
             }
-            s += QStringLiteral("\r%1 [%2%3] %4/%5%6\x1b[K\n")
+            s << QStringLiteral("%1 [%2%3] %4/%5%6")
                      .arg(alvos[i].nome, QString(cheio, QLatin1Char('#')),
                           QString(LARGURA - cheio, QLatin1Char('.')))
                      .arg(feitos, 2)
                      .arg(REGISTROS)
                      .arg(fim);
         }
-        desenhadas = ate - de;
-        escreve(stderr, s);
+        progresso.desenha(s);
     };
     const auto informa = [&](int i) {
         const Resultado& r = resultados[size_t(i)];
@@ -425,7 +379,7 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
             terminou[size_t(i)] = true;
             if (--faltam > 0) return;
             desenha(de, ate);
-            desenhadas = 0;
+            progresso.solta();
             for (int j = de; j < ate; ++j)
                 informa(j);
             proximas();
@@ -508,10 +462,20 @@ bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao
     p.setApplicationDescription(descricao);
     // "-x.key" is one unknown option, not the five options x, ., k, e and y.
     p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+#ifdef Q_OS_WIN
+    // "/?" as every Windows command takes it: no file is named so there.
+    const QCommandLineOption ajuda({QStringLiteral("?"), QStringLiteral("h"), QStringLiteral("help")},
+                                   QStringLiteral("Mostra esta ajuda."));
+    QStringList lidos = args;
+    for (QString& a : lidos)
+        if (a == QLatin1String("/?")) a = QStringLiteral("-?");
+#else
     const QCommandLineOption ajuda({QStringLiteral("h"), QStringLiteral("help")},
                                    QStringLiteral("Mostra esta ajuda."));
+    const QStringList& lidos = args;
+#endif
     p.addOption(ajuda);
-    if (!p.parse(QStringList{QStringLiteral("vantora-prog")} + args)) {
+    if (!p.parse(QStringList{QStringLiteral("vantora-prog")} + lidos)) {
         reclama(p.errorText());
         status = ERRO;
         return false;
@@ -522,7 +486,8 @@ bool analisa(QCommandLineParser& p, const QString& uso, const QString& descricao
         texto.replace(QRegularExpression(QStringLiteral("^[^\\n]*")), uso);
         texto.replace(QStringLiteral("Options:"), QStringLiteral("Opções:"));
         texto.replace(QStringLiteral("Arguments:"), QStringLiteral("Argumentos:"));
-        escreve(stdout, texto);
+        texto.replace(QStringLiteral("-?, -h, --help"), QStringLiteral("/?, -h, --help"));
+        escreve_ajuda(stdout, texto);
         status = OK;
         return false;
     }
@@ -544,8 +509,14 @@ int ports(const QStringList& args) {
     QCommandLineParser p;
     int status = OK;
     if (!analisa(p, QStringLiteral("Uso: vantora-prog ports"),
+#ifdef Q_OS_WIN
+                 QStringLiteral("Lista as portas seriais com o número COM e o nome do adaptador (como o "
+                                "Gerenciador de Dispositivos o mostra), como a caixa \"Porta Serial:\" da "
+                                "janela (inclui VANTORA_EXTRA_PORTS)."),
+#else
                  QStringLiteral("Lista as portas seriais com o número COM e o dispositivo, como a caixa "
                                 "\"Porta Serial:\" da janela (inclui VANTORA_EXTRA_PORTS)."),
+#endif
                  args, status))
         return status;
     if (!argumentos(p, QStringLiteral("ports"), 0)) return ERRO;
@@ -566,8 +537,17 @@ int ports(const QStringList& args) {
     }
     for (int i = 1; i <= serial.Qtd_Portas; ++i) {
         const Info_Porta& e = serial.Lista_Portas[size_t(i)];
+#ifdef Q_OS_WIN
+        // The number once (it is what opens the port), then the adapter as Device
+        // Manager names it, without the number it adds.
+        QString nome = e.Nome;
+        if (const QString numero = QStringLiteral(" (COM%1)").arg(e.Numero); nome.endsWith(numero))
+            nome.chop(numero.size());
+        diz(QStringLiteral("COM%1\t%2").arg(e.Numero, nome));
+#else
         const QString caminho = i - 1 < dispositivos.size() ? dispositivos[i - 1].caminho : QString();
         diz(QStringLiteral("COM%1\t%2\t%3").arg(e.Numero, caminho, e.Nome));
+#endif
     }
     return OK;
 }
@@ -575,12 +555,36 @@ int ports(const QStringList& args) {
 int send(const QStringList& args) {
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("ARQUIVO"), QStringLiteral("O arquivo de layout (*.key)."));
+#ifdef Q_OS_WIN
+    // A Windows console's words: ports by their names, Ctrl+C, the outputs in words.
+    const QCommandLineOption porta(
+        QStringLiteral("port"),
+        QStringLiteral("Porta: COM3 (como \"vantora-prog ports\" mostra, em maiúsculas ou minúsculas) ou "
+                       "3. Repetida, grava os teclados ao mesmo tempo, uma troca por porta. Sem ela, a "
+                       "última porta aberta na janela."),
+        QStringLiteral("COMn|n"));
+    const QString uso = QStringLiteral(
+        "Uso: vantora-prog send ARQUIVO [--port COMn|n]... [--one-by-one] [--speed 9600|57600]");
+    const QString descricao = QStringLiteral(
+        "Grava o layout no teclado pela porta serial, com a mesma troca de mensagens da janela.\n"
+        "No console, uma linha de progresso por porta: os registros que o teclado já aceitou, de 71, e no "
+        "fim \"fim\", \"FALHOU\" ou \"interrompida\". No fim, uma linha de resultado por porta: \"PORTA: "
+        "Gravação do teclado efetuada.\" na saída padrão, as falhas na saída de erros, dizendo quantos "
+        "registros o teclado aceitou antes de parar. Teclas numeradas de 1 a 65, como em \"show\".\n"
+        "Uma porta indicada duas vezes (COM3 e 3, por exemplo) é gravada uma vez. Um número que "
+        "VANTORA_EXTRA_PORTS dá a outra porta que a do sistema, ou a duas, é recusado. Ctrl+C para todas "
+        "as gravações e diz o que cada teclado aceitou.\n"
+        "Saída (com várias portas, a maior): 0 gravado; 1 o teclado respondeu mas não aceitou o layout; 2 "
+        "arquivo, porta ou uso com problema (ou a porta caiu no meio da gravação); 3 o teclado não "
+        "respondeu ou parou de responder; 130 interrompida.");
+#else
     const QCommandLineOption porta(
         QStringLiteral("port"),
         QStringLiteral("Porta: COM33 (como \"vantora-prog ports\" mostra, em maiúsculas ou minúsculas), "
                        "33, ou o caminho do dispositivo. Repetida, grava os teclados ao mesmo tempo, "
                        "uma troca por porta. Sem ela, a última porta aberta na janela."),
         QStringLiteral("COMn|n|CAMINHO"));
+#endif
     const QCommandLineOption umPorUm(QStringLiteral("one-by-one"),
                                      QStringLiteral("Grava as portas uma depois da outra, na ordem dada."));
     const QCommandLineOption velocidade(QStringLiteral("speed"),
@@ -590,6 +594,9 @@ int send(const QStringList& args) {
     p.addOption(umPorUm);
     p.addOption(velocidade);
     int status = OK;
+#ifdef Q_OS_WIN
+    if (!analisa(p, uso, descricao, args, status)) return status;
+#else
     if (!analisa(
             p,
             QStringLiteral("Uso: vantora-prog send ARQUIVO [--port COMn|n|CAMINHO]... [--one-by-one] "
@@ -611,6 +618,7 @@ int send(const QStringList& args) {
                 "teclado não respondeu ou parou de responder; 130 interrompida."),
             args, status))
         return status;
+#endif
     if (!argumentos(p, QStringLiteral("send"), 1)) return ERRO;
 #ifdef SIGPIPE
     // A message to a closed pipe fails instead of ending the program; while keyboards

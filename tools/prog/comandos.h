@@ -2,6 +2,7 @@
 // The sub-commands of vantora-prog. Each takes its arguments (after the command's
 // name) and returns the program's exit status.
 
+#include "console.h"
 #include "files/ini.h"
 
 #include <QStringList>
@@ -10,14 +11,6 @@
 class QCommandLineParser;
 
 namespace vantora::prog {
-
-// Writes `texto` to stdout or stderr so that its accents read right where it goes: on
-// a Windows console as UTF-16 (WriteConsoleW, whatever the console's code page);
-// elsewhere, a file or a pipe on Windows too, as UTF-8, as on Linux (on Windows each
-// LF as CR LF).
-void escreve(std::FILE* f, const QString& texto);
-// Whether `f` is a terminal that redraws lines (ANSI cursor movements).
-bool terminal(std::FILE* f);
 
 int ports(const QStringList& args);
 int send(const QStringList& args);

@@ -14,6 +14,15 @@
 
 namespace {
 
+// A Windows console's words: "Ctrl+C", and "/?" for help.
+#ifdef Q_OS_WIN
+#define CTRL_C "Ctrl+C"
+#define AJUDA_DO_COMANDO "/?"
+#else
+#define CTRL_C "Ctrl-C"
+#define AJUDA_DO_COMANDO "--help"
+#endif
+
 const char* const AJUDA =
     "Uso: vantora-prog COMANDO [opções]\n"
     "\n"
@@ -32,9 +41,10 @@ const char* const AJUDA =
     "\n"
     "Saída: 0 certo; 1 o teclado não aceitou o layout (send) ou o arquivo tem erros (check);\n"
     "2 arquivo, porta ou uso com problema; 3 o teclado não respondeu ou parou de responder (send);\n"
-    "130 gravação interrompida por Ctrl-C (send).\n"
+    "130 gravação interrompida por " CTRL_C " (send).\n"
     "\n"
-    "\"vantora-prog COMANDO --help\" explica cada comando; \"vantora-prog --version\" mostra a versão.\n";
+    "\"vantora-prog COMANDO " AJUDA_DO_COMANDO "\" explica cada comando; \"vantora-prog --version\" mostra a "
+    "versão.\n";
 
 } // namespace
 
@@ -73,12 +83,13 @@ int main(int argc, char* argv[]) {
         std::printf("vantora-prog %s\n", VANTORA_VERSAO);
         return 0;
     }
+    // "/?" as Windows commands take it (no command is named so anywhere).
     if (c.isEmpty() || c == QLatin1String("--help") || c == QLatin1String("-h") ||
-        c == QLatin1String("help")) {
-        vantora::prog::escreve(c.isEmpty() ? stderr : stdout, QString::fromUtf8(AJUDA));
+        c == QLatin1String("help") || c == QLatin1String("/?")) {
+        vantora::prog::escreve_ajuda(c.isEmpty() ? stderr : stdout, QString::fromUtf8(AJUDA));
         return c.isEmpty() ? 2 : 0;
     }
-    vantora::prog::escreve(stderr,
+    vantora::prog::escreve_ajuda(stderr,
                            QStringLiteral("vantora-prog: comando desconhecido: %1\n\n%2")
                                .arg(vantora::visivel(vantora::nome_do_argumento(QByteArrayView(comando))),
                                     QString::fromUtf8(AJUDA)));

@@ -1,0 +1,97 @@
+#!/bin/bash
+# vantora-prog on a Windows console under Wine (Wine's console on a pseudo-terminal,
+# its screen read back by tela_console): "/?" gives the help, in Windows' words and
+# broken at spaces to the console's width (the text a pipe gets otherwise unchanged);
+# `ports` names each port once; the progress of `send` to two keyboards (vantora-sim
+# as COM7 and COM8) redrawn in place, with no escape sequence left on the screen.
+# Usage: teste_console_wine.sh VANTORA-PROG.EXE TELA_CONSOLE.EXE LINUX-BIN-DIR
+set -u
+PROG=$1 TELA=$2 LINUX=$3
+RAIZ=$(cd "$(dirname "$0")/../.." && pwd)
+[ -x "$LINUX/vantora-sim" ] || { echo "SKIP: sem $LINUX/vantora-sim (construa o Linux em build/)"; exit 77; }
+source "$RAIZ/tests/comum/driver.sh"
+requer python3
+source "$RAIZ/tests/comum/wine.sh"
+inicia_wine
+PROG_W=$(winepath -w "$PROG")
+
+# console COLUMNS NAME ARGS...: vantora-prog ARGS on a console COLUMNS wide; the screen
+# then in $dir/NAME; the status is the program's.
+console() {
+    local colunas=$1 nome=$2
+    shift 2
+    python3 - "$colunas" wine "$TELA" "$dir/$nome" "$PROG_W" "$@" <<'PY'
+import fcntl, os, pty, select, struct, subprocess, sys, termios
+mestre, escravo = pty.openpty()
+fcntl.ioctl(escravo, termios.TIOCSWINSZ, struct.pack("HHHH", 300, int(sys.argv[1]), 0, 0))
+p = subprocess.Popen(sys.argv[2:], stdin=escravo, stdout=escravo, stderr=escravo, start_new_session=True)
+os.close(escravo)
+while select.select([mestre], [], [], 120)[0]:
+    try:
+        if not os.read(mestre, 65536): break
+    except OSError:
+        break
+sys.exit(p.wait(timeout=120))
+PY
+}
+# quebrada TEXT SCREEN: SCREEN holds the words of TEXT in order, none broken but one
+# longer than half the screen's 49 columns.
+quebrada() {
+    python3 - "$1" "$2" <<'PY'
+import sys
+texto, tela = (open(a, encoding="utf-8").read().split() for a in sys.argv[1:])
+assert "".join(texto) == "".join(tela), "outro texto"
+partidas = [p for p in tela if p not in texto]
+assert all(any(p in t and len(t) > 24 for t in texto) for p in partidas), partidas
+PY
+}
+
+# Help: "/?" as --help, at the top and for each command.
+for cmd in "" ports send show check legend; do
+    # shellcheck disable=SC2086
+    wine "$PROG" $cmd /? >"$dir/ajuda" 2>&1 || falha "$cmd /?: status $?"
+    # shellcheck disable=SC2086
+    wine "$PROG" $cmd --help >"$dir/help" 2>&1
+    cmp -s "$dir/ajuda" "$dir/help" || falha "$cmd /? difere de --help"
+    grep -q '^Uso: vantora-prog' "$dir/ajuda" || falha "$cmd /?: $(head -3 "$dir/ajuda")"
+    grep -n 'stderr\|stdout\|SIG[A-Z]\|/dev/\|Ctrl-C\|CAMINHO\|terminal' "$dir/ajuda" &&
+        falha "$cmd /?: palavras do Linux"
+    [ -n "$cmd" ] && { grep -q '^  /?, -h, --help ' "$dir/ajuda" || falha "$cmd /?: sem /? entre as opções"; }
+    # On a console 50 wide: the same words, no line beyond 49 columns.
+    console 50 tela $cmd /? || falha "$cmd /? no console: status $?"
+    quebrada "$dir/ajuda" "$dir/tela" || falha "$cmd /? no console: palavras quebradas"
+    LC_ALL=C.UTF-8 grep -E '^.{50}' "$dir/tela" && falha "$cmd /? no console: linha longa"
+    cp "$dir/ajuda" "$dir/ajuda_$cmd"
+    cp "$dir/tela" "$dir/tela_$cmd"
+done
+grep -q 'Ctrl+C' "$dir/ajuda_" || falha "sem Ctrl+C na ajuda"
+grep -q '"vantora-prog COMANDO /?" explica' "$dir/ajuda_" || falha "a ajuda não aponta /?"
+# An option's description goes on under itself.
+python3 - "$dir/tela_send" <<'PY' || falha "--port: continuação fora da coluna da descrição"
+import re, sys
+linhas = open(sys.argv[1], encoding="utf-8").read().split("\n")
+i = next(i for i, l in enumerate(linhas) if l.startswith("  --port "))
+coluna = linhas[i].index("Porta:")
+assert all(re.match(" {%d}\\S" % coluna, l) for l in linhas[i + 1:i + 4]), linhas[i:i + 4]
+PY
+
+wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(sim bom "$LINUX/vantora-sim")" /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(sim outro "$LINUX/vantora-sim")" /f >/dev/null 2>&1
+wineserver -k; wineserver -w # the ports are mapped when Wine starts
+
+wine "$PROG" ports >"$dir/ports" 2>/dev/null
+for n in 7 8; do
+    grep -qx "COM$n	Porta serial" <(tr -d '\r' <"$dir/ports") || falha "COM$n em: $(cat "$dir/ports")"
+done
+
+# Both keyboards at once, on a console 70 wide: each progress line once, at its end.
+console 70 envio send "$RAIZ/examples/mercado.key" --port COM7 --port 8 --speed 57600 ||
+    falha "send no console: status $? ($(cat "$dir/envio"))"
+barra="\[########################################\] 71\/71 fim"
+for n in 7 8; do
+    [ "$(grep -c "^COM$n $barra\$" "$dir/envio")" = 1 ] || falha "progresso de COM$n: $(cat "$dir/envio")"
+    grep -qx "COM$n: Gravação do teclado efetuada." "$dir/envio" || falha "resultado de COM$n"
+done
+grep -n $'\e\|\[K\|\[[0-9]A' "$dir/envio" && falha "sequências de escape na tela"
+[ "$(grep -c 'COM[78] \[' "$dir/envio")" = 2 ] || falha "linhas de progresso repetidas: $(cat "$dir/envio")"
+termina "ok: /? em Windows, ajuda quebrada a 50 colunas, COM7 e COM8 listadas uma vez, progresso redesenhado"
