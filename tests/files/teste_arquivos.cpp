@@ -524,7 +524,7 @@ class TesteArquivos : public QObject {
             QCOMPARE(pasta_inicial(QDir::toNativeSeparators(instalados.last()->path().toUpper())), documentos);
         }
 #else
-        for (const QString& p : {"/usr/bin", "/usr/local/bin", "/opt"})
+        for (const char* p : {"/usr/bin", "/usr/local/bin", "/opt"})
             if (QFileInfo(p).isDir()) QCOMPARE(pasta_inicial(p), documentos);
 #endif
     }
