@@ -65,11 +65,16 @@ install(FILES ${VANTORA_QT_PREFIX}/plugins/styles/qwindowsvistastyle.dll DESTINA
 install(FILES ${VANTORA_QM_PT} DESTINATION translations)
 # A stripped folder (cmake --install --strip, as the installer's is made) has the
 # runtime and plugin DLLs stripped too: libstdc++ alone is most of its size otherwise.
+set(instaladas platforms/qwindows.dll styles/qwindowsvistastyle.dll)
+foreach(dll ${vantora_dlls})
+    get_filename_component(nome ${dll} NAME)
+    list(APPEND instaladas ${nome})
+endforeach()
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        file(GLOB_RECURSE dlls \"\${CMAKE_INSTALL_PREFIX}/*.dll\")
-        foreach(dll \${dlls})
-            execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\${dll}\" COMMAND_ERROR_IS_FATAL ANY)
+        foreach(dll ${instaladas})
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${dll}\" COMMAND_ERROR_IS_FATAL ANY)
         endforeach()
     endif()")
 
