@@ -28,8 +28,9 @@ class DialogoArquivo {
 // no plain "*.ext".
 [[nodiscard]] QString sufixo_padrao(const QString& filtro);
 
-// Folder a file dialog opens in: the program's folder when we may write there, else
-// the user's documents folder.
+// Folder a file dialog opens in: the program's folder when it is the user's (one we
+// may write, outside the folders where the system installs programs: Program Files,
+// %LOCALAPPDATA%\Programs, /usr, /opt), else the user's documents folder.
 [[nodiscard]] QString pasta_inicial(const QString& pasta_programa);
 
 } // namespace vantora

@@ -577,6 +577,22 @@ class TesteArquivos : public QObject {
         const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         for (const QString& p : {dir.filePath("nao-existe"), QString(), dir.filePath("arquivo")})
             QCOMPARE(pasta_inicial(p), documentos);
+        // An installed program's folder, even one we can write (as an administrator,
+        // or root, or Wine lets us), is not the user's: not among platforms/ and styles/.
+#ifdef Q_OS_WIN
+        QList<std::shared_ptr<QTemporaryDir>> instalados;
+        for (const QString& base : {qEnvironmentVariable("ProgramFiles"), qEnvironmentVariable("ProgramFiles(x86)"),
+                                    qEnvironmentVariable("LOCALAPPDATA") + "/Programs"}) {
+            QVERIFY(!base.startsWith('/') && QDir().mkpath(base));
+            instalados << std::make_shared<QTemporaryDir>(base + "/Vantora-XXXXXX");
+            QVERIFY2(instalados.last()->isValid(), qPrintable(base)); // Wine's user may write there
+            QCOMPARE(pasta_inicial(instalados.last()->path()), documentos);
+            QCOMPARE(pasta_inicial(QDir::toNativeSeparators(instalados.last()->path().toUpper())), documentos);
+        }
+#else
+        for (const char* p : {"/usr/bin", "/usr/local/bin", "/opt"})
+            if (QFileInfo(p).isDir()) QCOMPARE(pasta_inicial(p), documentos);
+#endif
     }
 
     // A layout named at start opens as "Abrir" opens it, with the same message when it

@@ -1,25 +1,70 @@
 #!/usr/bin/env bash
-# The Windows installer under Wine (run by tests/comum/wine.sh, which made the prefix):
-# a silent install puts the programs in Program Files with a Start-menu entry, the
-# uninstaller in Add/Remove Programs and .key files opened by the window; the programs
-# run from there (show's text redirected to a file is UTF-8, as on Linux, with CR LF,
-# and reads the same on a console whatever its code page);
-# the uninstaller takes away what it installed and leaves what the user put there.
+# The Windows installer under Wine (run by tests/comum/wine.sh, which made the prefix
+# and the X display): a silent install for every user puts the programs, their texts
+# and examples in Program Files, stripped, with the Start-menu entries (the window, and
+# "Prompt do Vantora", where vantora-prog is found), the uninstaller in Add/Remove
+# Programs with its publisher and size, and .key files opened by the window; the
+# executables carry the manifest and version Windows reads; the programs run from there
+# (show's text redirected to a file is UTF-8, as on Linux, with CR LF, and reads the same
+# on a console whatever its code page; the legend sheet has its captions in a font);
+# the uninstaller refuses while the window is open, then takes away what it installed
+# and leaves what the user put there. Installed for one user, without administrator
+# rights, where .key files belong to another program, it keeps that program's default
+# and gives the type back as it found it.
 set -uo pipefail
-setup=$1 fonte=$2
+setup=$1 fonte=$2 recursos=$3
 source "$fonte/tests/comum/driver.sh"
+requer xdotool pdftotext pdffonts x86_64-w64-mingw32-objdump
 c="$WINEPREFIX/drive_c"
 pasta="$c/Program Files/Vantora"
-menu="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Configurador do Teclado Vantora.lnk"
-chave='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vantora-config'
+menu="$c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+chave='Software\Microsoft\Windows\CurrentVersion\Uninstall\vantora-config'
+classes='Software\Classes'
+
+valor() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+padrao() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p' | grep -vx '(value not set)'; }
+# Each .exe and .dll with no debugging sections left.
+sem_depuracao() {
+    local f
+    while IFS= read -r -d '' f; do
+        ! x86_64-w64-mingw32-objdump -h "$f" | grep -q '\.debug_' || falha "not stripped: $f"
+    done < <(find "$1" \( -name '*.exe' -o -name '*.dll' \) -print0)
+}
 
 wine "$setup" /S
 wineserver -w
 [ -f "$pasta/vantora-config.exe" ] || falha "nothing in $pasta"
-[ -f "$menu" ] || falha "no Start-menu entry"
-wine reg query "$chave" /v UninstallString | grep 'Vantora\\uninstall.exe' >/dev/null || falha "no uninstaller registered"
-wine reg query 'HKLM\Software\Classes\Vantora.Layout\shell\open\command' /ve | grep 'vantora-config.exe" "%1"' >/dev/null ||
+[ -f "$menu/Configurador do Teclado Vantora.lnk" ] || falha "no Start-menu entry"
+valor "HKLM\\$chave" UninstallString | grep 'Vantora\\uninstall.exe' >/dev/null || falha "no uninstaller registered"
+[ "$(valor "HKLM\\$chave" Publisher)" = "Equipe Vantora" ] || falha "publisher: $(valor "HKLM\\$chave" Publisher)"
+kb=$(( $(valor "HKLM\\$chave" EstimatedSize) ))
+real=$(du -sk "$pasta" | cut -f1)
+[ "$kb" -gt $((real * 8 / 10)) ] && [ "$kb" -lt $((real * 12 / 10)) ] || falha "EstimatedSize $kb KB, the folder $real KB"
+[ "$(valor "HKLM\\$chave" HelpLink)" = "mailto:suporte@vantora.com.br" ] || falha "no HelpLink"
+padrao "HKLM\\$classes\\Vantora.Layout\\shell\\open\\command" | grep 'vantora-config.exe" "%1"' >/dev/null ||
     falha ".key files are not opened by the window"
+[ "$(padrao "HKLM\\$classes\\.key")" = Vantora.Layout ] || falha ".key, of no other program, not taken"
+wine reg query "HKLM\\$classes\\.key\\OpenWithProgids" /v Vantora.Layout >/dev/null 2>&1 || falha "not in OpenWithProgids"
+for f in doc/README.txt doc/vantora-prog.txt doc/vantora-config.txt examples/mercado.key; do
+    [ -s "$pasta/$f" ] || falha "$f not installed"
+done
+grep -q "vantora-prog legend" "$pasta/doc/vantora-prog.txt" || falha "the manual as text"
+sem_depuracao "$pasta"
+
+# What Windows reads from the executables: the manifest and the version resource.
+for p in vantora-config vantora-prog; do
+    wine "$recursos" versao "$pasta/$p.exe" | tr -d '\r' >"$dir/$p.versao" || falha "$p: no version resource"
+    for l in "CompanyName=Equipe Vantora" "ProductName=Configurador do Teclado Vantora" "ProductVersion=0.1" \
+        "OriginalFilename=$p.exe" "Fixa=0.1.0.0"; do
+        grep -qxF "$l" "$dir/$p.versao" || falha "$p: no $l in $(cat "$dir/$p.versao")"
+    done
+    grep -q "^FileDescription=..." "$dir/$p.versao" || falha "$p: no description"
+    wine "$recursos" manifesto "$pasta/$p.exe" >"$dir/$p.manifest" || falha "$p: no manifest"
+    for l in 'level="asInvoker"' '>PerMonitorV2' 'longPathAware' '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}' \
+        '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'; do
+        grep -qF "$l" "$dir/$p.manifest" || falha "$p's manifest lacks $l"
+    done
+done
 
 wine "$pasta/vantora-prog.exe" --help | grep "Uso: vantora-prog COMANDO" >/dev/null || falha "vantora-prog --help"
 wine "$pasta/vantora-prog.exe" show "$fonte/examples/mercado.key" >"$dir/show.txt"
@@ -30,14 +75,69 @@ printf '@chcp 850 >nul\r\n@"C:\\Program Files\\Vantora\\vantora-prog.exe" show "
     "$(winepath -w "$fonte/examples/mercado.key")" >"$c/mostra.bat"
 script -qec "wine cmd /c 'C:\\mostra.bat'" /dev/null | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' | grep -a "cartão" >/dev/null ||
     falha "show's accents on a console"
+# "Prompt do Vantora": its command, run with /c, finds vantora-prog from the user's folder.
+wine "$recursos" atalho "$menu/Prompt do Vantora.lnk" | tr -d '\r' >"$dir/prompt" || falha "no Prompt do Vantora"
+grep -qi '^C:\\windows\\system32\\cmd.exe$' "$dir/prompt" || falha "the prompt runs $(head -1 "$dir/prompt")"
+printf '@"%s" %s\r\n' "$(head -1 "$dir/prompt")" \
+    "$(sed -n 2p "$dir/prompt" | sed 's|^/k |/c |; s|vantora-prog --help|cd \& vantora-prog --version|')" >"$c/prompt.bat"
+wine cmd /c 'C:\prompt.bat' | tr -d '\r' >"$dir/prompt.txt"
+grep -qx "vantora-prog 0.1" "$dir/prompt.txt" && grep -qi 'users' "$dir/prompt.txt" ||
+    falha "vantora-prog from the prompt: $(cat "$dir/prompt.txt")"
+
+# The legend sheet: its captions are text in an embedded font, in the PDF and the PNG.
+wine "$pasta/vantora-prog.exe" legend "$fonte/examples/mercado.key" -o "$dir/legenda.pdf" 2>"$dir/legenda.err" ||
+    falha "legend: $(cat "$dir/legenda.err")"
+[ ! -s "$dir/legenda.err" ] || falha "legend said: $(cat "$dir/legenda.err")"
+[ "$(pdffonts "$dir/legenda.pdf" | tail -n +3 | wc -l)" -ge 1 ] || falha "no font in the legend's PDF"
+pdftotext "$dir/legenda.pdf" - | grep -q "Back SP" || falha "no caption in the legend's PDF"
+pdftotext "$dir/legenda.pdf" - | grep -q "Linhas de cada tecla" || falha "no notes in the legend's PDF"
 wine "$pasta/vantora-prog.exe" legend "$fonte/examples/mercado.key" -o "$dir/legenda.png"
 [ -s "$dir/legenda.png" ] || falha "no legend sheet"
 
+# While the window is open nothing is removed, the entry least of all.
 echo guardado >"$pasta/meu.key"
+fundo janela wine "$pasta/vantora-config.exe"
+ate 120 xdotool search --name "Corvalo USB/Serial" >/dev/null || falha "the window did not open"
 wine "$pasta/uninstall.exe" /S
+status=$?
+[ "$status" -ne 0 ] || falha "uninstalling under the open window said success"
+[ -f "$pasta/vantora-config.exe" ] && [ -f "$pasta/uninstall.exe" ] && [ -f "$pasta/Qt6Core.dll" ] ||
+    falha "the uninstaller took files away: $(ls "$pasta")"
+[ -n "$(valor "HKLM\\$chave" UninstallString)" ] || falha "the entry went away with the program still there"
+[ -f "$menu/Configurador do Teclado Vantora.lnk" ] || falha "the Start-menu entry went away"
+kill "$(cat "$dir/janela.pid")"
+wait "$(cat "$dir/janela.pid")" 2>/dev/null
+
+wine "$pasta/uninstall.exe" /S || falha "uninstall: status $?"
 wineserver -w # the uninstaller runs on from a copy of itself
-[ ! -e "$menu" ] || falha "the Start-menu entry stays"
-! wine reg query "$chave" >/dev/null 2>&1 || falha "the uninstaller stays registered"
-! wine reg query 'HKLM\Software\Classes\Vantora.Layout' >/dev/null 2>&1 || falha "the .key association stays"
+[ ! -e "$menu/Configurador do Teclado Vantora.lnk" ] && [ ! -e "$menu/Prompt do Vantora.lnk" ] ||
+    falha "the Start-menu entries stay"
+! wine reg query "HKLM\\$chave" >/dev/null 2>&1 || falha "the uninstaller stays registered"
+! wine reg query "HKLM\\$classes\\Vantora.Layout" >/dev/null 2>&1 || falha "the .key type stays"
+! wine reg query "HKLM\\$classes\\.key" >/dev/null 2>&1 || falha "the .key association stays"
 [ "$(cd "$pasta" && find . -mindepth 1)" = ./meu.key ] || falha "left in $pasta: $(ls -R "$pasta")"
-termina "installed, run and uninstalled"
+
+# For this user only, where .key files open with another program.
+wine reg add "HKLM\\$classes\\.key" /ve /d Outro.Documento /f >/dev/null
+wine reg add "HKLM\\$classes\\.key" /v "Content Type" /d text/plain /f >/dev/null
+wine reg add "HKLM\\$classes\\Outro.Documento\\shell\\open\\command" /ve /d 'notepad.exe "%1"' /f >/dev/null
+wine "$setup" /S /CurrentUser
+wineserver -w
+local=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")
+usuario="$local/Programs/Vantora"
+[ -f "$usuario/vantora-config.exe" ] || falha "nothing in $usuario"
+[ -n "$(valor "HKCU\\$chave" UninstallString)" ] || falha "no uninstaller registered for the user"
+! wine reg query "HKLM\\$chave" >/dev/null 2>&1 || falha "registered for every user"
+[ "$(padrao "HKLM\\$classes\\.key")" = Outro.Documento ] && [ -z "$(padrao "HKCU\\$classes\\.key")" ] ||
+    falha "the other program's .key taken"
+wine reg query "HKCU\\$classes\\.key\\OpenWithProgids" /v Vantora.Layout >/dev/null 2>&1 ||
+    falha "not among the user's programs for .key"
+wine "$usuario/vantora-prog.exe" show "$fonte/examples/mercado.key" >/dev/null || falha "vantora-prog for the user"
+wine "$usuario/uninstall.exe" /S || falha "the user's uninstall: status $?"
+wineserver -w
+[ ! -e "$usuario" ] || falha "left in $usuario: $(ls -R "$usuario")"
+! wine reg query "HKCU\\$chave" >/dev/null 2>&1 || falha "the user's uninstaller stays registered"
+! wine reg query "HKCU\\$classes\\.key" >/dev/null 2>&1 || falha "the user's .key stays"
+[ "$(padrao "HKLM\\$classes\\.key")" = Outro.Documento ] && [ "$(valor "HKLM\\$classes\\.key" "Content Type")" = text/plain ] ||
+    falha "the other program's .key was changed"
+termina "installed, run and uninstalled, for everyone and for one user"

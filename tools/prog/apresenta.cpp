@@ -268,6 +268,15 @@ struct Bloco {
 constexpr double PONTO_MM = 25.4 / 72; // one typographic point
 constexpr double MINIMO_PT = 5;        // smallest caption that stays legible
 
+// The sheet's sans-serif: Liberation Sans where it is installed, else Arial, whose
+// widths it shares (every Windows has it), else the system's sans-serif.
+QFont fonte_da_folha() {
+    QFont f;
+    f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
 // Captions too long for their line even at the smallest size, each with its marker
 // ("*1") and the keys that carry it, listed in full under the grid.
 struct Notas {
@@ -321,7 +330,7 @@ void desenhaLegendas(QPainter* p, const Layout& l, const Catalogo& c, const Folh
             for (int n = 1; n <= QTD_TABELAS; ++n) {
                 QString texto = legenda_exibida(l.tabela(n)[k], c);
                 if (texto.isEmpty()) continue;
-                QFont fonte(QStringLiteral("Liberation Sans"));
+                QFont fonte = fonte_da_folha();
                 fonte.setBold(n == 1);
                 double px = qMax(minimo, faixa * 0.85);
                 fonte.setPixelSize(qMax(1, int(px)));
@@ -380,7 +389,7 @@ void desenhaFolha(QPainter& p, const Layout& l, const Catalogo& c, const FolhaLe
 
     desenhaLegendas(&p, l, c, f, mm, b, origem, notas);
     // What the four lines of a cell are, and the full captions that had to be cut.
-    QFont nota(QStringLiteral("Liberation Sans"));
+    QFont nota = fonte_da_folha();
     nota.setPixelSize(qMax(1, int(PONTO_MM * 7 * mm)));
     p.setFont(nota);
     p.setPen(Qt::black);

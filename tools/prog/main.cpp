@@ -51,9 +51,15 @@ const char* const AJUDA =
 int main(int argc, char* argv[]) {
     const char* comando = argc > 1 ? argv[1] : "";
     // The legend draws text, which needs a font database, but never a display: it
-    // runs the same with none, whatever platform the environment names.
+    // runs the same with none, whatever platform the environment names. On Windows,
+    // where the offscreen platform looks for fonts only in a folder beside Qt, the
+    // system's own platform gives the system's fonts (no window is ever made).
     const bool grafico = std::strcmp(comando, "legend") == 0;
+#ifdef Q_OS_WIN
+    if (grafico) qputenv("QT_QPA_PLATFORM", "windows");
+#else
     if (grafico) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     std::unique_ptr<QCoreApplication> app;
     if (grafico)
         app = std::make_unique<QGuiApplication>(argc, argv);
