@@ -24,6 +24,7 @@ namespace {
 void cabe_na_tecla(Rotulo* r) {
     constexpr qreal MENOR_CORPO = 6;
     constexpr int MENOR_LARGURA = 60; // percent of the font's own width
+    constexpr qreal MENOR_CORPO_SEM_ESTREITA = 4;
     const QString texto = r->caption();
     QFont f = r->parentWidget()->font();
     // What is drawn must fit, not the blank the brackets leave at either end (a little
@@ -41,6 +42,10 @@ void cabe_na_tecla(Rotulo* r) {
         f.setPointSizeF(f.pointSizeF() - 0.5);
     }
     f.setStretch(std::max(estreita, 50));
+    // A font engine that draws no narrower type (some ignore the stretch) gets a
+    // smaller size instead, down to what still reads as digits.
+    while (QFontMetricsF(f).horizontalAdvance(texto) > largura && f.pointSizeF() - 0.5 >= MENOR_CORPO_SEM_ESTREITA)
+        f.setPointSizeF(f.pointSizeF() - 0.5);
     r->setFont(f);
 }
 

@@ -81,7 +81,7 @@ xdotool mousemove --window "$principal" 101 8 click 1
 ate 20 janela '^Salvar Layout Teclado Ordavi$'
 xdotool mousemove --window "$w" 200 100 sleep 0.5 type --delay 20 "Z:$(tr / '\\' <<<"$dir")\\"
 xdotool key Return
-ate 10 test -s "$dir/vantora.key"
+ate 30 test -s "$dir/vantora.key"
 gravado=$(tr -d '\r' <"$dir/vantora.key" 2>/dev/null | grep -A12 '^\[Tab1\]' | tail -n +2 | tr '\n' ' ')
 [ "$gravado" = "T0=65 T1=1 T2=13 T3=55 T4=23 T5=55 T6=10 T7=199 T8=63 T9=92 T10=62 T11=123 " ] ||
     falha "saved through the file dialog: \"$gravado\""
@@ -95,7 +95,7 @@ ate 10 test -s "$dir/pty.log"
 porta_com 1 "$(cat "$dir/pty.log")"
 xdotool mousemove --window "$principal" 178 8 click 1
 guardada() { wine reg query "$chave" /v Serial 2>/dev/null | grep -q 'Serial *REG_SZ *1'; }
-ate 10 guardada || falha "COM1 opened, but not stored in $chave"
+ate 30 guardada || falha "COM1 opened, but not stored in $chave"
 wine taskkill /f /im vantora-config.exe >/dev/null 2>&1
 ate 10 eval "! xdotool search --name '^Corvalo USB/Serial$' >/dev/null"
 wine reg add "$chave" /v Serial /d 7 /f >/dev/null 2>&1

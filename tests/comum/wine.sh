@@ -55,6 +55,10 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         # offscreen unit tests: no display of the host is ever used
         unset DISPLAY WAYLAND_DISPLAY
         passa_qt
+        # The offscreen platform finds fonts only beside Qt: give it the host's, so that
+        # text is measured as on a real system.
+        fontes=/usr/share/fonts/truetype/liberation
+        [ -d "$fontes" ] && export WINEQT_QPA_FONTDIR="Z:${fontes//\//\\}"
         mkdir -p "$WINEPREFIX"
         (
             flock 9
