@@ -165,17 +165,14 @@ class TesteLigacao : public QObject {
         const QString recusa = QStringLiteral("Erro de comunicação com o teclado");
         const QString parcial = QStringLiteral("O teclado ficou parcialmente gravado: aceitou %1 de 71 "
                                                "registros (teclas 1 a %1); grave-o de novo.");
+        const QString calado = QStringLiteral("\n\nO teclado não respondeu (porta errada, teclado desligado "
+                                              "ou desconectado?); nada foi gravado.");
         const QString desligada = QStringLiteral(
             "A porta serial deixou de responder durante a gravação (adaptador desconectado?). ");
         // The emulator's options, the message, the records accepted, how often the next went out, and
         // the progress (a failed record taken back).
         const std::tuple<QStringList, QString, int, int, int> casos[] = {
-            {{"--silencia", "3"},
-             recusa + "\n\nO teclado não respondeu (porta errada, teclado desligado ou desconectado?); nada "
-                      "foi gravado.",
-             0,
-             3,
-             0},
+            {{"--silencia", "3"}, recusa + calado, 0, 3, 0},
             {{"--rejeita", "6", "--a-partir", "11"}, recusa + "\n\n" + parcial.arg(10), 10, 6, 10},
             {{"--desliga", "10"}, desligada + parcial.arg(9), 9, 1, 10},
             {{"--atraso", "600", "--rejeita", "1", "--a-partir", "30"}, recusa, 0, 3, 0}};
