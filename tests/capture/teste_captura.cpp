@@ -44,14 +44,8 @@ QStringList identificadores(TradutorTeclado& t, const std::vector<Ev>& eventos) 
 // One physical key of the ABNT2 keyboard, one per kind of path through the
 // translation: X keycode and keysym, Windows scan code (extended as 0x100) and
 // virtual key, the identifier of its release and the on-screen key it reaches.
-struct TeclaABNT2 {
-    const char* nome;
-    std::uint32_t keycode, keysym, varreduraWin, vkWin;
-    const char* identificador;
-    int tecla;
-};
 // clang-format off
-const TeclaABNT2 TECLADO[] = {
+const std::tuple<const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, QString, int> TECLADO[] = {
     {"F1", 67, 0xffbe, 0x3B, 112, "C03B0001112", 2},
     {"A", 38, 'a', 0x1E, 'A', "C01E000165", 61},
     {"pad Enter", 104, 0xff8d, 0x11C, 13, "C11C000113", 96},
@@ -67,13 +61,7 @@ const TeclaABNT2 TECLADO[] = {
 };
 
 // Sequences of events on one platform and the identifiers they give.
-struct Sequencia {
-    const char* nome;
-    Plataforma plataforma;
-    std::vector<Ev> eventos;
-    QStringList identificadores;
-};
-const Sequencia SEQUENCIAS[] = {
+const std::tuple<const char*, Plataforma, std::vector<Ev>, QStringList> SEQUENCIAS[] = {
     // X11's Alt Gr gives the left Ctrl half Windows reports with it: pressed before
     // the right Alt, released first while Alt is still down.
     {"Alt Gr on X11", Plataforma::X11, {{108, 0xfe03, 'p'}, {108, 0xfe03, 's'}},
@@ -144,24 +132,24 @@ class TesteCaptura : public QObject {
         const auto toque = [](std::uint32_t c, std::uint32_t s) {
             return std::vector<Ev>{{c, s, 'p'}, {c, s, 's'}};
         };
-        for (const TeclaABNT2& k : TECLADO) {
+        for (const auto& [nome, keycode, keysym, varredura_win, vk_win, identificador, tecla] : TECLADO) {
             TradutorTeclado tx(Plataforma::X11), tw(plataforma_por_nome(QStringLiteral("windows"))),
                 tl(Plataforma::Wayland), tv(Plataforma::Wayland);
-            const QStringList idx = identificadores(tx, toque(k.keycode, k.keysym));
-            QVERIFY2(idx.last() == k.identificador, k.nome);
-            QVERIFY2(identificadores(tw, toque(k.varreduraWin, k.vkWin)).last() == idx.last(), k.nome);
-            QVERIFY2(identificadores(tl, toque(k.keycode, k.keysym)) == idx, k.nome);
-            QVERIFY2(!k.keysym || identificadores(tv, toque(9, k.keysym)) == idx, k.nome);
-            QVERIFY2(catalogo.localiza(idx.last()) == k.tecla, k.nome);
+            const QStringList idx = identificadores(tx, toque(keycode, keysym));
+            QVERIFY2(idx.last() == identificador, nome);
+            QVERIFY2(identificadores(tw, toque(varredura_win, vk_win)).last() == idx.last(), nome);
+            QVERIFY2(identificadores(tl, toque(keycode, keysym)) == idx, nome);
+            QVERIFY2(!keysym || identificadores(tv, toque(9, keysym)) == idx, nome);
+            QVERIFY2(catalogo.localiza(idx.last()) == tecla, nome);
         }
     }
 
     // Sequences of events on one platform and the identifiers they give.
     void sequencias() {
-        for (const Sequencia& s : SEQUENCIAS) {
-            TradutorTeclado t(s.plataforma);
-            const QStringList r = identificadores(t, s.eventos);
-            QVERIFY2(r == s.identificadores, qPrintable(QStringLiteral("%1: %2").arg(s.nome, r.join(' '))));
+        for (const auto& [nome, plataforma, eventos, esperados] : SEQUENCIAS) {
+            TradutorTeclado t(plataforma);
+            const QStringList r = identificadores(t, eventos);
+            QVERIFY2(r == esperados, qPrintable(QStringLiteral("%1: %2").arg(nome, r.join(' '))));
         }
     }
 
@@ -257,15 +245,17 @@ class TesteCaptura : public QObject {
 
         // A negative code is neither examined nor passed on; presses are ignored but
         // for the keys reported as already down.
+        // The hook's code, virtual key and flags; the key selected after it.
         j.ed->Lbl_TeclaLBtab_Click(0);
-        QCOMPARE(m.KeyboardProc(-1, 112, 0xC03B0001u), 1);
-        QCOMPARE(j.ed->Tecla_Atual, 0);
-        QCOMPARE(m.KeyboardProc(0, 112, 0xC03B0001u), 1);
-        QCOMPARE(j.ed->Tecla_Atual, 1);
-        QCOMPARE(m.KeyboardProc(0, 112, 0x403B0001u), 1);
-        QCOMPARE(m.KeyboardProc(0, 17, 0xE01D0001u), 1);
-        QCOMPARE(j.ed->Tecla_Atual, 1);
-        QCOMPARE(m.KeyboardProc(0, 255, 0x407D0001u), 1);
+        // clang-format off
+        const std::tuple<int, int, std::uint32_t, int> chamadas[] = {
+            {-1, 112, 0xC03B0001u, 0}, {0, 112, 0xC03B0001u, 1}, {0, 112, 0x403B0001u, 1},
+            {0, 17, 0xE01D0001u, 1}, {0, 255, 0x407D0001u, 2}};
+        // clang-format on
+        for (const auto& [codigo, vk, dados, selecionada] : chamadas) {
+            QCOMPARE(m.KeyboardProc(codigo, vk, dados), 1);
+            QCOMPARE(j.ed->Tecla_Atual, selecionada);
+        }
         QCOMPARE(tab1[1], 8);
         QVERIFY(j.mensagens.vistas.empty());
     }

@@ -144,6 +144,16 @@ inline QByteArray le_bytes(const QString& caminho) {
     return f.readAll();
 }
 
+// The number and description of the error `f` raises; 0 and nothing when it raises none.
+template <typename F> std::pair<int, QString> erro_de(F f) {
+    try {
+        f();
+    } catch (const ErroExecucao& e) {
+        return {e.numero(), e.descricao()};
+    }
+    return {0, {}};
+}
+
 // The trap's box for error 13 in a procedure of the window.
 inline QString erro_em(const QString& proc) {
     return QStringLiteral("Error 13 (Tipos incompatíveis) in procedure %1 of Formulário Frm_Grava").arg(proc);

@@ -56,15 +56,11 @@ void confere_teclas(JanelaDeTeste& j, const char* passo) {
             const bool cabe =
                 numero ? QFontMetricsF(r->font()).horizontalAdvance(r->caption()) <= r->width() + 1.5
                        : r->font() == j.ed->Frame[0]->font();
-            QVERIFY2(
-                r->caption() == legenda_codigo(codigo, j.pc->padroes) &&
-                    r->toolTip() == dica_codigo(codigo) && cabe,
-                qPrintable(QStringLiteral("%1: tabela %2, tecla %3 com %4 mostra \"%5\" (%6)")
-                               .arg(passo)
-                               .arg(t)
-                               .arg(k)
-                               .arg(codigo)
-                               .arg(j.ed->Lbl_TeclaLBtab[k]->caption(), j.ed->Lbl_TeclaLBtab[k]->toolTip())));
+            QVERIFY2(r->caption() == legenda_codigo(codigo, j.pc->padroes) &&
+                         r->toolTip() == dica_codigo(codigo) && cabe,
+                     qPrintable(QString::asprintf("%s: tabela %d, tecla %d com %d mostra \"%ls\" (%ls)",
+                                                  passo, t, k, codigo, qUtf16Printable(r->caption()),
+                                                  qUtf16Printable(r->toolTip()))));
         }
     };
     const int aba = j.ed->aba_atual();
@@ -74,6 +70,14 @@ void confere_teclas(JanelaDeTeste& j, const char* passo) {
         confere(t);
     }
     j.ed->TabStrip->setCurrentIndex(aba - 1);
+}
+
+// The captions of keys `teclas`.
+QStringList legendas(const JanelaDeTeste& j, const QList<int>& teclas) {
+    QStringList r;
+    for (int k : teclas)
+        r << j.ed->Lbl_TeclaLBtab[k]->caption();
+    return r;
 }
 
 } // namespace
@@ -119,12 +123,11 @@ class TesteEditor : public QObject {
             {true, "40000", 0, ERRO_ESTOURO},
             {true, "&H1234567890", 0, ERRO_ESTOURO}};
         for (const auto& [leniente, texto, esperado, erro] : casos) {
-            int numero = 0, valor = 12345;
-            try {
-                valor = leniente ? converte_numero_inicial(texto) : converte_inteiro(texto);
-            } catch (const ErroExecucao& e) {
-                numero = e.numero();
-            }
+            int valor = 12345;
+            const int numero = teste::erro_de([&, &texto = texto, leniente = leniente] {
+                                   valor =
+                                       leniente ? converte_numero_inicial(texto) : converte_inteiro(texto);
+                               }).first;
             QVERIFY2(
                 numero == erro && (erro != 0 || valor == esperado),
                 qPrintable(QStringLiteral("\"%1\": erro %2, valor %3").arg(texto).arg(numero).arg(valor)));
@@ -166,19 +169,14 @@ class TesteEditor : public QObject {
     // after New, with no box but the read's own. The code stays as read: Save writes it,
     // and the send refuses one outside 0..255 before the port.
     void codigos_sem_legenda() {
-        struct Caso {
-            const char* texto;
-            int codigo;
-            const char* legenda;
-            const char* dica;
-        };
-        const Caso casos[] = {{"300", 300, "<300>", "300 (12Ch)"},
-                              {"-1", -1, "<-1>", "-1 (FFFFh)"},
-                              {"&HFFFF", -1, "<-1>", "-1 (FFFFh)"},
-                              {"-32768", -32768, "<-32768>", "-32768 (8000h)"},
-                              {"157", 157, "<157>", "157 (9Dh)"}};
-        for (const Caso& c : casos) {
-            const QString caso = QString::fromLatin1(c.texto);
+        // The text in the file, the code it reads as, its caption and tooltip.
+        const std::tuple<QString, int, QString, QString> casos[] = {
+            {"300", 300, "<300>", "300 (12Ch)"},
+            {"-1", -1, "<-1>", "-1 (FFFFh)"},
+            {"&HFFFF", -1, "<-1>", "-1 (FFFFh)"},
+            {"-32768", -32768, "<-32768>", "-32768 (8000h)"},
+            {"157", 157, "<157>", "157 (9Dh)"}};
+        for (const auto& [caso, codigo, legenda, dica] : casos) {
             JanelaDeTeste j;
             QTemporaryDir dir;
             const QString inteiro = dir.filePath("inteiro.key"), metade = dir.filePath("metade.key"),
@@ -194,31 +192,28 @@ class TesteEditor : public QObject {
             QCOMPARE(j.mensagens.textos(), QStringList());
             QCOMPARE((QList<int>{j.ed->codigos.tabela(1)[0], j.ed->codigos.tabela(2)[10],
                                  j.ed->codigos.tabela(3)[64], j.ed->codigos.tabela(4)[64]}),
-                     (QList<int>{c.codigo, c.codigo, c.codigo, 49}));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), QString::fromLatin1(c.legenda));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->toolTip(), QString::fromLatin1(c.dica));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[1]->caption(), QStringLiteral("1"));
+                     (QList<int>{codigo, codigo, codigo, 49}));
+            QCOMPARE(legendas(j, {0, 1}), (QStringList{legenda, "1"}));
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->toolTip(), dica);
             confere_teclas(j, "aberto");
-            j.ed->Chk_Tec44->setChecked(true);
-            confere_teclas(j, "44 teclas");
-            j.ed->Chk_Tec44->setChecked(false);
-            confere_teclas(j, "65 teclas");
+            for (const bool modelo_44 : {true, false}) {
+                j.ed->Chk_Tec44->setChecked(modelo_44);
+                confere_teclas(j, modelo_44 ? "44 teclas" : "65 teclas");
+            }
 
             j.dialogo.respostas = {salvo};
             j.arq->mnuSalvar_Click();
             Layout gravado;
             QVERIFY(Le_Layout(PerfilPrivado::le_arquivo(salvo), gravado));
             QVERIFY(gravado.tabelas == j.ed->codigos.tabelas);
-            QCOMPARE(int(gravado.tabela(3)[64]), c.codigo);
+            QCOMPARE(int(gravado.tabela(3)[64]), codigo);
             j.lig->Cmd_Grava_Teclado_Click();
-            const bool fora = c.codigo < 0 || c.codigo > 255;
-            QCOMPARE(
-                j.mensagens.textos(),
-                QStringList{fora ? QStringLiteral("A tecla 1 (linha 1, coluna 1) tem o código %1 na Tabela "
-                                                  "01; os códigos vão de 0 a 255. Nada foi enviado ao "
-                                                  "teclado.")
-                                       .arg(c.codigo)
-                                 : QStringLiteral("Erro no Numero da Porta Serial")});
+            const QString fora =
+                QStringLiteral("A tecla 1 (linha 1, coluna 1) tem o código %1 na Tabela 01; os "
+                               "códigos vão de 0 a 255. Nada foi enviado ao teclado.");
+            QCOMPARE(j.mensagens.textos(),
+                     QStringList{codigo < 0 || codigo > 255 ? fora.arg(codigo)
+                                                            : "Erro no Numero da Porta Serial"});
             QVERIFY(j.portas.aberturas.isEmpty());
             j.mensagens.vistas.clear();
 
@@ -228,8 +223,7 @@ class TesteEditor : public QObject {
             j.arq->abre_arquivo(metade);
             QCOMPARE(j.mensagens.vistas.size(), std::size_t(1));
             QVERIFY(j.mensagens.ultima().contains(QStringLiteral("mnu_Abrir_Click")));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[10]->caption(), QString::fromLatin1(c.legenda));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[9]->caption(), QStringLiteral("1"));
+            QCOMPARE(legendas(j, {9, 10}), (QStringList{"1", legenda}));
             confere_teclas(j, "lido pela metade");
 
             // Assigned from the PC keyboard and back through the serial capture.
@@ -239,8 +233,8 @@ class TesteEditor : public QObject {
             QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), QStringLiteral("A"));
             QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->toolTip(), QStringLiteral("65 (41h)"));
             j.ed->Lbl_TeclaLBtab_Click(0);
-            j.ed->insere_codigo(c.codigo);
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), QString::fromLatin1(c.legenda));
+            j.ed->insere_codigo(codigo);
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), legenda);
             confere_teclas(j, "atribuido");
             j->menu().mnuNovo->trigger();
             QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), QString());
@@ -268,20 +262,17 @@ class TesteEditor : public QObject {
         j.ed->Fase_Pisca = 7; // another phase changes nothing
         j.ed->Tmr_POSICAO_Timer();
         QCOMPARE(j.ed->Sp_TeclaLBtab[20]->BackColor(), 0x00FF00u);
-        clica(j.ed->Lbl_TeclaLBtab[0]);
-        for (int k : {18, 19, 20, 21})
-            clica(j.pc->Lbl_TeclaLB[k]);
-        QCOMPARE(j.ed->Tecla_Atual, 4);
-        QCOMPARE(j.ed->codigos.tabela(1)[0], 33);
-        clica(j.ed->Lbl_TeclaLBtab[1]);
-        clica(j.pc->Lbl_TeclaLBnula);
-        QCOMPARE(j.ed->codigos.tabela(1)[1], 0);
-        QCOMPARE(j.ed->Tecla_Atual, 2);
-        QCOMPARE(j.ed->Tecla_PC_Atual, 0);
-        clica(j.ed->Lbl_TeclaLBtab[64]);
-        clica(j.pc->Lbl_TeclaLB[39]);
-        QCOMPARE(j.ed->codigos.tabela(1)[64], 11);
-        QCOMPARE(j.ed->Tecla_Atual, 0);
+        // The key selected, the PC keys clicked (-1 "Sem Código"), its code, the key selected next.
+        const std::tuple<int, QList<int>, int, int> atribuicoes[] = {
+            {0, {18, 19, 20, 21}, 33, 4}, {1, {-1}, 0, 2}, {64, {39}, 11, 0}};
+        for (const auto& [k, teclas_pc, codigo, proxima] : atribuicoes) {
+            clica(j.ed->Lbl_TeclaLBtab[k]);
+            for (int p : teclas_pc)
+                clica(p < 0 ? j.pc->Lbl_TeclaLBnula : j.pc->Lbl_TeclaLB[p]);
+            QCOMPARE(j.ed->codigos.tabela(1)[k], codigo);
+            QCOMPARE(j.ed->Tecla_Atual, proxima);
+            QCOMPARE(j.ed->Tecla_PC_Atual, std::max(0, teclas_pc.last()));
+        }
         QVERIFY(j.mensagens.vistas.empty());
     }
 
@@ -332,17 +323,14 @@ class TesteEditor : public QObject {
         j.ed->Tecla_Atual = TECLA_NENHUMA;
         j.ed->TabStrip->setCurrentIndex(3);
         QCOMPARE(j.ed->Tecla_Atual, TECLA_NENHUMA);
-        j.ed->codigos.tabela(2)[3] = -5;
-        j.ed->codigos.tabela(2)[2] = 66;
-        j.ed->codigos.tabela(2)[4] = 67;
+        for (const auto& [k, codigo] : {std::pair{3, -5}, {2, 66}, {4, 67}})
+            j.ed->codigos.tabela(2)[k] = std::int16_t(codigo);
         j.ed->mostra_tabela(0); // out of range: nothing shown, nothing reported
         j.ed->mostra_tabela(5);
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(1));
         j.ed->TabStrip->setCurrentIndex(1);
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(1));
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[2]->caption(), QStringLiteral("B"));
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[3]->caption(), QStringLiteral("<-5>"));
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->caption(), QStringLiteral("C"));
+        QCOMPARE(legendas(j, {2, 3, 4}), (QStringList{"B", "<-5>", "C"}));
     }
 
     // At start-up track 3 shows what track 2 shows, unlike after New. The 44-key model

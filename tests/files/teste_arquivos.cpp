@@ -73,6 +73,22 @@ QByteArray sem_linha(const QString& secao, const QString& chave) {
     return t.remove(i, t.indexOf("\r\n", i + 2) - i);
 }
 
+// What a save refused for `motivo` says, and its box in the window.
+QString nao_gravou(const QString& caminho, const QString& motivo) {
+    return QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+        .arg(QDir::toNativeSeparators(caminho), motivo);
+}
+QString no_salvar(const QString& erro) {
+    return QStringLiteral("Error 75 (%1) in procedure mnuSalvar_Click of Formulário Frm_Grava").arg(erro);
+}
+// The reason a Notepad text that would begin with the bytes of a byte-order mark is not saved.
+QString motivo_marca(const char* bytes, const char* codificacao) {
+    return QStringLiteral(
+               "o texto começaria com \"%1\", que o Windows lê como marca de %2, e não seria lido "
+               "como foi gravado; apague esses caracteres do início do arquivo num editor de texto")
+        .arg(QString::fromUtf8(bytes), QLatin1String(codificacao));
+}
+
 const QString PADRAO = QStringLiteral("<padrao>");
 const QString FILTRO = QStringLiteral("laytou teclado Ordavi (*.key)|*.key");
 
@@ -210,20 +226,14 @@ class TesteArquivos : public QObject {
     // limit reads as nothing, its size told never as the limit itself.
     void arquivos() {
         QTemporaryDir dir;
-        const auto marca = [](const char* bytes, const char* codificacao) {
-            return QStringLiteral(
-                       "o texto começaria com \"%1\", que o Windows lê como marca de %2, e não seria "
-                       "lido como foi gravado; apague esses caracteres do início do arquivo num editor de texto")
-                .arg(QString::fromUtf8(bytes), QLatin1String(codificacao));
-        };
         // clang-format off
         const QList<std::tuple<QString, QStringConverter::Encoding, QString, QString>> recusados = {
             {QStringLiteral("[S]\r\nk=☺\r\n"), QStringConverter::Utf8, "?",
              "o texto do arquivo (UTF-8 com BOM) tem caracteres que não existem em Windows-1252, a codificação "
              "em que os layouts são gravados; grave com outro nome"},
-            {QStringLiteral("ÿþ nota\r\n[S]\r\nk=1\r\n"), QStringConverter::Utf16LE, "1", marca("ÿþ", "UTF-16 LE")},
-            {QStringLiteral("þÿ\r\n[S]\r\nk=1\r\n"), QStringConverter::Utf16BE, "1", marca("þÿ", "UTF-16 BE")},
-            {QStringLiteral("ï»¿;\r\n[S]\r\nk=1\r\n"), QStringConverter::Utf8, "1", marca("ï»¿", "UTF-8")}};
+            {QStringLiteral("ÿþ nota\r\n[S]\r\nk=1\r\n"), QStringConverter::Utf16LE, "1", motivo_marca("ÿþ", "UTF-16 LE")},
+            {QStringLiteral("þÿ\r\n[S]\r\nk=1\r\n"), QStringConverter::Utf16BE, "1", motivo_marca("þÿ", "UTF-16 BE")},
+            {QStringLiteral("ï»¿;\r\n[S]\r\nk=1\r\n"), QStringConverter::Utf8, "1", motivo_marca("ï»¿", "UTF-8")}};
         // clang-format on
         const QString caminho = dir.filePath("s.key");
         for (const auto& [texto, codificacao, valor, motivo] : recusados) {
@@ -232,15 +242,8 @@ class TesteArquivos : public QObject {
             PerfilPrivado s = PerfilPrivado::le_para_gravar(caminho);
             QCOMPARE(s.le("S", "k", PADRAO, 255), valor);
             s.grava("S", "j", "2");
-            QString erro;
-            try {
-                s.salva(caminho);
-            } catch (const ErroExecucao& e) {
-                QCOMPARE(e.numero(), int(ERRO_ARQUIVO));
-                erro = e.descricao();
-            }
-            QCOMPARE(erro, QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                               .arg(QDir::toNativeSeparators(caminho), motivo));
+            QCOMPARE(erro_de([&] { s.salva(caminho); }),
+                     std::pair(int(ERRO_ARQUIVO), nao_gravou(caminho, motivo)));
             QCOMPARE(le_bytes(caminho), velho);
         }
         const QList<std::pair<qint64, QString>> grandes = {
@@ -303,23 +306,15 @@ class TesteArquivos : public QObject {
         if (!QFile::exists(caminho)) QVERIFY(grava_bytes(caminho, velho));
         if (caso == "somente leitura")
             QVERIFY(QFile::setPermissions(caminho, QFileDevice::ReadOwner | QFileDevice::ReadUser));
-        QString erro;
-        try {
 #ifdef Q_OS_UNIX
-            std::unique_ptr<LimiteTamanho> limite;
-            if (caso == "limite de tamanho") limite = std::make_unique<LimiteTamanho>(1024);
+        std::unique_ptr<LimiteTamanho> limite;
+        if (caso == "limite de tamanho") limite = std::make_unique<LimiteTamanho>(1024);
 #endif
-            ini.salva(caminho);
-        } catch (const ErroExecucao& e) {
-            QCOMPARE(e.numero(), int(ERRO_ARQUIVO));
-            erro = e.descricao();
-        }
-        const QByteArray agora = le_bytes(caminho);
+        QCOMPARE(erro_de([&] { ini.salva(caminho); }),
+                 motivo.isEmpty() ? std::pair(0, QString())
+                                  : std::pair(int(ERRO_ARQUIVO), nao_gravou(caminho, motivo)));
         const QStringList deixados = QFileInfo(caminho).dir().entryList(QDir::Files | QDir::Hidden);
-        QCOMPARE(erro, motivo.isEmpty() ? QString()
-                                        : QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                                              .arg(QDir::toNativeSeparators(caminho), motivo));
-        if (caso != "pasta") QCOMPARE(agora, motivo.isEmpty() ? ini.texto() : velho);
+        if (caso != "pasta") QCOMPARE(le_bytes(caminho), motivo.isEmpty() ? ini.texto() : velho);
         QVERIFY2(!deixados.join(' ').contains(".key."), qPrintable(deixados.join(' ')));
     }
 
@@ -358,11 +353,10 @@ class TesteArquivos : public QObject {
             PerfilPrivado ini = PerfilPrivado::de_bytes(texto_layout(exemplo()));
             ini.grava(secao, chave, valor);
             Layout l = marcado();
-            try {
-                QCOMPARE(Le_Layout(ini, l) ? 0 : -1, erro);
-            } catch (const ErroExecucao& e) {
-                QCOMPARE(e.numero(), erro);
-            }
+            QCOMPARE(erro_de([&] {
+                         if (!Le_Layout(ini, l)) throw ErroExecucao(-1);
+                     }).first,
+                     erro);
             // The order of reading: the option boxes, then entry by entry, tables 1 to 4
             // within an entry.
             int caixa = QTD_OPCOES - 1;
@@ -519,10 +513,10 @@ class TesteArquivos : public QObject {
         const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + oculto;
         QCOMPARE(j.mensagens.textos().mid(3),
                  (QStringList{pergunta, pergunta,
-                              QStringLiteral("Error 75 (Não foi possível gravar o arquivo %1: a pasta %2 não "
-                                             "existe) in procedure mnuSalvar_Click of Formulário Frm_Grava")
-                                  .arg(QDir::toNativeSeparators(sem_pasta),
-                                       QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath())),
+                              no_salvar(nao_gravou(
+                                  sem_pasta,
+                                  "a pasta " + QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath()) +
+                                      " não existe")),
                               QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + pasta}));
         const MensagemVista& m = j.mensagens.vistas[3];
         QVERIFY(m.titulo == "SALVAR ARQUIVO" && m.botoes == Botoes::SimNao && m.padrao == Resposta::Sim);
@@ -552,12 +546,7 @@ class TesteArquivos : public QObject {
         j.arq->mnu_Abrir_Click();
         QVERIFY(j.ed->codigos.tabelas == exemplo().tabelas);
         j.arq->mnuSalvar_Click();
-        QCOMPARE(j.mensagens.ultima(),
-                 QStringLiteral(
-                     "Error 75 (Não foi possível gravar o arquivo %1: o texto começaria com \"ÿþ\", que o "
-                     "Windows lê como marca de UTF-16 LE, e não seria lido como foi gravado; apague esses "
-                     "caracteres do início do arquivo num editor de texto) in procedure mnuSalvar_Click of Formulário Frm_Grava")
-                     .arg(QDir::toNativeSeparators(marca)));
+        QCOMPARE(j.mensagens.ultima(), no_salvar(nao_gravou(marca, motivo_marca("ÿþ", "UTF-16 LE"))));
         QCOMPARE(le_bytes(marca), com_marca);
     }
 

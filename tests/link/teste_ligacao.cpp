@@ -165,34 +165,29 @@ class TesteLigacao : public QObject {
         const QString recusa = QStringLiteral("Erro de comunicação com o teclado");
         const QString parcial = QStringLiteral("O teclado ficou parcialmente gravado: aceitou %1 de 71 "
                                                "registros (teclas 1 a %1); grave-o de novo.");
+        const QString calado = QStringLiteral("\n\nO teclado não respondeu (porta errada, teclado desligado "
+                                              "ou desconectado?); nada foi gravado.");
         const QString desligada = QStringLiteral(
             "A porta serial deixou de responder durante a gravação (adaptador desconectado?). ");
-        // envios: of the record after those accepted; barra: the progress, a failed record taken back.
-        struct Caso {
-            QStringList argumentos;
-            QString texto;
-            int aceitos, envios, barra;
-        };
-        const Caso casos[] = {
-            {{"--silencia", "3"},
-             recusa + "\n\nO teclado não respondeu (porta errada, teclado desligado ou desconectado?); nada "
-                      "foi gravado.",
-             0, 3, 0},
+        // The emulator's options, the message, the records accepted, how often the next went out, and
+        // the progress (a failed record taken back).
+        const std::tuple<QStringList, QString, int, int, int> casos[] = {
+            {{"--silencia", "3"}, recusa + calado, 0, 3, 0},
             {{"--rejeita", "6", "--a-partir", "11"}, recusa + "\n\n" + parcial.arg(10), 10, 6, 10},
             {{"--desliga", "10"}, desligada + parcial.arg(9), 9, 1, 10},
             {{"--atraso", "600", "--rejeita", "1", "--a-partir", "30"}, recusa, 0, 3, 0}};
-        for (const Caso& c : casos) {
-            JanelaLigacao j(c.argumentos);
+        for (const auto& [argumentos, texto, aceitos, envios, barra] : casos) {
+            JanelaLigacao j(argumentos);
             envia(j);
             QTest::qWait(100); // anything still on its way arrives
-            QCOMPARE(j.mensagens.textos(), QStringList{c.texto});
+            QCOMPARE(j.mensagens.textos(), QStringList{texto});
             QCOMPARE(j.mensagens.vistas[0].icone, Icone::Exclamacao);
             QCOMPARE(j.mensagens.vistas[0].titulo, QStringLiteral("Grava Dados Teclado"));
-            QList<int> indices(c.aceitos + c.envios, c.aceitos + 1);
-            std::iota(indices.begin(), indices.begin() + c.aceitos, 1);
+            QList<int> indices(aceitos + envios, aceitos + 1);
+            std::iota(indices.begin(), indices.begin() + aceitos, 1);
             QCOMPARE(j.sim.indices(), indices);
             QVERIFY(!j.sim.tem(QStringLiteral("FIM")));
-            QCOMPARE(j.lig->PBar->value(), c.barra);
+            QCOMPARE(j.lig->PBar->value(), barra);
             confere_ocioso(j);
         }
     }
