@@ -14,9 +14,9 @@
 
 namespace {
 
-// A Windows console's words: "Ctrl+C", and "/?" for help.
+// A Windows console's words: "Ctrl+C" (and Ctrl+Break, handled alike), and "/?" for help.
 #ifdef Q_OS_WIN
-#define CTRL_C "Ctrl+C"
+#define CTRL_C "Ctrl+C ou Ctrl+Break"
 #define AJUDA_DO_COMANDO "/?"
 #else
 #define CTRL_C "Ctrl-C"
