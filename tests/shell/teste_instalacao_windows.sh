@@ -6,7 +6,8 @@
 # Programs with its publisher and size, and .key files opened by the window; the
 # executables carry the manifest and version Windows reads; the programs run from there
 # (show's text redirected to a file is UTF-8, as on Linux, with CR LF, and reads the same
-# on a console whatever its code page; the legend sheet has its captions in a font);
+# on a console whatever its code page; the legend sheet has its captions in a font; the
+# window's Save dialog starts in Documents);
 # the uninstaller refuses while the window is open, then takes away what it installed
 # and leaves what the user put there. Installed for one user, without administrator
 # rights, where .key files belong to another program, it keeps that program's default
@@ -94,10 +95,27 @@ pdftotext "$dir/legenda.pdf" - | grep -q "Linhas de cada tecla" || falha "no not
 wine "$pasta/vantora-prog.exe" legend "$fonte/examples/mercado.key" -o "$dir/legenda.png"
 [ -s "$dir/legenda.png" ] || falha "no legend sheet"
 
+# The installed window's Save, from its menu: the system's dialog starts in the user's
+# Documents (Wine links that to the host's home: a folder of the prefix instead), so the
+# name it offers, taken with Enter, lands there and not in the program's folder.
+documentos="$(winepath -u "$(wine cmd /c 'echo %USERPROFILE%' | tr -d '\r')")/Documents"
+[ -L "$documentos" ] && rm "$documentos" && mkdir "$documentos"
+janela() { w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) && [ -n "$w" ]; }
+salvar() { xdotool mousemove --window "$1" 101 8 click 1 && ate 10 janela '^Salvar Layout Teclado Ordavi$'; }
+salva_em_documentos() {
+    ate 120 janela '^Corvalo USB/Serial$' || { falha "the window did not open from $1"; return; }
+    ate 30 salvar "$w" || { falha "no Save dialog from $1"; return; }
+    xdotool mousemove --window "$w" 200 100 sleep 0.5 key Return
+    ate 30 test -s "$documentos/vantora.key" ||
+        falha "saved from $1 not in Documents: $(find "$documentos" "$1" -name '*.key')"
+    [ ! -e "$1/vantora.key" ] || falha "saved in $1"
+    rm -f "$documentos/vantora.key"
+}
+
 # While the window is open nothing is removed, the entry least of all.
 echo guardado >"$pasta/meu.key"
 fundo janela wine "$pasta/vantora-config.exe"
-ate 120 xdotool search --name "Corvalo USB/Serial" >/dev/null || falha "the window did not open"
+salva_em_documentos "$pasta"
 wine "$pasta/uninstall.exe" /S
 status=$?
 [ "$status" -ne 0 ] || falha "uninstalling under the open window said success"
@@ -133,6 +151,10 @@ usuario="$local/Programs/Vantora"
 wine reg query "HKCU\\$classes\\.key\\OpenWithProgids" /v Vantora.Layout >/dev/null 2>&1 ||
     falha "not among the user's programs for .key"
 wine "$usuario/vantora-prog.exe" show "$fonte/examples/mercado.key" >/dev/null || falha "vantora-prog for the user"
+fundo janela wine "$usuario/vantora-config.exe"
+salva_em_documentos "$usuario"
+wine taskkill /f /im vantora-config.exe >/dev/null 2>&1
+wait "$(cat "$dir/janela.pid")" 2>/dev/null
 wine "$usuario/uninstall.exe" /S || falha "the user's uninstall: status $?"
 wineserver -w
 [ ! -e "$usuario" ] || falha "left in $usuario: $(ls -R "$usuario")"

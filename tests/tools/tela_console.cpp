@@ -2,7 +2,10 @@
 // has ended, writes what the console's screen buffer holds (each row up to the
 // cursor's, its trailing blanks cut) to OUTPUT in UTF-8: the text a user sees, with
 // any escape sequence the console did not understand left in it. Exits with
-// PROGRAM's status.
+// PROGRAM's status. With "--evento N FILE" first, PROGRAM gets the console event N
+// (1 Ctrl+Break, 2 the console closed) once FILE exists, delivered as Windows delivers
+// it: a thread of PROGRAM's started at kernel32's CtrlRoutine (Wine's console passes on
+// only Ctrl+C).
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +15,14 @@
 int main() {
     int n = 0;
     wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &n);
+    const wchar_t* sinal = nullptr;
+    DWORD_PTR evento = 0;
+    if (args && n > 3 && std::wstring(args[1]) == L"--evento") {
+        evento = DWORD_PTR(_wtoi(args[2]));
+        sinal = args[3];
+        args += 3;
+        n -= 3;
+    }
     if (!args || n < 3) {
         std::fputs("uso: tela_console SAIDA PROGRAMA ARGUMENTOS...\n", stderr);
         return 2;
@@ -25,6 +36,16 @@ int main() {
     if (!CreateProcessW(nullptr, linha.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
         std::fprintf(stderr, "tela_console: CreateProcess falhou (%lu)\n", GetLastError());
         return 2;
+    }
+    if (sinal) {
+        while (GetFileAttributesW(sinal) == INVALID_FILE_ATTRIBUTES && WaitForSingleObject(pi.hProcess, 20))
+            ;
+        const auto rotina = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "CtrlRoutine")));
+        if (!rotina || !CreateRemoteThread(pi.hProcess, nullptr, 0, rotina, reinterpret_cast<void*>(evento), 0,
+                                           nullptr))
+            std::fprintf(stderr, "tela_console: o evento %u não foi entregue (%lu)\n", unsigned(evento),
+                         GetLastError());
     }
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD status = 2;

@@ -3,7 +3,8 @@
 # its screen read back by tela_console): "/?" gives the help, in Windows' words and
 # broken at spaces to the console's width (the text a pipe gets otherwise unchanged);
 # `ports` names each port once; the progress of `send` to two keyboards (vantora-sim
-# as COM7 and COM8) redrawn in place, with no escape sequence left on the screen.
+# as COM7 and COM8) redrawn in place, with no escape sequence left on the screen;
+# Ctrl+Break and the console closed stop `send` as Ctrl+C does.
 # Usage: teste_console_wine.sh VANTORA-PROG.EXE TELA_CONSOLE.EXE LINUX-BIN-DIR
 set -u
 PROG=$1 TELA=$2 LINUX=$3
@@ -16,11 +17,12 @@ inicia_wine
 PROG_W=$(winepath -w "$PROG")
 
 # console COLUMNS NAME ARGS...: vantora-prog ARGS on a console COLUMNS wide; the screen
-# then in $dir/NAME; the status is the program's.
+# then in $dir/NAME; the status is the program's. $evento: tela_console's --evento.
+evento=()
 console() {
     local colunas=$1 nome=$2
     shift 2
-    python3 - "$colunas" wine "$TELA" "$dir/$nome" "$PROG_W" "$@" <<'PY'
+    python3 - "$colunas" wine "$TELA" "${evento[@]}" "$dir/$nome" "$PROG_W" "$@" <<'PY'
 import fcntl, os, pty, select, struct, subprocess, sys, termios
 mestre, escravo = pty.openpty()
 fcntl.ioctl(escravo, termios.TIOCSWINSZ, struct.pack("HHHH", 300, int(sys.argv[1]), 0, 0))
@@ -77,6 +79,9 @@ PY
 
 wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(sim bom "$LINUX/vantora-sim")" /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(sim outro "$LINUX/vantora-sim")" /f >/dev/null 2>&1
+for n in 1 2; do
+    wine reg add 'HKLM\Software\Wine\Ports' /v COM9$n /d "$(sim lento$n "$LINUX/vantora-sim" --atraso 20)" /f >/dev/null 2>&1
+done
 wineserver -k; wineserver -w # the ports are mapped when Wine starts
 
 wine "$PROG" ports >"$dir/ports" 2>/dev/null
@@ -94,4 +99,18 @@ for n in 7 8; do
 done
 grep -n $'\e\|\[K\|\[[0-9]A' "$dir/envio" && falha "sequências de escape na tela"
 [ "$(grep -c 'COM[78] \[' "$dir/envio")" = 2 ] || falha "linhas de progresso repetidas: $(cat "$dir/envio")"
-termina "ok: /? em Windows, ajuda quebrada a 50 colunas, COM7 e COM8 listadas uma vez, progresso redesenhado"
+# Ctrl+Break (1) and the console closed (2) mid-exchange: the exchange stops as for
+# Ctrl+C, the port says what its keyboard took (the count the keyboard itself took),
+# and the status is 130.
+for n in 1 2; do
+    evento=(--evento $n "$(winepath -w "$dir")\\sinal$n")
+    console 70 evento$n send "$RAIZ/examples/mercado.key" --port COM9$n &
+    ate 60 grep -q '^REGISTRO 10:' "$dir/lento$n.log"
+    touch "$dir/sinal$n"
+    wait $! && status=0 || status=$?
+    aceitos=$(grep -c -- '-> 5$' "$dir/lento$n.log")
+    [ $status = 130 ] && grep -q "^COM9$n \[.*\] $aceitos/71 interrompida$" "$dir/evento$n" &&
+        tr -d '\n' <"$dir/evento$n" | grep -q "gravação interrompida; .*: aceitou $aceitos de 71" ||
+        falha "evento $n: status $status, $aceitos aceitos: $(cat "$dir/evento$n")"
+done
+termina "ok: /? em Windows, ajuda quebrada a 50 colunas, COM7 e COM8 listadas uma vez, progresso redesenhado, Ctrl+Break e console fechado"

@@ -26,6 +26,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace vantora::prog {
 
@@ -269,6 +272,26 @@ extern "C" void ao_sinal(int sinal) {
     if (sinal == SIGINT || sinal == SIGTERM) std::signal(sinal, SIG_DFL);
 }
 
+#ifdef Q_OS_WIN
+// A Windows console's other ends: Ctrl+Break, the console window closed, the user
+// logging off or the system shutting down (the last two reach only programs without
+// windows; this one loads user32 with Qt, but says what it would do). Ctrl+C stays
+// with the C library's SIGINT. Each stops the exchanges as a signal does. When the
+// console is closed Windows ends the program as soon as this handler returns (or
+// after about 5 s): the handler waits, at most 4 s, for the exchanges to have told
+// what each keyboard took (conta_dada, set by grava_portas).
+HANDLE conta_dada = nullptr;
+
+BOOL WINAPI ao_evento_do_console(DWORD evento) {
+    if (evento == CTRL_C_EVENT) return FALSE;
+    int nenhum = 0;
+    // A second Ctrl+Break ends the program at once, as a second Ctrl+C does.
+    if (!sinal_recebido.compare_exchange_strong(nenhum, SIGBREAK) && evento == CTRL_BREAK_EVENT) return FALSE;
+    if (evento != CTRL_BREAK_EVENT) WaitForSingleObject(conta_dada, 4000);
+    return TRUE;
+}
+#endif
+
 // The window sends what its sentinel boxes show: box 0 of a row holds the row's
 // default when table 1 has 0 there. A file sent from here goes out the same way.
 Layout como_a_janela_envia(Layout c) {
@@ -316,10 +339,11 @@ struct PortaEmGravacao {
 // thread's one event loop. On a terminal, a progress line per port on stderr (redrawn
 // in place): the records the keyboard has taken, counted as the result line counts
 // them, and how the port ended. At the end, or as each port ends when one by one, a
-// result line per port. SIGINT, SIGTERM, SIGHUP and SIGPIPE stop every exchange before
-// its next message (the answer to the message already written is awaited, so that
-// what the keyboard took is known); each port then says what its keyboard took (on
-// stderr when stdout is gone), and the status is 130. Returns the highest status.
+// result line per port. SIGINT, SIGTERM, SIGHUP and SIGPIPE (on Windows also Ctrl+Break
+// and the console closed) stop every exchange before its next message (the answer to
+// the message already written is awaited, so that what the keyboard took is known);
+// each port then says what its keyboard took (on stderr when stdout is gone), and the
+// status is 130. Returns the highest status.
 int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layout& codigos, int opcoes,
                  bool umPorUm) {
     constexpr int REGISTROS = REGISTROS_LAYOUT;
@@ -441,12 +465,21 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
     std::vector<void (*)(int)> antes;
     for (const int sinal : SINAIS_QUE_INTERROMPEM)
         antes.push_back(std::signal(sinal, ao_sinal));
+#ifdef Q_OS_WIN
+    conta_dada = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(ao_evento_do_console, TRUE);
+#endif
     relogio.start();
     proximas();
     if (!acabou_tudo) {
         rodando = true;
         QCoreApplication::exec();
     }
+#ifdef Q_OS_WIN
+    std::fflush(stdout);
+    SetEvent(conta_dada); // the handler of a closed console lets Windows end the program
+    SetConsoleCtrlHandler(ao_evento_do_console, FALSE);
+#endif
     for (size_t i = 0; i < antes.size(); ++i)
         std::signal(SINAIS_QUE_INTERROMPEM[i], antes[i]);
     int pior = OK;
@@ -572,8 +605,8 @@ int send(const QStringList& args) {
         "Gravação do teclado efetuada.\" na saída padrão, as falhas na saída de erros, dizendo quantos "
         "registros o teclado aceitou antes de parar. Teclas numeradas de 1 a 65, como em \"show\".\n"
         "Uma porta indicada duas vezes (COM3 e 3, por exemplo) é gravada uma vez. Um número que "
-        "VANTORA_EXTRA_PORTS dá a outra porta que a do sistema, ou a duas, é recusado. Ctrl+C para todas "
-        "as gravações e diz o que cada teclado aceitou.\n"
+        "VANTORA_EXTRA_PORTS dá a outra porta que a do sistema, ou a duas, é recusado. Ctrl+C, "
+        "Ctrl+Break ou o console fechado para todas as gravações e diz o que cada teclado aceitou.\n"
         "Saída (com várias portas, a maior): 0 gravado; 1 o teclado respondeu mas não aceitou o layout; 2 "
         "arquivo, porta ou uso com problema (ou a porta caiu no meio da gravação); 3 o teclado não "
         "respondeu ou parou de responder; 130 interrompida.");

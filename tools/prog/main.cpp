@@ -9,14 +9,15 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// A Windows console's words: "Ctrl+C", and "/?" for help.
+// A Windows console's words: "Ctrl+C" (and Ctrl+Break, handled alike), and "/?" for help.
 #ifdef Q_OS_WIN
-#define CTRL_C "Ctrl+C"
+#define CTRL_C "Ctrl+C ou Ctrl+Break"
 #define AJUDA_DO_COMANDO "/?"
 #else
 #define CTRL_C "Ctrl-C"
@@ -57,6 +58,12 @@ int main(int argc, char* argv[]) {
     const bool grafico = std::strcmp(comando, "legend") == 0;
 #ifdef Q_OS_WIN
     if (grafico) qputenv("QT_QPA_PLATFORM", "windows");
+    // The platform sets the process's DPI awareness, which the manifest has set already
+    // (Wine's loader does not read it): its complaint is no concern of a program that
+    // makes no window, and would land in the middle of the console's text.
+    if (grafico)
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("qt.qpa.window.warning=false\nqt.qpa.windows.warning=false"));
 #else
     if (grafico) qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
@@ -95,9 +102,9 @@ int main(int argc, char* argv[]) {
         vantora::prog::escreve_ajuda(c.isEmpty() ? stderr : stdout, QString::fromUtf8(AJUDA));
         return c.isEmpty() ? 2 : 0;
     }
-    vantora::prog::escreve_ajuda(stderr,
-                           QStringLiteral("vantora-prog: comando desconhecido: %1\n\n%2")
-                               .arg(vantora::visivel(vantora::nome_do_argumento(QByteArrayView(comando))),
-                                    QString::fromUtf8(AJUDA)));
+    vantora::prog::escreve_ajuda(
+        stderr, QStringLiteral("vantora-prog: comando desconhecido: %1\n\n%2")
+                    .arg(vantora::visivel(vantora::nome_do_argumento(QByteArrayView(comando))),
+                         QString::fromUtf8(AJUDA)));
     return 2;
 }
