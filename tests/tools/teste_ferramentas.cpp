@@ -286,42 +286,38 @@ class TesteFerramentas : public QObject {
                      estranho.err.contains("\"vantora-prog send\" não grava este layout"),
                  qPrintable(estranho.err));
         // The layout itself, even through a link, is never overwritten; a folder that is
-        // missing or refuses the write is named with its reason.
+        // missing or refuses the write is named with its reason. Only a regular file is
+        // replaced: a pipe, a link to one, a folder and a link that leads nowhere are
+        // refused before anything is opened (a pipe would block the writer: the run would
+        // time out) and stay as they were. A link to a regular file has that file
+        // replaced, as a save does, with its permissions.
         const QString copia = dir.filePath("copia.key");
         QVERIFY(QFile::copy(EXEMPLO, copia) && QFile::link(copia, dir.filePath("elo.pdf")));
         QTemporaryDir fechada(QDir::tempPath() + "/vantora-XXXXXX"); // reachable by anyone, written by none
         QVERIFY(QFile::setPermissions(fechada.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                           QFileDevice::ReadOther | QFileDevice::ExeOther));
-        const QList<QPair<QStringList, QString>> saidas = {
-            {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
-            {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
-            {{alcance.filePath("mercado.key"), "-o", fechada.filePath("l.png")},
-             "sem permissão para gravar na pasta " + fechada.path()}};
-        for (const auto& [args, motivo] : saidas) {
-            const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
-            const Saida r = comoNinguem ? roda(como_ninguem() + QStringList{"legend"} + args, "setpriv")
-                                        : roda(QStringList{"legend"} + args);
-            QVERIFY2(r.status == 2 && r.err.contains(motivo) && !r.err.contains("QPainter"),
-                     qPrintable(r.err));
-        }
-        QCOMPARE(esperado(copia), esperado(EXEMPLO));
-        // Only a regular file is replaced: a pipe, a link to one, a folder and a link
-        // that leads nowhere are refused before anything is opened (a pipe would block
-        // the writer: the run would time out) and stay as they were. A link to a regular
-        // file has that file replaced, as a save does, with its permissions.
         const QString cano = dir.filePath("cano.png"), elo = dir.filePath("elo-cano.png"),
                       pasta = dir.filePath("pasta.png"), morto = dir.filePath("morto.png");
         QVERIFY(mkfifo(QFile::encodeName(cano).constData(), 0644) == 0 && QFile::link(cano, elo) &&
                 QDir().mkdir(pasta) && QFile::link(dir.filePath("nenhum/l.png"), morto));
-        const QList<QPair<QString, QString>> especiais = {
-            {cano, cano + ": não é um arquivo comum"},
-            {elo, elo + ": o atalho não leva a um arquivo comum"},
-            {pasta, pasta + ": é uma pasta, não um arquivo"},
-            {morto, morto + ": o atalho não leva a um arquivo"}};
-        for (const auto& [saida, motivo] : especiais) {
-            const Saida r = roda({"legend", EXEMPLO, "-o", saida});
-            QVERIFY2(r.status == 2 && r.err.contains(motivo) && r.out.isEmpty(), qPrintable(saida + r.err));
+        const QList<QPair<QStringList, QString>> saidas = {
+            {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
+            {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
+            {{alcance.filePath("mercado.key"), "-o", fechada.filePath("l.png")},
+             "sem permissão para gravar na pasta " + fechada.path()},
+            {{EXEMPLO, "-o", cano}, cano + ": não é um arquivo comum"},
+            {{EXEMPLO, "-o", elo}, elo + ": o atalho não leva a um arquivo comum"},
+            {{EXEMPLO, "-o", pasta}, pasta + ": é uma pasta, não um arquivo"},
+            {{EXEMPLO, "-o", morto}, morto + ": o atalho não leva a um arquivo"}};
+        for (const auto& [args, motivo] : saidas) {
+            const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
+            const Saida r = comoNinguem ? roda(como_ninguem() + QStringList{"legend"} + args, "setpriv")
+                                        : roda(QStringList{"legend"} + args);
+            QVERIFY2(r.status == 2 && r.err.contains(motivo) && r.out.isEmpty() &&
+                         !r.err.contains("QPainter"),
+                     qPrintable(r.err));
         }
+        QCOMPARE(esperado(copia), esperado(EXEMPLO));
         struct stat st {};
         QVERIFY(::stat(QFile::encodeName(cano).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
         QCOMPARE(QFileInfo(elo).symLinkTarget(), cano);
