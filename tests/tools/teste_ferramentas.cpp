@@ -15,9 +15,7 @@
 #include <fstream>
 #include <numeric>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using vantora::teste::Emulador;
@@ -134,11 +132,9 @@ class TesteFerramentas : public QObject {
         // A pipe and a socket given as the port, each named for what it is.
         const QString fifo = dir.filePath("fifo"), soquete = dir.filePath("soquete");
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        sockaddr_un endereco{};
-        endereco.sun_family = AF_UNIX;
-        qstrncpy(endereco.sun_path, QFile::encodeName(soquete).constData(), sizeof endereco.sun_path);
-        const int ouvinte = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QVERIFY(::bind(ouvinte, reinterpret_cast<const sockaddr*>(&endereco), sizeof endereco) == 0);
+        const QString liga =
+            QStringLiteral("import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])");
+        QVERIFY(roda({"-c", liga, soquete}, "python3").status == 0); // the socket file outlives its process
         const QList<QPair<QStringList, QString>> erros = {
             {{"grava"}, "comando desconhecido: grava"},
             {{"show", "--nada", EXEMPLO}, "nada"},
@@ -172,7 +168,6 @@ class TesteFerramentas : public QObject {
             const Saida s = args[0] == VANTORA_SIM ? roda(args.mid(1), VANTORA_SIM) : roda(args);
             QVERIFY2(s.status == 2 && s.err.contains(trecho), qPrintable(s.err));
         }
-        ::close(ouvinte);
         // The help on a terminal is broken at spaces to its width: the same words, no
         // line the terminal would break; to a pipe it is as it was.
         const Saida tela = roda({}, VANTORA_PROG, true), pipe = roda({});
