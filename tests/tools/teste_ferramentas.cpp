@@ -12,11 +12,10 @@
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <numeric>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using vantora::teste::Emulador;
@@ -72,6 +71,22 @@ QString esperado(const QString& nome) {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+bool grava(const QString& caminho, const QByteArray& bytes) {
+    QFile f(caminho);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A file named by its bytes (which need not be UTF-8), read whole.
+QByteArray le(const QByteArray& nome) {
+    std::ifstream f(nome.constData(), std::ios::binary);
+    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(f), {}));
+}
+
+// What the keyboard got, from the end command on, once it has it all.
+QString recebido(Emulador& e) {
+    return e.espera("FIM_LAYOUT") ? e.linhas.mid(e.linhas.indexOf("FIM")).join('\n') + '\n' : QString();
+}
+
 } // namespace
 
 class TesteFerramentas : public QObject {
@@ -114,15 +129,12 @@ class TesteFerramentas : public QObject {
         Emulador sim;
         sim.comando("envia zz");
         QVERIFY(sim.espera("ERRO envia: \"zz\""));
-        QCOMPARE(roda({}).status, 2);
         // A pipe and a socket given as the port, each named for what it is.
         const QString fifo = dir.filePath("fifo"), soquete = dir.filePath("soquete");
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        sockaddr_un endereco{};
-        endereco.sun_family = AF_UNIX;
-        qstrncpy(endereco.sun_path, QFile::encodeName(soquete).constData(), sizeof endereco.sun_path);
-        const int ouvinte = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QVERIFY(::bind(ouvinte, reinterpret_cast<const sockaddr*>(&endereco), sizeof endereco) == 0);
+        const QString liga =
+            QStringLiteral("import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])");
+        QVERIFY(roda({"-c", liga, soquete}, "python3").status == 0); // the socket file outlives its process
         const QList<QPair<QStringList, QString>> erros = {
             {{"grava"}, "comando desconhecido: grava"},
             {{"show", "--nada", EXEMPLO}, "nada"},
@@ -156,11 +168,10 @@ class TesteFerramentas : public QObject {
             const Saida s = args[0] == VANTORA_SIM ? roda(args.mid(1), VANTORA_SIM) : roda(args);
             QVERIFY2(s.status == 2 && s.err.contains(trecho), qPrintable(s.err));
         }
-        ::close(ouvinte);
         // The help on a terminal is broken at spaces to its width: the same words, no
         // line the terminal would break; to a pipe it is as it was.
         const Saida tela = roda({}, VANTORA_PROG, true), pipe = roda({});
-        QCOMPARE(tela.status, 2);
+        QVERIFY(tela.status == 2 && pipe.status == 2);
         QCOMPARE(tela.err.simplified(), pipe.err.simplified());
         QVERIFY(pipe.err.contains("\n  ports                 lista as portas seriais, como a caixa \"Porta Serial:\" "
                                   "da janela\n"));
@@ -234,17 +245,11 @@ class TesteFerramentas : public QObject {
 #if defined(__SANITIZE_ADDRESS__)
         QSKIP("the sanitizers' own address space is no measure");
 #endif
-        QFile exemplo(EXEMPLO), f(dir.filePath("enorme64.key"));
-        QVERIFY(exemplo.open(QIODevice::ReadOnly) && f.open(QIODevice::WriteOnly));
-        QVERIFY(f.write(exemplo.readAll()) > 0);
-        const QByteArray secoes = QByteArray("[a]\r\n").repeated(200 * 1024);
-        while (f.size() < 64LL * 1024 * 1024)
-            QVERIFY(f.write(secoes) == secoes.size());
-        f.close();
-        const Saida s =
-            roda({"-c", "ulimit -v 1048576 && exec \"$0\" show \"$1\"", VANTORA_PROG, f.fileName()},
-                 QStringLiteral("sh"));
-        QVERIFY(f.remove());
+        const QString f = dir.filePath("enorme64.key");
+        QVERIFY(grava(f, le(QFile::encodeName(EXEMPLO)) + QByteArray("[a]\r\n").repeated((64 << 20) / 5)));
+        const Saida s = roda({"-c", "ulimit -v 1048576 && exec \"$0\" show \"$1\"", VANTORA_PROG, f},
+                             QStringLiteral("sh"));
+        QVERIFY(QFile::remove(f));
         QCOMPARE(s.err, QString());
         QCOMPARE(s.status, 0);
         QCOMPARE(s.out, esperado("prog_show.txt"));
@@ -276,54 +281,48 @@ class TesteFerramentas : public QObject {
                      estranho.err.contains("\"vantora-prog send\" não grava este layout"),
                  qPrintable(estranho.err));
         // The layout itself, even through a link, is never overwritten; a folder that is
-        // missing or refuses the write is named with its reason.
+        // missing or refuses the write is named with its reason. Only a regular file is
+        // replaced: a pipe, a link to one, a folder and a link that leads nowhere are
+        // refused before anything is opened (a pipe would block the writer: the run would
+        // time out) and stay as they were. A link to a regular file has that file
+        // replaced, as a save does, with its permissions.
         const QString copia = dir.filePath("copia.key");
         QVERIFY(QFile::copy(EXEMPLO, copia) && QFile::link(copia, dir.filePath("elo.pdf")));
         QTemporaryDir fechada(QDir::tempPath() + "/vantora-XXXXXX"); // reachable by anyone, written by none
         QVERIFY(QFile::setPermissions(fechada.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                           QFileDevice::ReadOther | QFileDevice::ExeOther));
-        const QList<QPair<QStringList, QString>> saidas = {
-            {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
-            {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
-            {{alcance.filePath("mercado.key"), "-o", fechada.filePath("l.png")},
-             "sem permissão para gravar na pasta " + fechada.path()}};
-        for (const auto& [args, motivo] : saidas) {
-            const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
-            const Saida r = comoNinguem ? roda(como_ninguem() + QStringList{"legend"} + args, "setpriv")
-                                        : roda(QStringList{"legend"} + args);
-            QVERIFY2(r.status == 2 && r.err.contains(motivo) && !r.err.contains("QPainter"),
-                     qPrintable(r.err));
-        }
-        QCOMPARE(esperado(copia), esperado(EXEMPLO));
-        // Only a regular file is replaced: a pipe, a link to one, a folder and a link
-        // that leads nowhere are refused before anything is opened (a pipe would block
-        // the writer: the run would time out) and stay as they were. A link to a regular
-        // file has that file replaced, as a save does, with its permissions.
         const QString cano = dir.filePath("cano.png"), elo = dir.filePath("elo-cano.png"),
                       pasta = dir.filePath("pasta.png"), morto = dir.filePath("morto.png");
         QVERIFY(mkfifo(QFile::encodeName(cano).constData(), 0644) == 0 && QFile::link(cano, elo) &&
                 QDir().mkdir(pasta) && QFile::link(dir.filePath("nenhum/l.png"), morto));
-        const QList<QPair<QString, QString>> especiais = {
-            {cano, cano + ": não é um arquivo comum"},
-            {elo, elo + ": o atalho não leva a um arquivo comum"},
-            {pasta, pasta + ": é uma pasta, não um arquivo"},
-            {morto, morto + ": o atalho não leva a um arquivo"}};
-        for (const auto& [saida, motivo] : especiais) {
-            const Saida r = roda({"legend", EXEMPLO, "-o", saida});
-            QVERIFY2(r.status == 2 && r.err.contains(motivo) && r.out.isEmpty(), qPrintable(saida + r.err));
+        const QList<QPair<QStringList, QString>> saidas = {
+            {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
+            {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
+            {{alcance.filePath("mercado.key"), "-o", fechada.filePath("l.png")},
+             "sem permissão para gravar na pasta " + fechada.path()},
+            {{EXEMPLO, "-o", cano}, cano + ": não é um arquivo comum"},
+            {{EXEMPLO, "-o", elo}, elo + ": o atalho não leva a um arquivo comum"},
+            {{EXEMPLO, "-o", pasta}, pasta + ": é uma pasta, não um arquivo"},
+            {{EXEMPLO, "-o", morto}, morto + ": o atalho não leva a um arquivo"}};
+        for (const auto& [args, motivo] : saidas) {
+            const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
+            const Saida r = comoNinguem ? roda(como_ninguem() + QStringList{"legend"} + args, "setpriv")
+                                        : roda(QStringList{"legend"} + args);
+            QVERIFY2(r.status == 2 && r.err.contains(motivo) && r.out.isEmpty() &&
+                         !r.err.contains("QPainter"),
+                     qPrintable(r.err));
         }
+        QCOMPARE(esperado(copia), esperado(EXEMPLO));
         struct stat st {};
         QVERIFY(::stat(QFile::encodeName(cano).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
         QCOMPARE(QFileInfo(elo).symLinkTarget(), cano);
         QVERIFY(QFileInfo(pasta).isDir() && QDir(pasta).isEmpty() && QFileInfo(morto).isSymLink() &&
                 !QFileInfo::exists(dir.filePath("nenhum")));
         const QString alvo = dir.filePath("alvo.png"), atalho = dir.filePath("atalho.png");
-        QFile velho(alvo);
-        QVERIFY(
-            velho.open(QIODevice::WriteOnly) && velho.write("velho") == 5 &&
-            velho.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
-        velho.close();
-        QVERIFY(QFile::link(alvo, atalho));
+        QVERIFY(grava(alvo, "velho") &&
+                QFile::setPermissions(alvo, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup) &&
+                QFile::link(alvo, atalho));
         QCOMPARE(roda({"legend", EXEMPLO, "-o", atalho}).status, 0);
         QVERIFY(QFileInfo(atalho).isSymLink() && !QImage(alvo).isNull());
         QVERIFY(::stat(QFile::encodeName(alvo).constData(), &st) == 0 && (st.st_mode & 07777) == 0640);
@@ -340,11 +339,9 @@ class TesteFerramentas : public QObject {
     // of -32768 shows whole in the grid.
     void texto_de_fora() {
         const QString controles = dir.filePath("controles.key");
-        QFile f(controles);
         const char bytes[] = "[Teclado]\nTipo=Vantora\n[\x1b]0;x\x07\x1b[2J]\n[a\0b]\n[Tab1]\nx\0y=1\n"
                              "T0=\x1b[8mabc\nT1=\\x41\x7f\x81\xe9\n";
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes, sizeof bytes - 1) == sizeof bytes - 1);
-        f.close();
+        QVERIFY(grava(controles, QByteArray(bytes, sizeof bytes - 1)));
         const Saida c = roda({"check", controles});
         QCOMPARE(c.status, 1);
         for (const QString linha : {":3: aviso: [\\x1b]0;x\\x07\\x1b[2J]: seção desconhecida: ignorada\n",
@@ -358,18 +355,9 @@ class TesteFerramentas : public QObject {
 
         // \377.key, a copy of the example, a link to it and what the commands make of them.
         const QByteArray pasta = QFile::encodeName(dir.path()) + '/';
-        const auto le = [](const QByteArray& nome) {
-            QByteArray r(1 << 20, '\0');
-            const int fd = ::open(nome.constData(), O_RDONLY | O_CLOEXEC);
-            const ssize_t n = fd >= 0 ? ::read(fd, r.data(), size_t(r.size())) : -1;
-            if (fd >= 0) ::close(fd);
-            r.resize(qMax<ssize_t>(n, 0));
-            return r;
-        };
         const QByteArray exemplo = le(QFile::encodeName(EXEMPLO));
-        const int fd = ::open(pasta + "\xff.key", O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        QVERIFY(fd >= 0 && ::write(fd, exemplo.constData(), size_t(exemplo.size())) == exemplo.size());
-        ::close(fd);
+        QVERIFY(std::ofstream((pasta + "\xff.key").constData(), std::ios::binary)
+                    .write(exemplo.constData(), exemplo.size()));
         QVERIFY(::symlink("\xff.key", pasta + "elo-bytes.png") == 0);
         const auto em_bytes = [&](const QString& comando) { // octal escapes of printf for the bytes
             return roda({"-c", "cd \"$1\" && exec \"$0\" " + comando, VANTORA_PROG, dir.path()}, "sh");
@@ -391,13 +379,11 @@ class TesteFerramentas : public QObject {
         QVERIFY2(nada.status == 2 && nada.err.contains("\\xfd\\x1b.key: arquivo não encontrado"),
                  qPrintable(nada.err));
 
-        QFile menor(dir.filePath("menor.key"));
-        QVERIFY(menor.open(QIODevice::WriteOnly) &&
-                menor.write(QString::fromLatin1(exemplo)
-                                .replace(QRegularExpression("(?m)^T0=.*$"), "T0=-32768")
-                                .toLatin1()) > 0);
-        menor.close();
-        const Saida grade = roda({"show", menor.fileName()});
+        const QString menor = dir.filePath("menor.key");
+        QVERIFY(grava(
+            menor,
+            QString::fromLatin1(exemplo).replace(QRegularExpression("(?m)^T0=.*$"), "T0=-32768").toLatin1()));
+        const Saida grade = roda({"show", menor});
         QVERIFY2(grade.status == 0 && grade.out.contains("\n  T1  <-32768> ") &&
                      grade.out.contains("\n  T4  <-32768>"),
                  qPrintable(grade.out));
@@ -428,11 +414,8 @@ class TesteFerramentas : public QObject {
         const QString ok = QStringLiteral("%1: Gravação do teclado efetuada.\n");
         QCOMPARE(s.out, ok.arg(a.caminho) + ok.arg("COM91 (" + b.caminho + ")") +
                             ok.arg("COM92 (" + c.caminho + ")"));
-        for (Emulador* sim : {&a, &b, &c}) {
-            QVERIFY(sim->espera("FIM_LAYOUT"));
-            QCOMPARE(sim->linhas.mid(sim->linhas.indexOf("FIM")).join('\n') + '\n',
-                     esperado("prog_send.txt"));
-        }
+        for (Emulador* sim : {&a, &b, &c})
+            QCOMPARE(recebido(*sim), esperado("prog_send.txt"));
     }
 
     // How an exchange ends, told apart, one case a boundary (every way it ends, on a
@@ -507,10 +490,9 @@ class TesteFerramentas : public QObject {
             if (comoNinguem && geteuid() != 0) break; // the first round ran unprivileged already
             Emulador e({"--atraso", "20"});
             const QString elo = alcance.filePath(comoNinguem ? "elo-ninguem" : "elo");
-            QVERIFY(QFile::link(e.caminho, elo));
-            if (comoNinguem)
-                QVERIFY(QFile::setPermissions(e.caminho, QFile::permissions(e.caminho) | QFile::ReadOther |
-                                                             QFile::WriteOther));
+            QVERIFY(QFile::link(e.caminho, elo) &&
+                    QFile::setPermissions(e.caminho, QFile::permissions(e.caminho) | QFile::ReadOther |
+                                                         QFile::WriteOther));
             const QString programa = comoNinguem ? QStringLiteral("setpriv") : QStringLiteral(VANTORA_PROG);
             const auto send = [&](const QString& porta) {
                 const QStringList args{"send", alcance.filePath("mercado.key"), "--port", porta, "--speed",
@@ -528,8 +510,7 @@ class TesteFerramentas : public QObject {
             QVERIFY(QTest::qWaitFor([&] { return primeiro.state() == QProcess::NotRunning; }, 60000));
             QCOMPARE(primeiro.readAllStandardOutput(),
                      e.caminho.toLocal8Bit() + ": Gravação do teclado efetuada.\n");
-            QVERIFY(e.espera("FIM_LAYOUT"));
-            QCOMPARE(e.linhas.mid(e.linhas.indexOf("FIM")).join('\n') + '\n', esperado("prog_send.txt"));
+            QCOMPARE(recebido(e), esperado("prog_send.txt"));
         }
     }
 
@@ -549,21 +530,13 @@ class TesteFerramentas : public QObject {
         const Saida s = roda(args);
         QVERIFY2(s.status == 0 && s.out.count("Gravação do teclado efetuada.") == 2,
                  qPrintable(s.out + s.err));
-        QStringList layout = esperado("prog_send.txt").split('\n', Qt::SkipEmptyParts);
-        layout.removeIf(
-            [](const QString& l) { return l.startsWith("BYTES ") || l.startsWith("REGISTROS "); });
+        static const QRegularExpression contagens("(?m)^(BYTES|REGISTROS|GRAVADO) .*\n");
         for (int i = 0; i < 2; ++i) {
-            Emulador& e = sims[i];
-            QVERIFY(e.espera("FIM_LAYOUT"));
+            QCOMPARE(recebido(sims[i]).remove(contagens), esperado("prog_send.txt").remove(contagens));
             QList<int> ordem(72);
             std::iota(ordem.begin(), ordem.end() - 1, 1);
             ordem.insert(9, i, 10); // key 10 again
-            QCOMPARE(e.indices(), ordem);
-            QStringList recebido = e.linhas.mid(e.linhas.indexOf("FIM"));
-            recebido.removeIf([](const QString& l) {
-                return l.startsWith("BYTES ") || l.startsWith("REGISTROS ") || l.startsWith("GRAVADO ");
-            });
-            QCOMPARE(recebido, layout);
+            QCOMPARE(sims[i].indices(), ordem);
             QCOMPARE(esperado(d.filePath(QString::number(i))), esperado(d.filePath("0")));
         }
     }
