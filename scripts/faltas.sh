@@ -161,20 +161,20 @@ FALTAS = [
      r"""        Txt_dado->setText(identificador);""", ""),
     # --- link
     ("lig_registro_entrada",
-     r"""        envia_ate_aceito(canal, codigos, i, i - 1, falhas);""",
-     r"""        envia_ate_aceito(canal, codigos, i, i, falhas);""", ""),
+     r"""static_cast<std::size_t>(indice_ <= QTD_TECLAS ? indice_ - 1 : indice_);""",
+     r"""static_cast<std::size_t>(indice_ <= QTD_TECLAS ? indice_ : indice_);""", ""),
     ("lig_silencio_conta_um",
-     r"""        falhas += r == RespostaTeclado::Recusado ? 1 : 2;""",
-     r"""        falhas += 1;""", ""),
+     r"""        falhas_ += respondido ? 1 : 2;""",
+     r"""        falhas_ += 1;""", ""),
     ("lig_aceito_nao_zera",
-     r"""        if (r == RespostaTeclado::Aceito) {
-            falhas = 0;
-            return;""",
-     r"""        if (r == RespostaTeclado::Aceito) {
-            return;""", ""),
+     r"""        ++aceitos_;
+        falhas_ = 0;
+""",
+     r"""        ++aceitos_;
+""", ""),
     ("lig_abandono_depois_do_limite",
-     r"""    if (falhas >= LIMITE_FALHAS) return ResultadoGravacao::Abandonado;""",
-     r"""    if (falhas > LIMITE_FALHAS) return ResultadoGravacao::Abandonado;""", ""),
+     r"""        if (falhas_ >= LIMITE_FALHAS) {""",
+     r"""        if (falhas_ > LIMITE_FALHAS) {""", ""),
     ("lig_bit_bnc_cinza",
      r"""        if (caixas[c] == OPCOES_LAYOUT[c].liga) byte""",
      r"""        if (caixas[c] == OPCOES_LAYOUT[c].liga || caixas[c] == 2) byte""", ""),
@@ -185,8 +185,10 @@ FALTAS = [
      r"""    const auto fora = [](int v) { return v < 0 || v > 255; };""",
      r"""    const auto fora = [](int v) { return v < 0 || v > 256; };""", ""),
     ("lig_sim_nao_trocados",
-     r"""enum class RespostaTeclado { Nenhuma = 0, Aceito = 45, Recusado = 85 };""",
-     r"""enum class RespostaTeclado { Nenhuma = 0, Aceito = 85, Recusado = 45 };""", ""),
+     r"""constexpr int TECLA_SIM = 45;
+constexpr int TECLA_NAO = 85;""",
+     r"""constexpr int TECLA_SIM = 85;
+constexpr int TECLA_NAO = 45;""", ""),
     ("lig_com_usb",
      r"""tipo == QLatin1String("USB") ? 33 : 65;""",
      r"""tipo == QLatin1String("USB") ? 32 : 65;""", ""),
