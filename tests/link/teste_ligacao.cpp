@@ -306,16 +306,22 @@ class TesteLigacao : public QObject {
         QCOMPARE(j.mensagens.textos(), QStringList{SUCESSO});
         QCOMPARE(j.sim.indices().count(5), 1);
 
-        JanelaLigacao k;
+        // A keyboard slow to answer, so that Sair comes while records still go out
+        // however late this process hears of record 5; one more may be on the wire.
+        JanelaLigacao k({"--atraso", "200"});
+        qsizetype vistos = -1;
         k.sim.aoLer = [&](const QString& l) {
-            if (l.startsWith(QLatin1String("REGISTRO 5:"))) k->mnuSair_Click();
+            if (!l.startsWith(QLatin1String("REGISTRO 5:"))) return;
+            vistos = k.sim.indices().size();
+            k->mnuSair_Click();
         };
         k.lig->Cmd_Grava_Teclado_Click();
-        QTRY_VERIFY(!k.lig->gravacao_em_curso());
+        QTRY_VERIFY_WITH_TIMEOUT(!k.lig->gravacao_em_curso(), 30000);
         QVERIFY(k.mensagens.vistas.empty());
         QVERIFY(!k.lig->MSComm1->PortOpen());
         QCOMPARE(ResolucaoTimer::pedidos(), 0);
-        QVERIFY(k.sim.indices().size() <= 6);
+        QTest::qWait(500);
+        QVERIFY2(vistos > 0 && k.sim.indices().size() <= vistos + 1, qPrintable(QString::number(vistos)));
     }
 };
 
