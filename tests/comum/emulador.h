@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #ifdef Q_OS_WIN
 #include "link/portas.h"
@@ -80,17 +81,15 @@ class Emulador {
     bool espera(const QString& inicio, int ms = 5000) {
         return QTest::qWaitFor([&] { return tem(inicio); }, ms);
     }
-    [[nodiscard]] QStringList comecando(const QString& inicio) const {
-        return linhas.filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(inicio)));
-    }
     [[nodiscard]] bool tem(const QString& inicio) const {
-        return !comecando(inicio).isEmpty();
+        return std::any_of(linhas.begin(), linhas.end(),
+                           [&](const QString& l) { return l.startsWith(inicio); });
     }
     // The index byte of every record received, in order, from the lines
     // "REGISTRO n: 91 ii cc cc cc cc -> 5".
     [[nodiscard]] QList<int> indices() const {
         QList<int> r;
-        for (const QString& l : comecando(QStringLiteral("REGISTRO ")))
+        for (const QString& l : linhas.filter(QRegularExpression(QStringLiteral("^REGISTRO "))))
             r << l.mid(l.indexOf(QLatin1String(": ")) + 5, 2).toInt(nullptr, 16);
         return r;
     }
