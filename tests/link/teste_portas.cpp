@@ -262,14 +262,16 @@ class TestePortas : public QObject {
         j.inventario.dispositivos.removeFirst();
         QVERIFY(!j.lig->Abre_Porta_Serial(1, QStringLiteral("9600,N,8,1")));
 
-        // An error the pseudo-terminal cannot give (a bad number): the capture command
-        // reports it, paints white and stores no port; an exchange stops there too.
+        // An opening refused (a bad number, then a port another program holds): the
+        // capture command reports it, paints white and stores no port; an exchange stops
+        // there too.
         j.configuracao.valores.clear();
         j.portas.erro = 8002;
         j.lig->mnu_ativa_serial_Click();
         QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
         QVERIFY(!j.lig->MSComm1->PortOpen());
         QVERIFY(j.configuracao.valores.isEmpty());
+        j.portas.erro = 8005; // another program holds the port
         j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY(!j.lig->gravacao_em_curso());
 
@@ -282,7 +284,8 @@ class TestePortas : public QObject {
             "Error 75 (Erro de acesso ao caminho/arquivo) in procedure %1 of Formulário Frm_Grava");
         QCOMPARE(j.mensagens.textos(),
                  (QStringList{QStringLiteral("Erro no Numero da Porta Serial"),
-                              QStringLiteral("Porta: USB Serial Port (COM3) não localizada"), erro, erro,
+                              QStringLiteral("Porta: USB Serial Port (COM3) não localizada"), erro,
+                              QStringLiteral("Não foi possivel abrir esta porta serial"),
                               falha.arg("ListaPortasCbserial"), falha.arg("mnu_ativa_serial_Click")}));
     }
 
