@@ -12,7 +12,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <climits>
 #include <map>
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -45,15 +44,13 @@ struct JanelaPortas : JanelaDeTeste {
     }
 };
 
-// A keyboard on a virtual clock, scripted as vantora-sim is: it rejects `rejeita`
-// and then leaves `silencia` records unanswered from record `a_partir` on (repeats
-// counted), answers `atraso` ms late the records in `atrasados` and 1 ms after the
-// others, and hangs up when record `desliga` arrives.
+// A keyboard on a virtual clock: the nth byte of `roteiro` is what it does with the
+// nth message written (repeats and the end command counted), '5' accept it, '1'
+// reject it, '.' leave it unanswered, 'L' accept it `atraso` ms late, 'x' hang up;
+// past the script it accepts. Answers in time come 1 ms after the message.
 struct TecladoVirtual {
-    int rejeita = 0, silencia = 0, a_partir = 1, atraso = 0;
-    std::pair<int, int> atrasados{1, INT_MAX};
-    int desliga = 0;
-    int cala = 0; // of every cala + 1 records, the first `cala` unanswered
+    QByteArray roteiro;
+    int atraso = 600;
 };
 
 // The exchange against it, in microseconds of real time: how it ended, the record
@@ -63,33 +60,24 @@ struct Desfecho {
     QList<int> indices;
     int barra = 0;
 };
-Desfecho troca_virtual(TecladoVirtual k) {
+Desfecho troca_virtual(const TecladoVirtual& k) {
     using namespace std::chrono_literals;
     Troca t(CodigosTroca{}, [] { return 0; });
     Desfecho d;
     std::multimap<Instante, unsigned char> a_caminho;
     Instante agora{0};
-    int registros = 0;
+    qsizetype escritas = 0;
     for (AcoesTroca a = t.inicia(agora); !a.terminou;) {
         for (std::size_t i = 0; i < a.escreve.size(); i += a.escreve[i] == COMANDO_FIM ? 1 : 6) {
-            const bool fim = a.escreve[i] == COMANDO_FIM;
-            if (!fim) d.indices << a.escreve[i + 1];
-            ++registros;
-            if (k.desliga > 0 && registros >= k.desliga) {
+            if (a.escreve[i] != COMANDO_FIM) d.indices << a.escreve[i + 1];
+            const char c = escritas < k.roteiro.size() ? k.roteiro[escritas] : '5';
+            ++escritas;
+            if (c == 'x') {
                 a = t.encerra(FimTroca::PortaPerdida);
                 break;
             }
-            if (!fim && k.cala > 0 && registros % (k.cala + 1) != 0) continue;
-            unsigned char b = RESPOSTA_ACEITO;
-            if (!fim && registros >= k.a_partir && k.rejeita > 0) {
-                --k.rejeita;
-                b = RESPOSTA_RECUSADO;
-            } else if (!fim && registros >= k.a_partir && k.silencia > 0) {
-                --k.silencia;
-                continue;
-            }
-            const bool tarde = registros >= k.atrasados.first && registros <= k.atrasados.second;
-            a_caminho.emplace(agora + (tarde ? std::chrono::milliseconds(k.atraso) : 1ms), b);
+            const auto quando = agora + (c == 'L' ? std::chrono::milliseconds(k.atraso) : 1ms);
+            if (c != '.') a_caminho.emplace(quando, c == '1' ? RESPOSTA_RECUSADO : RESPOSTA_ACEITO);
         }
         if (a.terminou) break;
         if (!a_caminho.empty() && a_caminho.begin()->first <= *a.prazo) {
@@ -274,14 +262,16 @@ class TestePortas : public QObject {
         j.inventario.dispositivos.removeFirst();
         QVERIFY(!j.lig->Abre_Porta_Serial(1, QStringLiteral("9600,N,8,1")));
 
-        // An error the pseudo-terminal cannot give (a bad number): the capture command
-        // reports it, paints white and stores no port; an exchange stops there too.
+        // An opening refused (a bad number, then a port another program holds): the
+        // capture command reports it, paints white and stores no port; an exchange stops
+        // there too.
         j.configuracao.valores.clear();
         j.portas.erro = 8002;
         j.lig->mnu_ativa_serial_Click();
         QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
         QVERIFY(!j.lig->MSComm1->PortOpen());
         QVERIFY(j.configuracao.valores.isEmpty());
+        j.portas.erro = 8005; // another program holds the port
         j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY(!j.lig->gravacao_em_curso());
 
@@ -294,7 +284,8 @@ class TestePortas : public QObject {
             "Error 75 (Erro de acesso ao caminho/arquivo) in procedure %1 of Formulário Frm_Grava");
         QCOMPARE(j.mensagens.textos(),
                  (QStringList{QStringLiteral("Erro no Numero da Porta Serial"),
-                              QStringLiteral("Porta: USB Serial Port (COM3) não localizada"), erro, erro,
+                              QStringLiteral("Porta: USB Serial Port (COM3) não localizada"), erro,
+                              QStringLiteral("Não foi possivel abrir esta porta serial"),
                               falha.arg("ListaPortasCbserial"), falha.arg("mnu_ativa_serial_Click")}));
     }
 
@@ -347,35 +338,33 @@ class TestePortas : public QObject {
             }
             return r;
         };
-        QList<int> todos = ordem(71) << 0;
+        const auto aceita = [](int n) { return QByteArray(n, '5'); }; // the first n messages accepted
+        const QString feito = "Gravação do teclado efetuada.";
         // The keyboard, how the exchange ends, the records sent, the texts for vantora-prog and the window.
         // clang-format off
         const std::tuple<TecladoVirtual, FimTroca, QList<int>, QString, QString> casos[] = {
-            {{}, FimTroca::Gravado, todos, "Gravação do teclado efetuada.", "Gravação do teclado efetuada."},
-            {{0, 0, 1, 0, {1, INT_MAX}, 0, 2}, FimTroca::Gravado, (ordem(71, ordem(71) + ordem(71)) << 0),
-             "Gravação do teclado efetuada.", ""},
-            {{0, 0, 1, 600, {10, 10}}, FimTroca::Gravado, ordem(71, {10}) << 0, "Gravação do teclado efetuada.", ""},
-            {{0, 0, 1, 600, {10, 11}}, FimTroca::Gravado, ordem(71, {10, 10}) << 0, "Gravação do teclado efetuada.", ""},
-            {{0, 0, 1, 1200, {10, 10}}, FimTroca::Gravado, ordem(71, {10}) << 0, "Gravação do teclado efetuada.", ""},
-            {{6}, FimTroca::Recusado, QList<int>(6, 1),
+            {{}, FimTroca::Gravado, ordem(71) << 0, feito, feito},
+            {{QByteArray("..5").repeated(71)}, FimTroca::Gravado, ordem(71, ordem(71) + ordem(71)) << 0, feito, ""},
+            {{aceita(9) + "L"}, FimTroca::Gravado, ordem(71, {10}) << 0, feito, ""},
+            {{aceita(9) + "LL"}, FimTroca::Gravado, ordem(71, {10, 10}) << 0, feito, ""},
+            {{aceita(9) + "L", 1200}, FimTroca::Gravado, ordem(71, {10}) << 0, feito, ""},
+            {{"111111"}, FimTroca::Recusado, QList<int>(6, 1),
              recusa + " (o teclado não aceitou o layout); " + intacto, recusa},
-            {{6, 0, 11}, FimTroca::Recusado, ordem(10) << QList<int>(6, 11),
+            {{aceita(10) + "111111"}, FimTroca::Recusado, ordem(10) << QList<int>(6, 11),
              recusa + " (o teclado não aceitou o layout); " + parcial.arg(10), recusa + "\n\nO" + parcial.arg(10).mid(1) + "."},
-            {{1, 10}, FimTroca::ParouDeResponder, QList<int>(4, 1),
+            {{"1..."}, FimTroca::ParouDeResponder, QList<int>(4, 1),
              "o teclado parou de responder no registro 1; " + intacto, recusa},
-            {{0, 3, 8}, FimTroca::ParouDeResponder, ordem(7) << 8 << 8 << 8,
+            {{aceita(7) + "..."}, FimTroca::ParouDeResponder, ordem(7) << 8 << 8 << 8,
              "o teclado parou de responder no registro 8; " + parcial.arg(7), ""},
-            {{1, 0, 30, 600}, FimTroca::ParouDeResponder, {1, 1, 1},
-             "o teclado parou de responder no registro 1; " + intacto, recusa},
-            {{0, 0, 1, 600, {11, INT_MAX}}, FimTroca::ParouDeResponder, ordem(10) << 11 << 11 << 11,
+            {{aceita(10) + "LLL"}, FimTroca::ParouDeResponder, ordem(10) << 11 << 11 << 11,
              "o teclado parou de responder no registro 11; " + parcial.arg(10), ""},
-            {{0, 0, 1, 2147484}, FimTroca::NaoRespondeu, {1, 1, 1}, calado, recusa + "\n\nO" + calado.mid(1) + "."},
-            {{0, 0, 1, 0, {1, INT_MAX}, 5}, FimTroca::PortaPerdida, ordem(5),
+            {{"LLL", 2147484}, FimTroca::NaoRespondeu, {1, 1, 1}, calado, recusa + "\n\nO" + calado.mid(1) + "."},
+            {{"5555x"}, FimTroca::PortaPerdida, ordem(5),
              "erro 8020 (a porta deixou de responder) durante a gravação; o teclado ficou parcialmente gravado: "
              "aceitou 4 de 71 registros (teclas 1 a 4); grave-o de novo",
              "A porta serial deixou de responder durante a gravação (adaptador desconectado?). O" +
                  parcial.arg(4).mid(1) + "."},
-            {{0, 0, 1, 0, {1, INT_MAX}, 1}, FimTroca::PortaPerdida, {1},
+            {{"x"}, FimTroca::PortaPerdida, {1},
              "o teclado não respondeu (a porta deixou de responder); nada foi gravado", ""}};
         // clang-format on
         for (const auto& [k, fim, indices, prog, janela] : casos) {
