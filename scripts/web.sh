@@ -12,7 +12,7 @@ jobs="$(nproc)"
 # in Debian's module folder unless told.
 export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 
-echo "== build-web/ (Emscripten $(em++ --version | sed -n '1s/.* \([0-9][0-9.]*\).*/\1/p'), -O2, -Werror)"
+if [ "${1:-}" = test ]; then echo "== build-web/ (Emscripten, Node)"; else echo "== build-web/ (Emscripten)"; fi
 # The tests run under plain node: emcmake's default adds a threads flag Node 20 refuses.
 if [ ! -f build-web/build.ninja ]; then
     saida=$(emcmake cmake -S . -B build-web -G Ninja -DVANTORA_SO_NUCLEO=ON -DCMAKE_BUILD_TYPE=Release \
@@ -22,6 +22,5 @@ fi
 cmake --build build-web -j"$jobs"
 
 if [ "${1:-}" = test ]; then
-    echo "== build-web/ tests under Node $(node --version)"
     (cd build-web && ctest --output-on-failure -j"$jobs")
 fi
