@@ -3,8 +3,9 @@
 # the normal build, then an AddressSanitizer + UndefinedBehaviorSanitizer build
 # of the tests, then the fuzz targets' replay (scripts/fuzz.sh --replay: the regression
 # inputs one by one, then the seeds and those inputs mutated for a fixed number of runs
-# with a fixed seed, so the same commit gets the same verdict), then the Windows build
-# and its tests under Wine (scripts/windows.sh; skipped, saying so, without a Qt for
+# with a fixed seed, so the same commit gets the same verdict), then the Qt-free core
+# built with Emscripten and its plain tests under Node (scripts/web.sh), then the Windows
+# build and its tests under Wine (scripts/windows.sh; skipped, saying so, without a Qt for
 # Windows). Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,5 +29,6 @@ if [ -x scripts/fuzz.sh ]; then
     echo "== fuzz (replay)"
     scripts/fuzz.sh --replay
 fi
+scripts/web.sh test
 scripts/windows.sh test
 echo "== all tests passed"

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The Qt-free core built with Emscripten (Debian's emscripten) into build-web/:
+#   scripts/web.sh         builds the core's libraries and their plain C++ tests, each
+#                          test one .js with the WebAssembly inside (SINGLE_FILE)
+#   scripts/web.sh test    the same, then runs those tests under Node (CTest)
+# The sources are the main CMakeLists.txt's, built with VANTORA_SO_NUCLEO (no Qt).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh emscripten node-acorn
+jobs="$(nproc)"
+# em++'s JavaScript optimizer needs acorn; a Node other than Debian's own does not look
+# in Debian's module folder unless told.
+export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+
+if [ "${1:-}" = test ]; then echo "== build-web/ (Emscripten, Node)"; else echo "== build-web/ (Emscripten)"; fi
+# The tests run under plain node: emcmake's default adds a threads flag Node 20 refuses.
+if [ ! -f build-web/build.ninja ]; then
+    saida=$(emcmake cmake -S . -B build-web -G Ninja -DVANTORA_SO_NUCLEO=ON -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_CXX_FLAGS_RELEASE=-O2 -DVANTORA_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" 2>&1) ||
+        { echo "$saida" >&2; exit 1; }
+fi
+cmake --build build-web -j"$jobs"
+
+if [ "${1:-}" = test ]; then
+    (cd build-web && ctest --output-on-failure -j"$jobs")
+fi
