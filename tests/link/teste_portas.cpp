@@ -1,9 +1,7 @@
 // The link without a line: port discovery, choice and opening with a test inventory
-// and opener, the COM numbering, the extra ports, the settings text, and the
-// exchange's sequencing against a scripted keyboard.
+// and opener, the COM numbering, the extra ports, the settings text.
 #include "comum/falsos.h"
 #include "link/gravacao.h"
-#include "link/troca.h"
 #include "link/protocolo.h"
 
 #include <QComboBox>
@@ -12,7 +10,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <map>
 #ifdef Q_OS_WIN
 #include <windows.h>
 // after windows.h, whose types it uses
@@ -43,57 +40,6 @@ struct JanelaPortas : JanelaDeTeste {
         return lig->Porta_Serial_Verifica();
     }
 };
-
-// A keyboard on a virtual clock: the nth byte of `roteiro` is what it does with the
-// nth message written (repeats and the end command counted), '5' accept it, '1'
-// reject it, '.' leave it unanswered, 'L' accept it `atraso` ms late, 'x' hang up;
-// past the script it accepts. Answers in time come 1 ms after the message.
-struct TecladoVirtual {
-    QByteArray roteiro;
-    int atraso = 600;
-};
-
-// The exchange against it, in microseconds of real time: how it ended, the record
-// indices the keyboard got (0 the flags record), and where the bar stood.
-struct Desfecho {
-    ResultadoTroca r;
-    QList<int> indices;
-    int barra = 0;
-};
-Desfecho troca_virtual(const TecladoVirtual& k) {
-    using namespace std::chrono_literals;
-    Troca t(CodigosTroca{}, [] { return 0; });
-    Desfecho d;
-    std::multimap<Instante, unsigned char> a_caminho;
-    Instante agora{0};
-    qsizetype escritas = 0;
-    for (AcoesTroca a = t.inicia(agora); !a.terminou;) {
-        for (std::size_t i = 0; i < a.escreve.size(); i += a.escreve[i] == COMANDO_FIM ? 1 : 6) {
-            if (a.escreve[i] != COMANDO_FIM) d.indices << a.escreve[i + 1];
-            const char c = escritas < k.roteiro.size() ? k.roteiro[escritas] : '5';
-            ++escritas;
-            if (c == 'x') {
-                a = t.encerra(FimTroca::PortaPerdida);
-                break;
-            }
-            const auto quando = agora + (c == 'L' ? std::chrono::milliseconds(k.atraso) : 1ms);
-            if (c != '.') a_caminho.emplace(quando, c == '1' ? RESPOSTA_RECUSADO : RESPOSTA_ACEITO);
-        }
-        if (a.terminou) break;
-        if (!a_caminho.empty() && a_caminho.begin()->first <= *a.prazo) {
-            agora = a_caminho.begin()->first;
-            const unsigned char b = a_caminho.begin()->second;
-            a_caminho.erase(a_caminho.begin());
-            a = t.recebe(&b, 1, agora);
-        } else {
-            agora = *a.prazo;
-            a = t.tempo(agora);
-        }
-    }
-    d.r = t.resultado();
-    d.barra = t.progresso();
-    return d;
-}
 
 } // namespace
 
@@ -314,67 +260,6 @@ class TestePortas : public QObject {
         c.setCommPort(4);
         c.setPortOpen(true);
         QVERIFY_THROWS_EXCEPTION(ErroExecucao, c.setCommPort(5));
-    }
-
-    // The exchange on a virtual clock, every way it ends, worded for vantora-prog and
-    // for the window. A rejection costs one failure and a record left unanswered two;
-    // at six the exchange is abandoned. Failures spread over records never add up (each
-    // record left unanswered twice and then taken). Answers later than the wait are
-    // credited to no record: a record answered late goes out again once the line is
-    // quiet, a refusal is never taken for the next record's answer, three late answers
-    // in a row end as a keyboard that stopped answering, half an hour's delay is none.
-    void troca_no_relogio_virtual() {
-        const QString parcial = "o teclado ficou parcialmente gravado: aceitou %1 de 71 registros (teclas 1 a "
-                                "%1); grave-o de novo";
-        const QString recusa = "Erro de comunicação com o teclado";
-        const QString calado = "o teclado não respondeu (porta errada, teclado desligado ou desconectado?); "
-                               "nada foi gravado";
-        const QString intacto = "o teclado não foi alterado";
-        const auto ordem = [](int ate, QList<int> extra = {}) { // records 1..ate, `extra` sent again
-            QList<int> r;
-            for (int i = 1; i <= ate; ++i) {
-                r << i;
-                r << QList<int>(extra.count(i), i);
-            }
-            return r;
-        };
-        const auto aceita = [](int n) { return QByteArray(n, '5'); }; // the first n messages accepted
-        const QString feito = "Gravação do teclado efetuada.";
-        // The keyboard, how the exchange ends, the records sent, the texts for vantora-prog and the window.
-        // clang-format off
-        const std::tuple<TecladoVirtual, FimTroca, QList<int>, QString, QString> casos[] = {
-            {{}, FimTroca::Gravado, ordem(71) << 0, feito, feito},
-            {{QByteArray("..5").repeated(71)}, FimTroca::Gravado, ordem(71, ordem(71) + ordem(71)) << 0, feito, ""},
-            {{aceita(9) + "L"}, FimTroca::Gravado, ordem(71, {10}) << 0, feito, ""},
-            {{aceita(9) + "LL"}, FimTroca::Gravado, ordem(71, {10, 10}) << 0, feito, ""},
-            {{aceita(9) + "L", 1200}, FimTroca::Gravado, ordem(71, {10}) << 0, feito, ""},
-            {{"111111"}, FimTroca::Recusado, QList<int>(6, 1),
-             recusa + " (o teclado não aceitou o layout); " + intacto, recusa},
-            {{aceita(10) + "111111"}, FimTroca::Recusado, ordem(10) << QList<int>(6, 11),
-             recusa + " (o teclado não aceitou o layout); " + parcial.arg(10), recusa + "\n\nO" + parcial.arg(10).mid(1) + "."},
-            {{"1..."}, FimTroca::ParouDeResponder, QList<int>(4, 1),
-             "o teclado parou de responder no registro 1; " + intacto, recusa},
-            {{aceita(7) + "..."}, FimTroca::ParouDeResponder, ordem(7) << 8 << 8 << 8,
-             "o teclado parou de responder no registro 8; " + parcial.arg(7), ""},
-            {{aceita(10) + "LLL"}, FimTroca::ParouDeResponder, ordem(10) << 11 << 11 << 11,
-             "o teclado parou de responder no registro 11; " + parcial.arg(10), ""},
-            {{"LLL", 2147484}, FimTroca::NaoRespondeu, {1, 1, 1}, calado, recusa + "\n\nO" + calado.mid(1) + "."},
-            {{"5555x"}, FimTroca::PortaPerdida, ordem(5),
-             "erro 8020 (a porta deixou de responder) durante a gravação; o teclado ficou parcialmente gravado: "
-             "aceitou 4 de 71 registros (teclas 1 a 4); grave-o de novo",
-             "A porta serial deixou de responder durante a gravação (adaptador desconectado?). O" +
-                 parcial.arg(4).mid(1) + "."},
-            {{"x"}, FimTroca::PortaPerdida, {1},
-             "o teclado não respondeu (a porta deixou de responder); nada foi gravado", ""}};
-        // clang-format on
-        for (const auto& [k, fim, indices, prog, janela] : casos) {
-            const Desfecho d = troca_virtual(k);
-            QCOMPARE(int(d.r.fim), int(fim));
-            QCOMPARE(d.indices, indices);
-            QCOMPARE(QString::fromStdString(texto_resultado(d.r, false)), prog);
-            if (!janela.isEmpty()) QCOMPARE(QString::fromStdString(texto_resultado(d.r, true)), janela);
-            QCOMPARE(d.barra, fim == FimTroca::Gravado ? 73 : d.r.aceitos + (fim == FimTroca::PortaPerdida));
-        }
     }
 };
 

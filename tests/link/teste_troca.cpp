@@ -5,7 +5,6 @@
 #include "link/troca.h"
 
 #include <algorithm>
-#include <climits>
 #include <map>
 #include <tuple>
 
@@ -21,51 +20,40 @@ Indices operator+(Indices a, const Indices& b) {
     return a;
 }
 
-// A keyboard on a virtual clock, scripted as vantora-sim is: it rejects `rejeita`
-// and then leaves `silencia` records unanswered from record `a_partir` on (repeats
-// counted), answers `atraso` ms late the records in `atrasados` and 1 ms after the
-// others, and hangs up when record `desliga` arrives.
+// A keyboard on a virtual clock: the nth byte of `roteiro` is what it does with the
+// nth message written (repeats and the end command counted), '5' accept it, '1'
+// reject it, '.' leave it unanswered, 'L' accept it `atraso` ms late, 'x' hang up;
+// past the script it accepts. Answers in time come 1 ms after the message.
 struct TecladoVirtual {
-    int rejeita = 0, silencia = 0, a_partir = 1, atraso = 0;
-    std::pair<int, int> atrasados{1, INT_MAX};
-    int desliga = 0;
-    int cala = 0; // of every cala + 1 records, the first `cala` unanswered
+    std::string roteiro;
+    int atraso = 600;
 };
 
-// The exchange against it: how it ended, the record indices the keyboard got (0 the
-// flags record), and where the bar stood.
+// The exchange against it, in microseconds of real time: how it ended, the record
+// indices the keyboard got (0 the flags record), and where the bar stood.
 struct Desfecho {
     ResultadoTroca r;
     Indices indices;
     int barra = 0;
 };
-Desfecho troca_virtual(TecladoVirtual k) {
+Desfecho troca_virtual(const TecladoVirtual& k) {
     using namespace std::chrono_literals;
     Troca t(CodigosTroca{}, [] { return 0; });
     Desfecho d;
     std::multimap<Instante, unsigned char> a_caminho;
     Instante agora{0};
-    int registros = 0;
+    std::size_t escritas = 0;
     for (AcoesTroca a = t.inicia(agora); !a.terminou;) {
         for (std::size_t i = 0; i < a.escreve.size(); i += a.escreve[i] == COMANDO_FIM ? 1 : 6) {
-            const bool fim = a.escreve[i] == COMANDO_FIM;
-            if (!fim) d.indices.push_back(a.escreve[i + 1]);
-            ++registros;
-            if (k.desliga > 0 && registros >= k.desliga) {
+            if (a.escreve[i] != COMANDO_FIM) d.indices.push_back(a.escreve[i + 1]);
+            const char c = escritas < k.roteiro.size() ? k.roteiro[escritas] : '5';
+            ++escritas;
+            if (c == 'x') {
                 a = t.encerra(FimTroca::PortaPerdida);
                 break;
             }
-            if (!fim && k.cala > 0 && registros % (k.cala + 1) != 0) continue;
-            unsigned char b = RESPOSTA_ACEITO;
-            if (!fim && registros >= k.a_partir && k.rejeita > 0) {
-                --k.rejeita;
-                b = RESPOSTA_RECUSADO;
-            } else if (!fim && registros >= k.a_partir && k.silencia > 0) {
-                --k.silencia;
-                continue;
-            }
-            const bool tarde = registros >= k.atrasados.first && registros <= k.atrasados.second;
-            a_caminho.emplace(agora + (tarde ? std::chrono::milliseconds(k.atraso) : 1ms), b);
+            const auto quando = agora + (c == 'L' ? std::chrono::milliseconds(k.atraso) : 1ms);
+            if (c != '.') a_caminho.emplace(quando, c == '1' ? RESPOSTA_RECUSADO : RESPOSTA_ACEITO);
         }
         if (a.terminou) break;
         if (!a_caminho.empty() && a_caminho.begin()->first <= *a.prazo) {
@@ -91,6 +79,13 @@ Indices ordem(int ate, const Indices& extra = {}) {
     return r;
 }
 
+std::string repete(const std::string& s, int n) {
+    std::string r;
+    while (n-- > 0)
+        r += s;
+    return r;
+}
+
 // A rejection costs one failure and a record left unanswered two; at six the exchange
 // is abandoned. Failures spread over records never add up (each record left unanswered
 // twice and then taken). Answers later than the wait are credited to no record: a
@@ -103,7 +98,8 @@ void troca_no_relogio_virtual() {
         return "o teclado ficou parcialmente gravado: aceitou " + s + " de 71 registros (teclas 1 a " + s +
                "); grave-o de novo";
     };
-    const std::string gravado = "Gravação do teclado efetuada.";
+    const auto aceita = [](int n) { return std::string(std::size_t(n), '5'); }; // the first n messages
+    const std::string feito = "Gravação do teclado efetuada.";
     const std::string recusa = "Erro de comunicação com o teclado";
     const std::string calado = "o teclado não respondeu (porta errada, teclado desligado ou desconectado?); "
                                "nada foi gravado";
@@ -111,27 +107,24 @@ void troca_no_relogio_virtual() {
     // The keyboard, how the exchange ends, the records sent, the texts for vantora-prog and the window.
     // clang-format off
     const std::tuple<TecladoVirtual, FimTroca, Indices, std::string, std::string> casos[] = {
-        {{}, FimTroca::Gravado, ordem(71) + Indices{0}, gravado, gravado},
-        {{0, 0, 1, 0, {1, INT_MAX}, 0, 2}, FimTroca::Gravado, ordem(71, ordem(71) + ordem(71)) + Indices{0}, gravado, ""},
-        {{0, 0, 1, 600, {10, 10}}, FimTroca::Gravado, ordem(71, {10}) + Indices{0}, gravado, ""},
-        {{0, 0, 1, 600, {10, 11}}, FimTroca::Gravado, ordem(71, {10, 10}) + Indices{0}, gravado, ""},
-        {{0, 0, 1, 1200, {10, 10}}, FimTroca::Gravado, ordem(71, {10}) + Indices{0}, gravado, ""},
-        {{6}, FimTroca::Recusado, Indices(6, 1), recusa + " (o teclado não aceitou o layout); " + intacto, recusa},
-        {{6, 0, 11}, FimTroca::Recusado, ordem(10) + Indices(6, 11),
+        {{}, FimTroca::Gravado, ordem(71) + Indices{0}, feito, feito},
+        {{repete("..5", 71)}, FimTroca::Gravado, ordem(71, ordem(71) + ordem(71)) + Indices{0}, feito, ""},
+        {{aceita(9) + "L"}, FimTroca::Gravado, ordem(71, {10}) + Indices{0}, feito, ""},
+        {{aceita(9) + "LL"}, FimTroca::Gravado, ordem(71, {10, 10}) + Indices{0}, feito, ""},
+        {{aceita(9) + "L", 1200}, FimTroca::Gravado, ordem(71, {10}) + Indices{0}, feito, ""},
+        {{"111111"}, FimTroca::Recusado, Indices(6, 1), recusa + " (o teclado não aceitou o layout); " + intacto, recusa},
+        {{aceita(10) + "111111"}, FimTroca::Recusado, ordem(10) + Indices(6, 11),
          recusa + " (o teclado não aceitou o layout); " + parcial(10), recusa + "\n\nO" + parcial(10).substr(1) + "."},
-        {{1, 10}, FimTroca::ParouDeResponder, Indices(4, 1), "o teclado parou de responder no registro 1; " + intacto, recusa},
-        {{0, 3, 8}, FimTroca::ParouDeResponder, ordem(7) + Indices{8, 8, 8},
+        {{"1..."}, FimTroca::ParouDeResponder, Indices(4, 1), "o teclado parou de responder no registro 1; " + intacto, recusa},
+        {{aceita(7) + "..."}, FimTroca::ParouDeResponder, ordem(7) + Indices{8, 8, 8},
          "o teclado parou de responder no registro 8; " + parcial(7), ""},
-        {{1, 0, 30, 600}, FimTroca::ParouDeResponder, {1, 1, 1},
-         "o teclado parou de responder no registro 1; " + intacto, recusa},
-        {{0, 0, 1, 600, {11, INT_MAX}}, FimTroca::ParouDeResponder, ordem(10) + Indices{11, 11, 11},
+        {{aceita(10) + "LLL"}, FimTroca::ParouDeResponder, ordem(10) + Indices{11, 11, 11},
          "o teclado parou de responder no registro 11; " + parcial(10), ""},
-        {{0, 0, 1, 2147484}, FimTroca::NaoRespondeu, {1, 1, 1}, calado, recusa + "\n\nO" + calado.substr(1) + "."},
-        {{0, 0, 1, 0, {1, INT_MAX}, 5}, FimTroca::PortaPerdida, ordem(5),
+        {{"LLL", 2147484}, FimTroca::NaoRespondeu, {1, 1, 1}, calado, recusa + "\n\nO" + calado.substr(1) + "."},
+        {{"5555x"}, FimTroca::PortaPerdida, ordem(5),
          "erro 8020 (a porta deixou de responder) durante a gravação; " + parcial(4),
          "A porta serial deixou de responder durante a gravação (adaptador desconectado?). O" + parcial(4).substr(1) + "."},
-        {{0, 0, 1, 0, {1, INT_MAX}, 1}, FimTroca::PortaPerdida, {1},
-         "o teclado não respondeu (a porta deixou de responder); nada foi gravado", ""}};
+        {{"x"}, FimTroca::PortaPerdida, {1}, "o teclado não respondeu (a porta deixou de responder); nada foi gravado", ""}};
     // clang-format on
     int n = 0;
     for (const auto& [k, fim, indices, prog, janela] : casos) {
