@@ -556,10 +556,11 @@ class TesteArquivos : public QObject {
 #endif
     }
 
-    // A layout named at start opens as "Abrir" opens it (one missing is another
-    // keyboard's). The real dialogs then start in its folder, and in that of the file
-    // saved last, with the filter given; ".key" is added to a name typed without
-    // extension, and an existing name asks nothing of Qt's own (only the window asks).
+    // A layout named at start opens as "Abrir" opens it, with the same message when it
+    // is faulty (one missing is another keyboard's). The real dialogs then start in its
+    // folder, and in that of the file saved last, with the filter given; ".key" is added
+    // to a name typed without extension, and an existing name asks nothing of Qt's own
+    // (only the window asks).
     void arquivo_na_partida_e_dialogos() {
         QTemporaryDir dir;
         const QString a = dir.filePath("com espaço"), b = dir.filePath("b"), bom = a + "/bom.key";
@@ -567,6 +568,9 @@ class TesteArquivos : public QObject {
         QVERIFY(grava_bytes(bom, texto_layout(exemplo())));
         DialogoArquivoQt dialogo;
         JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.dialogo = &dialogo; });
+        QVERIFY(grava_bytes(dir.filePath("ruim.key"), "[Teclado]\r\nTipo=Vantora\r\nProt=x\r\n"));
+        j.arq->abre_arquivo(dir.filePath("ruim.key"));
+        QVERIFY(j.mensagens.ultima().startsWith(erro_em("mnu_Abrir_Click")));
         j.arq->abre_arquivo(dir.filePath("falta.key"));
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
         j.arq->abre_arquivo(bom);
@@ -585,7 +589,7 @@ class TesteArquivos : public QObject {
         QCOMPARE(pasta_do(true, "novo"), b);
         QCOMPARE(pasta_do(false, "novo.key"), b);
         QCOMPARE(j.arq->Arquivo_Atual, QDir::toNativeSeparators(b + "/novo.key"));
-        QCOMPARE(j.mensagens.textos().mid(1),
+        QCOMPARE(j.mensagens.textos().mid(2),
                  QStringList{QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") +
                              QDir::toNativeSeparators(b + "/novo.key")});
     }
