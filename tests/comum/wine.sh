@@ -4,10 +4,9 @@
 #
 # Sourced: `inicia_wine` makes the prefix $dir/prefixo (driver.sh), exports WINEPREFIX
 # and passes the QT_ variables set at that time on to Windows programs (passa_qt); its
-# wineserver is ended at exit. `porta_com N PTY` makes COMn of the prefix the
-# pseudo-terminal PTY (a dosdevices link, which Wine's serial driver opens).
-# Run: `wine.sh COMMAND...` runs COMMAND (which starts its Windows programs with `wine`;
-# porta_com is exported to it) under a private Xvfb (xvfb.sh) with a private prefix.
+# wineserver is ended at exit.
+# Run: `wine.sh COMMAND...` runs COMMAND (which starts its Windows programs with `wine`)
+# under a private Xvfb (xvfb.sh) with a private prefix.
 # As CTest's emulator (CMAKE_CROSSCOMPILING_EMULATOR):
 #   `wine.sh --emulador DIR PROGRAM.exe ARGS...` runs the program in the prefix DIR,
 #   made by the first test that needs it (under a lock: tests run in parallel share
@@ -43,8 +42,6 @@ inicia_wine() {
 
 para_wine() { [ -d "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; }
 
-porta_com() { ln -sfn "$2" "$WINEPREFIX/dosdevices/com$1"; }
-
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     set -euo pipefail
     verifica_wine
@@ -75,7 +72,6 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
         inicia_xvfb
         inicia_wine
-        export -f porta_com
         "$@"
         ;;
     esac

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The Windows serial link under Wine, against vantora-sim (Linux) on pseudo-terminals
 # that the prefix maps as COM7 and COM8 the way Wine maps serial ports (its Ports
-# key): `ports` lists them, `send` programs COM7 with the layout the Linux `send` is
+# key): `ports` names each once, `send` programs COM7 with the layout the Linux `send` is
 # checked against, and a line hung up mid-exchange ends it with the Linux message.
 # Usage: teste_serial_wine.sh VANTORA-PROG.EXE LINUX-BIN-DIR
 set -u
@@ -21,7 +21,7 @@ wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(sim cai "$LINUX/vantora-si
 wineserver -k; wineserver -w # the ports are mapped when Wine starts
 
 wine "$PROG" ports >"$dir/ports" 2>/dev/null
-for n in 7 8; do grep -q "^COM$n	" <(texto "$dir/ports") || falha "COM$n fora de: $(cat "$dir/ports")"; done
+for n in 7 8; do [ "$(texto "$dir/ports" | grep -cx "COM$n	Porta serial")" = 1 ] || falha "COM$n em: $(cat "$dir/ports")"; done
 
 wine "$PROG" send "$RAIZ/examples/mercado.key" --port COM7 --speed 9600 >"$dir/out" 2>"$dir/err" ||
     falha "send COM7: $(texto "$dir/err")"
@@ -33,4 +33,4 @@ status=$?
 "$LINUX/vantora-prog" send "$RAIZ/examples/mercado.key" --port "$(sim linux "$LINUX/vantora-sim" --desliga 5)" 2>"$dir/err.linux"
 [ "$status" = $? ] || falha "status $status no Windows"
 diff <(texto "$dir/err.win") <(texto "$dir/err.linux") || falha "mensagem da linha desligada"
-termina "ok: COM7 e COM8 listadas; layout gravado igual a prog_send.txt; linha desligada como no Linux"
+termina "ok: COM7 e COM8 listadas uma vez; layout gravado igual a prog_send.txt; linha desligada como no Linux"
