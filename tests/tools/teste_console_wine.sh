@@ -2,14 +2,17 @@
 # vantora-prog on a Windows console under Wine (Wine's console on a pseudo-terminal,
 # its screen read back by tela_console): "/?" gives the help, in Windows' words and
 # broken at spaces to the console's width (the text a pipe gets otherwise unchanged);
-# the progress of `send` to two keyboards (vantora-sim as COM7 and COM8) redrawn in
-# place, with no escape sequence left on the screen;
-# Ctrl+Break and the console closed stop `send` as Ctrl+C does.
+# `ports` names each port Wine maps once; the progress of `send` to two keyboards
+# (vantora-sim as COM7 and COM8) redrawn in place, with no escape sequence left on the
+# screen, and COM7 programmed as on Linux; Ctrl+Break and the console closed stop `send`
+# as Ctrl+C does; a line hung up mid-exchange ends it with the Linux message.
 # Usage: teste_console_wine.sh VANTORA-PROG.EXE TELA_CONSOLE.EXE LINUX-BIN-DIR
 set -u
 PROG=$1 TELA=$2 LINUX=$3
 RAIZ=$(cd "$(dirname "$0")/../.." && pwd)
-[ -x "$LINUX/vantora-sim" ] || { echo "SKIP: sem $LINUX/vantora-sim (construa o Linux em build/)"; exit 77; }
+for p in "$LINUX/vantora-sim" "$LINUX/vantora-prog"; do
+    [ -x "$p" ] || { echo "SKIP: sem $p (construa o Linux em build/)"; exit 77; }
+done
 source "$RAIZ/tests/comum/driver.sh"
 requer python3
 source "$RAIZ/tests/comum/wine.sh"
@@ -75,16 +78,27 @@ coluna = linhas[i].index("Porta:")
 assert all(re.match(" {%d}\\S" % coluna, l) for l in linhas[i + 1:i + 4]), linhas[i:i + 4]
 PY
 
-wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(sim bom "$LINUX/vantora-sim")" /f >/dev/null 2>&1
-wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(sim outro "$LINUX/vantora-sim")" /f >/dev/null 2>&1
-for n in 1 2; do
-    wine reg add 'HKLM\Software\Wine\Ports' /v COM9$n /d "$(sim lento$n "$LINUX/vantora-sim" --atraso 20)" /f >/dev/null 2>&1
-done
+# Keyboards (vantora-sim) on pseudo-terminals, mapped as COM ports the way Wine maps
+# serial ports (its Ports key): porta COMn NAME [OPTIONS...].
+porta() { wine reg add 'HKLM\Software\Wine\Ports' /v "$1" /d "$(sim "$2" "$LINUX/vantora-sim" "${@:3}")" /f >/dev/null 2>&1; }
+porta COM7 bom
+porta COM8 outro
+porta COM91 lento1 --atraso 20
+porta COM92 lento2 --atraso 20
+porta COM93 cai --desliga 5
 wineserver -k; wineserver -w # the ports are mapped when Wine starts
+# What a program wrote, without CRs and without the port named in it.
+texto() { tr -d '\r' <"$1" | sed 's/^vantora-prog: [^:]*: //'; }
 
-# Both keyboards at once, on a console 70 wide: each progress line once, at its end.
-console 70 envio send "$RAIZ/examples/mercado.key" --port COM7 --port 8 --speed 57600 ||
+wine "$PROG" ports >"$dir/ports" 2>/dev/null
+for n in 7 8; do [ "$(texto "$dir/ports" | grep -cx "COM$n	Porta serial")" = 1 ] || falha "COM$n em: $(cat "$dir/ports")"; done
+
+# Both keyboards at once, on a console 70 wide: each progress line once, at its end;
+# COM7 got the layout the Linux `send` is checked against.
+console 70 envio send "$RAIZ/examples/mercado.key" --port COM7 --port 8 --speed 9600 ||
     falha "send no console: status $? ($(cat "$dir/envio"))"
+ate 5 grep -q '^FIM_LAYOUT' "$dir/bom.log"
+diff <(sed -n '/^FIM$/,$p' "$dir/bom.log") "$RAIZ/tests/data/prog_send.txt" || falha "layout recebido em COM7"
 barra="\[########################################\] 71\/71 fim"
 for n in 7 8; do
     [ "$(grep -c "^COM$n $barra\$" "$dir/envio")" = 1 ] || falha "progresso de COM$n: $(cat "$dir/envio")"
@@ -106,4 +120,11 @@ for n in 1 2; do
         tr -d '\n' <"$dir/evento$n" | grep -q "gravação interrompida; .*: aceitou $aceitos de 71" ||
         falha "evento $n: status $status, $aceitos aceitos: $(cat "$dir/evento$n")"
 done
-termina "ok: /? em Windows, ajuda quebrada a 50 colunas, progresso redesenhado, Ctrl+Break e console fechado"
+# A line hung up mid-exchange (the port named in small letters): the status and the
+# message of the Linux program.
+wine "$PROG" send "$RAIZ/examples/mercado.key" --port com93 >/dev/null 2>"$dir/err.win"
+status=$?
+"$LINUX/vantora-prog" send "$RAIZ/examples/mercado.key" --port "$(sim linux "$LINUX/vantora-sim" --desliga 5)" 2>"$dir/err.linux"
+[ "$status" = $? ] || falha "status $status no Windows"
+diff <(texto "$dir/err.win") <(texto "$dir/err.linux") || falha "mensagem da linha desligada"
+termina "ok: COM7 e COM8 listadas uma vez, layout gravado igual a prog_send.txt, linha desligada como no Linux, /? em Windows, ajuda quebrada a 50 colunas, progresso redesenhado, Ctrl+Break e console fechado"
