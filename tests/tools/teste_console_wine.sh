@@ -23,21 +23,9 @@ PROG_W=$(winepath -w "$PROG")
 # then in $dir/NAME; the status is the program's. $evento: tela_console's --evento.
 evento=()
 console() {
-    local colunas=$1 nome=$2
-    shift 2
-    python3 - "$colunas" wine "$TELA" "${evento[@]}" "$dir/$nome" "$PROG_W" "$@" <<'PY'
-import fcntl, os, pty, select, struct, subprocess, sys, termios
-mestre, escravo = pty.openpty()
-fcntl.ioctl(escravo, termios.TIOCSWINSZ, struct.pack("HHHH", 300, int(sys.argv[1]), 0, 0))
-p = subprocess.Popen(sys.argv[2:], stdin=escravo, stdout=escravo, stderr=escravo, start_new_session=True)
-os.close(escravo)
-while select.select([mestre], [], [], 120)[0]:
-    try:
-        if not os.read(mestre, 65536): break
-    except OSError:
-        break
-sys.exit(p.wait(timeout=120))
-PY
+    local comando
+    comando=$(printf ' %q' wine "$TELA" "${evento[@]}" "$dir/$2" "$PROG_W" "${@:3}")
+    SHELL=/bin/bash script -qec "stty cols $1 rows 300 &&$comando" /dev/null >/dev/null
 }
 # quebrada TEXT SCREEN: SCREEN holds the words of TEXT in order, none broken but one
 # longer than half the screen's 49 columns.
