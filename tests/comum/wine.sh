@@ -14,9 +14,7 @@
 # Exit 77 (skipped) when Wine is not installed.
 
 verifica_wine() {
-    for f in wine wineboot wineserver; do
-        command -v "$f" >/dev/null || { echo "SKIP: $f is not installed (scripts/windows.sh installs it)"; exit 77; }
-    done
+    type -P wine wineboot wineserver >/dev/null || { echo "SKIP: Wine is not installed (scripts/windows.sh installs it)"; exit 77; }
 }
 
 # Wine's own set-up offers to download Mono and Gecko: not wanted, and not needed; its

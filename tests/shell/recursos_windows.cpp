@@ -1,8 +1,8 @@
 // What Windows itself reads from the installed files, for the installer's test under
 // Wine; one UTF-8 line per item on standard output, exit status 1 when it is not there:
-//   recursos_windows versao PROGRAM.exe     the version resource: "Name=value" of its
-//                                           strings, then "Fixa=a.b.c.d"
-//   recursos_windows manifesto PROGRAM.exe  the manifest embedded as resource 1
+//   recursos_windows programa PROGRAM.exe   the version resource: "Name=value" of its
+//                                           strings, then "Fixa=a.b.c.d"; then the
+//                                           manifest embedded as resource 1
 //   recursos_windows atalho LINK.lnk        the shortcut's target, then its arguments
 #include <windows.h>
 
@@ -89,8 +89,7 @@ int atalho(const wchar_t* arquivo) {
 int wmain(int argc, wchar_t* argv[]) {
     if (argc != 3) return 2;
     const std::wstring o = argv[1];
-    if (o == L"versao") return versao(argv[2]);
-    if (o == L"manifesto") return manifesto(argv[2]);
+    if (o == L"programa") return versao(argv[2]) || manifesto(argv[2]);
     if (o == L"atalho") return atalho(argv[2]);
     return 2;
 }

@@ -58,13 +58,9 @@ done
 grep -q 'Ctrl+C' "$dir/ajuda_" || falha "sem Ctrl+C na ajuda"
 grep -q '"vantora-prog COMANDO /?" explica' "$dir/ajuda_" || falha "a ajuda não aponta /?"
 # An option's description goes on under itself.
-python3 - "$dir/tela_send" <<'PY' || falha "--port: continuação fora da coluna da descrição"
-import re, sys
-linhas = open(sys.argv[1], encoding="utf-8").read().split("\n")
-i = next(i for i, l in enumerate(linhas) if l.startswith("  --port "))
-coluna = linhas[i].index("Porta:")
-assert all(re.match(" {%d}\\S" % coluna, l) for l in linhas[i + 1:i + 4]), linhas[i:i + 4]
-PY
+awk '/^  --port / { c = index($0, "Porta:"); n = 3; next }
+    n-- > 0 && (substr($0, 1, c - 1) ~ /[^ ]/ || substr($0, c, 1) !~ /[^ ]/) { c = 0; exit }
+    END { exit !c }' "$dir/tela_send" || falha "--port: continuação fora da coluna da descrição"
 
 # Keyboards (vantora-sim) on pseudo-terminals, mapped as COM ports the way Wine maps
 # serial ports (its Ports key): porta COMn NAME [OPTIONS...].
