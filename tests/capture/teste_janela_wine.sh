@@ -73,7 +73,6 @@ digita 94 "Tab1 9 92 \\"                      # backslash, left of Z
 digita 108 "Tab1 10 62 >" "Tecla_PC_Atual=100" # Alt Gr: one assignment
 digita 66 "Tab1 11 123 {" "Leds=000"          # Caps Lock off
 lampadas 000
-espera "Tecla_Atual=12"
 
 # Saved through the window's own menu and the system's file dialog (typed into: the
 # folder, before the name it offers), the layout holds the codes the keys assigned.
@@ -92,7 +91,7 @@ gravado=$(tr -d '\r' <"$dir/vantora.key" 2>/dev/null | grep -A12 '^\[Tab1\]' | t
 chave='HKCU\Software\VB and VBA Program Settings\vantora-config\Sistema'
 fundo pty python3 -c 'import os, pty, time; m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(600)'
 ate 10 test -s "$dir/pty.log"
-porta_com 1 "$(cat "$dir/pty.log")"
+ln -sfn "$(cat "$dir/pty.log")" "$WINEPREFIX/dosdevices/com1" # the link Wine's serial driver opens
 xdotool mousemove --window "$principal" 178 8 click 1
 guardada() { wine reg query "$chave" /v Serial 2>/dev/null | grep -q 'Serial *REG_SZ *1'; }
 ate 30 guardada || falha "COM1 opened, but not stored in $chave"

@@ -4,10 +4,9 @@
 #
 # Sourced: `inicia_wine` makes the prefix $dir/prefixo (driver.sh), exports WINEPREFIX
 # and passes the QT_ variables set at that time on to Windows programs (passa_qt); its
-# wineserver is ended at exit. `porta_com N PTY` makes COMn of the prefix the
-# pseudo-terminal PTY (a dosdevices link, which Wine's serial driver opens).
-# Run: `wine.sh COMMAND...` runs COMMAND (which starts its Windows programs with `wine`;
-# porta_com is exported to it) under a private Xvfb (xvfb.sh) with a private prefix.
+# wineserver is ended at exit.
+# Run: `wine.sh COMMAND...` runs COMMAND (which starts its Windows programs with `wine`)
+# under a private Xvfb (xvfb.sh) with a private prefix.
 # As CTest's emulator (CMAKE_CROSSCOMPILING_EMULATOR):
 #   `wine.sh --emulador DIR PROGRAM.exe ARGS...` runs the program in the prefix DIR,
 #   made by the first test that needs it (under a lock: tests run in parallel share
@@ -15,9 +14,7 @@
 # Exit 77 (skipped) when Wine is not installed.
 
 verifica_wine() {
-    for f in wine wineboot wineserver; do
-        command -v "$f" >/dev/null || { echo "SKIP: $f is not installed (scripts/windows.sh installs it)"; exit 77; }
-    done
+    type -P wine wineboot wineserver >/dev/null || { echo "SKIP: Wine is not installed (scripts/windows.sh installs it)"; exit 77; }
 }
 
 # Wine's own set-up offers to download Mono and Gecko: not wanted, and not needed; its
@@ -29,7 +26,6 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" W
 passa_qt() { local v; for v in $(compgen -e QT_); do export "WINE$v=${!v}"; done; }
 
 faz_prefixo() {
-    mkdir -p "$1"
     WINEPREFIX=$1 wine wineboot -i >"$1.log" 2>&1 || { echo "wineboot failed:"; cat "$1.log"; exit 1; }
     WINEPREFIX=$1 wineserver -w
 }
@@ -42,8 +38,6 @@ inicia_wine() {
 }
 
 para_wine() { [ -d "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; }
-
-porta_com() { ln -sfn "$2" "$WINEPREFIX/dosdevices/com$1"; }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     set -euo pipefail
@@ -75,7 +69,6 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
         inicia_xvfb
         inicia_wine
-        export -f porta_com
         "$@"
         ;;
     esac

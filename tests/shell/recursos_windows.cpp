@@ -1,8 +1,8 @@
 // What Windows itself reads from the installed files, for the installer's test under
 // Wine; one UTF-8 line per item on standard output, exit status 1 when it is not there:
-//   recursos_windows versao PROGRAM.exe     the version resource: "Name=value" of its
-//                                           first language, then "Fixa=a.b.c.d"
-//   recursos_windows manifesto PROGRAM.exe  the manifest embedded as resource 1
+//   recursos_windows programa PROGRAM.exe   the version resource: "Name=value" of its
+//                                           strings, then "Fixa=a.b.c.d"; then the
+//                                           manifest embedded as resource 1
 //   recursos_windows atalho LINK.lnk        the shortcut's target, then its arguments
 #include <windows.h>
 
@@ -24,24 +24,19 @@ void escreve(const std::wstring& texto) {
 
 int versao(const wchar_t* programa) {
     DWORD nada = 0;
-    const DWORD tamanho = GetFileVersionInfoSizeW(programa, &nada);
-    if (tamanho == 0) return 1;
+    const DWORD tamanho = GetFileVersionInfoSizeW(programa, &nada); // 0 when there is none: refused below
     std::vector<char> dados(tamanho);
     if (!GetFileVersionInfoW(programa, 0, tamanho, dados.data())) return 1;
-    struct Idioma {
-        WORD idioma, paginaDeCodigo;
-    }* idiomas = nullptr;
     UINT n = 0;
-    if (!VerQueryValueW(dados.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&idiomas), &n) ||
-        n < sizeof(Idioma))
+    DWORD* idioma = nullptr; // the strings' block, as the Translation names it: pt-BR (0416), Unicode (04B0)
+    if (!VerQueryValueW(dados.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&idioma), &n) ||
+        n < sizeof(DWORD) || *idioma != 0x04b00416)
         return 1;
     for (const wchar_t* campo : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",
                                  L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion"}) {
-        wchar_t caminho[128];
-        swprintf(caminho, 128, L"\\StringFileInfo\\%04x%04x\\%ls", idiomas->idioma, idiomas->paginaDeCodigo, campo);
         wchar_t* valor = nullptr;
-        UINT tam = 0;
-        if (VerQueryValueW(dados.data(), caminho, reinterpret_cast<void**>(&valor), &tam) && valor)
+        if (VerQueryValueW(dados.data(), (std::wstring(L"\\StringFileInfo\\041604b0\\") + campo).c_str(),
+                           reinterpret_cast<void**>(&valor), &n))
             escreve(std::wstring(campo) + L"=" + valor);
     }
     VS_FIXEDFILEINFO* fixa = nullptr;
@@ -93,8 +88,7 @@ int atalho(const wchar_t* arquivo) {
 int wmain(int argc, wchar_t* argv[]) {
     if (argc != 3) return 2;
     const std::wstring o = argv[1];
-    if (o == L"versao") return versao(argv[2]);
-    if (o == L"manifesto") return manifesto(argv[2]);
+    if (o == L"programa") return versao(argv[2]) || manifesto(argv[2]);
     if (o == L"atalho") return atalho(argv[2]);
     return 2;
 }

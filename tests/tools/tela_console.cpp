@@ -23,10 +23,7 @@ int main() {
         args += 3;
         n -= 3;
     }
-    if (!args || n < 3) {
-        std::fputs("uso: tela_console SAIDA PROGRAMA ARGUMENTOS...\n", stderr);
-        return 2;
-    }
+    if (!args || n < 3) return 2;
     std::wstring linha;
     for (int i = 2; i < n; ++i)
         linha += (i > 2 ? L" \"" : L"\"") + std::wstring(args[i]) + L"\"";

@@ -2,14 +2,17 @@
 # vantora-prog on a Windows console under Wine (Wine's console on a pseudo-terminal,
 # its screen read back by tela_console): "/?" gives the help, in Windows' words and
 # broken at spaces to the console's width (the text a pipe gets otherwise unchanged);
-# `ports` names each port once; the progress of `send` to two keyboards (vantora-sim
-# as COM7 and COM8) redrawn in place, with no escape sequence left on the screen;
-# Ctrl+Break and the console closed stop `send` as Ctrl+C does.
+# `ports` names each port Wine maps once; the progress of `send` to two keyboards
+# (vantora-sim as COM7 and COM8) redrawn in place, with no escape sequence left on the
+# screen, and COM7 programmed as on Linux; Ctrl+Break and the console closed stop `send`
+# as Ctrl+C does; a line hung up mid-exchange ends it with the Linux message.
 # Usage: teste_console_wine.sh VANTORA-PROG.EXE TELA_CONSOLE.EXE LINUX-BIN-DIR
 set -u
 PROG=$1 TELA=$2 LINUX=$3
 RAIZ=$(cd "$(dirname "$0")/../.." && pwd)
-[ -x "$LINUX/vantora-sim" ] || { echo "SKIP: sem $LINUX/vantora-sim (construa o Linux em build/)"; exit 77; }
+for p in "$LINUX/vantora-sim" "$LINUX/vantora-prog"; do
+    [ -x "$p" ] || { echo "SKIP: sem $p (construa o Linux em build/)"; exit 77; }
+done
 source "$RAIZ/tests/comum/driver.sh"
 requer python3
 source "$RAIZ/tests/comum/wine.sh"
@@ -20,21 +23,9 @@ PROG_W=$(winepath -w "$PROG")
 # then in $dir/NAME; the status is the program's. $evento: tela_console's --evento.
 evento=()
 console() {
-    local colunas=$1 nome=$2
-    shift 2
-    python3 - "$colunas" wine "$TELA" "${evento[@]}" "$dir/$nome" "$PROG_W" "$@" <<'PY'
-import fcntl, os, pty, select, struct, subprocess, sys, termios
-mestre, escravo = pty.openpty()
-fcntl.ioctl(escravo, termios.TIOCSWINSZ, struct.pack("HHHH", 300, int(sys.argv[1]), 0, 0))
-p = subprocess.Popen(sys.argv[2:], stdin=escravo, stdout=escravo, stderr=escravo, start_new_session=True)
-os.close(escravo)
-while select.select([mestre], [], [], 120)[0]:
-    try:
-        if not os.read(mestre, 65536): break
-    except OSError:
-        break
-sys.exit(p.wait(timeout=120))
-PY
+    local comando
+    comando=$(printf ' %q' wine "$TELA" "${evento[@]}" "$dir/$2" "$PROG_W" "${@:3}")
+    SHELL=/bin/bash script -qec "stty cols $1 rows 300 &&$comando" /dev/null >/dev/null
 }
 # quebrada TEXT SCREEN: SCREEN holds the words of TEXT in order, none broken but one
 # longer than half the screen's 49 columns.
@@ -51,47 +42,47 @@ PY
 # Help: "/?" as --help, at the top and for each command.
 for cmd in "" ports send show check legend; do
     # shellcheck disable=SC2086
-    wine "$PROG" $cmd /? >"$dir/ajuda" 2>&1 || falha "$cmd /?: status $?"
+    wine "$PROG" $cmd /? >"$dir/ajuda_$cmd" 2>&1 || falha "$cmd /?: status $?"
     # shellcheck disable=SC2086
     wine "$PROG" $cmd --help >"$dir/help" 2>&1
-    cmp -s "$dir/ajuda" "$dir/help" || falha "$cmd /? difere de --help"
-    grep -q '^Uso: vantora-prog' "$dir/ajuda" || falha "$cmd /?: $(head -3 "$dir/ajuda")"
-    grep -n 'stderr\|stdout\|SIG[A-Z]\|/dev/\|Ctrl-C\|CAMINHO\|terminal' "$dir/ajuda" &&
+    cmp -s "$dir/ajuda_$cmd" "$dir/help" || falha "$cmd /? difere de --help"
+    grep -q '^Uso: vantora-prog' "$dir/ajuda_$cmd" || falha "$cmd /?: $(head -3 "$dir/ajuda_$cmd")"
+    grep -n 'stderr\|stdout\|SIG[A-Z]\|/dev/\|Ctrl-C\|CAMINHO\|terminal' "$dir/ajuda_$cmd" &&
         falha "$cmd /?: palavras do Linux"
-    [ -n "$cmd" ] && { grep -q '^  /?, -h, --help ' "$dir/ajuda" || falha "$cmd /?: sem /? entre as opções"; }
+    [ -n "$cmd" ] && { grep -q '^  /?, -h, --help ' "$dir/ajuda_$cmd" || falha "$cmd /?: sem /? entre as opções"; }
     # On a console 50 wide: the same words, no line beyond 49 columns.
-    console 50 tela $cmd /? || falha "$cmd /? no console: status $?"
-    quebrada "$dir/ajuda" "$dir/tela" || falha "$cmd /? no console: palavras quebradas"
-    LC_ALL=C.UTF-8 grep -E '^.{50}' "$dir/tela" && falha "$cmd /? no console: linha longa"
-    cp "$dir/ajuda" "$dir/ajuda_$cmd"
-    cp "$dir/tela" "$dir/tela_$cmd"
+    console 50 "tela_$cmd" $cmd /? || falha "$cmd /? no console: status $?"
+    quebrada "$dir/ajuda_$cmd" "$dir/tela_$cmd" || falha "$cmd /? no console: palavras quebradas"
+    LC_ALL=C.UTF-8 grep -E '^.{50}' "$dir/tela_$cmd" && falha "$cmd /? no console: linha longa"
 done
 grep -q 'Ctrl+C' "$dir/ajuda_" || falha "sem Ctrl+C na ajuda"
 grep -q '"vantora-prog COMANDO /?" explica' "$dir/ajuda_" || falha "a ajuda não aponta /?"
 # An option's description goes on under itself.
-python3 - "$dir/tela_send" <<'PY' || falha "--port: continuação fora da coluna da descrição"
-import re, sys
-linhas = open(sys.argv[1], encoding="utf-8").read().split("\n")
-i = next(i for i, l in enumerate(linhas) if l.startswith("  --port "))
-coluna = linhas[i].index("Porta:")
-assert all(re.match(" {%d}\\S" % coluna, l) for l in linhas[i + 1:i + 4]), linhas[i:i + 4]
-PY
+awk '/^  --port / { c = index($0, "Porta:"); n = 3; next }
+    n-- > 0 && (substr($0, 1, c - 1) ~ /[^ ]/ || substr($0, c, 1) !~ /[^ ]/) { c = 0; exit }
+    END { exit !c }' "$dir/tela_send" || falha "--port: continuação fora da coluna da descrição"
 
-wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(sim bom "$LINUX/vantora-sim")" /f >/dev/null 2>&1
-wine reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(sim outro "$LINUX/vantora-sim")" /f >/dev/null 2>&1
-for n in 1 2; do
-    wine reg add 'HKLM\Software\Wine\Ports' /v COM9$n /d "$(sim lento$n "$LINUX/vantora-sim" --atraso 20)" /f >/dev/null 2>&1
-done
+# Keyboards (vantora-sim) on pseudo-terminals, mapped as COM ports the way Wine maps
+# serial ports (its Ports key): porta COMn NAME [OPTIONS...].
+porta() { wine reg add 'HKLM\Software\Wine\Ports' /v "$1" /d "$(sim "$2" "$LINUX/vantora-sim" "${@:3}")" /f >/dev/null 2>&1; }
+porta COM7 bom
+porta COM8 outro
+porta COM91 lento1 --atraso 20
+porta COM92 lento2 --atraso 20
+porta COM93 cai --desliga 5
 wineserver -k; wineserver -w # the ports are mapped when Wine starts
+# What a program wrote, without CRs and without the port named in it.
+texto() { tr -d '\r' <"$1" | sed 's/^vantora-prog: [^:]*: //'; }
 
 wine "$PROG" ports >"$dir/ports" 2>/dev/null
-for n in 7 8; do
-    grep -qx "COM$n	Porta serial" <(tr -d '\r' <"$dir/ports") || falha "COM$n em: $(cat "$dir/ports")"
-done
+for n in 7 8; do [ "$(texto "$dir/ports" | grep -cx "COM$n	Porta serial")" = 1 ] || falha "COM$n em: $(cat "$dir/ports")"; done
 
-# Both keyboards at once, on a console 70 wide: each progress line once, at its end.
-console 70 envio send "$RAIZ/examples/mercado.key" --port COM7 --port 8 --speed 57600 ||
+# Both keyboards at once, on a console 70 wide: each progress line once, at its end;
+# COM7 got the layout the Linux `send` is checked against.
+console 70 envio send "$RAIZ/examples/mercado.key" --port COM7 --port 8 --speed 9600 ||
     falha "send no console: status $? ($(cat "$dir/envio"))"
+ate 5 grep -q '^FIM_LAYOUT' "$dir/bom.log"
+diff <(sed -n '/^FIM$/,$p' "$dir/bom.log") "$RAIZ/tests/data/prog_send.txt" || falha "layout recebido em COM7"
 barra="\[########################################\] 71\/71 fim"
 for n in 7 8; do
     [ "$(grep -c "^COM$n $barra\$" "$dir/envio")" = 1 ] || falha "progresso de COM$n: $(cat "$dir/envio")"
@@ -113,4 +104,11 @@ for n in 1 2; do
         tr -d '\n' <"$dir/evento$n" | grep -q "gravação interrompida; .*: aceitou $aceitos de 71" ||
         falha "evento $n: status $status, $aceitos aceitos: $(cat "$dir/evento$n")"
 done
-termina "ok: /? em Windows, ajuda quebrada a 50 colunas, COM7 e COM8 listadas uma vez, progresso redesenhado, Ctrl+Break e console fechado"
+# A line hung up mid-exchange (the port named in small letters): the status and the
+# message of the Linux program.
+wine "$PROG" send "$RAIZ/examples/mercado.key" --port com93 >/dev/null 2>"$dir/err.win"
+status=$?
+"$LINUX/vantora-prog" send "$RAIZ/examples/mercado.key" --port "$(sim linux "$LINUX/vantora-sim" --desliga 5)" 2>"$dir/err.linux"
+[ "$status" = $? ] || falha "status $status no Windows"
+diff <(texto "$dir/err.win") <(texto "$dir/err.linux") || falha "mensagem da linha desligada"
+termina "ok: COM7 e COM8 listadas uma vez, layout gravado igual a prog_send.txt, linha desligada como no Linux, /? em Windows, ajuda quebrada a 50 colunas, progresso redesenhado, Ctrl+Break e console fechado"
