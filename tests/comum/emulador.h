@@ -56,9 +56,10 @@ class Emulador {
         saida_.setFileName(pasta_.filePath(QStringLiteral("saida")));
         const QString ligacao = qEnvironmentVariable("WINEPREFIX") + QStringLiteral("/dosdevices/com250");
         // The emulator with the commands file as its input, until it ends; its port
-        // linked as COM250 once it has printed it.
+        // linked as COM250 once it has printed it. The link an emulator before it left
+        // goes first, or the window could find COM250 there and open the old line.
         const QString script = QStringLiteral(
-            R"sh(c=$1 s=$2 l=$3; shift 3; "$0" "$@" < <(exec tail -n +1 -f --pid=$$ "$c") > "$s" 2>&1 & p=$!
+            R"sh(c=$1 s=$2 l=$3; shift 3; rm -f "$l"; "$0" "$@" < <(exec tail -n +1 -f --pid=$$ "$c") > "$s" 2>&1 & p=$!
                until grep -qs '^PORTA ' "$s"; do kill -0 $p || exit 1; sleep 0.02; done
                ln -sfn "$(sed -n 's/^PORTA //p' "$s")" "$l"; wait $p)sh");
         processo.start(QStringLiteral("/bin/bash"),
