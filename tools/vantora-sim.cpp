@@ -327,7 +327,7 @@ class Teclado : public QObject {
             ini.salva(saida);
         } catch (const vantora::ErroExecucao& e) {
             std::fprintf(stderr, "vantora-sim: o layout recebido não foi gravado: %s\n",
-                         e.descricao().toLocal8Bit().constData());
+                         e.descricao().c_str());
             return false;
         }
         linha(QStringLiteral("GRAVADO %1").arg(saida));

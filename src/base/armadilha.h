@@ -10,29 +10,30 @@
 
 #include <exception>
 #include <new>
+#include <string>
 #include <utility>
 
 namespace vantora {
 
-inline void mostraErro(Mensagens& msg, int numero, const QString& descricao, const QString& procedimento,
-                       const QString& onde, const QString& complemento = {}) {
-    QString texto = mensagemErro(numero, descricao, procedimento, onde);
-    if (!complemento.isEmpty()) texto += QStringLiteral("\n\n") + complemento;
-    msg.mostra(texto, QString(), Icone::Nenhum, Botoes::Ok, Resposta::Ok);
+inline void mostraErro(Mensagens& msg, int numero, const std::string& descricao, const QString& procedimento,
+                       const std::string& onde, const std::string& complemento = {}) {
+    std::string texto = mensagemErro(numero, descricao, procedimento.toStdString(), onde);
+    if (!complemento.empty()) texto += "\n\n" + complemento;
+    msg.mostra(QString::fromStdString(texto), QString(), Icone::Nenhum, Botoes::Ok, Resposta::Ok);
 }
 
 // Returns true when the handler ran to its end.
 template <class F>
-bool armadilha(Mensagens& msg, const QString& procedimento, const QString& onde, F&& corpo) {
+bool armadilha(Mensagens& msg, const QString& procedimento, const std::string& onde, F&& corpo) {
     try {
         std::forward<F>(corpo)();
         return true;
     } catch (const ErroExecucao& e) {
         mostraErro(msg, e.numero(), e.descricao(), procedimento, onde, e.complemento());
     } catch (const std::bad_alloc&) {
-        mostraErro(msg, 7, QStringLiteral("Memória insuficiente"), procedimento, onde);
+        mostraErro(msg, 7, "Memória insuficiente", procedimento, onde);
     } catch (const std::exception& e) {
-        mostraErro(msg, 51, QString::fromLocal8Bit(e.what()), procedimento, onde);
+        mostraErro(msg, 51, QString::fromLocal8Bit(e.what()).toStdString(), procedimento, onde);
     }
     return false;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Run-time errors of the configurator: a number and a description, thrown as one
-// exception type and reported by one error trap (see armadilha.h).
+// exception type and reported by one error trap (see armadilha.h). Standard C++ alone:
+// the texts are UTF-8.
 
-#include <QString>
 #include <exception>
 #include <string>
 #include <utility>
@@ -23,41 +23,41 @@ enum NumeroErro : int {
 };
 
 // Standard description of an error number, in the language of the window.
-[[nodiscard]] QString descricaoPadrao(int numero);
+[[nodiscard]] std::string descricaoPadrao(int numero);
 
 class ErroExecucao : public std::exception {
   public:
-    explicit ErroExecucao(int numero, QString descricao = {});
+    explicit ErroExecucao(int numero, std::string descricao = {});
     [[nodiscard]] int numero() const noexcept { return numero_; }
-    [[nodiscard]] const QString& descricao() const noexcept { return descricao_; }
+    [[nodiscard]] const std::string& descricao() const noexcept { return descricao_; }
     [[nodiscard]] const char* what() const noexcept override { return texto_.c_str(); }
     // Our own sentence shown after the trap's message (what the failure left behind);
     // the message itself stays as it is.
-    [[nodiscard]] const QString& complemento() const noexcept { return complemento_; }
-    void defineComplemento(QString texto) { complemento_ = std::move(texto); }
+    [[nodiscard]] const std::string& complemento() const noexcept { return complemento_; }
+    void defineComplemento(std::string texto) { complemento_ = std::move(texto); }
 
   private:
     int numero_;
-    QString descricao_;
-    QString complemento_;
+    std::string descricao_;
+    std::string complemento_;
     std::string texto_;
 };
 
 // Where a procedure lives, for the trap's message: the main window or a module.
-inline QString formulario() {
-    return QStringLiteral("Formulário Frm_Grava");
+inline std::string formulario() {
+    return "Formulário Frm_Grava";
 }
-inline QString modulo(const QString& nome) {
-    return QStringLiteral("Módulo ") + nome;
+inline std::string modulo(const std::string& nome) {
+    return "Módulo " + nome;
 }
 
 // "Error 13 (Tipos incompatíveis) in procedure X of Formulário Frm_Grava"
-[[nodiscard]] QString mensagemErro(int numero, const QString& descricao, const QString& procedimento,
-                                   const QString& onde);
+[[nodiscard]] std::string mensagemErro(int numero, const std::string& descricao, const std::string& procedimento,
+                                       const std::string& onde);
 
 // The title of the application, shown by message boxes that have none of their own.
-inline QString tituloAplicacao() {
-    return QStringLiteral("Corvalo USB/Serial");
+inline const char* tituloAplicacao() {
+    return "Corvalo USB/Serial";
 }
 
 } // namespace vantora

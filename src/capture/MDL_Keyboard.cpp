@@ -11,7 +11,7 @@
 namespace vantora {
 namespace {
 
-const QString MODULO = QStringLiteral("MDL_Keyboard");
+const std::string MODULO = "MDL_Keyboard";
 
 // Press reports looked up although they are presses: the keys with scan codes 73, 7E,
 // 7C and 7D hex, reported as already down (auto-repeat).

@@ -2,19 +2,22 @@
 
 #include "base/erro.h"
 
-#include <QLocale>
 #include <cmath>
+#include <locale>
+#include <sstream>
+#include <string>
 #include <limits>
 #include <optional>
 
 namespace vantora {
 namespace {
 
-bool ehBranco(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool ehBranco(char c) { return c == ' ' || c == '\t'; }
+bool ehDigito(char c) { return c >= '0' && c <= '9'; }
+char maiuscula(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-int valorDigito(QChar c, int base) {
+int valorDigito(char u, int base) {
     int v = -1;
-    const char16_t u = c.unicode();
     if (u >= '0' && u <= '9')
         v = u - '0';
     else if (u >= 'a' && u <= 'f')
@@ -27,14 +30,14 @@ int valorDigito(QChar c, int base) {
 // "&H1F" / "&O17": up to 16 bits the value wraps into a signed 16-bit number, up to
 // 32 bits into a signed 32-bit one, as integer literals of those sizes do.
 // Sets *fim to the number of characters used; nullopt when the form is absent.
-std::optional<double> literalBase(QStringView t, qsizetype* fim) {
-    if (t.size() < 3 || t[0] != QLatin1Char('&'))
+std::optional<double> literalBase(std::string_view t, std::size_t* fim) {
+    if (t.size() < 3 || t[0] != '&')
         return std::nullopt;
-    const QChar f = t[1].toUpper();
-    const int base = f == QLatin1Char('H') ? 16 : (f == QLatin1Char('O') ? 8 : 0);
+    const char f = maiuscula(t[1]);
+    const int base = f == 'H' ? 16 : (f == 'O' ? 8 : 0);
     if (base == 0)
         return std::nullopt;
-    qsizetype i = 2;
+    std::size_t i = 2;
     std::uint64_t v = 0;
     int bits = 0;
     while (i < t.size() && valorDigito(t[i], base) >= 0) {
@@ -58,19 +61,19 @@ std::optional<double> literalBase(QStringView t, qsizetype* fim) {
 
 // Longest leading decimal number of t: sign, digits, fraction, exponent.
 // Returns the number of characters used (0 when there is no digit).
-qsizetype prefixoDecimal(QStringView t) {
-    qsizetype i = 0;
-    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+std::size_t prefixoDecimal(std::string_view t) {
+    std::size_t i = 0;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-'))
         ++i;
-    qsizetype digitos = 0;
-    while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128) {
+    std::size_t digitos = 0;
+    while (i < t.size() && ehDigito(t[i])) {
         ++i;
         ++digitos;
     }
-    if (i < t.size() && t[i] == QLatin1Char('.')) {
-        qsizetype j = i + 1;
-        qsizetype frac = 0;
-        while (j < t.size() && t[j].isDigit() && t[j].unicode() < 128) {
+    if (i < t.size() && t[i] == '.') {
+        std::size_t j = i + 1;
+        std::size_t frac = 0;
+        while (j < t.size() && ehDigito(t[j])) {
             ++j;
             ++frac;
         }
@@ -82,13 +85,13 @@ qsizetype prefixoDecimal(QStringView t) {
     if (digitos == 0)
         return 0;
     if (i < t.size()) {
-        const QChar e = t[i].toUpper();
-        if (e == QLatin1Char('E') || e == QLatin1Char('D')) {
-            qsizetype j = i + 1;
-            if (j < t.size() && (t[j] == QLatin1Char('+') || t[j] == QLatin1Char('-')))
+        const char e = maiuscula(t[i]);
+        if (e == 'E' || e == 'D') {
+            std::size_t j = i + 1;
+            if (j < t.size() && (t[j] == '+' || t[j] == '-'))
                 ++j;
-            const qsizetype inicioExp = j;
-            while (j < t.size() && t[j].isDigit() && t[j].unicode() < 128)
+            const std::size_t inicioExp = j;
+            while (j < t.size() && ehDigito(t[j]))
                 ++j;
             if (j > inicioExp)
                 i = j;
@@ -97,18 +100,22 @@ qsizetype prefixoDecimal(QStringView t) {
     return i;
 }
 
-double converteDecimal(QStringView t) {
-    QString s = t.toString();
-    s.replace(QLatin1Char('d'), QLatin1Char('e')).replace(QLatin1Char('D'), QLatin1Char('e'));
-    if (s.startsWith(QLatin1Char('.')) || s.startsWith(QLatin1String("-.")) || s.startsWith(QLatin1String("+.")))
-        s.insert(s.indexOf(QLatin1Char('.')), QLatin1Char('0'));
-    if (s.endsWith(QLatin1Char('.')))
-        s.chop(1);
-    bool ok = false;
-    const double v = QLocale::c().toDouble(s, &ok);
-    if (!ok) { // only out-of-range exponents get here: too small is 0, too big overflows
-        const qsizetype e = s.indexOf(QLatin1Char('e'), 0, Qt::CaseInsensitive);
-        if (e >= 0 && e + 1 < s.size() && s[e + 1] == QLatin1Char('-'))
+double converteDecimal(std::string_view t) {
+    std::string s(t);
+    for (char& c : s)
+        if (c == 'd' || c == 'D') c = 'e';
+    if (s[0] == '.' || ((s[0] == '-' || s[0] == '+') && s.size() > 1 && s[1] == '.'))
+        s.insert(s.find('.'), 1, '0');
+    if (s.back() == '.')
+        s.pop_back();
+    // the C locale's reading, whatever the user's decimal separator
+    std::istringstream leitura(s);
+    leitura.imbue(std::locale::classic());
+    double v = 0.0;
+    leitura >> v;
+    if (leitura.fail() || !std::isfinite(v)) { // out-of-range exponents: too small is 0, too big overflows
+        const std::size_t e = s.find_first_of("eE");
+        if (e != std::string::npos && e + 1 < s.size() && s[e + 1] == '-')
             return 0.0;
         return std::numeric_limits<double>::infinity();
     }
@@ -130,16 +137,16 @@ std::int16_t arredonda_inteiro(double valor) {
 }
 
 // The common case, a plain whole number ("-12", "65"), without building a double.
-static bool inteiroSimples(QStringView t, std::int16_t* valor) {
-    qsizetype i = 0;
-    const bool negativo = !t.isEmpty() && t[0] == QLatin1Char('-');
-    if (negativo || (!t.isEmpty() && t[0] == QLatin1Char('+')))
+static bool inteiroSimples(std::string_view t, std::int16_t* valor) {
+    std::size_t i = 0;
+    const bool negativo = !t.empty() && t[0] == '-';
+    if (negativo || (!t.empty() && t[0] == '+'))
         ++i;
     if (i == t.size() || t.size() - i > 6)
         return false;
     long v = 0;
     for (; i < t.size(); ++i) {
-        const char16_t u = t[i].unicode();
+        const char u = t[i];
         if (u < '0' || u > '9')
             return false;
         v = v * 10 + (u - '0');
@@ -152,20 +159,20 @@ static bool inteiroSimples(QStringView t, std::int16_t* valor) {
     return true;
 }
 
-std::int16_t converte_inteiro(QStringView texto) {
-    qsizetype a = 0;
-    qsizetype b = texto.size();
+std::int16_t converte_inteiro(std::string_view texto) {
+    std::size_t a = 0;
+    std::size_t b = texto.size();
     while (a < b && ehBranco(texto[a]))
         ++a;
     while (b > a && ehBranco(texto[b - 1]))
         --b;
-    const QStringView t = texto.mid(a, b - a);
-    if (t.isEmpty())
+    const std::string_view t = texto.substr(a, b - a);
+    if (t.empty())
         throw ErroExecucao(ERRO_TIPOS);
     std::int16_t simples = 0;
     if (inteiroSimples(t, &simples))
         return simples;
-    qsizetype fim = 0;
+    std::size_t fim = 0;
     if (const auto lit = literalBase(t, &fim)) {
         if (fim != t.size())
             throw ErroExecucao(ERRO_TIPOS);
@@ -176,23 +183,23 @@ std::int16_t converte_inteiro(QStringView texto) {
     return arredonda_inteiro(converteDecimal(t));
 }
 
-double valor_inicial(QStringView texto) {
-    QString t;
+double valor_inicial(std::string_view texto) {
+    std::string t;
     t.reserve(texto.size());
-    for (const QChar c : texto) {
-        if (!ehBranco(c) && c != QLatin1Char('\n') && c != QLatin1Char('\r'))
-            t.append(c);
+    for (const char c : texto) {
+        if (!ehBranco(c) && c != '\n' && c != '\r')
+            t += c;
     }
-    qsizetype fim = 0;
+    std::size_t fim = 0;
     if (const auto lit = literalBase(t, &fim))
         return *lit;
-    const qsizetype n = prefixoDecimal(t);
+    const std::size_t n = prefixoDecimal(t);
     if (n == 0)
         return 0.0;
-    return converteDecimal(QStringView(t).left(n));
+    return converteDecimal(std::string_view(t).substr(0, n));
 }
 
-std::int16_t converte_numero_inicial(QStringView texto) {
+std::int16_t converte_numero_inicial(std::string_view texto) {
     std::int16_t simples = 0;
     if (inteiroSimples(texto, &simples))
         return simples;

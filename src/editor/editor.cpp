@@ -294,7 +294,7 @@ void Editor::insere_tecla(int tecla, int indice) {
     const QString& texto = teclado_.padroes.Codigo_TeclaLB.at(indice);
     // The hidden keys 109 and 111 have no code: converting their empty text fails
     // (error 13) before anything changes.
-    const std::int16_t codigo = converte_inteiro(texto);
+    const std::int16_t codigo = converte_inteiro(texto.toStdString());
     if (!na_pagina_cartao()) codigos.tabela(aba_atual())[tecla] = codigo;
     mostra_codigo(tecla, codigo);
 }
@@ -354,7 +354,7 @@ void Editor::copia_sentinelas() {
     for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
         for (int b = 0; b < QTD_TABELAS; ++b)
             codigos.tabela(b + 1)[LINHAS_SENTINELA[i].slot] =
-                converte_inteiro(Txt_Sentinela[i][std::size_t(b)]->text());
+                converte_inteiro(Txt_Sentinela[i][std::size_t(b)]->text().toStdString());
     }
 }
 

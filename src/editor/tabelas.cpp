@@ -25,7 +25,7 @@ QString legenda_codigo(int c, const Catalogo& catalogo) {
     if (c < 32) return catalogo.Nome_Codigo[std::size_t(c)];
     if (c == 32) return QStringLiteral("Space");
     if (c == 127) return QStringLiteral("DEL");
-    const QChar ch = caractere_ansi(c);
+    const QChar ch(static_cast<char16_t>(caractere_ansi(c)));
     // The code page's five holes have no character at all; every other code is its
     // character, even one that prints as a blank (160) or not at all (173).
     return ch.category() == QChar::Other_Control ? numero : QString(ch);

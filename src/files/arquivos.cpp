@@ -115,13 +115,12 @@ void Arquivos::Le_Layout() {
     } catch (ErroExecucao& e) {
         aplica(onde);
         const QString lido = onde.lido_antes();
-        e.defineComplemento(
-            QStringLiteral("O arquivo foi lido só até a entrada %1, que não pôde ser lida: ")
-                .arg(onde.nome()) +
+        const QString complemento =
+            QStringLiteral("O arquivo foi lido só até a entrada %1, que não pôde ser lida: ").arg(onde.nome()) +
             (lido.isEmpty()
                  ? QStringLiteral("nada dele ficou na janela.")
-                 : QStringLiteral("a janela ficou com %1 do arquivo; o resto continua como estava.")
-                       .arg(lido)));
+                 : QStringLiteral("a janela ficou com %1 do arquivo; o resto continua como estava.").arg(lido));
+        e.defineComplemento(complemento.toStdString());
         throw;
     } catch (...) {
         aplica(onde);

@@ -32,7 +32,7 @@ struct Tabelas1252 {
     std::array<char16_t, 256> dobrado{};
     Tabelas1252() {
         for (int b = 0; b < 256; ++b) {
-            const QChar c = caractere_ansi(b);
+            const QChar c(static_cast<char16_t>(caractere_ansi(b)));
             caractere[b] = c.unicode();
             dobrado[b] = c.toCaseFolded().unicode();
         }
@@ -183,7 +183,7 @@ QByteArray codifica(const QString& s) {
     QByteArray r;
     r.reserve(s.size());
     for (const QChar c : s) {
-        const int b = codigo_ansi(c);
+        const int b = codigo_ansi(c.unicode());
         r.append(b >= 0 ? static_cast<char>(b) : '?');
     }
     return r;
@@ -218,7 +218,8 @@ QByteArray troca_valor(Trecho linha, const QByteArray& valor) {
 
 ErroExecucao erro_gravacao(const QString& caminho, const QString& motivo) {
     return ErroExecucao(ERRO_ARQUIVO, QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                                          .arg(QDir::toNativeSeparators(caminho), motivo));
+                                          .arg(QDir::toNativeSeparators(caminho), motivo)
+                                          .toStdString());
 }
 
 // Why a write failed, in the user's words for the two failures a full disk or a
@@ -336,7 +337,7 @@ PerfilPrivado PerfilPrivado::de_bytes(const QByteArray& bytes) {
         // A character the code page lacks, or a byte sequence that is no text (read as
         // U+FFFD), would not come back on saving.
         p.perdas_ = decodifica.hasError() ||
-                    std::any_of(texto.begin(), texto.end(), [](QChar c) { return codigo_ansi(c) < 0; });
+                    std::any_of(texto.begin(), texto.end(), [](QChar c) { return codigo_ansi(c.unicode()) < 0; });
         break;
     }
     p.analisa();

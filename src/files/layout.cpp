@@ -41,7 +41,7 @@ QString Le_Ini(const PerfilPrivado& ini, const QString& secao, const QString& ch
     const qsizetype nul = v.indexOf(QChar(0));
     if (nul >= 0) v.truncate(nul);
     // Old files mark a missing key with -2; so does the default above.
-    if (v.size() >= 2 && v[0] == QLatin1Char('-') && valor_inicial(QStringView(v).left(2)) == -2.0)
+    if (v.size() >= 2 && v[0] == QLatin1Char('-') && valor_inicial(v.left(2).toStdString()) == -2.0)
         return QStringLiteral(" ");
     return v;
 }
@@ -120,8 +120,8 @@ ValorLido le_valor(const PerfilPrivado& ini, const PosicaoLeitura& onde) {
     ValorLido r;
     r.texto = Le_Ini(ini, onde.secao(), onde.chave());
     try {
-        r.valor = onde.opcao < 0 && onde.entrada < PRIMEIRO_SENTINELA ? converte_inteiro(r.texto)
-                                                                      : converte_numero_inicial(r.texto);
+        r.valor = onde.opcao < 0 && onde.entrada < PRIMEIRO_SENTINELA ? converte_inteiro(r.texto.toStdString())
+                                                                      : converte_numero_inicial(r.texto.toStdString());
         if (onde.opcao >= 0 && (r.valor < 0 || r.valor > 2)) r.erro = ErroExecucao(ERRO_PROPRIEDADE);
     } catch (const ErroExecucao& e) {
         r.erro = e;

@@ -95,7 +95,7 @@ void GravacaoSerial::executa(AcoesTroca a) {
         for (const unsigned char b : a.escreve)
             porta_.setOutput(QByteArray(1, static_cast<char>(b)));
     } catch (const ErroExecucao& e) {
-        a = troca_.encerra(FimTroca::Erro, e.numero(), e.descricao().toStdString());
+        a = troca_.encerra(FimTroca::Erro, e.numero(), e.descricao());
     }
     emit progrediu(troca_.progresso());
     if (!a.terminou) {
@@ -110,7 +110,7 @@ void GravacaoSerial::executa(AcoesTroca a) {
     resolucao_.reset();
     resultado_ = troca_.resultado();
     if (resultado_->fim == FimTroca::Erro && resultado_->descricao.empty())
-        resultado_->descricao = descricaoPadrao(resultado_->erro).toStdString();
+        resultado_->descricao = descricaoPadrao(resultado_->erro);
     emit terminou();
 }
 

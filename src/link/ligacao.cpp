@@ -28,7 +28,7 @@ const QString& tituloGravacao() {
 // IsNumeric: a text the whole-number conversion takes, or one too large for it.
 bool e_numerico(const QString& texto) {
     try {
-        (void)converte_inteiro(texto);
+        (void)converte_inteiro(texto.toStdString());
         return true;
     } catch (const ErroExecucao& e) {
         return e.numero() == ERRO_ESTOURO;
@@ -171,14 +171,14 @@ std::int16_t Ligacao::Porta_Serial_Verifica() {
     if (escolhido >= 0) return static_cast<std::int16_t>(escolhido + 1);
     const QString texto = cmbserialterm->currentText();
     if (!e_numerico(texto)) return 0;
-    const double valor = valor_inicial(texto);
+    const double valor = valor_inicial(texto.toStdString());
     cmbserialterm->clear();
     cmbserialterm->setCurrentIndex(-1);
     serial.Busca_Portas();
     int lembrado = 0;
     for (int i = 1; i <= serial.Qtd_Portas; ++i) {
         const QString& numero = serial.Lista_Portas[size_t(i)].Numero;
-        if (valor_inicial(numero) == valor) lembrado = i;
+        if (valor_inicial(numero.toStdString()) == valor) lembrado = i;
         cmbserialterm->addItem(QStringLiteral("COM") + numero);
     }
     cmbserialterm->setCurrentIndex(lembrado - 1);
@@ -198,11 +198,11 @@ bool Ligacao::Abre_Porta_Serial(int posicao, const QString& parametros) {
         }
         if (MSComm1->PortOpen()) {
             if (MSComm1->Settings().compare(parametros, Qt::CaseInsensitive) == 0 &&
-                MSComm1->CommPort() == valor_inicial(entrada.Numero))
+                MSComm1->CommPort() == valor_inicial(entrada.Numero.toStdString()))
                 return true;
             MSComm1->setPortOpen(false);
         }
-        abre_para_gravacao(*MSComm1, converte_inteiro(entrada.Numero), parametros);
+        abre_para_gravacao(*MSComm1, converte_inteiro(entrada.Numero.toStdString()), parametros);
         resultado = true;
         configuracao_.grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), entrada.Numero);
         return true;
@@ -247,7 +247,7 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
     Cmd_Grava_Teclado->setEnabled(false);
     emit gravacao(true);
 
-    const auto erro = [&](int numero, const QString& descricao) {
+    const auto erro = [&](int numero, const std::string& descricao) {
         encerra_envio();
         mostraErro(mensagens_, numero, descricao, QStringLiteral("Cmd_Grava_Teclado_Click"), formulario());
     };
@@ -285,7 +285,7 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
     } catch (const ErroExecucao& e) {
         erro(e.numero(), e.descricao());
     } catch (const std::exception& e) {
-        erro(51, QString::fromLocal8Bit(e.what()));
+        erro(51, QString::fromLocal8Bit(e.what()).toStdString());
     }
     Cmd_Grava_Teclado->setEnabled(habilitado_);
     gravando_ = false;
@@ -308,7 +308,7 @@ void Ligacao::terminou_gravacao() {
     if (r.fim == FimTroca::Erro) {
         // As the error trap has it: the port stays as it is.
         encerra_envio();
-        mostraErro(mensagens_, r.erro, QString::fromStdString(r.descricao),
+        mostraErro(mensagens_, r.erro, r.descricao,
                    QStringLiteral("Cmd_Grava_Teclado_Click"), formulario());
     } else {
         if (r.fim == FimTroca::Gravado)

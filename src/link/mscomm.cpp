@@ -109,7 +109,7 @@ void MSComm::setOutBufferCount(int n) {
 void MSComm::setOutput(const QByteArray& bytes) {
     if (!PortOpen()) throw ErroExecucao(ERRO_PORTA_FECHADA);
     if (dispositivo_->write(bytes) != bytes.size())
-        throw ErroExecucao(ERRO_SERIAL_ESCRITA, QStringLiteral("Falha na escrita da porta serial"));
+        throw ErroExecucao(ERRO_SERIAL_ESCRITA, "Falha na escrita da porta serial");
 }
 
 QByteArray MSComm::Input() {

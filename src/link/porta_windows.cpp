@@ -14,12 +14,12 @@ ErroExecucao erro_de_abertura_windows(unsigned long erro, const QString& texto) 
     switch (erro) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return ErroExecucao(ERRO_PORTA_INVALIDA, texto);
+        return ErroExecucao(ERRO_PORTA_INVALIDA, texto.toStdString());
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-        return ErroExecucao(ERRO_PORTA_ABERTA, texto);
+        return ErroExecucao(ERRO_PORTA_ABERTA, texto.toStdString());
     default:
-        return ErroExecucao(ERRO_SERIAL_HARDWARE, texto);
+        return ErroExecucao(ERRO_SERIAL_HARDWARE, texto.toStdString());
     }
 }
 
@@ -213,7 +213,7 @@ std::unique_ptr<QIODevice> abre_porta_windows(const QString& nome, const Paramet
     if (!ok) {
         const DWORD erro = GetLastError();
         CloseHandle(h);
-        throw ErroExecucao(ERRO_SERIAL_ESTADO, texto_do_erro(erro));
+        throw ErroExecucao(ERRO_SERIAL_ESTADO, texto_do_erro(erro).toStdString());
     }
     PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
     auto porta = std::make_unique<PortaWindows>(h);

@@ -153,12 +153,12 @@ ErroExecucao erro_de_abertura(int erroQt, const QString& caminho, const QString&
         // On Linux told apart from a user without the right to the device (not in the
         // dialout group): error 70. A Windows name ("COM3") is no file to ask about.
         if (caminho.startsWith(QLatin1Char('/')) && !gravavel(caminho))
-            return ErroExecucao(ERRO_PERMISSAO, QStringLiteral("Permissão negada"));
-        return ErroExecucao(ERRO_PORTA_ABERTA, texto);
+            return ErroExecucao(ERRO_PERMISSAO, "Permissão negada");
+        return ErroExecucao(ERRO_PORTA_ABERTA, texto.toStdString());
     case QSerialPort::DeviceNotFoundError:
-        return ErroExecucao(ERRO_PORTA_INVALIDA, texto);
+        return ErroExecucao(ERRO_PORTA_INVALIDA, texto.toStdString());
     default:
-        return ErroExecucao(ERRO_SERIAL_HARDWARE, texto);
+        return ErroExecucao(ERRO_SERIAL_HARDWARE, texto.toStdString());
     }
 }
 
@@ -257,7 +257,7 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
             delete f;
         });
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-            throw ErroExecucao(ERRO_PORTA_ABERTA, QStringLiteral("A porta %1 já está aberta").arg(caminho));
+            throw ErroExecucao(ERRO_PORTA_ABERTA, QStringLiteral("A porta %1 já está aberta").arg(caminho).toStdString());
         QObject::connect(porta.get(), &QIODevice::aboutToClose, porta.get(), [trava] {
             if (*trava >= 0) ::close(*trava);
             *trava = -1;
@@ -272,7 +272,7 @@ std::unique_ptr<QIODevice> AberturaPortasQt::abre(int numero, const ParametrosSe
     if (!ok) {
         const QString motivo = porta->errorString();
         porta->close();
-        throw ErroExecucao(ERRO_SERIAL_ESTADO, motivo);
+        throw ErroExecucao(ERRO_SERIAL_ESTADO, motivo.toStdString());
     }
     return porta;
 #endif

@@ -149,7 +149,7 @@ template <typename F> std::pair<int, QString> erro_de(F f) {
     try {
         f();
     } catch (const ErroExecucao& e) {
-        return {e.numero(), e.descricao()};
+        return {e.numero(), QString::fromStdString(e.descricao())};
     }
     return {0, {}};
 }

@@ -123,7 +123,7 @@ class TesteEditor : public QObject {
             int valor = 12345;
             const int numero = teste::erro_de([&, &texto = texto, leniente = leniente] {
                                    valor =
-                                       leniente ? converte_numero_inicial(texto) : converte_inteiro(texto);
+                                       leniente ? converte_numero_inicial(texto.toStdString()) : converte_inteiro(texto.toStdString());
                                }).first;
             QVERIFY2(
                 numero == erro && (erro != 0 || valor == esperado),
@@ -154,7 +154,7 @@ class TesteEditor : public QObject {
             QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->caption(), QString::fromUtf8(legenda));
             QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->toolTip(), QString::fromUtf8(dica));
             if (codigo >= 128 && legenda[0] != '<')
-                QCOMPARE(codigo_ansi(QString::fromUtf8(legenda).at(0)), codigo);
+                QCOMPARE(codigo_ansi(QString::fromUtf8(legenda).at(0).unicode()), codigo);
         }
         QVERIFY(j.mensagens.vistas.empty());
     }

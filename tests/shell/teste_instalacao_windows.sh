@@ -70,12 +70,15 @@ printf '@chcp 850 >nul\r\n@"C:\\Program Files\\Vantora\\vantora-prog.exe" show "
 script -qec "wine cmd /c 'C:\\mostra.bat'" /dev/null | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' | grep -a "cartão" >/dev/null ||
     falha "show's accents on a console"
 # "Prompt do Vantora": its command, run with /c, finds vantora-prog from the user's folder.
+# The console of the test before is let go first (its cmd and conhost end with the
+# pseudo-terminal), so that this cmd's output is not held by what is left of it.
+wineserver -w
 wine "$recursos" atalho "$menu/Prompt do Vantora.lnk" | tr -d '\r' >"$dir/prompt" || falha "no Prompt do Vantora"
 printf '@"%s" %s\r\n' "$(head -1 "$dir/prompt")" \
     "$(sed -n 2p "$dir/prompt" | sed 's|^/k |/c |; s|vantora-prog --help|cd \& vantora-prog --version|')" >"$c/prompt.bat"
-wine cmd /c 'C:\prompt.bat' | tr -d '\r' >"$dir/prompt.txt"
+wine cmd /c 'C:\prompt.bat' 2>&1 | tr -d '\r' >"$dir/prompt.txt"
 grep -qx "vantora-prog 0.1" "$dir/prompt.txt" && grep -qi 'users' "$dir/prompt.txt" ||
-    falha "vantora-prog from the prompt: $(cat "$dir/prompt.txt")"
+    falha "vantora-prog from the prompt: $(cat "$dir/prompt.txt"), the shortcut's command: $(cat "$dir/prompt")"
 
 # The legend sheet: its captions are text in an embedded font.
 wine "$pasta/vantora-prog.exe" legend "$fonte/examples/mercado.key" -o "$dir/legenda.pdf" 2>"$dir/legenda.err" &&

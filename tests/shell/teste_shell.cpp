@@ -26,9 +26,9 @@ class TesteShell : public QObject {
         teste::MensagensFalsas msg;
         int depois = 0;
         QVERIFY(!vantora::armadilha(msg, QStringLiteral("KeyboardProc"),
-                                    modulo(QStringLiteral("MDL_Keyboard")), [&] {
+                                    modulo("MDL_Keyboard"), [&] {
                                         depois = 1;
-                                        throw ErroExecucao(8005, QStringLiteral("Porta ocupada"));
+                                        throw ErroExecucao(8005, "Porta ocupada");
                                     }));
         QCOMPARE(depois, 1);
         QCOMPARE(msg.textos(),

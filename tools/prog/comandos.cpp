@@ -100,7 +100,7 @@ bool le_layout(const QString& caminho, Layout& layout) {
         reclama(QStringLiteral("%1: erro %2 (%3) ao ler o layout; \"vantora-prog check\" mostra onde")
                     .arg(caminho)
                     .arg(e.numero())
-                    .arg(e.descricao()));
+                    .arg(QString::fromStdString(e.descricao())));
         return false;
     }
     return true;
@@ -296,7 +296,7 @@ BOOL WINAPI ao_evento_do_console(DWORD evento) {
 // default when table 1 has 0 there. A file sent from here goes out the same way.
 Layout como_a_janela_envia(Layout c) {
     for (const LinhaSentinela& linha : LINHAS_SENTINELA)
-        c.tabela(1)[size_t(linha.slot)] = converte_inteiro(texto_sentinela(c, linha.slot, 0));
+        c.tabela(1)[size_t(linha.slot)] = converte_inteiro(texto_sentinela(c, linha.slot, 0).toStdString());
     return c;
 }
 
@@ -422,7 +422,7 @@ int grava_portas(const QList<Alvo>& alvos, const QString& parametros, const Layo
                                 : QStringLiteral("%1: erro %2 (%3) ao abrir a porta")
                                       .arg(alvo.nome)
                                       .arg(e.numero())
-                                      .arg(e.descricao())});
+                                      .arg(QString::fromStdString(e.descricao()))});
             return;
         }
         p->troca = std::make_unique<GravacaoSerial>(p->porta, codigos, [opcoes] { return opcoes; });
@@ -558,7 +558,7 @@ int ports(const QStringList& args) {
     try {
         serial.Busca_Portas();
     } catch (const ErroExecucao& e) {
-        reclama(QStringLiteral("erro %1 (%2) ao procurar as portas").arg(e.numero()).arg(e.descricao()));
+        reclama(QStringLiteral("erro %1 (%2) ao procurar as portas").arg(e.numero()).arg(QString::fromStdString(e.descricao())));
         return ERRO;
     }
     const QList<DispositivoSerial> dispositivos = inventario->lista();
@@ -690,7 +690,7 @@ int send(const QStringList& args) {
         dispositivos = inventario->lista();
         avisos = inventario->avisos();
     } catch (const ErroExecucao& e) {
-        reclama(QStringLiteral("erro %1 (%2) ao procurar as portas").arg(e.numero()).arg(e.descricao()));
+        reclama(QStringLiteral("erro %1 (%2) ao procurar as portas").arg(e.numero()).arg(QString::fromStdString(e.descricao())));
         return ERRO;
     }
     for (const QString& aviso : avisos)

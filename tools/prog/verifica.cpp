@@ -58,14 +58,14 @@ bool numero_simples(const QString& v) {
 QString envio_sentinela_zero(int tabela, int entrada) {
     if (tabela != 1) return QStringLiteral("a janela envia 0 (nenhum caractere)");
     const QString padrao = texto_sentinela(Layout(), entrada, 0);
-    return QStringLiteral("a janela mostra e envia o padrão %1").arg(converte_inteiro(padrao));
+    return QStringLiteral("a janela mostra e envia o padrão %1").arg(converte_inteiro(padrao.toStdString()));
 }
 
 // The rows' defaults, in order: "2, 3, 10, 4, 5 ou 10".
 QString padroes_sentinela(const QString& conjuncao) {
     QStringList padroes;
     for (const LinhaSentinela& linha : LINHAS_SENTINELA)
-        padroes << QString::number(converte_inteiro(QString::fromLatin1(linha.padrao)));
+        padroes << QString::number(converte_inteiro(linha.padrao));
     const QString ultimo = padroes.takeLast();
     return padroes.join(QStringLiteral(", ")) + conjuncao + ultimo;
 }
