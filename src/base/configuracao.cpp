@@ -36,4 +36,12 @@ std::unique_ptr<ConfiguracaoUsuario> criaConfiguracaoSistema(const QString& apli
     return std::make_unique<ConfiguracaoQt>(aplicacao);
 }
 
+QString porta_lembrada(ConfiguracaoUsuario& configuracao) {
+    return configuracao.le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1"));
+}
+
+void lembra_porta(ConfiguracaoUsuario& configuracao, const QString& numero) {
+    configuracao.grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), numero);
+}
+
 } // namespace vantora

@@ -18,4 +18,9 @@ class ConfiguracaoUsuario {
 // Qt's native per-user store under organization and application <app>.
 [[nodiscard]] std::unique_ptr<ConfiguracaoUsuario> criaConfiguracaoSistema(const QString& aplicacao);
 
+// The last port the window opened, its number as text ("1" before any), kept by the
+// window and taken by vantora-prog when no port is named.
+[[nodiscard]] QString porta_lembrada(ConfiguracaoUsuario& configuracao);
+void lembra_porta(ConfiguracaoUsuario& configuracao, const QString& numero);
+
 } // namespace vantora

@@ -204,7 +204,7 @@ bool Ligacao::Abre_Porta_Serial(int posicao, const QString& parametros) {
         }
         abre_para_gravacao(*MSComm1, converte_inteiro(entrada.Numero.toStdString()), parametros);
         resultado = true;
-        configuracao_.grava(QStringLiteral("Sistema"), QStringLiteral("Serial"), entrada.Numero);
+        lembra_porta(configuracao_, entrada.Numero);
         return true;
     } catch (const ErroExecucao& e) {
         if (e.numero() == ERRO_PORTA_ABERTA)
@@ -223,8 +223,7 @@ void Ligacao::Fecha_Porta_Serial() {
 }
 
 void Ligacao::poe_porta_guardada() {
-    const QString porta =
-        configuracao_.le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1"));
+    const QString porta = porta_lembrada(configuracao_);
     cmbserialterm->setCurrentIndex(-1);
     cmbserialterm->setEditText(porta);
     indice_escolhido_ = -1;

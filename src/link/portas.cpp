@@ -47,6 +47,20 @@ bool dispositivo_presente(const QString& caminho) {
 #endif
 }
 
+int numero_com(const QString& texto, bool prefixo) {
+    static const QRegularExpression com(QStringLiteral("^(?:COM)?([0-9]+)$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression so_numero(QStringLiteral("^([0-9]+)$"));
+    const auto m = (prefixo ? com : so_numero).match(texto.trimmed());
+    if (!m.hasMatch()) return 0;
+    bool ok = false;
+    const int n = m.captured(1).toInt(&ok);
+    return ok && n >= 1 && n <= MAIOR_NUMERO_COM ? n : -1;
+}
+
+QString nome_com(int numero) {
+    return QStringLiteral("COM%1").arg(numero);
+}
+
 std::optional<int> numero_fixo_linux(const QString& caminho) {
     static const QRegularExpression re(QStringLiteral("^/dev/tty(S|USB|ACM)([0-9]{1,2})$"));
     const auto m = re.match(caminho);
@@ -99,10 +113,9 @@ QList<PortaExtra> le_portas_extras(const QString& texto, QStringList* avisos) {
     for (const QString& entrada : texto.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         if (entrada.trimmed().isEmpty()) continue;
         const qsizetype igual = entrada.indexOf(QLatin1Char('='));
-        bool ok = false;
-        const int n = igual < 0 ? 0 : entrada.left(igual).trimmed().toInt(&ok);
+        const int n = igual < 0 ? 0 : numero_com(entrada.left(igual), false);
         const QString caminho = igual < 0 ? QString() : entrada.mid(igual + 1).trimmed();
-        if (!ok || n < 1 || n > 32767 || caminho.isEmpty()) {
+        if (n <= 0 || caminho.isEmpty()) {
             if (avisos)
                 *avisos << QStringLiteral(
                                "A entrada \"%1\" de VANTORA_EXTRA_PORTS foi ignorada: cada entrada é "

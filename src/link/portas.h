@@ -38,6 +38,15 @@ class InventarioPortas {
     [[nodiscard]] QString nome_por_id(const QString& id);
 };
 
+// The COM numbering every port list and message uses: COM1 to COM32767.
+inline constexpr int MAIOR_NUMERO_COM = 32767;
+// The number a port text gives: "COM33" (any letter case; without the prefix when
+// `prefixo` is false) or "33", blanks around it ignored, is 33; 0 for a text of
+// neither form; -1 for a number outside 1..MAIOR_NUMERO_COM.
+[[nodiscard]] int numero_com(const QString& texto, bool prefixo = true);
+// "COM33".
+[[nodiscard]] QString nome_com(int numero);
+
 // COM number of a Linux serial device by its path: /dev/ttyS0-31 are 1-32,
 // /dev/ttyUSB0-31 33-64, /dev/ttyACM0-31 65-96; nothing for any other.
 [[nodiscard]] std::optional<int> numero_fixo_linux(const QString& caminho);

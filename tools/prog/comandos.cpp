@@ -172,7 +172,7 @@ QString nao_e_serial(const QString& caminho) {
 // A port as messages name it: "COM33 (/dev/ttyUSB0)"; one opened by its own name, as
 // Windows ports are, just "COM7".
 QString nome_da_porta(int numero, const QString& caminho) {
-    const QString com = QStringLiteral("COM%1").arg(numero);
+    const QString com = nome_com(numero);
     return caminho.compare(com, Qt::CaseInsensitive) == 0 ? com : QStringLiteral("%1 (%2)").arg(com, caminho);
 }
 
@@ -181,16 +181,13 @@ QString nome_da_porta(int numero, const QString& caminho) {
 // it, or gives twice, is refused: the device it would reach is not certain.
 std::optional<Alvo> resolve_porta(const QList<DispositivoSerial>& dispositivos,
                                   const QList<PortaExtra>& extras, const QString& texto) {
-    static const QRegularExpression com(QStringLiteral("^(?:COM)?([0-9]+)$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const auto m = com.match(texto.trimmed());
+    const int numero = numero_com(texto);
     std::optional<Alvo> r;
-    if (m.hasMatch()) {
-        bool ok = false;
-        const int numero = m.captured(1).toInt(&ok);
-        if (!ok || numero < 1 || numero > 32767) {
-            reclama(QStringLiteral("%1: número de porta fora da faixa (as portas vão de COM1 a COM32767)")
-                        .arg(texto));
+    if (numero != 0) {
+        if (numero < 0) {
+            reclama(QStringLiteral("%1: número de porta fora da faixa (as portas vão de COM1 a COM%2)")
+                        .arg(texto)
+                        .arg(MAIOR_NUMERO_COM));
             return std::nullopt;
         }
         const DispositivoSerial* listado = nullptr;
@@ -680,8 +677,7 @@ int send(const QStringList& args) {
 
     QStringList portas = p.values(porta);
     if (portas.isEmpty()) {
-        auto cfg = criaConfiguracaoSistema(QStringLiteral("vantora-config"));
-        portas << cfg->le(QStringLiteral("Sistema"), QStringLiteral("Serial"), QStringLiteral("1"));
+        portas << porta_lembrada(*criaConfiguracaoSistema(QStringLiteral("vantora-config")));
     }
     QList<DispositivoSerial> dispositivos;
     QStringList avisos;
