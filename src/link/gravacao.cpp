@@ -118,13 +118,7 @@ void abre_para_gravacao(MSComm& porta, int numero, const QString& parametros) {
     porta.setSettings(parametros);
     porta.setCommPort(numero);
     porta.setPortOpen(true);
-    porta.setInBufferCount(0);
-    porta.setOutBufferCount(0);
-    porta.setNullDiscard(false);
-    porta.setSThreshold(1);
-    porta.setRThreshold(1);
-    porta.setInputLen(1);
-    porta.setInputMode(0);
+    porta.descarta_e_recebe_por_byte();
 }
 
 } // namespace vantora

@@ -84,26 +84,12 @@ void MSComm::perde(const QString& motivo) {
     emit OnComm();
 }
 
-int MSComm::InBufferCount() const {
-    return int(entrada_.size() + (dispositivo_ ? dispositivo_->bytesAvailable() : 0));
-}
-
-void MSComm::setInBufferCount(int n) {
+void MSComm::descarta_e_recebe_por_byte() {
     if (!PortOpen()) throw ErroExecucao(ERRO_PORTA_FECHADA);
-    if (n != 0) throw ErroExecucao(ERRO_PROPRIEDADE);
     entrada_.clear();
-    if (auto* sp = qobject_cast<QSerialPort*>(dispositivo_.get())) sp->clear(QSerialPort::Input);
+    if (auto* sp = qobject_cast<QSerialPort*>(dispositivo_.get())) sp->clear(QSerialPort::AllDirections);
     (void)dispositivo_->readAll();
-}
-
-int MSComm::OutBufferCount() const {
-    return dispositivo_ ? int(dispositivo_->bytesToWrite()) : 0;
-}
-
-void MSComm::setOutBufferCount(int n) {
-    if (!PortOpen()) throw ErroExecucao(ERRO_PORTA_FECHADA);
-    if (n != 0) throw ErroExecucao(ERRO_PROPRIEDADE);
-    if (auto* sp = qobject_cast<QSerialPort*>(dispositivo_.get())) sp->clear(QSerialPort::Output);
+    por_byte_ = true;
 }
 
 void MSComm::setOutput(const QByteArray& bytes) {
@@ -113,7 +99,7 @@ void MSComm::setOutput(const QByteArray& bytes) {
 }
 
 QByteArray MSComm::Input() {
-    const int n = inputLen_ <= 0 ? int(entrada_.size()) : std::min<int>(inputLen_, int(entrada_.size()));
+    const int n = por_byte_ ? std::min<int>(1, int(entrada_.size())) : int(entrada_.size());
     QByteArray r = entrada_.left(n);
     entrada_.remove(0, n);
     return r;
@@ -121,10 +107,9 @@ QByteArray MSComm::Input() {
 
 void MSComm::recebe() {
     if (!dispositivo_) return;
-    QByteArray novos = dispositivo_->readAll();
-    if (nullDiscard_) novos.replace(QByteArray(1, '\0'), QByteArray());
+    const QByteArray novos = dispositivo_->readAll();
     entrada_.append(novos);
-    if (rThreshold_ <= 0) return;
+    if (!por_byte_) return;
     // One event for each byte that arrived; the handler reads them one at a time.
     for (qsizetype i = 0; i < novos.size() && dispositivo_; ++i) {
         commEvent_ = comEvReceive;

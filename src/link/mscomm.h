@@ -69,26 +69,16 @@ class MSComm : public QObject {
     // does nothing.
     void setPortOpen(bool abrir);
 
-    [[nodiscard]] int InBufferCount() const;
-    void setInBufferCount(int n); // 0 discards what was received and not read
-    [[nodiscard]] int OutBufferCount() const;
-    void setOutBufferCount(int n); // 0 discards what waits to be sent
-
-    [[nodiscard]] bool NullDiscard() const { return nullDiscard_; }
-    void setNullDiscard(bool v) { nullDiscard_ = v; }
-    [[nodiscard]] int SThreshold() const { return sThreshold_; }
-    void setSThreshold(int v) { sThreshold_ = v; }
-    [[nodiscard]] int RThreshold() const { return rThreshold_; }
-    void setRThreshold(int v) { rThreshold_ = v; }
-    [[nodiscard]] int InputLen() const { return inputLen_; }
-    void setInputLen(int v) { inputLen_ = v; }
-    [[nodiscard]] int InputMode() const { return inputMode_; }
-    void setInputMode(int v) { inputMode_ = v; }
+    // Throws away what was received and not read and what waits to be sent (error
+    // 8018 while closed), and from then on raises one event for each byte received,
+    // which Input() takes: the line as an exchange wants it after the opening.
+    void descarta_e_recebe_por_byte();
 
     // Sends the bytes as they are (each character of the text is one byte 0..255).
     // Error 8018 while closed, 8020 when the device refuses the write.
     void setOutput(const QByteArray& bytes);
-    // Takes up to InputLen received bytes (all of them for 0); empty when none waits.
+    // Takes the next received byte (after descarta_e_recebe_por_byte(), all of them
+    // before); empty when none waits.
     [[nodiscard]] QByteArray Input();
     [[nodiscard]] int CommEvent() const { return commEvent_; }
 
@@ -110,11 +100,7 @@ class MSComm : public QObject {
     QByteArray entrada_;
     std::int16_t commPort_ = 1;
     QString settings_ = QStringLiteral("9600,N,8,1");
-    bool nullDiscard_ = false;
-    int sThreshold_ = 0;
-    int rThreshold_ = 0;
-    int inputLen_ = 0;
-    int inputMode_ = 0;
+    bool por_byte_ = false;
     int commEvent_ = 0;
     bool perdida_ = false;
 };
