@@ -81,8 +81,8 @@ int main(int argc, char* argv[]) {
                 }
             }));
     const Catalogo& cat = j.pc->padroes;
-    const QString achado = QStringLiteral("C01E000165");
-    const QString ausente = QStringLiteral("C15C000192");
+    const std::string achado = "C01E000165";
+    const std::string ausente = "C15C000192";
     imprime("  catalogue lookup, A (key 61)", mede([&] {
                 for (int i = 0; i < TECLAS_POR_EXECUCAO; ++i)
                     soma = soma + std::uint32_t(cat.localiza(achado));

@@ -4,12 +4,12 @@
 #include "editor/conversao.h"
 #include "base/erro.h"
 
-#include <QString>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
-    const QString texto = QString::fromLatin1(reinterpret_cast<const char*>(dados), qsizetype(tamanho));
+    const std::string_view texto(reinterpret_cast<const char*>(dados), tamanho);
     int estrito = 0;
     bool aceito = false;
     try {

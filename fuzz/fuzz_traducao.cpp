@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         const vantora::Relatos r = t.traduz(e);
         if (r.quantidade < 0 || r.quantidade > 2) std::abort();
         for (const auto& relato : r) {
-            const QString id = vantora::identificador_tecla(relato);
+            const std::string id = vantora::identificador_tecla(relato);
             const int k = catalogo.localiza(id);
             if (k < 0 || k > 111) std::abort();
         }

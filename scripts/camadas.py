@@ -3,7 +3,9 @@
 base < catalogue < editor < capture < files, link < shell (the window).
 Each folder's controller lies with the rest of its folder: the window only
 assembles them. Peers do not include each other. Prints each upward include and
-fails when there is one."""
+fails when there is one. The build fails on such an include in what each layer's
+libraries compile (src/CMakeLists.txt, vantora_camada); this checks every header,
+also one that only a higher layer compiles."""
 import pathlib, re, sys
 
 src = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parent.parent / "src")

@@ -30,7 +30,7 @@ std::int32_t proxima_instalacao() {
 } // namespace
 
 MDL_Keyboard::MDL_Keyboard(Captura& captura, QWidget& janela)
-    : QObject(&captura), tradutor(plataforma_por_nome(QGuiApplication::platformName())), captura_(captura),
+    : QObject(&captura), tradutor(plataforma_por_nome(QGuiApplication::platformName().toStdString())), captura_(captura),
       janela_(janela) {
     setObjectName(QStringLiteral("MDL_Keyboard"));
     // Keys released while another window (ours or another program's) has the

@@ -97,7 +97,7 @@ void Captura::retoma() {
 }
 
 void Captura::Localiza_TeclaPC(const QString& identificador) {
-    const int k = teclado_.padroes.localiza(identificador);
+    const int k = teclado_.padroes.localiza(identificador.toStdString());
     if (k != 0 && Captura_Suspensa == 0)
         editor_.Lbl_TeclaLB_Click(k);
     else if (Captura_Suspensa == 1)

@@ -1,6 +1,8 @@
 #include "traducao.h"
 
-#ifdef Q_OS_WIN
+#include <cstdio>
+
+#ifdef _WIN32
 #include <windows.h>
 #endif
 
@@ -117,7 +119,7 @@ constexpr LinhaWine TECLAS_WINE[] = {
 };
 
 [[nodiscard]] bool sob_wine() {
-#ifdef Q_OS_WIN
+#ifdef _WIN32
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 #else
@@ -127,16 +129,17 @@ constexpr LinhaWine TECLAS_WINE[] = {
 
 } // namespace
 
-Plataforma plataforma_por_nome(const QString& nomePlugin) {
-    if (nomePlugin == QLatin1String("windows")) return sob_wine() ? Plataforma::Wine : Plataforma::Windows;
-    if (nomePlugin == QLatin1String("xcb")) return Plataforma::X11;
-    if (nomePlugin == QLatin1String("wayland") || nomePlugin.startsWith(QLatin1String("wayland-")))
-        return Plataforma::Wayland;
+Plataforma plataforma_por_nome(std::string_view nomePlugin) {
+    if (nomePlugin == "windows") return sob_wine() ? Plataforma::Wine : Plataforma::Windows;
+    if (nomePlugin == "xcb") return Plataforma::X11;
+    if (nomePlugin == "wayland" || nomePlugin.substr(0, 8) == "wayland-") return Plataforma::Wayland;
     return Plataforma::Nenhuma;
 }
 
-QString identificador_tecla(const RelatoTecla& r) {
-    return QString::number(r.palavra, 16).toUpper() + QString::number(r.teclaVirtual);
+std::string identificador_tecla(const RelatoTecla& r) {
+    char texto[24];
+    std::snprintf(texto, sizeof texto, "%lX%d", static_cast<unsigned long>(r.palavra), r.teclaVirtual);
+    return texto;
 }
 
 TeclaFisica tecla_x11(std::uint32_t keycode, std::uint32_t keysym) {

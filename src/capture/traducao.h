@@ -23,10 +23,11 @@
 // pressing and releasing the lock key at once: a lock key released less than 10 ms
 // after its press, which no hand does, gives no release report.
 
-#include <QString>
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace vantora {
 
@@ -35,7 +36,7 @@ enum class Plataforma { Nenhuma, X11, Wayland, Windows, Wine };
 // The platform of the running Qt application, from its platform plugin's name
 // ("xcb", "wayland" or "windows", Wine when the Windows program runs there); any other
 // (offscreen) gives no native key data we use.
-[[nodiscard]] Plataforma plataforma_por_nome(const QString& nomePlugin);
+[[nodiscard]] Plataforma plataforma_por_nome(std::string_view nomePlugin);
 
 // What a key event carries, as QKeyEvent gives it.
 struct EventoNativo {
@@ -72,7 +73,7 @@ inline constexpr std::uint32_t ESTENDIDA = 0x100;
 
 // The PC-key identifier: the word in upper-case hexadecimal without leading zeros,
 // followed by the virtual-key code in decimal ("C03B0001112").
-[[nodiscard]] QString identificador_tecla(const RelatoTecla& r);
+[[nodiscard]] std::string identificador_tecla(const RelatoTecla& r);
 
 // Physical key of an X11 key event: scan code (with ESTENDIDA) and the virtual key
 // Windows gives it with the ABNT2 layout; the numeric pad follows Num Lock through the

@@ -56,7 +56,7 @@ class EstadoTecladoAcompanhado final : public QObject,
     void liga() {
         if (!qApp) return;
         if (!ligado_) {
-            tradutor_.define_plataforma(plataforma_por_nome(QGuiApplication::platformName()));
+            tradutor_.define_plataforma(plataforma_por_nome(QGuiApplication::platformName().toStdString()));
             ligado_ = true;
 #if defined(VANTORA_XCB_XKB) && QT_CONFIG(xcb)
             liga_x11();

@@ -127,35 +127,33 @@ const std::array<const char*, 32> NOMES_CODIGOS = {{
 
 void Catalogo::preenche_identificadores_e_legendas() {
     for (const LinhaCatalogo& l : LINHAS_CATALOGO)
-        Id_TeclaPC[l.tecla - 1] = QString::fromLatin1(l.identificador);
+        Id_TeclaPC[l.tecla - 1] = l.identificador;
     for (const LinhaCatalogo& l : LINHAS_CATALOGO)
-        Id_TeclaPC_Alt[l.tecla - 1] = QString::fromLatin1(l.alternativo ? l.alternativo : l.identificador);
+        Id_TeclaPC_Alt[l.tecla - 1] = l.alternativo ? l.alternativo : l.identificador;
     for (const LinhaCatalogo& l : LINHAS_CATALOGO) {
-        if (l.tecla <= 108)
-            Legenda_TeclaLB[l.tecla - 1] = QString::fromUtf8(l.legenda);
+        if (l.tecla <= 108) Legenda_TeclaLB[l.tecla - 1] = l.legenda ? l.legenda : "";
     }
 }
 
 void Catalogo::preenche_codigos_e_nomes() {
-    Codigo_TeclaLB[0] = QStringLiteral("0");
+    Codigo_TeclaLB[0] = "0";
     for (const LinhaCatalogo& l : LINHAS_CATALOGO) {
-        if (l.tecla <= 108 && l.codigo >= 0)
-            Codigo_TeclaLB[l.tecla] = QString::number(l.codigo);
+        if (l.tecla <= 108 && l.codigo >= 0) Codigo_TeclaLB[l.tecla] = std::to_string(l.codigo);
     }
     for (int c = 0; c < 32; ++c)
-        Nome_Codigo[c] = QString::fromLatin1(NOMES_CODIGOS[c]);
+        Nome_Codigo[c] = NOMES_CODIGOS[c];
 }
 
-int Catalogo::localiza(QStringView s) const {
+int Catalogo::localiza(std::string_view s) const {
     // Compare from the second character on. A marker ("0", "1") has nothing after
     // its first character and an identifier always has, so markers never match.
-    if (s.size() < 2)
-        return 0;
-    const QStringView resto = s.mid(1);
-    const auto confere = [&](const QString& id) { return id.size() > 1 && QStringView(id).mid(1) == resto; };
+    if (s.size() < 2) return 0;
+    const std::string_view resto = s.substr(1);
+    const auto confere = [&](const std::string& id) {
+        return id.size() > 1 && std::string_view(id).substr(1) == resto;
+    };
     for (int k = 1; k <= 111; ++k) {
-        if (confere(Id_TeclaPC[k - 1]) || confere(Id_TeclaPC_Alt[k - 1]))
-            return k;
+        if (confere(Id_TeclaPC[k - 1]) || confere(Id_TeclaPC_Alt[k - 1])) return k;
     }
     return 0;
 }

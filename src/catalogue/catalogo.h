@@ -7,9 +7,9 @@
 // A PC-key identifier is the key-event word in upper-case hexadecimal (8 digits)
 // followed by the virtual-key code in decimal: "C03B0001112" is the release of F1.
 
-#include <QString>
-#include <QStringView>
 #include <array>
+#include <string>
+#include <string_view>
 
 namespace vantora {
 
@@ -31,11 +31,11 @@ extern const std::array<const char*, 32> NOMES_CODIGOS;
 // The five tables of the catalogue (module Mdl_padroes). Note the shift: the three
 // key tables are indexed by k - 1, Codigo_TeclaLB by k itself.
 struct Catalogo {
-    std::array<QString, 120> Id_TeclaPC;
-    std::array<QString, 120> Id_TeclaPC_Alt;
-    std::array<QString, 120> Legenda_TeclaLB;
-    std::array<QString, 121> Codigo_TeclaLB;
-    std::array<QString, 32> Nome_Codigo;
+    std::array<std::string, 120> Id_TeclaPC;
+    std::array<std::string, 120> Id_TeclaPC_Alt;
+    std::array<std::string, 120> Legenda_TeclaLB; // UTF-8
+    std::array<std::string, 121> Codigo_TeclaLB;
+    std::array<std::string, 32> Nome_Codigo;
 
     // Filling steps, in the order the load uses them (the on-screen layout pass
     // goes between the two).
@@ -49,7 +49,7 @@ struct Catalogo {
     // On-screen key 1..111 for an identifier, 0 when the key is not in the
     // catalogue. The first character (transition, previous state, Alt context) does
     // not take part; the lowest index wins; markers ("0", "1") never match.
-    [[nodiscard]] int localiza(QStringView identificador) const;
+    [[nodiscard]] int localiza(std::string_view identificador) const;
 };
 
 } // namespace vantora

@@ -47,9 +47,9 @@ void TecladoPC::Carrega_Padroes() {
     // With the catalogue as it stands only the numeric-pad 0 folds (label 105 into 106).
     for (int k = 1; k <= 108; ++k) {
         exigeRotulo(Lbl_TeclaLB[k]);
-        Lbl_TeclaLB[k]->setCaption(padroes.Legenda_TeclaLB[k - 1]);
-        const QString& m = padroes.Id_TeclaPC_Alt[k - 1];
-        if (m == QLatin1String("1")) {
+        Lbl_TeclaLB[k]->setCaption(QString::fromStdString(padroes.Legenda_TeclaLB[k - 1]));
+        const std::string& m = padroes.Id_TeclaPC_Alt[k - 1];
+        if (m == "1") {
             exigeRotulo(Lbl_TeclaLB[k - 1]);
             Lbl_TeclaLB[k]->hide();
             Sp_TeclaLB[k]->hide();
@@ -59,7 +59,7 @@ void TecladoPC::Carrega_Padroes() {
             const QRect l = Lbl_TeclaLB[k - 1]->retanguloTwips();
             Lbl_TeclaLB[k - 1]->colocaTwips(l.x(), l.y(),
                                             l.width() + Lbl_TeclaLB[k]->retanguloTwips().width(), l.height());
-        } else if (m == QLatin1String("0")) {
+        } else if (m == "0") {
             exigeRotulo(Lbl_TeclaLB[k + 1]);
             Lbl_TeclaLB[k]->hide();
             Sp_TeclaLB[k]->hide();

@@ -134,7 +134,7 @@ void Editor::monta_leitor_cartao() {
         {{2, 1140, 330, 1230, 1200, 1560, 1155}, {3, 3960, 3180, 1200, 1230, 4380, 1170}}};
     int legenda = 2; // Label1_2.. name the row captions, Label1_8.. the track captions
     for (std::size_t c = 0; c < colunas.size(); ++c)
-        rotulo(p, indexado("Label1", 8 + int(c)), legenda_trilha(colunas[c].trilha),
+        rotulo(p, indexado("Label1", 8 + int(c)), QString::fromStdString(legenda_trilha(colunas[c].trilha)),
                colunas[c].esquerda_trilha, 870, 1500, 195);
     std::array<int, 2> linhas_na_coluna{};
     for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
@@ -202,8 +202,8 @@ void Editor::atualiza_teclas(const Tabela& tabela) {
 // Every code has a caption (a file's 300 or -1 shows as "<300>", "<-1>"), so a key
 // never keeps the caption of a table no longer on view.
 void Editor::mostra_codigo(int tecla, int codigo) {
-    Lbl_TeclaLBtab[tecla]->setCaption(legenda_codigo(codigo, teclado_.padroes));
-    Lbl_TeclaLBtab[tecla]->setToolTip(dica_codigo(codigo));
+    Lbl_TeclaLBtab[tecla]->setCaption(QString::fromStdString(legenda_codigo(codigo, teclado_.padroes)));
+    Lbl_TeclaLBtab[tecla]->setToolTip(QString::fromStdString(dica_codigo(codigo)));
     cabe_na_tecla(Lbl_TeclaLBtab[tecla]);
 }
 
@@ -291,10 +291,10 @@ void Editor::Lbl_TeclaLBnula_Click() {
 
 void Editor::insere_tecla(int tecla, int indice) {
     if (tecla == TECLA_NENHUMA) return;
-    const QString& texto = teclado_.padroes.Codigo_TeclaLB.at(indice);
+    const std::string& texto = teclado_.padroes.Codigo_TeclaLB.at(indice);
     // The hidden keys 109 and 111 have no code: converting their empty text fails
     // (error 13) before anything changes.
-    const std::int16_t codigo = converte_inteiro(texto.toStdString());
+    const std::int16_t codigo = converte_inteiro(texto);
     if (!na_pagina_cartao()) codigos.tabela(aba_atual())[tecla] = codigo;
     mostra_codigo(tecla, codigo);
 }
@@ -346,7 +346,8 @@ void Editor::mnuNovo_Click() {
 void Editor::mostra_sentinelas() {
     for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
         for (int b = 0; b < QTD_TABELAS; ++b)
-            Txt_Sentinela[i][std::size_t(b)]->setText(texto_sentinela(codigos, LINHAS_SENTINELA[i].slot, b));
+            Txt_Sentinela[i][std::size_t(b)]->setText(
+                QString::fromStdString(texto_sentinela(codigos, LINHAS_SENTINELA[i].slot, b)));
     }
 }
 
@@ -371,7 +372,7 @@ void Editor::mostra_lido_ate(int entrada, int tabela) {
     for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
         const int s = LINHAS_SENTINELA[i].slot;
         for (int b = 0; b < QTD_TABELAS && (s < entrada || (s == entrada && b + 1 < tabela)); ++b)
-            Txt_Sentinela[i][std::size_t(b)]->setText(texto_sentinela(codigos, s, b));
+            Txt_Sentinela[i][std::size_t(b)]->setText(QString::fromStdString(texto_sentinela(codigos, s, b)));
     }
 }
 

@@ -3,6 +3,8 @@
 #include "catalogue/catalogo.h"
 #include "base/erro.h"
 
+#include <cstdio>
+
 namespace vantora {
 
 Tabela& Layout::tabela(int n) {
@@ -19,38 +21,39 @@ void Layout::limpa_tabelas() {
         t.fill(0);
 }
 
-QString legenda_codigo(int c, const Catalogo& catalogo) {
-    const QString numero = QStringLiteral("<%1>").arg(c);
+std::string legenda_codigo(int c, const Catalogo& catalogo) {
+    std::string numero = "<" + std::to_string(c) + ">";
     if (c < 0 || c > 255) return numero;
     if (c < 32) return catalogo.Nome_Codigo[std::size_t(c)];
-    if (c == 32) return QStringLiteral("Space");
-    if (c == 127) return QStringLiteral("DEL");
-    const QChar ch(static_cast<char16_t>(caractere_ansi(c)));
-    // The code page's five holes have no character at all; every other code is its
-    // character, even one that prints as a blank (160) or not at all (173).
-    return ch.category() == QChar::Other_Control ? numero : QString(ch);
+    if (c == 32) return "Space";
+    if (c == 127) return "DEL";
+    const char32_t ch = caractere_ansi(c);
+    // The code page's five holes have no character at all (they map to the C1
+    // controls); every other code is its character, even one that prints as a blank
+    // (160) or not at all (173).
+    return ch >= 0x80 && ch <= 0x9F ? numero : utf8(ch);
 }
 
-QString dica_codigo(int c) {
-    return QString::number(c) + QStringLiteral(" (") +
-           QString::number(static_cast<std::uint16_t>(c), 16).toUpper() + QStringLiteral("h)");
+std::string dica_codigo(int c) {
+    char hexa[8];
+    std::snprintf(hexa, sizeof hexa, "%X", unsigned{static_cast<std::uint16_t>(c)});
+    return std::to_string(c) + " (" + hexa + "h)";
 }
 
-QString texto_sentinela(const Layout& codigos, int slot, int caixa) {
+std::string texto_sentinela(const Layout& codigos, int slot, int caixa) {
     const int valor = codigos.tabela(caixa + 1).at(slot);
-    if (caixa == 0 && valor == 0)
-        return QString::fromLatin1(LINHAS_SENTINELA.at(std::size_t(slot - PRIMEIRO_SENTINELA)).padrao);
-    return QString::number(valor);
+    if (caixa == 0 && valor == 0) return LINHAS_SENTINELA.at(std::size_t(slot - PRIMEIRO_SENTINELA)).padrao;
+    return std::to_string(valor);
 }
 
-QString legenda_trilha(int trilha) {
-    return QStringLiteral("Leitor Trilha %1").arg(trilha);
+std::string legenda_trilha(int trilha) {
+    return "Leitor Trilha " + std::to_string(trilha);
 }
 
-QString nome_sentinela(const LinhaSentinela& linha) {
-    QString legenda = QString::fromLatin1(linha.legenda);
-    legenda.chop(1); // the colon
-    return legenda + QStringLiteral(", ") + legenda_trilha(linha.trilha);
+std::string nome_sentinela(const LinhaSentinela& linha) {
+    std::string legenda = linha.legenda;
+    legenda.pop_back(); // the colon
+    return legenda + ", " + legenda_trilha(linha.trilha);
 }
 
 } // namespace vantora

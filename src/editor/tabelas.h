@@ -8,10 +8,10 @@
 
 #include "base/pagina.h"
 
-#include <QString>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace vantora {
 
@@ -113,21 +113,21 @@ struct Layout {
 // page. A code no caption can show is its number in angle brackets ("<300>", "<-1>"),
 // never nothing nor another key's caption: one outside 0..255 (a file may hold any
 // 16-bit value, and it stays what the file said) or one the code page leaves undefined
-// (129, 141, 143, 144 and 157). Every code has a caption.
-[[nodiscard]] QString legenda_codigo(int codigo, const Catalogo& catalogo);
+// (129, 141, 143, 144 and 157). Every code has a caption, in UTF-8.
+[[nodiscard]] std::string legenda_codigo(int codigo, const Catalogo& catalogo);
 
 // Tooltip for code c, also what a screen reader says of the key: "65 (41h)", and
 // "-1 (FFFFh)" for a negative code, in the file's 16 bits.
-[[nodiscard]] QString dica_codigo(int codigo);
+[[nodiscard]] std::string dica_codigo(int codigo);
 
 // Sentinel display rule: text of box `caixa` (0..3) of the row of `slot` (66..71):
 // the row's `padrao` in box 0 when table 1 holds 0, otherwise the number.
-[[nodiscard]] QString texto_sentinela(const Layout& codigos, int slot, int caixa);
+[[nodiscard]] std::string texto_sentinela(const Layout& codigos, int slot, int caixa);
 
 // The caption over a track's rows: "Leitor Trilha 2".
-[[nodiscard]] QString legenda_trilha(int trilha);
+[[nodiscard]] std::string legenda_trilha(int trilha);
 // A row named in messages: "Sentinela Final, Leitor Trilha 2".
-[[nodiscard]] QString nome_sentinela(const LinhaSentinela& linha);
+[[nodiscard]] std::string nome_sentinela(const LinhaSentinela& linha);
 
 // Keys hidden in the 44-key (Norva) view: columns 11 and 12 of rows 0..3 and row 4.
 [[nodiscard]] constexpr bool oculta_no_modelo_44(int tecla) {

@@ -264,7 +264,7 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
         // half programmed by a code that cannot be sent.
         if (const auto problema = valor_fora_da_faixa(editor_.codigos)) {
             encerra_envio();
-            mensagens_.avisa(*problema, tituloGravacao());
+            mensagens_.avisa(QString::fromStdString(*problema), tituloGravacao());
         } else if (const int posicao = Porta_Serial_Verifica(); posicao == 0) {
             mensagens_.informa(QStringLiteral("Erro no Numero da Porta Serial"));
             cmbserialterm->setFocus();

@@ -20,30 +20,24 @@ int byte_opcoes(const std::array<int, QTD_OPCOES>& caixas) {
     return byte;
 }
 
-std::optional<QString> valor_fora_da_faixa(const Layout& codigos) {
+std::optional<std::string> valor_fora_da_faixa(const Layout& codigos) {
     const auto fora = [](int v) { return v < 0 || v > 255; };
+    const auto n = [](int v) { return std::to_string(v); };
     for (int k = 0; k < QTD_TECLAS; ++k) {
         for (int t = 1; t <= QTD_TABELAS; ++t) {
             const int v = codigos.tabela(t)[k];
             if (fora(v))
-                return QStringLiteral("A tecla %1 (linha %2, coluna %3) tem o código %4 na Tabela 0%5; "
-                                      "os códigos vão de 0 a 255. Nada foi enviado ao teclado.")
-                    .arg(k + 1)
-                    .arg(k / TECLAS_POR_LINHA + 1)
-                    .arg(k % TECLAS_POR_LINHA + 1)
-                    .arg(v)
-                    .arg(t);
+                return "A tecla " + n(k + 1) + " (linha " + n(k / TECLAS_POR_LINHA + 1) + ", coluna " +
+                       n(k % TECLAS_POR_LINHA + 1) + ") tem o código " + n(v) + " na Tabela 0" + n(t) +
+                       "; os códigos vão de 0 a 255. Nada foi enviado ao teclado.";
         }
     }
     for (const LinhaSentinela& linha : LINHAS_SENTINELA) {
         for (int t = 1; t <= QTD_TABELAS; ++t) {
             const int v = codigos.tabela(t)[linha.slot];
             if (fora(v))
-                return QStringLiteral("A caixa %1 de \"%2\" (LCM) tem o valor %3; os códigos vão de 0 a 255. "
-                                      "Nada foi enviado ao teclado.")
-                    .arg(t)
-                    .arg(nome_sentinela(linha))
-                    .arg(v);
+                return "A caixa " + n(t) + " de \"" + nome_sentinela(linha) + "\" (LCM) tem o valor " + n(v) +
+                       "; os códigos vão de 0 a 255. Nada foi enviado ao teclado.";
         }
     }
     return std::nullopt;

@@ -5,9 +5,9 @@
 #include "editor/tabelas.h"
 #include "link/troca.h"
 
-#include <QString>
 #include <array>
 #include <optional>
+#include <string>
 
 namespace vantora {
 
@@ -21,7 +21,7 @@ namespace vantora {
 
 // Names the first value the exchange would send that lies outside 0..255 (entries
 // 0..64 and 66..71 of every table), in a message for the operator; nothing when
-// all of them fit.
-[[nodiscard]] std::optional<QString> valor_fora_da_faixa(const Layout& codigos);
+// all of them fit. UTF-8.
+[[nodiscard]] std::optional<std::string> valor_fora_da_faixa(const Layout& codigos);
 
 } // namespace vantora

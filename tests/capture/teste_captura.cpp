@@ -37,7 +37,7 @@ QStringList identificadores(TradutorTeclado& t, const std::vector<Ev>& eventos) 
     QStringList l;
     for (const Ev& e : eventos)
         for (const RelatoTecla& r : t.traduz(nativo(e)))
-            l << identificador_tecla(r);
+            l << QString::fromStdString(identificador_tecla(r));
     return l;
 }
 
@@ -133,14 +133,14 @@ class TesteCaptura : public QObject {
             return std::vector<Ev>{{c, s, 'p'}, {c, s, 's'}};
         };
         for (const auto& [nome, keycode, keysym, varredura_win, vk_win, identificador, tecla] : TECLADO) {
-            TradutorTeclado tx(Plataforma::X11), tw(plataforma_por_nome(QStringLiteral("windows"))),
+            TradutorTeclado tx(Plataforma::X11), tw(plataforma_por_nome("windows")),
                 tl(Plataforma::Wayland), tv(Plataforma::Wayland);
             const QStringList idx = identificadores(tx, toque(keycode, keysym));
             QVERIFY2(idx.last() == identificador, nome);
             QVERIFY2(identificadores(tw, toque(varredura_win, vk_win)).last() == idx.last(), nome);
             QVERIFY2(identificadores(tl, toque(keycode, keysym)) == idx, nome);
             QVERIFY2(!keysym || identificadores(tv, toque(9, keysym)) == idx, nome);
-            QVERIFY2(catalogo.localiza(idx.last()) == tecla, nome);
+            QVERIFY2(catalogo.localiza(idx.last().toStdString()) == tecla, nome);
         }
     }
 

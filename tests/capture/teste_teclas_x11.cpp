@@ -106,7 +106,7 @@ class TesteTeclasX11 : public QObject {
         QVERIFY(ativa(j.janela.get()));
         xdo({"key", "Control_L"});
         QTRY_COMPARE(int(j.ed->Tecla_Atual), 31);
-        QCOMPARE(int(j.ed->Tecla_PC_Atual), j.pc->padroes.localiza(QStringLiteral("C01D000117")));
+        QCOMPARE(int(j.ed->Tecla_PC_Atual), j.pc->padroes.localiza("C01D000117"));
         j.confere_tecla_ordinaria();
     }
 

@@ -1,8 +1,6 @@
-// The key catalogue: how a key report finds its on-screen key, and the on-screen PC
-// keyboard laid out from it.
+// The on-screen PC keyboard laid out from the key catalogue (the catalogue itself:
+// teste_nucleo).
 #include "comum/falsos.h"
-
-#include "catalogue/catalogo.h"
 
 #include <QtTest>
 
@@ -10,30 +8,8 @@ using namespace vantora;
 
 class TesteCatalogo : public QObject {
     Q_OBJECT
-    Catalogo cat;
 
   private slots:
-    void initTestCase() { cat.preenche(); }
-
-    // How an identifier finds its key: pressed as released, by the alternative
-    // identifier, Enter's upper half, Home apart from the numeric-pad 7, a marker never.
-    // (The keys of the ABNT2 keyboard by their release: teste_captura.)
-    void localiza() {
-        const QList<QPair<QString, int>> casos = {
-            {"003B0001112", 2}, {"C00E00018", 31}, {"C01C000113", 52}, {"C147000136", 33}, {"0", 0}};
-        for (const auto& [id, tecla] : casos)
-            QCOMPARE(cat.localiza(id), tecla);
-    }
-
-    // The caption of every on-screen key is what the caption rule gives for its code.
-    void legendas_seguem_a_regra() {
-        for (int k = 1; k <= 108; ++k) {
-            if (k == 105) // folded away; its caption is never seen
-                continue;
-            QCOMPARE(cat.Legenda_TeclaLB[k - 1], legenda_codigo(cat.Codigo_TeclaLB[k].toInt(), cat));
-        }
-    }
-
     // In the window: the numeric-pad 0 is one wide key, the hidden keys stay hidden,
     // "Sem Código" lies over key 0, no two visible keys overlap and all lie inside.
     void teclado_na_janela() {

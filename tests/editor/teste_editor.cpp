@@ -53,8 +53,8 @@ void confere_teclas(JanelaDeTeste& j, const char* passo) {
             const bool cabe =
                 numero ? QFontMetricsF(r->font()).horizontalAdvance(r->caption()) <= r->width() + 1.5
                        : r->font() == j.ed->Frame[0]->font();
-            QVERIFY2(r->caption() == legenda_codigo(codigo, j.pc->padroes) &&
-                         r->toolTip() == dica_codigo(codigo) && cabe,
+            QVERIFY2(r->caption().toStdString() == legenda_codigo(codigo, j.pc->padroes) &&
+                         r->toolTip().toStdString() == dica_codigo(codigo) && cabe,
                      qPrintable(QString::asprintf("%s: tabela %d, tecla %d com %d mostra \"%ls\" (%ls)",
                                                   passo, t, k, codigo, qUtf16Printable(r->caption()),
                                                   qUtf16Printable(r->toolTip()))));

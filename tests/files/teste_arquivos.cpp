@@ -439,13 +439,15 @@ class TesteArquivos : public QObject {
                            "arquivo; o resto continua como estava."));
         const Layout e = exemplo();
         for (int k = 0; k <= 64; ++k) {
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption(), legenda_codigo(e.tabela(4)[k], j.pc->padroes));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->toolTip(), dica_codigo(e.tabela(4)[k]));
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption().toStdString(),
+                     legenda_codigo(e.tabela(4)[k], j.pc->padroes));
+            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->toolTip().toStdString(), dica_codigo(e.tabela(4)[k]));
         }
-        QCOMPARE(textos_sentinela(*j.ed).mid(0, 8),
-                 (QStringList{texto_sentinela(e, 66, 0), texto_sentinela(e, 66, 1), texto_sentinela(e, 66, 2),
-                              texto_sentinela(e, 66, 3), texto_sentinela(e, 67, 0), texto_sentinela(e, 67, 1),
-                              "ab", "0"}));
+        QStringList esperados;
+        for (const auto& [slot, caixa] : {std::pair{66, 0}, {66, 1}, {66, 2}, {66, 3}, {67, 0}, {67, 1}})
+            esperados << QString::fromStdString(texto_sentinela(e, slot, caixa));
+        esperados << QStringLiteral("ab") << QStringLiteral("0");
+        QCOMPARE(textos_sentinela(*j.ed).mid(0, 8), esperados);
         QCOMPARE(j.ed->Txt_Sentinela[5][3]->text(), QStringLiteral("065"));
         QCOMPARE(j.ed->Chk_Opcao[2]->checkState(), Qt::PartiallyChecked);
         QCOMPARE(j.ed->Tecla_Atual, std::int16_t(6));
@@ -460,7 +462,8 @@ class TesteArquivos : public QObject {
         QCOMPARE(j.ed->Chk_Tec44->checkState(), Qt::Checked);
         QCOMPARE(j.ed->Sp_TeclaLBtab[6]->BackColor(), BRANCO);
         QCOMPARE(j.cap->captura_instalada(), filtro);
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), legenda_codigo(exemplo().tabela(1)[0], j.pc->padroes));
+        QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption().toStdString(),
+                 legenda_codigo(exemplo().tabela(1)[0], j.pc->padroes));
 
         // Save over an existing file (hidden too) asks first: on Nao the file stays, on Sim
         // the layout's keys are replaced and the other lines kept, the option boxes as

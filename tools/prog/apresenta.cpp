@@ -154,7 +154,7 @@ QByteArray nome_no_sistema(const QString& nome) {
 
 QString legenda_exibida(int codigo, const Catalogo& catalogo) {
     if (codigo < 0 || codigo > 255) return QStringLiteral("<%1>").arg(codigo);
-    const QString s = legenda_codigo(codigo, catalogo);
+    const QString s = QString::fromStdString(legenda_codigo(codigo, catalogo));
     // Only what can be seen is printed as it is: the code page leaves 129, 141, 143,
     // 144 and 157 as C1 controls (157 opens a terminal's command string), 160 is a
     // blank and 173 an invisible hyphen.
@@ -201,7 +201,7 @@ QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
         // As the window's boxes show them (and the keyboard receives them): box 0 holds the
         // row's default where table 1 has 0.
         for (int caixa = 0; caixa < QTD_TABELAS; ++caixa)
-            linha += QStringLiteral(" %1").arg(texto_sentinela(l, st.slot, caixa), 4);
+            linha += QStringLiteral(" %1").arg(QString::fromStdString(texto_sentinela(l, st.slot, caixa)), 4);
         s += linha + QLatin1Char('\n');
     }
     const auto caixa = [](int v) {
@@ -242,7 +242,7 @@ QString sentinelas_em_csv(const Layout& l, const Catalogo& c) {
         // What the keyboard receives: box 0 holds the row's default where table 1 has 0.
         std::array<int, QTD_TABELAS> v{};
         for (int caixa = 0; caixa < QTD_TABELAS; ++caixa)
-            v[size_t(caixa)] = texto_sentinela(l, st.slot, caixa).toInt();
+            v[size_t(caixa)] = std::stoi(texto_sentinela(l, st.slot, caixa));
         for (int x : v)
             campos << QString::number(x);
         for (int x : v)

@@ -293,7 +293,7 @@ BOOL WINAPI ao_evento_do_console(DWORD evento) {
 // default when table 1 has 0 there. A file sent from here goes out the same way.
 Layout como_a_janela_envia(Layout c) {
     for (const LinhaSentinela& linha : LINHAS_SENTINELA)
-        c.tabela(1)[size_t(linha.slot)] = converte_inteiro(texto_sentinela(c, linha.slot, 0).toStdString());
+        c.tabela(1)[size_t(linha.slot)] = converte_inteiro(texto_sentinela(c, linha.slot, 0));
     return c;
 }
 
@@ -670,7 +670,7 @@ int send(const QStringList& args) {
     }
     // Nothing goes out unless every value fits in a byte.
     if (const auto problema = valor_fora_da_faixa(codigos)) {
-        reclama(*problema);
+        reclama(QString::fromStdString(*problema));
         return ERRO;
     }
     const int opcoes = byte_opcoes(layout.caixas);
@@ -832,7 +832,7 @@ int legend(const QStringList& args) {
         if (const auto problema = valor_fora_da_faixa(como_a_janela_envia(layout)))
             reclama(QStringLiteral("aviso: %1 \"vantora-prog send\" não grava este layout; a folha mostra o "
                                    "que o arquivo tem.")
-                        .arg(QString(*problema).remove(QStringLiteral(" Nada foi enviado ao teclado."))));
+                        .arg(QString::fromStdString(*problema).remove(QStringLiteral(" Nada foi enviado ao teclado."))));
     } catch (const ErroExecucao&) {
     }
     Catalogo cat;

@@ -57,8 +57,8 @@ bool numero_simples(const QString& v) {
 // and the send takes, the row's default.
 QString envio_sentinela_zero(int tabela, int entrada) {
     if (tabela != 1) return QStringLiteral("a janela envia 0 (nenhum caractere)");
-    const QString padrao = texto_sentinela(Layout(), entrada, 0);
-    return QStringLiteral("a janela mostra e envia o padrão %1").arg(converte_inteiro(padrao.toStdString()));
+    return QStringLiteral("a janela mostra e envia o padrão %1")
+        .arg(converte_inteiro(texto_sentinela(Layout(), entrada, 0)));
 }
 
 // The rows' defaults, in order: "2, 3, 10, 4, 5 ou 10".
