@@ -202,7 +202,7 @@ void Editor::mostra(int mudanca) {
         tecla_pintada_ = documento_.tecla();
         break;
     case M::TeclaPC:
-        teclado_.Sp_TeclaLB[std::size_t(tecla_pc_pintada_)]->setBackColor(BRANCO);
+        teclado_.pinta(tecla_pc_pintada_, BRANCO);
         tecla_pc_pintada_ = documento_.tecla_pc();
         break;
     case M::Aba:
@@ -268,14 +268,13 @@ void Editor::TabStrip_Click() {
 }
 
 void Editor::Tmr_POSICAO_Timer() {
-    Forma* pc = teclado_.Sp_TeclaLB[std::size_t(documento_.tecla_pc())];
     Forma* tecla = Sp_TeclaLBtab[std::size_t(documento_.tecla())];
     if (Fase_Pisca == 0) {
-        pc->setBackColor(AMARELO);
+        teclado_.pinta(documento_.tecla_pc(), AMARELO);
         tecla->setBackColor(VERDE);
         Fase_Pisca = 1;
     } else if (Fase_Pisca == 1) {
-        pc->setBackColor(AMARELO_CLARO);
+        teclado_.pinta(documento_.tecla_pc(), AMARELO_CLARO);
         tecla->setBackColor(AMARELO);
         Fase_Pisca = 0;
     }
