@@ -1,9 +1,9 @@
 #include "capture/captura.h"
 
+#include "base/armadilha.h"
 #include "capture/MDL_Keyboard.h"
 #include "capture/travas.h"
 #include "catalogue/teclado_pc.h"
-#include "base/armadilha.h"
 #include "editor/documento.h"
 
 #include <QFontDatabase>

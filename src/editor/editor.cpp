@@ -234,7 +234,8 @@ void Editor::mostra(int mudanca) {
                 define_caixa(Chk_Opcao[c], documento_.layout().caixas[c]);
         break;
     case M::Modelo:
-        if ((valor_caixa(Chk_Tec44) == 1) != documento_.modelo_44()) Chk_Tec44->setChecked(documento_.modelo_44());
+        if ((valor_caixa(Chk_Tec44) == 1) != documento_.modelo_44())
+            Chk_Tec44->setChecked(documento_.modelo_44());
         for (int k = 0; k < QTD_TECLAS; ++k) {
             if (!oculta_no_modelo_44(k)) continue;
             Lbl_TeclaLBtab[std::size_t(k)]->setVisible(documento_.visivel(k));
@@ -291,7 +292,8 @@ void Editor::retoma_pisca() {
 
 void Editor::Lbl_TeclaLB_Click(int Index) {
     trap(QStringLiteral("Lbl_TeclaLB_Click"), [this, Index] {
-        documento_.escolhe_tecla_pc(Index, teclado_.padroes.Codigo_TeclaLB.at(std::size_t(Index)).toStdString());
+        documento_.escolhe_tecla_pc(Index,
+                                    teclado_.padroes.Codigo_TeclaLB.at(std::size_t(Index)).toStdString());
     });
 }
 

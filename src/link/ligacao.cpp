@@ -41,8 +41,9 @@ constexpr int TECLA_NAO = 85;
 
 } // namespace
 
-Ligacao::Ligacao(Documento& documento, Captura& captura, Mensagens& mensagens, ConfiguracaoUsuario& configuracao,
-                 InventarioPortas& inventario, AberturaPortas& portas, QObject* pai)
+Ligacao::Ligacao(Documento& documento, Captura& captura, Mensagens& mensagens,
+                 ConfiguracaoUsuario& configuracao, InventarioPortas& inventario, AberturaPortas& portas,
+                 QObject* pai)
     : QObject(pai), MSComm1(new MSComm(&portas, this)), serial(&inventario),
       Vigia_Portas(&inventario, serial), documento_(documento), captura_(captura), mensagens_(mensagens),
       configuracao_(configuracao), inventario_(inventario) {
@@ -275,8 +276,8 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
             Fecha_Porta_Serial();
         } else {
             // The boxes may change while the records go out: read them last.
-            troca_ = std::make_unique<GravacaoSerial>(*MSComm1, documento_.layout(),
-                                                      [this] { return byte_opcoes(documento_.layout().caixas); });
+            troca_ = std::make_unique<GravacaoSerial>(
+                *MSComm1, documento_.layout(), [this] { return byte_opcoes(documento_.layout().caixas); });
             connect(troca_.get(), &GravacaoSerial::progrediu, PBar, &QProgressBar::setValue);
             connect(troca_.get(), &GravacaoSerial::terminou, this, &Ligacao::terminou_gravacao);
             troca_->inicia();

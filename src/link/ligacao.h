@@ -8,8 +8,8 @@
 // commands off.
 
 #include "base/controles.h"
-#include "capture/captura.h"
 #include "base/mensagens.h"
+#include "capture/captura.h"
 #include "link/mscomm.h"
 #include "link/portas.h"
 #include "link/vigia_portas.h"

@@ -60,7 +60,8 @@ struct Proprios {
 
 struct Frm_Grava::Partes {
     Partes(Frm_Grava& j, const Servicos& s)
-        : servicos(proprios.completa(s, &j)), teclado(&j), editor(documento, teclado, *servicos.mensagens, &j),
+        : servicos(proprios.completa(s, &j)), teclado(&j),
+          editor(documento, teclado, *servicos.mensagens, &j),
           captura(j, teclado, documento, *servicos.mensagens, servicos.travas, &j),
           arquivos(documento, captura, *servicos.mensagens, *servicos.dialogo, &j),
           ligacao(documento, captura, *servicos.mensagens, *servicos.configuracao, *servicos.inventario,
@@ -212,7 +213,8 @@ void Frm_Grava::relata_estado() {
     t += QStringLiteral("Tecla_PC_Atual=%1\n").arg(doc.tecla_pc());
     t += QStringLiteral("Txt_dado=%1\n").arg(findChild<QLineEdit*>(QStringLiteral("Txt_dado"))->text());
     t += QStringLiteral("Captura=%1\n").arg(p_->captura.captura_instalada() ? 1 : 0);
-    t += QStringLiteral("Porta=%1\n").arg(findChild<QComboBox*>(QStringLiteral("cmbserialterm"))->currentText());
+    t += QStringLiteral("Porta=%1\n")
+             .arg(findChild<QComboBox*>(QStringLiteral("cmbserialterm"))->currentText());
     const auto lampadas = p_->captura.lampadas();
     t += QStringLiteral("Leds=%1%2%3\n").arg(int(lampadas[0])).arg(int(lampadas[1])).arg(int(lampadas[2]));
     const auto* caixa = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

@@ -270,8 +270,10 @@ class TesteCaptura : public QObject {
         travas.estados = {{VK_CAPITAL, std::int16_t(0x8000)}, {VK_SCROLL, std::int16_t(0x8001)}};
         j.ed->Tmr_POSICAO_Timer();
         const std::uint32_t L = 0x00FF00u, D = 0x008000u;
-        QCOMPARE((QList<std::uint32_t>{j.controle<Forma>(indexado("shpKeys", 0))->FillColor(), j.controle<Forma>(indexado("shpKeys", 1))->FillColor(),
-                                       j.controle<Forma>(indexado("shpKeys", 2))->FillColor(), j.controle<Forma>(indexado("shpKeys", 3))->FillColor()}),
+        QCOMPARE((QList<std::uint32_t>{j.controle<Forma>(indexado("shpKeys", 0))->FillColor(),
+                                       j.controle<Forma>(indexado("shpKeys", 1))->FillColor(),
+                                       j.controle<Forma>(indexado("shpKeys", 2))->FillColor(),
+                                       j.controle<Forma>(indexado("shpKeys", 3))->FillColor()}),
                  (QList<std::uint32_t>{D, L, L, BRANCO}));
         JanelaDeTeste sem;
         sem.controle<Forma>(indexado("shpKeys", 1))->setFillColor(BRANCO);

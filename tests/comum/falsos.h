@@ -16,11 +16,11 @@
 
 #include <QBuffer>
 #include <QCheckBox>
-#include <QTabWidget>
 #include <QFile>
 #include <QLineEdit>
 #include <QMap>
 #include <QStringList>
+#include <QTabWidget>
 #include <atomic>
 #include <deque>
 #include <functional>

@@ -56,12 +56,13 @@ void atribuicao() {
         int erro, depois, na_tabela;
     };
     const Caso casos[] = {
-        {false, 1, 0, "65", 0, 1, 65},   {false, 3, 12, "&H20", 0, 13, 32},
-        {false, 1, 64, "9", 0, 0, 9},    // the last key wraps to key 0
-        {true, 1, 10, "49", 0, 13, 49},  // columns 11 and 12 hidden on 44 keys
-        {true, 2, 49, "49", 0, 0, 49},   // so is row 4: wraps
+        {false, 1, 0, "65", 0, 1, 65},
+        {false, 3, 12, "&H20", 0, 13, 32},
+        {false, 1, 64, "9", 0, 0, 9},       // the last key wraps to key 0
+        {true, 1, 10, "49", 0, 13, 49},     // columns 11 and 12 hidden on 44 keys
+        {true, 2, 49, "49", 0, 0, 49},      // so is row 4: wraps
         {true, 1, 0, "", ERRO_TIPOS, 0, 0}, // a PC key without a code: nothing changes
-        {false, 5, 7, "65", 0, 8, 0},    // the card page changes no table but advances
+        {false, 5, 7, "65", 0, 8, 0},       // the card page changes no table but advances
         {false, 1, TECLA_NENHUMA, "65", 0, TECLA_NENHUMA, 0},
     };
     for (const Caso& c : casos) {
@@ -104,10 +105,11 @@ void paginas_e_novo() {
     d.novo();
     CONFERE(d.layout().tabelas == Layout().tabelas, true);
     CONFERE(d.layout().caixas, (std::array<int, QTD_OPCOES>{1, 0, 2})); // options stay
-    CONFERE(d.modelo_44(), true);                                         // and the model
+    CONFERE(d.modelo_44(), true);                                       // and the model
     CONFERE((std::vector<int>{d.tecla(), d.tecla_pc(), d.aba()}), (std::vector<int>{0, 0, 1}));
-    CONFERE(sentinelas(d), (std::vector<std::string>{"02", "0", "0", "0", "03", "0", "0", "0", "10", "0", "0", "0",
-                                                     "04", "0", "0", "0", "05", "0", "0", "0", "10", "0", "0", "0"}));
+    CONFERE(sentinelas(d),
+            (std::vector<std::string>{"02", "0", "0", "0", "03", "0", "0", "0", "10", "0", "0", "0",
+                                      "04", "0", "0", "0", "05", "0", "0", "0", "10", "0", "0", "0"}));
 }
 
 void sentinelas_e_opcoes() {
@@ -153,7 +155,8 @@ void sentinelas_e_opcoes() {
 // tells nothing of it.
 void avisos() {
     const std::pair<std::function<void(Documento&)>, std::map<M, int>> casos[] = {
-        {[](Documento& d) { d.escolhe_tecla_pc(61, "65"); }, {{M::TeclaPC, 1}, {M::Tabelas, 1}, {M::Tecla, 1}}},
+        {[](Documento& d) { d.escolhe_tecla_pc(61, "65"); },
+         {{M::TeclaPC, 1}, {M::Tabelas, 1}, {M::Tecla, 1}}},
         {[](Documento& d) { d.escolhe_tecla(0); }, {{M::Tecla, 1}}},
         {[](Documento& d) { d.escolhe_tecla_pc(61, "65"); }, {{M::TeclaPC, 1}, {M::Tecla, 1}}}, // same code
         {[](Documento& d) { d.escolhe_aba(2); }, {{M::Aba, 1}, {M::Tecla, 1}}},

@@ -263,13 +263,15 @@ class TesteEditor : public QObject {
         QCOMPARE(j.doc->layout().tabela(2)[12], 83);
         QCOMPARE(j.doc->layout().tabela(1)[12], 65);
         j.abas()->setCurrentIndex(4);
-        QVERIFY(j.controle<QFrame>(indexado("Frame", 0))->isHidden() && !j.controle<QFrame>(indexado("Frame", 2))->isHidden());
+        QVERIFY(j.controle<QFrame>(indexado("Frame", 0))->isHidden() &&
+                !j.controle<QFrame>(indexado("Frame", 2))->isHidden());
         QCOMPARE(j.doc->tecla(), 13);
         clica(j.pc->Lbl_TeclaLB[61]);
         for (const Tabela& t : j.doc->layout().tabelas)
             QCOMPARE(t[13], 0);
         j.abas()->setCurrentIndex(0);
-        QVERIFY(!j.controle<QFrame>(indexado("Frame", 0))->isHidden() && j.controle<QFrame>(indexado("Frame", 2))->isHidden());
+        QVERIFY(!j.controle<QFrame>(indexado("Frame", 0))->isHidden() &&
+                j.controle<QFrame>(indexado("Frame", 2))->isHidden());
         QCOMPARE(j.doc->tecla(), 13);
         QCOMPARE(j.tecla(12)->caption(), QStringLiteral("A"));
         j.doc->escolhe_tecla(0);
@@ -294,8 +296,7 @@ class TesteEditor : public QObject {
         j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->setChecked(true);
         QList<int> percurso; // the rule itself is pinned by vantora-prog's 44-key golden file
         for (int k = 0; k <= 65; ++k)
-            QCOMPARE(j.tecla(k)->isHidden() && j.fundo(k)->isHidden(),
-                     oculta_no_modelo_44(k));
+            QCOMPARE(j.tecla(k)->isHidden() && j.fundo(k)->isHidden(), oculta_no_modelo_44(k));
         for (int k : {10, 49}) { // the ends of the first and the last row
             j.doc->escolhe_tecla(k);
             j.doc->insere_codigo(49);

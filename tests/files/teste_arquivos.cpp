@@ -95,8 +95,7 @@ QStringList estado(const JanelaDeTeste& j) {
             e << QString::number(v);
     for (int c = 0; c < QTD_OPCOES; ++c)
         e << QString::number(Editor::valor_caixa(j.opcao(c)));
-    return e << textos_sentinela(j) << QString::number(j.doc->tecla())
-             << QString::number(j.doc->aba());
+    return e << textos_sentinela(j) << QString::number(j.doc->tecla()) << QString::number(j.doc->aba());
 }
 
 // Answers the next real file dialog with `nome` typed into its name box, as the

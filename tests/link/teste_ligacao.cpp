@@ -49,10 +49,12 @@ struct JanelaLigacao : ComEmulador, JanelaDeTeste {
 QString repouso(const JanelaDeTeste& j) {
     const auto& m = j->menu();
     QString r;
-    for (const bool b : {!j.cap->suspensa(), j.controle<QGroupBox>(QStringLiteral("Frm_Envia"))->isHidden(), j.controle<QTimer>(QStringLiteral("Tmr_POSICAO"))->isActive(),
-                         m.mnu_Abrir->isEnabled(), m.mnuSalvar->isEnabled(), m.mnuNovo->isEnabled(),
-                         m.mnu_ativa_serial->isEnabled(), j.controle<QPushButton>(QStringLiteral("Cmd_Grava_Teclado"))->isEnabled(),
-                         !j.lig->gravacao_em_curso()})
+    for (const bool b :
+         {!j.cap->suspensa(), j.controle<QGroupBox>(QStringLiteral("Frm_Envia"))->isHidden(),
+          j.controle<QTimer>(QStringLiteral("Tmr_POSICAO"))->isActive(), m.mnu_Abrir->isEnabled(),
+          m.mnuSalvar->isEnabled(), m.mnuNovo->isEnabled(), m.mnu_ativa_serial->isEnabled(),
+          j.controle<QPushButton>(QStringLiteral("Cmd_Grava_Teclado"))->isEnabled(),
+          !j.lig->gravacao_em_curso()})
         r += b ? '1' : '0';
     return r;
 }
@@ -97,7 +99,8 @@ class TesteLigacao : public QObject {
         JanelaLigacao j({"--saida", key, "--ruido", "--silencia", "1", "--a-partir", "5"});
         j.dialogo.respostas = {QStringLiteral(VANTORA_EXEMPLOS "/mercado.key")};
         j.arq->mnu_Abrir_Click();
-        j.controle<QRadioButton>(indexado("Opt_9600", 0))->setChecked(true); // 9600, not the 57600 the window starts with
+        j.controle<QRadioButton>(indexado("Opt_9600", 0))
+            ->setChecked(true); // 9600, not the 57600 the window starts with
         for (int c = 0; c < QTD_OPCOES; ++c)
             Editor::define_caixa(j.opcao(size_t(c)), c == 0 ? 0 : 2);
         Ligacao* lig = j.lig;
@@ -119,7 +122,8 @@ class TesteLigacao : public QObject {
             for (const QPoint& p :
                  {r.bottomLeft() + QPoint(8, -8), r.bottomRight() - QPoint(8, 8), r.center()}) {
                 QWidget* achado = j->centralWidget()->childAt(p);
-                if (achado != j.controle<QGroupBox>(QStringLiteral("Frm_Envia")) && !j.controle<QGroupBox>(QStringLiteral("Frm_Envia"))->isAncestorOf(achado))
+                if (achado != j.controle<QGroupBox>(QStringLiteral("Frm_Envia")) &&
+                    !j.controle<QGroupBox>(QStringLiteral("Frm_Envia"))->isAncestorOf(achado))
                     por_cima << (achado ? achado->objectName() : QStringLiteral("-"));
             }
         };

@@ -96,7 +96,8 @@ class TestePortas : public QObject {
         JanelaPortas j;
         const DispositivoSerial com5{
             QStringLiteral("USB Serial Port (COM5)"), QStringLiteral("USB\\5"), {}, 5};
-        QSignalSpy refeita(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy refeita(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->model(),
+                           &QAbstractItemModel::rowsInserted);
         const auto olha = [&j] {
             const int antes = j.inventario.listas;
             emit j.sinal_portas.mudou();
@@ -115,7 +116,8 @@ class TestePortas : public QObject {
         const DispositivoSerial com1 = j.inventario.dispositivos.takeLast();
         olha();
         QCOMPARE(j.itens(), (QStringList{"COM5", "COM3"}));
-        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentText(),
+                 QStringLiteral("COM1"));
         QCOMPARE(j.lig->cmbserialterm_ListIndex(), -1);
         j.inventario.dispositivos.append(com1);
         olha();
@@ -126,7 +128,8 @@ class TestePortas : public QObject {
         QCOMPARE(j.mensagens.vistas.size(), size_t(2));
         // Typed text survives a refill, cursor included.
         j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit()->clear();
-        QTest::keyClicks(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit(), QStringLiteral("35"));
+        QTest::keyClicks(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit(),
+                         QStringLiteral("35"));
         j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit()->setCursorPosition(1);
         j.inventario.dispositivos.removeFirst();
         refeita.clear();
@@ -183,7 +186,8 @@ class TestePortas : public QObject {
         QCOMPARE(j.lig->cmbserialterm_ListIndex(), -1);
         // Typing "1": the box is refilled and COM1 selected.
         QCOMPARE(j.digita(QStringLiteral("1")), 2);
-        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentText(),
+                 QStringLiteral("COM1"));
         QCOMPARE(j.digita(QStringLiteral("7")), 0); // a number no port has
         QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentIndex(), -1);
         QCOMPARE(j.digita(QStringLiteral(" 3 ")), 1);
