@@ -64,7 +64,7 @@ int main(int argc, char* argv[]) {
         }
     };
     teclas(); // warm-up
-    if (j.ed->codigos.tabela(1)[0] == 0 || !j.cap->captura_instalada()) {
+    if (j.doc->layout().tabela(1)[0] == 0 || !j.cap->captura_instalada()) {
         std::fprintf(stderr, "bench_capture: the keystrokes were not captured\n");
         return 1;
     }
@@ -94,7 +94,7 @@ int main(int argc, char* argv[]) {
     int k = 61;
     imprime("  assignment alone (Lbl_TeclaLB_Click)", mede([&] {
                 for (int i = 0; i < TECLAS_POR_EXECUCAO; ++i) {
-                    j.ed->Lbl_TeclaLB_Click(k);
+                    emit j.pc->clicada(k);
                     k = k == 61 ? 2 : 61;
                 }
             }));

@@ -49,7 +49,7 @@ double uma_gravacao(const QString& simulador, bool rapido) {
     s.portas = &portas;
     Frm_Grava janela(s);
     janela.Form_Load();
-    janela.ligacao().Opt_9600[rapido ? 1 : 0]->setChecked(true);
+    janela.findChild<QRadioButton*>(vantora::indexado("Opt_9600", rapido ? 1 : 0))->setChecked(true);
     QElapsedTimer t;
     t.start();
     janela.ligacao().Cmd_Grava_Teclado_Click(); // returns at once: the exchange runs in the event loop

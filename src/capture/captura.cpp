@@ -1,19 +1,24 @@
 #include "capture/captura.h"
 
+#include "base/armadilha.h"
 #include "capture/MDL_Keyboard.h"
 #include "capture/travas.h"
 #include "catalogue/teclado_pc.h"
-#include "editor/editor.h"
+#include "editor/documento.h"
 
 #include <QFontDatabase>
 #include <QLineEdit>
 
 namespace vantora {
 
-Captura::Captura(QWidget& janela, TecladoPC& teclado, Editor& editor, Mensagens& mensagens,
+Captura::Captura(QWidget& janela, TecladoPC& teclado, Documento& documento, Mensagens& mensagens,
                  EstadoTeclado* travas, QObject* pai)
-    : QObject(pai), janela_(janela), teclado_(teclado), editor_(editor), mensagens_(mensagens),
-      travas_(travas) {}
+    : QObject(pai), janela_(janela), teclado_(teclado), documento_(documento), mensagens_(mensagens),
+      travas_(travas) {
+    documento_.observa([this](Documento::Mudanca m) {
+        if (m == Documento::Mudanca::Aba) aplica();
+    });
+}
 
 void Captura::monta(QWidget* area) {
     // Each lamp's column: its caption, background box, lamp and symbol (object names
@@ -72,35 +77,53 @@ EstadoTeclado& Captura::estado_teclado() {
     return travas_ ? *travas_ : estado_teclado_sistema();
 }
 
-// Installs the PC keyboard filter.
-void Captura::Ativa_Captura() {
-    Modulo_Teclado().InstallHook();
-    // The lamps' own observer of the lock keys stays ahead of the filter.
-    if (!travas_) observa_travas_sistema();
+void Captura::aplica() {
+    if (ligada_ && sem_filtro_ == 0 && !documento_.na_pagina_cartao()) {
+        Modulo_Teclado().InstallHook();
+        // The lamps' own observer of the lock keys stays ahead of the filter.
+        if (!travas_) observa_travas_sistema();
+    } else {
+        Modulo_Teclado().RemoveHook();
+    }
 }
 
-// Removes the PC keyboard filter.
-void Captura::Desativa_Captura() {
-    Modulo_Teclado().RemoveHook();
+void Captura::liga() {
+    ligada_ = true;
+    aplica();
+}
+
+void Captura::desliga() {
+    ligada_ = false;
+    aplica();
 }
 
 bool Captura::captura_instalada() const {
     return mdl_keyboard_ && mdl_keyboard_->instalado();
 }
 
-void Captura::suspende() {
-    Captura_Suspensa = 1;
+Captura::Pausa::Pausa(Captura& captura, bool sem_filtro) : captura_(captura), sem_filtro_(sem_filtro) {
+    ++captura_.suspensoes_;
+    if (sem_filtro_) {
+        ++captura_.sem_filtro_;
+        captura_.aplica();
+    }
 }
 
-void Captura::retoma() {
-    Captura_Suspensa = 0;
+Captura::Pausa::~Pausa() {
+    --captura_.suspensoes_;
+    if (sem_filtro_) {
+        --captura_.sem_filtro_;
+        captura_.aplica();
+    }
 }
 
 void Captura::Localiza_TeclaPC(const QString& identificador) {
     const int k = teclado_.padroes.localiza(identificador.toStdString());
-    if (k != 0 && Captura_Suspensa == 0)
-        editor_.Lbl_TeclaLB_Click(k);
-    else if (Captura_Suspensa == 1)
+    if (k != 0 && !suspensa())
+        armadilha(mensagens_, QStringLiteral("Lbl_TeclaLB_Click"), formulario(), [this, k] {
+            documento_.escolhe_tecla_pc(k, teclado_.padroes.Codigo_TeclaLB.at(std::size_t(k)));
+        });
+    else if (suspensa())
         emit resposta(k);
     else
         Txt_dado->setText(identificador.mid(1));
@@ -111,15 +134,10 @@ void Captura::Atualiza_Leds() {
     bool num = false;
     bool scroll = false;
     Estado_Travas(estado_teclado(), caps, num, scroll);
-    shpKeys[0]->setFillColor(num ? VERDE : VERDE_ESCURO);
-    shpKeys[1]->setFillColor(caps ? VERDE : VERDE_ESCURO);
-    shpKeys[2]->setFillColor(scroll ? VERDE : VERDE_ESCURO);
+    lampadas_ = {num, caps, scroll};
+    for (std::size_t i = 0; i < lampadas_.size(); ++i)
+        shpKeys[i]->setFillColor(lampadas_[i] ? VERDE : VERDE_ESCURO);
     relata();
-}
-
-std::array<bool, 3> Captura::lampadas() const {
-    return {shpKeys[0]->FillColor() == VERDE, shpKeys[1]->FillColor() == VERDE,
-            shpKeys[2]->FillColor() == VERDE};
 }
 
 } // namespace vantora

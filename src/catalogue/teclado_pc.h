@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <array>
+#include <cstdint>
 
 namespace vantora {
 
@@ -20,6 +21,8 @@ class TecladoPC : public QObject {
     // Fills the catalogue and lays the keys out: captions from it, and the folds its
     // markers ask for. Error 9 when a label the pass needs is missing.
     void Carrega_Padroes();
+    // The background of key `k`: the selection's blink paints it.
+    void pinta(int k, std::uint32_t cor) { Sp_TeclaLB.at(std::size_t(k))->setBackColor(cor); }
 
     Catalogo padroes;
     std::array<Rotulo*, 112> Lbl_TeclaLB{}; // no label 110

@@ -2,7 +2,7 @@
 
 #include "base/armadilha.h"
 #include "catalogue/teclado_pc.h"
-#include "editor/conversao.h"
+#include "editor/documento.h"
 
 #include <QCheckBox>
 #include <QFontMetricsF>
@@ -51,14 +51,15 @@ void cabe_na_tecla(Rotulo* r) {
 
 } // namespace
 
-Editor::Editor(TecladoPC& teclado, Mensagens& mensagens, QObject* pai)
-    : QObject(pai), teclado_(teclado), mensagens_(mensagens) {
+Editor::Editor(Documento& documento, TecladoPC& teclado, Mensagens& mensagens, QObject* pai)
+    : QObject(pai), documento_(documento), teclado_(teclado), mensagens_(mensagens) {
     Tmr_POSICAO = new QTimer(this);
     Tmr_POSICAO->setObjectName(QStringLiteral("Tmr_POSICAO"));
     Tmr_POSICAO->setInterval(250);
     connect(Tmr_POSICAO, &QTimer::timeout, this, &Editor::Tmr_POSICAO_Timer);
     connect(&teclado_, &TecladoPC::clicada, this, &Editor::Lbl_TeclaLB_Click);
-    connect(&teclado_, &TecladoPC::nula_clicada, this, &Editor::Lbl_TeclaLBnula_Click);
+    connect(&teclado_, &TecladoPC::nula_clicada, this, [this] { Lbl_TeclaLB_Click(0); });
+    documento_.observa([this](Documento::Mudanca m) { mostra(int(m)); });
 }
 
 template <class F> bool Editor::trap(const QString& procedimento, F&& corpo) {
@@ -72,7 +73,10 @@ void Editor::monta(QWidget* area) {
         TabStrip->addTab(new QWidget(TabStrip), QStringLiteral("Tabela %1").arg(t, 2, 10, QLatin1Char('0')));
     TabStrip->addTab(new QWidget(TabStrip), QStringLiteral("LCM"));
     TabStrip->setCurrentIndex(0);
-    connect(TabStrip, &QTabWidget::currentChanged, this, [this] { TabStrip_Click(); });
+    // A page the document has put on view is not chosen again.
+    connect(TabStrip, &QTabWidget::currentChanged, this, [this](int i) {
+        if (i + 1 != documento_.aba()) TabStrip_Click();
+    });
     // Tabs change by a click only: a wheel turn would step the selection back.
     TabStrip->tabBar()->installEventFilter(new SemRoda(TabStrip));
 
@@ -149,7 +153,11 @@ void Editor::monta_leitor_cartao() {
                              col.topo_caixas + desce, 345, 285);
             // Three characters when typing; a longer code from a file shows whole.
             t->setValidator(new LimiteDigitacao(3, t));
-            t->setText(b == 0 ? QString::fromLatin1(s.inicial) : QStringLiteral("00"));
+            t->setText(QString::fromStdString(documento_.sentinela(int(i), b)));
+            // Save and the send take what the box holds.
+            connect(t, &QLineEdit::textChanged, this, [this, i, b](const QString& texto) {
+                documento_.define_sentinela(int(i), b, texto.toStdString());
+            });
             Txt_Sentinela[i][std::size_t(b)] = t;
         }
     }
@@ -169,98 +177,106 @@ void Editor::monta_opcoes(QWidget* area) {
         const OpcaoLayout& o = OPCOES_LAYOUT[std::size_t(l.opcao)];
         auto* c = coloca(new QCheckBox(QString::fromUtf8(o.legenda), area), QString::fromLatin1(o.controle),
                          7020, l.topo, 2925, l.altura);
-        define_caixa(c, o.padrao);
+        define_caixa(c, documento_.layout().caixas[std::size_t(l.opcao)]);
         c->setVisible(l.visivel);
         // Greyed only as a file left it: the operator's click makes it a plain box again.
         connect(c, &QCheckBox::clicked, c, [c] { c->setTristate(false); });
         connect(c, &QCheckBox::stateChanged, this,
-                [this, c, i = std::size_t(l.opcao)] { codigos.caixas[i] = valor_caixa(c); });
+                [this, c, i = l.opcao] { documento_.define_opcao(i, valor_caixa(c)); });
         Chk_Opcao[std::size_t(l.opcao)] = c;
     }
     Chk_Opcao[2]->setToolTip(QStringLiteral("Altera o ACK = 0x06h"));
 }
 
-void Editor::inicia() {
-    Tecla_Atual = 0;
-    Tecla_PC_Atual = 0;
-    Fase_Pisca = 0;
+void Editor::mostra(int mudanca) {
+    using M = Documento::Mudanca;
+    switch (M(mudanca)) {
+    case M::Novo:
+        Fase_Pisca = 0;
+        break;
+    case M::Tabelas:
+        mostra_teclas();
+        break;
+    case M::Tecla:
+        Sp_TeclaLBtab[std::size_t(tecla_pintada_)]->setBackColor(BRANCO);
+        tecla_pintada_ = documento_.tecla();
+        break;
+    case M::TeclaPC:
+        teclado_.pinta(tecla_pc_pintada_, BRANCO);
+        tecla_pc_pintada_ = documento_.tecla_pc();
+        break;
+    case M::Aba:
+        if (TabStrip->currentIndex() != documento_.aba() - 1) TabStrip->setCurrentIndex(documento_.aba() - 1);
+        if (documento_.na_pagina_cartao()) {
+            Frame[0]->hide();
+            Frame[2]->show();
+            Lbl_tab->setCaption(QString());
+        } else {
+            if (!Frame[2]->isHidden()) {
+                Frame[0]->show();
+                Frame[2]->hide();
+            }
+            mostra_teclas();
+            Lbl_tab->setCaption(QString::number(documento_.aba()));
+        }
+        break;
+    case M::Sentinelas:
+        for (std::size_t i = 0; i < Txt_Sentinela.size(); ++i)
+            for (int b = 0; b < QTD_TABELAS; ++b) {
+                QLineEdit* t = Txt_Sentinela[i][std::size_t(b)];
+                const QString texto = QString::fromStdString(documento_.sentinela(int(i), b));
+                if (t->text() != texto) t->setText(texto);
+            }
+        break;
+    case M::Opcoes:
+        for (std::size_t c = 0; c < Chk_Opcao.size(); ++c)
+            if (valor_caixa(Chk_Opcao[c]) != documento_.layout().caixas[c])
+                define_caixa(Chk_Opcao[c], documento_.layout().caixas[c]);
+        break;
+    case M::Modelo:
+        if ((valor_caixa(Chk_Tec44) == 1) != documento_.modelo_44())
+            Chk_Tec44->setChecked(documento_.modelo_44());
+        for (int k = 0; k < QTD_TECLAS; ++k) {
+            if (!oculta_no_modelo_44(k)) continue;
+            Lbl_TeclaLBtab[std::size_t(k)]->setVisible(documento_.visivel(k));
+            Sp_TeclaLBtab[std::size_t(k)]->setVisible(documento_.visivel(k));
+        }
+        break;
+    }
 }
 
-void Editor::limpa_tabelas() {
-    codigos.limpa_tabelas();
-}
-
-void Editor::mostra_tabela(int tabela) {
-    if (tabela >= 1 && tabela <= QTD_TABELAS) atualiza_teclas(codigos.tabela(tabela));
-}
-
-void Editor::atualiza_teclas(const Tabela& tabela) {
+void Editor::mostra_teclas() {
+    if (documento_.na_pagina_cartao()) return;
+    const Tabela& tabela = documento_.layout().tabela(documento_.aba());
     for (int k = 0; k < QTD_TECLAS; ++k)
-        mostra_codigo(k, tabela[k]);
+        mostra_codigo(k, tabela[std::size_t(k)]);
 }
 
 // Every code has a caption (a file's 300 or -1 shows as "<300>", "<-1>"), so a key
 // never keeps the caption of a table no longer on view.
 void Editor::mostra_codigo(int tecla, int codigo) {
-    Lbl_TeclaLBtab[tecla]->setCaption(QString::fromStdString(legenda_codigo(codigo, teclado_.padroes)));
-    Lbl_TeclaLBtab[tecla]->setToolTip(QString::fromStdString(dica_codigo(codigo)));
-    cabe_na_tecla(Lbl_TeclaLBtab[tecla]);
-}
-
-int Editor::aba_atual() const {
-    return TabStrip->currentIndex() + 1;
-}
-
-bool Editor::na_pagina_cartao() const {
-    return aba_atual() == QTD_TABELAS + 1;
-}
-
-void Editor::seleciona_aba(int n) {
-    if (TabStrip->currentIndex() == n - 1)
-        TabStrip_Click();
-    else
-        TabStrip->setCurrentIndex(n - 1); // runs TabStrip_Click
+    Lbl_TeclaLBtab[std::size_t(tecla)]->setCaption(QString::fromStdString(legenda_codigo(codigo, teclado_.padroes)));
+    Lbl_TeclaLBtab[std::size_t(tecla)]->setToolTip(QString::fromStdString(dica_codigo(codigo)));
+    cabe_na_tecla(Lbl_TeclaLBtab[std::size_t(tecla)]);
 }
 
 void Editor::Lbl_TeclaLBtab_Click(int Index) {
-    Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
-    Tecla_Atual = static_cast<std::int16_t>(Index);
+    documento_.escolhe_tecla(Index);
 }
 
 void Editor::TabStrip_Click() {
-    trap(QStringLiteral("TabStrip_Click"), [this] {
-        const int t = aba_atual();
-        if (na_pagina_cartao()) {
-            Frame[0]->hide();
-            Frame[2]->show();
-            Lbl_tab->setCaption(QString());
-            emit pagina_cartao(true);
-            return;
-        }
-        if (!Frame[2]->isHidden()) {
-            Frame[0]->show();
-            Frame[2]->hide();
-            emit pagina_cartao(false);
-        }
-        mostra_tabela(t);
-        Lbl_tab->setCaption(QString::number(t));
-        // Step back, so that the key that has just received a code in the table left
-        // behind is selected again for its code in this one.
-        if (Tecla_Atual != 0 && Tecla_Atual != TECLA_NENHUMA) {
-            Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
-            Tecla_Atual = static_cast<std::int16_t>(Tecla_Atual - 1);
-        }
-    });
+    trap(QStringLiteral("TabStrip_Click"), [this] { documento_.escolhe_aba(TabStrip->currentIndex() + 1); });
 }
 
 void Editor::Tmr_POSICAO_Timer() {
+    Forma* tecla = Sp_TeclaLBtab[std::size_t(documento_.tecla())];
     if (Fase_Pisca == 0) {
-        teclado_.Sp_TeclaLB[Tecla_PC_Atual]->setBackColor(AMARELO);
-        Sp_TeclaLBtab[Tecla_Atual]->setBackColor(VERDE);
+        teclado_.pinta(documento_.tecla_pc(), AMARELO);
+        tecla->setBackColor(VERDE);
         Fase_Pisca = 1;
     } else if (Fase_Pisca == 1) {
-        teclado_.Sp_TeclaLB[Tecla_PC_Atual]->setBackColor(AMARELO_CLARO);
-        Sp_TeclaLBtab[Tecla_Atual]->setBackColor(AMARELO);
+        teclado_.pinta(documento_.tecla_pc(), AMARELO_CLARO);
+        tecla->setBackColor(AMARELO);
         Fase_Pisca = 0;
     }
     emit piscou();
@@ -276,111 +292,13 @@ void Editor::retoma_pisca() {
 
 void Editor::Lbl_TeclaLB_Click(int Index) {
     trap(QStringLiteral("Lbl_TeclaLB_Click"), [this, Index] {
-        teclado_.Sp_TeclaLB[Tecla_PC_Atual]->setBackColor(BRANCO);
-        Tecla_PC_Atual = static_cast<std::int16_t>(Index);
-        if (Tecla_Atual == TECLA_NENHUMA) return;
-        insere_tecla(Tecla_Atual, Index);
-        Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
-        avanca_selecao();
+        documento_.escolhe_tecla_pc(Index,
+                                    teclado_.padroes.Codigo_TeclaLB.at(std::size_t(Index)));
     });
-}
-
-void Editor::Lbl_TeclaLBnula_Click() {
-    Lbl_TeclaLB_Click(0);
-}
-
-void Editor::insere_tecla(int tecla, int indice) {
-    if (tecla == TECLA_NENHUMA) return;
-    const std::string& texto = teclado_.padroes.Codigo_TeclaLB.at(indice);
-    // The hidden keys 109 and 111 have no code: converting their empty text fails
-    // (error 13) before anything changes.
-    const std::int16_t codigo = converte_inteiro(texto);
-    if (!na_pagina_cartao()) codigos.tabela(aba_atual())[tecla] = codigo;
-    mostra_codigo(tecla, codigo);
-}
-
-void Editor::insere_codigo(int Dado) {
-    trap(QStringLiteral("insere_codigo"), [this, Dado] {
-        teclado_.Sp_TeclaLB[Tecla_PC_Atual]->setBackColor(BRANCO);
-        Tecla_PC_Atual = 0;
-        if (Tecla_Atual == TECLA_NENHUMA) return;
-        if (!na_pagina_cartao()) codigos.tabela(aba_atual())[Tecla_Atual] = static_cast<std::int16_t>(Dado);
-        mostra_codigo(Tecla_Atual, Dado);
-        Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
-        avanca_selecao();
-    });
-}
-
-void Editor::avanca_selecao() {
-    // Key 65 is never visible and key 0 always is, so this ends at most one wrap later.
-    const auto proxima = [this] {
-        Tecla_Atual = static_cast<std::int16_t>(Tecla_Atual + 1);
-        if (Tecla_Atual > 65) Tecla_Atual = 0;
-    };
-    proxima();
-    while (Sp_TeclaLBtab[Tecla_Atual]->isHidden())
-        proxima();
 }
 
 void Editor::Chk_Tec44_Click() {
-    const bool v = valor_caixa(Chk_Tec44) != 1;
-    for (int k = 0; k < QTD_TECLAS; ++k) {
-        if (!oculta_no_modelo_44(k)) continue;
-        Lbl_TeclaLBtab[k]->setVisible(v);
-        Sp_TeclaLBtab[k]->setVisible(v);
-    }
-}
-
-void Editor::mnuNovo_Click() {
-    limpa_tabelas();
-    mostra_tabela(1);
-    teclado_.Sp_TeclaLB[Tecla_PC_Atual]->setBackColor(BRANCO);
-    Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
-    Tecla_Atual = 0;
-    Tecla_PC_Atual = 0;
-    Fase_Pisca = 0;
-    seleciona_aba(1);
-    mostra_sentinelas();
-}
-
-void Editor::mostra_sentinelas() {
-    for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
-        for (int b = 0; b < QTD_TABELAS; ++b)
-            Txt_Sentinela[i][std::size_t(b)]->setText(
-                QString::fromStdString(texto_sentinela(codigos, LINHAS_SENTINELA[i].slot, b)));
-    }
-}
-
-void Editor::copia_sentinelas() {
-    for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
-        for (int b = 0; b < QTD_TABELAS; ++b)
-            codigos.tabela(b + 1)[LINHAS_SENTINELA[i].slot] =
-                converte_inteiro(Txt_Sentinela[i][std::size_t(b)]->text().toStdString());
-    }
-}
-
-void Editor::define_layout(const Layout& layout) {
-    codigos.tabelas = layout.tabelas;
-    for (std::size_t c = 0; c < Chk_Opcao.size(); ++c) {
-        if (layout.caixas[c] != valor_caixa(Chk_Opcao[c])) define_caixa(Chk_Opcao[c], layout.caixas[c]);
-        codigos.caixas[c] = layout.caixas[c];
-    }
-}
-
-void Editor::mostra_lido_ate(int entrada, int tabela) {
-    if (!na_pagina_cartao()) mostra_tabela(aba_atual());
-    for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
-        const int s = LINHAS_SENTINELA[i].slot;
-        for (int b = 0; b < QTD_TABELAS && (s < entrada || (s == entrada && b + 1 < tabela)); ++b)
-            Txt_Sentinela[i][std::size_t(b)]->setText(QString::fromStdString(texto_sentinela(codigos, s, b)));
-    }
-}
-
-void Editor::mostra_aberto() {
-    mostra_sentinelas();
-    Sp_TeclaLBtab[Tecla_Atual]->setBackColor(BRANCO);
-    Tecla_Atual = TECLA_NENHUMA;
-    seleciona_aba(1);
+    documento_.define_modelo_44(valor_caixa(Chk_Tec44) == 1);
 }
 
 int Editor::valor_caixa(const QCheckBox* caixa) {

@@ -2,7 +2,7 @@
 
 #include "base/armadilha.h"
 #include "capture/captura.h"
-#include "editor/editor.h"
+#include "editor/documento.h"
 #include "files/dialogo.h"
 #include "files/layout.h"
 
@@ -28,34 +28,31 @@ QString pasta_de(const QString& arquivo) {
 
 } // namespace
 
-Arquivos::Arquivos(Editor& editor, Captura& captura, Mensagens& mensagens, DialogoArquivo& dialogo,
+Arquivos::Arquivos(Documento& documento, Captura& captura, Mensagens& mensagens, DialogoArquivo& dialogo,
                    QObject* pai)
-    : QObject(pai), editor_(editor), captura_(captura), mensagens_(mensagens), dialogo_(dialogo) {}
+    : QObject(pai), documento_(documento), captura_(captura), mensagens_(mensagens), dialogo_(dialogo) {}
 
 template <class F> bool Arquivos::trap(const QString& procedimento, F&& corpo) {
     return armadilha(mensagens_, procedimento, formulario(), std::forward<F>(corpo));
 }
 
+void Arquivos::mnuNovo_Click() {
+    documento_.novo();
+}
+
 void Arquivos::mnu_Abrir_Click() {
+    const Captura::Pausa pausa(captura_);
     trap(QStringLiteral("mnu_Abrir_Click"), [this] {
-        captura_.suspende();
-        // The dialog must receive typing: the filter comes off while it shows and
-        // goes back as it was found.
-        const bool filtro = captura_.captura_instalada();
-        captura_.Desativa_Captura();
-        try {
+        {
+            // The dialog must receive typing: the filter is off while it shows.
+            const Captura::Pausa dialogo(captura_, true);
             Arquivo_Atual = dialogo_.abrir(QStringLiteral("Abri Layout Teclado Ordavi"), FILTRO,
                                            pasta_dos_dialogos(pasta_arquivos), QString());
-        } catch (...) {
-            if (filtro) captura_.Ativa_Captura();
-            throw;
         }
-        if (filtro) captura_.Ativa_Captura();
         if (Arquivo_Atual.isEmpty()) return;
         pasta_arquivos = pasta_de(Arquivo_Atual);
         Le_Layout();
     });
-    captura_.retoma();
 }
 
 void Arquivos::abre_arquivo(const QString& caminho) {
@@ -68,13 +65,10 @@ void Arquivos::abre_arquivo(const QString& caminho) {
 }
 
 void Arquivos::mnuSalvar_Click() {
-    // On the card-reader page the filter stays off, so that the sentinel boxes keep
-    // receiving typing.
-    const bool pagina_lcm = editor_.na_pagina_cartao();
+    // The filter is off until the message that may end Save has been answered.
+    const Captura::Pausa pausa(captura_, true);
     trap(QStringLiteral("mnuSalvar_Click"), [this] {
-        captura_.Desativa_Captura();
-        captura_.suspende();
-        editor_.copia_sentinelas();
+        documento_.copia_sentinelas();
         Arquivo_Atual = dialogo_.salvar(QStringLiteral("Salvar Layout Teclado Ordavi"), FILTRO,
                                         pasta_dos_dialogos(pasta_arquivos), QStringLiteral("vantora"));
         if (Arquivo_Atual.isEmpty()) return;
@@ -89,24 +83,22 @@ void Arquivos::mnuSalvar_Click() {
         }
         Grava_Layout();
     });
-    if (!pagina_lcm) captura_.Ativa_Captura();
-    captura_.retoma();
 }
 
 void Arquivos::Grava_Layout() {
     // The whole file is composed from the lines it has now and written once.
     PerfilPrivado ini = PerfilPrivado::le_para_gravar(Arquivo_Atual);
-    vantora::Grava_Layout(ini, editor_.codigos);
+    vantora::Grava_Layout(ini, documento_.layout());
     ini.salva(Arquivo_Atual);
 }
 
 void Arquivos::Le_Layout() {
     const PerfilPrivado ini = PerfilPrivado::le_arquivo(Arquivo_Atual);
-    Layout layout = editor_.codigos;
+    Layout layout = documento_.layout();
     // What the reader set before a failing read stays set, in the window too.
     auto aplica = [&](const PosicaoLeitura& onde) {
-        editor_.define_layout(layout);
-        editor_.mostra_lido_ate(onde.entrada, onde.tabela);
+        documento_.define_layout(layout);
+        documento_.mostra_lido_ate(onde.entrada, onde.tabela);
     };
     PosicaoLeitura onde;
     bool deste_teclado = false;
@@ -130,8 +122,8 @@ void Arquivos::Le_Layout() {
         mensagens_.informa(mensagemOutroTeclado(), QStringLiteral("Vantora"));
         return;
     }
-    editor_.define_layout(layout);
-    editor_.mostra_aberto();
+    documento_.define_layout(layout);
+    documento_.mostra_aberto();
 }
 
 } // namespace vantora

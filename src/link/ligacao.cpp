@@ -4,7 +4,7 @@
 #include "base/configuracao.h"
 #include "capture/captura.h"
 #include "editor/conversao.h"
-#include "editor/editor.h"
+#include "editor/documento.h"
 #include "link/gravacao.h"
 #include "link/protocolo.h"
 
@@ -41,10 +41,11 @@ constexpr int TECLA_NAO = 85;
 
 } // namespace
 
-Ligacao::Ligacao(Editor& editor, Captura& captura, Mensagens& mensagens, ConfiguracaoUsuario& configuracao,
-                 InventarioPortas& inventario, AberturaPortas& portas, QObject* pai)
+Ligacao::Ligacao(Documento& documento, Captura& captura, Mensagens& mensagens,
+                 ConfiguracaoUsuario& configuracao, InventarioPortas& inventario, AberturaPortas& portas,
+                 QObject* pai)
     : QObject(pai), MSComm1(new MSComm(&portas, this)), serial(&inventario),
-      Vigia_Portas(&inventario, serial), editor_(editor), captura_(captura), mensagens_(mensagens),
+      Vigia_Portas(&inventario, serial), documento_(documento), captura_(captura), mensagens_(mensagens),
       configuracao_(configuracao), inventario_(inventario) {
     connect(MSComm1, &MSComm::OnComm, this, &Ligacao::MSComm1_OnComm);
     connect(&Vigia_Portas, &VigiaPortas::mudou, this, &Ligacao::acompanha_portas);
@@ -252,17 +253,17 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
     };
     try {
         Shp_Captura_serial->setFillColor(BRANCO);
-        editor_.para_pisca();
+        emit envio(true);
         Frm_Envia->show();
         Frm_Envia->raise(); // above the on-screen keyboard, laid out after it
         PBar->setMaximum(PASSOS_GRAVACAO);
         PBar->setValue(0);
-        captura_.suspende();
-        editor_.copia_sentinelas();
+        pausa_.emplace(captura_);
+        documento_.copia_sentinelas();
 
         // Every value is checked before the first byte, so the keyboard is never left
         // half programmed by a code that cannot be sent.
-        if (const auto problema = valor_fora_da_faixa(editor_.codigos)) {
+        if (const auto problema = valor_fora_da_faixa(documento_.layout())) {
             encerra_envio();
             mensagens_.avisa(QString::fromStdString(*problema), tituloGravacao());
         } else if (const int posicao = Porta_Serial_Verifica(); posicao == 0) {
@@ -274,8 +275,8 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
             Fecha_Porta_Serial();
         } else {
             // The boxes may change while the records go out: read them last.
-            troca_ = std::make_unique<GravacaoSerial>(*MSComm1, editor_.codigos,
-                                                      [this] { return byte_opcoes(editor_.codigos.caixas); });
+            troca_ = std::make_unique<GravacaoSerial>(
+                *MSComm1, documento_.layout(), [this] { return byte_opcoes(documento_.layout().caixas); });
             connect(troca_.get(), &GravacaoSerial::progrediu, PBar, &QProgressBar::setValue);
             connect(troca_.get(), &GravacaoSerial::terminou, this, &Ligacao::terminou_gravacao);
             troca_->inicia();
@@ -293,8 +294,8 @@ void Ligacao::Cmd_Grava_Teclado_Click() {
 
 // Back to idle.
 void Ligacao::encerra_envio() {
-    captura_.retoma();
-    editor_.retoma_pisca();
+    pausa_.reset();
+    emit envio(false);
     Frm_Envia->hide();
 }
 
@@ -343,7 +344,7 @@ void Ligacao::MSComm1_OnComm() {
     const QByteArray entrada = MSComm1->Input();
     if (entrada.isEmpty()) return;
     const int b = static_cast<unsigned char>(entrada.at(0));
-    editor_.insere_codigo(b);
+    trap(QStringLiteral("insere_codigo"), [this, b] { documento_.insere_codigo(b); });
 }
 
 void Ligacao::mnu_ativa_serial_Click() {

@@ -9,6 +9,7 @@
 
 #include "base/controles.h"
 #include "base/mensagens.h"
+#include "capture/captura.h"
 #include "link/mscomm.h"
 #include "link/portas.h"
 #include "link/vigia_portas.h"
@@ -17,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -26,15 +28,14 @@ class QRadioButton;
 
 namespace vantora {
 
-class Captura;
 class ConfiguracaoUsuario;
-class Editor;
+class Documento;
 class GravacaoSerial;
 
 class Ligacao : public QObject {
     Q_OBJECT
   public:
-    Ligacao(Editor& editor, Captura& captura, Mensagens& mensagens, ConfiguracaoUsuario& configuracao,
+    Ligacao(Documento& documento, Captura& captura, Mensagens& mensagens, ConfiguracaoUsuario& configuracao,
             InventarioPortas& inventario, AberturaPortas& portas, QObject* pai = nullptr);
     ~Ligacao() override;
 
@@ -61,13 +62,6 @@ class Ligacao : public QObject {
     [[nodiscard]] int cmbserialterm_ListIndex() const { return indice_escolhido_; }
     [[nodiscard]] bool gravacao_em_curso() const { return gravando_; }
 
-    QPushButton* Cmd_Grava_Teclado = nullptr;
-    QComboBox* cmbserialterm = nullptr;
-    Forma* Shp_Captura_serial = nullptr;
-    std::array<QRadioButton*, 2> Opt_9600{};
-    QGroupBox* Frm_Envia = nullptr;
-    QProgressBar* PBar = nullptr;
-
     MSComm* MSComm1 = nullptr;
     Mdl_Serial serial;
     // Follows adapters plugged in or pulled out while the window is open.
@@ -76,6 +70,9 @@ class Ligacao : public QObject {
   signals:
     // An exchange started (true) or ended (false).
     void gravacao(bool em_curso);
+    // The progress frame came up (true) or went (false): the selection's blink holds
+    // meanwhile.
+    void envio(bool em_curso);
 
   private:
     // so_avisos_novos: the port watch's refill, which repeats no message already shown.
@@ -92,8 +89,17 @@ class Ligacao : public QObject {
     void terminou_gravacao();
     [[nodiscard]] QString parametros_escolhidos() const;
 
-    Editor& editor_;
+    QPushButton* Cmd_Grava_Teclado = nullptr;
+    QComboBox* cmbserialterm = nullptr;
+    Forma* Shp_Captura_serial = nullptr;
+    std::array<QRadioButton*, 2> Opt_9600{};
+    QGroupBox* Frm_Envia = nullptr;
+    QProgressBar* PBar = nullptr;
+
+    Documento& documento_;
     Captura& captura_;
+    // Capture answers the keyboard instead of assigning while the records go out.
+    std::optional<Captura::Pausa> pausa_;
     Mensagens& mensagens_;
     ConfiguracaoUsuario& configuracao_;
     InventarioPortas& inventario_;

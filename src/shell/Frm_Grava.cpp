@@ -4,6 +4,7 @@
 #include "base/configuracao.h"
 #include "capture/captura.h"
 #include "catalogue/teclado_pc.h"
+#include "editor/documento.h"
 #include "editor/editor.h"
 #include "files/arquivos.h"
 #include "files/dialogo_qt.h"
@@ -59,13 +60,15 @@ struct Proprios {
 
 struct Frm_Grava::Partes {
     Partes(Frm_Grava& j, const Servicos& s)
-        : servicos(proprios.completa(s, &j)), teclado(&j), editor(teclado, *servicos.mensagens, &j),
-          captura(j, teclado, editor, *servicos.mensagens, servicos.travas, &j),
-          arquivos(editor, captura, *servicos.mensagens, *servicos.dialogo, &j),
-          ligacao(editor, captura, *servicos.mensagens, *servicos.configuracao, *servicos.inventario,
+        : servicos(proprios.completa(s, &j)), teclado(&j),
+          editor(documento, teclado, *servicos.mensagens, &j),
+          captura(j, teclado, documento, *servicos.mensagens, servicos.travas, &j),
+          arquivos(documento, captura, *servicos.mensagens, *servicos.dialogo, &j),
+          ligacao(documento, captura, *servicos.mensagens, *servicos.configuracao, *servicos.inventario,
                   *servicos.portas, &j) {}
     Proprios proprios;
     Servicos servicos;
+    Documento documento;
     TecladoPC teclado;
     Editor editor;
     Captura captura;
@@ -90,7 +93,7 @@ Frm_Grava::Frm_Grava(const Servicos& s, QWidget* pai) : QMainWindow(pai) {
     };
     Menu& m = p_->menu;
     adiciona(m.mnuNovo, QStringLiteral("mnuNovo"), QStringLiteral("Novo"),
-             [this] { p_->editor.mnuNovo_Click(); });
+             [this] { p_->arquivos.mnuNovo_Click(); });
     adiciona(m.mnu_Abrir, QStringLiteral("mnu_Abrir"), QStringLiteral("Abrir"),
              [this] { p_->arquivos.mnu_Abrir_Click(); });
     adiciona(m.mnuSalvar, QStringLiteral("mnuSalvar"), QStringLiteral("Salvar"),
@@ -121,12 +124,11 @@ Frm_Grava::Frm_Grava(const Servicos& s, QWidget* pai) : QMainWindow(pai) {
     p_->captura.monta(area);
     setFixedSize(sizeHint());
 
-    // The card-reader page takes typing; elsewhere the filter takes the keys.
-    connect(&p_->editor, &Editor::pagina_cartao, this, [this](bool mostrada) {
-        if (mostrada)
-            p_->captura.Desativa_Captura();
+    connect(&p_->ligacao, &Ligacao::envio, this, [this](bool em_curso) {
+        if (em_curso)
+            p_->editor.para_pisca();
         else
-            p_->captura.Ativa_Captura();
+            p_->editor.retoma_pisca();
     });
     connect(&p_->editor, &Editor::piscou, &p_->captura, &Captura::Atualiza_Leds);
     connect(&p_->captura, &Captura::estado_mudou, this, &Frm_Grava::relata_estado);
@@ -149,6 +151,9 @@ Frm_Grava::Frm_Grava(const Servicos& s, QWidget* pai) : QMainWindow(pai) {
 
 Frm_Grava::~Frm_Grava() = default;
 
+Documento& Frm_Grava::documento() {
+    return p_->documento;
+}
 TecladoPC& Frm_Grava::teclado_pc() {
     return p_->teclado;
 }
@@ -170,14 +175,12 @@ const Frm_Grava::Menu& Frm_Grava::menu() const {
 
 bool Frm_Grava::Form_Load() {
     const bool ok = armadilha(*p_->servicos.mensagens, QStringLiteral("Form_Load"), formulario(), [this] {
-        p_->editor.inicia();
-        p_->captura.retoma();
+        p_->documento.inicia();
         p_->teclado.Carrega_Padroes();
-        p_->editor.limpa_tabelas();
-        p_->editor.mostra_tabela(1);
+        p_->documento.limpa_tabelas();
         p_->ligacao.inicia();
         p_->editor.retoma_pisca();
-        p_->captura.Ativa_Captura();
+        p_->captura.liga();
         p_->ligacao.vigia(p_->servicos.sinal_portas);
     });
     if (!ok) close();
@@ -188,7 +191,7 @@ void Frm_Grava::Form_Unload() {
     if (p_->descarregada) return;
     p_->descarregada = true;
     p_->ligacao.encerra_gravacao(); // an exchange under way stops, silently
-    p_->captura.Desativa_Captura();
+    p_->captura.desliga();
     p_->editor.para_pisca();
 }
 
@@ -204,20 +207,24 @@ void Frm_Grava::mnuSair_Click() {
 void Frm_Grava::relata_estado() {
     static const QString caminho = qEnvironmentVariable("VANTORA_RELATORIO");
     if (caminho.isEmpty()) return;
-    const Editor& ed = p_->editor;
+    const Documento& doc = p_->documento;
     QString t;
-    t += QStringLiteral("Tecla_Atual=%1\n").arg(ed.Tecla_Atual);
-    t += QStringLiteral("Tecla_PC_Atual=%1\n").arg(ed.Tecla_PC_Atual);
-    t += QStringLiteral("Txt_dado=%1\n").arg(p_->captura.Txt_dado->text());
+    t += QStringLiteral("Tecla_Atual=%1\n").arg(doc.tecla());
+    t += QStringLiteral("Tecla_PC_Atual=%1\n").arg(doc.tecla_pc());
+    t += QStringLiteral("Txt_dado=%1\n").arg(findChild<QLineEdit*>(QStringLiteral("Txt_dado"))->text());
     t += QStringLiteral("Captura=%1\n").arg(p_->captura.captura_instalada() ? 1 : 0);
-    t += QStringLiteral("Porta=%1\n").arg(p_->ligacao.cmbserialterm->currentText());
+    t += QStringLiteral("Porta=%1\n")
+             .arg(findChild<QComboBox*>(QStringLiteral("cmbserialterm"))->currentText());
     const auto lampadas = p_->captura.lampadas();
     t += QStringLiteral("Leds=%1%2%3\n").arg(int(lampadas[0])).arg(int(lampadas[1])).arg(int(lampadas[2]));
     const auto* caixa = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     t += QStringLiteral("Caixa=%1\n").arg(caixa ? caixa->text() : QString());
-    const Tabela& tab1 = ed.codigos.tabela(1);
+    const Tabela& tab1 = doc.layout().tabela(1);
     for (int k = 0; k < QTD_TECLAS; ++k)
-        t += QStringLiteral("Tab1 %1 %2 %3\n").arg(k).arg(tab1[k]).arg(ed.Lbl_TeclaLBtab[k]->caption());
+        t += QStringLiteral("Tab1 %1 %2 %3\n")
+                 .arg(k)
+                 .arg(tab1[std::size_t(k)])
+                 .arg(findChild<Rotulo*>(indexado("Lbl_TeclaLBtab", k))->caption());
     if (t == p_->relatorio_anterior) return;
     QSaveFile arquivo(caminho);
     if (arquivo.open(QIODevice::WriteOnly) && arquivo.write(t.toUtf8()) >= 0 && arquivo.commit())

@@ -1,11 +1,13 @@
 #pragma once
-// The main window Frm_Grava, "Corvalo USB/Serial": it assembles the subsystems'
-// controllers, each owning its controls and state, and wires them together:
+// The main window Frm_Grava, "Corvalo USB/Serial": it owns the document the operator
+// edits and assembles the subsystems' controllers, each owning its controls:
+//   Documento (src/editor)     the layout, sentinel boxes, selection, page and model;
 //   TecladoPC (src/catalogue)  the on-screen PC keyboard laid out from the catalogue;
-//   Editor    (src/editor)     code tables, selection, sentinels, option boxes, New;
+//   Editor    (src/editor)     the document's view: keys, tabs, sentinels, option boxes;
 //   Captura   (src/capture)    the keyboard filter and the lock lamps;
-//   Arquivos  (src/files)      Open and Save;
+//   Arquivos  (src/files)      New, Open and Save;
 //   Ligacao   (src/link)       ports, the programming exchange, serial capture.
+// The controllers talk to the document, never to each other's controls.
 // The window itself keeps the menu, the instructions and start-up.
 
 #include "shell/servicos.h"
@@ -19,6 +21,7 @@ namespace vantora {
 
 class Arquivos;
 class Captura;
+class Documento;
 class Editor;
 class Ligacao;
 class TecladoPC;
@@ -36,6 +39,7 @@ class Frm_Grava : public QMainWindow {
     void Form_Unload();
     void mnuSair_Click();
 
+    Documento& documento();
     TecladoPC& teclado_pc();
     Editor& editor();
     Captura& captura();

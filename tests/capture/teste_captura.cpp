@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 using namespace vantora;
 using namespace vantora::teste;
@@ -195,8 +196,8 @@ class TesteCaptura : public QObject {
         JanelaDeTeste j;
         MDL_Keyboard& m = j.cap->Modulo_Teclado();
         m.tradutor.define_plataforma(Plataforma::X11); // the filter reads X11's native data
-        const Tabela& tab1 = j.ed->codigos.tabela(1);
-        j.cap->suspende();
+        const Tabela& tab1 = j.doc->layout().tabela(1);
+        std::optional<Captura::Pausa> pausa(std::in_place, *j.cap);
         QSignalSpy ouvidas(j.cap, &Captura::resposta);
         for (const auto& [e, resposta] :
              {std::pair{Ev{29, 'y', 'p', Qt::Key_Y}, 45}, {Ev{57, 'n', 'p', Qt::Key_N}, 85}}) { // on-screen Y, N
@@ -204,8 +205,8 @@ class TesteCaptura : public QObject {
             QCOMPARE(ouvidas.takeFirst().at(0).toInt(), resposta);
         }
         QCOMPARE(tab1[0], 0);
-        j.cap->retoma();
-        QLineEdit* porta = j.lig->cmbserialterm->lineEdit();
+        pausa.reset();
+        QLineEdit* porta = j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit();
         porta->clear();
         QVERIFY(envia(porta, TECLA_A, QStringLiteral("a")));
         envia(porta, como(TECLA_A, 's'), QStringLiteral("a"));
@@ -216,35 +217,35 @@ class TesteCaptura : public QObject {
         QLineEdit outra;
         tecla(&outra, TECLA_A, QStringLiteral("a"));
         QCOMPARE(outra.text(), QStringLiteral("a"));
-        QCOMPARE(j.ed->Tecla_Atual, 1);
+        QCOMPARE(j.doc->tecla(), 1);
 
-        j.ed->seleciona_aba(5);
+        j.doc->escolhe_aba(5);
         QVERIFY(!j.cap->captura_instalada());
-        QLineEdit* caixa = j.ed->Txt_Sentinela[0][0];
+        QLineEdit* caixa = j.sentinela(0, 0);
         caixa->clear();
         tecla(caixa, TECLA_A, QStringLiteral("a"));
         QCOMPARE(caixa->text(), QStringLiteral("a"));
         QCOMPARE(tab1[1], 0);
-        j.ed->seleciona_aba(1);
+        j.doc->escolhe_aba(1);
         QVERIFY(j.cap->captura_instalada());
 
         // Installing twice installs once; removing twice is no error and leaves zero;
         // installed again, keys are captured again (removed, they are not: the page above).
-        j.ed->Lbl_TeclaLBtab_Click(0);
+        j.doc->escolhe_tecla(0);
         const std::int32_t h = m.Hook_Teclado;
-        j.cap->Ativa_Captura();
+        m.InstallHook();
         QCOMPARE(m.Hook_Teclado, h);
-        j.cap->Desativa_Captura();
-        j.cap->Desativa_Captura();
+        m.RemoveHook();
+        m.RemoveHook();
         QCOMPARE(m.Hook_Teclado, 0);
-        j.cap->Ativa_Captura();
+        m.InstallHook();
         tecla(j.janela.get(), F1);
-        QCOMPARE(j.ed->Tecla_Atual, 1);
+        QCOMPARE(j.doc->tecla(), 1);
 
         // A negative code is neither examined nor passed on; presses are ignored but
         // for the keys reported as already down.
         // The hook's code, virtual key and flags; the key selected after it.
-        j.ed->Lbl_TeclaLBtab_Click(0);
+        j.doc->escolhe_tecla(0);
         // clang-format off
         const std::tuple<int, int, std::uint32_t, int> chamadas[] = {
             {-1, 112, 0xC03B0001u, 0}, {0, 112, 0xC03B0001u, 1}, {0, 112, 0x403B0001u, 1},
@@ -252,7 +253,7 @@ class TesteCaptura : public QObject {
         // clang-format on
         for (const auto& [codigo, vk, dados, selecionada] : chamadas) {
             QCOMPARE(m.KeyboardProc(codigo, vk, dados), 1);
-            QCOMPARE(j.ed->Tecla_Atual, selecionada);
+            QCOMPARE(j.doc->tecla(), selecionada);
         }
         QCOMPARE(tab1[1], 8);
         QVERIFY(j.mensagens.vistas.empty());
@@ -265,17 +266,19 @@ class TesteCaptura : public QObject {
     void lampadas() {
         TravasFalsas travas;
         JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.travas = &travas; });
-        j.cap->shpKeys[3]->setFillColor(BRANCO);
+        j.controle<Forma>(indexado("shpKeys", 3))->setFillColor(BRANCO);
         travas.estados = {{VK_CAPITAL, std::int16_t(0x8000)}, {VK_SCROLL, std::int16_t(0x8001)}};
         j.ed->Tmr_POSICAO_Timer();
         const std::uint32_t L = 0x00FF00u, D = 0x008000u;
-        QCOMPARE((QList<std::uint32_t>{j.cap->shpKeys[0]->FillColor(), j.cap->shpKeys[1]->FillColor(),
-                                       j.cap->shpKeys[2]->FillColor(), j.cap->shpKeys[3]->FillColor()}),
+        QCOMPARE((QList<std::uint32_t>{j.controle<Forma>(indexado("shpKeys", 0))->FillColor(),
+                                       j.controle<Forma>(indexado("shpKeys", 1))->FillColor(),
+                                       j.controle<Forma>(indexado("shpKeys", 2))->FillColor(),
+                                       j.controle<Forma>(indexado("shpKeys", 3))->FillColor()}),
                  (QList<std::uint32_t>{D, L, L, BRANCO}));
         JanelaDeTeste sem;
-        sem.cap->shpKeys[1]->setFillColor(BRANCO);
+        sem.controle<Forma>(indexado("shpKeys", 1))->setFillColor(BRANCO);
         sem.cap->Atualiza_Leds();
-        QCOMPARE(sem.cap->shpKeys[1]->FillColor(), D);
+        QCOMPARE(sem.controle<Forma>(indexado("shpKeys", 1))->FillColor(), D);
     }
 };
 

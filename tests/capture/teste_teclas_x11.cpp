@@ -59,7 +59,7 @@ struct JanelaReal : DialogosQt, JanelaDeTeste {
     // The codes of the 65 keys in every table.
     [[nodiscard]] QList<int> teclas() const {
         QList<int> r;
-        for (const Tabela& t : ed->codigos.tabelas)
+        for (const Tabela& t : doc->layout().tabelas)
             for (int k = 0; k < QTD_TECLAS; ++k)
                 r << t[size_t(k)];
         return r;
@@ -67,10 +67,10 @@ struct JanelaReal : DialogosQt, JanelaDeTeste {
     // A key typed on the window assigns its code to the selected key.
     void confere_tecla_ordinaria() const {
         QVERIFY(ativa(janela.get()));
-        const int k = ed->Tecla_Atual;
+        const int k = doc->tecla();
         xdo({"key", "a"});
-        QTRY_COMPARE(int(ed->codigos.tabela(1)[size_t(k)]), 65);
-        QCOMPARE(int(ed->Tecla_Atual), k + 1);
+        QTRY_COMPARE(int(doc->layout().tabela(1)[size_t(k)]), 65);
+        QCOMPARE(int(doc->tecla()), k + 1);
     }
 };
 
@@ -96,7 +96,7 @@ class TesteTeclasX11 : public QObject {
     // afterwards the left Ctrl key is chosen again and releases carry no Alt.
     void alt_solto_fora_da_janela() {
         JanelaReal j;
-        j.ed->Lbl_TeclaLBtab_Click(30);
+        j.doc->escolhe_tecla(30);
         xdo({"keydown", "Alt_L"});
         QTest::qWait(100);
         xdo({"windowfocus", "0"}); // the keyboard to no window of ours
@@ -105,8 +105,8 @@ class TesteTeclasX11 : public QObject {
         QTest::qWait(100);
         QVERIFY(ativa(j.janela.get()));
         xdo({"key", "Control_L"});
-        QTRY_COMPARE(int(j.ed->Tecla_Atual), 31);
-        QCOMPARE(int(j.ed->Tecla_PC_Atual), j.pc->padroes.localiza("C01D000117"));
+        QTRY_COMPARE(int(j.doc->tecla()), 31);
+        QCOMPARE(int(j.doc->tecla_pc()), j.pc->padroes.localiza("C01D000117"));
         j.confere_tecla_ordinaria();
     }
 
@@ -114,29 +114,29 @@ class TesteTeclasX11 : public QObject {
     // press of a double-click, the grey state of a box the operator clicks.
     void mouse() {
         JanelaReal j;
-        j.ed->Lbl_TeclaLBtab_Click(12);
-        aponta(j.ed->TabStrip->tabBar());
+        j.doc->escolhe_tecla(12);
+        aponta(j.abas()->tabBar());
         for (const char* botao : {"5", "5", "5", "5", "4"})
             xdo({"click", botao});
         QTest::qWait(200);
-        QCOMPARE(j.ed->aba_atual(), 1);
-        QCOMPARE(int(j.ed->Tecla_Atual), 12);
+        QCOMPARE(j.doc->aba(), 1);
+        QCOMPARE(int(j.doc->tecla()), 12);
         QVERIFY(j.cap->captura_instalada());
 
         aponta(j.pc->Lbl_TeclaLB[61]); // "A"
         xdo({"click", "--repeat", "2", "--delay", "60", "1"});
-        QTRY_COMPARE(int(j.ed->codigos.tabela(1)[12]), 65);
+        QTRY_COMPARE(int(j.doc->layout().tabela(1)[12]), 65);
         QTest::qWait(200);
-        QCOMPARE(int(j.ed->Tecla_Atual), 13);
-        QCOMPARE(int(j.ed->codigos.tabela(1)[13]), 0);
+        QCOMPARE(int(j.doc->tecla()), 13);
+        QCOMPARE(int(j.doc->layout().tabela(1)[13]), 0);
 
-        Editor::define_caixa(j.ed->Chk_Opcao[1], 2);
-        aponta(j.ed->Chk_Opcao[1], {8, j.ed->Chk_Opcao[1]->height() / 2});
+        Editor::define_caixa(j.opcao(1), 2);
+        aponta(j.opcao(1), {8, j.opcao(1)->height() / 2});
         QList<int> estados;
         for (int i = 0; i < 3; ++i) {
             xdo({"click", "1"});
             QTest::qWait(150);
-            estados << Editor::valor_caixa(j.ed->Chk_Opcao[1]);
+            estados << Editor::valor_caixa(j.opcao(1));
         }
         QCOMPARE(estados, (QList<int>{1, 0, 1}));
     }
@@ -146,7 +146,7 @@ class TesteTeclasX11 : public QObject {
     void fecha_dialogo(const QString& comando, const QString& tecla) {
         if (QTest::currentTestFailed()) return; // one failure is enough
         JanelaReal j;
-        j.ed->Lbl_TeclaLBtab_Click(20);
+        j.doc->escolhe_tecla(20);
         const QList<int> antes = j.teclas();
         const QString arquivo = dir_.filePath(comando + ".key");
         if (comando == "sobrescrever") QVERIFY(QFile(arquivo).open(QIODevice::WriteOnly));
@@ -182,7 +182,7 @@ class TesteTeclasX11 : public QObject {
         xdo({"keyup", tecla});
         QTest::qWait(300);
         QCOMPARE(j.teclas(), antes);
-        QCOMPARE(int(j.ed->Tecla_Atual), 20);
+        QCOMPARE(int(j.doc->tecla()), 20);
         if (comando != "abrir") QVERIFY(QFileInfo(arquivo).size() > 0 || comando == "erro");
         j.confere_tecla_ordinaria();
     }

@@ -6,6 +6,7 @@
 #include "capture/captura.h"
 #include "capture/travas.h" // capture
 #include "catalogue/teclado_pc.h"
+#include "editor/documento.h"
 #include "editor/editor.h"
 #include "files/arquivos.h"
 #include "files/dialogo.h"
@@ -14,10 +15,12 @@
 #include "shell/Frm_Grava.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMap>
 #include <QStringList>
+#include <QTabWidget>
 #include <atomic>
 #include <deque>
 #include <functional>
@@ -159,15 +162,6 @@ inline QString erro_em(const QString& proc) {
     return QStringLiteral("Error 13 (Tipos incompatíveis) in procedure %1 of Formulário Frm_Grava").arg(proc);
 }
 
-// The texts of the sentinel boxes, row by row.
-inline QStringList textos_sentinela(const Editor& ed) {
-    QStringList l;
-    for (const auto& linha : ed.Txt_Sentinela)
-        for (const QLineEdit* caixa : linha)
-            l << caixa->text();
-    return l;
-}
-
 // A window with stand-in seams, loaded as at start-up. `prepara` runs before the
 // window is made: it may put other seams into `servicos` or set what start-up reads.
 struct JanelaDeTeste {
@@ -179,7 +173,8 @@ struct JanelaDeTeste {
     SinalPortas sinal_portas; // emitted for an adapter plugged in or pulled out
     Servicos servicos{&mensagens, &configuracao, &inventario, &portas, &sinal_portas, nullptr, &dialogo};
     std::unique_ptr<Frm_Grava> janela;
-    // Its controllers.
+    // Its document and controllers.
+    Documento* doc = nullptr;
     TecladoPC* pc = nullptr;
     Editor* ed = nullptr;
     Captura* cap = nullptr;
@@ -189,6 +184,7 @@ struct JanelaDeTeste {
     explicit JanelaDeTeste(const std::function<void(JanelaDeTeste&)>& prepara = {}, bool carregar = true) {
         if (prepara) prepara(*this);
         janela = std::make_unique<Frm_Grava>(servicos);
+        doc = &janela->documento();
         pc = &janela->teclado_pc();
         ed = &janela->editor();
         cap = &janela->captura();
@@ -197,6 +193,39 @@ struct JanelaDeTeste {
         if (carregar) janela->Form_Load();
     }
     Frm_Grava* operator->() const { return janela.get(); }
+
+    // A control of the window by its name (the controllers keep theirs to themselves).
+    template <class T = QWidget> T* controle(const QString& nome) const {
+        T* c = janela->findChild<T*>(nome);
+        if (!c) qFatal("sem o controle %s", qPrintable(nome));
+        return c;
+    }
+    // The programmable key k's caption and background, the sentinel box of row
+    // `linha` (LINHAS_SENTINELA) for table caixa + 1, option box i (OPCOES_LAYOUT).
+    Rotulo* tecla(int k) const { return controle<Rotulo>(indexado("Lbl_TeclaLBtab", k)); }
+    Forma* fundo(int k) const { return controle<Forma>(indexado("Sp_TeclaLBtab", k)); }
+    QLineEdit* sentinela(int linha, int caixa) const {
+        return controle<QLineEdit>(indexado(LINHAS_SENTINELA.at(std::size_t(linha)).controle, caixa));
+    }
+    QCheckBox* opcao(int i) const {
+        return controle<QCheckBox>(QString::fromLatin1(OPCOES_LAYOUT.at(std::size_t(i)).controle));
+    }
+    QTabWidget* abas() const { return controle<QTabWidget>(QStringLiteral("TabStrip")); }
+    // Code `codigo` put straight into slot `slot` of table `tabela`, as a file would.
+    void poe_codigo(int tabela, int slot, int codigo) const {
+        Layout l = doc->layout();
+        l.tabela(tabela)[std::size_t(slot)] = static_cast<std::int16_t>(codigo);
+        doc->define_layout(l);
+    }
 };
+
+// The texts of the sentinel boxes, row by row.
+inline QStringList textos_sentinela(const JanelaDeTeste& j) {
+    QStringList l;
+    for (int i = 0; i < QTD_SENTINELAS; ++i)
+        for (int b = 0; b < QTD_TABELAS; ++b)
+            l << j.sentinela(i, b)->text();
+    return l;
+}
 
 } // namespace vantora::teste

@@ -47,12 +47,12 @@ void grava_layout(const QString& caminho, const QString& texto) {
 void confere_teclas(JanelaDeTeste& j, const char* passo) {
     const auto confere = [&j, passo](int t) {
         for (int k = 0; k < QTD_TECLAS; ++k) {
-            const int codigo = j.ed->codigos.tabela(t)[k];
-            const Rotulo* r = j.ed->Lbl_TeclaLBtab[k];
+            const int codigo = j.doc->layout().tabela(t)[k];
+            const Rotulo* r = j.tecla(k);
             const bool numero = r->caption().startsWith(QLatin1Char('<')) && r->caption().size() > 1;
             const bool cabe =
                 numero ? QFontMetricsF(r->font()).horizontalAdvance(r->caption()) <= r->width() + 1.5
-                       : r->font() == j.ed->Frame[0]->font();
+                       : r->font() == j.controle<QFrame>(indexado("Frame", 0))->font();
             QVERIFY2(r->caption().toStdString() == legenda_codigo(codigo, j.pc->padroes) &&
                          r->toolTip().toStdString() == dica_codigo(codigo) && cabe,
                      qPrintable(QString::asprintf("%s: tabela %d, tecla %d com %d mostra \"%ls\" (%ls)",
@@ -60,20 +60,20 @@ void confere_teclas(JanelaDeTeste& j, const char* passo) {
                                                   qUtf16Printable(r->toolTip()))));
         }
     };
-    const int aba = j.ed->aba_atual();
+    const int aba = j.doc->aba();
     if (aba <= QTD_TABELAS) confere(aba);
     for (int t = 1; t <= QTD_TABELAS; ++t) {
-        j.ed->TabStrip->setCurrentIndex(t - 1);
+        j.abas()->setCurrentIndex(t - 1);
         confere(t);
     }
-    j.ed->TabStrip->setCurrentIndex(aba - 1);
+    j.abas()->setCurrentIndex(aba - 1);
 }
 
 // The captions of keys `teclas`.
 QStringList legendas(const JanelaDeTeste& j, const QList<int>& teclas) {
     QStringList r;
     for (int k : teclas)
-        r << j.ed->Lbl_TeclaLBtab[k]->caption();
+        r << j.tecla(k)->caption();
     return r;
 }
 
@@ -149,10 +149,10 @@ class TesteEditor : public QObject {
             {173, "\u00ad", "173 (ADh)"}, // soft hyphen
         };
         for (const auto& [codigo, legenda, dica] : casos) {
-            j.ed->Lbl_TeclaLBtab_Click(4);
-            j.ed->insere_codigo(codigo);
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->caption(), QString::fromUtf8(legenda));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[4]->toolTip(), QString::fromUtf8(dica));
+            j.doc->escolhe_tecla(4);
+            j.doc->insere_codigo(codigo);
+            QCOMPARE(j.tecla(4)->caption(), QString::fromUtf8(legenda));
+            QCOMPARE(j.tecla(4)->toolTip(), QString::fromUtf8(dica));
             if (codigo >= 128 && legenda[0] != '<')
                 QCOMPARE(codigo_ansi(QString::fromUtf8(legenda).at(0).unicode()), codigo);
         }
@@ -178,7 +178,7 @@ class TesteEditor : public QObject {
             j.arq->abre_arquivo(arquivo);
             QCOMPARE(j.mensagens.textos(), QStringList());
             QCOMPARE(legendas(j, {0, 1}), (QStringList{legenda, "1"}));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->toolTip(), dica);
+            QCOMPARE(j.tecla(0)->toolTip(), dica);
             confere_teclas(j, qPrintable(caso));
         }
         j.lig->Cmd_Grava_Teclado_Click();
@@ -188,15 +188,15 @@ class TesteEditor : public QObject {
         QVERIFY(j.portas.aberturas.isEmpty());
 
         // Assigned from the PC keyboard and back through the serial capture.
-        j.ed->Lbl_TeclaLBtab_Click(0);
+        j.doc->escolhe_tecla(0);
         clica(j.pc->Lbl_TeclaLB[61]);
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption() + j.ed->Lbl_TeclaLBtab[0]->toolTip(), "A65 (41h)");
-        j.ed->Lbl_TeclaLBtab_Click(0);
-        j.ed->insere_codigo(-32768);
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), QStringLiteral("<-32768>"));
+        QCOMPARE(j.tecla(0)->caption() + j.tecla(0)->toolTip(), "A65 (41h)");
+        j.doc->escolhe_tecla(0);
+        j.doc->insere_codigo(-32768);
+        QCOMPARE(j.tecla(0)->caption(), QStringLiteral("<-32768>"));
         confere_teclas(j, "atribuido");
         j->menu().mnuNovo->trigger();
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption(), QString());
+        QCOMPARE(j.tecla(0)->caption(), QString());
         confere_teclas(j, "novo");
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(1));
     }
@@ -206,29 +206,27 @@ class TesteEditor : public QObject {
     // wraps to key 0; codes the rule cannot name are reported.
     void selecao_e_atribuicao() {
         JanelaDeTeste j;
-        clica(j.ed->Lbl_TeclaLBtab[5]);
+        clica(j.tecla(5));
         j.ed->Tmr_POSICAO_Timer();
-        QCOMPARE(j.ed->Sp_TeclaLBtab[5]->BackColor(), 0x00FF00u);
+        QCOMPARE(j.fundo(5)->BackColor(), 0x00FF00u);
         QCOMPARE(j.pc->Sp_TeclaLB[0]->BackColor(), 0x00FFFFu);
         j.ed->Tmr_POSICAO_Timer();
-        QCOMPARE(j.ed->Sp_TeclaLBtab[5]->BackColor(), 0x00FFFFu);
+        QCOMPARE(j.fundo(5)->BackColor(), 0x00FFFFu);
         QCOMPARE(j.pc->Sp_TeclaLB[0]->BackColor(), 0xC0FFFFu);
-        clica(j.ed->Lbl_TeclaLBtab[20]);
+        clica(j.tecla(20));
         j.ed->Tmr_POSICAO_Timer();
-        QCOMPARE(j.ed->Sp_TeclaLBtab[5]->BackColor(), BRANCO);
-        j.ed->Fase_Pisca = 7; // another phase changes nothing
-        j.ed->Tmr_POSICAO_Timer();
-        QCOMPARE(j.ed->Sp_TeclaLBtab[20]->BackColor(), 0x00FF00u);
+        QCOMPARE(j.fundo(5)->BackColor(), BRANCO);
+        QCOMPARE(j.fundo(20)->BackColor(), 0x00FF00u);
         // The key selected, the PC keys clicked (-1 "Sem Código"), its code, the key selected next.
         const std::tuple<int, QList<int>, int, int> atribuicoes[] = {
             {0, {18, 19, 20, 21}, 33, 4}, {1, {-1}, 0, 2}, {64, {39}, 11, 0}};
         for (const auto& [k, teclas_pc, codigo, proxima] : atribuicoes) {
-            clica(j.ed->Lbl_TeclaLBtab[k]);
+            clica(j.tecla(k));
             for (int p : teclas_pc)
                 clica(p < 0 ? j.pc->Lbl_TeclaLBnula : j.pc->Lbl_TeclaLB[p]);
-            QCOMPARE(j.ed->codigos.tabela(1)[k], codigo);
-            QCOMPARE(j.ed->Tecla_Atual, proxima);
-            QCOMPARE(j.ed->Tecla_PC_Atual, std::max(0, teclas_pc.last()));
+            QCOMPARE(j.doc->layout().tabela(1)[k], codigo);
+            QCOMPARE(j.doc->tecla(), proxima);
+            QCOMPARE(j.doc->tecla_pc(), std::max(0, teclas_pc.last()));
         }
         QVERIFY(j.mensagens.vistas.empty());
     }
@@ -240,46 +238,48 @@ class TesteEditor : public QObject {
     // table.
     void sem_selecao_e_troca_de_tabela() {
         JanelaDeTeste j;
-        j.ed->Tecla_Atual = TECLA_NENHUMA;
+        j.doc->escolhe_tecla(TECLA_NENHUMA);
         clica(j.pc->Lbl_TeclaLB[61]);
-        QCOMPARE(j.ed->Tecla_PC_Atual, 61);
-        j.ed->insere_codigo(65);
-        QCOMPARE(j.ed->Tecla_PC_Atual, 0);
-        QVERIFY(j.ed->codigos == Layout{});
-        j.ed->Lbl_TeclaLB_Click(109);
+        QCOMPARE(j.doc->tecla_pc(), 61);
+        j.doc->insere_codigo(65);
+        QCOMPARE(j.doc->tecla_pc(), 0);
+        QVERIFY(j.doc->layout() == Layout{});
+        emit j.pc->clicada(109);
         QVERIFY(j.mensagens.vistas.empty());
-        clica(j.ed->Lbl_TeclaLBtab[5]);
+        clica(j.tecla(5));
         clica(j.pc->Lbl_TeclaLB[61]);
-        clica(j.ed->Lbl_TeclaLBtab[5]);
-        j.ed->Lbl_TeclaLB_Click(109); // Left Windows, reported by the keyboard filter
+        clica(j.tecla(5));
+        emit j.pc->clicada(109); // Left Windows, reported by the keyboard filter
         QCOMPARE(j.mensagens.textos(), QStringList{teste::erro_em("Lbl_TeclaLB_Click")});
-        QCOMPARE(j.ed->Tecla_Atual, 5);
-        QCOMPARE(j.ed->codigos.tabela(1)[5], 65);
-        clica(j.ed->Lbl_TeclaLBtab[12]);
+        QCOMPARE(j.doc->tecla(), 5);
+        QCOMPARE(j.doc->layout().tabela(1)[5], 65);
+        clica(j.tecla(12));
         clica(j.pc->Lbl_TeclaLB[61]);
-        j.ed->TabStrip->setCurrentIndex(1);
-        QCOMPARE(j.ed->Tecla_Atual, 12);
-        QCOMPARE(j.ed->Lbl_tab->caption(), QStringLiteral("2"));
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[12]->caption(), QString());
+        j.abas()->setCurrentIndex(1);
+        QCOMPARE(j.doc->tecla(), 12);
+        QCOMPARE(j.controle<Rotulo>(QStringLiteral("Lbl_tab"))->caption(), QStringLiteral("2"));
+        QCOMPARE(j.tecla(12)->caption(), QString());
         clica(j.pc->Lbl_TeclaLB[62]);
-        QCOMPARE(j.ed->codigos.tabela(2)[12], 83);
-        QCOMPARE(j.ed->codigos.tabela(1)[12], 65);
-        j.ed->TabStrip->setCurrentIndex(4);
-        QVERIFY(j.ed->Frame[0]->isHidden() && !j.ed->Frame[2]->isHidden());
-        QCOMPARE(j.ed->Tecla_Atual, 13);
+        QCOMPARE(j.doc->layout().tabela(2)[12], 83);
+        QCOMPARE(j.doc->layout().tabela(1)[12], 65);
+        j.abas()->setCurrentIndex(4);
+        QVERIFY(j.controle<QFrame>(indexado("Frame", 0))->isHidden() &&
+                !j.controle<QFrame>(indexado("Frame", 2))->isHidden());
+        QCOMPARE(j.doc->tecla(), 13);
         clica(j.pc->Lbl_TeclaLB[61]);
-        for (const Tabela& t : j.ed->codigos.tabelas)
+        for (const Tabela& t : j.doc->layout().tabelas)
             QCOMPARE(t[13], 0);
-        j.ed->TabStrip->setCurrentIndex(0);
-        QVERIFY(!j.ed->Frame[0]->isHidden() && j.ed->Frame[2]->isHidden());
-        QCOMPARE(j.ed->Tecla_Atual, 13);
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[12]->caption(), QStringLiteral("A"));
-        j.ed->Lbl_TeclaLBtab_Click(0);
-        j.ed->TabStrip->setCurrentIndex(2);
-        QCOMPARE(j.ed->Tecla_Atual, 0);
-        j.ed->Tecla_Atual = TECLA_NENHUMA;
-        j.ed->TabStrip->setCurrentIndex(3);
-        QCOMPARE(j.ed->Tecla_Atual, TECLA_NENHUMA);
+        j.abas()->setCurrentIndex(0);
+        QVERIFY(!j.controle<QFrame>(indexado("Frame", 0))->isHidden() &&
+                j.controle<QFrame>(indexado("Frame", 2))->isHidden());
+        QCOMPARE(j.doc->tecla(), 13);
+        QCOMPARE(j.tecla(12)->caption(), QStringLiteral("A"));
+        j.doc->escolhe_tecla(0);
+        j.abas()->setCurrentIndex(2);
+        QCOMPARE(j.doc->tecla(), 0);
+        j.doc->escolhe_tecla(TECLA_NENHUMA);
+        j.abas()->setCurrentIndex(3);
+        QCOMPARE(j.doc->tecla(), TECLA_NENHUMA);
         QCOMPARE(j.mensagens.vistas.size(), std::size_t(1));
     }
 
@@ -290,54 +290,53 @@ class TesteEditor : public QObject {
     // the first one without a number. Exit asks nothing.
     void modelo_44_e_novo() {
         JanelaDeTeste j;
-        QCOMPARE(teste::textos_sentinela(*j.ed).join(' '),
+        QCOMPARE(teste::textos_sentinela(j).join(' '),
                  "02 00 00 00 03 00 00 00 10 00 00 00 02 00 00 00 03 00 00 00 10 00 00 00");
-        j.ed->codigos.tabela(1)[60] = 65;
-        j.ed->Chk_Tec44->setChecked(true);
+        j.poe_codigo(1, 60, 65);
+        j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->setChecked(true);
         QList<int> percurso; // the rule itself is pinned by vantora-prog's 44-key golden file
         for (int k = 0; k <= 65; ++k)
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->isHidden() && j.ed->Sp_TeclaLBtab[k]->isHidden(),
-                     oculta_no_modelo_44(k));
+            QCOMPARE(j.tecla(k)->isHidden() && j.fundo(k)->isHidden(), oculta_no_modelo_44(k));
         for (int k : {10, 49}) { // the ends of the first and the last row
-            j.ed->Lbl_TeclaLBtab_Click(k);
-            j.ed->insere_codigo(49);
-            percurso << j.ed->Tecla_Atual;
+            j.doc->escolhe_tecla(k);
+            j.doc->insere_codigo(49);
+            percurso << j.doc->tecla();
         }
         QCOMPARE(percurso, (QList<int>{13, 0}));
         j->show();
-        QVERIFY(j.ed->Frame[0]->childAt(j.ed->Lbl_TeclaLBtab[60]->geometry().center()) !=
-                j.ed->Lbl_TeclaLBtab[60]);
-        j.ed->Chk_Tec44->setChecked(false);
-        j.ed->TabStrip->setCurrentIndex(1);
-        j.ed->TabStrip->setCurrentIndex(0);
-        QCOMPARE(j.ed->Frame[0]->childAt(j.ed->Lbl_TeclaLBtab[60]->geometry().center()),
-                 j.ed->Lbl_TeclaLBtab[60]);
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[60]->caption(), QStringLiteral("A"));
+        QVERIFY(j.controle<QFrame>(indexado("Frame", 0))->childAt(j.tecla(60)->geometry().center()) !=
+                j.tecla(60));
+        j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->setChecked(false);
+        j.abas()->setCurrentIndex(1);
+        j.abas()->setCurrentIndex(0);
+        QCOMPARE(j.controle<QFrame>(indexado("Frame", 0))->childAt(j.tecla(60)->geometry().center()),
+                 j.tecla(60));
+        QCOMPARE(j.tecla(60)->caption(), QStringLiteral("A"));
 
-        j.ed->Chk_Tec44->setChecked(true);
-        j.ed->Lbl_TeclaLBtab_Click(3);
-        j.ed->TabStrip->setCurrentIndex(4);
+        j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->setChecked(true);
+        j.doc->escolhe_tecla(3);
+        j.abas()->setCurrentIndex(4);
         j->menu().mnuNovo->trigger();
-        QCOMPARE(j.ed->aba_atual(), 1);
-        QCOMPARE(j.ed->Tecla_Atual, 0);
-        QVERIFY(j.ed->codigos == Layout{});
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[10]->caption(), QString());
-        QCOMPARE(teste::textos_sentinela(*j.ed).join(' '),
+        QCOMPARE(j.doc->aba(), 1);
+        QCOMPARE(j.doc->tecla(), 0);
+        QVERIFY(j.doc->layout() == Layout{});
+        QCOMPARE(j.tecla(10)->caption(), QString());
+        QCOMPARE(teste::textos_sentinela(j).join(' '),
                  "02 0 0 0 03 0 0 0 10 0 0 0 04 0 0 0 05 0 0 0 10 0 0 0");
-        QVERIFY(j.ed->Chk_Tec44->isChecked());
+        QVERIFY(j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->isChecked());
         QVERIFY(j.mensagens.vistas.empty());
-        j.ed->copia_sentinelas();
-        QCOMPARE(j.ed->codigos.tabela(1)[66], 2);
-        QCOMPARE(j.ed->codigos.tabela(1)[69], 4);
-        j.ed->Txt_Sentinela[0][0]->setText(QStringLiteral("7"));
-        j.ed->Txt_Sentinela[1][2]->setText(QStringLiteral("x"));
-        j.ed->Txt_Sentinela[3][0]->setText(QStringLiteral("9"));
-        QVERIFY_THROWS_EXCEPTION(ErroExecucao, j.ed->copia_sentinelas());
-        QCOMPARE(j.ed->codigos.tabela(1)[66], 7);
-        QCOMPARE(j.ed->codigos.tabela(1)[69], 4); // after the bad box: not reached
+        j.doc->copia_sentinelas();
+        QCOMPARE(j.doc->layout().tabela(1)[66], 2);
+        QCOMPARE(j.doc->layout().tabela(1)[69], 4);
+        j.sentinela(0, 0)->setText(QStringLiteral("7"));
+        j.sentinela(1, 2)->setText(QStringLiteral("x"));
+        j.sentinela(3, 0)->setText(QStringLiteral("9"));
+        QVERIFY_THROWS_EXCEPTION(ErroExecucao, j.doc->copia_sentinelas());
+        QCOMPARE(j.doc->layout().tabela(1)[66], 7);
+        QCOMPARE(j.doc->layout().tabela(1)[69], 4); // after the bad box: not reached
         clica(j.pc->Lbl_TeclaLB[61]);
         j->menu().mnuSair->trigger();
-        QVERIFY(!j->isVisible() && !j.ed->Tmr_POSICAO->isActive());
+        QVERIFY(!j->isVisible() && !j.controle<QTimer>(QStringLiteral("Tmr_POSICAO"))->isActive());
         QVERIFY(j.mensagens.vistas.empty());
     }
 
@@ -347,7 +346,7 @@ class TesteEditor : public QObject {
         f->show();
         QVERIFY(!f->Form_Load());
         QCOMPARE(f.mensagens.textos(), QStringList{teste::erro_em("Form_Load")});
-        QVERIFY(!f->isVisible() && !f.ed->Tmr_POSICAO->isActive());
+        QVERIFY(!f->isVisible() && !f.controle<QTimer>(QStringLiteral("Tmr_POSICAO"))->isActive());
     }
 };
 

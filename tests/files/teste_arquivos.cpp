@@ -90,13 +90,12 @@ Layout marcado() {
 // What the operator sees of a layout: tables, option boxes, sentinel boxes, selection.
 QStringList estado(const JanelaDeTeste& j) {
     QStringList e;
-    for (const Tabela& t : j.ed->codigos.tabelas)
+    for (const Tabela& t : j.doc->layout().tabelas)
         for (auto v : t)
             e << QString::number(v);
-    for (QCheckBox* c : j.ed->Chk_Opcao)
-        e << QString::number(Editor::valor_caixa(c));
-    return e << textos_sentinela(*j.ed) << QString::number(j.ed->Tecla_Atual)
-             << QString::number(j.ed->aba_atual());
+    for (int c = 0; c < QTD_OPCOES; ++c)
+        e << QString::number(Editor::valor_caixa(j.opcao(c)));
+    return e << textos_sentinela(j) << QString::number(j.doc->tecla()) << QString::number(j.doc->aba());
 }
 
 // Answers the next real file dialog with `nome` typed into its name box, as the
@@ -374,12 +373,12 @@ class TesteArquivos : public QObject {
     // table 1.
     void abrir_e_salvar() {
         JanelaDeTeste j; // a layout of its own on view, key 7 selected
-        j.ed->codigos.tabela(1)[0] = 9;
-        j.ed->codigos.tabela(3)[66] = 5;
-        j.ed->Chk_Opcao[1]->setCheckState(Qt::Checked);
-        j.ed->mostra_sentinelas();
-        j.ed->Lbl_TeclaLBtab_Click(7);
-        j.ed->Txt_Sentinela[5][3]->setText(QStringLiteral("065"));
+        j.poe_codigo(1, 0, 9);
+        j.poe_codigo(3, 66, 5);
+        j.opcao(1)->setCheckState(Qt::Checked);
+        j.doc->mostra_sentinelas();
+        j.doc->escolhe_tecla(7);
+        j.sentinela(5, 3)->setText(QStringLiteral("065"));
         const bool filtro = j.cap->captura_instalada();
         const QStringList antes = estado(j);
         QSignalSpy respostas(j.cap, &Captura::resposta);
@@ -391,10 +390,10 @@ class TesteArquivos : public QObject {
         j.arq->mnu_Abrir_Click();
         QCOMPARE(estado(j), antes);
         QCOMPARE(j.cap->captura_instalada(), filtro);
-        j.ed->seleciona_aba(5);
+        j.doc->escolhe_aba(5);
         j.arq->mnuSalvar_Click();
         QCOMPARE(respostas.takeFirst().at(0).toInt(), 61);
-        QCOMPARE(j.ed->codigos.tabela(4)[71], std::int16_t(65));
+        QCOMPARE(j.doc->layout().tabela(4)[71], std::int16_t(65));
         QVERIFY(!j.cap->captura_instalada());
         QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
         for (const DialogoVisto& d : j.dialogo.vistos) {
@@ -405,12 +404,12 @@ class TesteArquivos : public QObject {
             QCOMPARE(d.pasta, pasta_inicial(QCoreApplication::applicationDirPath()));
         }
         QVERIFY(j.mensagens.vistas.empty() && j.arq->Arquivo_Atual.isEmpty());
-        j.ed->Txt_Sentinela[0][3]->setText(QStringLiteral("9"));
-        j.ed->Txt_Sentinela[1][2]->setText(QStringLiteral("ab"));
+        j.sentinela(0, 3)->setText(QStringLiteral("9"));
+        j.sentinela(1, 2)->setText(QStringLiteral("ab"));
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
         QCOMPARE(j.mensagens.textos(), QStringList{erro_em("mnuSalvar_Click")});
-        QCOMPARE(j.ed->codigos.tabela(4)[66], std::int16_t(9));
+        QCOMPARE(j.doc->layout().tabela(4)[66], std::int16_t(9));
         QVERIFY(!j.cap->suspensa());
 
         QTemporaryDir dir;
@@ -421,7 +420,7 @@ class TesteArquivos : public QObject {
         QVERIFY(grava_bytes(ruim, r.texto()));
         j.dialogo.aoMostrar = nullptr;
         j.dialogo.respostas = {outro, ruim, dados("layout_novo.key")};
-        j.ed->TabStrip->setCurrentIndex(3); // table 4 on view, its codes without caption; key 6 selected
+        j.abas()->setCurrentIndex(3); // table 4 on view, its codes without caption; key 6 selected
         const QStringList agora = estado(j);
         j.arq->mnu_Abrir_Click();
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
@@ -439,31 +438,29 @@ class TesteArquivos : public QObject {
                            "arquivo; o resto continua como estava."));
         const Layout e = exemplo();
         for (int k = 0; k <= 64; ++k) {
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->caption().toStdString(),
-                     legenda_codigo(e.tabela(4)[k], j.pc->padroes));
-            QCOMPARE(j.ed->Lbl_TeclaLBtab[k]->toolTip().toStdString(), dica_codigo(e.tabela(4)[k]));
+            QCOMPARE(j.tecla(k)->caption().toStdString(), legenda_codigo(e.tabela(4)[k], j.pc->padroes));
+            QCOMPARE(j.tecla(k)->toolTip().toStdString(), dica_codigo(e.tabela(4)[k]));
         }
         QStringList esperados;
         for (const auto& [slot, caixa] : {std::pair{66, 0}, {66, 1}, {66, 2}, {66, 3}, {67, 0}, {67, 1}})
             esperados << QString::fromStdString(texto_sentinela(e, slot, caixa));
         esperados << QStringLiteral("ab") << QStringLiteral("0");
-        QCOMPARE(textos_sentinela(*j.ed).mid(0, 8), esperados);
-        QCOMPARE(j.ed->Txt_Sentinela[5][3]->text(), QStringLiteral("065"));
-        QCOMPARE(j.ed->Chk_Opcao[2]->checkState(), Qt::PartiallyChecked);
-        QCOMPARE(j.ed->Tecla_Atual, std::int16_t(6));
+        QCOMPARE(textos_sentinela(j).mid(0, 8), esperados);
+        QCOMPARE(j.sentinela(5, 3)->text(), QStringLiteral("065"));
+        QCOMPARE(j.opcao(2)->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(j.doc->tecla(), std::int16_t(6));
         QVERIFY(!j.cap->suspensa());
         // A good layout opens as in a window that opened it first: tables, boxes, no
         // selection, table 1 on view.
-        j.ed->Chk_Tec44->setCheckState(Qt::Checked);
+        j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->setCheckState(Qt::Checked);
         j.arq->mnu_Abrir_Click(); // no message: the list after the third is the saves' below
         JanelaDeTeste propria;
         propria.arq->abre_arquivo(dados("layout_novo.key"));
         QCOMPARE(estado(j), estado(propria));
-        QCOMPARE(j.ed->Chk_Tec44->checkState(), Qt::Checked);
-        QCOMPARE(j.ed->Sp_TeclaLBtab[6]->BackColor(), BRANCO);
+        QCOMPARE(j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->checkState(), Qt::Checked);
+        QCOMPARE(j.fundo(6)->BackColor(), BRANCO);
         QCOMPARE(j.cap->captura_instalada(), filtro);
-        QCOMPARE(j.ed->Lbl_TeclaLBtab[0]->caption().toStdString(),
-                 legenda_codigo(exemplo().tabela(1)[0], j.pc->padroes));
+        QCOMPARE(j.tecla(0)->caption().toStdString(), legenda_codigo(exemplo().tabela(1)[0], j.pc->padroes));
 
         // Save over an existing file (hidden too) asks first: on Nao the file stays, on Sim
         // the layout's keys are replaced and the other lines kept, the option boxes as
@@ -480,18 +477,18 @@ class TesteArquivos : public QObject {
         l.tabela(1)[67] = 1000;
         l.tabela(3)[71] = -100;
         QVERIFY(grava_bytes(longa, texto_layout(l)));
-        j.ed->Chk_Opcao[1]->setCheckState(Qt::Checked);
-        j.ed->Txt_Sentinela[1][1]->setText(QStringLiteral(" 63 "));
+        j.opcao(1)->setCheckState(Qt::Checked);
+        j.sentinela(1, 1)->setText(QStringLiteral(" 63 "));
         j.dialogo.respostas = {oculto, oculto, sem_pasta, pasta, longa, longa};
         j.mensagens.respostas = {Resposta::Nao, Resposta::Sim, Resposta::Nao};
         j.arq->mnuSalvar_Click();
-        QCOMPARE(j.ed->codigos.tabela(2)[67], std::int16_t(63));
+        QCOMPARE(j.doc->layout().tabela(2)[67], std::int16_t(63));
         QCOMPARE(le_bytes(oculto), velho);
         j.arq->mnuSalvar_Click();
         PerfilPrivado ini = PerfilPrivado::de_bytes(velho); // the writer, pinned by its golden files
-        Grava_Layout(ini, j.ed->codigos);
+        Grava_Layout(ini, j.doc->layout());
         QCOMPARE(le_bytes(oculto), ini.texto());
-        QCOMPARE(j.ed->codigos.caixas, (decltype(e.caixas){1, 1, 2}));
+        QCOMPARE(j.doc->layout().caixas, (decltype(e.caixas){1, 1, 2}));
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
         j.arq->mnuSalvar_Click();
@@ -508,17 +505,17 @@ class TesteArquivos : public QObject {
         QVERIFY(!j.cap->suspensa());
 
         j.arq->mnu_Abrir_Click();
-        QCOMPARE(j.ed->Txt_Sentinela[1][0]->text(), QStringLiteral("1000"));
-        QCOMPARE(j.ed->Txt_Sentinela[5][2]->text(), QStringLiteral("-100"));
+        QCOMPARE(j.sentinela(1, 0)->text(), QStringLiteral("1000"));
+        QCOMPARE(j.sentinela(5, 2)->text(), QStringLiteral("-100"));
         j.arq->mnuSalvar_Click();
         QVERIFY(le_bytes(longa).contains("\r\nT67=1000\r\n"));
         QCOMPARE(PerfilPrivado::le_arquivo(longa).le("Tab3", "T71", "", 255), QStringLiteral("-100"));
         j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY2(j.mensagens.ultima().contains("\"Sentinela Final, Leitor Trilha 2\" (LCM) tem o valor 1000"),
                  qPrintable(j.mensagens.ultima()));
-        j.ed->Txt_Sentinela[0][1]->clear();
-        QTest::keyClicks(j.ed->Txt_Sentinela[0][1], "12345");
-        QCOMPARE(j.ed->Txt_Sentinela[0][1]->text(), QStringLiteral("123"));
+        j.sentinela(0, 1)->clear();
+        QTest::keyClicks(j.sentinela(0, 1), "12345");
+        QCOMPARE(j.sentinela(0, 1)->text(), QStringLiteral("123"));
     }
 
     // The filter in Qt's form and the suffix a save adds; the folder the dialogs open in.
@@ -573,7 +570,7 @@ class TesteArquivos : public QObject {
         j.arq->abre_arquivo(dir.filePath("falta.key"));
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
         j.arq->abre_arquivo(bom);
-        QVERIFY(j.ed->codigos.tabelas == exemplo().tabelas);
+        QVERIFY(j.doc->layout().tabelas == exemplo().tabelas);
         const auto pasta_do = [&](bool salvar, const QString& nome) {
             Operador op(nome);
             salvar ? j.arq->mnuSalvar_Click() : j.arq->mnu_Abrir_Click();

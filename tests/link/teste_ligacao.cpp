@@ -49,10 +49,12 @@ struct JanelaLigacao : ComEmulador, JanelaDeTeste {
 QString repouso(const JanelaDeTeste& j) {
     const auto& m = j->menu();
     QString r;
-    for (const bool b : {!j.cap->suspensa(), j.lig->Frm_Envia->isHidden(), j.ed->Tmr_POSICAO->isActive(),
-                         m.mnu_Abrir->isEnabled(), m.mnuSalvar->isEnabled(), m.mnuNovo->isEnabled(),
-                         m.mnu_ativa_serial->isEnabled(), j.lig->Cmd_Grava_Teclado->isEnabled(),
-                         !j.lig->gravacao_em_curso()})
+    for (const bool b :
+         {!j.cap->suspensa(), j.controle<QGroupBox>(QStringLiteral("Frm_Envia"))->isHidden(),
+          j.controle<QTimer>(QStringLiteral("Tmr_POSICAO"))->isActive(), m.mnu_Abrir->isEnabled(),
+          m.mnuSalvar->isEnabled(), m.mnuNovo->isEnabled(), m.mnu_ativa_serial->isEnabled(),
+          j.controle<QPushButton>(QStringLiteral("Cmd_Grava_Teclado"))->isEnabled(),
+          !j.lig->gravacao_em_curso()})
         r += b ? '1' : '0';
     return r;
 }
@@ -67,7 +69,7 @@ void confere_ocioso(const JanelaDeTeste& j) {
 
 // The send command, which returns at once; the exchange goes on while the window runs.
 void envia(const JanelaDeTeste& j) {
-    j.lig->Cmd_Grava_Teclado->click();
+    j.controle<QPushButton>(QStringLiteral("Cmd_Grava_Teclado"))->click();
     QTRY_VERIFY_WITH_TIMEOUT(!j.lig->gravacao_em_curso(), 60000);
 }
 
@@ -97,9 +99,10 @@ class TesteLigacao : public QObject {
         JanelaLigacao j({"--saida", key, "--ruido", "--silencia", "1", "--a-partir", "5"});
         j.dialogo.respostas = {QStringLiteral(VANTORA_EXEMPLOS "/mercado.key")};
         j.arq->mnu_Abrir_Click();
-        j.lig->Opt_9600[0]->setChecked(true); // 9600, not the 57600 the window starts with
+        j.controle<QRadioButton>(indexado("Opt_9600", 0))
+            ->setChecked(true); // 9600, not the 57600 the window starts with
         for (int c = 0; c < QTD_OPCOES; ++c)
-            Editor::define_caixa(j.ed->Chk_Opcao[size_t(c)], c == 0 ? 0 : 2);
+            Editor::define_caixa(j.opcao(size_t(c)), c == 0 ? 0 : 2);
         Ligacao* lig = j.lig;
         QString suspensos;
         QStringList por_cima;
@@ -113,13 +116,14 @@ class TesteLigacao : public QObject {
                 });
             }
             if (!l.startsWith(QLatin1String("REGISTRO 66:"))) return;
-            j.ed->Chk_Opcao[1]->setChecked(true);
+            j.opcao(1)->setChecked(true);
             // What a click or a paint finds at the frame's corners and on the PC keys row.
-            const QRect r = lig->Frm_Envia->geometry();
+            const QRect r = j.controle<QGroupBox>(QStringLiteral("Frm_Envia"))->geometry();
             for (const QPoint& p :
                  {r.bottomLeft() + QPoint(8, -8), r.bottomRight() - QPoint(8, 8), r.center()}) {
                 QWidget* achado = j->centralWidget()->childAt(p);
-                if (achado != lig->Frm_Envia && !lig->Frm_Envia->isAncestorOf(achado))
+                if (achado != j.controle<QGroupBox>(QStringLiteral("Frm_Envia")) &&
+                    !j.controle<QGroupBox>(QStringLiteral("Frm_Envia"))->isAncestorOf(achado))
                     por_cima << (achado ? achado->objectName() : QStringLiteral("-"));
             }
         };
@@ -142,7 +146,7 @@ class TesteLigacao : public QObject {
         QStringList recebido = linhas.mid(fim, linhas.indexOf("FIM_LAYOUT") + 1 - fim);
         QCOMPARE(recebido.removeAll("GRAVADO " + key), 1);
         QCOMPARE(recebido, esperado.split('\n', Qt::SkipEmptyParts));
-        QCOMPARE(j.lig->PBar->value(), 73);
+        QCOMPARE(j.controle<QProgressBar>(QStringLiteral("PBar"))->value(), 73);
         confere_ocioso(j);
         // The emulator's layout file holds what arrived.
         QVERIFY(le_bytes(key).contains("[Tab1]\r\nT0=65\r\n"));
@@ -181,7 +185,7 @@ class TesteLigacao : public QObject {
             std::iota(indices.begin(), indices.begin() + aceitos, 1);
             QCOMPARE(j.sim.indices(), indices);
             QVERIFY(!j.sim.tem(QStringLiteral("FIM")));
-            QCOMPARE(j.lig->PBar->value(), barra);
+            QCOMPARE(j.controle<QProgressBar>(QStringLiteral("PBar"))->value(), barra);
             confere_ocioso(j);
         }
     }
@@ -216,9 +220,9 @@ class TesteLigacao : public QObject {
             j.lig->Cmd_Grava_Teclado_Click();
             confere_ocioso(j);
         };
-        j.ed->codigos.tabela(2)[7] = 256;
+        j.poe_codigo(2, 7, 256);
         grava();
-        j.ed->Txt_Sentinela[0][0]->clear();
+        j.sentinela(0, 0)->clear();
         grava();
         QCOMPARE(
             j.mensagens.textos(),
@@ -228,7 +232,7 @@ class TesteLigacao : public QObject {
         QTest::qWait(50);
         QVERIFY(j.sim.indices().isEmpty());
         QVERIFY(!j.sim.tem(QStringLiteral("IGNORADO")));
-        QCOMPARE(j.lig->PBar->value(), 0);
+        QCOMPARE(j.controle<QProgressBar>(QStringLiteral("PBar"))->value(), 0);
     }
 
     // Capture opens the port and stores it. Bytes arriving outside an exchange become
@@ -241,12 +245,12 @@ class TesteLigacao : public QObject {
         JanelaLigacao j;
         j.configuracao.valores.clear();
         j.lig->mnu_ativa_serial_Click();
-        QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), 0x8000u);
+        QCOMPARE(j.controle<Forma>(QStringLiteral("Shp_Captura_serial"))->FillColor(), 0x8000u);
         QCOMPARE(j.configuracao.valores.value(QStringLiteral("Sistema/Serial")), QString::number(PORTA));
-        j.ed->Lbl_TeclaLBtab_Click(3);
+        j.doc->escolhe_tecla(3);
         j.sim.comando(QStringLiteral("envia 41 35 31 00"));
-        QTRY_COMPARE(int(j.ed->Tecla_Atual), 7);
-        const auto& t1 = j.ed->codigos.tabela(1);
+        QTRY_COMPARE(int(j.doc->tecla()), 7);
+        const auto& t1 = j.doc->layout().tabela(1);
         QCOMPARE((QList<int>{t1[3], t1[4], t1[5], t1[6]}), (QList<int>{65, 53, 49, 0}));
         j.lig->mnu_ativa_serial_Click();
         j.sim.comando(QStringLiteral("envia 0d"));
@@ -254,9 +258,9 @@ class TesteLigacao : public QObject {
 
         envia(j);
         QCOMPARE(j.mensagens.ultima(), SUCESSO);
-        QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
+        QCOMPARE(j.controle<Forma>(QStringLiteral("Shp_Captura_serial"))->FillColor(), BRANCO);
         confere_ocioso(j);
-        j.ed->Lbl_TeclaLBtab_Click(0);
+        j.doc->escolhe_tecla(0);
         j.sim.comando(QStringLiteral("envia 41"));
         QVERIFY(j.sim.espera(QStringLiteral("ENVIADO 41")));
         QTest::qWait(50);
@@ -269,7 +273,7 @@ class TesteLigacao : public QObject {
         QCOMPARE(j.mensagens.vistas.size(), size_t(2));
         QCOMPARE(j.mensagens.ultima(), QStringLiteral("A porta serial deixou de responder (adaptador "
                                                       "desconectado?). A captura serial foi desligada."));
-        QCOMPARE(j.lig->Shp_Captura_serial->FillColor(), BRANCO);
+        QCOMPARE(j.controle<Forma>(QStringLiteral("Shp_Captura_serial"))->FillColor(), BRANCO);
     }
 
     // "Sair" while records go out: the exchange stops at once, says nothing more, and
