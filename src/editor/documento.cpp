@@ -177,10 +177,4 @@ void Documento::mostra_aberto() {
     escolhe_aba(1);
 }
 
-std::string Documento::texto_sentinela(const Layout& layout, int slot, int caixa) {
-    const int valor = layout.tabela(caixa + 1).at(std::size_t(slot));
-    if (caixa == 0 && valor == 0) return LINHAS_SENTINELA.at(std::size_t(slot - PRIMEIRO_SENTINELA)).padrao;
-    return std::to_string(valor);
-}
-
 } // namespace vantora

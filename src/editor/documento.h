@@ -88,10 +88,6 @@ class Documento {
     // After a layout read: the sentinels shown, nothing selected, table 1 on view.
     void mostra_aberto();
 
-    // Sentinel display rule: text of box `caixa` (0..3) of the row of `slot` (66..71):
-    // the row's `padrao` in box 0 when table 1 holds 0, otherwise the number.
-    [[nodiscard]] static std::string texto_sentinela(const Layout& layout, int slot, int caixa);
-
   private:
     void avisa(Mudanca m) const;
     void atribui(std::int16_t codigo);

@@ -120,7 +120,7 @@ void sentinelas_e_opcoes() {
     const std::tuple<int, int, const char*> regra[] = {
         {66, 0, "7"}, {67, 0, "03"}, {67, 1, "-1"}, {68, 1, "0"}, {71, 0, "10"}};
     for (const auto& [slot, caixa, texto] : regra)
-        CONFERE(Documento::texto_sentinela(l, slot, caixa), std::string(texto));
+        CONFERE(texto_sentinela(l, slot, caixa), std::string(texto));
 
     // The copy stops at the first box without a number, those before it copied.
     Contado c;
