@@ -8,7 +8,9 @@
 
 #include "base/pagina.h"
 
+#ifdef QT_CORE_LIB // the captions below; the layout file's Qt-free codec takes only the layout
 #include <QString>
+#endif
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -108,6 +110,7 @@ struct Layout {
     }
 };
 
+#ifdef QT_CORE_LIB
 // Caption a programmable key shows for code c: nothing for 0 (no code), the control
 // code's name below 32, "Space", "DEL", otherwise the character in the keyboard's code
 // page. A code no caption can show is its number in angle brackets ("<300>", "<-1>"),
@@ -128,6 +131,7 @@ struct Layout {
 [[nodiscard]] QString legenda_trilha(int trilha);
 // A row named in messages: "Sentinela Final, Leitor Trilha 2".
 [[nodiscard]] QString nome_sentinela(const LinhaSentinela& linha);
+#endif
 
 // Keys hidden in the 44-key (Norva) view: columns 11 and 12 of rows 0..3 and row 4.
 [[nodiscard]] constexpr bool oculta_no_modelo_44(int tecla) {
