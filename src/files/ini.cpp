@@ -159,14 +159,8 @@ std::u32string caracteres(std::string_view texto) {
 // A name as the caller gives it, one line: without surrounding blanks, a line break
 // as a blank.
 std::u32string apara_nome(std::string_view nome) {
-    std::u32string s = caracteres(nome);
-    std::size_t a = 0;
-    std::size_t b = s.size();
-    while (a < b && ehBranco(s[a]))
-        ++a;
-    while (b > a && ehBranco(s[b - 1]))
-        --b;
-    s = s.substr(a, b - a);
+    // The blanks are ASCII: no byte of them is part of another character.
+    std::u32string s = caracteres(apara(nome));
     std::replace_if(s.begin(), s.end(), [](char32_t c) { return c == '\r' || c == '\n'; }, U' ');
     return s;
 }

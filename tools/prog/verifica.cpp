@@ -442,7 +442,9 @@ int check(const QStringList& args) {
     v.opcoes();
     v.tabelas();
     v.desconhecidas();
-    ini = PerfilPrivado(); // read no more: its memory goes before the report is composed
+    // Read no more: its memory goes before the report is composed (moved out, since a
+    // string assigned an empty one keeps its buffer).
+    { const PerfilPrivado lido = std::move(ini); }
     std::stable_sort(v.problemas.begin(), v.problemas.end(),
                      [](const Problema& a, const Problema& b) { return a.linha < b.linha; });
     int erros = 0;
