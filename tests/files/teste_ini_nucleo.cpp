@@ -36,11 +36,12 @@ void le() {
         // Windows-1252 read as UTF-8; letters outside ASCII folded too.
         {"[Se\xE7\xC3o]\r\n\xC9=\xE1\x80\x81\r\n", "SEÇãO", "é", "á€\xC2\x81"},
         {"[\x8A\x9F]\r\nk=1\r\n", "šÿ", "K", "1"},
-        // Notepad's marks: the text after them, a second mark no part of it.
+        // Notepad's marks: the text after them, a second mark no part of it; a character
+        // Windows-1252 lacks is '?', two beyond U+FFFF as for the halves of its UTF-16.
         {"\xEF\xBB\xBF[S]\r\nk=ação\r\n", "s", "k", "ação"},
         {"\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=1\r\n", "S", "k", "1"},
         {bytes("\xFF\xFE[\0S\0]\0\n\0k\0=\0\xAC\x20"), "S", "k", "€"},
-        {bytes("\xFE\xFF\0[\0S\0]\0\n\0k\0=\xD8\x3D\xDE\x00"), "S", "k", "?"},
+        {bytes("\xFE\xFF\0[\0S\0]\0\n\0k\0=\xD8\x3D\xDE\x00"), "S", "k", "??"},
     };
     // clang-format on
     for (const Leitura& c : casos) {
