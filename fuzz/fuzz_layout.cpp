@@ -49,8 +49,9 @@ Layout layout_de(const std::uint8_t* d, std::size_t n) {
     return l;
 }
 
-// Bytes taken as Latin-1 characters, in UTF-8.
-std::string latin1(std::string_view bytes) {
+// `n` bytes from `inicio` (fewer at the end, none past it), as Latin-1 characters in UTF-8.
+std::string latin1(std::string_view todos, std::size_t inicio, std::size_t n) {
+    const std::string_view bytes = inicio < todos.size() ? todos.substr(inicio, n) : std::string_view();
     std::string r;
     for (const char c : bytes)
         acrescenta_utf8(r, static_cast<unsigned char>(c));
@@ -80,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
 
     // A few reads with names taken from the input itself.
     if (tamanho >= 4) {
-        const std::string s = latin1(bytes.substr(1, dados[0] % 8));
-        const std::string k = latin1(bytes.substr(1 + dados[0] % 8, dados[1] % 8));
+        const std::string s = latin1(bytes, 1, dados[0] % 8);
+        const std::string k = latin1(bytes, 1 + dados[0] % 8, dados[1] % 8);
         (void)ini.le(s, k, " d ", dados[2] % 16);
         (void)Le_Ini(ini, s, k);
     }
@@ -101,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         std::size_t qtd = 0;
         for (std::size_t i = 0; i + 3 <= tamanho && i < 36; i += 3) {
             const std::size_t s = dados[i] % nomes.size(), k = dados[i + 1] % nomes.size();
-            const std::string valor = latin1(bytes.substr(i, dados[i + 2] % 6));
+            const std::string valor = latin1(bytes, i, dados[i + 2] % 6);
             olhar[qtd++] = {s, k};
             olhar[qtd++] = {s, (k + 1) % nomes.size()};
             try {
