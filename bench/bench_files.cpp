@@ -1,5 +1,6 @@
 // Save and Open of a full layout file, beside the floor of writing and reading the
 // same bytes with a plain QSaveFile / QFile. Prints medians; never fails.
+#include "files/disco.h"
 #include "files/ini.h"
 #include "files/layout.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 using namespace vantora;
@@ -51,13 +53,14 @@ int main(int argc, char** argv) {
             l.tabela(n)[i] = static_cast<std::int16_t>((i * 37 + n * 11) % 256);
     PerfilPrivado novo;
     Grava_Layout(novo, l);
-    const QByteArray bytes = novo.texto();
+    const std::string texto = novo.texto();
+    const QByteArray bytes = QByteArray::fromStdString(texto);
 
     // Save over an existing layout: read its lines, replace the 292 values, write once.
     const double salvar = mediana_us(vezes, [&] {
-        PerfilPrivado ini = PerfilPrivado::le_para_gravar(arquivo);
+        PerfilPrivado ini = le_para_gravar(arquivo);
         Grava_Layout(ini, l);
-        ini.salva(arquivo);
+        salva(ini, arquivo);
     });
     const double salvar_piso = mediana_us(vezes, [&] {
         QSaveFile f(piso);
@@ -70,9 +73,9 @@ int main(int argc, char** argv) {
     int k = 0;
     const double salvar_novo = mediana_us(vezes, [&] {
         const QString c = dir.filePath(QStringLiteral("n%1.key").arg(k++));
-        PerfilPrivado ini = PerfilPrivado::le_para_gravar(c);
+        PerfilPrivado ini = le_para_gravar(c);
         Grava_Layout(ini, l);
-        ini.salva(c);
+        salva(ini, c);
     });
     const double salvar_novo_piso = mediana_us(vezes, [&] {
         QSaveFile f(dir.filePath(QStringLiteral("p%1.key").arg(k++)));
@@ -84,7 +87,7 @@ int main(int argc, char** argv) {
 
     Layout lido;
     const double abrir = mediana_us(vezes, [&] {
-        if (!Le_Layout(PerfilPrivado::le_arquivo(arquivo), lido)) std::abort();
+        if (!Le_Layout(le_arquivo(arquivo), lido)) std::abort();
     });
     const double abrir_piso = mediana_us(vezes, [&] {
         QFile f(piso);
@@ -92,7 +95,7 @@ int main(int argc, char** argv) {
     });
     // The parts of Open without the disk.
     const double so_leitura =
-        mediana_us(vezes, [&] { (void)Le_Layout(PerfilPrivado::de_bytes(bytes), lido); });
+        mediana_us(vezes, [&] { (void)Le_Layout(PerfilPrivado::de_bytes(texto), lido); });
 
     std::printf("layout file of %lld bytes, median of %d runs\n", static_cast<long long>(bytes.size()),
                 vezes);
@@ -105,19 +108,20 @@ int main(int argc, char** argv) {
     // first table, up to the size limit. Parsing and the 292 reads, once: the names
     // are found through the sorted hashes of each section's keys, not by a walk
     // through the filler for every read.
-    QByteArray grande = bytes;
-    const qsizetype tab1 = grande.indexOf("[Tab1]\r\n") + 8;
-    QByteArray enchimento;
+    std::string grande = texto;
+    const std::size_t tab1 = grande.find("[Tab1]\r\n") + 8;
+    std::string enchimento;
     enchimento.reserve(PerfilPrivado::LIMITE_BYTES);
-    for (qint64 i = 0; enchimento.size() + grande.size() + 32 < PerfilPrivado::LIMITE_BYTES; ++i)
-        enchimento += "Enchimento" + QByteArray::number(i) + "=0\r\n";
+    for (long long i = 0; std::int64_t(enchimento.size() + grande.size() + 32) < PerfilPrivado::LIMITE_BYTES; ++i)
+        enchimento += "Enchimento" + std::to_string(i) + "=0\r\n";
     grande.insert(tab1, enchimento);
-    enchimento = QByteArray();
+    enchimento = std::string();
+    const std::size_t tamanho_grande = grande.size();
     Layout lido_grande;
     QElapsedTimer r;
     r.start();
-    const bool ok_grande = Le_Layout(PerfilPrivado::de_bytes(grande), lido_grande);
+    const bool ok_grande = Le_Layout(PerfilPrivado::de_bytes(std::move(grande)), lido_grande);
     std::printf("%-34s %9.1f ms (%lld bytes)\n", "Open of the largest file, no disk",
-                double(r.nsecsElapsed()) / 1e6, static_cast<long long>(grande.size()));
+                double(r.nsecsElapsed()) / 1e6, static_cast<long long>(tamanho_grande));
     return lido == l && ok_grande && lido_grande == l ? 0 : 1;
 }

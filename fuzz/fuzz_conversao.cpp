@@ -3,13 +3,17 @@
 // strict one accepts the text.
 #include "editor/conversao.h"
 #include "base/erro.h"
+#include "base/pagina.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <string_view>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
-    const std::string_view texto(reinterpret_cast<const char*>(dados), tamanho);
+    // The bytes as Windows-1252 characters, in UTF-8, as a layout file's value reaches them.
+    std::string texto;
+    for (std::size_t i = 0; i < tamanho; ++i)
+        vantora::acrescenta_utf8(texto, vantora::caractere_ansi(dados[i]));
     int estrito = 0;
     bool aceito = false;
     try {

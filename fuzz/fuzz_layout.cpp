@@ -5,11 +5,14 @@
 #include "files/ini.h"
 #include "files/layout.h"
 #include "base/erro.h"
+#include "base/pagina.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 using namespace vantora;
 
@@ -39,11 +42,20 @@ Layout layout_de(const std::uint8_t* d, std::size_t n) {
             auto v = static_cast<std::int16_t>(proximo() % 5 == 0 ? proximo() : proximo() % 256);
             // A value written as "-2..." reads as a missing key: the files have always
             // worked that way, so the editor never produces one.
-            if (QString::number(v).startsWith(QLatin1String("-2"))) v = 0;
+            if (std::to_string(v).rfind("-2", 0) == 0) v = 0;
             l.tabela(t)[i] = v;
         }
     }
     return l;
+}
+
+// `n` bytes from `inicio` (fewer at the end, none past it), as Latin-1 characters in UTF-8.
+std::string latin1(std::string_view todos, std::size_t inicio, std::size_t n) {
+    const std::string_view bytes = inicio < todos.size() ? todos.substr(inicio, n) : std::string_view();
+    std::string r;
+    for (const char c : bytes)
+        acrescenta_utf8(r, static_cast<unsigned char>(c));
+    return r;
 }
 
 void le(const PerfilPrivado& ini) {
@@ -59,7 +71,7 @@ void le(const PerfilPrivado& ini) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
-    const QByteArray bytes(reinterpret_cast<const char*>(dados), static_cast<qsizetype>(tamanho));
+    const std::string bytes(reinterpret_cast<const char*>(dados), tamanho);
     PerfilPrivado ini = PerfilPrivado::de_bytes(bytes);
     // Untouched text comes back byte for byte; text after a byte-order mark comes back
     // in Windows-1252, without the mark.
@@ -69,9 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
 
     // A few reads with names taken from the input itself.
     if (tamanho >= 4) {
-        const QString s = QString::fromLatin1(bytes.mid(1, dados[0] % 8));
-        const QString k = QString::fromLatin1(bytes.mid(1 + dados[0] % 8, dados[1] % 8));
-        (void)ini.le(s, k, QStringLiteral(" d "), dados[2] % 16);
+        const std::string s = latin1(bytes, 1, dados[0] % 8);
+        const std::string k = latin1(bytes, 1 + dados[0] % 8, dados[1] % 8);
+        (void)ini.le(s, k, " d ", dados[2] % 16);
         (void)Le_Ini(ini, s, k);
     }
 
@@ -81,10 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     static unsigned chamadas = 0;
     const unsigned n = chamadas++;
     if (n % 8 == 0) {
-        static const std::array<QString, 10> nomes = {
-            QStringLiteral("Tab1"), QStringLiteral(" tAB1 "), QStringLiteral("T0"), QStringLiteral(""),
-            QStringLiteral("a]b"),  QStringLiteral("Seção"),  QStringLiteral("☺"),  QStringLiteral("x\r\ny"),
-            QStringLiteral("[z"),   QStringLiteral("k=1")};
+        static const std::array<std::string, 10> nomes = {"Tab1", " tAB1 ", "T0", "",    "a]b",
+                                                          "Seção", "☺",      "x\r\ny", "[z", "k=1"};
         PerfilPrivado p = ini;
         // The names written and an untouched neighbour of each; every pair of names on
         // the calls that also take the round trip.
@@ -92,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         std::size_t qtd = 0;
         for (std::size_t i = 0; i + 3 <= tamanho && i < 36; i += 3) {
             const std::size_t s = dados[i] % nomes.size(), k = dados[i + 1] % nomes.size();
-            const QString valor = QString::fromLatin1(bytes.mid(static_cast<qsizetype>(i), dados[i + 2] % 6));
+            const std::string valor = latin1(bytes, i, dados[i + 2] % 6);
             olhar[qtd++] = {s, k};
             olhar[qtd++] = {s, (k + 1) % nomes.size()};
             try {
@@ -109,13 +119,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         }
         // A text that save refuses (it would begin with a byte-order mark) is never
         // written, so it has no read-back to agree with.
-        const QByteArray escrito = qtd > 0 ? p.texto() : QByteArray();
-        if (qtd > 0 && PerfilPrivado::motivo_recusa(escrito).isEmpty()) {
+        const std::string escrito = qtd > 0 ? p.texto() : std::string();
+        if (qtd > 0 && PerfilPrivado::motivo_recusa(escrito).empty()) {
             const PerfilPrivado relido = PerfilPrivado::de_bytes(escrito);
             for (std::size_t j = 0; j < qtd; ++j) {
-                const QString& s = nomes[olhar[j].first];
-                const QString& k = nomes[olhar[j].second];
-                if (p.le(s, k, QStringLiteral("<d>"), 255) != relido.le(s, k, QStringLiteral("<d>"), 255))
+                const std::string& s = nomes[olhar[j].first];
+                const std::string& k = nomes[olhar[j].second];
+                if (p.le(s, k, "<d>", 255) != relido.le(s, k, "<d>", 255))
                     falha("a value read in memory differs from the one read from the written text");
             }
         }
@@ -128,13 +138,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     if (n % 128 != 0) return 0;
     const Layout salvo = layout_de(dados, tamanho);
     Grava_Layout(ini, salvo);
-    const QByteArray texto = ini.texto();
+    const std::string texto = ini.texto();
     if (texto.size() < bytes.size()) falha("saving lost bytes");
 
     Layout lido;
     if (!Le_Layout(ini, lido) || !(lido == salvo))
         falha("the layout read in memory differs from the one saved");
-    if (!PerfilPrivado::motivo_recusa(texto).isEmpty()) return 0; // never written, as above
+    if (!PerfilPrivado::motivo_recusa(texto).empty()) return 0; // never written, as above
     PerfilPrivado de_novo = PerfilPrivado::de_bytes(texto);
     Layout relido;
     relido.caixas.fill(2);

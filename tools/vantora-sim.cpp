@@ -5,6 +5,7 @@
 // (0x91 + index + four codes) and the end command (0x92), and answers each record
 // as the keyboard does: "5" accepted, "1" rejected. At the end command it prints the
 // layout it received and can write it as a .key file.
+#include "files/disco.h"
 #include "files/layout.h"
 #include "base/erro.h"
 #include "base/idioma.h"
@@ -324,7 +325,7 @@ class Teclado : public QObject {
         try {
             vantora::PerfilPrivado ini;
             vantora::Grava_Layout(ini, l);
-            ini.salva(saida);
+            vantora::salva(ini, saida);
         } catch (const vantora::ErroExecucao& e) {
             std::fprintf(stderr, "vantora-sim: o layout recebido não foi gravado: %s\n",
                          e.descricao().c_str());

@@ -4,6 +4,7 @@
 #include "capture/captura.h"
 #include "editor/documento.h"
 #include "files/dialogo.h"
+#include "files/disco.h"
 #include "files/layout.h"
 
 #include <QCoreApplication>
@@ -87,13 +88,13 @@ void Arquivos::mnuSalvar_Click() {
 
 void Arquivos::Grava_Layout() {
     // The whole file is composed from the lines it has now and written once.
-    PerfilPrivado ini = PerfilPrivado::le_para_gravar(Arquivo_Atual);
+    PerfilPrivado ini = le_para_gravar(Arquivo_Atual);
     vantora::Grava_Layout(ini, documento_.layout());
-    ini.salva(Arquivo_Atual);
+    salva(ini, Arquivo_Atual);
 }
 
 void Arquivos::Le_Layout() {
-    const PerfilPrivado ini = PerfilPrivado::le_arquivo(Arquivo_Atual);
+    const PerfilPrivado ini = le_arquivo(Arquivo_Atual);
     Layout layout = documento_.layout();
     // What the reader set before a failing read stays set, in the window too.
     auto aplica = [&](const PosicaoLeitura& onde) {
@@ -106,9 +107,10 @@ void Arquivos::Le_Layout() {
         deste_teclado = vantora::Le_Layout(ini, layout, &onde);
     } catch (ErroExecucao& e) {
         aplica(onde);
-        const QString lido = onde.lido_antes();
+        const QString lido = QString::fromStdString(onde.lido_antes());
         const QString complemento =
-            QStringLiteral("O arquivo foi lido só até a entrada %1, que não pôde ser lida: ").arg(onde.nome()) +
+            QStringLiteral("O arquivo foi lido só até a entrada %1, que não pôde ser lida: ")
+                .arg(QString::fromStdString(onde.nome())) +
             (lido.isEmpty()
                  ? QStringLiteral("nada dele ficou na janela.")
                  : QStringLiteral("a janela ficou com %1 do arquivo; o resto continua como estava.").arg(lido));
@@ -119,7 +121,7 @@ void Arquivos::Le_Layout() {
         throw;
     }
     if (!deste_teclado) {
-        mensagens_.informa(mensagemOutroTeclado(), QStringLiteral("Vantora"));
+        mensagens_.informa(QString::fromStdString(mensagemOutroTeclado()), QStringLiteral("Vantora"));
         return;
     }
     documento_.define_layout(layout);

@@ -1,7 +1,9 @@
 #pragma once
 // The private-profile store: an INI file held in memory line by line, read and
 // written the way the Windows profile functions do, so that layout files pass
-// freely between this program and the ones written on Windows.
+// freely between this program and the ones written on Windows. Standard C++ alone:
+// the file is bytes, names and values come and go as UTF-8 text. Reading a file from
+// disk and saving one are the program's part (files/disco.h).
 //
 // Reading (as GetPrivateProfileString): section and key names are matched without
 // regard to letter case and without the blanks around them; the value comes back
@@ -10,7 +12,8 @@
 // it win; a missing file, section or key gives the default. A line is a section
 // header when it starts with '[' and has a ']' after it (the name lies before the
 // last ']'); a key line holds an '='; every other line (blank lines, comments,
-// junk) is kept and ignored.
+// junk) is kept and ignored. The blanks are the ASCII ones (space, tab, CR, LF, VT,
+// FF): a no-break space (A0h) is part of a name.
 //
 // Writing (as WritePrivateProfileString): the value of an existing key is replaced
 // where it stands, a missing key is added after the last non-blank line of its
@@ -28,16 +31,13 @@
 // Windows-1252), which Windows, and this store, would read back as other text.
 //
 // Reading is linear in the size of the file: line starts and hashed name indexes,
-// no copy per line, a few bytes for each line and section. A save composes the whole
-// text and writes it once, through a temporary file renamed over the original.
+// no copy per line, a few bytes for each line and section.
 
-#include <QByteArray>
-#include <QHash>
-#include <QString>
-#include <QStringView>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -51,53 +51,48 @@ class PerfilPrivado {
 
     // Files larger than this are no profile of ours: reading takes them as missing,
     // writing over them is refused.
-    static constexpr qint64 LIMITE_BYTES = qint64(256) * 1024 * 1024;
+    static constexpr std::int64_t LIMITE_BYTES = std::int64_t(256) * 1024 * 1024;
 
     PerfilPrivado() = default;
 
-    // A profile made of these bytes (for tests and the fuzzer).
-    [[nodiscard]] static PerfilPrivado de_bytes(const QByteArray& bytes);
-
-    // Reads a layout file, for the window's Open and every command of vantora-prog. A
-    // missing file, a folder, a device, a file that cannot be read or one above
-    // LIMITE_BYTES reads as an empty profile (every read gives its default), `motivo`
-    // saying why ("arquivo não encontrado"). Never throws for bad content.
-    [[nodiscard]] static PerfilPrivado le_arquivo(const QString& caminho, QString* motivo = nullptr);
-
-    // Reads a file that is about to be rewritten. A missing file gives an empty
-    // profile; a file that exists but cannot be read whole throws error 75 naming
-    // the file and the reason, since writing over it would lose what it holds.
-    [[nodiscard]] static PerfilPrivado le_para_gravar(const QString& caminho);
+    // A profile made of the bytes of a file (more than LIMITE_BYTES: an empty one).
+    [[nodiscard]] static PerfilPrivado de_bytes(std::string bytes);
 
     // The value of `chave` in `secao`, cut to capacidade - 1 characters, or the
     // default (without its trailing blanks, also cut) when the section or the key
     // does not exist. A key line without '=' holds no value.
-    [[nodiscard]] QString le(const QString& secao, const QString& chave, const QString& padrao,
-                             int capacidade) const;
+    [[nodiscard]] std::string le(std::string_view secao, std::string_view chave, std::string_view padrao,
+                                 int capacidade) const;
 
     // Sets `chave` of `secao` to `valor`. Names are taken without their surrounding
     // blanks; a line break in a name or value is written as a blank, so that one
-    // call never makes more than one line. A key name holding '=' or starting with
-    // '[' could not be read back: error 5.
-    void grava(const QString& secao, const QString& chave, const QString& valor);
+    // call never makes more than one line; a character Windows-1252 lacks is written
+    // as '?'. A key name holding '=' or starting with '[' could not be read back:
+    // error 5.
+    void grava(std::string_view secao, std::string_view chave, std::string_view valor);
 
     // The text of the file as it now stands, in Windows-1252.
-    [[nodiscard]] QByteArray texto() const;
+    [[nodiscard]] std::string texto() const;
 
     // The encoding the file was read in, and its name for messages ("UTF-16 LE com BOM").
     [[nodiscard]] Codificacao codificacao() const { return codificacao_; }
-    [[nodiscard]] static QString nome_codificacao(Codificacao c);
+    [[nodiscard]] static std::string nome_codificacao(Codificacao c);
     // The file's text holds characters that Windows-1252 lacks (read as '?').
     [[nodiscard]] bool tem_caracteres_fora_do_1252() const { return perdas_; }
+
+    // A name as the reader compares names: without the blanks around it, a line break
+    // in it as a blank, in one letter case (UTF-8 in and out). Two names are the same
+    // section or key exactly when their folded forms are equal.
+    [[nodiscard]] static std::string dobra(std::string_view nome);
 
     // The section headers and key lines of the file as read, in file order, with
     // their line numbers (from 1): for checking a file and pointing at its lines.
     struct LinhaNomeada {
         int numero = 0;         // 0: no header or key line
         bool cabecalho = false; // a section header; otherwise a key line
-        QString secao;          // the section it belongs to (empty before the first one)
-        QString chave;
-        QString valor; // as written, without surrounding blanks
+        std::string secao;      // the section it belongs to (empty before the first one)
+        std::string chave;
+        std::string valor; // as written, without surrounding blanks
     };
     // Gives each of them to `visita`, in file order, one at a time: the names are
     // decoded as the walk reaches them, never all held at once.
@@ -109,42 +104,42 @@ class PerfilPrivado {
     // Why `texto` must not be written as a layout file, or an empty string when it may
     // be: a text that begins with the bytes of a byte-order mark reads back as UTF-8 or
     // UTF-16, here and in the Windows profile functions, not as the text written.
-    [[nodiscard]] static QString motivo_recusa(const QByteArray& texto);
-
-    // Writes texto() to `caminho` in one go (temporary file renamed over the
-    // original). On failure throws error 75 with a description that names the file
-    // and the reason; the old file is then left as it was. A text read from a file
-    // with characters Windows-1252 lacks, and a text motivo_recusa() refuses, are
-    // refused the same way.
-    void salva(const QString& caminho) const;
+    [[nodiscard]] static std::string motivo_recusa(std::string_view texto);
+    // Why texto() must not be written over the file it was read from, or empty: the
+    // file's text had characters Windows-1252 lacks, or motivo_recusa(texto()).
+    [[nodiscard]] std::string motivo_recusa_gravacao(const std::string& texto) const;
 
   private:
+    // A name folded for comparison, one character per element.
+    using Dobrado = std::u32string;
     // Keys added by grava() to one section, with their index by folded name.
     struct Acrescimos {
-        std::vector<QByteArray> linhas;
-        QHash<QString, qsizetype> indice;
+        std::vector<std::string> linhas;
+        std::unordered_map<Dobrado, std::size_t> indice;
     };
     // A section added by grava(), written at the end of the file.
     struct SecaoNova {
-        QByteArray nome;
+        std::string nome;
         Acrescimos chaves;
     };
     // Where a key lives: an original line, or an added line of a section.
     struct Local {
-        int secao = -1;           // original sections first, then the added ones
-        qsizetype linha = -1;     // original line, or -1
-        qsizetype acrescimo = -1; // index into the section's added lines, or -1
+        int secao = -1;               // original sections first, then the added ones
+        std::int64_t linha = -1;     // original line, or -1
+        std::int64_t acrescimo = -1; // index into the section's added lines, or -1
     };
     // Key name hashes and their lines, sorted.
     using Indice = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+    // A run of the file's bytes.
+    using Trecho = std::string_view;
 
     void analisa();
     // The name of an original section as its header has it.
-    [[nodiscard]] std::pair<const char*, qsizetype> nome_secao(std::uint32_t secao) const;
+    [[nodiscard]] Trecho nome_secao(std::uint32_t secao) const;
     // Puts an original section in tabela_secoes_ unless one of its name is there.
     void indexa_secao(std::uint32_t secao, std::uint32_t hash);
-    [[nodiscard]] int acha_secao(QStringView dobrado, std::uint32_t hash) const;
-    [[nodiscard]] Local acha_chave(int secao, QStringView dobrado, std::uint32_t hash) const;
+    [[nodiscard]] int acha_secao(const Dobrado& dobrado, std::uint32_t hash) const;
+    [[nodiscard]] Local acha_chave(int secao, const Dobrado& dobrado, std::uint32_t hash) const;
     [[nodiscard]] const Indice& indice_chaves(std::uint32_t secao) const;
     [[nodiscard]] Acrescimos* acrescimos(int secao);
     [[nodiscard]] const Acrescimos* acrescimos(int secao) const;
@@ -155,14 +150,14 @@ class PerfilPrivado {
     // The line after which keys added to an original section go: its last non-blank line.
     [[nodiscard]] std::uint32_t insercao(std::uint32_t secao) const;
     // An original line as read, and as it now stands (without its line break).
-    [[nodiscard]] std::pair<const char*, qsizetype> original(std::size_t linha) const;
-    [[nodiscard]] std::pair<const char*, qsizetype> conteudo(qsizetype linha) const;
+    [[nodiscard]] Trecho original(std::size_t linha) const;
+    [[nodiscard]] Trecho conteudo(std::size_t linha) const;
     [[nodiscard]] std::size_t qtd_linhas() const { return inicios_.empty() ? 0 : inicios_.size() - 1; }
 
     // A layout may hold millions of lines and sections: what every one of them costs
     // is a number or two; the parts few of them need (added keys, key indexes) live
     // beside them, for those only.
-    QByteArray bytes_; // in Windows-1252
+    std::string bytes_; // in Windows-1252
     Codificacao codificacao_ = Codificacao::Ansi;
     bool perdas_ = false;
     // First byte of each line, then the end of the text; a line's content ends where
@@ -176,10 +171,10 @@ class PerfilPrivado {
     std::size_t qtd_nomes_ = 0;
     // Key lines of an original section, built on the first look-up in it.
     mutable std::unordered_map<std::uint32_t, Indice> indices_chaves_;
-    std::map<std::uint32_t, Acrescimos> acrescimos_;             // original section -> keys added to it
-    std::vector<SecaoNova> secoes_novas_;                        // numbered after the original ones
-    QHash<QString, int> indice_secoes_novas_;                    // folded name -> section number
-    std::unordered_map<std::uint32_t, QByteArray> substituidas_; // original line -> new text
+    std::map<std::uint32_t, Acrescimos> acrescimos_;              // original section -> keys added to it
+    std::vector<SecaoNova> secoes_novas_;                         // numbered after the original ones
+    std::unordered_map<Dobrado, int> indice_secoes_novas_;        // folded name -> section number
+    std::unordered_map<std::uint32_t, std::string> substituidas_; // original line -> new text
 };
 
 } // namespace vantora

@@ -9,62 +9,82 @@
 //   ProtDispBNC=0
 //
 // Every value but "Tipo" is the decimal text of a signed 16-bit number; an option is
-// 0 (unchecked), 1 (checked) or 2 (greyed).
+// 0 (unchecked), 1 (checked) or 2 (greyed). Standard C++ alone: texts are UTF-8.
 
+#include "base/erro.h"
 #include "editor/tabelas.h"
 #include "files/ini.h"
-#include "base/erro.h"
 
-#include <QString>
-#include <array>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace vantora {
 
 // The file type written into every layout, and the message for a file without it.
-inline QString tipoLayout() {
-    return QStringLiteral("Vantora");
+inline std::string tipoLayout() {
+    return "Vantora";
 }
-inline QString mensagemOutroTeclado() {
-    return QStringLiteral("Arquivo referente a outro teclado");
+inline std::string mensagemOutroTeclado() {
+    return "Arquivo referente a outro teclado";
 }
+
+// A name of the layout file: the type, an option or an entry of a table.
+struct NomeLayout {
+    std::string secao;  // "Teclado", "Tab2"
+    std::string chave;  // "Tipo", "ProtDisp", "T5"
+    int opcao = -1;     // index in OPCOES_LAYOUT, for an option
+    int tabela = 0;     // 1..QTD_TABELAS, for an entry
+    int entrada = -1;   // 0..QTD_SLOTS - 1, likewise
+};
+
+// Every name of the file, once: Tipo, the options, then T0 of Tab1..Tab4, T1 of
+// Tab1..Tab4 and so on, the order in which the reader reads them and a new file has
+// them. The reader, the writer and vantora-prog's check all take the names from here.
+[[nodiscard]] const std::vector<NomeLayout>& nomes_layout();
+
+// The name a section and a key of a file stand for, as the reader finds them (names
+// compared as PerfilPrivado::dobra folds them), or nullptr when the layout has none.
+[[nodiscard]] const NomeLayout* nome_layout(std::string_view secao, std::string_view chave);
+// Whether the reader takes `secao` for one of the layout's sections.
+[[nodiscard]] bool secao_layout(std::string_view secao);
 
 // One key through the store. A missing key, and a value that starts with "-2" (the
 // marker of a missing key in the files of old), come back as one blank " ". At most
 // 254 characters come back, up to the first NUL.
-[[nodiscard]] QString Le_Ini(const PerfilPrivado& ini, const QString& secao, const QString& chave);
+[[nodiscard]] std::string Le_Ini(const PerfilPrivado& ini, std::string_view secao, std::string_view chave);
 
 // One key into the store.
-void Grava_Ini(PerfilPrivado& ini, const QString& secao, const QString& chave, const QString& valor);
+void Grava_Ini(PerfilPrivado& ini, std::string_view secao, std::string_view chave, std::string_view valor);
 
-// Writes the keys of the layout (292), in the order of a new file: Teclado's Tipo and
-// options, then T0 of Tab1..Tab4, T1 of Tab1..Tab4, and so on.
+// Writes the keys of the layout (292), in the order of nomes_layout().
 void Grava_Layout(PerfilPrivado& ini, const Layout& layout);
 
 // "T5 (tecla 6)": an entry's key name with the key number the tools and the window's
 // messages use (keys numbered from 1); "T65", "T66" for the entries of no key.
-[[nodiscard]] QString nome_entrada(int entrada);
+[[nodiscard]] std::string nome_entrada(int entrada);
 
 // The key the layout reader reads last. Le_Layout keeps it up to date, so that after
 // a read that failed it names the key that failed and tells what was set before it.
 struct PosicaoLeitura {
-    int opcao = -1;                      // index in OPCOES_LAYOUT while the options are read
-    int tabela = 0;                      // 1..QTD_TABELAS while the tables are read
-    int entrada = -1;                    // 0..71, likewise
-    [[nodiscard]] QString secao() const; // "Teclado", "Tab2"
-    [[nodiscard]] QString chave() const; // "ProtDisp", "T5"
+    int opcao = -1;                          // index in OPCOES_LAYOUT while the options are read
+    int tabela = 0;                          // 1..QTD_TABELAS while the tables are read
+    int entrada = -1;                        // 0..71, likewise
+    [[nodiscard]] std::string secao() const; // "Teclado", "Tab2"
+    [[nodiscard]] std::string chave() const; // "ProtDisp", "T5"
     // "[Tab2] T5 (tecla 6)"
-    [[nodiscard]] QString nome() const;
+    [[nodiscard]] std::string nome() const;
     // What a read that stopped here had set, in words: "as três opções, T0–T4 das
     // quatro tabelas e T5 da Tab1"; empty when nothing.
-    [[nodiscard]] QString lido_antes() const;
+    [[nodiscard]] std::string lido_antes() const;
 };
 
 // One value as the layout reader takes it: its text through Le_Ini, the number read,
 // and the error that stops the reader there (13: a key among T0..T65 missing or no
 // number; 6: out of range; 380: an option outside 0..2, `valor` holding it).
 struct ValorLido {
-    QString texto;
+    std::string texto;
     int valor = 0;
     std::optional<ErroExecucao> erro;
 };

@@ -5,6 +5,7 @@
 
 #include "editor/conversao.h"
 #include "editor/tabelas.h"
+#include "files/disco.h"
 #include "files/ini.h"
 #include "files/layout.h"
 
@@ -36,8 +37,8 @@ void grava_layout(const QString& caminho, const QString& texto) {
     PerfilPrivado ini;
     Grava_Layout(ini, l);
     for (const auto& [secao, chave] : {std::pair{"Tab1", "T0"}, {"Tab2", "T10"}, {"Tab3", "T64"}})
-        ini.grava(QString::fromLatin1(secao), QString::fromLatin1(chave), texto);
-    ini.salva(caminho);
+        ini.grava(secao, chave, texto.toStdString());
+    salva(ini, caminho);
 }
 
 // Every key shows what its table holds (caption and tooltip, which is also what a

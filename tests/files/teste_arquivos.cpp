@@ -8,6 +8,7 @@
 #include "comum/falsos.h"
 #include "files/dialogo.h"
 #include "files/dialogo_qt.h"
+#include "files/disco.h"
 #include "files/ini.h"
 #include "files/layout.h"
 
@@ -43,6 +44,21 @@ bool grava_bytes(const QString& caminho, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+// The store through the tests' Qt types.
+PerfilPrivado de_bytes(const QByteArray& bytes) {
+    return PerfilPrivado::de_bytes(bytes.toStdString());
+}
+QString le_de(const PerfilPrivado& ini, const QString& secao, const QString& chave, const QString& padrao,
+           int capacidade) {
+    return QString::fromStdString(ini.le(secao.toStdString(), chave.toStdString(), padrao.toStdString(), capacidade));
+}
+void grava_em(PerfilPrivado& ini, const QString& secao, const QString& chave, const QString& valor) {
+    ini.grava(secao.toStdString(), chave.toStdString(), valor.toStdString());
+}
+QByteArray texto_de(const PerfilPrivado& ini) {
+    return QByteArray::fromStdString(ini.texto());
+}
+
 // Text as Windows Notepad saves it as "UTF-8" or "Unicode": a byte-order mark first.
 QByteArray bloco_de_notas(const QString& texto, QStringConverter::Encoding codificacao) {
     return QStringEncoder(codificacao, QStringConverter::Flag::WriteBom).encode(texto);
@@ -54,7 +70,7 @@ QByteArray bloco_de_notas(const QString& texto, QStringConverter::Encoding codif
 // against the file itself.
 Layout exemplo() {
     Layout l;
-    if (!Le_Layout(PerfilPrivado::le_arquivo(dados(QStringLiteral("layout_novo.key"))), l))
+    if (!Le_Layout(le_arquivo(dados(QStringLiteral("layout_novo.key"))), l))
         qFatal("the golden file of a new layout does not read");
     return l;
 }
@@ -63,7 +79,7 @@ Layout exemplo() {
 QByteArray texto_layout(const Layout& l) {
     PerfilPrivado ini;
     Grava_Layout(ini, l);
-    return ini.texto();
+    return texto_de(ini);
 }
 
 // What a save refused for `motivo` says, and its box in the window.
@@ -149,7 +165,7 @@ class TesteArquivos : public QObject {
             {"[Se\xe7\xe3o]\r\nChave=\xe1\xe9\x80\x81\r\n", QStringLiteral("SEÇÃO"), QStringLiteral("chave"), QStringLiteral("áé€") + QChar(0x81)}};
         // clang-format on
         for (const auto& [arquivo, secao, chave, esperado] : casos)
-            QCOMPARE(PerfilPrivado::de_bytes(arquivo).le(secao, chave, PADRAO, 255), esperado);
+            QCOMPARE(le_de(de_bytes(arquivo), secao, chave, PADRAO, 255), esperado);
     }
 
     // Values and defaults are cut to the buffer less one; the default loses its
@@ -157,19 +173,19 @@ class TesteArquivos : public QObject {
     // code page lacks is written as '?', and found under that name, as on reading.
     void capacidade_e_nomes() {
         const QByteArray longo(300, 'x');
-        PerfilPrivado ini = PerfilPrivado::de_bytes("[S]\r\nk=" + longo + "\r\nq=\"" + longo + "\"\r\n");
-        QCOMPARE(ini.le("S", "k", PADRAO, 255), QString(254, QLatin1Char('x')));
-        QCOMPARE(ini.le("S", "q", PADRAO, 255), QString(254, QLatin1Char('x')));
-        QCOMPARE(ini.le("S", "k", PADRAO, 1), QString());
-        QCOMPARE(ini.le("S", "nada", QStringLiteral("-2  \t"), 255), QStringLiteral("-2"));
-        QCOMPARE(ini.le("S", "nada", QStringLiteral("abcdef"), 4), QStringLiteral("abc"));
+        PerfilPrivado ini = de_bytes("[S]\r\nk=" + longo + "\r\nq=\"" + longo + "\"\r\n");
+        QCOMPARE(le_de(ini, "S", "k", PADRAO, 255), QString(254, QLatin1Char('x')));
+        QCOMPARE(le_de(ini, "S", "q", PADRAO, 255), QString(254, QLatin1Char('x')));
+        QCOMPARE(le_de(ini, "S", "k", PADRAO, 1), QString());
+        QCOMPARE(le_de(ini, "S", "nada", QStringLiteral("-2  \t"), 255), QStringLiteral("-2"));
+        QCOMPARE(le_de(ini, "S", "nada", QStringLiteral("abcdef"), 4), QStringLiteral("abc"));
         ini = PerfilPrivado();
-        QVERIFY_THROWS_EXCEPTION(ErroExecucao, ini.grava("S", "k=1", "v"));
-        QVERIFY_THROWS_EXCEPTION(ErroExecucao, ini.grava("S", " [z]", "v"));
-        ini.grava(QStringLiteral("☺"), QStringLiteral("c☺"), "v");
-        QCOMPARE(ini.texto(), QByteArray("[?]\r\nc?=v\r\n"));
-        QCOMPARE(ini.le("?", "c?", PADRAO, 255), QStringLiteral("v"));
-        QCOMPARE(ini.le(QStringLiteral("☺"), QStringLiteral("c☺"), PADRAO, 255), PADRAO);
+        QVERIFY_THROWS_EXCEPTION(ErroExecucao, grava_em(ini, "S", "k=1", "v"));
+        QVERIFY_THROWS_EXCEPTION(ErroExecucao, grava_em(ini, "S", " [z]", "v"));
+        grava_em(ini, QStringLiteral("☺"), QStringLiteral("c☺"), "v");
+        QCOMPARE(texto_de(ini), QByteArray("[?]\r\nc?=v\r\n"));
+        QCOMPARE(le_de(ini, "?", "c?", PADRAO, 255), QStringLiteral("v"));
+        QCOMPARE(le_de(ini, QStringLiteral("☺"), QStringLiteral("c☺"), PADRAO, 255), PADRAO);
     }
 
     // Writing keeps every other byte: new sections, the first of two replaced where it
@@ -191,10 +207,10 @@ class TesteArquivos : public QObject {
              "[A]\r\nx=2\r\n; a\xe7\xe3o \x80\r\n"}};
         // clang-format on
         for (const auto& [antes, escritas, depois] : casos) {
-            PerfilPrivado ini = PerfilPrivado::de_bytes(antes);
+            PerfilPrivado ini = de_bytes(antes);
             for (int i = 0; i + 2 < escritas.size(); i += 3)
-                ini.grava(escritas[i], escritas[i + 1], escritas[i + 2]);
-            QCOMPARE(ini.texto(), depois);
+                grava_em(ini, escritas[i], escritas[i + 1], escritas[i + 2]);
+            QCOMPARE(texto_de(ini), depois);
         }
     }
 
@@ -218,9 +234,9 @@ class TesteArquivos : public QObject {
         for (const auto& [inicio, codificacao, marca] : recusados) {
             const QByteArray velho = bloco_de_notas(inicio + " nota\r\n[Seção]\r\nk=€\r\n", codificacao);
             QVERIFY(grava_bytes(caminho, velho));
-            PerfilPrivado s = PerfilPrivado::le_para_gravar(caminho);
-            QCOMPARE(s.le(QStringLiteral("SEÇÃO"), "k", PADRAO, 255), QStringLiteral("€"));
-            s.grava("S", "j", "2");
+            PerfilPrivado s = le_para_gravar(caminho);
+            QCOMPARE(le_de(s, QStringLiteral("SEÇÃO"), "k", PADRAO, 255), QStringLiteral("€"));
+            grava_em(s, "S", "j", "2");
             const QString motivo =
                 marca.isEmpty()
                     ? "o texto do arquivo (UTF-8 com BOM) tem caracteres que não existem em Windows-1252, a "
@@ -230,7 +246,7 @@ class TesteArquivos : public QObject {
                           "seria lido como foi gravado; apague esses caracteres do início do arquivo "
                           "num editor de texto")
                           .arg(inicio, marca);
-            QCOMPARE(erro_de([&] { s.salva(caminho); }),
+            QCOMPARE(erro_de([&] { salva(s, caminho); }),
                      std::pair(int(ERRO_ARQUIVO), nao_gravou(caminho, motivo)));
             QCOMPARE(le_bytes(caminho), velho);
         }
@@ -241,18 +257,18 @@ class TesteArquivos : public QObject {
             const QString grande = dir.filePath("grande.key");
             QVERIFY(grava_bytes(grande, {}) && QFile::resize(grande, tamanho)); // sparse
             QString motivo;
-            QCOMPARE(PerfilPrivado::le_arquivo(grande, &motivo).le("S", "k", PADRAO, 255), PADRAO);
+            QCOMPARE(le_de(le_arquivo(grande, &motivo), "S", "k", PADRAO, 255), PADRAO);
             QCOMPARE(
                 motivo,
                 QStringLiteral("arquivo grande demais para um layout (%1; o limite é 256 MB)").arg(dito));
         }
         QVERIFY(QDir(dir.path()).mkdir("pasta.key"));
-        QCOMPARE(PerfilPrivado::le_arquivo(dir.filePath("pasta.key")).le("S", "k", PADRAO, 255), PADRAO);
+        QCOMPARE(le_de(le_arquivo(dir.filePath("pasta.key")), "S", "k", PADRAO, 255), PADRAO);
 #ifdef Q_OS_UNIX
         const QString fifo = dir.filePath("fifo.key");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QCOMPARE(PerfilPrivado::le_arquivo(fifo).le("S", "k", PADRAO, 255), PADRAO);
-        QVERIFY_THROWS_EXCEPTION(ErroExecucao, PerfilPrivado::le_para_gravar(fifo));
+        QCOMPARE(le_de(le_arquivo(fifo), "S", "k", PADRAO, 255), PADRAO);
+        QVERIFY_THROWS_EXCEPTION(ErroExecucao, le_para_gravar(fifo));
 #endif
     }
 
@@ -276,7 +292,7 @@ class TesteArquivos : public QObject {
         const QString caso = QTest::currentDataTag();
         QFETCH(QString, motivo);
         const QByteArray velho = "[Teclado]\r\nTipo=Vantora\r\n; mantida\r\n";
-        PerfilPrivado ini = PerfilPrivado::de_bytes(velho);
+        PerfilPrivado ini = de_bytes(velho);
         Grava_Layout(ini, exemplo()); // some 3 KB, more than the limit and the space left
         QTemporaryDir dir;
         QString caminho = dir.filePath("a.key");
@@ -297,11 +313,11 @@ class TesteArquivos : public QObject {
         std::unique_ptr<LimiteTamanho> limite;
         if (caso == "limite de tamanho") limite = std::make_unique<LimiteTamanho>(1024);
 #endif
-        QCOMPARE(erro_de([&] { ini.salva(caminho); }),
+        QCOMPARE(erro_de([&] { salva(ini, caminho); }),
                  motivo.isEmpty() ? std::pair(0, QString())
                                   : std::pair(int(ERRO_ARQUIVO), nao_gravou(caminho, motivo)));
         const QStringList deixados = QFileInfo(caminho).dir().entryList(QDir::Files | QDir::Hidden);
-        if (caso != "pasta") QCOMPARE(le_bytes(caminho), motivo.isEmpty() ? ini.texto() : velho);
+        if (caso != "pasta") QCOMPARE(le_bytes(caminho), motivo.isEmpty() ? texto_de(ini) : velho);
         QVERIFY2(!deixados.join(' ').contains(".key."), qPrintable(deixados.join(' ')));
     }
 
@@ -310,12 +326,12 @@ class TesteArquivos : public QObject {
     // every other line; it reads back as saved.
     void textos() {
         QCOMPARE(texto_layout(exemplo()), le_bytes(dados("layout_novo.key")));
-        PerfilPrivado ini = PerfilPrivado::de_bytes(le_bytes(dados("existente.key")));
+        PerfilPrivado ini = de_bytes(le_bytes(dados("existente.key")));
         Grava_Layout(ini, exemplo());
         const QByteArray esperado = le_bytes(dados("existente_gravado.key"));
-        QCOMPARE(ini.texto(), esperado);
+        QCOMPARE(texto_de(ini), esperado);
         Layout l = marcado();
-        QVERIFY(Le_Layout(PerfilPrivado::de_bytes(esperado), l));
+        QVERIFY(Le_Layout(de_bytes(esperado), l));
         QVERIFY(l == exemplo());
     }
 
@@ -335,8 +351,8 @@ class TesteArquivos : public QObject {
             {"Teclado", "Tipo", "\"Vantora\"", 0, 0},
             {"Teclado", "Tipo", "vantora", -1, 0}};
         for (const auto& [secao, chave, valor, erro, esperado] : casos) {
-            PerfilPrivado ini = PerfilPrivado::de_bytes(texto_layout(exemplo()));
-            ini.grava(secao, chave, valor);
+            PerfilPrivado ini = de_bytes(texto_layout(exemplo()));
+            grava_em(ini, secao, chave, valor);
             Layout l = marcado();
             QCOMPARE(erro_de([&] {
                          if (!Le_Layout(ini, l)) throw ErroExecucao(-1);
@@ -415,9 +431,9 @@ class TesteArquivos : public QObject {
         QTemporaryDir dir;
         const QString outro = dir.filePath("o.key"), ruim = dir.filePath("r.key");
         QVERIFY(grava_bytes(outro, texto_layout(exemplo()).replace("=Vantora", "=vantora")));
-        PerfilPrivado r = PerfilPrivado::de_bytes(texto_layout(exemplo()));
-        r.grava("Tab3", "T67", "40000");
-        QVERIFY(grava_bytes(ruim, r.texto()));
+        PerfilPrivado r = de_bytes(texto_layout(exemplo()));
+        grava_em(r, "Tab3", "T67", "40000");
+        QVERIFY(grava_bytes(ruim, texto_de(r)));
         j.dialogo.aoMostrar = nullptr;
         j.dialogo.respostas = {outro, ruim, dados("layout_novo.key")};
         j.abas()->setCurrentIndex(3); // table 4 on view, its codes without caption; key 6 selected
@@ -485,9 +501,9 @@ class TesteArquivos : public QObject {
         QCOMPARE(j.doc->layout().tabela(2)[67], std::int16_t(63));
         QCOMPARE(le_bytes(oculto), velho);
         j.arq->mnuSalvar_Click();
-        PerfilPrivado ini = PerfilPrivado::de_bytes(velho); // the writer, pinned by its golden files
+        PerfilPrivado ini = de_bytes(velho); // the writer, pinned by its golden files
         Grava_Layout(ini, j.doc->layout());
-        QCOMPARE(le_bytes(oculto), ini.texto());
+        QCOMPARE(le_bytes(oculto), texto_de(ini));
         QCOMPARE(j.doc->layout().caixas, (decltype(e.caixas){1, 1, 2}));
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
@@ -509,7 +525,7 @@ class TesteArquivos : public QObject {
         QCOMPARE(j.sentinela(5, 2)->text(), QStringLiteral("-100"));
         j.arq->mnuSalvar_Click();
         QVERIFY(le_bytes(longa).contains("\r\nT67=1000\r\n"));
-        QCOMPARE(PerfilPrivado::le_arquivo(longa).le("Tab3", "T71", "", 255), QStringLiteral("-100"));
+        QCOMPARE(le_de(le_arquivo(longa), "Tab3", "T71", "", 255), QStringLiteral("-100"));
         j.lig->Cmd_Grava_Teclado_Click();
         QVERIFY2(j.mensagens.ultima().contains("\"Sentinela Final, Leitor Trilha 2\" (LCM) tem o valor 1000"),
                  qPrintable(j.mensagens.ultima()));

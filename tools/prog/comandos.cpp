@@ -4,6 +4,7 @@
 #include "base/configuracao.h"
 #include "base/erro.h"
 #include "editor/conversao.h"
+#include "files/disco.h"
 #include "files/layout.h"
 #include "link/gravacao.h"
 #include "link/mscomm.h"
@@ -79,7 +80,7 @@ class PeloSistema {
 
 bool le_perfil(const QString& caminho, PerfilPrivado& ini) {
     QString motivo;
-    ini = PerfilPrivado::le_arquivo(PeloSistema(caminho).caminho(), &motivo);
+    ini = le_arquivo(PeloSistema(caminho).caminho(), &motivo);
     if (!motivo.isEmpty()) reclama(QStringLiteral("%1: %2").arg(caminho, motivo));
     return motivo.isEmpty();
 }
@@ -93,7 +94,7 @@ bool le_layout(const QString& caminho, Layout& layout) {
     if (!le_perfil(caminho, ini)) return false;
     try {
         if (!Le_Layout(ini, layout)) {
-            reclama(QStringLiteral("%1: %2").arg(caminho, mensagemOutroTeclado()));
+            reclama(QStringLiteral("%1: %2").arg(caminho, QString::fromStdString(mensagemOutroTeclado())));
             return false;
         }
     } catch (const ErroExecucao& e) {

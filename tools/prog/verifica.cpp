@@ -3,20 +3,20 @@
 
 #include "apresenta.h"
 #include "editor/conversao.h"
+#include "files/ini.h"
 #include "files/layout.h"
 #include "link/protocolo.h"
 #include "base/erro.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace vantora::prog {
@@ -31,14 +31,17 @@ struct Problema {
     bool aviso = false; // the window opens and sends the file all the same
 };
 
-const QSet<QString>& secoesNossas() {
-    static const QSet<QString> s = [] {
-        QSet<QString> r = {QStringLiteral("teclado")};
-        for (int n = 1; n <= QTD_TABELAS; ++n)
-            r.insert(QStringLiteral("tab%1").arg(n));
-        return r;
-    }();
-    return s;
+// The file's names and how they are told apart are the reader's own (files/layout.h):
+// "Teclado" and "Tipo" as the first name of the file has them.
+const std::string& secao_teclado() {
+    return nomes_layout().front().secao;
+}
+const std::string& chave_tipo() {
+    return nomes_layout().front().chave;
+}
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
 }
 
 // A value as quoted in a message: a long one shortened.
@@ -70,8 +73,13 @@ QString padroes_sentinela(const QString& conjuncao) {
     return padroes.join(QStringLiteral(", ")) + conjuncao + ultimo;
 }
 
-QString dobra(const QString& s) {
-    return s.trimmed().toCaseFolded();
+// A name as the reader compares names.
+std::string dobra(const std::string& s) {
+    return PerfilPrivado::dobra(s);
+}
+// A section and a key as one folded text (a folded name holds no line break).
+std::string dobra(const std::string& secao, const std::string& chave) {
+    return dobra(secao) + '\n' + dobra(chave);
 }
 
 // Folded names (of sections, or of sections and keys) with the line each first
@@ -80,10 +88,10 @@ QString dobra(const QString& s) {
 class PrimeirasLinhas {
   public:
     // `nome` gives the folded name of a line noted here.
-    explicit PrimeirasLinhas(std::function<QString(int)> nome) : nome_(std::move(nome)) {}
+    explicit PrimeirasLinhas(std::function<std::string(int)> nome) : nome_(std::move(nome)) {}
 
     // The line `dobrado` first appears on, or 0.
-    [[nodiscard]] int linha(const QString& dobrado) const {
+    [[nodiscard]] int linha(const std::string& dobrado) const {
         if (vagas_.empty()) return 0;
         const std::uint32_t h = hash(dobrado);
         for (std::size_t i = h & (vagas_.size() - 1); vagas_[i].linha != 0; i = (i + 1) & (vagas_.size() - 1))
@@ -92,7 +100,7 @@ class PrimeirasLinhas {
     }
 
     // Notes that `dobrado` appears on line `numero`; gives the line it first appears on.
-    int anota(const QString& dobrado, int numero) {
+    int anota(const std::string& dobrado, int numero) {
         if (const int primeira = linha(dobrado)) return primeira;
         if (2 * (qtd_ + 1) > vagas_.size()) cresce();
         const std::uint32_t h = hash(dobrado);
@@ -109,9 +117,9 @@ class PrimeirasLinhas {
         std::uint32_t hash = 0;
         int linha = 0; // 0: free
     };
-    static std::uint32_t hash(const QString& s) {
-        const std::size_t h = qHash(s, std::size_t(0x9e3779b97f4a7c15ull));
-        return static_cast<std::uint32_t>(h ^ (std::uint64_t(h) >> 32));
+    static std::uint32_t hash(const std::string& s) {
+        const std::uint64_t h = std::hash<std::string>()(s);
+        return static_cast<std::uint32_t>(h ^ (h >> 32));
     }
     void cresce() {
         std::vector<Vaga> velhas(std::max<std::size_t>(16, vagas_.size() * 2));
@@ -125,7 +133,7 @@ class PrimeirasLinhas {
         }
     }
 
-    std::function<QString(int)> nome_;
+    std::function<std::string(int)> nome_;
     std::vector<Vaga> vagas_; // open addressing, never more than half full
     std::size_t qtd_ = 0;
 };
@@ -145,23 +153,23 @@ class Verificacao {
         std::vector<std::pair<int, int>> repetidas; // first line of the name, line of the repeat
         bool ignorada = false;
         bool nossa = false;
-        QString secao; // folded
+        std::string secao; // folded
         ini.percorre_linhas_nomeadas([&](const PerfilPrivado::LinhaNomeada& l) {
             if (l.cabecalho) {
                 secao = dobra(l.secao);
                 const int primeira = secoes_.anota(secao, l.numero);
                 ignorada = primeira != l.numero;
-                nossa = secoesNossas().contains(secao);
+                nossa = secao_layout(l.secao);
                 if (ignorada)
                     repetidas.emplace_back(primeira, l.numero);
                 else if (!nossa)
-                    aviso(l.numero, l.secao, {}, QStringLiteral("seção desconhecida: ignorada"));
+                    aviso(l.numero, q(l.secao), {}, QStringLiteral("seção desconhecida: ignorada"));
                 return;
             }
             if (ignorada) return;
-            const int primeira = chaves_.anota(secao + QLatin1Char('\n') + dobra(l.chave), l.numero);
+            const int primeira = chaves_.anota(secao + '\n' + dobra(l.chave), l.numero);
             if (primeira != l.numero)
-                aviso(l.numero, l.secao, l.chave,
+                aviso(l.numero, q(l.secao), q(l.chave),
                       QStringLiteral("chave repetida: vale a da linha %1").arg(primeira));
             if (nossa) nossas_.push_back(l.numero);
         });
@@ -183,7 +191,7 @@ class Verificacao {
                 texto += QString::number(r->second);
             }
             texto += resto;
-            aviso(primeira, ini.linha_nomeada(primeira).secao, {}, texto);
+            aviso(primeira, q(ini.linha_nomeada(primeira).secao), {}, texto);
             it = fim;
         }
     }
@@ -197,12 +205,12 @@ class Verificacao {
     }
 
     // Line of a key, or of its section's header when the key is missing.
-    int linha(const QString& secao, const QString& chave) const {
-        const int l = chaves_.linha(dobra(secao) + QLatin1Char('\n') + dobra(chave));
+    int linha(const std::string& secao, const std::string& chave) const {
+        const int l = chaves_.linha(dobra(secao, chave));
         return l != 0 ? l : secoes_.linha(dobra(secao));
     }
-    bool existe(const QString& secao, const QString& chave) const {
-        return chaves_.linha(dobra(secao) + QLatin1Char('\n') + dobra(chave)) != 0;
+    bool existe(const std::string& secao, const std::string& chave) const {
+        return chaves_.linha(dobra(secao, chave)) != 0;
     }
 
     // The end of an error that stops the window's Open: at the key where it stops, what
@@ -212,7 +220,7 @@ class Verificacao {
                           (opcao >= 0 || (parada_.tabela == tabela && parada_.entrada == entrada));
         const QString onde = em.isEmpty() ? QStringLiteral("aqui") : em;
         if (!aqui) return QStringLiteral("a janela pararia %1 (erro %2)").arg(onde).arg(erro);
-        const QString lido = parada_.lido_antes();
+        const QString lido = q(parada_.lido_antes());
         if (lido.isEmpty())
             return QStringLiteral("a janela para de ler %1 (erro %2), sem nada do arquivo")
                 .arg(onde)
@@ -226,8 +234,8 @@ class Verificacao {
 
     // A value read in a way its text does not say: cut to 254 characters, or not a
     // plain whole number. Empty when it reads as written.
-    QString lido_como(const QString& secao, const QString& chave, const QString& v, int valor) const {
-        const int inteiro = ini_.le(secao, chave, QString(), std::numeric_limits<int>::max()).size();
+    QString lido_como(const std::string& secao, const std::string& chave, const QString& v, int valor) const {
+        const int inteiro = int(q(ini_.le(secao, chave, {}, std::numeric_limits<int>::max())).size());
         if (inteiro > v.size())
             return QStringLiteral("%1 tem %2 caracteres: a janela lê só os %3 primeiros, como %4")
                 .arg(citado(v))
@@ -239,65 +247,72 @@ class Verificacao {
     }
 
     void tipo() {
-        const QString t = Le_Ini(ini_, QStringLiteral("Teclado"), QStringLiteral("Tipo"));
+        const std::string t = Le_Ini(ini_, secao_teclado(), chave_tipo());
         if (t == tipoLayout()) return;
-        anota(linha(QStringLiteral("Teclado"), QStringLiteral("Tipo")), QStringLiteral("Teclado"),
-              QStringLiteral("Tipo"),
-              existe(QStringLiteral("Teclado"), QStringLiteral("Tipo"))
+        anota(linha(secao_teclado(), chave_tipo()), q(secao_teclado()), q(chave_tipo()),
+              existe(secao_teclado(), chave_tipo())
                   ? QStringLiteral("o tipo é \"%1\", não \"Vantora\": a janela recusa o arquivo (%2)")
-                        .arg(t.trimmed(), mensagemOutroTeclado())
+                        .arg(q(t).trimmed(), q(mensagemOutroTeclado()))
                   : QStringLiteral("falta Tipo=Vantora: a janela recusa o arquivo (%1)")
-                        .arg(mensagemOutroTeclado()));
+                        .arg(q(mensagemOutroTeclado())));
     }
 
     void opcoes() {
         for (int c = 0; c < QTD_OPCOES; ++c) {
             PosicaoLeitura onde;
             onde.opcao = c;
-            const QString chave = onde.chave();
+            const std::string secao = onde.secao();
+            const std::string chave = onde.chave();
             const ValorLido lido = le_valor(ini_, onde);
-            const QString& v = lido.texto;
-            const int l = linha(QStringLiteral("Teclado"), chave);
+            const QString v = q(lido.texto);
+            const int l = linha(secao, chave);
             if (v == QLatin1String(" ")) {
-                aviso(l, QStringLiteral("Teclado"), chave,
-                      existe(QStringLiteral("Teclado"), chave)
+                aviso(l, q(secao), q(chave),
+                      existe(secao, chave)
                           ? QStringLiteral(
                                 "o valor começa com \"-2\" e é lido como ausente: a caixa fica desmarcada")
                           : QStringLiteral("ausente: a caixa fica desmarcada"));
             } else if (lido.erro && lido.erro->numero() == ERRO_PROPRIEDADE) {
-                anota(l, QStringLiteral("Teclado"), chave,
+                anota(l, q(secao), q(chave),
                       QStringLiteral("valor %1 fora de 0, 1 e 2: %2")
                           .arg(lido.valor)
                           .arg(parada(c, 0, -1, ERRO_PROPRIEDADE)));
             } else if (lido.erro) {
-                anota(l, QStringLiteral("Teclado"), chave,
+                anota(l, q(secao), q(chave),
                       QStringLiteral("%1 fora da faixa: %2")
                           .arg(citado(v), parada(c, 0, -1, lido.erro->numero())));
-            } else if (const QString como = lido_como(QStringLiteral("Teclado"), chave, v, lido.valor);
-                       !como.isEmpty()) {
-                aviso(l, QStringLiteral("Teclado"), chave, como);
+            } else if (const QString como = lido_como(secao, chave, v, lido.valor); !como.isEmpty()) {
+                aviso(l, q(secao), q(chave), como);
             }
         }
     }
 
     void tabelas() {
         for (int n = 1; n <= QTD_TABELAS; ++n) {
-            const QString secao = QStringLiteral("Tab%1").arg(n);
+            // Where the reader reads entry i of this table.
+            const auto posicao = [n](int i) {
+                PosicaoLeitura onde;
+                onde.tabela = n;
+                onde.entrada = i;
+                return onde;
+            };
+            const std::string secao = posicao(0).secao();
+            const QString secao_q = q(secao);
             bool alguma = false, sentinelas = false;
             for (int i = 0; i < QTD_SLOTS; ++i) {
-                const bool tem = existe(secao, QStringLiteral("T%1").arg(i));
+                const bool tem = existe(secao, posicao(i).chave());
                 alguma = alguma || tem;
                 sentinelas = sentinelas || (tem && i >= PRIMEIRO_SENTINELA);
             }
             if (!alguma) {
-                anota(linha(secao, QString()), secao, QString(),
+                anota(linha(secao, {}), secao_q, QString(),
                       QStringLiteral("T0–T%1 ausentes: %2")
                           .arg(QTD_SLOTS - 1)
                           .arg(parada(-1, n, 0, ERRO_TIPOS, QStringLiteral("em T0"))));
                 continue;
             }
             if (!sentinelas) {
-                aviso(linha(secao, QString()), secao, QString(),
+                aviso(linha(secao, {}), secao_q, QString(),
                       QStringLiteral("T%1–T%2 ausentes: lidos como 0, %3")
                           .arg(PRIMEIRO_SENTINELA)
                           .arg(QTD_SLOTS - 1)
@@ -306,14 +321,13 @@ class Verificacao {
                                       : envio_sentinela_zero(n, PRIMEIRO_SENTINELA)));
             }
             for (int i = 0; i < QTD_SLOTS; ++i) {
-                const QString chave = QStringLiteral("T%1").arg(i);
                 const bool sentinela = i >= PRIMEIRO_SENTINELA;
                 if (sentinela && !sentinelas) break; // told above, in one line
-                PosicaoLeitura onde;
-                onde.tabela = n;
-                onde.entrada = i;
+                const PosicaoLeitura onde = posicao(i);
+                const std::string chave = onde.chave();
                 const ValorLido lido = le_valor(ini_, onde);
-                const QString& v = lido.texto;
+                const QString v = q(lido.texto);
+                const QString entrada = q(nome_entrada(i));
                 const int l = linha(secao, chave);
                 if (v == QLatin1String(" ")) {
                     const QString ausente =
@@ -321,16 +335,16 @@ class Verificacao {
                             ? QStringLiteral("o valor começa com \"-2\" e é lido como ausente")
                             : QStringLiteral("ausente");
                     if (sentinela)
-                        aviso(l, secao, nome_entrada(i),
+                        aviso(l, secao_q, entrada,
                               QStringLiteral("%1: lido como 0, %2").arg(ausente, envio_sentinela_zero(n, i)));
                     else
-                        anota(l, secao, nome_entrada(i),
+                        anota(l, secao_q, entrada,
                               QStringLiteral("%1: %2").arg(ausente, parada(-1, n, i, ERRO_TIPOS)));
                     continue;
                 }
                 if (lido.erro) {
                     const int e = lido.erro->numero();
-                    anota(l, secao, nome_entrada(i),
+                    anota(l, secao_q, entrada,
                           (e == ERRO_TIPOS ? QStringLiteral("%1 não é um número: %2")
                                            : QStringLiteral("%1 fora de -32768 a 32767: %2"))
                               .arg(citado(v), parada(-1, n, i, e)));
@@ -338,7 +352,7 @@ class Verificacao {
                 }
                 const int valor = lido.valor;
                 if (i != 65 && (valor < 0 || valor > 255)) {
-                    anota(l, secao, nome_entrada(i),
+                    anota(l, secao_q, entrada,
                           QStringLiteral("código %1 fora de 0 a 255: a gravação no teclado é recusada")
                               .arg(valor));
                     continue;
@@ -346,25 +360,18 @@ class Verificacao {
                 QString como = lido_como(secao, chave, v, valor);
                 if (sentinela && valor == 0 && n == 1 && !como.isEmpty())
                     como += QStringLiteral(", ") + envio_sentinela_zero(n, i);
-                if (!como.isEmpty()) aviso(l, secao, nome_entrada(i), como);
+                if (!como.isEmpty()) aviso(l, secao_q, entrada, como);
             }
         }
     }
 
     // Keys the format does not name are ignored by the window; they may be typing mistakes.
     void desconhecidas() {
-        QSet<QString> conhecidas;
-        conhecidas.insert(QStringLiteral("teclado\ntipo"));
-        for (const OpcaoLayout& o : OPCOES_LAYOUT)
-            conhecidas.insert(QStringLiteral("teclado\n") + dobra(QString::fromLatin1(o.chave)));
-        for (int n = 1; n <= QTD_TABELAS; ++n)
-            for (int i = 0; i < QTD_SLOTS; ++i)
-                conhecidas.insert(QStringLiteral("tab%1\nt%2").arg(n).arg(i));
         for (const int n : nossas_) {
             const PerfilPrivado::LinhaNomeada l = ini_.linha_nomeada(n);
-            if (!conhecidas.contains(dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave)))
-                aviso(l.numero, l.secao, l.chave,
-                      dobra(l.secao) == QLatin1String("teclado")
+            if (!nome_layout(l.secao, l.chave))
+                aviso(l.numero, q(l.secao), q(l.chave),
+                      dobra(l.secao) == dobra(secao_teclado())
                           ? QStringLiteral("opção desconhecida: ignorada")
                           : QStringLiteral("chave desconhecida: ignorada"));
         }
@@ -380,7 +387,7 @@ class Verificacao {
     PrimeirasLinhas secoes_{[this](int n) { return dobra(ini_.linha_nomeada(n).secao); }};
     PrimeirasLinhas chaves_{[this](int n) {
         const PerfilPrivado::LinhaNomeada l = ini_.linha_nomeada(n);
-        return dobra(l.secao) + QLatin1Char('\n') + dobra(l.chave);
+        return dobra(l.secao, l.chave);
     }};
     std::vector<int> nossas_; // key lines of the first sections of our names
 };
@@ -424,9 +431,9 @@ int check(const QStringList& args) {
         // Why Save would refuse to write over it, as Save itself says it.
         QString recusa = ini.tem_caracteres_fora_do_1252()
                              ? QStringLiteral("tem caracteres que não existem em Windows-1252")
-                             : PerfilPrivado::motivo_recusa(ini.texto());
+                             : q(PerfilPrivado::motivo_recusa(ini.texto()));
         escreve(stdout, QStringLiteral("%1: texto em %2: a janela o lê%3\n")
-                            .arg(visivel(caminho), PerfilPrivado::nome_codificacao(ini.codificacao()),
+                            .arg(visivel(caminho), q(PerfilPrivado::nome_codificacao(ini.codificacao())),
                                  recusa.isEmpty() ? QStringLiteral(" e, ao salvar, grava em Windows-1252, sem BOM")
                                                   : QStringLiteral(", mas não o salva por cima: ") + recusa));
     }
@@ -435,7 +442,9 @@ int check(const QStringList& args) {
     v.opcoes();
     v.tabelas();
     v.desconhecidas();
-    ini = PerfilPrivado(); // read no more: its memory goes before the report is composed
+    // Read no more: its memory goes before the report is composed (moved out, since a
+    // string assigned an empty one keeps its buffer).
+    { const PerfilPrivado lido = std::move(ini); }
     std::stable_sort(v.problemas.begin(), v.problemas.end(),
                      [](const Problema& a, const Problema& b) { return a.linha < b.linha; });
     int erros = 0;
