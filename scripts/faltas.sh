@@ -47,12 +47,11 @@ import os, re, signal, subprocess, sys, time
 FALTAS = [
     # --- catalogue
     ("cat_guarda_curta",
-     r"""    if (s.size() < 2)
-        return 0;
+     r"""    if (s.size() < 2) return 0;
 """, "", "equivalente"),
     ("cat_codigo_por_k",
-     r"""            Codigo_TeclaLB[l.tecla] = QString::number(l.codigo);""",
-     r"""            Codigo_TeclaLB[l.tecla - 1] = QString::number(l.codigo);""", ""),
+     r"""Codigo_TeclaLB[l.tecla] = std::to_string(l.codigo);""",
+     r"""Codigo_TeclaLB[l.tecla - 1] = std::to_string(l.codigo);""", ""),
     ("cat_menor_indice",
      r"""    for (int k = 1; k <= 111; ++k) {
         if (confere(Id_TeclaPC[k - 1])""",
@@ -87,46 +86,42 @@ FALTAS = [
      r"""    bits = v <= 0x7FFF ? 16 : 32;""", ""),
     # --- editor: captions, sentinels, the 44-key view
     ("ed_legenda_del",
-     r"""    if (c == 127) return QStringLiteral("DEL");
+     r"""    if (c == 127) return "DEL";
 """, "", ""),
     ("ed_sentinela_so_caixa_1",
      r"""    if (caixa == 0 && valor == 0)""",
      r"""    if (valor == 0)""", ""),
     ("ed_avanco_44",
-     r"""    while (Sp_TeclaLBtab[Tecla_Atual]->isHidden())
-        proxima();""",
-     r"""    if (Sp_TeclaLBtab[Tecla_Atual]->isHidden())
-        proxima();""", ""),
+     r"""    } while (!visivel(tecla_));""",
+     r"""    } while (tecla_ == TECLA_NENHUMA);""", ""),
     ("ed_44_ultima_fila",
      r"""    return tecla >= 4 * TECLAS_POR_LINHA ||""",
      r"""    return tecla >= 4 * TECLAS_POR_LINHA + 1 ||""", ""),
     # --- files: INI store and layout reader
     ("arq_menos_2_exato",
-     r"""    if (v.size() >= 2 && v[0] == QLatin1Char('-') && valor_inicial(QStringView(v).left(2)) == -2.0)""",
-     r"""    if (v == QLatin1String("-2"))""", ""),
+     r"""    if (v.size() >= 2 && v[0] == '-' && valor_inicial(std::string_view(v).substr(0, 2)) == -2.0) return " ";""",
+     r"""    if (v == "-2") return " ";""", ""),
     ("ini_aspas_desiguais",
-     r"""            if (v.n >= 2 && (v.p[0] == '"' || v.p[0] == '\'') && v.p[v.n - 1] == v.p[0])""",
-     r"""            if (v.n >= 2 && (v.p[0] == '"' || v.p[0] == '\''))""", ""),
+     r"""            if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);""",
+     r"""            if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'')) v = v.substr(1, v.size() - 2);""", ""),
     ("ini_cr_sozinho",
      r"""        while (i < n && d[i] != '\n' && d[i] != '\r')""",
      r"""        while (i < n && d[i] != '\n')""", ""),
     ("ini_cabecalho_primeiro_colchete",
-     r"""        for (qsizetype i = t.n - 1; i > 0; --i) {
-            if (t.p[i] == ']') {""",
-     r"""        for (qsizetype i = 1; i < t.n; ++i) {
-            if (t.p[i] == ']') {""", ""),
+     r"""        const std::size_t fecha = t.rfind(']');""",
+     r"""        const std::size_t fecha = t.find(']');""", ""),
     ("ini_insercao_apos_brancas",
      r"""    for (; l > cabecalhos_[secao]; --l) {""",
      r"""    for (; l > fim_secao(secao) - 1; --l) {""", ""),
     ("ini_disco_cheio",
-     r"""        if (disco.isValid() && disco.bytesAvailable() < t.size())""",
+     r"""        if (disco.isValid() && disco.bytesAvailable() < qint64(t.size()))""",
      r"""        if (disco.isValid() && disco.bytesAvailable() < 0)""", ""),
     ("arq_capacidade_255",
-     r"""    QString v = ini.le(secao, chave, QStringLiteral("-2"), 255);""",
-     r"""    QString v = ini.le(secao, chave, QStringLiteral("-2"), 256);""", ""),
+     r"""    std::string v = ini.le(secao, chave, "-2", 255);""",
+     r"""    std::string v = ini.le(secao, chave, "-2", 256);""", ""),
     ("arq_tipo_sem_caixa",
-     r"""    if (Le_Ini(ini, TECLADO, QStringLiteral("Tipo")) != tipoLayout()) return false;""",
-     r"""    if (Le_Ini(ini, TECLADO, QStringLiteral("Tipo")).compare(tipoLayout(), Qt::CaseInsensitive) != 0) return false;""",
+     r"""    if (Le_Ini(ini, nomes.front().secao, nomes.front().chave) != tipoLayout()) return false;""",
+     r"""    if (PerfilPrivado::dobra(Le_Ini(ini, nomes.front().secao, nomes.front().chave)) != PerfilPrivado::dobra(tipoLayout())) return false;""",
      ""),
     ("arq_opcao_ate_3",
      r"""        if (onde.opcao >= 0 && (r.valor < 0 || r.valor > 2))""",
@@ -202,8 +197,8 @@ constexpr int TECLA_NAO = 45;""", ""),
      r"""                          .arg(dono->nome);
 """, ""),
     ("lig_erro_permissao",
-     r"""            return ErroExecucao(ERRO_PERMISSAO, QStringLiteral("Permissão negada"));""",
-     r"""            return ErroExecucao(ERRO_ARQUIVO, QStringLiteral("Permissão negada"));""", ""),
+     r"""            return ErroExecucao(ERRO_PERMISSAO, "Permissão negada");""",
+     r"""            return ErroExecucao(ERRO_ARQUIVO, "Permissão negada");""", ""),
     # --- tools
     ("prog_sentinela_padrao",
      r"""        c.tabela(1)[size_t(linha.slot)] = converte_inteiro(texto_sentinela(c, linha.slot, 0));""",
