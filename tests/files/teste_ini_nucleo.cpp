@@ -28,6 +28,10 @@ void le() {
     const std::vector<Leitura> casos = {
         {"  [ Tab1 ]  \r\n \t T5  =  ' 3=4 ' \t \r\n", " tAB1 ", "\tt5 ", " 3=4 "},
         {"[S]\r\nk=1\r\nK=2\r\n[s]\r\nk=3\r\n", "S", "k", "1"},
+        {"[S]\r\nk=\"x'\r\n", "S", "k", "\"x'"}, // quotes of two kinds stay
+        {"[S]\r\n;k=1\r\nk\r\nk=2\r\n", "S", "k", "2"},
+        {"[S\r\nk=1\r\n", "S", "k", D},
+        {"[]\r\nk=1\r\n", "", "k", "1"},
         {"[S]\rk=v\rj=w\r", "S", "j", "w"},
         {"[a]b] ; velho\r\nk=1\r\n", "a]b", "k", "1"},
         // A no-break space (A0h) is no blank: "T5" and "T5 " are two keys.
@@ -54,10 +58,38 @@ void le() {
     CONFERE(p.le("S", "k", D, 3), std::string("áé"));
     CONFERE(p.le("S", "x", "ã€ô  \t", 3), std::string("ã€"));
     CONFERE(p.le("S", "x", "ab \t ", 255), std::string("ab"));
+    CONFERE(p.le("S", "k", D, 1), std::string());
+    const std::string longo(300, 'x');
+    for (const std::string& v : {longo, '"' + longo + '"'})
+        CONFERE(PerfilPrivado::de_bytes("[S]\r\nk=" + v).le("S", "k", D, 255), std::string(254, 'x'));
     // What the store cannot save over: a lost character, a text that starts as a mark.
     CONFERE(PerfilPrivado::de_bytes("\xEF\xBB\xBFk=\xE2\x98\xBA").tem_caracteres_fora_do_1252(), true);
     CONFERE(PerfilPrivado::de_bytes("\xEF\xBB\xBFk=\xE2\x82\xAC").tem_caracteres_fora_do_1252(), false);
     CONFERE(PerfilPrivado::motivo_recusa("\xFF\xFE[S]").substr(0, 29), std::string("o texto começaria com \"ÿþ\""));
+}
+
+// Writes keep every other byte: the first of two replaced where it stands, a key added
+// before the blank lines, no line break at the end, LF kept, a line break in a value as
+// blanks, Notepad's "Unicode" back in Windows-1252.
+void grava_no_lugar() {
+    // clang-format off
+    const std::vector<std::vector<std::string>> casos = {
+        {"", "[A]\r\nx= 1\r\nz=4\r\n[B]\r\ny=2\r\n", " A ", " x ", " 1", "B", "y", "2", "a", "z", "3", "A", "Z", "4"},
+        {"[S]\r\n  k = 1  \r\nk=2\r\n[s]\r\nk=3\r\n", "[S]\r\n  k = 9\r\nk=2\r\n[s]\r\nk=3\r\n", "s", "K", "9"},
+        {"[A]\r\nx\r\n; fim\r\n\r\n[B]\r\n", "[A]\r\nx\r\n; fim\r\nx=2\r\n\r\n[B]\r\n", "A", "x", "2"},
+        {"[A]\r\nx=1", "[A]\r\nx=1\r\n[B]\r\ny=2\r\n", "B", "y", "2"},
+        {"[A]\nx=1\n", "[A]\nx=2\n", "A", "x", "2"},
+        {"", "[A]\r\nx=1  [B]\r\n", "A", "x", "1\r\n[B]"},
+        {bytes("\xFF\xFE[\0A\0]\0\n\0x\0=\0" "1\0\n\0;\0\xAC\x20\n\0"), "[A]\nx=2\n;\x80\n", "A", "x", "2"}};
+    // clang-format on
+    for (const auto& c : casos) {
+        caso = c[1];
+        PerfilPrivado p = PerfilPrivado::de_bytes(c[0]);
+        for (std::size_t i = 2; i + 2 < c.size(); i += 3)
+            p.grava(c[i], c[i + 1], c[i + 2]);
+        CONFERE(p.texto(), c[1]);
+    }
+    caso.clear();
 }
 
 // Writes read back as written, in memory and from the text; names in UTF-8 go to the
@@ -143,6 +175,7 @@ void layout() {
 int main() {
     le();
     grava();
+    grava_no_lugar();
     nomes();
     layout();
     return teste::falhas != 0;
