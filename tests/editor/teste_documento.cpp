@@ -1,8 +1,10 @@
-// The layout document alone, in plain C++: assignment and the move to the next key on
-// both models, page changes, New, the sentinel boxes' rules, option values, what a
-// faulty read leaves, and which changes each operation tells, once each.
+// The layout document alone, in plain C++: the number conversions, assignment and the
+// move to the next key on both models, page changes, New, the sentinel boxes' rules,
+// option values, what a faulty read leaves, and which changes each operation tells,
+// once each.
 #include "base/erro.h"
 #include "comum/simples.h"
+#include "editor/conversao.h"
 #include "editor/documento.h"
 
 #include <map>
@@ -44,6 +46,37 @@ std::vector<std::string> sentinelas(const Documento& d) {
         for (int b = 0; b < QTD_TABELAS; ++b)
             r.push_back(d.sentinela(i, b));
     return r;
+}
+
+// The whole-number conversion (strict: the layout codes) and the leading-number one
+// (lenient: the sentinel boxes): the value, or the error.
+void conversao() {
+    struct Caso {
+        bool leniente;
+        std::string texto;
+        int valor, erro;
+    };
+    // clang-format off
+    const Caso casos[] = {
+        {false, "\t 0065  ", 65, 0}, {false, "+3", 3, 0}, {false, "5.", 5, 0}, {false, "-.5", 0, 0},
+        {false, "12.5", 12, 0}, {false, "-12.5", -12, 0}, {false, "2.51", 3, 0}, // halves to even
+        {false, "1d2", 100, 0}, {false, "&Hff", 255, 0}, {false, "&HFFFF", -1, 0}, {false, "&O17", 15, 0},
+        {false, "32767", 32767, 0}, {false, "32767.3", 32767, 0}, {false, "32767.5", 0, ERRO_ESTOURO},
+        {false, "32768", 0, ERRO_ESTOURO}, {false, "-32769", 0, ERRO_ESTOURO}, {false, "&H10000", 0, ERRO_ESTOURO},
+        {false, "1" + std::string(400, '0'), 0, ERRO_ESTOURO},
+        {false, "abc", 0, ERRO_TIPOS}, {false, ".", 0, ERRO_TIPOS}, {false, "&Z1", 0, ERRO_TIPOS},
+        {false, "&H41x", 0, ERRO_TIPOS}, {false, "\u0661", 0, ERRO_TIPOS}, // an Arabic-Indic digit
+        {true, "", 0, 0}, {true, "  -7x", -7, 0}, {true, ".5x", 0, 0}, {true, "7e", 7, 0}, {true, "1e-400x", 0, 0},
+        {true, "&Hzz", 0, 0}, {true, "40000", 0, ERRO_ESTOURO}, {true, "&H1234567890", 0, ERRO_ESTOURO}};
+    // clang-format on
+    for (const Caso& c : casos) {
+        caso = c.texto;
+        int valor = 0;
+        CONFERE(erro_de([&] { valor = c.leniente ? converte_numero_inicial(c.texto) : converte_inteiro(c.texto); }),
+                c.erro);
+        CONFERE(valor, c.valor);
+    }
+    caso.clear();
 }
 
 void atribuicao() {
@@ -182,6 +215,7 @@ void avisos() {
 } // namespace
 
 int main() {
+    conversao();
     atribuicao();
     paginas_e_novo();
     sentinelas_e_opcoes();

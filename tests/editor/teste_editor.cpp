@@ -1,9 +1,8 @@
-// The layout editor: the number conversions, the caption rule, selection and blink,
+// The layout editor in the window: the caption rule, selection and blink,
 // code assignment, table switching and the card-reader page, the 44-key view, New,
 // the sentinel boxes and the error trap.
 #include "comum/falsos.h"
 
-#include "editor/conversao.h"
 #include "editor/tabelas.h"
 #include "files/disco.h"
 #include "files/ini.h"
@@ -84,54 +83,6 @@ class TesteEditor : public QObject {
     Q_OBJECT
 
   private slots:
-    // The whole-number conversion (strict: the layout codes) and the leading-number
-    // one (lenient: the sentinel boxes); the error number, or 0 and the value.
-    void conversao() {
-        // Lenient, the text, the value, the error number (0: none).
-        const std::tuple<bool, QString, int, int> casos[] = {
-            {false, "\t 0065  ", 65, 0}, // zeros and blanks around
-            {false, "+3", 3, 0},
-            {false, "12.5", 12, 0}, // halves round to even
-            {false, "-12.5", -12, 0},
-            {false, "2.51", 3, 0},
-            {false, "-.5", 0, 0},
-            {false, "5.", 5, 0},
-            {false, "1d2", 100, 0}, // exponent D
-            {false, "&Hff", 255, 0},
-            {false, "&HFFFF", -1, 0},
-            {false, "&O17", 15, 0},
-            {false, "32767", 32767, 0},
-            {false, "32768", 0, ERRO_ESTOURO},
-            {false, "32767.3", 32767, 0}, // rounds back into range
-            {false, "32767.5", 0, ERRO_ESTOURO},
-            {false, "-32769", 0, ERRO_ESTOURO},
-            {false, "&H10000", 0, ERRO_ESTOURO},
-            {false, "1" + QString(400, QLatin1Char('0')), 0, ERRO_ESTOURO},
-            {false, "abc", 0, ERRO_TIPOS},
-            {false, ".", 0, ERRO_TIPOS},
-            {false, "&Z1", 0, ERRO_TIPOS}, // another base
-            {false, "&H41x", 0, ERRO_TIPOS},
-            {false, QString(QChar(0x0661)), 0, ERRO_TIPOS}, // an Arabic-Indic digit
-            {true, "", 0, 0},
-            {true, "  -7x", -7, 0},
-            {true, ".5x", 0, 0},
-            {true, "7e", 7, 0}, // e without an exponent
-            {true, "1e-400x", 0, 0},
-            {true, "&Hzz", 0, 0}, // &H without digits
-            {true, "40000", 0, ERRO_ESTOURO},
-            {true, "&H1234567890", 0, ERRO_ESTOURO}};
-        for (const auto& [leniente, texto, esperado, erro] : casos) {
-            int valor = 12345;
-            const int numero = teste::erro_de([&, &texto = texto, leniente = leniente] {
-                                   valor =
-                                       leniente ? converte_numero_inicial(texto.toStdString()) : converte_inteiro(texto.toStdString());
-                               }).first;
-            QVERIFY2(
-                numero == erro && (erro != 0 || valor == esperado),
-                qPrintable(QStringLiteral("\"%1\": erro %2, valor %3").arg(texto).arg(numero).arg(valor)));
-        }
-    }
-
     // The key shows the caption and tooltip of a code once it is assigned.
     void legenda() {
         JanelaDeTeste j;
