@@ -1,7 +1,10 @@
 #pragma once
 // For the plain C++ tests of the Qt-free core (no Qt, so that they build with
 // Emscripten too): CONFERE(a, b) compares, and on a difference says where, what and
-// both values, and the test goes on; main returns falhas() != 0.
+// both values, and the test goes on; main returns falhas() != 0. erro_de(f) is the
+// error number f raises, 0 for none.
+#include "base/erro.h"
+
 #include <iostream>
 #include <string>
 #include <type_traits>
@@ -40,6 +43,15 @@ void confere(const A& a, const B& b, const char* ea, const char* eb, const char*
     std::cerr << "\n  ";
     mostra(std::cerr, b);
     std::cerr << '\n';
+}
+
+template <class F> int erro_de(F f) {
+    try {
+        f();
+    } catch (const ErroExecucao& e) {
+        return e.numero();
+    }
+    return 0;
 }
 
 } // namespace vantora::teste

@@ -16,16 +16,6 @@ using M = Documento::Mudanca;
 
 namespace {
 
-// The error number `f` raises, 0 for none.
-template <class F> int erro_de(F f) {
-    try {
-        f();
-    } catch (const ErroExecucao& e) {
-        return e.numero();
-    }
-    return 0;
-}
-
 // A document whose observer counts each kind of change told.
 struct Contado {
     Documento d;
