@@ -27,16 +27,17 @@ const QList<DispositivoSerial> DOIS_DISPOSITIVOS{
 
 struct JanelaPortas : JanelaDeTeste {
     JanelaPortas() : JanelaDeTeste([](JanelaDeTeste& j) { j.inventario.dispositivos = DOIS_DISPOSITIVOS; }) {}
+    [[nodiscard]] QComboBox* caixa() const { return controle<QComboBox>(QStringLiteral("cmbserialterm")); }
     [[nodiscard]] QStringList itens() const {
         QStringList r;
-        for (int i = 0; i < controle<QComboBox>(QStringLiteral("cmbserialterm"))->count(); ++i)
-            r << controle<QComboBox>(QStringLiteral("cmbserialterm"))->itemText(i);
+        for (int i = 0; i < caixa()->count(); ++i)
+            r << caixa()->itemText(i);
         return r;
     }
     // Typed into the box, as the operator does; the port number the window takes.
     [[nodiscard]] int digita(const QString& texto) const {
-        controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit()->clear();
-        QTest::keyClicks(controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit(), texto);
+        caixa()->lineEdit()->clear();
+        QTest::keyClicks(caixa()->lineEdit(), texto);
         return lig->Porta_Serial_Verifica();
     }
 };
@@ -96,14 +97,13 @@ class TestePortas : public QObject {
         JanelaPortas j;
         const DispositivoSerial com5{
             QStringLiteral("USB Serial Port (COM5)"), QStringLiteral("USB\\5"), {}, 5};
-        QSignalSpy refeita(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->model(),
-                           &QAbstractItemModel::rowsInserted);
+        QSignalSpy refeita(j.caixa()->model(), &QAbstractItemModel::rowsInserted);
         const auto olha = [&j] {
             const int antes = j.inventario.listas;
             emit j.sinal_portas.mudou();
             QTRY_VERIFY(j.inventario.listas > antes && !j.lig->Vigia_Portas.verificando());
         };
-        j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->setCurrentIndex(1); // COM1 chosen
+        j.caixa()->setCurrentIndex(1); // COM1 chosen
         // A port appears ahead of the chosen one, with a port left out of the list.
         j.inventario.avisosDaLista = QStringList{QStringLiteral("COM7 deixada de fora")};
         j.inventario.dispositivos.prepend(com5);
@@ -116,8 +116,7 @@ class TestePortas : public QObject {
         const DispositivoSerial com1 = j.inventario.dispositivos.takeLast();
         olha();
         QCOMPARE(j.itens(), (QStringList{"COM5", "COM3"}));
-        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentText(),
-                 QStringLiteral("COM1"));
+        QCOMPARE(j.caixa()->currentText(), QStringLiteral("COM1"));
         QCOMPARE(j.lig->cmbserialterm_ListIndex(), -1);
         j.inventario.dispositivos.append(com1);
         olha();
@@ -127,16 +126,15 @@ class TestePortas : public QObject {
         j.lig->Lbl_Atualiza_Click();
         QCOMPARE(j.mensagens.vistas.size(), size_t(2));
         // Typed text survives a refill, cursor included.
-        j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit()->clear();
-        QTest::keyClicks(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit(),
-                         QStringLiteral("35"));
-        j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit()->setCursorPosition(1);
+        j.caixa()->lineEdit()->clear();
+        QTest::keyClicks(j.caixa()->lineEdit(), QStringLiteral("35"));
+        j.caixa()->lineEdit()->setCursorPosition(1);
         j.inventario.dispositivos.removeFirst();
         refeita.clear();
         olha();
         const int feitas = refeita.count();
-        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentText(), QStringLiteral("35"));
-        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit()->cursorPosition(), 1);
+        QCOMPARE(j.caixa()->currentText(), QStringLiteral("35"));
+        QCOMPARE(j.caixa()->lineEdit()->cursorPosition(), 1);
         // A failing inventory, then an unchanged one, leave the box alone.
         j.inventario.falha = ERRO_TIPOS;
         olha();
@@ -146,11 +144,11 @@ class TestePortas : public QObject {
         QCOMPARE(j.mensagens.vistas.size(), size_t(2));
         // A port that comes while the drop-down is open shows once it closes, with no
         // further notice from the system.
-        j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->showPopup();
+        j.caixa()->showPopup();
         j.inventario.dispositivos.append(com5);
         olha();
         QCOMPARE(refeita.count(), feitas);
-        j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->hidePopup();
+        j.caixa()->hidePopup();
         QTRY_VERIFY(j.itens().contains("COM5"));
     }
 
@@ -182,14 +180,13 @@ class TestePortas : public QObject {
         JanelaPortas j;
         QCOMPARE(j.itens(), (QStringList{"COM3", "COM1"}));
         // Start-up leaves the stored setting typed in the box, no item selected.
-        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentText(), QStringLiteral("1"));
+        QCOMPARE(j.caixa()->currentText(), QStringLiteral("1"));
         QCOMPARE(j.lig->cmbserialterm_ListIndex(), -1);
         // Typing "1": the box is refilled and COM1 selected.
         QCOMPARE(j.digita(QStringLiteral("1")), 2);
-        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentText(),
-                 QStringLiteral("COM1"));
+        QCOMPARE(j.caixa()->currentText(), QStringLiteral("COM1"));
         QCOMPARE(j.digita(QStringLiteral("7")), 0); // a number no port has
-        QCOMPARE(j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->currentIndex(), -1);
+        QCOMPARE(j.caixa()->currentIndex(), -1);
         QCOMPARE(j.digita(QStringLiteral(" 3 ")), 1);
         // The capture command with COM1 typed (a name, no number): the number error.
         QCOMPARE(j.digita(QStringLiteral("COM1")), 0);
