@@ -7,7 +7,7 @@ pacotes=(cmake ninja-build ccache g++ clang libclang-rt-14-dev qt6-base-dev qt6-
     xvfb xauth x11-utils xdotool x11-xkb-utils imagemagick fonts-liberation fonts-dejavu-core
     qt6-wayland sway wtype man-db groff-base desktop-file-utils appstream dpkg-dev
     qt6-translations-l10n at-spi2-core python3-pyatspi dbus-x11 poppler-utils
-    libudev-dev strace lintian "$@")
+    libudev-dev strace lintian chromium "$@")
 faltam=()
 for p in "${pacotes[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || faltam+=("$p")
