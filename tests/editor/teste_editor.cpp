@@ -1,6 +1,8 @@
 // The layout editor in the window: the caption rule, selection and blink,
 // code assignment, table switching and the card-reader page, the 44-key view, New,
 // the sentinel boxes and the error trap.
+#include "capture/MDL_Keyboard.h"
+#include "capture/travas.h"
 #include "comum/falsos.h"
 
 #include "editor/tabelas.h"
@@ -11,6 +13,7 @@
 #include <QCheckBox>
 #include <QFontMetricsF>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -232,6 +235,35 @@ class TesteEditor : public QObject {
                 !j.controle<QFrame>(indexado("Frame", 0))->isHidden());
         j->menu().mnuSair->trigger();
         QVERIFY(!j->isVisible() && !j.controle<QTimer>(QStringLiteral("Tmr_POSICAO"))->isActive());
+        QVERIFY(j.mensagens.vistas.empty());
+    }
+
+    // The edits the web page's test makes, here through the window's handlers: mercado.key
+    // opened, clicks on PC keys, keys of the computer (X11's keycode and keysym: A, F1, the
+    // pad's 7 with Num Lock), another table. What Save writes is the golden file the page's
+    // download must equal too.
+    void edicao_da_pagina() {
+        teste::TravasFalsas travas;
+        travas.estados = {{VK_NUMLOCK, std::int16_t(1)}};
+        JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.travas = &travas; });
+        j.cap->Modulo_Teclado().tradutor.define_plataforma(Plataforma::X11);
+        j.arq->abre_arquivo(MERCADO);
+        clica(j.tecla(0));
+        clica(j.pc->Lbl_TeclaLB[18]);
+        clica(j.pc->Lbl_TeclaLBnula);
+        for (const auto& [codigo, simbolo] : {std::pair{38u, 0x61u}, {67u, 0xffbeu}, {79u, 0xffb7u}})
+            for (const auto tipo : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent k(tipo, 0, Qt::NoModifier, codigo, simbolo, 0);
+                QCoreApplication::sendEvent(j.janela.get(), &k);
+            }
+        j.abas()->setCurrentIndex(1);
+        clica(j.tecla(10));
+        clica(j.pc->Lbl_TeclaLB[39]);
+        QTemporaryDir d;
+        j.dialogo.respostas = {d.filePath(QStringLiteral("edicao.key"))};
+        j.arq->mnuSalvar_Click();
+        QCOMPARE(teste::le_bytes(d.filePath(QStringLiteral("edicao.key"))),
+                 teste::le_bytes(qEnvironmentVariable("VANTORA_DADOS") + QStringLiteral("/pagina_edicao.key")));
         QVERIFY(j.mensagens.vistas.empty());
     }
 
