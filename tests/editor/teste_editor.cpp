@@ -262,8 +262,9 @@ class TesteEditor : public QObject {
         QTemporaryDir d;
         j.dialogo.respostas = {d.filePath(QStringLiteral("edicao.key"))};
         j.arq->mnuSalvar_Click();
-        QCOMPARE(teste::le_bytes(d.filePath(QStringLiteral("edicao.key"))),
-                 teste::le_bytes(qEnvironmentVariable("VANTORA_DADOS") + QStringLiteral("/pagina_edicao.key")));
+        QCOMPARE(
+            teste::le_bytes(d.filePath(QStringLiteral("edicao.key"))),
+            teste::le_bytes(qEnvironmentVariable("VANTORA_DADOS") + QStringLiteral("/pagina_edicao.key")));
         QVERIFY(j.mensagens.vistas.empty());
     }
 
