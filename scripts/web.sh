@@ -2,7 +2,8 @@
 # The Qt-free core built with Emscripten (Debian's emscripten) into build-web/:
 #   scripts/web.sh         builds the core's libraries and their plain C++ tests, each
 #                          test one .js with the WebAssembly inside (SINGLE_FILE)
-#   scripts/web.sh test    the same, then runs those tests under Node (CTest)
+#   scripts/web.sh test    the same, then runs those tests under Node (CTest), then the
+#                          page's tests in headless Chromium (tests/web)
 # The sources are the main CMakeLists.txt's, built with VANTORA_SO_NUCLEO (no Qt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,4 +24,14 @@ cmake --build build-web -j"$jobs"
 
 if [ "${1:-}" = test ]; then
     (cd build-web && ctest --output-on-failure -j"$jobs")
+    # The page in headless Chromium, programming the native emulator of build/.
+    echo "== build-web/pagina (Chromium)"
+    if [ ! -x build/bin/vantora-sim ]; then
+        [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTORA_WERROR=ON >/dev/null
+        cmake --build build -j"$jobs" --target vantora-sim
+    fi
+    if [ ! -d tests/web/node_modules ] || [ tests/web/package-lock.json -nt tests/web/node_modules ]; then
+        (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+    fi
+    node tests/web/teste_pagina.mjs
 fi

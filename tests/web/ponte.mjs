@@ -82,10 +82,16 @@ export const navegador = () =>
     });
 
 // A context at 1366x768 with the serial stand-in reaching `b` (when given; the page's
-// CSP bypassed for it only) and no save picker, so Save downloads.
-export async function contexto(nav, b) {
+// CSP bypassed for it only), no save picker, so Save downloads, and Num Lock on as the
+// system reports it (DevTools' key events carry no lock state). `antes`: a script of the
+// test's own, run first.
+export async function contexto(nav, b, antes = "") {
     const ctx = await nav.newContext({ viewport: { width: 1366, height: 768 }, bypassCSP: !!b, acceptDownloads: true });
-    await ctx.addInitScript({ content: "delete Window.prototype.showSaveFilePicker; delete window.showSaveFilePicker;" });
+    await ctx.addInitScript({
+        content: `${antes};delete Window.prototype.showSaveFilePicker; delete window.showSaveFilePicker;
+            const g = KeyboardEvent.prototype.getModifierState;
+            KeyboardEvent.prototype.getModifierState = function (k) { return k === "NumLock" || g.call(this, k); };`,
+    });
     if (b)
         await ctx.addInitScript({
             content: `globalThis.__ponteSerial = ${JSON.stringify({ url: b.url })};\n` +

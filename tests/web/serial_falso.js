@@ -62,6 +62,7 @@
                 if (this.#leitura) this.#leitura.error(perdida);
                 this.#leitura = null;
                 this.readable = this.writable = null;
+                perdida_(this);
                 avisa(this, "disconnect");
                 avisa(navigator.serial, "disconnect", this);
             };
@@ -80,16 +81,22 @@
         }
     }
 
+    // A port gone is forgotten; plugged in again, the picker offers it as a new one.
+    let concedidas = [];
+    const oferecidas = Array.from({ length: portas }, () => new SerialPort());
+    const perdida_ = (p) => {
+        concedidas = concedidas.filter((c) => c !== p);
+        oferecidas[oferecidas.indexOf(p)] = new SerialPort();
+    };
+
     class Serial extends EventTarget {
-        #concedidas = [];
-        #oferecidas = Array.from({ length: portas }, () => new SerialPort());
         onconnect = null;
         ondisconnect = null;
-        async getPorts() { return [...this.#concedidas]; }
+        async getPorts() { return [...concedidas]; }
         async requestPort() {
-            const p = this.#oferecidas[0];
+            const p = oferecidas[0];
             if (!p) throw erro("No port selected by the user.", "NotFoundError");
-            if (!this.#concedidas.includes(p)) this.#concedidas.push(p);
+            if (!concedidas.includes(p)) concedidas.push(p);
             return p;
         }
     }
