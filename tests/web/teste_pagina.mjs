@@ -72,7 +72,7 @@ await caso("pronta de file:// sem rede; sem Web Serial explica por que não envi
     const http = b.url.replace("ws:", "http:");
     const alcancou = await p.evaluate(async ({ http, ws }) => {
         const r = [];
-        await fetch(http).then(() => r.push("fetch"), () => {});
+        await fetch(http, { mode: "no-cors" }).then(() => r.push("fetch"), () => {});
         await new Promise((fim) => {
             try {
                 const w = new WebSocket(ws);
