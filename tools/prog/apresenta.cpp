@@ -34,7 +34,6 @@ QString exibida(int codigo, const Catalogo& c) {
     return QString::fromStdString(legenda_exibida(codigo, c));
 }
 
-
 // "Trilha 2, sentinela inicial"
 QString nome_da_linha(const LinhaSentinela& st) {
     QString legenda = QString::fromLatin1(st.legenda).toLower();
@@ -156,7 +155,6 @@ QByteArray nome_no_sistema(const QString& nome) {
     }
     return r + QStringView(nome).sliced(inicio).toUtf8();
 }
-
 
 QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
     // Captions are cut to the cell; a code shown as <value> never is ("<-32768>"): the
