@@ -144,7 +144,7 @@ Section
     ; cmd with the folder at the head of its PATH, in the user's own folder
     CreateShortcut "$SMPROGRAMS\${PROMPT}.lnk" "$SYSDIR\cmd.exe" \
         '/k "set "PATH=$INSTDIR;%PATH%" & cd /d "%USERPROFILE%" & vantora-prog --help"' "$SYSDIR\cmd.exe" 0
-!if /FileExists "${PASTA}\web\index.html"
+!if /FileExists "${PASTA}/web/index.html"
     ; the web page, opened by the browser that opens web pages
     CreateShortcut "$SMPROGRAMS\${PAGINA}.lnk" "$INSTDIR\web\index.html"
 !endif
