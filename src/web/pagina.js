@@ -352,9 +352,25 @@
       }
       grade.append(c);
     }
+    // Cut marks on every cell boundary, outside the grid.
     const marcas = document.createElement("div");
     marcas.className = "marcas";
     marcas.append(grade);
+    const PASSO = 19.05, MARGEM = 5, MARCA = 4;
+    const marca = (x, y, l, a) => {
+      const m = document.createElement("i");
+      Object.assign(m.style, { left: x + "mm", top: y + "mm", width: l + "mm", height: a + "mm" });
+      marcas.append(m);
+    };
+    const largura = l.colunas * PASSO, altura = l.linhas * PASSO;
+    for (let c = 0; c <= l.colunas; ++c) {
+      marca(MARGEM + c * PASSO, MARGEM - MARCA, 0, MARCA - 1);
+      marca(MARGEM + c * PASSO, MARGEM + altura + 1, 0, MARCA - 1);
+    }
+    for (let r = 0; r <= l.linhas; ++r) {
+      marca(MARGEM - MARCA, MARGEM + r * PASSO, MARCA - 1, 0);
+      marca(MARGEM + largura + 1, MARGEM + r * PASSO, MARCA - 1, 0);
+    }
     const nota = document.createElement("p");
     nota.textContent = l.nota;
     folha.append(marcas, nota);

@@ -317,6 +317,35 @@ class Configurador {
         return mensagem(texto, TITULO_GRAVACAO, r.fim == FimTroca::Gravado ? "informacao" : "exclamacao");
     }
 
+    // The legend sheet of the keys on view (the 44-key model's block when that model is
+    // shown): columns, and for each key, row by row, the captions of its four codes.
+    val legenda() const {
+        int linhas = 0, colunas = 0;
+        while (linhas * TECLAS_POR_LINHA < QTD_TECLAS && documento_.visivel(linhas * TECLAS_POR_LINHA))
+            ++linhas;
+        while (colunas < TECLAS_POR_LINHA && documento_.visivel(colunas))
+            ++colunas;
+        val celulas = val::array();
+        for (int r = 0; r < linhas; ++r)
+            for (int c = 0; c < colunas; ++c) {
+                val celula = val::array();
+                for (int n = 1; n <= QTD_TABELAS; ++n)
+                    celula.call<void>("push",
+                                      legenda_exibida(documento_.layout().tabela(n)[std::size_t(r * TECLAS_POR_LINHA + c)],
+                                                      catalogo_));
+                celulas.call<void>("push", celula);
+            }
+        std::string tabelas = "1 (negrito)";
+        for (int n = 2; n < QTD_TABELAS; ++n)
+            tabelas += ", " + std::to_string(n);
+        val l = val::object();
+        l.set("linhas", linhas);
+        l.set("colunas", colunas);
+        l.set("celulas", celulas);
+        l.set("nota", "Linhas de cada tecla: tabelas " + tabelas + " e " + std::to_string(QTD_TABELAS) + ".");
+        return l;
+    }
+
   private:
     val acoes(const AcoesTroca& a) const {
         val r = val::object();
@@ -363,5 +392,6 @@ EMSCRIPTEN_BINDINGS(vantora) {
         .function("tempo", &Configurador::tempo)
         .function("porta_perdida", &Configurador::porta_perdida)
         .function("falha_escrita", &Configurador::falha_escrita)
-        .function("fim_da_troca", &Configurador::fim_da_troca);
+        .function("fim_da_troca", &Configurador::fim_da_troca)
+        .function("legenda", &Configurador::legenda);
 }
