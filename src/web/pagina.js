@@ -14,6 +14,14 @@
   let desenho = null;  // what never changes: PC keys, sentinel rows, option boxes
   let nomeArquivo = "";
   let gravando = false;
+  let proporcao = 3;   // of the PC keyboard
+
+  // The PC keyboard takes the height the window leaves it, never narrower than it reads.
+  function ajusta() {
+    const pc = $("TecladoPC");
+    const livre = window.innerHeight - (pc.getBoundingClientRect().top + window.scrollY) - 8;
+    pc.style.width = "clamp(min(100%, 640px), " + Math.floor(livre * proporcao) + "px, 100%)";
+  }
 
   // ---- Messages: one modal box at a time, as the window's message boxes.
   const fila = [];
@@ -69,7 +77,7 @@
     }
     const largura = x1 - x0, altura = y1 - y0;
     pc.style.aspectRatio = largura + " / " + altura;
-    document.documentElement.style.setProperty("--proporcao-pc", String(largura / altura));
+    proporcao = largura / altura;
     const pct = (v, total) => (100 * v / total) + "%";
     for (const t of desenho.teclasPC) {
       const b = document.createElement("button");
@@ -145,7 +153,9 @@
     }
     $("Pagina_teclas").hidden = cartao;
     $("Pagina_teclas").setAttribute("aria-labelledby", "TabStrip_" + (cartao ? 1 : e.aba));
+    const mudou = $("Pagina_LCM").hidden === cartao;
     $("Pagina_LCM").hidden = !cartao;
+    if (mudou) ajusta();
     $("Lbl_tab").textContent = cartao ? "" : String(e.aba);
     e.teclas.forEach((t, k) => {
       const b = $("Lbl_TeclaLBtab_" + k);
@@ -393,12 +403,14 @@
     document.addEventListener("keydown", tecla);
     document.addEventListener("keyup", tecla);
     window.addEventListener("blur", () => nucleo.esquece_teclas());
+    window.addEventListener("resize", ajusta);
     document.addEventListener("dragover", (ev) => ev.preventDefault());
     document.addEventListener("drop", (ev) => {
       ev.preventDefault();
       if (ev.dataTransfer.files.length) abre(ev.dataTransfer.files[0]);
     });
     atualiza();
+    ajusta();
     document.body.dataset.pronto = "sim";
   }
 
