@@ -106,6 +106,9 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION examples)
 find_program(VANTORA_MAKENSIS makensis NO_CMAKE_FIND_ROOT_PATH)
 if(VANTORA_MAKENSIS)
     set(pasta ${CMAKE_BINARY_DIR}/vantora-config)
+    # The web page goes in once scripts/web.sh has built it (the build looks again each time).
+    file(GLOB arquivos_pagina CONFIGURE_DEPENDS ${VANTORA_PAGINA}/*.html ${VANTORA_PAGINA}/*.css
+        ${VANTORA_PAGINA}/*.js)
     set(nsi ${CMAKE_SOURCE_DIR}/data/windows/vantora-config.nsi)
     set(nsis ${VANTORA_MAKENSIS} -V2 -DPASTA=${pasta} -DLISTA=${pasta}.nsh -DVERSAO=${PROJECT_VERSION}
         -DVERSAO_RC=${VANTORA_VERSAO_RC} -DEMPRESA=${VANTORA_EMPRESA} "-DCOPYRIGHT=${VANTORA_COPYRIGHT}"
@@ -118,7 +121,7 @@ if(VANTORA_MAKENSIS)
         COMMAND ${nsis} -DDESINSTALADOR_EXE=${pasta}-uninstall.exe -DSAIDA=${CMAKE_BINARY_DIR}/vantora-config-setup.exe ${nsi}
         DEPENDS vantora-config vantora-prog textos_windows ${textos} ${nsi} ${CMAKE_SOURCE_DIR}/LICENSE
             ${CMAKE_SOURCE_DIR}/examples/mercado.key ${CMAKE_SOURCE_DIR}/data/windows/vantora-config.ico
-            ${CMAKE_SOURCE_DIR}/cmake/windows.cmake ${CMAKE_SOURCE_DIR}/cmake/lista_windows.cmake
+            ${CMAKE_SOURCE_DIR}/cmake/windows.cmake ${CMAKE_SOURCE_DIR}/cmake/lista_windows.cmake ${arquivos_pagina}
         COMMENT "Making the Windows folder, its uninstaller and vantora-config-setup.exe" VERBATIM)
     add_custom_target(instalador ALL DEPENDS ${CMAKE_BINARY_DIR}/vantora-config-setup.exe)
 endif()

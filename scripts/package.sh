@@ -4,6 +4,7 @@
 #   sudo apt install ./build/vantora-config_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/web.sh >/dev/null # the web page, which the package installs
 scripts/build.sh >/dev/null
 cd build
 rm -f vantora-config_*.deb

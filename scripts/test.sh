@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12, as root), builds, and runs every test:
-# the normal build, then an AddressSanitizer + UndefinedBehaviorSanitizer build
+# the web page is built first (scripts/web.sh: the install tests check that it goes in),
+# then the normal build, then an AddressSanitizer + UndefinedBehaviorSanitizer build
 # of the tests, then the fuzz targets' replay (scripts/fuzz.sh --replay: the regression
 # inputs one by one, then the seeds and those inputs mutated for a fixed number of runs
-# with a fixed seed, so the same commit gets the same verdict), then the Qt-free core
-# built with Emscripten and its plain tests under Node (scripts/web.sh), then the Windows
+# with a fixed seed, so the same commit gets the same verdict), then the Qt-free core's
+# plain tests under Node and the web page's tests in headless Chromium (scripts/web.sh
+# test), then the Windows
 # build and its tests under Wine (scripts/windows.sh; skipped, saying so, without a Qt for
 # Windows). Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs="$(nproc)"
+# The web page first: the install tests of build/ and build-windows/ check it goes in.
+scripts/web.sh
 
 echo "== build/ (RelWithDebInfo, -Werror)"
 [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTORA_WERROR=ON >/dev/null

@@ -17,6 +17,7 @@ fi
 scripts/deps.sh g++-mingw-w64-x86-64-posix wine wine64 nsis
 jobs="$(nproc)"
 
+scripts/web.sh >/dev/null # the web page, which the installer installs
 echo "== build-windows/ (mingw-w64, Qt in $qt, -Werror)"
 [ -f build-windows/build.ninja ] || cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTORA_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" >/dev/null

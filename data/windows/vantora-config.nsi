@@ -8,9 +8,10 @@
 ; A 64-bit installer for a 64-bit program. For every user of the computer (Program
 ; Files, administrator) or for the one installing only (%LOCALAPPDATA%\Programs, no
 ; administrator rights): the programs, the README, the manuals as text and the example
-; layouts, the Start-menu entries (the window and "Prompt do Vantora", a console where
-; vantora-prog is found), .key files opened with the window (taking the type's default
-; program only when it has none) and the uninstaller in Add/Remove Programs.
+; layouts, the web page, the Start-menu entries (the window, "Prompt do Vantora", a console
+; where vantora-prog is found, and the web page), .key files opened with the window
+; (taking the type's default program only when it has none) and the uninstaller in
+; Add/Remove Programs.
 ; Silent: vantora-config-setup.exe /S [/AllUsers | /CurrentUser] [/D=folder];
 ; uninstall.exe /S, which fails (exit status 2), removing nothing, while a program of
 ; the folder runs.
@@ -29,6 +30,7 @@ ManifestDPIAware true
 !define CHAVE "Software\Microsoft\Windows\CurrentVersion\Uninstall\vantora-config"
 !define CLASSE "Vantora.Layout"
 !define PROMPT "Prompt do Vantora"
+!define PAGINA "Configurador do Teclado Vantora no navegador"
 
 !define MULTIUSER_EXECUTIONLEVEL Highest
 !define MULTIUSER_MUI
@@ -142,6 +144,10 @@ Section
     ; cmd with the folder at the head of its PATH, in the user's own folder
     CreateShortcut "$SMPROGRAMS\${PROMPT}.lnk" "$SYSDIR\cmd.exe" \
         '/k "set "PATH=$INSTDIR;%PATH%" & cd /d "%USERPROFILE%" & vantora-prog --help"' "$SYSDIR\cmd.exe" 0
+!if /FileExists "${PASTA}/web/index.html"
+    ; the web page, opened by the browser that opens web pages
+    CreateShortcut "$SMPROGRAMS\${PAGINA}.lnk" "$INSTDIR\web\index.html"
+!endif
 
     ; .key files: our type among those offered to open them; their default program
     ; only when they have none (for this user, whatever the computer's default is)
@@ -251,6 +257,7 @@ Section
 
     Delete "$SMPROGRAMS\${NOME}.lnk"
     Delete "$SMPROGRAMS\${PROMPT}.lnk"
+    Delete "$SMPROGRAMS\${PAGINA}.lnk"
     ; only what the installer put there: files the user saved in the folder stay
     !insertmacro VANTORA_APAGA
     Delete "$INSTDIR\uninstall.exe"

@@ -17,8 +17,7 @@ namespace vantora {
 
 inline void mostraErro(Mensagens& msg, int numero, const std::string& descricao, const QString& procedimento,
                        const std::string& onde, const std::string& complemento = {}) {
-    std::string texto = mensagemErro(numero, descricao, procedimento.toStdString(), onde);
-    if (!complemento.empty()) texto += "\n\n" + complemento;
+    const std::string texto = mensagemErro(numero, descricao, procedimento.toStdString(), onde, complemento);
     msg.mostra(QString::fromStdString(texto), QString(), Icone::Nenhum, Botoes::Ok, Resposta::Ok);
 }
 

@@ -33,8 +33,9 @@ ErroExecucao::ErroExecucao(int numero, std::string descricao)
 }
 
 std::string mensagemErro(int numero, const std::string& descricao, const std::string& procedimento,
-                         const std::string& onde) {
-    return "Error " + std::to_string(numero) + " (" + descricao + ") in procedure " + procedimento + " of " + onde;
+                         const std::string& onde, const std::string& complemento) {
+    return "Error " + std::to_string(numero) + " (" + descricao + ") in procedure " + procedimento + " of " + onde +
+           (complemento.empty() ? std::string() : "\n\n" + complemento);
 }
 
 } // namespace vantora

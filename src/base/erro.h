@@ -51,9 +51,10 @@ inline std::string modulo(const std::string& nome) {
     return "Módulo " + nome;
 }
 
-// "Error 13 (Tipos incompatíveis) in procedure X of Formulário Frm_Grava"
+// "Error 13 (Tipos incompatíveis) in procedure X of Formulário Frm_Grava", and our own
+// sentence about it, if any, after a blank line.
 [[nodiscard]] std::string mensagemErro(int numero, const std::string& descricao, const std::string& procedimento,
-                                       const std::string& onde);
+                                       const std::string& onde, const std::string& complemento = {});
 
 // The title of the application, shown by message boxes that have none of their own.
 inline const char* tituloAplicacao() {

@@ -13,13 +13,6 @@ namespace {
 
 const std::string MODULO = "MDL_Keyboard";
 
-// Press reports looked up although they are presses: the keys with scan codes 73, 7E,
-// 7C and 7D hex, reported as already down (auto-repeat).
-bool pressao_consultada(const QString& w) {
-    return w == QLatin1String("40730001") || w == QLatin1String("407E0001") ||
-           w == QLatin1String("407C0001") || w == QLatin1String("407D0001");
-}
-
 // Handles given to installed filters; never zero.
 std::int32_t proxima_instalacao() {
     static std::int32_t contador = 0;
@@ -67,12 +60,7 @@ int MDL_Keyboard::KeyboardProc(int code, int virtualKey, std::uint32_t eventWord
         armadilha(captura_.mensagens(), QStringLiteral("KeyboardProc"), modulo(MODULO), [&] {
             const QString w = QString::number(eventWord, 16).toUpper();
             const QString v = QString::number(virtualKey);
-            if (eventWord & BIT_TRANSICAO) {
-                // The left Ctrl half of Alt Gr, released while Alt is still down.
-                if (w != QLatin1String("E01D0001")) captura_.Localiza_TeclaPC(w + v);
-            } else if (pressao_consultada(w)) {
-                captura_.Localiza_TeclaPC(w + v);
-            }
+            if (relato_escolhe_tecla(eventWord)) captura_.Localiza_TeclaPC(w + v);
         });
     if (!ok) resultado = 0;
     return resultado;

@@ -221,6 +221,78 @@ TeclaFisica tecla_wayland(std::uint32_t keycode, std::uint32_t keysym) {
     return tecla_x11(keycode, keysym);
 }
 
+namespace {
+
+// The physical keys by KeyboardEvent.code, with their evdev codes (letters, digits and
+// function keys are worked out below).
+struct CodigoWeb {
+    const char* nome;
+    std::uint8_t evdev;
+};
+// clang-format off
+constexpr CodigoWeb CODIGOS_WEB[] = {
+    {"Escape", 1}, {"Minus", 12}, {"Equal", 13}, {"Backspace", 14}, {"Tab", 15}, {"BracketLeft", 26},
+    {"BracketRight", 27}, {"Enter", 28}, {"ControlLeft", 29}, {"Semicolon", 39}, {"Quote", 40},
+    {"Backquote", 41}, {"ShiftLeft", 42}, {"Backslash", 43}, {"Comma", 51}, {"Period", 52}, {"Slash", 53},
+    {"ShiftRight", 54}, {"NumpadMultiply", 55}, {"AltLeft", 56}, {"Space", 57}, {"CapsLock", 58},
+    {"NumLock", 69}, {"ScrollLock", 70}, {"Numpad7", 71}, {"Numpad8", 72}, {"Numpad9", 73},
+    {"NumpadSubtract", 74}, {"Numpad4", 75}, {"Numpad5", 76}, {"Numpad6", 77}, {"NumpadAdd", 78},
+    {"Numpad1", 79}, {"Numpad2", 80}, {"Numpad3", 81}, {"Numpad0", 82}, {"NumpadDecimal", 83},
+    {"IntlBackslash", 86}, {"IntlRo", 89}, {"NumpadEnter", 96}, {"ControlRight", 97}, {"NumpadDivide", 98},
+    {"PrintScreen", 99}, {"AltRight", 100}, {"Home", 102}, {"ArrowUp", 103}, {"PageUp", 104},
+    {"ArrowLeft", 105}, {"ArrowRight", 106}, {"End", 107}, {"ArrowDown", 108}, {"PageDown", 109},
+    {"Insert", 110}, {"Delete", 111}, {"Pause", 119}, {"NumpadComma", 121}, {"IntlYen", 124},
+    {"MetaLeft", 125}, {"MetaRight", 126}, {"ContextMenu", 127},
+};
+// clang-format on
+
+std::uint32_t evdev_web(std::string_view c) {
+    const auto numero = [](std::string_view n) {
+        int v = 0;
+        for (const char ch : n) {
+            if (ch < '0' || ch > '9' || v > 99) return -1;
+            v = v * 10 + (ch - '0');
+        }
+        return n.empty() ? -1 : v;
+    };
+    if (c.size() == 4 && c.substr(0, 3) == "Key" && c[3] >= 'A' && c[3] <= 'Z') return LETRAS[size_t(c[3] - 'A')];
+    if (c.size() == 6 && c.substr(0, 5) == "Digit" && c[5] >= '0' && c[5] <= '9')
+        return c[5] == '0' ? 11 : std::uint32_t(c[5] - '0' + 1);
+    if (c.size() > 1 && c[0] == 'F') {
+        const int f = numero(c.substr(1));
+        if (f >= 1 && f <= 10) return std::uint32_t(58 + f);
+        if (f == 11 || f == 12) return std::uint32_t(76 + f);
+        return 0;
+    }
+    for (const CodigoWeb& w : CODIGOS_WEB) {
+        if (c == w.nome) return w.evdev;
+    }
+    return 0;
+}
+
+} // namespace
+
+EventoNativo evento_web(std::string_view codigo, bool solta, bool repeticao, bool numLock) {
+    const std::uint32_t evdev = evdev_web(codigo);
+    // The pad's keys with Num Lock on give their digits (KP_0..KP_9, KP_Decimal).
+    constexpr std::array<std::uint8_t, 10> DIGITOS = {{82, 79, 80, 81, 75, 76, 77, 71, 72, 73}};
+    std::uint32_t keysym = 0;
+    for (std::size_t d = 0; numLock && d < DIGITOS.size(); ++d)
+        if (DIGITOS[d] == evdev) keysym = XK_KP_0 + std::uint32_t(d);
+    if (numLock && evdev == 83) keysym = XK_KP_DECIMAL;
+    EventoNativo e;
+    e.solta = solta;
+    e.repeticao = repeticao;
+    e.codigoVarredura = evdev == 0 ? 0 : evdev + DESLOCAMENTO_X;
+    e.teclaVirtual = keysym;
+    return e;
+}
+
+bool relato_escolhe_tecla(std::uint32_t palavra) {
+    if (palavra & BIT_TRANSICAO) return palavra != 0xE01D0001u;
+    return palavra == 0x40730001u || palavra == 0x407E0001u || palavra == 0x407C0001u || palavra == 0x407D0001u;
+}
+
 TeclaFisica TradutorTeclado::fisica(const EventoNativo& e) const {
     switch (plataforma_) {
     case Plataforma::X11:

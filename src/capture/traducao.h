@@ -92,6 +92,19 @@ struct TeclaFisica {
 // comes from another key, and the key is taken from the symbol's place on ABNT2.
 [[nodiscard]] TeclaFisica tecla_wayland(std::uint32_t keycode, std::uint32_t keysym);
 
+// A key event of a web browser, named by the physical key (KeyboardEvent.code: "KeyA",
+// "Numpad7", "IntlRo" the ABNT "/" key, "Backslash" the "]" key beside Enter on ABNT2,
+// "IntlBackslash" the backslash left of Z), as the X server gives the same key: the X
+// keycode, and the keysym the numeric pad needs to follow Num Lock. Read on
+// Plataforma::X11 it gives what that key gives there (Alt Gr, "AltRight", with its
+// left Ctrl half). A code we do not know gives keycode 0, which translates to nothing.
+[[nodiscard]] EventoNativo evento_web(std::string_view codigo, bool solta, bool repeticao, bool numLock);
+
+// Whether a report of the keyboard filter picks its PC key: every release but the left
+// Ctrl half of Alt Gr (released while Alt is still down, "E01D0001"), and the presses
+// of the keys with scan codes 73, 7E, 7C and 7D hex reported as already down.
+[[nodiscard]] bool relato_escolhe_tecla(std::uint32_t palavra);
+
 // Keeps which keys are down, to set the previous-state and Alt-context bits.
 class TradutorTeclado {
   public:

@@ -18,6 +18,10 @@ struct RetanguloTecla {
 
 // Label k of the on-screen keyboard (0..111); nullopt for 110, which does not exist.
 [[nodiscard]] std::optional<RetanguloTecla> rotulo_tecla_pc(int k);
+// The "Sem Código" key, which assigns code 0.
+[[nodiscard]] constexpr RetanguloTecla rotulo_sem_codigo() {
+    return {7125, 5100, 645, 435};
+}
 // Shape k behind label k.
 [[nodiscard]] std::optional<RetanguloTecla> forma_tecla_pc(int k);
 

@@ -36,8 +36,9 @@ void TecladoPC::monta(QWidget* area) {
         Lbl_TeclaLB[k]->hide();
         Sp_TeclaLB[k]->hide();
     }
-    Lbl_TeclaLBnula = rotulo(area, QStringLiteral("Lbl_TeclaLBnula"), QStringLiteral("Sem Código"), 7125,
-                             5100, 645, 435, Qt::AlignCenter);
+    const RetanguloTecla nula = rotulo_sem_codigo();
+    Lbl_TeclaLBnula = rotulo(area, QStringLiteral("Lbl_TeclaLBnula"), QStringLiteral("Sem Código"), nula.esquerda,
+                             nula.topo, nula.largura, nula.altura, Qt::AlignCenter);
     connect(Lbl_TeclaLBnula, &Rotulo::clicked, this, [this] { emit nula_clicada(); });
 }
 

@@ -34,6 +34,19 @@ std::string legenda_codigo(int c, const Catalogo& catalogo) {
     return ch >= 0x80 && ch <= 0x9F ? numero : utf8(ch);
 }
 
+std::string legenda_exibida(int c, const Catalogo& catalogo) {
+    std::string s = legenda_codigo(c, catalogo);
+    // Only what can be seen is printed as it is: a C1 control (157 opens a terminal's
+    // command string) or a caption of blanks alone would show nothing, or worse.
+    bool visivel = s.empty();
+    for (std::size_t i = 0; i < s.size();) {
+        const char32_t ch = proximo_utf8(s, &i);
+        if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F) || ch == 0xAD) return "<" + std::to_string(c) + ">";
+        visivel = visivel || (ch != 0x20 && ch != 0xA0);
+    }
+    return visivel ? s : "<" + std::to_string(c) + ">";
+}
+
 std::string dica_codigo(int c) {
     char hexa[8];
     std::snprintf(hexa, sizeof hexa, "%X", unsigned{static_cast<std::uint16_t>(c)});

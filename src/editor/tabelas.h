@@ -116,6 +116,11 @@ struct Layout {
 // (129, 141, 143, 144 and 157). Every code has a caption, in UTF-8.
 [[nodiscard]] std::string legenda_codigo(int codigo, const Catalogo& catalogo);
 
+// Caption of a code on a printed legend or a terminal: as legenda_codigo, except that a
+// code whose character cannot be seen (the code page's 160, a blank, and 173, an
+// invisible hyphen) shows as <value> too.
+[[nodiscard]] std::string legenda_exibida(int codigo, const Catalogo& catalogo);
+
 // Tooltip for code c, also what a screen reader says of the key: "65 (41h)", and
 // "-1 (FFFFh)" for a negative code, in the file's 16 bits.
 [[nodiscard]] std::string dica_codigo(int codigo);

@@ -94,38 +94,8 @@ void Arquivos::Grava_Layout() {
 }
 
 void Arquivos::Le_Layout() {
-    const PerfilPrivado ini = le_arquivo(Arquivo_Atual);
-    Layout layout = documento_.layout();
-    // What the reader set before a failing read stays set, in the window too.
-    auto aplica = [&](const PosicaoLeitura& onde) {
-        documento_.define_layout(layout);
-        documento_.mostra_lido_ate(onde.entrada, onde.tabela);
-    };
-    PosicaoLeitura onde;
-    bool deste_teclado = false;
-    try {
-        deste_teclado = vantora::Le_Layout(ini, layout, &onde);
-    } catch (ErroExecucao& e) {
-        aplica(onde);
-        const QString lido = QString::fromStdString(onde.lido_antes());
-        const QString complemento =
-            QStringLiteral("O arquivo foi lido só até a entrada %1, que não pôde ser lida: ")
-                .arg(QString::fromStdString(onde.nome())) +
-            (lido.isEmpty()
-                 ? QStringLiteral("nada dele ficou na janela.")
-                 : QStringLiteral("a janela ficou com %1 do arquivo; o resto continua como estava.").arg(lido));
-        e.defineComplemento(complemento.toStdString());
-        throw;
-    } catch (...) {
-        aplica(onde);
-        throw;
-    }
-    if (!deste_teclado) {
+    if (!abre_layout(le_arquivo(Arquivo_Atual), documento_))
         mensagens_.informa(QString::fromStdString(mensagemOutroTeclado()), QStringLiteral("Vantora"));
-        return;
-    }
-    documento_.define_layout(layout);
-    documento_.mostra_aberto();
 }
 
 } // namespace vantora

@@ -1,6 +1,7 @@
 #include "files/disco.h"
 
 #include "base/erro.h"
+#include "files/layout.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,9 +18,7 @@ namespace {
 constexpr qint64 LIMITE = PerfilPrivado::LIMITE_BYTES;
 
 ErroExecucao erro_gravacao(const QString& caminho, const QString& motivo) {
-    return ErroExecucao(ERRO_ARQUIVO, QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                                          .arg(QDir::toNativeSeparators(caminho), motivo)
-                                          .toStdString());
+    return vantora::erro_gravacao(QDir::toNativeSeparators(caminho).toStdString(), motivo.toStdString());
 }
 
 // Why a write failed, in the user's words for the two failures a full disk or a

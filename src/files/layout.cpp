@@ -197,3 +197,39 @@ bool Le_Layout(const PerfilPrivado& ini, Layout& layout, PosicaoLeitura* onde) {
 }
 
 } // namespace vantora
+
+namespace vantora {
+
+bool abre_layout(const PerfilPrivado& ini, Documento& documento) {
+    Layout layout = documento.layout();
+    // What the reader set before a failing read stays set, in the window too.
+    auto aplica = [&](const PosicaoLeitura& onde) {
+        documento.define_layout(layout);
+        documento.mostra_lido_ate(onde.entrada, onde.tabela);
+    };
+    PosicaoLeitura onde;
+    bool deste_teclado = false;
+    try {
+        deste_teclado = Le_Layout(ini, layout, &onde);
+    } catch (ErroExecucao& e) {
+        aplica(onde);
+        const std::string lido = onde.lido_antes();
+        e.defineComplemento("O arquivo foi lido só até a entrada " + onde.nome() + ", que não pôde ser lida: " +
+                            (lido.empty() ? "nada dele ficou na janela."
+                                          : "a janela ficou com " + lido + " do arquivo; o resto continua como estava."));
+        throw;
+    } catch (...) {
+        aplica(onde);
+        throw;
+    }
+    if (!deste_teclado) return false;
+    documento.define_layout(layout);
+    documento.mostra_aberto();
+    return true;
+}
+
+ErroExecucao erro_gravacao(const std::string& nome, const std::string& motivo) {
+    return ErroExecucao(ERRO_ARQUIVO, "Não foi possível gravar o arquivo " + nome + ": " + motivo);
+}
+
+} // namespace vantora

@@ -12,6 +12,7 @@
 // 0 (unchecked), 1 (checked) or 2 (greyed). Standard C++ alone: texts are UTF-8.
 
 #include "base/erro.h"
+#include "editor/documento.h"
 #include "editor/tabelas.h"
 #include "files/ini.h"
 
@@ -96,5 +97,15 @@ struct ValorLido {
 // (13: a key among T0..T65 missing or no number; 6: out of range; 380: an option
 // outside 0..2) and leaves set what came before it, `onde` naming the key that failed.
 [[nodiscard]] bool Le_Layout(const PerfilPrivado& ini, Layout& layout, PosicaoLeitura* onde = nullptr);
+
+// Open: the layout of `ini` into the document, shown as read (nothing selected, table
+// 1 on view). False, the document untouched, for a file of another keyboard (the
+// message mensagemOutroTeclado()). A read that fails keeps in the document what the
+// reader set before it, the sentinel boxes of the entries read showing it, and throws
+// its error with a sentence naming the entry and what was kept.
+[[nodiscard]] bool abre_layout(const PerfilPrivado& ini, Documento& documento);
+
+// The error of a Save that cannot write `nome` (as the operator knows the file), and why.
+[[nodiscard]] ErroExecucao erro_gravacao(const std::string& nome, const std::string& motivo);
 
 } // namespace vantora

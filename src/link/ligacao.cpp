@@ -208,13 +208,9 @@ bool Ligacao::Abre_Porta_Serial(int posicao, const QString& parametros) {
         lembra_porta(configuracao_, entrada.Numero);
         return true;
     } catch (const ErroExecucao& e) {
-        if (e.numero() == ERRO_PORTA_ABERTA)
-            mensagens_.simples(QStringLiteral("Não foi possivel abrir esta porta serial"));
-        else
-            mensagens_.simples(QStringLiteral("Este programa executou um erro numero ") +
-                               QString::number(e.numero()));
+        mensagens_.simples(QString::fromStdString(texto_falha_abertura(e.numero())));
     } catch (const std::exception&) {
-        mensagens_.simples(QStringLiteral("Este programa executou um erro numero 51"));
+        mensagens_.simples(QString::fromStdString(texto_falha_abertura(51)));
     }
     return resultado;
 }

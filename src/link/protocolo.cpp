@@ -1,5 +1,7 @@
 #include "link/protocolo.h"
 
+#include "base/erro.h"
+
 #include <algorithm>
 #include <array>
 
@@ -41,6 +43,11 @@ std::optional<std::string> valor_fora_da_faixa(const Layout& codigos) {
         }
     }
     return std::nullopt;
+}
+
+std::string texto_falha_abertura(int erro) {
+    if (erro == ERRO_PORTA_ABERTA) return "Não foi possivel abrir esta porta serial";
+    return "Este programa executou um erro numero " + std::to_string(erro);
 }
 
 } // namespace vantora

@@ -24,4 +24,8 @@ namespace vantora {
 // all of them fit. UTF-8.
 [[nodiscard]] std::optional<std::string> valor_fora_da_faixa(const Layout& codigos);
 
+// The window's message when the port cannot be opened for the exchange: held by
+// another program (error 8005), or error `erro` by number.
+[[nodiscard]] std::string texto_falha_abertura(int erro);
+
 } // namespace vantora

@@ -8,6 +8,7 @@
 #include "editor/tabelas.h"
 #include "link/protocolo.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -216,6 +217,60 @@ void sequencias() {
     caso.clear();
 }
 
+// A browser's key events, named by KeyboardEvent.code, give what the same physical key
+// gives the window on X11; the reports that pick a PC key are the releases (not Alt
+// Gr's Ctrl half) and the four keys reported as already down.
+void teclas_web() {
+    struct Caso {
+        const char* codigo;
+        bool numLock;
+        std::vector<std::string> ids; // press, release (Alt Gr: with its Ctrl half)
+    };
+    // clang-format off
+    const Caso casos[] = {
+        {"KeyA", false, {"1E000165", "C01E000165"}},
+        {"Digit0", false, {"B000148", "C00B000148"}},
+        {"F11", false, {"570001122", "C0570001122"}},
+        {"IntlRo", false, {"730001193", "C0730001193"}},         // ABNT "/"
+        {"IntlBackslash", false, {"560001226", "C0560001226"}},  // backslash left of Z
+        {"Backslash", false, {"2B0001220", "C02B0001220"}},      // "]" on ABNT2
+        {"Numpad7", true, {"470001103", "C0470001103"}},
+        {"Numpad7", false, {"47000136", "C047000136"}},
+        {"NumpadDecimal", true, {"530001110", "C0530001110"}},
+        {"NumpadEnter", false, {"11C000113", "C11C000113"}},
+        {"AltRight", false, {"1D000117", "2138000118", "E01D000117", "E138000118"}},
+        {"Lang1", false, {}},
+        {"F13", false, {}},
+    };
+    // clang-format on
+    const Catalogo cat = catalogo();
+    for (const Caso& c : casos) {
+        caso = c.codigo;
+        TradutorTeclado t(Plataforma::X11);
+        std::vector<std::string> ids;
+        std::vector<int> escolhem;
+        for (const bool solta : {false, true})
+            for (const RelatoTecla& r : t.traduz(evento_web(c.codigo, solta, false, c.numLock))) {
+                ids.push_back(identificador_tecla(r));
+                escolhem.push_back(relato_escolhe_tecla(r.palavra) ? 1 : 0);
+            }
+        CONFERE(ids, c.ids);
+        if (ids.empty()) continue;
+        // Only the key's own release picks it.
+        CONFERE(escolhem.back(), 1);
+        CONFERE(std::count(escolhem.begin(), escolhem.end(), 1), 1L);
+        CONFERE(cat.localiza(ids.back()) != 0, true);
+    }
+    caso.clear();
+    // The ABNT "/" held: its repeats pick it; another key's repeats do not.
+    TradutorTeclado t(Plataforma::X11);
+    (void)t.traduz(evento_web("IntlRo", false, false, false));
+    const Relatos r = t.traduz(evento_web("IntlRo", false, true, false));
+    CONFERE(identificador_tecla(r.itens[0]), std::string("40730001193"));
+    CONFERE(relato_escolhe_tecla(r.itens[0].palavra), true);
+    CONFERE(relato_escolhe_tecla(0x401E0001u), false);
+}
+
 // What goes on the wire: the four tables as they are, the options byte from the boxes,
 // and the first value outside a byte, keys before sentinels, the hidden key 65 never.
 void registros() {
@@ -251,6 +306,7 @@ int main() {
     sentinelas();
     teclado_abnt2();
     sequencias();
+    teclas_web();
     registros();
     std::cout << (falhas ? "FALHOU: " : "ok: ") << falhas << " diferença(s)\n";
     return falhas != 0;

@@ -65,6 +65,15 @@ lancador=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p'
 [ "$lancador" = vantora-config.desktop ] || falha "metainfo lança '$lancador'"
 for b in $(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$meta"); do [ -x "$p/bin/$b" ] || falha "metainfo: $b"; done
 grep -q 'usermod -aG dialout' "$p/share/doc/vantora-config/README.Debian" || falha "README.Debian sem o grupo dialout"
+# The web page, once scripts/web.sh has built it, and README.Debian says where.
+pagina="$aqui/../../build-web/pagina"
+if [ -f "$pagina/index.html" ]; then
+    for f in "$pagina"/*.{html,css,js}; do
+        cmp -s "$f" "$p/share/vantora-config/web/${f##*/}" || falha "página: ${f##*/} não instalada"
+    done
+fi
+grep -q '/usr/share/vantora-config/web/index.html' "$p/share/doc/vantora-config/README.Debian" ||
+    falha "README.Debian não diz onde está a página"
 
 # The layout file type: *.key is a layout, and the menu entry opens it.
 XDG_DATA_DIRS="$p/share" update-mime-database "$p/share/mime" >"$dir/mime.log" 2>&1 && [ ! -s "$dir/mime.log" ] ||

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine (run by tests/comum/wine.sh, which made the prefix
 # and the X display): a silent install for every user puts the programs, their texts
-# and examples in Program Files, stripped, with the Start-menu entries (the window, and
-# "Prompt do Vantora", where vantora-prog is found), the uninstaller in Add/Remove
+# and examples and the web page in Program Files, stripped, with the Start-menu entries
+# (the window, "Prompt do Vantora", where vantora-prog is found, and the web page), the uninstaller in Add/Remove
 # Programs with its publisher and size, and .key files opened by the window; the
 # executables carry the manifest and version Windows reads; the programs run from there
 # (show's text redirected to a file is UTF-8, as on Linux, with CR LF, and reads the same
@@ -45,6 +45,14 @@ wine reg query "HKLM\\$classes\\.key\\OpenWithProgids" /v Vantora.Layout >/dev/n
 [ "$(cd "$pasta" && find doc/README.txt doc/vantora-config.txt examples/mercado.key -size +0 | wc -l)" = 3 ] ||
     falha "texts not installed: $(ls -R "$pasta")"
 grep -q "vantora-prog legend" "$pasta/doc/vantora-prog.txt" || falha "the manual as text"
+# The web page, once scripts/web.sh has built it, with its Start-menu entry.
+if [ -f "$fonte/build-web/pagina/index.html" ]; then
+    for f in "$fonte"/build-web/pagina/*.{html,css,js}; do
+        cmp -s "$f" "$pasta/web/${f##*/}" || falha "web page: ${f##*/} not installed"
+    done
+    wine "$recursos" atalho "$menu/Configurador do Teclado Vantora no navegador.lnk" | tr -d '\r' |
+        grep -qi 'Vantora\\web\\index.html$' || falha "no Start-menu entry for the web page"
+fi
 # Each .exe and .dll stripped: no debugging sections left.
 find "$pasta" \( -name '*.exe' -o -name '*.dll' \) -exec x86_64-w64-mingw32-objdump -h {} + >"$dir/secoes"
 awk '/file format/ { f = $0; sub(/: +file format.*/, "", f) } /\.debug_/ { print "not stripped: " f }' "$dir/secoes" |
@@ -116,7 +124,8 @@ kill "$(cat "$dir/janela.pid")"
 wait "$(cat "$dir/janela.pid")" 2>/dev/null
 
 silencioso "$pasta/uninstall.exe" || falha "uninstall: status $?"
-[ ! -e "$menu/Configurador do Teclado Vantora.lnk" ] && [ ! -e "$menu/Prompt do Vantora.lnk" ] ||
+[ ! -e "$menu/Configurador do Teclado Vantora.lnk" ] && [ ! -e "$menu/Prompt do Vantora.lnk" ] &&
+    [ ! -e "$menu/Configurador do Teclado Vantora no navegador.lnk" ] ||
     falha "the Start-menu entries stay"
 ausente "HKLM\\$chave" "HKLM\\$classes\\Vantora.Layout" "HKLM\\$classes\\.key"
 [ "$(cd "$pasta" && find . -mindepth 1)" = ./meu.key ] || falha "left in $pasta: $(ls -R "$pasta")"

@@ -29,6 +29,10 @@
 namespace vantora {
 
 namespace {
+// The caption the sheet and the text show of a code.
+QString exibida(int codigo, const Catalogo& c) {
+    return QString::fromStdString(legenda_exibida(codigo, c));
+}
 
 // "Trilha 2, sentinela inicial"
 QString nome_da_linha(const LinhaSentinela& st) {
@@ -152,20 +156,6 @@ QByteArray nome_no_sistema(const QString& nome) {
     return r + QStringView(nome).sliced(inicio).toUtf8();
 }
 
-QString legenda_exibida(int codigo, const Catalogo& catalogo) {
-    if (codigo < 0 || codigo > 255) return QStringLiteral("<%1>").arg(codigo);
-    const QString s = QString::fromStdString(legenda_codigo(codigo, catalogo));
-    // Only what can be seen is printed as it is: the code page leaves 129, 141, 143,
-    // 144 and 157 as C1 controls (157 opens a terminal's command string), 160 is a
-    // blank and 173 an invisible hyphen.
-    bool visivel = false;
-    for (const QChar ch : s) {
-        if (!ch.isPrint()) return QStringLiteral("<%1>").arg(codigo);
-        visivel = visivel || !ch.isSpace();
-    }
-    return visivel || s.isEmpty() ? s : QStringLiteral("<%1>").arg(codigo);
-}
-
 QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
     // Captions are cut to the cell; a code shown as <value> never is ("<-32768>"): the
     // cells widen to the longest.
@@ -173,8 +163,8 @@ QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
     for (int k = 0; k < QTD_TECLAS; ++k)
         for (int n = 1; n <= QTD_TABELAS; ++n)
             if (const int v = l.tabela(n)[k];
-                no_modelo(m, k) && legenda_exibida(v, c) == QStringLiteral("<%1>").arg(v))
-                largura = qMax(largura, int(legenda_exibida(v, c).size()) + 1);
+                no_modelo(m, k) && exibida(v, c) == QStringLiteral("<%1>").arg(v))
+                largura = qMax(largura, int(exibida(v, c).size()) + 1);
     QString s;
     const auto celula = [largura](const QString& t) { return t.left(largura - 1).leftJustified(largura); };
     for (int r = 0; r < linhas(m); ++r) {
@@ -190,7 +180,7 @@ QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m) {
         for (int n = 1; n <= QTD_TABELAS; ++n) {
             QString linha = QStringLiteral("  T%1  ").arg(n);
             for (int col = 0; col < colunas(m); ++col)
-                linha += celula(legenda_exibida(l.tabela(n)[tecla(r, col)], c));
+                linha += celula(exibida(l.tabela(n)[tecla(r, col)], c));
             fecha(linha);
         }
         s += QLatin1Char('\n');
@@ -227,7 +217,7 @@ QString layout_em_csv(const Layout& l, const Catalogo& c, Modelo m) {
             for (int n = 1; n <= QTD_TABELAS; ++n)
                 campos << QString::number(l.tabela(n)[k]);
             for (int n = 1; n <= QTD_TABELAS; ++n)
-                campos << csvCampo(legenda_exibida(l.tabela(n)[k], c));
+                campos << csvCampo(exibida(l.tabela(n)[k], c));
             s += campos.join(QLatin1Char(',')) + QLatin1Char('\n');
         }
     }
@@ -246,7 +236,7 @@ QString sentinelas_em_csv(const Layout& l, const Catalogo& c) {
         for (int x : v)
             campos << QString::number(x);
         for (int x : v)
-            campos << csvCampo(legenda_exibida(x, c));
+            campos << csvCampo(exibida(x, c));
         s += campos.join(QLatin1Char(',')) + QLatin1Char('\n');
     }
     return s;
@@ -328,7 +318,7 @@ void desenhaLegendas(QPainter* p, const Layout& l, const Catalogo& c, const Folh
             const QRectF interior = celula.adjusted(passo * 0.06, passo * 0.06, -passo * 0.06, -passo * 0.06);
             const double faixa = interior.height() / QTD_TABELAS;
             for (int n = 1; n <= QTD_TABELAS; ++n) {
-                QString texto = legenda_exibida(l.tabela(n)[k], c);
+                QString texto = exibida(l.tabela(n)[k], c);
                 if (texto.isEmpty()) continue;
                 QFont fonte = fonte_da_folha();
                 fonte.setBold(n == 1);

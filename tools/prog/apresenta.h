@@ -45,10 +45,6 @@ enum class Modelo { Teclas65, Teclas44 };
     return n;
 }
 
-// Caption of a code for display. A value the keyboard cannot take, and a code whose
-// character cannot be seen (controls of the code page, blanks), shows as <value>.
-[[nodiscard]] QString legenda_exibida(int codigo, const Catalogo& catalogo);
-
 [[nodiscard]] QString layout_em_texto(const Layout& l, const Catalogo& c, Modelo m);
 // Keys, rows and columns are numbered from 1, as everywhere in vantora-prog and in
 // the window's messages: key n (= 13 (row - 1) + column) is entry T(n-1) of the file
