@@ -2,7 +2,8 @@
 // (body.dataset.pronto) opened from file://, the size of what it loads, and a full
 // programming exchange through the serial stand-in beside `vantora-prog send` on the same
 // emulator (--ritmo: answers after the bytes would have crossed the line), at the same
-// speed. Medians; prints figures and never fails.
+// speed, and the stand-in alone (its round trips without the pauses). Medians; prints
+// figures and never fails.
 // Usage: node bench/bench_pagina.mjs (after scripts/web.sh and a build in build/).
 import { spawn } from "node:child_process";
 import fs from "node:fs";
@@ -67,6 +68,26 @@ try {
         const [a, c] = [mediana(pagina), mediana(prog)];
         console.log(`${baud} bit/s: página ${a.toFixed(3)} s, vantora-prog send ${c.toFixed(3)} s (mediana de 5), ` +
             `razão ${(a / c).toFixed(2)} (alvo <= 1.15)`);
+    }
+    // What the stand-in itself adds: 72 records and the end command through it with no
+    // pause, beside the line time of 433 bytes and 73 answers.
+    for (const baud of [57600, 9600]) {
+        const sim = await emulador(["--ritmo"]);
+        b.caminho = sim.caminho;
+        const ms = await p.evaluate(async (baud) => {
+            const [porta] = await navigator.serial.getPorts();
+            await porta.open({ baudRate: baud });
+            const [w, r] = [porta.writable.getWriter(), porta.readable.getReader()];
+            const t = performance.now();
+            for (let k = 1; k <= 73; ++k) await w.write(new Uint8Array(k < 73 ? [0x91, k % 72, 65, 0, 0, 0] : [0x92])), await r.read();
+            const fim = performance.now() - t;
+            w.releaseLock(), r.releaseLock();
+            await porta.close();
+            return fim;
+        }, baud);
+        await sim.fim();
+        console.log(`${baud} bit/s: o substituto da serial sozinho, 73 idas e voltas sem pausa: ${ms.toFixed(0)} ms ` +
+            `(tempo de linha ${((506 * 10 * 1000) / baud).toFixed(0)} ms)`);
     }
     await nav.close();
     await b.fecha();

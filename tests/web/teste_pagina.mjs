@@ -104,6 +104,7 @@ await caso("edições por cliques e teclas, Salvar igual ao da janela; soltar um
     const editado = await salva(p);
     assert.equal(editado.nome, "mercado.key");
     assert.ok(editado.bytes.equals(dado("pagina_edicao.key")), "o download difere de tests/data/pagina_edicao.key");
+    await clica(p, "TabStrip_1");
     await p.screenshot({ path: path.join(PAGINA, "..", "pagina.png") });
 
     const q = await pagina();
