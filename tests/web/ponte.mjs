@@ -4,6 +4,7 @@
 import { spawn, execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
+import readline from "node:readline";
 import tty from "node:tty";
 import { fileURLToPath, pathToFileURL } from "node:url";
 import { chromium } from "playwright-core";
@@ -17,30 +18,23 @@ const DESLIGADA = 4001; // the bridge's close code for a line hung up
 // vantora-sim with `args`, once it has printed its port; every line it prints is kept.
 export async function emulador(args = []) {
     const p = spawn(path.join(BIN, "vantora-sim"), args, { stdio: ["pipe", "pipe", "inherit"] });
-    const e = { processo: p, linhas: [], caminho: null };
-    let resto = "";
-    p.stdout.on("data", (d) => {
-        const partes = (resto + d).split("\n");
-        resto = partes.pop();
-        for (const l of partes) {
-            e.linhas.push(l);
-            if (l.startsWith("PORTA ")) e.caminho = l.slice(6);
-        }
-    });
-    e.espera = (inicio, ms = 15000) => ate(() => e.linhas.some((l) => l.startsWith(inicio)), ms, `vantora-sim: ${inicio}`);
-    // What the keyboard received, from the end command on.
-    e.recebido = () => e.linhas.slice(e.linhas.indexOf("FIM"), e.linhas.indexOf("FIM_LAYOUT") + 1).join("\n") + "\n";
+    const e = { processo: p, linhas: [] };
+    readline.createInterface({ input: p.stdout }).on("line", (l) => e.linhas.push(l));
+    // What the keyboard received, from the end command on, once it has it all.
+    e.recebido = async () => {
+        await ate(() => e.linhas.includes("FIM_LAYOUT"), 15000, "vantora-sim: FIM_LAYOUT");
+        return e.linhas.slice(e.linhas.indexOf("FIM"), e.linhas.indexOf("FIM_LAYOUT") + 1).join("\n") + "\n";
+    };
     e.fim = () => new Promise((r) => (p.exitCode !== null ? r() : (p.once("exit", r), p.kill())));
-    await ate(() => e.caminho, 5000, "vantora-sim: PORTA");
+    await ate(() => e.linhas.length, 5000, "vantora-sim: PORTA");
+    e.caminho = e.linhas[0].replace(/^PORTA /, "");
     return e;
 }
 
 // Polls `cond` until true, or throws after `ms` (a generous bound, never a measurement).
 export async function ate(cond, ms, oque) {
-    for (const fim = Date.now() + ms; !(await cond()); ) {
+    for (const fim = Date.now() + ms; !cond(); await new Promise((r) => setTimeout(r, 10)))
         if (Date.now() > fim) throw new Error(`esperou demais: ${oque}`);
-        await new Promise((r) => setTimeout(r, 10));
-    }
 }
 
 // The bridge: one connection at a time to the pty named by `caminho` (set per emulator),
@@ -57,7 +51,7 @@ export async function ponte() {
         const baud = new URL(pedido.url, b.url).searchParams.get("baud");
         execFileSync("stty", ["-F", b.caminho, baud, "raw", "-echo"]);
         const fd = fs.openSync(b.caminho, fs.constants.O_RDWR | fs.constants.O_NOCTTY);
-        const linha = new tty.ReadStream(fd);
+        const linha = new tty.ReadStream(fd); // owns fd from now on
         b.ativa = ws;
         const fecha = (codigo) => {
             if (b.ativa !== ws) return;
@@ -68,7 +62,7 @@ export async function ponte() {
         linha.on("data", (d) => ws.send(d));
         linha.on("error", () => fecha(DESLIGADA));
         linha.on("end", () => fecha(DESLIGADA));
-        ws.on("message", (d) => { try { fs.writeSync(fd, d); } catch { fecha(DESLIGADA); } });
+        ws.on("message", (d) => { try { if (b.ativa === ws) fs.writeSync(fd, d); } catch { fecha(DESLIGADA); } });
         ws.on("close", () => fecha(0));
     });
     b.fecha = () => new Promise((r) => { for (const c of srv.clients) c.terminate(); srv.close(r); });

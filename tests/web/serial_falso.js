@@ -1,70 +1,57 @@
-// navigator.serial for the page's tests, installed before the page's own scripts: the
-// ports are the keyboard emulator's pseudo-terminal, reached over a WebSocket to a bridge
-// in the test process (ws://127.0.0.1:PORT/?baud=N). What the page sees is what Chrome
-// gives: getPorts() offers a port granted before, requestPort() grants one, open()
-// rejects with InvalidStateError when already open and NetworkError when the port is
-// held by another program (the bridge refuses the handshake), Uint8Array chunks
-// on `readable`, and a `disconnect` event on the port and on navigator.serial when the
-// line goes away (the bridge closes), after which read() rejects with NetworkError.
-// The test sets globalThis.__ponteSerial = {url, portas} first (portas: how many ports
-// the picker offers, 0 for a picker the user cancels).
+// navigator.serial for the page's tests, installed before the page's own scripts: one
+// port, the keyboard emulator's pseudo-terminal, reached over a WebSocket to a bridge in
+// the test process (globalThis.__ponteSerial.url, then /?baud=N). What the page sees is
+// what Chrome gives: getPorts() offers a port granted before, requestPort() grants one,
+// open() rejects with InvalidStateError when already open and NetworkError when the port
+// is held by another program (the bridge refuses the handshake), Uint8Array chunks on
+// `readable`, and when the line goes away (the bridge closes) read() rejects with
+// NetworkError, a `disconnect` event reaches the port and navigator.serial, and the port
+// is forgotten: plugged in again, it is a new one.
 (() => {
-    const { url, portas = 1 } = globalThis.__ponteSerial || {};
+    const { url } = globalThis.__ponteSerial;
     const erro = (texto, nome) => new DOMException(texto, nome);
-    // Events also reach the on<type> property, as the platform's do.
-    const avisa = (alvo, tipo, origem) => {
-        const e = new Event(tipo);
-        if (origem) Object.defineProperty(e, "target", { value: origem });
+    const avisa = (alvo, origem) => {
+        const e = new Event("disconnect");
+        Object.defineProperty(e, "target", { value: origem }); // as if it bubbled from the port
         alvo.dispatchEvent(e);
-        if (typeof alvo["on" + tipo] === "function") alvo["on" + tipo].call(alvo, e);
     };
+    let concedida = null, oferecida;
 
     class SerialPort extends EventTarget {
         #ws = null;
         #leitura = null; // the readable stream's controller
         readable = null;
         writable = null;
-        onconnect = null;
-        ondisconnect = null;
-        getInfo() { return {}; }
 
-        open(opcoes) {
+        open({ baudRate } = {}) {
             if (this.#ws) return Promise.reject(erro("The port is already open.", "InvalidStateError"));
-            const baud = Number(opcoes && opcoes.baudRate);
-            if (!(baud > 0)) return Promise.reject(new TypeError("Failed to execute 'open' on 'SerialPort': Requested baud rate must be greater than zero."));
-            const ws = new WebSocket(`${url}/?baud=${baud}`);
+            if (!(baudRate > 0)) return Promise.reject(new TypeError("Requested baud rate must be greater than zero."));
+            const ws = (this.#ws = new WebSocket(`${url}/?baud=${baudRate}`));
             ws.binaryType = "arraybuffer";
-            this.#ws = ws;
             return new Promise((aceita, recusa) => {
-                ws.onopen = () => { this.#abertos(ws); aceita(); };
+                ws.onopen = () => (this.#abertos(ws), aceita());
                 ws.onclose = () => { this.#ws = null; recusa(erro("Failed to open serial port.", "NetworkError")); };
             });
         }
 
         #abertos(ws) {
-            this.readable = new ReadableStream({
-                start: (c) => { this.#leitura = c; },
-                cancel: () => { this.#leitura = null; },
-            });
+            this.readable = new ReadableStream({ start: (c) => { this.#leitura = c; }, cancel: () => { this.#leitura = null; } });
             this.writable = new WritableStream({
                 write: (bloco) => {
                     if (ws.readyState !== WebSocket.OPEN) throw erro("The device has been lost.", "NetworkError");
-                    if (!(bloco instanceof Uint8Array) && !ArrayBuffer.isView(bloco) && !(bloco instanceof ArrayBuffer))
-                        throw new TypeError("Can only write ArrayBuffer or ArrayBufferView chunks.");
                     ws.send(bloco);
                 },
             });
-            ws.onmessage = (m) => { if (this.#leitura) this.#leitura.enqueue(new Uint8Array(m.data)); };
+            ws.onmessage = (m) => this.#leitura && this.#leitura.enqueue(new Uint8Array(m.data));
             ws.onclose = () => {
                 if (this.#ws !== ws) return; // closed by close()
                 this.#ws = null;
-                const perdida = erro("The device has been lost.", "NetworkError");
-                if (this.#leitura) this.#leitura.error(perdida);
-                this.#leitura = null;
-                this.readable = this.writable = null;
-                perdida_(this);
-                avisa(this, "disconnect");
-                avisa(navigator.serial, "disconnect", this);
+                if (this.#leitura) this.#leitura.error(erro("The device has been lost.", "NetworkError"));
+                this.#leitura = this.readable = this.writable = null;
+                if (concedida === this) concedida = null;
+                oferecida = new SerialPort();
+                avisa(this, this);
+                avisa(navigator.serial, this);
             };
         }
 
@@ -75,32 +62,15 @@
             const ws = this.#ws;
             this.#ws = null;
             if (this.readable) await this.readable.cancel();
-            this.#leitura = null;
-            this.readable = this.writable = null;
+            this.#leitura = this.readable = this.writable = null;
             ws.close();
         }
     }
-
-    // A port gone is forgotten; plugged in again, the picker offers it as a new one.
-    let concedidas = [];
-    const oferecidas = Array.from({ length: portas }, () => new SerialPort());
-    const perdida_ = (p) => {
-        concedidas = concedidas.filter((c) => c !== p);
-        oferecidas[oferecidas.indexOf(p)] = new SerialPort();
-    };
+    oferecida = new SerialPort();
 
     class Serial extends EventTarget {
-        onconnect = null;
-        ondisconnect = null;
-        async getPorts() { return [...concedidas]; }
-        async requestPort() {
-            const p = oferecidas[0];
-            if (!p) throw erro("No port selected by the user.", "NotFoundError");
-            if (!concedidas.includes(p)) concedidas.push(p);
-            return p;
-        }
+        async getPorts() { return concedida ? [concedida] : []; }
+        async requestPort() { return (concedida = oferecida); }
     }
-
     Object.defineProperty(Navigator.prototype, "serial", { value: new Serial(), configurable: true });
-    globalThis.SerialPort = SerialPort;
 })();
