@@ -325,7 +325,7 @@
         if (envio !== e) return;
         const r = nucleo.tempo(performance.now());
         if (r && r.acoes) executa(r.acoes);
-      }, Math.max(0, a.prazo - performance.now()));
+      }, Math.max(0, Math.ceil(a.prazo - performance.now())));
     }
   }
 
