@@ -30,8 +30,11 @@ if [ "${1:-}" = test ]; then
         [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTORA_WERROR=ON >/dev/null
         cmake --build build -j"$jobs" --target vantora-sim
     fi
-    if [ ! -d tests/web/node_modules ] || [ tests/web/package-lock.json -nt tests/web/node_modules ]; then
-        (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+    # Its driver and the bridge's WebSocket server, from npm, in the build tree.
+    if ! cmp -s tests/web/package-lock.json build-web/npm/package-lock.json || [ ! -d build-web/npm/node_modules ]; then
+        mkdir -p build-web/npm
+        cp tests/web/package.json tests/web/package-lock.json build-web/npm/
+        (cd build-web/npm && npm ci --no-audit --no-fund --loglevel=error)
     fi
     node tests/web/teste_pagina.mjs
 fi

@@ -6,11 +6,14 @@ import fs from "node:fs";
 import path from "node:path";
 import readline from "node:readline";
 import tty from "node:tty";
+import { createRequire } from "node:module";
 import { fileURLToPath, pathToFileURL } from "node:url";
-import { chromium } from "playwright-core";
-import { WebSocketServer } from "ws";
 
 export const RAIZ = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
+// Installed by scripts/web.sh from tests/web/package-lock.json into the build tree.
+const requer = createRequire(path.join(RAIZ, "build-web/npm/package.json"));
+const { chromium } = requer("playwright-core");
+const { WebSocketServer } = requer("ws");
 export const PAGINA = process.env.VANTORA_PAGINA || path.join(RAIZ, "build-web/pagina");
 export const BIN = process.env.VANTORA_BIN || path.join(RAIZ, "build/bin");
 const DESLIGADA = 4001; // the bridge's close code for a line hung up
