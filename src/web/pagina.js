@@ -345,6 +345,16 @@
   }
 
   // ---- The legend sheet, printed at real size.
+  // A caption as large as its line allows (0.85 of a quarter of the cell inside its 6 %
+  // margins), shrunk to the cell's width, never below 5 pt: as vantora-prog legend draws it.
+  const PX_MM = 96 / 25.4, INTERIOR = 19.05 * 0.88 * PX_MM, MINIMO = (5 / 72) * 96;
+  const regua = document.createElement("canvas").getContext("2d");
+  function tamanho_na_folha(texto, negrito) {
+    const px = (INTERIOR / 4) * 0.85;
+    regua.font = (negrito ? "bold " : "") + px + 'px "Liberation Sans", Arial, sans-serif';
+    const largura = regua.measureText(texto).width * 1.03;
+    return largura > INTERIOR ? Math.max(MINIMO, (px * INTERIOR) / largura) : px;
+  }
   function imprime() {
     const folha = $("Folha");
     folha.replaceChildren();
@@ -355,11 +365,12 @@
     for (const celula of l.celulas) {
       const c = document.createElement("div");
       c.className = "celula";
-      for (const linha of celula) {
+      celula.forEach((linha, n) => {
         const p = document.createElement("span");
         p.textContent = linha;
+        p.style.fontSize = tamanho_na_folha(linha, n === 0) + "px";
         c.append(p);
-      }
+      });
       grade.append(c);
     }
     // Cut marks on every cell boundary, outside the grid.
