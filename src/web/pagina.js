@@ -208,6 +208,15 @@
     await trata(nucleo.abre(bytes));
   }
 
+  // Why the browser could not read or write the file, in the window's words.
+  function motivo_gravacao(erro) {
+    const nome = erro && erro.name;
+    if (nome === "QuotaExceededError") return "sem espaço no dispositivo";
+    if (nome === "NotAllowedError" || nome === "SecurityError") return "sem permissão para gravar o arquivo";
+    if (nome === "NoModificationAllowedError") return "o arquivo é somente leitura";
+    return "não foi possível gravar o arquivo (" + ((erro && erro.message) || String(erro)) + ")";
+  }
+
   async function salva() {
     const antes = nucleo.prepara_salvar();
     if (antes) return trata(antes);
@@ -221,17 +230,27 @@
           types: [{ description: "Layout do teclado", accept: { "application/octet-stream": [".key"] } }],
         });
       } catch (erro) {
-        if (erro.name === "AbortError") return; // Cancel
-        throw erro;
+        if (erro.name !== "AbortError") await trata(nucleo.falha_gravacao(nome, motivo_gravacao(erro)));
+        return; // Cancel
       }
-      // The keys are written into the file's own lines, as the window saves over a file.
-      let existente = new Uint8Array(0);
-      try { existente = new Uint8Array(await (await arquivo.getFile()).arrayBuffer()); } catch (_) { /* new */ }
-      const r = nucleo.salva(existente, arquivo.name);
-      if (r.mensagem) return trata(r);
-      const escrita = await arquivo.createWritable();
-      await escrita.write(r.bytes);
-      await escrita.close();
+      // The keys are written into the file's own lines, as the window saves over a file;
+      // the browser writes a copy and puts it in place at close(), so a failure leaves
+      // the file as it was.
+      try {
+        const existente = new Uint8Array(await (await arquivo.getFile()).arrayBuffer());
+        const r = nucleo.salva(existente, arquivo.name);
+        if (r.mensagem) return trata(r);
+        const escrita = await arquivo.createWritable();
+        try {
+          await escrita.write(r.bytes);
+          await escrita.close();
+        } catch (erro) {
+          await escrita.abort().catch(() => {});
+          throw erro;
+        }
+      } catch (erro) {
+        return trata(nucleo.falha_gravacao(arquivo.name, motivo_gravacao(erro)));
+      }
       nomeArquivo = arquivo.name;
       return;
     }

@@ -269,6 +269,11 @@ class Configurador {
         });
     }
 
+    // Save could not read or write the file `nome`, for `motivo`: the window's message.
+    val falha_gravacao(const std::string& nome, const std::string& motivo) {
+        return armadilha("mnuSalvar_Click", [&]() -> val { throw erro_gravacao(nome, motivo); });
+    }
+
     // The send, before the port is opened: the sentinel boxes into the tables, every
     // value checked before the first byte.
     val verifica_envio() {
@@ -385,6 +390,7 @@ EMSCRIPTEN_BINDINGS(vantora) {
         .function("abre", &Configurador::abre)
         .function("prepara_salvar", &Configurador::prepara_salvar)
         .function("salva", &Configurador::salva)
+        .function("falha_gravacao", &Configurador::falha_gravacao)
         .function("verifica_envio", &Configurador::verifica_envio)
         .class_function("falha_abertura", &Configurador::falha_abertura)
         .function("inicia_troca", &Configurador::inicia_troca)

@@ -114,6 +114,36 @@ await caso("edições por cliques e teclas, Salvar igual ao da janela; soltar um
     await q.context().close();
 });
 
+await caso("Salvar pelo seletor do navegador: o resto do arquivo fica; sem espaço, a mensagem da janela", async () => {
+    const p = await pagina();
+    await abreArquivo(p, MERCADO);
+    // A file handle as Chrome's picker gives one: a file with a section of its own.
+    await p.evaluate(() => {
+        window.__escritas = [];
+        window.showSaveFilePicker = async () => ({
+            name: "loja.key",
+            getFile: async () => new File(["[Outro]\r\nNome=Loja\r\n"], "loja.key"),
+            createWritable: async () => ({
+                write: async (b) => {
+                    if (window.__cheio) throw new DOMException("cheio", "QuotaExceededError");
+                    __escritas.push([...b]);
+                },
+                close: async () => {},
+                abort: async () => {},
+            }),
+        });
+    });
+    await clica(p, "Salvar");
+    await p.waitForFunction(() => __escritas.length === 1);
+    const texto = Buffer.from(await p.evaluate(() => __escritas[0])).toString("latin1");
+    assert.match(texto, /^\[Outro\]\r\nNome=Loja\r\n/);
+    assert.match(texto, /\[Tab1\]\r\nT0=65\r\n/);
+    await p.evaluate(() => (window.__cheio = true));
+    await clica(p, "Salvar");
+    assert.match(await mensagem(p), /loja\.key: sem espaço no dispositivo/);
+    await p.context().close();
+});
+
 // The emulator's options, the bridge busy, 57600 bit/s, the message, the records sent.
 const PARCIAL = "A porta serial deixou de responder durante a gravação (adaptador desconectado?). " +
     "O teclado ficou parcialmente gravado: aceitou 3 de 71 registros (teclas 1 a 3); grave-o de novo.";
