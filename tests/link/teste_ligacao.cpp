@@ -1,6 +1,5 @@
 // The keyboard link end to end: the window on one side of a pseudo-terminal,
 // vantora-sim answering like the keyboard on the other.
-#include "comum/disco.h"
 #include "comum/emulador.h"
 #include "comum/falsos.h"
 #include "link/gravacao.h"
@@ -8,7 +7,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -188,51 +186,6 @@ class TesteLigacao : public QObject {
             QCOMPARE(j.controle<QProgressBar>(QStringLiteral("PBar"))->value(), barra);
             confere_ocioso(j);
         }
-    }
-
-    // The emulator writes what it received with the configurator's writer: a full disk
-    // is reported on stderr, the emulator ends with status 1 and the old file is kept.
-    void arquivo_do_emulador_em_disco_cheio() {
-#ifndef Q_OS_UNIX
-        QSKIP("the full disk is a Linux tmpfs, written by the Linux emulator");
-#else
-        const QByteArray velho = "[Teclado]\r\nTipo=Vantora\r\n";
-        PastaRecusada disco(QStringLiteral("recebido.key"), velho, true, false); // a full disk
-        if (!disco.motivo_sem.isEmpty()) QSKIP(qPrintable(disco.motivo_sem));
-        JanelaLigacao j({QStringLiteral("--saida"), disco.caminho(QStringLiteral("recebido.key"))});
-        j.lig->Cmd_Grava_Teclado_Click();
-        QVERIFY(j.sim.espera(QStringLiteral("FIM_LAYOUT")));
-        QVERIFY(j.sim.processo.waitForFinished(5000));
-        QCOMPARE(j.sim.processo.exitCode(), 1);
-        const QString erro = QString::fromLocal8Bit(j.sim.processo.readAllStandardError());
-        QVERIFY2(erro.contains(QStringLiteral("não foi gravado")) &&
-                     erro.contains(QStringLiteral("sem espaço no dispositivo")),
-                 qPrintable(erro));
-        QCOMPARE(le_bytes(disco.caminho(QStringLiteral("recebido.key"))), velho);
-#endif
-    }
-
-    // A code that cannot be one byte, or a sentinel box that is no number, stops the
-    // exchange before its first byte. The box is checked first, so it is emptied last.
-    void nada_enviado() {
-        JanelaLigacao j;
-        const auto grava = [&j] {
-            j.lig->Cmd_Grava_Teclado_Click();
-            confere_ocioso(j);
-        };
-        j.poe_codigo(2, 7, 256);
-        grava();
-        j.sentinela(0, 0)->clear();
-        grava();
-        QCOMPARE(
-            j.mensagens.textos(),
-            (QStringList{QStringLiteral("A tecla 8 (linha 1, coluna 8) tem o código 256 na Tabela 02; os "
-                                        "códigos vão de 0 a 255. Nada foi enviado ao teclado."),
-                         erro_em("Cmd_Grava_Teclado_Click")}));
-        QTest::qWait(50);
-        QVERIFY(j.sim.indices().isEmpty());
-        QVERIFY(!j.sim.tem(QStringLiteral("IGNORADO")));
-        QCOMPARE(j.controle<QProgressBar>(QStringLiteral("PBar"))->value(), 0);
     }
 
     // Capture opens the port and stores it. Bytes arriving outside an exchange become
