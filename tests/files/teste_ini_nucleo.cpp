@@ -6,6 +6,7 @@
 #include "files/layout.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace vantora;
@@ -155,6 +156,27 @@ void layout() {
     CONFERE(onde.nome(), std::string("[Tab3] T5 (tecla 6)"));
     CONFERE(onde.lido_antes(), std::string("as três opções, T0–T4 das quatro tabelas e T5 da Tab1 e da Tab2"));
     CONFERE(Le_Ini(relido, "Tab3", "T5"), std::string(" "));
+    // One value of that file changed: what it reads as, or the error it stops with (-1:
+    // another keyboard's file). A sentinel reads its leading number, "-2..." as missing.
+    // clang-format off
+    const std::tuple<std::string, std::string, int, int> valores[] = {
+        {"T66", "12abc", 0, 12}, {"T66", "-21", 0, 0}, {"T66", "40000", ERRO_ESTOURO, 0},
+        {"ProtDisp", "1.5", 0, 2}, {"Prot", "-1", ERRO_PROPRIEDADE, 0}, {"ProtDispBNC", "3", ERRO_PROPRIEDADE, 0},
+        {"ProtDispBNC", "70000", ERRO_ESTOURO, 0}, {"Tipo", "\"Vantora\"", 0, 0}, {"Tipo", "vantora", -1, 0}};
+    // clang-format on
+    for (const auto& [chave, valor, erro, esperado] : valores) {
+        caso = chave + "=" + valor;
+        PerfilPrivado q = PerfilPrivado::de_bytes(p.texto());
+        q.grava(chave == "T66" ? "Tab1" : "Teclado", chave, valor);
+        Layout v;
+        CONFERE(erro_de([&] {
+                    if (!Le_Layout(q, v)) throw ErroExecucao(-1);
+                }),
+                erro);
+        if (erro == 0 && chave != "Tipo")
+            CONFERE(chave == "T66" ? int(v.tabela(1)[66]) : v.caixas[1], esperado);
+    }
+    caso.clear();
 }
 
 } // namespace

@@ -111,18 +111,10 @@ class TesteFerramentas : public QObject {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 
-    // vantora-sim and vantora-config answer --help and end (the window opens for none;
-    // --version and vantora-prog's help, each command's against the manual, are held by
-    // teste_instalacao).
     // Usage errors say what is wrong, Qt's own messages in Portuguese too; vantora-sim
-    // refuses bad values of its options.
+    // refuses bad values of its options. (Every program's --version without a display,
+    // vantora-prog's help and each command's against the manual: teste_instalacao.)
     void ajuda_e_erros_de_uso() {
-        for (const auto& [programa, uso] :
-             {std::pair{VANTORA_SIM, "vantora-sim [opções]\n"}, {VANTORA_CONFIG, "Uso: vantora-config"}}) {
-            const Saida h = roda({"--help"}, programa);
-            QVERIFY2(h.status == 0 && h.out.startsWith("Uso: ") && h.out.contains(QString::fromUtf8(uso)),
-                     qPrintable(h.out + h.err));
-        }
         // A pipe and a socket given as the port, each named for what it is.
         const QString fifo = dir.filePath("fifo"), soquete = dir.filePath("soquete");
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
@@ -403,16 +395,13 @@ class TesteFerramentas : public QObject {
     }
 
     // How an exchange ends, told apart, one case a boundary (every way it ends, on a
-    // virtual clock: teste_portas), with a keyboard answering in time programmed at the
-    // same time: a keyboard whose answers come after the wait from some record on
-    // stopped answering there, half an hour's delay is no answer at all, refused
-    // part-way, the line hung up. The status is the worst port's; on a terminal each
+    // virtual clock: teste_troca; late answers on a pty: teste_ligacao), with a keyboard
+    // answering in time programmed at the same time: half an hour's delay is no answer
+    // at all, refused part-way, the line hung up. The status is the worst port's; on a terminal each
     // progress line ends as its port did.
     void send_falhas() {
         // clang-format off
         const QList<std::tuple<QStringList, int, QString>> casos = {
-            {{"--atraso", "600", "--atrasados", "11-"}, 3,
-             "parou de responder no registro 11; o teclado ficou parcialmente gravado: aceitou 10 de 71"},
             {{"--atraso", "2147484"}, 3, "o teclado não respondeu"},
             {{"--rejeita", "6", "--a-partir", "11"}, 1, "parcialmente gravado: aceitou 10 de 71 registros (teclas 1 a 10)"},
             {{"--desliga", "5"}, 2, "aceitou 4 de 71 registros"}};
