@@ -149,8 +149,8 @@ FALTAS = [
      r"""        if (!(baixadas_ & t) && !(do_sistema_ & t)) ligadas_ ^= t;
 """, "", ""),
     ("cap_ctrl_do_altgr",
-     r"""                if (w != QLatin1String("E01D0001")) captura_.Localiza_TeclaPC(w + v);""",
-     r"""                captura_.Localiza_TeclaPC(w + v);""", ""),
+     r"""    if (palavra & BIT_TRANSICAO) return palavra != 0xE01D0001u;""",
+     r"""    if (palavra & BIT_TRANSICAO) return true;""", ""),
     ("cap_dado_com_transicao",
      r"""        Txt_dado->setText(identificador.mid(1));""",
      r"""        Txt_dado->setText(identificador);""", ""),
