@@ -116,12 +116,12 @@ class TesteLigacao : public QObject {
             if (!l.startsWith(QLatin1String("REGISTRO 66:"))) return;
             j.opcao(1)->setChecked(true);
             // What a click or a paint finds at the frame's corners and on the PC keys row.
-            const QRect r = j.controle<QGroupBox>(QStringLiteral("Frm_Envia"))->geometry();
+            const auto* quadro = j.controle<QGroupBox>(QStringLiteral("Frm_Envia"));
+            const QRect r = quadro->geometry();
             for (const QPoint& p :
                  {r.bottomLeft() + QPoint(8, -8), r.bottomRight() - QPoint(8, 8), r.center()}) {
                 QWidget* achado = j->centralWidget()->childAt(p);
-                if (achado != j.controle<QGroupBox>(QStringLiteral("Frm_Envia")) &&
-                    !j.controle<QGroupBox>(QStringLiteral("Frm_Envia"))->isAncestorOf(achado))
+                if (achado != quadro && !quadro->isAncestorOf(achado))
                     por_cima << (achado ? achado->objectName() : QStringLiteral("-"));
             }
         };
