@@ -112,30 +112,22 @@ class TravasFalsas : public EstadoTeclado {
     QMap<int, std::int16_t> estados;
 };
 
-// --- files: answers the Open and Save dialogs from `respostas` (cancel when empty) and
-// records every dialog shown ---
-struct DialogoVisto {
-    bool salvar;
-    QString titulo, filtro, pasta, nome;
-};
+// --- files: answers the Open and Save dialogs from `respostas` (cancel when empty),
+// calling `aoMostrar` as each shows ---
 class DialogoArquivoFalso : public DialogoArquivo {
   public:
-    QString abrir(const QString& titulo, const QString& filtro, const QString& pasta,
-                  const QString& nome) override {
-        return responde({false, titulo, filtro, pasta, nome});
+    QString abrir(const QString&, const QString&, const QString&, const QString&) override {
+        return responde();
     }
-    QString salvar(const QString& titulo, const QString& filtro, const QString& pasta,
-                   const QString& nome) override {
-        return responde({true, titulo, filtro, pasta, nome});
+    QString salvar(const QString&, const QString&, const QString&, const QString&) override {
+        return responde();
     }
-    std::vector<DialogoVisto> vistos;
     std::deque<QString> respostas;
-    std::function<void(const DialogoVisto&)> aoMostrar;
+    std::function<void()> aoMostrar;
 
   private:
-    QString responde(DialogoVisto v) {
-        vistos.push_back(std::move(v));
-        if (aoMostrar) aoMostrar(vistos.back());
+    QString responde() {
+        if (aoMostrar) aoMostrar();
         return proxima(respostas, QString());
     }
 };

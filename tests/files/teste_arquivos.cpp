@@ -1,10 +1,8 @@
 // Layout files: the private-profile store (read as the Windows profile functions
 // read, written keeping every other byte, saved all or nothing on real filesystems),
-// the layout reader and writer (golden files, the "-2" rule, the type check, what a
-// failing read leaves set), and the "Abrir" and "Salvar" commands of the window with
-// the real Qt file dialogs behind them.
+// the layout writer (golden files), and the "Abrir" and "Salvar" commands of the
+// window with the real Qt file dialogs behind them.
 #include "base/erro.h"
-#include "comum/disco.h"
 #include "comum/falsos.h"
 #include "files/dialogo.h"
 #include "files/dialogo_qt.h"
@@ -27,7 +25,11 @@
 #include <memory>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace vantora;
@@ -44,25 +46,69 @@ bool grava_bytes(const QString& caminho, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// The store through the tests' Qt types.
 PerfilPrivado de_bytes(const QByteArray& bytes) {
     return PerfilPrivado::de_bytes(bytes.toStdString());
-}
-QString le_de(const PerfilPrivado& ini, const QString& secao, const QString& chave, const QString& padrao,
-           int capacidade) {
-    return QString::fromStdString(ini.le(secao.toStdString(), chave.toStdString(), padrao.toStdString(), capacidade));
-}
-void grava_em(PerfilPrivado& ini, const QString& secao, const QString& chave, const QString& valor) {
-    ini.grava(secao.toStdString(), chave.toStdString(), valor.toStdString());
 }
 QByteArray texto_de(const PerfilPrivado& ini) {
     return QByteArray::fromStdString(ini.texto());
 }
 
-// Text as Windows Notepad saves it as "UTF-8" or "Unicode": a byte-order mark first.
-QByteArray bloco_de_notas(const QString& texto, QStringConverter::Encoding codificacao) {
-    return QStringEncoder(codificacao, QStringConverter::Flag::WriteBom).encode(texto);
-}
+#ifdef Q_OS_UNIX
+// As `ulimit -f` with SIGXFSZ ignored: a write past `bytes` fails with EFBIG.
+struct LimiteTamanho {
+    explicit LimiteTamanho(rlim_t bytes) : sinal(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &antes);
+        const rlimit r{bytes, antes.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~LimiteTamanho() { setrlimit(RLIMIT_FSIZE, &antes), std::signal(SIGXFSZ, sinal); }
+    rlimit antes{};
+    void (*sinal)(int);
+};
+
+// A folder holding `arquivo` with `conteudo`, undone when it goes out of scope.
+// `cheia`: a 16 KB tmpfs, the rest of its space filled (needs root and a system that
+// lets it mount). `fechada`: no new file may be made in it, the file still written; as
+// root the permissions would not hold, so the caller's effective user becomes nobody
+// meanwhile (the real user stays, so it comes back). `motivo_sem` says why it could
+// not be set up (the test then skips, saying so).
+class PastaRecusada {
+  public:
+    PastaRecusada(const QString& arquivo, const QByteArray& conteudo, bool cheia, bool fechada)
+        : pasta_(dir_.filePath(QStringLiteral("p"))) {
+        QDir().mkpath(pasta_);
+        montada_ =
+            cheia && ::mount("tmpfs", QFile::encodeName(pasta_).constData(), "tmpfs", 0, "size=16k") == 0;
+        QFile f(caminho(arquivo)), enche(caminho(QStringLiteral("enchimento")));
+        if (cheia && !montada_)
+            motivo_sem = QStringLiteral("cannot mount a tmpfs here (needs root and a system that allows it)");
+        else if (!f.open(QIODevice::WriteOnly) || f.write(conteudo) != conteudo.size() || !f.flush())
+            motivo_sem = QStringLiteral("the tmpfs refused the first file");
+        else if (cheia && enche.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            while (enche.write(QByteArray(512, 'x')) > 0) {
+            }
+        if (!fechada || !motivo_sem.isEmpty()) return;
+        modo(caminho(arquivo), 0666), modo(dir_.path(), 0755), modo(pasta_, 0555);
+        if (geteuid() == 0 && seteuid(65534) != 0) motivo_sem = QStringLiteral("cannot become nobody");
+        trocado_ = geteuid() != getuid();
+    }
+    ~PastaRecusada() {
+        if (trocado_) (void)seteuid(getuid());
+        modo(pasta_, 0700);
+        if (montada_) ::umount2(QFile::encodeName(pasta_).constData(), MNT_DETACH);
+    }
+    PastaRecusada(const PastaRecusada&) = delete;
+    PastaRecusada& operator=(const PastaRecusada&) = delete;
+    [[nodiscard]] QString caminho(const QString& nome) const { return pasta_ + QLatin1Char('/') + nome; }
+    QString motivo_sem;
+
+  private:
+    static void modo(const QString& caminho, mode_t m) { ::chmod(QFile::encodeName(caminho).constData(), m); }
+    QTemporaryDir dir_;
+    QString pasta_;
+    bool montada_ = false, trocado_ = false;
+};
+#endif
 
 // A layout that uses every kind of value: printable codes, control codes, 0, 255,
 // negatives (none starting "-2"), the ends of the 16-bit range, sentinels, a greyed
@@ -91,18 +137,6 @@ QString no_salvar(const QString& erro) {
     return QStringLiteral("Error 75 (%1) in procedure mnuSalvar_Click of Formulário Frm_Grava").arg(erro);
 }
 
-const QString PADRAO = QStringLiteral("<padrao>");
-const QString FILTRO = QStringLiteral("laytou teclado Ordavi (*.key)|*.key");
-
-// A layout none of whose values is in a file, to see what a read has set.
-Layout marcado() {
-    Layout l;
-    l.caixas.fill(1);
-    for (Tabela& t : l.tabelas)
-        t.fill(1111);
-    return l;
-}
-
 // What the operator sees of a layout: tables, option boxes, sentinel boxes, selection.
 QStringList estado(const JanelaDeTeste& j) {
     QStringList e;
@@ -118,7 +152,7 @@ QStringList estado(const JanelaDeTeste& j) {
 // operator does; a message box of Qt's own on the way is recorded and refused.
 struct Operador {
     QFileDialog* visto = nullptr;
-    QStringList caixas, filtros;
+    QStringList caixas, como; // Qt's boxes; the dialog's title, name given and filters
     QString pasta;
     QTimer timer;
     explicit Operador(const QString& nome) {
@@ -132,9 +166,10 @@ struct Operador {
                 static_cast<QDialog*>(d)->reject(); // still open after our answer: give up
             } else if (d) {
                 visto = d;
-                filtros = d->nameFilters();
+                auto* caixa_nome = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                como = QStringList{d->windowTitle(), caixa_nome->text()} + d->nameFilters();
                 pasta = d->directory().absolutePath();
-                d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(nome);
+                caixa_nome->setText(nome);
                 // As the Save button does, from the event loop, so this timer can still
                 // answer a box the dialog might show.
                 QTimer::singleShot(0, d, [d] { static_cast<QDialog*>(d)->accept(); });
@@ -148,17 +183,17 @@ class TesteArquivos : public QObject {
     Q_OBJECT
 
   private slots:
-    // Notepad's "UTF-8" and "Unicode" (either byte order) read as the text they hold; a
-    // Notepad file whose text would not come back is not saved over, the reason told and
-    // the old file kept byte for byte: a character Windows-1252 lacks would be lost; a
-    // text that would begin with the bytes of a byte-order mark would read back, here
-    // and on Windows, as UTF-16 or UTF-8. A folder and a pipe read as nothing, without
-    // blocking, and a pipe is not saved over; a file over the size limit reads as
-    // nothing, its size told never as the limit itself.
+    // A Notepad file ("UTF-8", or "Unicode" in either byte order) whose text would not
+    // come back is not saved over, the reason told and the old file kept byte for byte: a
+    // character Windows-1252 lacks would be lost; a text that would begin with the bytes
+    // of a byte-order mark would read back, here and on Windows, as UTF-16 or UTF-8. A
+    // pipe reads as nothing, without blocking, and is not saved over (a folder:
+    // teste_ferramentas); a file over the size limit reads as nothing, its size told never
+    // as the limit itself.
     void arquivos() {
         QTemporaryDir dir;
-        // The file's first characters, its encoding, the mark they would read as (none:
-        // they are lost).
+        // The file's first characters, its encoding as Notepad saves it (a byte-order
+        // mark first), the mark they would read as (none: they are lost).
         const std::tuple<QString, QStringConverter::Encoding, QString> recusados[] = {
             {"☺", QStringConverter::Utf8, ""},
             {"ÿþ", QStringConverter::Utf16LE, "UTF-16 LE"},
@@ -166,11 +201,10 @@ class TesteArquivos : public QObject {
             {"ï»¿", QStringConverter::Utf8, "UTF-8"}};
         const QString caminho = dir.filePath("s.key");
         for (const auto& [inicio, codificacao, marca] : recusados) {
-            const QByteArray velho = bloco_de_notas(inicio + " nota\r\n[Seção]\r\nk=€\r\n", codificacao);
+            const QByteArray velho = QStringEncoder(codificacao, QStringConverter::Flag::WriteBom)
+                                         .encode(inicio + " nota\r\n[Seção]\r\nk=€\r\n");
             QVERIFY(grava_bytes(caminho, velho));
-            PerfilPrivado s = le_para_gravar(caminho);
-            QCOMPARE(le_de(s, QStringLiteral("SEÇÃO"), "k", PADRAO, 255), QStringLiteral("€"));
-            grava_em(s, "S", "j", "2");
+            const PerfilPrivado s = le_para_gravar(caminho); // read as text: teste_ini_nucleo
             const QString motivo =
                 marca.isEmpty()
                     ? "o texto do arquivo (UTF-8 com BOM) tem caracteres que não existem em Windows-1252, a "
@@ -191,17 +225,15 @@ class TesteArquivos : public QObject {
             const QString grande = dir.filePath("grande.key");
             QVERIFY(grava_bytes(grande, {}) && QFile::resize(grande, tamanho)); // sparse
             QString motivo;
-            QCOMPARE(le_de(le_arquivo(grande, &motivo), "S", "k", PADRAO, 255), PADRAO);
+            QVERIFY(le_arquivo(grande, &motivo).texto().empty());
             QCOMPARE(
                 motivo,
                 QStringLiteral("arquivo grande demais para um layout (%1; o limite é 256 MB)").arg(dito));
         }
-        QVERIFY(QDir(dir.path()).mkdir("pasta.key"));
-        QCOMPARE(le_de(le_arquivo(dir.filePath("pasta.key")), "S", "k", PADRAO, 255), PADRAO);
 #ifdef Q_OS_UNIX
         const QString fifo = dir.filePath("fifo.key");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QCOMPARE(le_de(le_arquivo(fifo), "S", "k", PADRAO, 255), PADRAO);
+        QVERIFY(le_arquivo(fifo).texto().empty());
         QVERIFY_THROWS_EXCEPTION(ErroExecucao, le_para_gravar(fifo));
 #endif
     }
@@ -257,31 +289,23 @@ class TesteArquivos : public QObject {
 
     // A new file is written as its golden file. Saving over a file with sections,
     // comments and spacing of its own replaces the values where they stand and keeps
-    // every other line; it reads back as saved.
+    // every other line (read back: teste_ini_nucleo).
     void textos() {
         QCOMPARE(texto_layout(exemplo()), le_bytes(dados("layout_novo.key")));
         PerfilPrivado ini = de_bytes(le_bytes(dados("existente.key")));
         Grava_Layout(ini, exemplo());
-        const QByteArray esperado = le_bytes(dados("existente_gravado.key"));
-        QCOMPARE(texto_de(ini), esperado);
-        Layout l = marcado();
-        QVERIFY(Le_Layout(de_bytes(esperado), l));
-        QVERIFY(l == exemplo());
+        QCOMPARE(texto_de(ini), le_bytes(dados("existente_gravado.key")));
     }
 
     // Open and Save in one window. Cancelled dialogs change nothing but copy the sentinel
-    // boxes for Save; both ask with their titles, the filter and the folder; meanwhile
-    // capture is suspended, the keyboard filter off and a PC key only answers. Then the
-    // filter is back as it was found for Open, and as the page wants it for Save (off
-    // on the card-reader page). A sentinel box without a number stops the save before
-    // the dialog, the boxes before it copied. Another keyboard's file changes nothing;
-    // a faulty one leaves what was read before the fault, shows it, and says so. A good
-    // one loads tables and boxes (not the model box), clears the selection and shows
-    // table 1.
+    // boxes for Save; meanwhile capture is suspended, the keyboard filter off and a PC key
+    // only answers. Then the filter is back as it was found for Open, and as the page
+    // wants it for Save (off on the card-reader page). A sentinel box without a number
+    // stops the save before the dialog. A faulty file leaves what was read before the
+    // fault, shows it, and says so. A good one loads tables and boxes (not the model box)
+    // and clears the selection. (Another keyboard's file: teste_instalacao.)
     void abrir_e_salvar() {
-        JanelaDeTeste j; // a layout of its own on view, key 7 selected
-        j.poe_codigo(1, 0, 9);
-        j.poe_codigo(3, 66, 5);
+        JanelaDeTeste j; // boxes of its own on view, key 7 selected
         j.opcao(1)->setCheckState(Qt::Checked);
         j.doc->mostra_sentinelas();
         j.doc->escolhe_tecla(7);
@@ -289,7 +313,9 @@ class TesteArquivos : public QObject {
         const bool filtro = j.cap->captura_instalada();
         const QStringList antes = estado(j);
         QSignalSpy respostas(j.cap, &Captura::resposta);
-        j.dialogo.aoMostrar = [&](const DialogoVisto&) {
+        int dialogos = 0;
+        j.dialogo.aoMostrar = [&] {
+            ++dialogos;
             QVERIFY(j.cap->suspensa());
             QVERIFY(!j.cap->captura_instalada());
             j.cap->Localiza_TeclaPC(QStringLiteral("C01E000165")); // release of A: on-screen key 61, code 65
@@ -302,40 +328,24 @@ class TesteArquivos : public QObject {
         QCOMPARE(respostas.takeFirst().at(0).toInt(), 61);
         QCOMPARE(j.doc->layout().tabela(4)[71], std::int16_t(65));
         QVERIFY(!j.cap->captura_instalada());
-        QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
-        for (const DialogoVisto& d : j.dialogo.vistos) {
-            QCOMPARE(d.titulo,
-                     QString(d.salvar ? "Salvar Layout Teclado Ordavi" : "Abri Layout Teclado Ordavi"));
-            QCOMPARE(d.nome, QString(d.salvar ? "vantora" : ""));
-            QCOMPARE(d.filtro, FILTRO);
-            QCOMPARE(d.pasta, pasta_inicial(QCoreApplication::applicationDirPath()));
-        }
         QVERIFY(j.mensagens.vistas.empty() && j.arq->Arquivo_Atual.isEmpty());
-        j.sentinela(0, 3)->setText(QStringLiteral("9"));
         j.sentinela(1, 2)->setText(QStringLiteral("ab"));
         j.arq->mnuSalvar_Click();
-        QCOMPARE(j.dialogo.vistos.size(), std::size_t(2));
+        QCOMPARE(dialogos, 2);
         QCOMPARE(j.mensagens.textos(), QStringList{erro_em("mnuSalvar_Click")});
-        QCOMPARE(j.doc->layout().tabela(4)[66], std::int16_t(9));
         QVERIFY(!j.cap->suspensa());
 
-        QTemporaryDir dir;
-        const QString outro = dir.filePath("o.key"), ruim = dir.filePath("r.key");
-        QVERIFY(grava_bytes(outro, texto_layout(exemplo()).replace("=Vantora", "=vantora")));
-        PerfilPrivado r = de_bytes(texto_layout(exemplo()));
-        grava_em(r, "Tab3", "T67", "40000");
-        QVERIFY(grava_bytes(ruim, texto_de(r)));
-        j.dialogo.aoMostrar = nullptr;
-        j.dialogo.respostas = {outro, ruim, dados("layout_novo.key")};
-        j.abas()->setCurrentIndex(3); // table 4 on view, its codes without caption; key 6 selected
-        const QStringList agora = estado(j);
-        j.arq->mnu_Abrir_Click();
-        QCOMPARE(j.mensagens.ultima(), QStringLiteral("Arquivo referente a outro teclado"));
-        QCOMPARE(j.mensagens.vistas.back().icone, Icone::Informacao);
-        QCOMPARE(estado(j), agora);
         // Stopped at a sentinel out of range: what was read before it stays set and is
         // shown (the table on view, the sentinel boxes read); the other boxes keep what
         // they showed, which Save and the send take.
+        QTemporaryDir dir;
+        const QString ruim = dir.filePath("r.key");
+        PerfilPrivado r = de_bytes(texto_layout(exemplo()));
+        r.grava("Tab3", "T67", "40000");
+        QVERIFY(grava_bytes(ruim, texto_de(r)));
+        j.dialogo.aoMostrar = nullptr;
+        j.dialogo.respostas = {ruim, dados("layout_novo.key")};
+        j.abas()->setCurrentIndex(3); // table 4 on view, its codes without caption; key 6 selected
         j.arq->mnu_Abrir_Click();
         QCOMPARE(
             j.mensagens.ultima(),
@@ -343,32 +353,25 @@ class TesteArquivos : public QObject {
                            "arquivo foi lido só até a entrada [Tab3] T67, que não pôde ser lida: a janela "
                            "ficou com as três opções, T0–T66 das quatro tabelas e T67 da Tab1 e da Tab2 do "
                            "arquivo; o resto continua como estava."));
-        const Layout e = exemplo();
-        QCOMPARE(j.tecla(64)->caption().toStdString(), legenda_codigo(e.tabela(4)[64], j.pc->padroes));
+        QCOMPARE(j.tecla(64)->caption().toStdString(),
+                 legenda_codigo(exemplo().tabela(4)[64], j.pc->padroes));
         for (int i = 0; i < QTD_SENTINELAS * QTD_TABELAS; ++i)
             QCOMPARE(j.sentinela(i / 4, i % 4)->text().toStdString(), j.doc->sentinela(i / 4, i % 4));
-        QCOMPARE(textos_sentinela(j)[7] + textos_sentinela(j).last(), QStringLiteral("0065"));
-        QCOMPARE(j.opcao(2)->checkState(), Qt::PartiallyChecked);
         QCOMPARE(j.doc->tecla(), std::int16_t(6));
-        QVERIFY(!j.cap->suspensa());
-        // A good layout opens as in a window that opened it first: tables, boxes, no
-        // selection, table 1 on view.
+        // A good layout opens as in a window that opened it first.
         j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->setCheckState(Qt::Checked);
-        j.arq->mnu_Abrir_Click(); // no message: the list after the third is the saves' below
+        j.arq->mnu_Abrir_Click();
         JanelaDeTeste propria;
         propria.arq->abre_arquivo(dados("layout_novo.key"));
         QCOMPARE(estado(j), estado(propria));
         QCOMPARE(j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->checkState(), Qt::Checked);
         QCOMPARE(j.fundo(6)->BackColor(), BRANCO);
-        QCOMPARE(j.cap->captura_instalada(), filtro);
-        QCOMPARE(j.tecla(0)->caption().toStdString(), legenda_codigo(exemplo().tabela(1)[0], j.pc->padroes));
 
         // Save over an existing file (hidden too) asks first: on Nao the file stays, on Sim
-        // the layout's keys are replaced and the other lines kept, the option boxes as
-        // they stand. A refused write is the trap's message with the file and the reason,
-        // without a question for a file that is not there. A sentinel code longer than
-        // the three characters typed by hand shows whole, is saved whole, and the send
-        // refuses it by box and value; typing still stops at 3.
+        // the layout's keys are replaced and the other lines kept. A refused write is the
+        // trap's message with the file and the reason, without a question for a file that
+        // is not there. A sentinel code longer than the three characters typed by hand
+        // shows whole and is saved whole; typing still stops at 3.
         const QString oculto = dir.filePath(".oculto.key"), sem_pasta = dir.filePath("nao/existe.key");
         const QString longa = dir.filePath("longa.key"), pasta = dir.filePath("pasta.key");
         QVERIFY(QDir(dir.path()).mkdir("pasta.key")); // anything of that name is asked about
@@ -378,39 +381,33 @@ class TesteArquivos : public QObject {
         l.tabela(1)[67] = 1000;
         l.tabela(3)[71] = -100;
         QVERIFY(grava_bytes(longa, texto_layout(l)));
-        j.opcao(1)->setCheckState(Qt::Checked);
-        j.sentinela(1, 1)->setText(QStringLiteral(" 63 "));
         j.dialogo.respostas = {oculto, oculto, sem_pasta, pasta, longa, longa};
         j.mensagens.respostas = {Resposta::Nao, Resposta::Sim, Resposta::Nao};
         j.arq->mnuSalvar_Click();
-        QCOMPARE(j.doc->layout().tabela(2)[67], std::int16_t(63));
         QCOMPARE(le_bytes(oculto), velho);
         j.arq->mnuSalvar_Click();
         PerfilPrivado ini = de_bytes(velho); // the writer, pinned by its golden files
         Grava_Layout(ini, j.doc->layout());
         QCOMPARE(le_bytes(oculto), texto_de(ini));
-        QCOMPARE(j.doc->layout().caixas, (decltype(e.caixas){1, 1, 2}));
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
         j.arq->mnuSalvar_Click();
         const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + oculto;
-        QCOMPARE(j.mensagens.textos().mid(3),
+        QCOMPARE(j.mensagens.textos().mid(2),
                  (QStringList{pergunta, pergunta,
                               no_salvar(nao_gravou(
                                   sem_pasta,
                                   "a pasta " + QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath()) +
                                       " não existe")),
                               QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + pasta}));
-        const MensagemVista& m = j.mensagens.vistas[3];
+        const MensagemVista& m = j.mensagens.vistas[2];
         QVERIFY(m.titulo == "SALVAR ARQUIVO" && m.botoes == Botoes::SimNao && m.padrao == Resposta::Sim);
-        QVERIFY(!j.cap->suspensa());
 
         j.arq->mnu_Abrir_Click();
         QCOMPARE(j.sentinela(1, 0)->text(), QStringLiteral("1000"));
         QCOMPARE(j.sentinela(5, 2)->text(), QStringLiteral("-100"));
         j.arq->mnuSalvar_Click();
         QVERIFY(le_bytes(longa).contains("\r\nT67=1000\r\n"));
-        QCOMPARE(le_de(le_arquivo(longa), "Tab3", "T71", "", 255), QStringLiteral("-100"));
         j.sentinela(0, 1)->clear();
         QTest::keyClicks(j.sentinela(0, 1), "12345");
         QCOMPARE(j.sentinela(0, 1)->text(), QStringLiteral("123"));
@@ -442,9 +439,9 @@ class TesteArquivos : public QObject {
 #endif
     }
 
-    // A layout named at start opens as "Abrir" opens it, with the same message when it
-    // is faulty (one missing is another keyboard's). The real dialogs then start in its
-    // folder, and in that of the file saved last, with the filter given; ".key" is added
+    // The real dialogs, with their titles and the filter given, start in the program's
+    // folder, in that of the layout opened last (as one named at start), and in that of
+    // the file saved last; Save offers a name; ".key" is added
     // to a name typed without extension, and an existing name asks nothing of Qt's own
     // (only the window asks).
     void arquivo_na_partida_e_dialogos() {
@@ -454,15 +451,16 @@ class TesteArquivos : public QObject {
         QVERIFY(grava_bytes(bom, texto_layout(exemplo())));
         DialogoArquivoQt dialogo;
         JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.dialogo = &dialogo; });
-        j.arq->abre_arquivo(bom);
-        QVERIFY(j.doc->layout().tabelas == exemplo().tabelas);
         const auto pasta_do = [&](bool salvar, const QString& nome) {
             Operador op(nome);
             salvar ? j.arq->mnuSalvar_Click() : j.arq->mnu_Abrir_Click();
-            const bool so_o_dialogo =
-                op.caixas.isEmpty() && op.filtros == QStringList{"laytou teclado Ordavi (*.key)"};
-            return so_o_dialogo ? op.pasta : op.caixas.join(' ') + op.filtros.join(' ');
+            const QStringList como{salvar ? "Salvar Layout Teclado Ordavi" : "Abri Layout Teclado Ordavi",
+                                   salvar ? "vantora" : "", "laytou teclado Ordavi (*.key)"};
+            return op.caixas.isEmpty() && op.como == como ? op.pasta
+                                                          : op.caixas.join(' ') + op.como.join(' ');
         };
+        QCOMPARE(pasta_do(false, ""), pasta_inicial(QCoreApplication::applicationDirPath()));
+        j.arq->abre_arquivo(bom);
         QCOMPARE(pasta_do(false, "bom.key"), a);
         QCOMPARE(pasta_do(true, b + "/novo"), a);
         QCOMPARE(pasta_do(true, "meu.txt"), b);
