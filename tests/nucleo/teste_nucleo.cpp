@@ -74,7 +74,6 @@ void legendas() {
     const std::tuple<int, std::string, std::string> bordas[] = {{0, "", "0 (0h)"},
                                                                 {10, "LF", "10 (Ah)"},
                                                                 {31, "US", "31 (1Fh)"},
-                                                                {199, "Ç", "199 (C7h)"},
                                                                 {256, "<256>", "256 (100h)"},
                                                                 {-1, "<-1>", "-1 (FFFFh)"},
                                                                 {32767, "<32767>", "32767 (7FFFh)"},
@@ -88,25 +87,16 @@ void legendas() {
 }
 
 // The sentinel rows: box 1 shows the row's default while table 1 holds 0, every other
-// box its number; each row named with its track.
+// box its number (every row's default: teste_documento's New; a row's name: registros).
 void sentinelas() {
     Layout l;
-    const char* padroes[] = {"02", "03", "10", "04", "05", "10"};
-    const char* nomes[] = {"Sentinela Inicial, Leitor Trilha 2", "Sentinela Final, Leitor Trilha 2",
-                           "Erro de Leitura, Leitor Trilha 2",   "Sentinela Inicial, Leitor Trilha 3",
-                           "Sentinela Final, Leitor Trilha 3",   "Erro de Leitura, Leitor Trilha 3"};
-    for (std::size_t i = 0; i < LINHAS_SENTINELA.size(); ++i) {
-        const int slot = LINHAS_SENTINELA[i].slot;
-        caso = "entrada " + std::to_string(slot);
-        CONFERE(texto_sentinela(l, slot, 0), std::string(padroes[i]));
-        CONFERE(texto_sentinela(l, slot, 1), std::string("0"));
-        l.tabela(1)[std::size_t(slot)] = std::int16_t(-5);
-        l.tabela(4)[std::size_t(slot)] = std::int16_t(37);
-        CONFERE(texto_sentinela(l, slot, 0), std::string("-5"));
-        CONFERE(texto_sentinela(l, slot, 3), std::string("37"));
-        CONFERE(nome_sentinela(LINHAS_SENTINELA[i]), std::string(nomes[i]));
-    }
-    caso.clear();
+    l.tabela(1)[67] = -5;
+    l.tabela(4)[67] = 37;
+    // The slot, the box, its text.
+    const std::tuple<int, int, const char*> regra[] = {
+        {66, 0, "02"}, {70, 0, "05"}, {66, 1, "0"}, {67, 0, "-5"}, {67, 3, "37"}};
+    for (const auto& [slot, caixa, texto] : regra)
+        CONFERE(texto_sentinela(l, slot, caixa), std::string(texto));
 }
 
 // A native event: X keycode (or Windows scan code) and keysym (or virtual key), its kind
@@ -271,17 +261,11 @@ void teclas_web() {
     CONFERE(relato_escolhe_tecla(0x401E0001u), false);
 }
 
-// What goes on the wire: the four tables as they are, the options byte from the boxes,
-// and the first value outside a byte, keys before sentinels, the hidden key 65 never.
+// What goes on the wire: the options byte from the boxes, and the first value outside a
+// byte, keys before sentinels, the hidden key 65 never (the tables' records:
+// teste_ferramentas' prog_send.txt).
 void registros() {
     Layout l;
-    l.tabela(2)[5] = 65;
-    l.tabela(4)[71] = 13;
-    const CodigosTroca c = codigos_da_troca(l);
-    CONFERE(c[1][5], 65);
-    CONFERE(c[3][71], 13);
-    CONFERE(c[0][5], 0);
-
     const std::pair<std::array<int, QTD_OPCOES>, int> opcoes[] = {
         {{1, 0, 0}, 0}, {{0, 0, 0}, 1}, {{0, 1, 1}, 7}, {{2, 2, 2}, 0}, {{1, 1, 0}, 2}, {{1, 0, 1}, 4}};
     for (const auto& [caixas, byte] : opcoes)
