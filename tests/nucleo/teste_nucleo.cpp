@@ -23,24 +23,6 @@ Catalogo catalogo() {
     return c;
 }
 
-// How an identifier finds its key: pressed as released, by the alternative identifier,
-// Enter's upper half, Home apart from the numeric-pad 7; a marker, a bare first
-// character and a key outside the catalogue never.
-void localiza() {
-    const Catalogo cat = catalogo();
-    const std::pair<const char*, int> casos[] = {{"003B0001112", 2}, {"C00E00018", 31},
-                                                 {"C01C000113", 52}, {"C147000136", 33},
-                                                 {"C047000136", 56}, {"40470001103", 56},
-                                                 {"0", 0},           {"00", 0},
-                                                 {"1", 0},           {"", 0},
-                                                 {"C", 0},           {"C15C000192", 0}};
-    for (const auto& [id, tecla] : casos) {
-        caso = id;
-        CONFERE(cat.localiza(id), tecla);
-    }
-    caso.clear();
-}
-
 // Every on-screen key's caption is the caption rule's for its code; every code from
 // 33 to 255 but DEL is one character in UTF-8 that the code page gives back as the
 // code, except the code page's five holes, which show their number.
@@ -158,6 +140,19 @@ void teclado_abnt2() {
         CONFERE(identificadores(plataforma_por_nome("wayland"), toque(c.x, c.simbolo)), x);
         if (c.simbolo) CONFERE(identificadores(plataforma_por_nome("wayland-egl"), toque(9, c.simbolo)), x);
         CONFERE(cat.localiza(c.id), c.tecla);
+    }
+    // The catalogue finds a key pressed as released, by the alternative identifier,
+    // Enter's upper half, Home apart from the numeric-pad 7; a marker, a bare first
+    // character and a key outside the catalogue never.
+    const std::pair<const char*, int> achados[] = {{"003B0001112", 2}, {"C00E00018", 31},
+                                                   {"C01C000113", 52}, {"C147000136", 33},
+                                                   {"C047000136", 56}, {"40470001103", 56},
+                                                   {"0", 0},           {"00", 0},
+                                                   {"1", 0},           {"", 0},
+                                                   {"C", 0},           {"C15C000192", 0}};
+    for (const auto& [id, tecla] : achados) {
+        caso = id;
+        CONFERE(cat.localiza(id), tecla);
     }
     caso.clear();
 }
@@ -285,7 +280,6 @@ void registros() {
 } // namespace
 
 int main() {
-    localiza();
     legendas();
     sentinelas();
     teclado_abnt2();
