@@ -1,6 +1,6 @@
 // The layout editor in the window (the document's own rules: teste_documento): captions
 // of every code on every tab, selection and blink, table switching and the card-reader
-// page, the 44-key view, New, the sentinel boxes and the error trap.
+// page, the 44-key view, New, Exit, the sentinel boxes and the error trap.
 #include "capture/MDL_Keyboard.h"
 #include "capture/travas.h"
 #include "comum/falsos.h"
@@ -139,9 +139,9 @@ class TesteEditor : public QObject {
 
     // The sentinel boxes show the document's texts. The 44-key model hides the keys it
     // lacks (nothing of them under the mouse), and unchecking brings them back with
-    // their captions. New asks nothing and keeps the model box (its captions:
-    // codigos_sem_legenda). Exit asks nothing.
-    void modelo_44_e_novo() {
+    // their captions. Exit asks nothing. (New: codigos_sem_legenda; the model New keeps:
+    // teste_documento.)
+    void modelo_44_e_sair() {
         JanelaDeTeste j;
         QCOMPARE(teste::textos_sentinela(j).join(' '),
                  "02 00 00 00 03 00 00 00 10 00 00 00 02 00 00 00 03 00 00 00 10 00 00 00");
@@ -158,12 +158,6 @@ class TesteEditor : public QObject {
         QCOMPARE(j.controle<QFrame>(indexado("Frame", 0))->childAt(j.tecla(60)->geometry().center()),
                  j.tecla(60));
         QCOMPARE(j.tecla(60)->caption(), QStringLiteral("A"));
-
-        j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->setChecked(true);
-        j.abas()->setCurrentIndex(4);
-        j->menu().mnuNovo->trigger();
-        QVERIFY(j.controle<QCheckBox>(QStringLiteral("Chk_Tec44"))->isChecked() &&
-                !j.controle<QFrame>(indexado("Frame", 0))->isHidden());
         j->menu().mnuSair->trigger();
         QVERIFY(!j->isVisible() && !j.controle<QTimer>(QStringLiteral("Tmr_POSICAO"))->isActive());
         QVERIFY(j.mensagens.vistas.empty());
