@@ -114,7 +114,6 @@ void grava() {
 // The file's names, one table for the reader, the writer and the checker; names as the
 // reader folds them.
 void nomes() {
-    CONFERE(nomes_layout().size(), std::size_t(1 + QTD_OPCOES + QTD_SLOTS * QTD_TABELAS));
     struct Nome {
         std::string secao, chave;
         int opcao, tabela, entrada; // -2: no name of the layout
