@@ -80,7 +80,6 @@ void atribuicao() {
     };
     const Caso casos[] = {
         {false, 1, 0, "65", 0, 1, 65},
-        {false, 3, 12, "&H20", 0, 13, 32},
         {false, 1, 64, "9", 0, 0, 9},       // the last key wraps to key 0
         {true, 1, 10, "49", 0, 13, 49},     // columns 11 and 12 hidden on 44 keys
         {true, 2, 49, "49", 0, 0, 49},      // so is row 4: wraps
