@@ -93,12 +93,6 @@ class TesteFerramentas : public QObject {
     QTemporaryDir dir;
     QTemporaryDir alcance; // what an unprivileged user runs and reads, wherever the checkout lies
 
-    // The setpriv arguments that run vantora-prog as nobody: a copy of it (made at the
-    // start), beside a copy of the example.
-    [[nodiscard]] QStringList como_ninguem() const {
-        return {"--reuid=65534", "--regid=65534", "--clear-groups", alcance.filePath("vantora-prog")};
-    }
-
   private slots:
     // No command needs a display: the programs run here get none.
     void initTestCase() {
@@ -111,17 +105,32 @@ class TesteFerramentas : public QObject {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 
-    // Usage errors say what is wrong, Qt's own messages in Portuguese too; vantora-sim
-    // refuses bad values of its options. (Every program's --version without a display,
-    // vantora-prog's help and each command's against the manual: teste_instalacao.)
-    void ajuda_e_erros_de_uso() {
-        // A pipe and a socket given as the port, each named for what it is.
-        const QString fifo = dir.filePath("fifo"), soquete = dir.filePath("soquete");
-        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    // Refusals end with status 2, say what is wrong and print nothing else: usage
+    // errors, Qt's own messages in Portuguese too; vantora-sim's bad option values; a
+    // port of the wrong kind named for what it is; files that cannot be read, in every
+    // command (the reader's own reasons, a file too large among them: teste_arquivos).
+    // legend's output: the layout itself, even through a link, is never overwritten; a
+    // folder that is missing or refuses the write is named with its reason; a pipe, a
+    // link to one, a folder and a link that leads nowhere are refused before anything
+    // is opened (a pipe would block the writer: the run would time out). As root, what
+    // lies in `alcance` is run by nobody, from a copy of vantora-prog there. (Every
+    // program's --version without a display, vantora-prog's help and each command's
+    // against the manual: teste_instalacao.)
+    void recusas() {
         const QString liga =
             QStringLiteral("import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])");
+        const QString soquete = dir.filePath("soquete"), copia = dir.filePath("copia.key"),
+                      fechada = alcance.filePath("fechada"), fechado = alcance.filePath("fechado.key");
         QVERIFY(roda({"-c", liga, soquete}, "python3").status == 0); // the socket file outlives its process
-        const QList<QPair<QStringList, QString>> erros = {
+        QVERIFY(QFile::copy(EXEMPLO, copia) && QFile::link(copia, dir.filePath("elo.pdf")));
+        QVERIFY(grava(fechado, {}) && QFile::setPermissions(fechado, {}) && QDir().mkdir(fechada) &&
+                QFile::setPermissions(fechada, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                   QFileDevice::ReadOther | QFileDevice::ExeOther));
+        const QString cano = dir.filePath("cano.png"), elo = dir.filePath("elo-cano.png"),
+                      pasta = dir.filePath("pasta.png"), morto = dir.filePath("morto.png");
+        QVERIFY(mkfifo(QFile::encodeName(cano).constData(), 0644) == 0 && QFile::link(cano, elo) &&
+                QDir().mkdir(pasta) && QFile::link(dir.filePath("nenhum/l.png"), morto));
+        QList<QPair<QStringList, QString>> erros = {
             {{"grava"}, "comando desconhecido: grava"},
             {{"show", "-x.key"}, "Opção desconhecida 'x.key'"},
             {{"show", EXEMPLO, "--model", "50"}, "modelo inválido: 50"},
@@ -132,7 +141,7 @@ class TesteFerramentas : public QObject {
             {{"send", EXEMPLO, "--port", "/dev/null"}, "/dev/null: não é um dispositivo serial"},
             {{"send", EXEMPLO, "--port", "prog_erros.key"},
              "prog_erros.key: é um arquivo comum, não um dispositivo serial"},
-            {{"send", EXEMPLO, "--port", fifo}, fifo + ": é um pipe (FIFO), não um dispositivo serial"},
+            {{"send", EXEMPLO, "--port", cano}, cano + ": é um pipe (FIFO), não um dispositivo serial"},
             {{"send", EXEMPLO, "--port", soquete}, soquete + ": é um socket, não um dispositivo serial"},
             {{"send", EXEMPLO, "--port", dir.path()},
              dir.path() + ": é uma pasta, não um dispositivo serial"},
@@ -146,11 +155,41 @@ class TesteFerramentas : public QObject {
             {{VANTORA_SIM, "--atraso", "3600001"}, "--atraso: \"3600001\" (um número de 0 a 3600000)"},
             {{VANTORA_SIM, "--atraso", "-1"}, "--atraso: \"-1\" (um número de 0 a 3600000)"},
             {{VANTORA_SIM, "--atrasados", "5-2"}, "valor inválido para --atrasados"},
-            {{VANTORA_SIM, "--envia", "41,zz"}, "valor inválido para --envia"}};
+            {{VANTORA_SIM, "--envia", "41,zz"}, "valor inválido para --envia"},
+            {{"show", fechado}, "sem permissão para ler o arquivo"},
+            {{"legend", copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
+            {{"legend", copia, "-o", dir.filePath("nao/l.pdf")},
+             "a pasta " + dir.filePath("nao") + " não existe"},
+            {{"legend", alcance.filePath("mercado.key"), "-o", fechada + "/l.png"},
+             "sem permissão para gravar na pasta " + fechada},
+            {{"legend", EXEMPLO, "-o", cano}, cano + ": não é um arquivo comum"},
+            {{"legend", EXEMPLO, "-o", elo}, elo + ": o atalho não leva a um arquivo comum"},
+            {{"legend", EXEMPLO, "-o", pasta}, pasta + ": é uma pasta, não um arquivo"},
+            {{"legend", EXEMPLO, "-o", morto}, morto + ": o atalho não leva a um arquivo"}};
+        const QList<QPair<QString, QString>> ruins = {
+            {"prog_erros.key", "Arquivo referente a outro teclado"},
+            {"prog_sem_tabela.key", "erro 13 (Tipos incompatíveis)"},
+            {"nada.key", "arquivo não encontrado"},
+            {dir.path(), "é uma pasta"}};
+        for (const QString cmd : {"show", "send", "legend", "check"})
+            for (const auto& [arquivo, motivo] : ruins)
+                if (cmd != "check" || !arquivo.startsWith("prog_")) // check lists what is wrong
+                    erros.append(
+                        {QStringList{cmd, arquivo} +
+                             (cmd == "legend" ? QStringList{"-o", dir.filePath("x.pdf")} : QStringList{}),
+                         motivo});
+        const QStringList ninguem{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                  alcance.filePath("vantora-prog")};
         for (const auto& [args, trecho] : erros) {
-            const Saida s = args[0] == VANTORA_SIM ? roda(args.mid(1), VANTORA_SIM) : roda(args);
-            QVERIFY2(s.status == 2 && s.err.contains(trecho), qPrintable(s.err));
+            const Saida s = args[0] == VANTORA_SIM ? roda(args.mid(1), VANTORA_SIM)
+                            : geteuid() == 0 && args.last().startsWith(alcance.path())
+                                ? roda(ninguem + args, "setpriv")
+                                : roda(args);
+            QVERIFY2(s.status == 2 && s.err.contains(trecho) && s.out.isEmpty() &&
+                         !s.err.contains("QPainter"),
+                     qPrintable(args.join(' ') + ": " + s.err));
         }
+        QCOMPARE(esperado(copia), esperado(EXEMPLO));
         // The help on a terminal is broken at spaces to its width: the same words, no
         // line the terminal would break; to a pipe it is as it was.
         const Saida tela = roda({}, VANTORA_PROG, true), pipe = roda({});
@@ -198,30 +237,6 @@ class TesteFerramentas : public QObject {
         }
     }
 
-    // Files that cannot be read are named for what is wrong with them, in every command.
-    // (The reader's own reasons, a file too large among them: teste_arquivos.)
-    void arquivos_ruins() {
-        const QList<QPair<QString, QString>> casos = {
-            {"prog_erros.key", "Arquivo referente a outro teclado"},
-            {"prog_sem_tabela.key", "erro 13 (Tipos incompatíveis)"},
-            {"nada.key", "arquivo não encontrado"},
-            {dir.path(), "é uma pasta"}};
-        for (const QString cmd : {"show", "send", "legend", "check"})
-            for (const auto& [arquivo, motivo] : casos) {
-                if (cmd == "check" && arquivo.startsWith("prog_")) continue; // check lists what is wrong
-                const Saida a =
-                    roda(QStringList{cmd, arquivo} +
-                         (cmd == "legend" ? QStringList{"-o", dir.filePath("x.pdf")} : QStringList{}));
-                QVERIFY2(a.status == 2 && a.err.contains(motivo), qPrintable(cmd + ": " + a.err));
-            }
-        // A file its reader may not open (as root, read by an unprivileged user).
-        QTemporaryFile fechado(QDir::tempPath() + "/vantora-XXXXXX.key");
-        QVERIFY(fechado.open() && fechado.setPermissions({}));
-        const QStringList show{"show", fechado.fileName()};
-        const Saida p = geteuid() == 0 ? roda(como_ninguem() + show, "setpriv") : roda(show);
-        QVERIFY2(p.status == 2 && p.err.contains("sem permissão para ler o arquivo"), qPrintable(p.err));
-    }
-
     // A layout of 64 MB, millions of sections of one name after the example, is shown as
     // the example within 1 GB of address space: a few bytes for each of its lines.
     void arquivo_enorme() {
@@ -263,39 +278,8 @@ class TesteFerramentas : public QObject {
                      estranho.err.contains("aviso: A tecla 1 (linha 1, coluna 1) tem o código 300") &&
                      estranho.err.contains("\"vantora-prog send\" não grava este layout"),
                  qPrintable(estranho.err));
-        // The layout itself, even through a link, is never overwritten; a folder that is
-        // missing or refuses the write is named with its reason. Only a regular file is
-        // replaced: a pipe, a link to one, a folder and a link that leads nowhere are
-        // refused before anything is opened (a pipe would block the writer: the run would
-        // time out). A link to a regular file has that file
-        // replaced, as a save does, with its permissions.
-        const QString copia = dir.filePath("copia.key");
-        QVERIFY(QFile::copy(EXEMPLO, copia) && QFile::link(copia, dir.filePath("elo.pdf")));
-        QTemporaryDir fechada(QDir::tempPath() + "/vantora-XXXXXX"); // reachable by anyone, written by none
-        QVERIFY(QFile::setPermissions(fechada.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                                          QFileDevice::ReadOther | QFileDevice::ExeOther));
-        const QString cano = dir.filePath("cano.png"), elo = dir.filePath("elo-cano.png"),
-                      pasta = dir.filePath("pasta.png"), morto = dir.filePath("morto.png");
-        QVERIFY(mkfifo(QFile::encodeName(cano).constData(), 0644) == 0 && QFile::link(cano, elo) &&
-                QDir().mkdir(pasta) && QFile::link(dir.filePath("nenhum/l.png"), morto));
-        const QList<QPair<QStringList, QString>> saidas = {
-            {{copia, "-o", dir.filePath("elo.pdf")}, "a saída é o próprio arquivo de layout"},
-            {{copia, "-o", dir.filePath("nao/l.pdf")}, "a pasta " + dir.filePath("nao") + " não existe"},
-            {{alcance.filePath("mercado.key"), "-o", fechada.filePath("l.png")},
-             "sem permissão para gravar na pasta " + fechada.path()},
-            {{EXEMPLO, "-o", cano}, cano + ": não é um arquivo comum"},
-            {{EXEMPLO, "-o", elo}, elo + ": o atalho não leva a um arquivo comum"},
-            {{EXEMPLO, "-o", pasta}, pasta + ": é uma pasta, não um arquivo"},
-            {{EXEMPLO, "-o", morto}, morto + ": o atalho não leva a um arquivo"}};
-        for (const auto& [args, motivo] : saidas) {
-            const bool comoNinguem = geteuid() == 0 && args.last().startsWith(fechada.path());
-            const Saida r = comoNinguem ? roda(como_ninguem() + QStringList{"legend"} + args, "setpriv")
-                                        : roda(QStringList{"legend"} + args);
-            QVERIFY2(r.status == 2 && r.err.contains(motivo) && r.out.isEmpty() &&
-                         !r.err.contains("QPainter"),
-                     qPrintable(r.err));
-        }
-        QCOMPARE(esperado(copia), esperado(EXEMPLO));
+        // A link to a regular file has that file replaced, as a save does, with its
+        // permissions.
         const QString alvo = dir.filePath("alvo.png"), atalho = dir.filePath("atalho.png");
         QVERIFY(grava(alvo, "velho") &&
                 QFile::setPermissions(alvo, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
