@@ -70,19 +70,14 @@ await caso("pronta de file:// sem rede; sem Web Serial explica por que não envi
         ["Tabela 01", "Tabela 02", "Tabela 03", "Tabela 04", "LCM"]);
     assert.equal(await atributo(p, "TabStrip_1", "aria-selected"), "true");
     const http = b.url.replace("ws:", "http:");
-    const alcancou = await p.evaluate(async ({ http, ws }) => {
-        const r = [];
-        await fetch(http, { mode: "no-cors" }).then(() => r.push("fetch"), () => {});
-        await new Promise((fim) => {
-            try {
-                const w = new WebSocket(ws);
-                w.onopen = () => { r.push("WebSocket"); fim(); };
-                w.onerror = w.onclose = fim;
-            } catch { fim(); }
-        });
-        return r;
-    }, { http, ws: b.url });
-    assert.deepEqual(alcancou, []);
+    const tentativas = await p.evaluate(
+        ({ http, ws }) =>
+            Promise.allSettled([
+                fetch(http, { mode: "no-cors" }),
+                new Promise((conectou, falhou) => Object.assign(new WebSocket(ws), { onopen: conectou, onerror: falhou })),
+            ]).then((r) => r.map((t) => t.status)),
+        { http, ws: b.url });
+    assert.deepEqual(tentativas, ["rejected", "rejected"]);
     assert.equal(b.conexoes, 0);
     await clica(p, "Cmd_Grava_Teclado");
     assert.match(await mensagem(p), /Chrome.*Edge/s);
