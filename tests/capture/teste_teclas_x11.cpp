@@ -56,12 +56,11 @@ struct JanelaReal : DialogosQt, JanelaDeTeste {
         janela->show();
         QVERIFY(ativa(janela.get()));
     }
-    // The codes of the 65 keys in every table.
+    // The codes of the 65 keys in every table (saving fills in the sentinel rows).
     [[nodiscard]] QList<int> teclas() const {
         QList<int> r;
         for (const Tabela& t : doc->layout().tabelas)
-            for (int k = 0; k < QTD_TECLAS; ++k)
-                r << t[size_t(k)];
+            r << QList<int>(t.begin(), t.begin() + QTD_TECLAS);
         return r;
     }
     // A key typed on the window assigns its code to the selected key.
