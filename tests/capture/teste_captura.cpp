@@ -22,17 +22,13 @@ using namespace vantora::teste;
 namespace {
 
 // A native event: X keycode (or Windows scan code) and keysym (or virtual key), and
-// its kind: 'p' press, 's' release, 'P' and 'S' the halves of an auto-repeat pair.
+// its kind: 'p' press, 's' release.
 struct Ev {
     std::uint32_t codigo;
     std::uint32_t simbolo;
     char tipo;
     int chave = 0; // Qt key, for events sent to the window
 };
-EventoNativo nativo(const Ev& e) {
-    const bool repeticao = e.tipo == 'P' || e.tipo == 'S';
-    return {e.tipo == 's' || e.tipo == 'S', repeticao, e.codigo, e.simbolo, 0, 0};
-}
 // The X keycodes and keysyms (or Windows scan codes and virtual keys) of the keys
 // sent to the window.
 constexpr Ev F1{67, 0xffbe, 'p', Qt::Key_F1}, TECLA_A{38, 'a', 'p', Qt::Key_A};
@@ -62,7 +58,7 @@ class TesteCaptura : public QObject {
         TravasAcompanhadas t;
         TradutorTeclado tr(Plataforma::X11);
         const auto toca = [&](Ev e) {
-            for (const RelatoTecla& r : tr.traduz(nativo(e)))
+            for (const RelatoTecla& r : tr.traduz({e.tipo == 's', false, e.codigo, e.simbolo}))
                 t.tecla(r);
         };
         const Ev caps{66, 0xffe5, 'p'}, solta_caps{66, 0xffe5, 's'};

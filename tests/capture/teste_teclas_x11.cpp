@@ -131,13 +131,11 @@ class TesteTeclasX11 : public QObject {
 
         Editor::define_caixa(j.opcao(1), 2);
         aponta(j.opcao(1), {8, j.opcao(1)->height() / 2});
-        QList<int> estados;
-        for (int i = 0; i < 3; ++i) {
+        for (const int estado : {1, 0, 1}) {
             xdo({"click", "1"});
             QTest::qWait(150);
-            estados << Editor::valor_caixa(j.opcao(1));
+            QCOMPARE(Editor::valor_caixa(j.opcao(1)), estado);
         }
-        QCOMPARE(estados, (QList<int>{1, 0, 1}));
     }
 
   private:
