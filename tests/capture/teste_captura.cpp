@@ -33,15 +33,14 @@ struct Ev {
 // sent to the window.
 constexpr Ev F1{67, 0xffbe, 'p', Qt::Key_F1}, TECLA_A{38, 'a', 'p', Qt::Key_A};
 
-// Sends e's press or release; true when someone took it (the filter, or the receiver).
-bool envia(QObject* alvo, const Ev& e, bool solta, const QString& texto = {}) {
-    QKeyEvent k(solta ? QEvent::KeyRelease : QEvent::KeyPress, e.chave, Qt::NoModifier, e.codigo, e.simbolo,
-                0, texto);
-    return QCoreApplication::sendEvent(alvo, &k);
-}
-void tecla(QObject* alvo, const Ev& e, const QString& texto = {}) {
-    envia(alvo, e, false, texto);
-    envia(alvo, e, true, texto);
+// Sends e's press and release; true when someone took the press (the filter, or the
+// receiver).
+bool tecla(QObject* alvo, const Ev& e, const QString& texto = {}) {
+    QKeyEvent press(QEvent::KeyPress, e.chave, Qt::NoModifier, e.codigo, e.simbolo, 0, texto);
+    QKeyEvent solta(QEvent::KeyRelease, e.chave, Qt::NoModifier, e.codigo, e.simbolo, 0, texto);
+    const bool tomada = QCoreApplication::sendEvent(alvo, &press);
+    QCoreApplication::sendEvent(alvo, &solta);
+    return tomada;
 }
 
 } // namespace
@@ -106,8 +105,7 @@ class TesteCaptura : public QObject {
         pausa.reset();
         QLineEdit* porta = j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit();
         porta->clear();
-        QVERIFY(envia(porta, TECLA_A, false, QStringLiteral("a")));
-        envia(porta, TECLA_A, true, QStringLiteral("a"));
+        QVERIFY(tecla(porta, TECLA_A, QStringLiteral("a")));
         QCOMPARE(porta->text(), QString());
         QCOMPARE(tab1[0], 65);
         QTest::keyClick(porta, Qt::Key_B, Qt::NoModifier);
@@ -144,11 +142,10 @@ class TesteCaptura : public QObject {
         travas.estados = {{VK_CAPITAL, std::int16_t(0x8000)}, {VK_SCROLL, std::int16_t(0x8001)}};
         j.ed->Tmr_POSICAO_Timer();
         const std::uint32_t L = 0x00FF00u, D = 0x008000u;
-        QCOMPARE((QList<std::uint32_t>{j.controle<Forma>(indexado("shpKeys", 0))->FillColor(),
-                                       j.controle<Forma>(indexado("shpKeys", 1))->FillColor(),
-                                       j.controle<Forma>(indexado("shpKeys", 2))->FillColor(),
-                                       j.controle<Forma>(indexado("shpKeys", 3))->FillColor()}),
-                 (QList<std::uint32_t>{D, L, L, BRANCO}));
+        QList<std::uint32_t> cores;
+        for (int i = 0; i < 4; ++i)
+            cores << j.controle<Forma>(indexado("shpKeys", i))->FillColor();
+        QCOMPARE(cores, (QList<std::uint32_t>{D, L, L, BRANCO}));
         JanelaDeTeste sem;
         sem.controle<Forma>(indexado("shpKeys", 1))->setFillColor(BRANCO);
         sem.cap->Atualiza_Leds();
