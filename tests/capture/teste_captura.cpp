@@ -22,35 +22,25 @@ using namespace vantora::teste;
 namespace {
 
 // A native event: X keycode (or Windows scan code) and keysym (or virtual key), and
-// its kind: 'p' press, 's' release, 'P' and 'S' the halves of an auto-repeat pair.
+// its kind: 'p' press, 's' release.
 struct Ev {
     std::uint32_t codigo;
     std::uint32_t simbolo;
     char tipo;
     int chave = 0; // Qt key, for events sent to the window
 };
-EventoNativo nativo(const Ev& e) {
-    const bool repeticao = e.tipo == 'P' || e.tipo == 'S';
-    return {e.tipo == 's' || e.tipo == 'S', repeticao, e.codigo, e.simbolo, 0, 0};
-}
 // The X keycodes and keysyms (or Windows scan codes and virtual keys) of the keys
 // sent to the window.
 constexpr Ev F1{67, 0xffbe, 'p', Qt::Key_F1}, TECLA_A{38, 'a', 'p', Qt::Key_A};
-Ev como(Ev e, char tipo) {
-    e.tipo = tipo;
-    return e;
-}
 
-// Sends one native key event; true when someone took it (the filter, or the receiver).
-bool envia(QObject* alvo, const Ev& e, const QString& texto = {}) {
-    const bool solta = e.tipo == 's' || e.tipo == 'S';
-    QKeyEvent k(solta ? QEvent::KeyRelease : QEvent::KeyPress, e.chave, Qt::NoModifier, e.codigo, e.simbolo,
-                0, texto, e.tipo == 'P' || e.tipo == 'S');
-    return QCoreApplication::sendEvent(alvo, &k);
-}
-void tecla(QObject* alvo, const Ev& e, const QString& texto = {}) {
-    envia(alvo, como(e, 'p'), texto);
-    envia(alvo, como(e, 's'), texto);
+// Sends e's press and release; true when someone took the press (the filter, or the
+// receiver).
+bool tecla(QObject* alvo, const Ev& e, const QString& texto = {}) {
+    QKeyEvent press(QEvent::KeyPress, e.chave, Qt::NoModifier, e.codigo, e.simbolo, 0, texto);
+    QKeyEvent solta(QEvent::KeyRelease, e.chave, Qt::NoModifier, e.codigo, e.simbolo, 0, texto);
+    const bool tomada = QCoreApplication::sendEvent(alvo, &press);
+    QCoreApplication::sendEvent(alvo, &solta);
+    return tomada;
 }
 
 } // namespace
@@ -67,14 +57,14 @@ class TesteCaptura : public QObject {
         TravasAcompanhadas t;
         TradutorTeclado tr(Plataforma::X11);
         const auto toca = [&](Ev e) {
-            for (const RelatoTecla& r : tr.traduz(nativo(e)))
+            for (const RelatoTecla& r : tr.traduz({e.tipo == 's', false, e.codigo, e.simbolo}))
                 t.tecla(r);
         };
-        const Ev caps{66, 0xffe5, 'p'};
+        const Ev caps{66, 0xffe5, 'p'}, solta_caps{66, 0xffe5, 's'};
         toca(caps);
         QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0x8001));
         toca(caps); // auto-repeat report: no second toggle
-        toca(como(caps, 's'));
+        toca(solta_caps);
         QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(1));
         toca({78, 0xff14, 's'}); // Scroll Lock released, its press unseen
         QCOMPARE(t.GetKeyState(VK_SCROLL), std::int16_t(1));
@@ -88,7 +78,7 @@ class TesteCaptura : public QObject {
         t.modificadores(0x02);
         toca(caps);
         QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0x8000));
-        toca(como(caps, 's'));
+        toca(solta_caps);
         QCOMPARE(t.GetKeyState(VK_CAPITAL), std::int16_t(0));
         QCOMPARE(t.GetKeyState(VK_NUMLOCK), std::int16_t(1));
     }
@@ -115,8 +105,7 @@ class TesteCaptura : public QObject {
         pausa.reset();
         QLineEdit* porta = j.controle<QComboBox>(QStringLiteral("cmbserialterm"))->lineEdit();
         porta->clear();
-        QVERIFY(envia(porta, TECLA_A, QStringLiteral("a")));
-        envia(porta, como(TECLA_A, 's'), QStringLiteral("a"));
+        QVERIFY(tecla(porta, TECLA_A, QStringLiteral("a")));
         QCOMPARE(porta->text(), QString());
         QCOMPARE(tab1[0], 65);
         QTest::keyClick(porta, Qt::Key_B, Qt::NoModifier);
@@ -153,11 +142,10 @@ class TesteCaptura : public QObject {
         travas.estados = {{VK_CAPITAL, std::int16_t(0x8000)}, {VK_SCROLL, std::int16_t(0x8001)}};
         j.ed->Tmr_POSICAO_Timer();
         const std::uint32_t L = 0x00FF00u, D = 0x008000u;
-        QCOMPARE((QList<std::uint32_t>{j.controle<Forma>(indexado("shpKeys", 0))->FillColor(),
-                                       j.controle<Forma>(indexado("shpKeys", 1))->FillColor(),
-                                       j.controle<Forma>(indexado("shpKeys", 2))->FillColor(),
-                                       j.controle<Forma>(indexado("shpKeys", 3))->FillColor()}),
-                 (QList<std::uint32_t>{D, L, L, BRANCO}));
+        QList<std::uint32_t> cores;
+        for (int i = 0; i < 4; ++i)
+            cores << j.controle<Forma>(indexado("shpKeys", i))->FillColor();
+        QCOMPARE(cores, (QList<std::uint32_t>{D, L, L, BRANCO}));
         JanelaDeTeste sem;
         sem.controle<Forma>(indexado("shpKeys", 1))->setFillColor(BRANCO);
         sem.cap->Atualiza_Leds();

@@ -9,8 +9,7 @@ falhas=0
 encerra() {
     set +e
     declare -F para_wine >/dev/null && para_wine
-    local pids
-    pids=$(cat "$dir"/*.pid 2>/dev/null)
+    local pids=$(cat "$dir"/*.pid 2>/dev/null)
     kill $pids 2>/dev/null
     for p in $pids; do wait "$p" 2>/dev/null; done
     rm -rf "$dir"
