@@ -217,8 +217,7 @@ class TesteLigacao : public QObject {
             vistos = j.sim.indices().size();
             j->mnuSair_Click();
         };
-        j.lig->Cmd_Grava_Teclado_Click();
-        QTRY_VERIFY_WITH_TIMEOUT(!j.lig->gravacao_em_curso(), 30000);
+        envia(j);
         QVERIFY(j.mensagens.vistas.empty());
         QVERIFY(!j.lig->MSComm1->PortOpen());
         QCOMPARE(ResolucaoTimer::pedidos(), 0);
