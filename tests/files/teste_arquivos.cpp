@@ -46,13 +46,6 @@ bool grava_bytes(const QString& caminho, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-PerfilPrivado de_bytes(const QByteArray& bytes) {
-    return PerfilPrivado::de_bytes(bytes.toStdString());
-}
-QByteArray texto_de(const PerfilPrivado& ini) {
-    return QByteArray::fromStdString(ini.texto());
-}
-
 #ifdef Q_OS_UNIX
 // As `ulimit -f` with SIGXFSZ ignored: a write past `bytes` fails with EFBIG.
 struct LimiteTamanho {
@@ -97,8 +90,6 @@ class PastaRecusada {
         modo(pasta_, 0700);
         if (montada_) ::umount2(QFile::encodeName(pasta_).constData(), MNT_DETACH);
     }
-    PastaRecusada(const PastaRecusada&) = delete;
-    PastaRecusada& operator=(const PastaRecusada&) = delete;
     [[nodiscard]] QString caminho(const QString& nome) const { return pasta_ + QLatin1Char('/') + nome; }
     QString motivo_sem;
 
@@ -125,16 +116,13 @@ Layout exemplo() {
 QByteArray texto_layout(const Layout& l) {
     PerfilPrivado ini;
     Grava_Layout(ini, l);
-    return texto_de(ini);
+    return QByteArray::fromStdString(ini.texto());
 }
 
-// What a save refused for `motivo` says, and its box in the window.
+// What a save refused for `motivo` says.
 QString nao_gravou(const QString& caminho, const QString& motivo) {
     return QStringLiteral("Não foi possível gravar o arquivo %1: %2")
         .arg(QDir::toNativeSeparators(caminho), motivo);
-}
-QString no_salvar(const QString& erro) {
-    return QStringLiteral("Error 75 (%1) in procedure mnuSalvar_Click of Formulário Frm_Grava").arg(erro);
 }
 
 // What the operator sees of a layout: tables, option boxes, sentinel boxes, selection.
@@ -258,7 +246,7 @@ class TesteArquivos : public QObject {
         const QString caso = QTest::currentDataTag();
         QFETCH(QString, motivo);
         const QByteArray velho = "[Teclado]\r\nTipo=Vantora\r\n; mantida\r\n";
-        PerfilPrivado ini = de_bytes(velho);
+        PerfilPrivado ini = PerfilPrivado::de_bytes(velho.toStdString());
         Grava_Layout(ini, exemplo()); // some 3 KB, more than the limit and the space left
         QTemporaryDir dir;
         QString caminho = dir.filePath("a.key");
@@ -283,7 +271,8 @@ class TesteArquivos : public QObject {
                  motivo.isEmpty() ? std::pair(0, QString())
                                   : std::pair(int(ERRO_ARQUIVO), nao_gravou(caminho, motivo)));
         const QStringList deixados = QFileInfo(caminho).dir().entryList(QDir::Files | QDir::Hidden);
-        if (caso != "pasta") QCOMPARE(le_bytes(caminho), motivo.isEmpty() ? texto_de(ini) : velho);
+        if (caso != "pasta")
+            QCOMPARE(le_bytes(caminho), motivo.isEmpty() ? QByteArray::fromStdString(ini.texto()) : velho);
         QVERIFY2(!deixados.join(' ').contains(".key."), qPrintable(deixados.join(' ')));
     }
 
@@ -292,9 +281,9 @@ class TesteArquivos : public QObject {
     // every other line (read back: teste_ini_nucleo).
     void textos() {
         QCOMPARE(texto_layout(exemplo()), le_bytes(dados("layout_novo.key")));
-        PerfilPrivado ini = de_bytes(le_bytes(dados("existente.key")));
+        PerfilPrivado ini = PerfilPrivado::de_bytes(le_bytes(dados("existente.key")).toStdString());
         Grava_Layout(ini, exemplo());
-        QCOMPARE(texto_de(ini), le_bytes(dados("existente_gravado.key")));
+        QCOMPARE(ini.texto(), le_bytes(dados("existente_gravado.key")).toStdString());
     }
 
     // Open and Save in one window. Cancelled dialogs change nothing but copy the sentinel
@@ -340,9 +329,9 @@ class TesteArquivos : public QObject {
         // they showed, which Save and the send take.
         QTemporaryDir dir;
         const QString ruim = dir.filePath("r.key");
-        PerfilPrivado r = de_bytes(texto_layout(exemplo()));
+        PerfilPrivado r = PerfilPrivado::de_bytes(texto_layout(exemplo()).toStdString());
         r.grava("Tab3", "T67", "40000");
-        QVERIFY(grava_bytes(ruim, texto_de(r)));
+        QVERIFY(grava_bytes(ruim, QByteArray::fromStdString(r.texto())));
         j.dialogo.aoMostrar = nullptr;
         j.dialogo.respostas = {ruim, dados("layout_novo.key")};
         j.abas()->setCurrentIndex(3); // table 4 on view, its codes without caption; key 6 selected
@@ -386,20 +375,20 @@ class TesteArquivos : public QObject {
         j.arq->mnuSalvar_Click();
         QCOMPARE(le_bytes(oculto), velho);
         j.arq->mnuSalvar_Click();
-        PerfilPrivado ini = de_bytes(velho); // the writer, pinned by its golden files
+        PerfilPrivado ini =
+            PerfilPrivado::de_bytes(velho.toStdString()); // the writer, pinned by its golden files
         Grava_Layout(ini, j.doc->layout());
-        QCOMPARE(le_bytes(oculto), texto_de(ini));
+        QCOMPARE(le_bytes(oculto).toStdString(), ini.texto());
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
         j.arq->mnuSalvar_Click();
-        const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + oculto;
+        const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ");
+        const QString falta = QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath());
+        const QString sem = nao_gravou(sem_pasta, "a pasta " + falta + " não existe");
         QCOMPARE(j.mensagens.textos().mid(2),
-                 (QStringList{pergunta, pergunta,
-                              no_salvar(nao_gravou(
-                                  sem_pasta,
-                                  "a pasta " + QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath()) +
-                                      " não existe")),
-                              QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + pasta}));
+                 (QStringList{pergunta + oculto, pergunta + oculto,
+                              "Error 75 (" + sem + ") in procedure mnuSalvar_Click of Formulário Frm_Grava",
+                              pergunta + pasta}));
         const MensagemVista& m = j.mensagens.vistas[2];
         QVERIFY(m.titulo == "SALVAR ARQUIVO" && m.botoes == Botoes::SimNao && m.padrao == Resposta::Sim);
 
