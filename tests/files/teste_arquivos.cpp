@@ -47,18 +47,6 @@ bool grava_bytes(const QString& caminho, const QByteArray& bytes) {
 }
 
 #ifdef Q_OS_UNIX
-// As `ulimit -f` with SIGXFSZ ignored: a write past `bytes` fails with EFBIG.
-struct LimiteTamanho {
-    explicit LimiteTamanho(rlim_t bytes) : sinal(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &antes);
-        const rlimit r{bytes, antes.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &r);
-    }
-    ~LimiteTamanho() { setrlimit(RLIMIT_FSIZE, &antes), std::signal(SIGXFSZ, sinal); }
-    rlimit antes{};
-    void (*sinal)(int);
-};
-
 // A folder holding `arquivo` with `conteudo`, undone when it goes out of scope.
 // `cheia`: a 16 KB tmpfs, the rest of its space filled (needs root and a system that
 // lets it mount). `fechada`: no new file may be made in it, the file still written; as
@@ -264,8 +252,16 @@ class TesteArquivos : public QObject {
         if (caso == "somente leitura")
             QVERIFY(QFile::setPermissions(caminho, QFileDevice::ReadOwner | QFileDevice::ReadUser));
 #ifdef Q_OS_UNIX
-        std::unique_ptr<LimiteTamanho> limite;
-        if (caso == "limite de tamanho") limite = std::make_unique<LimiteTamanho>(1024);
+        // As `ulimit -f` with SIGXFSZ ignored: a write past the limit fails with EFBIG.
+        rlimit antes{};
+        getrlimit(RLIMIT_FSIZE, &antes);
+        const rlimit limite{caso == "limite de tamanho" ? 1024 : antes.rlim_cur, antes.rlim_max};
+        const auto sinal = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limite);
+        const auto volta = qScopeGuard([&] {
+            setrlimit(RLIMIT_FSIZE, &antes);
+            std::signal(SIGXFSZ, sinal);
+        });
 #endif
         QCOMPARE(erro_de([&] { salva(ini, caminho); }),
                  motivo.isEmpty() ? std::pair(0, QString())
