@@ -26,12 +26,11 @@ constexpr int PORTA = 250; // the emulator's port, through VANTORA_EXTRA_PORTS
 // VANTORA_EXTRA_PORTS at every listing, and the real port opener; the stored port
 // setting names the emulator's port.
 struct ComEmulador {
-    explicit ComEmulador(const QStringList& argumentos) : sim(argumentos) {}
     Emulador sim;
 };
 struct JanelaLigacao : ComEmulador, JanelaDeTeste {
     explicit JanelaLigacao(const QStringList& argumentos = {})
-        : ComEmulador(argumentos), JanelaDeTeste([this](JanelaDeTeste& j) {
+        : ComEmulador{Emulador(argumentos)}, JanelaDeTeste([this](JanelaDeTeste& j) {
               static const auto sistema = criaInventarioSistema();
               static AberturaPortasQt abertura(*sistema);
               qputenv("VANTORA_EXTRA_PORTS",
@@ -101,16 +100,15 @@ class TesteLigacao : public QObject {
             ->setChecked(true); // 9600, not the 57600 the window starts with
         for (int c = 0; c < QTD_OPCOES; ++c)
             Editor::define_caixa(j.opcao(size_t(c)), c == 0 ? 0 : 2);
-        Ligacao* lig = j.lig;
         QString suspensos;
         QStringList por_cima;
         j.sim.aoLer = [&](const QString& l) {
             if (l.startsWith(QLatin1String("REGISTRO 5:"))) emit j.cap->resposta(45);
             if (l.startsWith(QLatin1String("REGISTRO 10:"))) {
                 suspensos = repouso(j) + QString::number(ResolucaoTimer::pedidos());
-                QTimer::singleShot(0, lig, [lig] {
-                    lig->Cmd_Grava_Teclado_Click(); // ignored
-                    lig->mnu_ativa_serial_Click();  // ignored
+                QTimer::singleShot(0, j.lig, [&j] {
+                    j.lig->Cmd_Grava_Teclado_Click(); // ignored
+                    j.lig->mnu_ativa_serial_Click();  // ignored
                 });
             }
             if (!l.startsWith(QLatin1String("REGISTRO 66:"))) return;
