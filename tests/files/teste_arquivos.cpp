@@ -47,45 +47,38 @@ bool grava_bytes(const QString& caminho, const QByteArray& bytes) {
 }
 
 #ifdef Q_OS_UNIX
-// A folder holding `arquivo` with `conteudo`, undone when it goes out of scope.
+// A folder holding a.key with `conteudo`, undone when it goes out of scope.
 // `cheia`: a 16 KB tmpfs, the rest of its space filled (needs root and a system that
 // lets it mount). `fechada`: no new file may be made in it, the file still written; as
 // root the permissions would not hold, so the caller's effective user becomes nobody
 // meanwhile (the real user stays, so it comes back). `motivo_sem` says why it could
 // not be set up (the test then skips, saying so).
-class PastaRecusada {
-  public:
-    PastaRecusada(const QString& arquivo, const QByteArray& conteudo, bool cheia, bool fechada)
-        : pasta_(dir_.filePath(QStringLiteral("p"))) {
-        QDir().mkpath(pasta_);
-        montada_ =
-            cheia && ::mount("tmpfs", QFile::encodeName(pasta_).constData(), "tmpfs", 0, "size=16k") == 0;
-        QFile f(caminho(arquivo)), enche(caminho(QStringLiteral("enchimento")));
-        if (cheia && !montada_)
+struct PastaRecusada {
+    PastaRecusada(const QByteArray& conteudo, bool cheia, bool fechada) {
+        montada = cheia && ::mount("tmpfs", pasta.constData(), "tmpfs", 0, "size=16k") == 0;
+        QFile enche(dir.filePath(QStringLiteral("enchimento")));
+        if (cheia && !montada)
             motivo_sem = QStringLiteral("cannot mount a tmpfs here (needs root and a system that allows it)");
-        else if (!f.open(QIODevice::WriteOnly) || f.write(conteudo) != conteudo.size() || !f.flush())
+        else if (!grava_bytes(arquivo, conteudo))
             motivo_sem = QStringLiteral("the tmpfs refused the first file");
         else if (cheia && enche.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             while (enche.write(QByteArray(512, 'x')) > 0) {
             }
         if (!fechada || !motivo_sem.isEmpty()) return;
-        modo(caminho(arquivo), 0666), modo(dir_.path(), 0755), modo(pasta_, 0555);
+        ::chmod(QFile::encodeName(arquivo).constData(), 0666), ::chmod(pasta.constData(), 0555);
         if (geteuid() == 0 && seteuid(65534) != 0) motivo_sem = QStringLiteral("cannot become nobody");
-        trocado_ = geteuid() != getuid();
+        trocado = geteuid() != getuid();
     }
     ~PastaRecusada() {
-        if (trocado_) (void)seteuid(getuid());
-        modo(pasta_, 0700);
-        if (montada_) ::umount2(QFile::encodeName(pasta_).constData(), MNT_DETACH);
+        if (trocado) (void)seteuid(getuid());
+        ::chmod(pasta.constData(), 0700);
+        if (montada) ::umount2(pasta.constData(), MNT_DETACH);
     }
-    [[nodiscard]] QString caminho(const QString& nome) const { return pasta_ + QLatin1Char('/') + nome; }
+    QTemporaryDir dir;
+    const QByteArray pasta = QFile::encodeName(dir.path());
+    const QString arquivo = dir.filePath(QStringLiteral("a.key"));
     QString motivo_sem;
-
-  private:
-    static void modo(const QString& caminho, mode_t m) { ::chmod(QFile::encodeName(caminho).constData(), m); }
-    QTemporaryDir dir_;
-    QString pasta_;
-    bool montada_ = false, trocado_ = false;
+    bool montada = false, trocado = false;
 };
 #endif
 
@@ -242,9 +235,9 @@ class TesteArquivos : public QObject {
         std::unique_ptr<PastaRecusada> recusada;
         if (caso == "sem escrita" || caso.startsWith("cheio")) {
             const bool cheia = caso != "sem escrita", fechada = caso != "cheio";
-            recusada = std::make_unique<PastaRecusada>("a.key", velho, cheia, fechada);
+            recusada = std::make_unique<PastaRecusada>(velho, cheia, fechada);
             if (!recusada->motivo_sem.isEmpty()) QSKIP(qPrintable(recusada->motivo_sem));
-            caminho = recusada->caminho("a.key");
+            caminho = recusada->arquivo;
         }
 #endif
         if (caso == "pasta") QVERIFY(QDir(dir.path()).mkdir("a.key"));
@@ -371,8 +364,8 @@ class TesteArquivos : public QObject {
         j.arq->mnuSalvar_Click();
         QCOMPARE(le_bytes(oculto), velho);
         j.arq->mnuSalvar_Click();
-        PerfilPrivado ini =
-            PerfilPrivado::de_bytes(velho.toStdString()); // the writer, pinned by its golden files
+        // The writer, pinned by its golden files.
+        PerfilPrivado ini = PerfilPrivado::de_bytes(velho.toStdString());
         Grava_Layout(ini, j.doc->layout());
         QCOMPARE(le_bytes(oculto).toStdString(), ini.texto());
         j.arq->mnuSalvar_Click();
