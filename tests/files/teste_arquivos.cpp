@@ -191,10 +191,9 @@ class TesteArquivos : public QObject {
             {PerfilPrivado::LIMITE_BYTES + 1, QStringLiteral("268435457 bytes")},
             {PerfilPrivado::LIMITE_BYTES + 1024 * 1024, QStringLiteral("257 MB")}};
         for (const auto& [tamanho, dito] : grandes) {
-            const QString grande = dir.filePath("grande.key");
-            QVERIFY(grava_bytes(grande, {}) && QFile::resize(grande, tamanho)); // sparse
+            QVERIFY(QFile::resize(caminho, tamanho)); // sparse
             QString motivo;
-            QVERIFY(le_arquivo(grande, &motivo).texto().empty());
+            QVERIFY(le_arquivo(caminho, &motivo).texto().empty());
             QCOMPARE(
                 motivo,
                 QStringLiteral("arquivo grande demais para um layout (%1; o limite é 256 MB)").arg(dito));
@@ -239,12 +238,6 @@ class TesteArquivos : public QObject {
             if (!recusada->motivo_sem.isEmpty()) QSKIP(qPrintable(recusada->motivo_sem));
             caminho = recusada->arquivo;
         }
-#endif
-        if (caso == "pasta") QVERIFY(QDir(dir.path()).mkdir("a.key"));
-        if (!QFile::exists(caminho)) QVERIFY(grava_bytes(caminho, velho));
-        if (caso == "somente leitura")
-            QVERIFY(QFile::setPermissions(caminho, QFileDevice::ReadOwner | QFileDevice::ReadUser));
-#ifdef Q_OS_UNIX
         // As `ulimit -f` with SIGXFSZ ignored: a write past the limit fails with EFBIG.
         rlimit antes{};
         getrlimit(RLIMIT_FSIZE, &antes);
@@ -256,6 +249,10 @@ class TesteArquivos : public QObject {
             std::signal(SIGXFSZ, sinal);
         });
 #endif
+        if (caso == "pasta") QVERIFY(QDir(dir.path()).mkdir("a.key"));
+        if (!QFile::exists(caminho)) QVERIFY(grava_bytes(caminho, velho));
+        if (caso == "somente leitura")
+            QVERIFY(QFile::setPermissions(caminho, QFileDevice::ReadOwner | QFileDevice::ReadUser));
         QCOMPARE(erro_de([&] { salva(ini, caminho); }),
                  motivo.isEmpty() ? std::pair(0, QString())
                                   : std::pair(int(ERRO_ARQUIVO), nao_gravou(caminho, motivo)));
@@ -395,9 +392,8 @@ class TesteArquivos : public QObject {
     void pasta() {
         QTemporaryDir dir;
         QCOMPARE(pasta_inicial(dir.path()), QFileInfo(dir.path()).absoluteFilePath());
-        QVERIFY(grava_bytes(dir.filePath("arquivo"), "x"));
         const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        for (const QString& p : {dir.filePath("nao-existe"), QString(), dir.filePath("arquivo")})
+        for (const QString& p : {dir.filePath("nao-existe"), QString(), dados("layout_novo.key")})
             QCOMPARE(pasta_inicial(p), documentos);
         // An installed program's folder, even one we can write (as an administrator,
         // or root, or Wine lets us), is not the user's: not among platforms/ and styles/.
