@@ -287,10 +287,8 @@ class TesteArquivos : public QObject {
         j.sentinela(5, 3)->setText(QStringLiteral("065"));
         const bool filtro = j.cap->captura_instalada();
         const QStringList antes = estado(j);
-        QSignalSpy respostas(j.cap, &Captura::resposta);
-        int dialogos = 0;
+        QSignalSpy respostas(j.cap, &Captura::resposta); // one for each dialog shown
         j.dialogo.aoMostrar = [&] {
-            ++dialogos;
             QVERIFY(j.cap->suspensa());
             QVERIFY(!j.cap->captura_instalada());
             j.cap->Localiza_TeclaPC(QStringLiteral("C01E000165")); // release of A: on-screen key 61, code 65
@@ -306,7 +304,7 @@ class TesteArquivos : public QObject {
         QVERIFY(j.mensagens.vistas.empty() && j.arq->Arquivo_Atual.isEmpty());
         j.sentinela(1, 2)->setText(QStringLiteral("ab"));
         j.arq->mnuSalvar_Click();
-        QCOMPARE(dialogos, 2);
+        QCOMPARE(respostas.size(), 1);
         QCOMPARE(j.mensagens.textos(), QStringList{erro_em("mnuSalvar_Click")});
         QVERIFY(!j.cap->suspensa());
 
@@ -388,8 +386,12 @@ class TesteArquivos : public QObject {
         QCOMPARE(j.sentinela(0, 1)->text(), QStringLiteral("123"));
     }
 
-    // The folder the dialogs open in.
-    void pasta() {
+    // The folder the dialogs open in. The real dialogs, with their titles and the filter
+    // given, start in the program's folder, in that of the layout opened last (as one named
+    // at start), and in that of the file saved last; Save offers a name; ".key" is added to
+    // a name typed without extension, and an existing name asks nothing of Qt's own (only
+    // the window asks).
+    void pasta_e_dialogos() {
         QTemporaryDir dir;
         QCOMPARE(pasta_inicial(dir.path()), QFileInfo(dir.path()).absoluteFilePath());
         const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -411,15 +413,6 @@ class TesteArquivos : public QObject {
         for (const char* p : {"/usr/bin", "/usr/local/bin", "/opt"})
             if (QFileInfo(p).isDir()) QCOMPARE(pasta_inicial(p), documentos);
 #endif
-    }
-
-    // The real dialogs, with their titles and the filter given, start in the program's
-    // folder, in that of the layout opened last (as one named at start), and in that of
-    // the file saved last; Save offers a name; ".key" is added
-    // to a name typed without extension, and an existing name asks nothing of Qt's own
-    // (only the window asks).
-    void arquivo_na_partida_e_dialogos() {
-        QTemporaryDir dir;
         const QString a = dir.filePath("com espaço"), b = dir.filePath("b"), bom = a + "/bom.key";
         QVERIFY(QDir().mkpath(a) && QDir().mkpath(b));
         QVERIFY(grava_bytes(bom, texto_layout(exemplo())));
