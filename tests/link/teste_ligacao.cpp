@@ -5,13 +5,10 @@
 #include "link/gravacao.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 #include <numeric>
 
@@ -190,7 +187,6 @@ class TesteLigacao : public QObject {
         QTRY_COMPARE(int(t1[7]), 13);
 
         envia(j);
-        QCOMPARE(j.mensagens.ultima(), SUCESSO);
         QCOMPARE(j.controle<Forma>(QStringLiteral("Shp_Captura_serial"))->FillColor(), BRANCO);
         confere_ocioso(j);
 
@@ -198,9 +194,9 @@ class TesteLigacao : public QObject {
         j.sim.comando(QStringLiteral("desliga"));
         QTRY_VERIFY(!j.lig->MSComm1->PortOpen());
         QTest::qWait(100);
-        QCOMPARE(j.mensagens.vistas.size(), size_t(2));
-        QCOMPARE(j.mensagens.ultima(), QStringLiteral("A porta serial deixou de responder (adaptador "
-                                                      "desconectado?). A captura serial foi desligada."));
+        QCOMPARE(j.mensagens.textos(),
+                 (QStringList{SUCESSO, "A porta serial deixou de responder (adaptador desconectado?). A "
+                                       "captura serial foi desligada."}));
         QCOMPARE(j.controle<Forma>(QStringLiteral("Shp_Captura_serial"))->FillColor(), BRANCO);
     }
 
