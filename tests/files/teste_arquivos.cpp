@@ -4,17 +4,14 @@
 // window with the real Qt file dialogs behind them.
 #include "base/erro.h"
 #include "comum/falsos.h"
-#include "files/dialogo.h"
 #include "files/dialogo_qt.h"
 #include "files/disco.h"
 #include "files/ini.h"
 #include "files/layout.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -22,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
