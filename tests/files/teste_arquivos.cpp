@@ -183,11 +183,8 @@ class TesteArquivos : public QObject {
                      std::pair(int(ERRO_ARQUIVO), nao_gravou(caminho, motivo)));
             QCOMPARE(le_bytes(caminho), velho);
         }
-        const QList<std::pair<qint64, QString>> grandes = {
-            {PerfilPrivado::LIMITE_BYTES + 1, QStringLiteral("268435457 bytes")},
-            {PerfilPrivado::LIMITE_BYTES + 1024 * 1024, QStringLiteral("257 MB")}};
-        for (const auto& [tamanho, dito] : grandes) {
-            QVERIFY(QFile::resize(caminho, tamanho)); // sparse
+        for (const auto& [alem, dito] : {std::pair(1, "268435457 bytes"), std::pair(1 << 20, "257 MB")}) {
+            QVERIFY(QFile::resize(caminho, PerfilPrivado::LIMITE_BYTES + alem)); // sparse
             QString motivo;
             QVERIFY(le_arquivo(caminho, &motivo).texto().empty());
             QCOMPARE(
