@@ -407,8 +407,7 @@ class TesteArquivos : public QObject {
             if (QFileInfo(p).isDir()) QCOMPARE(pasta_inicial(p), documentos);
 #endif
         const QString a = dir.filePath("com espaço"), b = dir.filePath("b"), bom = a + "/bom.key";
-        QVERIFY(QDir().mkpath(a) && QDir().mkpath(b));
-        QVERIFY(grava_bytes(bom, texto_layout(exemplo())));
+        QVERIFY(QDir().mkpath(a) && QDir().mkpath(b) && QFile::copy(dados("layout_novo.key"), bom));
         DialogoArquivoQt dialogo;
         JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.dialogo = &dialogo; });
         const auto pasta_do = [&](bool salvar, const QString& nome) {
