@@ -22,19 +22,10 @@
 #include <QStringList>
 #include <QTabWidget>
 #include <atomic>
-#include <deque>
 #include <functional>
 #include <memory>
 
 namespace vantora::teste {
-
-// The next of the answers a test lined up, or `padrao` when none is left.
-template <typename T> T proxima(std::deque<T>& fila, T padrao) {
-    if (fila.empty()) return padrao;
-    T r = std::move(fila.front());
-    fila.pop_front();
-    return r;
-}
 
 struct MensagemVista {
     QString texto, titulo;
@@ -49,7 +40,8 @@ class MensagensFalsas : public Mensagens {
     Resposta mostra(const QString& texto, const QString& titulo, Icone icone, Botoes botoes,
                     Resposta padrao) override {
         vistas.push_back({texto, titulo, icone, botoes, padrao});
-        return botoes == Botoes::Ok ? Resposta::Ok : proxima(respostas, Resposta::Sim);
+        if (botoes == Botoes::Ok) return Resposta::Ok;
+        return respostas.isEmpty() ? Resposta::Sim : respostas.takeFirst();
     }
     [[nodiscard]] QStringList textos() const {
         QStringList l;
@@ -59,7 +51,7 @@ class MensagensFalsas : public Mensagens {
     }
     [[nodiscard]] QString ultima() const { return vistas.empty() ? QString() : vistas.back().texto; }
     std::vector<MensagemVista> vistas;
-    std::deque<Resposta> respostas;
+    QList<Resposta> respostas;
 };
 
 class ConfiguracaoFalsa : public ConfiguracaoUsuario {
@@ -122,13 +114,13 @@ class DialogoArquivoFalso : public DialogoArquivo {
     QString salvar(const QString&, const QString&, const QString&, const QString&) override {
         return responde();
     }
-    std::deque<QString> respostas;
+    QStringList respostas;
     std::function<void()> aoMostrar;
 
   private:
     QString responde() {
         if (aoMostrar) aoMostrar();
-        return proxima(respostas, QString());
+        return respostas.isEmpty() ? QString() : respostas.takeFirst();
     }
 };
 

@@ -4,17 +4,14 @@
 // window with the real Qt file dialogs behind them.
 #include "base/erro.h"
 #include "comum/falsos.h"
-#include "files/dialogo.h"
 #include "files/dialogo_qt.h"
 #include "files/disco.h"
 #include "files/ini.h"
 #include "files/layout.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -22,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -46,67 +42,39 @@ bool grava_bytes(const QString& caminho, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-PerfilPrivado de_bytes(const QByteArray& bytes) {
-    return PerfilPrivado::de_bytes(bytes.toStdString());
-}
-QByteArray texto_de(const PerfilPrivado& ini) {
-    return QByteArray::fromStdString(ini.texto());
-}
-
 #ifdef Q_OS_UNIX
-// As `ulimit -f` with SIGXFSZ ignored: a write past `bytes` fails with EFBIG.
-struct LimiteTamanho {
-    explicit LimiteTamanho(rlim_t bytes) : sinal(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &antes);
-        const rlimit r{bytes, antes.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &r);
-    }
-    ~LimiteTamanho() { setrlimit(RLIMIT_FSIZE, &antes), std::signal(SIGXFSZ, sinal); }
-    rlimit antes{};
-    void (*sinal)(int);
-};
-
-// A folder holding `arquivo` with `conteudo`, undone when it goes out of scope.
+// A folder holding a.key with `conteudo`, undone when it goes out of scope.
 // `cheia`: a 16 KB tmpfs, the rest of its space filled (needs root and a system that
 // lets it mount). `fechada`: no new file may be made in it, the file still written; as
 // root the permissions would not hold, so the caller's effective user becomes nobody
 // meanwhile (the real user stays, so it comes back). `motivo_sem` says why it could
 // not be set up (the test then skips, saying so).
-class PastaRecusada {
-  public:
-    PastaRecusada(const QString& arquivo, const QByteArray& conteudo, bool cheia, bool fechada)
-        : pasta_(dir_.filePath(QStringLiteral("p"))) {
-        QDir().mkpath(pasta_);
-        montada_ =
-            cheia && ::mount("tmpfs", QFile::encodeName(pasta_).constData(), "tmpfs", 0, "size=16k") == 0;
-        QFile f(caminho(arquivo)), enche(caminho(QStringLiteral("enchimento")));
-        if (cheia && !montada_)
+struct PastaRecusada {
+    PastaRecusada(const QByteArray& conteudo, bool cheia, bool fechada) {
+        montada = cheia && ::mount("tmpfs", pasta.constData(), "tmpfs", 0, "size=16k") == 0;
+        QFile enche(dir.filePath(QStringLiteral("enchimento")));
+        if (cheia && !montada)
             motivo_sem = QStringLiteral("cannot mount a tmpfs here (needs root and a system that allows it)");
-        else if (!f.open(QIODevice::WriteOnly) || f.write(conteudo) != conteudo.size() || !f.flush())
+        else if (!grava_bytes(arquivo, conteudo))
             motivo_sem = QStringLiteral("the tmpfs refused the first file");
         else if (cheia && enche.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             while (enche.write(QByteArray(512, 'x')) > 0) {
             }
         if (!fechada || !motivo_sem.isEmpty()) return;
-        modo(caminho(arquivo), 0666), modo(dir_.path(), 0755), modo(pasta_, 0555);
+        ::chmod(QFile::encodeName(arquivo).constData(), 0666), ::chmod(pasta.constData(), 0555);
         if (geteuid() == 0 && seteuid(65534) != 0) motivo_sem = QStringLiteral("cannot become nobody");
-        trocado_ = geteuid() != getuid();
+        trocado = geteuid() != getuid();
     }
     ~PastaRecusada() {
-        if (trocado_) (void)seteuid(getuid());
-        modo(pasta_, 0700);
-        if (montada_) ::umount2(QFile::encodeName(pasta_).constData(), MNT_DETACH);
+        if (trocado) (void)seteuid(getuid());
+        ::chmod(pasta.constData(), 0700);
+        if (montada) ::umount2(pasta.constData(), MNT_DETACH);
     }
-    PastaRecusada(const PastaRecusada&) = delete;
-    PastaRecusada& operator=(const PastaRecusada&) = delete;
-    [[nodiscard]] QString caminho(const QString& nome) const { return pasta_ + QLatin1Char('/') + nome; }
+    QTemporaryDir dir;
+    const QByteArray pasta = QFile::encodeName(dir.path());
+    const QString arquivo = dir.filePath(QStringLiteral("a.key"));
     QString motivo_sem;
-
-  private:
-    static void modo(const QString& caminho, mode_t m) { ::chmod(QFile::encodeName(caminho).constData(), m); }
-    QTemporaryDir dir_;
-    QString pasta_;
-    bool montada_ = false, trocado_ = false;
+    bool montada = false, trocado = false;
 };
 #endif
 
@@ -125,16 +93,13 @@ Layout exemplo() {
 QByteArray texto_layout(const Layout& l) {
     PerfilPrivado ini;
     Grava_Layout(ini, l);
-    return texto_de(ini);
+    return QByteArray::fromStdString(ini.texto());
 }
 
-// What a save refused for `motivo` says, and its box in the window.
+// What a save refused for `motivo` says.
 QString nao_gravou(const QString& caminho, const QString& motivo) {
     return QStringLiteral("Não foi possível gravar o arquivo %1: %2")
         .arg(QDir::toNativeSeparators(caminho), motivo);
-}
-QString no_salvar(const QString& erro) {
-    return QStringLiteral("Error 75 (%1) in procedure mnuSalvar_Click of Formulário Frm_Grava").arg(erro);
 }
 
 // What the operator sees of a layout: tables, option boxes, sentinel boxes, selection.
@@ -218,14 +183,10 @@ class TesteArquivos : public QObject {
                      std::pair(int(ERRO_ARQUIVO), nao_gravou(caminho, motivo)));
             QCOMPARE(le_bytes(caminho), velho);
         }
-        const QList<std::pair<qint64, QString>> grandes = {
-            {PerfilPrivado::LIMITE_BYTES + 1, QStringLiteral("268435457 bytes")},
-            {PerfilPrivado::LIMITE_BYTES + 1024 * 1024, QStringLiteral("257 MB")}};
-        for (const auto& [tamanho, dito] : grandes) {
-            const QString grande = dir.filePath("grande.key");
-            QVERIFY(grava_bytes(grande, {}) && QFile::resize(grande, tamanho)); // sparse
+        for (const auto& [alem, dito] : {std::pair(1, "268435457 bytes"), std::pair(1 << 20, "257 MB")}) {
+            QVERIFY(QFile::resize(caminho, PerfilPrivado::LIMITE_BYTES + alem)); // sparse
             QString motivo;
-            QVERIFY(le_arquivo(grande, &motivo).texto().empty());
+            QVERIFY(le_arquivo(caminho, &motivo).texto().empty());
             QCOMPARE(
                 motivo,
                 QStringLiteral("arquivo grande demais para um layout (%1; o limite é 256 MB)").arg(dito));
@@ -258,7 +219,7 @@ class TesteArquivos : public QObject {
         const QString caso = QTest::currentDataTag();
         QFETCH(QString, motivo);
         const QByteArray velho = "[Teclado]\r\nTipo=Vantora\r\n; mantida\r\n";
-        PerfilPrivado ini = de_bytes(velho);
+        PerfilPrivado ini = PerfilPrivado::de_bytes(velho.toStdString());
         Grava_Layout(ini, exemplo()); // some 3 KB, more than the limit and the space left
         QTemporaryDir dir;
         QString caminho = dir.filePath("a.key");
@@ -266,24 +227,31 @@ class TesteArquivos : public QObject {
         std::unique_ptr<PastaRecusada> recusada;
         if (caso == "sem escrita" || caso.startsWith("cheio")) {
             const bool cheia = caso != "sem escrita", fechada = caso != "cheio";
-            recusada = std::make_unique<PastaRecusada>("a.key", velho, cheia, fechada);
+            recusada = std::make_unique<PastaRecusada>(velho, cheia, fechada);
             if (!recusada->motivo_sem.isEmpty()) QSKIP(qPrintable(recusada->motivo_sem));
-            caminho = recusada->caminho("a.key");
+            caminho = recusada->arquivo;
         }
+        // As `ulimit -f` with SIGXFSZ ignored: a write past the limit fails with EFBIG.
+        rlimit antes{};
+        getrlimit(RLIMIT_FSIZE, &antes);
+        const rlimit limite{caso == "limite de tamanho" ? 1024 : antes.rlim_cur, antes.rlim_max};
+        const auto sinal = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limite);
+        const auto volta = qScopeGuard([&] {
+            setrlimit(RLIMIT_FSIZE, &antes);
+            std::signal(SIGXFSZ, sinal);
+        });
 #endif
         if (caso == "pasta") QVERIFY(QDir(dir.path()).mkdir("a.key"));
         if (!QFile::exists(caminho)) QVERIFY(grava_bytes(caminho, velho));
         if (caso == "somente leitura")
             QVERIFY(QFile::setPermissions(caminho, QFileDevice::ReadOwner | QFileDevice::ReadUser));
-#ifdef Q_OS_UNIX
-        std::unique_ptr<LimiteTamanho> limite;
-        if (caso == "limite de tamanho") limite = std::make_unique<LimiteTamanho>(1024);
-#endif
         QCOMPARE(erro_de([&] { salva(ini, caminho); }),
                  motivo.isEmpty() ? std::pair(0, QString())
                                   : std::pair(int(ERRO_ARQUIVO), nao_gravou(caminho, motivo)));
         const QStringList deixados = QFileInfo(caminho).dir().entryList(QDir::Files | QDir::Hidden);
-        if (caso != "pasta") QCOMPARE(le_bytes(caminho), motivo.isEmpty() ? texto_de(ini) : velho);
+        if (caso != "pasta")
+            QCOMPARE(le_bytes(caminho), motivo.isEmpty() ? QByteArray::fromStdString(ini.texto()) : velho);
         QVERIFY2(!deixados.join(' ').contains(".key."), qPrintable(deixados.join(' ')));
     }
 
@@ -292,9 +260,9 @@ class TesteArquivos : public QObject {
     // every other line (read back: teste_ini_nucleo).
     void textos() {
         QCOMPARE(texto_layout(exemplo()), le_bytes(dados("layout_novo.key")));
-        PerfilPrivado ini = de_bytes(le_bytes(dados("existente.key")));
+        PerfilPrivado ini = PerfilPrivado::de_bytes(le_bytes(dados("existente.key")).toStdString());
         Grava_Layout(ini, exemplo());
-        QCOMPARE(texto_de(ini), le_bytes(dados("existente_gravado.key")));
+        QCOMPARE(ini.texto(), le_bytes(dados("existente_gravado.key")).toStdString());
     }
 
     // Open and Save in one window. Cancelled dialogs change nothing but copy the sentinel
@@ -312,10 +280,8 @@ class TesteArquivos : public QObject {
         j.sentinela(5, 3)->setText(QStringLiteral("065"));
         const bool filtro = j.cap->captura_instalada();
         const QStringList antes = estado(j);
-        QSignalSpy respostas(j.cap, &Captura::resposta);
-        int dialogos = 0;
+        QSignalSpy respostas(j.cap, &Captura::resposta); // one for each dialog shown
         j.dialogo.aoMostrar = [&] {
-            ++dialogos;
             QVERIFY(j.cap->suspensa());
             QVERIFY(!j.cap->captura_instalada());
             j.cap->Localiza_TeclaPC(QStringLiteral("C01E000165")); // release of A: on-screen key 61, code 65
@@ -331,7 +297,7 @@ class TesteArquivos : public QObject {
         QVERIFY(j.mensagens.vistas.empty() && j.arq->Arquivo_Atual.isEmpty());
         j.sentinela(1, 2)->setText(QStringLiteral("ab"));
         j.arq->mnuSalvar_Click();
-        QCOMPARE(dialogos, 2);
+        QCOMPARE(respostas.size(), 1);
         QCOMPARE(j.mensagens.textos(), QStringList{erro_em("mnuSalvar_Click")});
         QVERIFY(!j.cap->suspensa());
 
@@ -340,9 +306,9 @@ class TesteArquivos : public QObject {
         // they showed, which Save and the send take.
         QTemporaryDir dir;
         const QString ruim = dir.filePath("r.key");
-        PerfilPrivado r = de_bytes(texto_layout(exemplo()));
+        PerfilPrivado r = PerfilPrivado::de_bytes(texto_layout(exemplo()).toStdString());
         r.grava("Tab3", "T67", "40000");
-        QVERIFY(grava_bytes(ruim, texto_de(r)));
+        QVERIFY(grava_bytes(ruim, QByteArray::fromStdString(r.texto())));
         j.dialogo.aoMostrar = nullptr;
         j.dialogo.respostas = {ruim, dados("layout_novo.key")};
         j.abas()->setCurrentIndex(3); // table 4 on view, its codes without caption; key 6 selected
@@ -386,20 +352,20 @@ class TesteArquivos : public QObject {
         j.arq->mnuSalvar_Click();
         QCOMPARE(le_bytes(oculto), velho);
         j.arq->mnuSalvar_Click();
-        PerfilPrivado ini = de_bytes(velho); // the writer, pinned by its golden files
+        // The writer, pinned by its golden files.
+        PerfilPrivado ini = PerfilPrivado::de_bytes(velho.toStdString());
         Grava_Layout(ini, j.doc->layout());
-        QCOMPARE(le_bytes(oculto), texto_de(ini));
+        QCOMPARE(le_bytes(oculto).toStdString(), ini.texto());
         j.arq->mnuSalvar_Click();
         QCOMPARE(j.arq->Arquivo_Atual, sem_pasta);
         j.arq->mnuSalvar_Click();
-        const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + oculto;
+        const QString pergunta = QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ");
+        const QString falta = QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath());
+        const QString sem = nao_gravou(sem_pasta, "a pasta " + falta + " não existe");
         QCOMPARE(j.mensagens.textos().mid(2),
-                 (QStringList{pergunta, pergunta,
-                              no_salvar(nao_gravou(
-                                  sem_pasta,
-                                  "a pasta " + QDir::toNativeSeparators(QFileInfo(sem_pasta).absolutePath()) +
-                                      " não existe")),
-                              QStringLiteral("TEM CERTEZA QUE DESEJA SOBRESCREVER O ARQUIVO ") + pasta}));
+                 (QStringList{pergunta + oculto, pergunta + oculto,
+                              "Error 75 (" + sem + ") in procedure mnuSalvar_Click of Formulário Frm_Grava",
+                              pergunta + pasta}));
         const MensagemVista& m = j.mensagens.vistas[2];
         QVERIFY(m.titulo == "SALVAR ARQUIVO" && m.botoes == Botoes::SimNao && m.padrao == Resposta::Sim);
 
@@ -413,13 +379,16 @@ class TesteArquivos : public QObject {
         QCOMPARE(j.sentinela(0, 1)->text(), QStringLiteral("123"));
     }
 
-    // The folder the dialogs open in.
-    void pasta() {
+    // The folder the dialogs open in. The real dialogs, with their titles and the filter
+    // given, start in the program's folder, in that of the layout opened last (as one named
+    // at start), and in that of the file saved last; Save offers a name; ".key" is added to
+    // a name typed without extension, and an existing name asks nothing of Qt's own (only
+    // the window asks).
+    void pasta_e_dialogos() {
         QTemporaryDir dir;
         QCOMPARE(pasta_inicial(dir.path()), QFileInfo(dir.path()).absoluteFilePath());
-        QVERIFY(grava_bytes(dir.filePath("arquivo"), "x"));
         const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        for (const QString& p : {dir.filePath("nao-existe"), QString(), dir.filePath("arquivo")})
+        for (const QString& p : {dir.filePath("nao-existe"), QString(), dados("layout_novo.key")})
             QCOMPARE(pasta_inicial(p), documentos);
         // An installed program's folder, even one we can write (as an administrator,
         // or root, or Wine lets us), is not the user's: not among platforms/ and styles/.
@@ -437,18 +406,8 @@ class TesteArquivos : public QObject {
         for (const char* p : {"/usr/bin", "/usr/local/bin", "/opt"})
             if (QFileInfo(p).isDir()) QCOMPARE(pasta_inicial(p), documentos);
 #endif
-    }
-
-    // The real dialogs, with their titles and the filter given, start in the program's
-    // folder, in that of the layout opened last (as one named at start), and in that of
-    // the file saved last; Save offers a name; ".key" is added
-    // to a name typed without extension, and an existing name asks nothing of Qt's own
-    // (only the window asks).
-    void arquivo_na_partida_e_dialogos() {
-        QTemporaryDir dir;
         const QString a = dir.filePath("com espaço"), b = dir.filePath("b"), bom = a + "/bom.key";
-        QVERIFY(QDir().mkpath(a) && QDir().mkpath(b));
-        QVERIFY(grava_bytes(bom, texto_layout(exemplo())));
+        QVERIFY(QDir().mkpath(a) && QDir().mkpath(b) && QFile::copy(dados("layout_novo.key"), bom));
         DialogoArquivoQt dialogo;
         JanelaDeTeste j([&](JanelaDeTeste& j) { j.servicos.dialogo = &dialogo; });
         const auto pasta_do = [&](bool salvar, const QString& nome) {
