@@ -7,13 +7,11 @@
 #include "capture/travas.h"
 #include "comum/falsos.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <optional>
 
 using namespace vantora;

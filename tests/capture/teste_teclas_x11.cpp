@@ -9,11 +9,9 @@
 #include "shell/mensagens_qt.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QtTest>
 
 using namespace vantora;

@@ -10,11 +10,8 @@
 // the prefix as COM250 (VANTORA_EXTRA_PORTS="250=COM250" lists it), and file paths are
 // translated between the two systems.
 
-#include <QByteArray>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStringList>
 #include <QTest>
 #include <algorithm>
 #include <functional>

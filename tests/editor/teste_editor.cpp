@@ -14,9 +14,6 @@
 #include <QFontMetricsF>
 #include <QFrame>
 #include <QKeyEvent>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 using namespace vantora;

@@ -5,9 +5,7 @@
 #include "link/protocolo.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QSerialPort>
-#include <QSignalSpy>
 #include <QtTest>
 #ifdef Q_OS_WIN
 #include <windows.h>

@@ -9,7 +9,6 @@
 #include "link/protocolo.h"
 
 #include <algorithm>
-#include <optional>
 #include <vector>
 
 using namespace vantora;

@@ -7,8 +7,6 @@
 #include "base/configuracao.h"
 #include "base/idioma.h"
 
-#include <QTemporaryDir>
-#include <QTranslator>
 #include <QtTest>
 
 using namespace vantora;

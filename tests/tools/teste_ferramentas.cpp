@@ -3,12 +3,6 @@
 // sheet read back by poppler, and send end to end against vantora-sim.
 #include "comum/emulador.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QImage>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>

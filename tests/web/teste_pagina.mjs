@@ -13,8 +13,7 @@ import { RAIZ, PAGINA, emulador, ponte, navegador, contexto, abre } from "./pont
 
 const MERCADO = path.join(RAIZ, "examples/mercado.key");
 const dado = (nome) => fs.readFileSync(path.join(RAIZ, "tests/data", nome));
-const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "página "));
-const pasta = path.join(tmp, "Vantora na web");
+const pasta = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "página ")), "Vantora na web");
 fs.cpSync(PAGINA, pasta, { recursive: true });
 
 const nav = await navegador();
@@ -167,6 +166,6 @@ for (const c of envios) {
 
 await nav.close();
 await b.fecha();
-fs.rmSync(tmp, { recursive: true, force: true });
+fs.rmSync(path.dirname(pasta), { recursive: true, force: true });
 console.log(falhas ? `${falhas} falha(s)` : "página: tudo certo");
 process.exitCode = falhas ? 1 : 0;
