@@ -1,5 +1,7 @@
 #include "geometria.h"
 
+#include <algorithm>
+
 namespace vantora {
 namespace {
 
@@ -88,6 +90,17 @@ std::optional<RetanguloTecla> forma_tecla_pc(int k) {
     auto r = rotulo_tecla_pc(k);
     if (!r || k == 105 || k == 106) return r;
     return RetanguloTecla{r->esquerda - 30, r->topo - 30, r->largura + 60, r->altura + 60};
+}
+
+int vizinha_da_metade(std::string_view marca, int k) {
+    if (marca == "1") return k - 1;
+    if (marca == "0") return k + 1;
+    return 0;
+}
+
+RetanguloTecla junta_metade(const RetanguloTecla& vizinha, const RetanguloTecla& metade) {
+    return {std::min(vizinha.esquerda, metade.esquerda), vizinha.topo, vizinha.largura + metade.largura,
+            vizinha.altura};
 }
 
 } // namespace vantora

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 
 namespace vantora {
 
@@ -24,5 +25,12 @@ struct RetanguloTecla {
 }
 // Shape k behind label k.
 [[nodiscard]] std::optional<RetanguloTecla> forma_tecla_pc(int k);
+
+// A key the catalogue marks as half of a neighbour (alternate identifier "1": of the key
+// before it, "0": of the key after it) is folded into that neighbour, which grows over
+// it. The neighbour's number for key k with mark `marca`, 0 for a whole key.
+[[nodiscard]] int vizinha_da_metade(std::string_view marca, int k);
+// The neighbour's rectangle grown over the half beside it.
+[[nodiscard]] RetanguloTecla junta_metade(const RetanguloTecla& vizinha, const RetanguloTecla& metade);
 
 } // namespace vantora

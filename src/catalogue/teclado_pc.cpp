@@ -49,28 +49,20 @@ void TecladoPC::Carrega_Padroes() {
     for (int k = 1; k <= 108; ++k) {
         exigeRotulo(Lbl_TeclaLB[k]);
         Lbl_TeclaLB[k]->setCaption(QString::fromStdString(padroes.Legenda_TeclaLB[k - 1]));
-        const std::string& m = padroes.Id_TeclaPC_Alt[k - 1];
-        if (m == "1") {
-            exigeRotulo(Lbl_TeclaLB[k - 1]);
-            Lbl_TeclaLB[k]->hide();
-            Sp_TeclaLB[k]->hide();
-            const QRect s = Sp_TeclaLB[k - 1]->retanguloTwips();
-            Sp_TeclaLB[k - 1]->colocaTwips(s.x(), s.y(), s.width() + Sp_TeclaLB[k]->retanguloTwips().width(),
-                                           s.height());
-            const QRect l = Lbl_TeclaLB[k - 1]->retanguloTwips();
-            Lbl_TeclaLB[k - 1]->colocaTwips(l.x(), l.y(),
-                                            l.width() + Lbl_TeclaLB[k]->retanguloTwips().width(), l.height());
-        } else if (m == "0") {
-            exigeRotulo(Lbl_TeclaLB[k + 1]);
-            Lbl_TeclaLB[k]->hide();
-            Sp_TeclaLB[k]->hide();
-            const QRect sk = Sp_TeclaLB[k]->retanguloTwips();
-            const QRect s = Sp_TeclaLB[k + 1]->retanguloTwips();
-            Sp_TeclaLB[k + 1]->colocaTwips(sk.x(), s.y(), s.width() + sk.width(), s.height());
-            const QRect lk = Lbl_TeclaLB[k]->retanguloTwips();
-            const QRect l = Lbl_TeclaLB[k + 1]->retanguloTwips();
-            Lbl_TeclaLB[k + 1]->colocaTwips(lk.x(), l.y(), l.width() + lk.width(), l.height());
-        }
+        const int v = vizinha_da_metade(padroes.Id_TeclaPC_Alt[k - 1], k);
+        if (v == 0) continue;
+        exigeRotulo(Lbl_TeclaLB[v]);
+        Lbl_TeclaLB[k]->hide();
+        Sp_TeclaLB[k]->hide();
+        const auto junta = [](auto* vizinha, auto* metade) {
+            const QRect a = vizinha->retanguloTwips();
+            const QRect b = metade->retanguloTwips();
+            const RetanguloTecla r =
+                junta_metade({a.x(), a.y(), a.width(), a.height()}, {b.x(), b.y(), b.width(), b.height()});
+            vizinha->colocaTwips(r.esquerda, r.topo, r.largura, r.altura);
+        };
+        junta(Sp_TeclaLB[v], Sp_TeclaLB[k]);
+        junta(Lbl_TeclaLB[v], Lbl_TeclaLB[k]);
     }
 
     padroes.preenche_codigos_e_nomes();

@@ -128,17 +128,11 @@ class Configurador {
         std::array<std::optional<RetanguloTecla>, 112> r{};
         for (int k = 1; k <= 108; ++k)
             r[std::size_t(k)] = rotulo_tecla_pc(k);
-        // A key the catalogue marks as a half ("1": of the key before, "0": of the key
-        // after) is folded into its neighbour, which grows over it.
+        // A half of a key folds into its neighbour, as the window's load pass does.
         for (int k = 1; k <= 108; ++k) {
-            const std::string& m = catalogo_.Id_TeclaPC_Alt[std::size_t(k - 1)];
-            if (m != "0" && m != "1") continue;
-            auto& outra = r[std::size_t(m == "1" ? k - 1 : k + 1)];
-            const RetanguloTecla metade = *rotulo_tecla_pc(k);
-            if (outra) {
-                if (m == "0") outra->esquerda = metade.esquerda;
-                outra->largura += metade.largura;
-            }
+            const int v = vizinha_da_metade(catalogo_.Id_TeclaPC_Alt[std::size_t(k - 1)], k);
+            if (v == 0) continue;
+            if (auto& vizinha = r[std::size_t(v)]) vizinha = junta_metade(*vizinha, *rotulo_tecla_pc(k));
             r[std::size_t(k)].reset();
         }
         val teclas = val::array();
